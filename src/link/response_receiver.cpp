@@ -1,0 +1,186 @@
+#include "link/response_receiver.h"
+
+#include "link/link_types.h"
+#include "link/modbus_codec.h"
+
+namespace zephyra {
+
+void ResponseReceiver::Reset() {
+    rxState_ = kIdle;
+    frameReady_ = false;
+    frameDone_ = false;
+    byteCount_ = 0;
+    expectedLength_ = 0;
+    tcpPosition_ = 0;
+    tcpLength_ = 0;
+    frame_.clear();
+}
+
+void ResponseReceiver::ResetSerialFrame() {
+    rxState_ = kIdle;
+    byteCount_ = 0;
+}
+
+void ResponseReceiver::OnSerialRead(ByteView bytes) {
+    if (frameReady_ || bytes.empty()) return;
+
+    int64_t now = clock_.NowMs();
+    if (rxState_ != kIdle && now - lastSerialByteMs_ > kSerialSilenceMs) {
+        // The rest of a frame never came; without this a wrong length figure swallows later replies.
+        ResetSerialFrame();
+    }
+    lastSerialByteMs_ = now;
+
+    for (uint8_t b : bytes) {
+        bool stop = false;
+        if (b == kUnitAddress && rxState_ == kIdle) {
+            frame_.clear();
+            frame_.push_back(b);
+            byteCount_ = 1;
+            expectedLength_ = 0;
+            rxState_ = kAddressTaken;
+            continue;
+        }
+        switch (rxState_) {
+        case kAddressTaken:
+            functionByte_ = b;
+            frame_.push_back(b);
+            ++byteCount_;
+            if (b == kFnReadInput) {
+                rxState_ = kRegisterData;
+                expectedLength_ = 0;
+            } else if (b == kFnWriteSingle) {
+                rxState_ = kEchoData;
+                expectedLength_ = 6;
+            } else if (b & kExceptionBit) {
+                // Exception reply: one code byte, then the CRC.
+                rxState_ = kExceptionCode;
+            } else {
+                rxState_ = kVendorLength;
+            }
+            break;
+        case kVendorLength:
+            frame_.push_back(b);
+            ++byteCount_;
+            if (byteCount_ == 4) {
+                expectedLength_ = frame_[2] * 256 + frame_[3];
+                rxState_ = kVendorData;
+            }
+            break;
+        case kVendorData:
+            frame_.push_back(b);
+            ++byteCount_;
+            if (byteCount_ >= expectedLength_ + 4 && expectedLength_ != 0) rxState_ = kCrcLow;
+            if (byteCount_ > kVendorLimit || expectedLength_ == kVendorLimit) stop = true;
+            break;
+        case kRegisterData:
+            frame_.push_back(b);
+            ++byteCount_;
+            if (byteCount_ == 3 && expectedLength_ == 0) expectedLength_ = b + 3;
+            if (byteCount_ >= expectedLength_ && expectedLength_ != 0) rxState_ = kCrcLow;
+            if (byteCount_ > kRegisterLimit || expectedLength_ == kRegisterLimit) stop = true;
+            break;
+        case kEchoData:
+            frame_.push_back(b);
+            ++byteCount_;
+            if (byteCount_ >= expectedLength_ && expectedLength_ != 0) rxState_ = kCrcLow;
+            if (byteCount_ > kEchoLimit || expectedLength_ == kEchoLimit) stop = true;
+            break;
+        case kExceptionCode:
+            frame_.push_back(b);
+            ++byteCount_;
+            rxState_ = kCrcLow;
+            break;
+        case kCrcLow:
+            frame_.push_back(b);
+            ++byteCount_;
+            rxState_ = kCrcHigh;
+            break;
+        case kCrcHigh:
+            frame_.push_back(b);
+            ++byteCount_;
+            frameDone_ = true;
+            rxState_ = kFrameDone;
+            break;
+        default:
+            break; // idle noise, or bytes after a frame's CRC in the same read
+        }
+        if (stop) {
+            ResetSerialFrame();
+            break;
+        }
+    }
+
+    Bytes completed;
+    if (frameDone_) {
+        frameDone_ = false;
+        rxState_ = kIdle;
+        if (!frame_.empty()) {
+            completed.swap(frame_);
+            frameReady_ = true;
+        }
+    }
+    if (frameReady_) {
+        frameReady_ = false;
+        int32_t function = 0;
+        Bytes payload;
+        if (CheckSerialFrame(completed, function, payload)) sink_.ResponseDispatcher(function, std::move(payload));
+    }
+}
+
+bool ResponseReceiver::TcpHeaderMarkAt(ByteView bytes, std::size_t i) const {
+    if (i + 3 >= bytes.size()) return false;
+    uint32_t tid = codec_.TransactionCounter();
+    return bytes[i] == ((tid >> 8) & 0xFF) && bytes[i + 1] == (tid & 0xFF) && bytes[i + 2] == 0 &&
+           bytes[i + 3] == 0;
+}
+
+void ResponseReceiver::OnTcpRead(ByteView bytes) {
+    // After a single-register write the frame is taken as complete one byte early; the rest of the
+    // same read still joins it.
+    const int32_t tail = codec_.LastSentFunction() == kFnWriteSingle ? 5 : 6;
+    if (frameReady_) return;
+
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        uint8_t b = bytes[i];
+        if (rxState_ == kTcpIdle) {
+            if (TcpHeaderMarkAt(bytes, i)) {
+                frame_.clear();
+                rxState_ = kTcpHeader;
+                tcpPosition_ = 1;
+                tcpLength_ = 0;
+            }
+            // Bytes before a recognised header are never part of a frame.
+            continue;
+        }
+        ++tcpPosition_;
+        frame_.push_back(b);
+        if (rxState_ == kTcpHeader) {
+            if (tcpPosition_ == 5) rxState_ = kTcpBody;
+            continue;
+        }
+        if (tcpPosition_ == 6) tcpLength_ = frame_[3] * 256 + frame_[4];
+        if (tcpPosition_ >= 6 && tcpPosition_ >= tcpLength_ + tail) frameDone_ = true;
+    }
+
+    Bytes completed;
+    if (frameDone_) {
+        frameDone_ = false;
+        rxState_ = kTcpIdle;
+        tcpPosition_ = 0;
+        if (!frame_.empty()) {
+            completed.swap(frame_);
+            frameReady_ = true;
+        }
+    }
+    if (frameReady_) {
+        frameReady_ = false;
+        // Buffer: low byte of the transaction id, protocol (2), length (2), unit, function, payload.
+        if (completed.size() < 7) return;
+        int32_t function = completed[6];
+        Bytes payload(completed.begin() + 7, completed.end());
+        sink_.ResponseDispatcher(function, std::move(payload));
+    }
+}
+
+} // namespace zephyra

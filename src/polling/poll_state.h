@@ -1,0 +1,56 @@
+// The poll state: one object, owned by the application, handed by reference to whoever needs it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "link/bytes.h"
+#include "link/link_types.h"
+
+namespace zephyra {
+
+namespace mode {
+inline constexpr uint8_t kPoll = 0;
+inline constexpr uint8_t kNetworkReadBack = 1;
+inline constexpr uint8_t kHistoryCount = 14;
+inline constexpr uint8_t kHistoryRecord = 15;
+inline constexpr uint8_t kHistoryNextRecord = 16;
+inline constexpr uint8_t kPaused = 20;
+inline constexpr uint8_t kHistoryInitialise = 23;
+} // namespace mode
+
+enum class HistoryKind : uint8_t { None = 0, Alarm = 1, Data = 2, Event = 3 };
+
+struct HistoryDownload {
+    HistoryKind Kind = HistoryKind::None;
+    int32_t Total = 0;
+    int32_t Current = 1;
+    bool Collecting = false;
+    bool Active = false;
+    int32_t CountPhase = 0;
+};
+
+struct PendingWrite {
+    int32_t Address = 0;
+    int32_t Value = 0;
+};
+
+inline constexpr int kPendingWriteSlots = 400;
+inline constexpr int kDefaultPollIntervalMs = 300;
+
+struct PollState {
+    uint8_t RequestMode = mode::kPoll;
+    bool PollDue = true;
+    uint8_t PollCountdown = 3;
+    LinkKind Link = LinkKind::Serial;
+    int32_t AlarmTestActive = 0;
+    // Slots numbered from 1, as the write sequence counts them; slot 0 is unused.
+    std::array<PendingWrite, kPendingWriteSlots + 1> PendingWrites{};
+    int32_t PendingWriteCount = 0;
+    // Set while queued writes are on their way; an exception reply ends the sequence.
+    bool WriteSequenceRunning = false;
+    Bytes LastRawRequest;
+    HistoryDownload History;
+};
+
+} // namespace zephyra
