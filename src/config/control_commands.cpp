@@ -1,0 +1,49 @@
+#include "config/control_commands.h"
+
+namespace zephyra {
+
+namespace {
+
+constexpr int32_t kAdminLevel = 1, kSuperLevel = 2;
+
+} // namespace
+
+std::vector<PendingWrite> ControllerResetWrites() {
+    return {{reg::kCommand, kCommandReset}};
+}
+
+std::vector<std::string> FactoryInitialEntries(int32_t userLevel) {
+    if (userLevel == kAdminLevel || userLevel == kSuperLevel)
+        return {"구성정보 초기화", "환경정보 초기화"};
+    return {"구성정보 초기화"};
+}
+
+std::vector<PendingWrite> FactoryInitialWrites(int32_t userLevel, int entryIndex) {
+    const auto entries = static_cast<int>(FactoryInitialEntries(userLevel).size());
+    if (entryIndex < 0 || entryIndex >= entries)
+        return {};
+    return {{reg::kCommand, entryIndex == 0 ? kCommandConfigInit : kCommandEnvironmentInit}};
+}
+
+AlarmTestInputs PrefillAlarmTest(const StatusSnapshot &snapshot) {
+    AlarmTestInputs in;
+    int32_t on = snapshot.Reg(reg::kAlarmTestOn);
+    in.SwitchIndex = on == 0 || on == 1 ? on : -1;
+    in.Bits = snapshot.Reg(reg::kAlarmTestBits) & kAlarmTestBitMask;
+    return in;
+}
+
+SettingWrites AlarmTestWrites(const AlarmTestInputs &in) {
+    SettingWrites out;
+    if (in.SwitchTicked) {
+        if (in.SwitchIndex < 0 || in.SwitchIndex > 1) {
+            out.Error = NothingSelectedError("경보시험");
+            return out;
+        }
+        out.Writes.push_back({reg::kAlarmTestOn, in.SwitchIndex});
+    }
+    out.Writes.push_back({reg::kAlarmTestBits, in.Bits & kAlarmTestBitMask});
+    return out;
+}
+
+} // namespace zephyra

@@ -1,0 +1,43 @@
+// Network identity: the dialog's fields, the kept parts, defaults, barcode conversion and the one
+// 0x47 write frame.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "link/bytes.h"
+#include "polling/status_decoder.h"
+
+namespace zephyra {
+
+struct NetworkParts {
+    std::array<std::string, 4> Ip, Gw, Sm;
+    std::array<std::string, 6> Mac;
+};
+
+struct NetworkInputs {
+    bool IpTicked = false, GwTicked = false, SmTicked = false, MacTicked = false;
+    NetworkParts Fields;
+    std::string Barcode;
+};
+
+// The stored address texts split at "." into 4, 4, 4 and 6 parts; shown in the fields and kept.
+NetworkParts KeptNetworkParts(const StatusSnapshot &snapshot);
+NetworkInputs PrefillNetwork(const StatusSnapshot &snapshot);
+
+// 192.168.30.70, gateway 192.168.30.1, mask 255.255.255.0, MAC 0A.5E.21.FE.FF.10; ticks IP, gateway and
+// mask but not the MAC.
+void ApplyNetworkDefaults(NetworkInputs &in);
+// Barcode groups at characters 1-2, 4-5, 7-8, 10-11, 13-14, 16-17 into the MAC fields; ticks the MAC box.
+void ConvertBarcode(NetworkInputs &in);
+
+struct NetworkWrite {
+    Bytes Request; // 01 47 00 13 02 + 18-byte block; empty when nothing was ticked or on error
+    std::string Error;
+    bool Ok() const { return Error.empty(); }
+};
+
+// Ticked sections come from the fields, the others from the kept parts (edits there are ignored).
+NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &kept);
+
+} // namespace zephyra
