@@ -42,9 +42,13 @@ void PollController::Timer1Timer() {
             break;
         case mode::kHistoryRecord:
         case mode::kHistoryNextRecord: {
+            // The collector keeps one record request outstanding and raises PollDue when its reply
+            // is in, so the next one goes out on the following tick.
+            if (history_ && !history_->RecordRequestDue()) break;
             Bytes data{static_cast<uint8_t>(h.Kind), 0x02};
             AppendBE16(data, h.Total - h.Current);
             codec_.BuildVendorRequest(kFnHistory, data);
+            if (history_) history_->RecordRequestSent();
             break;
         }
         default:

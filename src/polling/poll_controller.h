@@ -44,6 +44,9 @@ public:
     virtual ~HistoryCollector() = default;
     // payload: the 0x41 response after its function code (serial: CRC at the end).
     virtual void CollectHistory(const Bytes &payload) = 0;
+    // Modes 15 and 16 ask before each record request and report it sent: one request at a time.
+    virtual bool RecordRequestDue() { return true; }
+    virtual void RecordRequestSent() {}
 };
 
 inline constexpr const char *kSettingSuccess = " Setting Sucess!!";

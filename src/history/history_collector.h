@@ -1,0 +1,95 @@
+// The history download: count phase, one record request at a time, completion and closing, and the
+// log initialise command. The history windows implement HistoryView; the poll controller paces the
+// requests and hands every 0x41 reply to CollectHistory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "history/history_record.h"
+#include "link/link_port.h"
+#include "link/modbus_codec.h"
+#include "polling/poll_controller.h"
+#include "polling/poll_state.h"
+
+namespace zephyra {
+
+enum class HistoryCommand : uint8_t { Count = 1, Record = 2, Initialise = 3 };
+
+class HistoryView {
+public:
+    virtual ~HistoryView() = default;
+    // Header row and record rows.
+    virtual void SetRowCount(int rows) = 0;
+    virtual void SetRow(int row, const HistoryRow &cells) = 0;
+    virtual void SetGauge(int percent) = 0;
+    virtual void SetCountLabel(const std::string &text) = 0;
+    virtual void EnableClose(bool enabled) = 0;
+    virtual void EnableSave(bool enabled) = 0;
+    // The Stop Request button.
+    virtual void EnableStop(bool enabled) = 0;
+};
+
+inline constexpr const char *kNoHistoryData = "No History data";
+inline constexpr const char *kHistoryCountPrefix = "전체 : ";
+
+// Text of the completion box: the count, "개 데이터", a carriage return, "저장됨!!".
+std::string HistoryCompletionText(int32_t total);
+
+class HistoryController : public HistoryCollector {
+public:
+    // A record request with no reply for this long is asked again.
+    static constexpr int64_t kReplyTimeoutMs = 1000;
+    static constexpr int kCountIntervalMs = 40;
+    static constexpr int kRecordIntervalMs = 30;
+
+    HistoryController(PollState &state, ModbusCodec &codec, PollTimer &timer, Operator &op, const Clock &clock)
+        : state_(state), codec_(codec), timer_(timer), operator_(op), clock_(clock) {}
+
+    // The alarm-log and event-log commands: the view stays attached until CloseWindow.
+    void StartDownload(HistoryKind kind, HistoryView *view);
+    // The window's Close button: ends any download and resumes the status poll.
+    void CloseWindow();
+    // The Stop Request button: the poll timer stops, the rows so far can be saved.
+    void StopRequest();
+    // The history windows' 100 ms timer.
+    void WatchdogTick();
+
+    // The initialise dialog: opening pauses the poll, closing resumes it.
+    void SetInitialiseDialogOpen(bool open);
+    // Sends the initialise request for the alarm log (1) or event log (3) at once.
+    void InitialiseLog(HistoryKind kind);
+
+    void CollectHistory(const Bytes &payload) override;
+    bool RecordRequestDue() override;
+    void RecordRequestSent() override;
+
+    // Header and rows 1..Total of the current or last download (empty cells for rows not yet received).
+    const std::vector<HistoryRow> &Rows() const { return rows_; }
+    // Rows the export writes: header through row Current.
+    std::vector<HistoryRow> ExportRows() const;
+    bool InitialiseDialogOpen() const { return initialiseOpen_; }
+
+private:
+    void OnCount(HistoryKind replyKind, ByteView body);
+    void OnRecord(ByteView body);
+    void OnInitialise(ByteView body);
+    void Complete();
+
+    PollState &state_;
+    ModbusCodec &codec_;
+    PollTimer &timer_;
+    Operator &operator_;
+    const Clock &clock_;
+    HistoryView *view_ = nullptr;
+    std::vector<HistoryRow> rows_;
+    bool recordOutstanding_ = false;
+    int64_t recordSentMs_ = 0;
+    int sendsOfRecord_ = 0;  // requests for the awaited record so far
+    int64_t holdUntilMs_ = 0; // no record request before this time
+    bool stopped_ = false;    // Stop Request: replies of this download are dropped
+    bool initialiseOpen_ = false;
+};
+
+} // namespace zephyra

@@ -1,0 +1,38 @@
+// Save File of the history windows: the downloaded grid as an Excel 97-2003 workbook.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "history/history_record.h"
+#include "polling/poll_state.h"
+
+namespace zephyra {
+
+inline constexpr const char *kNoExcel = "No Excel";
+inline constexpr const char *kExportModelName = "ZEPHYRA-M10";
+
+struct TimeOfDay {
+    int Hour = 0;
+    int Minute = 0;
+    int Second = 0;
+};
+
+struct ExportResult {
+    bool Ok = false;
+    std::string Path;  // the workbook written
+    std::string Error; // why not, for the trace; the operator sees kNoExcel
+};
+
+// "ZEPHYRA-M10 Alarm Log Data" or "ZEPHYRA-M10 Event Log Data" (the data log shares the alarm title).
+std::string ExportTitle(HistoryKind kind);
+// "ZEPHYRA-M10 Alarm Log(hhmmss).xls"; attempt 2 and on add " (n)" so an earlier file is never replaced.
+std::string ExportFileName(HistoryKind kind, TimeOfDay now, int attempt = 1);
+
+// rows: the header row, then records 1..n. The title goes to A1, the header to row 2, record k to row
+// k + 2, grid column c to column c + 1 (A..I, events A..H); the DATE column as dates shown yyyy/mm/dd.
+// The workbook appears in `directory` complete or not at all.
+ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &rows, const std::string &directory,
+                               TimeOfDay now);
+
+} // namespace zephyra

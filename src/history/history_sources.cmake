@@ -1,0 +1,12 @@
+# History download and collector, record decoders with the event tables, workbook writer and export.
+target_sources(zcore PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/event_tables.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/history_record.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/history_collector.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/workbook_writer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/history_export.cpp)
+
+# libgsf writes the OLE2 container of the .xls workbook.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(GSF REQUIRED IMPORTED_TARGET libgsf-1)
+target_link_libraries(zcore PUBLIC PkgConfig::GSF)
