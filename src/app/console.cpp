@@ -1,0 +1,51 @@
+#include "app/console.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace zephyra {
+
+namespace {
+void Box(QMessageBox::Icon icon, const std::string &text) {
+    QMessageBox box(icon, QString::fromLatin1(kModelName), QString::fromStdString(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setObjectName("MessageBox");
+    box.exec();
+}
+} // namespace
+
+void MessageBoxOperator::ShowInformation(const std::string &text) { Box(QMessageBox::Information, text); }
+void MessageBoxOperator::ShowError(const std::string &text) { Box(QMessageBox::Critical, text); }
+void MessageBoxOperator::ShowMessage(const std::string &text) { Box(QMessageBox::NoIcon, text); }
+
+Console::Console(const ConsoleOptions &options)
+    : port_(serial_, tcp_), codec_(state_.Link, port_), pollTimer_(timer1_),
+      controller_(state_, codec_, pollTimer_, operator_, *options.Trace), receiver_(codec_, controller_, clock_),
+      ctx_{state_,    controller_, codec_,   receiver_,          serial_, tcp_, pollTimer_, operator_, clock_,
+           options.ProgramDir, options.DefaultHost} {
+    codec_.AttachReceiver(&receiver_);
+    serial_.SetExtraPaths(options.ExtraSerialPaths);
+    tcp_.SetPort(options.TcpPort);
+    serial_.SetReceiver([this](ByteView bytes) { receiver_.OnSerialRead(bytes); });
+    tcp_.SetReceiver([this](ByteView bytes) { receiver_.OnTcpRead(bytes); });
+
+    timer1_.setInterval(kDefaultPollIntervalMs);
+    QObject::connect(&timer1_, &QTimer::timeout, [this] { controller_.Timer1Timer(); });
+
+    mainWindow_ = std::make_unique<TMain_Form>(ctx_);
+    TMain_Form *w = mainWindow_.get();
+    controller_.SetStatusView(w);
+    port_.SetPainter([w](bool green) { w->PaintConnect(green); });
+    QObject::connect(&serial_, &SerialEndpoint::TxLight, w, &TMain_Form::SetTxLight);
+    QObject::connect(&serial_, &SerialEndpoint::RxLight, w, &TMain_Form::SetRxLight);
+    // A frame cut off by the old connection must not swallow the new one's replies.
+    QObject::connect(&tcp_, &TcpEndpoint::Connected, w, [this] { receiver_.Reset(); });
+    QObject::connect(&tcp_, &TcpEndpoint::Disconnected, w, [w] { w->PaintConnect(false); });
+}
+
+Console::~Console() {
+    timer1_.stop();
+    controller_.SetStatusView(nullptr);
+}
+
+} // namespace zephyra

@@ -1,0 +1,85 @@
+// The application object: owns the core, the endpoints, the timers and the main window, and wires them.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <iostream>
+#include <memory>
+
+#include "app/console_context.h"
+#include "link/link_port_endpoint.h"
+#include "link/response_receiver.h"
+#include "link/serial_endpoint.h"
+#include "link/tcp_endpoint.h"
+#include "polling/main_window.h"
+
+namespace zephyra {
+
+class QtPollTimer : public PollTimer {
+public:
+    explicit QtPollTimer(QTimer &timer) : timer_(timer) {}
+    void SetEnabled(bool enabled) override { enabled ? timer_.start() : timer_.stop(); }
+    bool Enabled() const override { return timer_.isActive(); }
+    void SetInterval(int ms) override { timer_.setInterval(ms); }
+    int Interval() const override { return timer_.interval(); }
+
+private:
+    QTimer &timer_;
+};
+
+class MessageBoxOperator : public Operator {
+public:
+    void ShowInformation(const std::string &text) override;
+    void ShowError(const std::string &text) override;
+    void ShowMessage(const std::string &text) override;
+};
+
+class SteadyClock : public Clock {
+public:
+    SteadyClock() { timer_.start(); }
+    int64_t NowMs() const override { return timer_.elapsed(); }
+
+private:
+    QElapsedTimer timer_;
+};
+
+struct ConsoleOptions {
+    QStringList ExtraSerialPaths;
+    quint16 TcpPort = TcpEndpoint::kDevicePort;
+    QString DefaultHost = QStringLiteral("192.168.30.70");
+    QString ProgramDir;
+    std::ostream *Trace = &std::cout;
+};
+
+class Console {
+public:
+    explicit Console(const ConsoleOptions &options);
+    ~Console();
+
+    TMain_Form &MainWindow() { return *mainWindow_; }
+    ConsoleContext &Context() { return ctx_; }
+    PollState &State() { return state_; }
+    PollController &Controller() { return controller_; }
+    SerialEndpoint &Serial() { return serial_; }
+    TcpEndpoint &Tcp() { return tcp_; }
+    QTimer &Timer1() { return timer1_; }
+
+private:
+    PollState state_;
+    SerialEndpoint serial_;
+    TcpEndpoint tcp_;
+    LinkPortEndpoint port_;
+    ModbusCodec codec_;
+    SteadyClock clock_;
+    MessageBoxOperator operator_;
+    QTimer timer1_;
+    QtPollTimer pollTimer_;
+    PollController controller_;
+    ResponseReceiver receiver_;
+    ConsoleContext ctx_;
+    std::unique_ptr<TMain_Form> mainWindow_;
+};
+
+} // namespace zephyra

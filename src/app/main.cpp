@@ -1,0 +1,39 @@
+// zephyra-console: the technician's console for one ZEPHYRA-M10 controller.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+
+#include "app/console.h"
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("zephyra-console");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("ZEPHYRA-M10 rectifier controller console");
+    parser.addHelpOption();
+    QCommandLineOption serialPath("serial-path", "Extra serial device path to search (repeatable).", "path");
+    QCommandLineOption tcpPort("tcp-port", "TCP port of the controller (default 502).", "port", "502");
+    QCommandLineOption host("host", "Host address offered in the connection window.", "address");
+    parser.addOptions({serialPath, tcpPort, host});
+    parser.process(app);
+
+    zephyra::ConsoleOptions options;
+    options.ExtraSerialPaths = parser.values(serialPath);
+    // Extra paths can also come from the environment, colon-separated.
+    for (const QString &p : qEnvironmentVariable("ZEPHYRA_SERIAL_PATHS").split(':', Qt::SkipEmptyParts))
+        options.ExtraSerialPaths << p;
+    bool ok = false;
+    uint port = parser.value(tcpPort).toUInt(&ok);
+    if (!ok || port == 0 || port > 65535) {
+        fprintf(stderr, "zephyra-console: --tcp-port needs a number from 1 to 65535\n");
+        return 2;
+    }
+    options.TcpPort = static_cast<quint16>(port);
+    if (parser.isSet(host)) options.DefaultHost = parser.value(host);
+    options.ProgramDir = QCoreApplication::applicationDirPath();
+
+    zephyra::Console console(options);
+    console.MainWindow().show();
+    return app.exec();
+}

@@ -1,0 +1,61 @@
+// TfrmComPort: the operator picks the serial port or the TCP host and connects.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "link/serial_endpoint.h"
+#include "link/tcp_endpoint.h"
+#include "polling/poll_controller.h"
+
+class QRadioButton;
+class QLineEdit;
+class QComboBox;
+class QPushButton;
+
+namespace zephyra {
+
+struct ConnectionContext {
+    PollState &State;
+    SerialEndpoint &Serial;
+    TcpEndpoint &Tcp;
+    PollTimer &Timer1;
+    Operator &Messages;
+    // The link is confirmed: the main window shows its indicators, menus and port text.
+    std::function<void(LinkKind, const QString &panelText)> OnLinkConfirmed;
+    std::function<void(bool green)> PaintConnect;
+    // "나가기 ": the connect command becomes available again.
+    std::function<void()> OnLeft;
+    QString DefaultHost = QStringLiteral("192.168.30.70");
+};
+
+inline constexpr const char *kNoSerialPort = "Can not find the serial port";
+inline constexpr const char *kCheckLan = "Please, Check PC Lan Port Connection!";
+inline constexpr const char *kSelectPort = "Please, Select Port";
+
+class TfrmComPort : public QDialog {
+    Q_OBJECT
+public:
+    TfrmComPort(ConnectionContext ctx, QWidget *parent = nullptr);
+
+    void SerialClick();
+    void TCPClick();
+    void PortClick();
+    void PortSelectChange(int index);
+    void Btn_OK();
+    void BitBtn2Click();
+    void reject() override;
+
+private:
+    ConnectionContext ctx_;
+    bool serialChosen_ = false;
+    QRadioButton *tcp_;
+    QRadioButton *serial_;
+    QLineEdit *edtHostIP_;
+    QComboBox *portSelect_;
+    QPushButton *bitBtn1_;
+    QPushButton *port_;
+    QPushButton *bitBtn2_;
+};
+
+} // namespace zephyra

@@ -1,0 +1,78 @@
+#include "link/tcp_endpoint.h"
+
+#include <QEventLoop>
+
+namespace zephyra {
+
+TcpEndpoint::TcpEndpoint(QObject *parent) : QObject(parent) {
+    timer7_.setInterval(kReceivePollMs);
+    connect(&timer7_, &QTimer::timeout, this, &TcpEndpoint::Timer7Timer);
+    timer7_.start();
+    connectTimeout_.setSingleShot(true);
+    connect(&connectTimeout_, &QTimer::timeout, this, [this] {
+        if (IsConnecting()) socket_.abort();
+    });
+    connect(&socket_, &QTcpSocket::connected, this, [this] {
+        connectTimeout_.stop();
+        emit Connected();
+    });
+    connect(&socket_, &QTcpSocket::disconnected, this, &TcpEndpoint::Disconnected);
+}
+
+bool TcpEndpoint::IsConnecting() const {
+    auto s = socket_.state();
+    return s == QAbstractSocket::HostLookupState || s == QAbstractSocket::ConnectingState;
+}
+
+QString TcpEndpoint::ConnectAndWait(int timeoutMs) {
+    if (IsConnected()) return {};
+    socket_.abort();
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    bool timedOut = false;
+    connect(&deadline, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    auto c1 = connect(&socket_, &QTcpSocket::connected, &loop, &QEventLoop::quit);
+    auto c2 = connect(&socket_, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+    socket_.connectToHost(host_, port_);
+    if (IsConnecting()) {
+        deadline.start(timeoutMs);
+        loop.exec();
+    }
+    disconnect(c1);
+    disconnect(c2);
+    if (IsConnected()) return {};
+    QString error = timedOut ? QStringLiteral("Connection timed out") : socket_.errorString();
+    socket_.abort();
+    return error.isEmpty() ? QStringLiteral("Connection failed") : error;
+}
+
+void TcpEndpoint::ConnectAsync() {
+    if (IsConnecting() || IsConnected()) return; // an attempt is already on its way
+    socket_.abort();
+    socket_.connectToHost(host_, port_);
+    connectTimeout_.start(kConnectTimeoutMs);
+}
+
+void TcpEndpoint::Disconnect() {
+    connectTimeout_.stop();
+    if (socket_.state() == QAbstractSocket::UnconnectedState) return;
+    socket_.abort(); // emits disconnected() when a connection was up
+}
+
+void TcpEndpoint::Write(const Bytes &frame) {
+    if (!IsConnected()) return;
+    socket_.write(reinterpret_cast<const char *>(frame.data()), static_cast<qint64>(frame.size()));
+}
+
+void TcpEndpoint::Timer7Timer() {
+    if (!IsConnected() || socket_.bytesAvailable() <= 0) return;
+    QByteArray data = socket_.readAll();
+    if (receiver_)
+        receiver_(ByteView(reinterpret_cast<const uint8_t *>(data.constData()), static_cast<std::size_t>(data.size())));
+}
+
+} // namespace zephyra

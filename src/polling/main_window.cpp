@@ -1,0 +1,538 @@
+#include "polling/main_window.h"
+
+#include <QAccessible>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "access/confirm_window.h"
+#include "access/login_window.h"
+#include "link/connection_window.h"
+#include "link/serial_endpoint.h"
+#include "link/tcp_endpoint.h"
+#include "polling/lamp_widget.h"
+
+namespace zephyra {
+
+namespace {
+
+const QColor kSkyBlue(0xA6, 0xCA, 0xF0);
+const QColor kBrightGreen(0, 255, 0);
+const QColor kGrey(128, 128, 128);
+const QColor kTeal(0x00, 0x80, 0x80);
+const QColor kNavy(0x00, 0x00, 0x80);
+const QColor kGreen(0x00, 0x80, 0x00);
+
+void Paint(QLabel *panel, const QColor &background, const QColor &text = Qt::white) {
+    panel->setStyleSheet(QStringLiteral("background-color: %1; color: %2; border: 1px solid #404040;")
+                             .arg(background.name(), text.name()));
+}
+
+// An invisible click area of the top strip.
+class ClickArea : public QWidget {
+public:
+    ClickArea(const char *name, std::function<void()> onClick, QWidget *parent = nullptr)
+        : QWidget(parent), onClick_(std::move(onClick)) {
+        setObjectName(name);
+        setFixedSize(25, 25);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override {
+        if (event->button() == Qt::LeftButton && onClick_) onClick_();
+    }
+
+private:
+    std::function<void()> onClick_;
+};
+
+struct MenuItem {
+    const char *Name;
+    const char *Caption;
+    bool Enabled;
+};
+
+} // namespace
+
+TMain_Form::TMain_Form(ConsoleContext ctx, QWidget *parent) : QMainWindow(parent), ctx_(std::move(ctx)) {
+    setObjectName("TMain_Form");
+    setWindowTitle(kMainCaption);
+    QFont font("Verdana", 9);
+    font.setBold(true);
+    setFont(font);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kSkyBlue);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    BuildMenus();
+
+    auto *central = new QWidget;
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setSpacing(2);
+    layout->addWidget(BuildTopStrip());
+
+    pageControl_ = new QTabWidget;
+    pageControl_->setObjectName("PageControl1");
+    pageControl_->addTab(BuildInformationPage(), "Information");
+    logPage_ = new QWidget;
+    logPage_->setObjectName("TabSheet2");
+    pageControl_->addTab(logPage_, "Log");
+    pageControl_->setVisible(false);
+    layout->addWidget(pageControl_, 1);
+    setCentralWidget(central);
+
+    auto *bar = new QStatusBar;
+    bar->setObjectName("ComSetting");
+    bar->setSizeGripEnabled(false);
+    for (int i = 0; i < 3; ++i) {
+        panels_[i] = new QLabel;
+        panels_[i]->setObjectName(QStringLiteral("ComSettingPanel%1").arg(i + 1));
+        panels_[i]->setFrameShape(QFrame::Panel);
+        panels_[i]->setFrameShadow(QFrame::Sunken);
+        if (i < 2) panels_[i]->setFixedWidth(120);
+        bar->addWidget(panels_[i], i < 2 ? 0 : 1);
+    }
+    setStatusBar(bar);
+
+    closingWindow_ = new TfrmMsg(this);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    if (QScreen *screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
+
+    // Assistive tools (and scripted tests) find every control by its name.
+    for (QWidget *w : findChildren<QWidget *>())
+        if (!w->objectName().isEmpty() && w->accessibleDescription().isEmpty())
+            w->setAccessibleDescription(w->objectName());
+}
+
+TMain_Form::~TMain_Form() = default;
+
+void TMain_Form::BuildMenus() {
+    auto add = [this](QMenu *menu, const MenuItem &item) {
+        QAction *a = menu->addAction(QString::fromUtf8(item.Caption));
+        a->setObjectName(item.Name);
+        a->setEnabled(item.Enabled);
+        actions_.insert(item.Name, a);
+        return a;
+    };
+    QMenu *exit = menuBar()->addMenu("나가기 ");
+    add(exit, {"mExit", "종료 ", true});
+    QMenu *link = menuBar()->addMenu("접속 ");
+    for (const MenuItem &item : {MenuItem{"mConnect", "연결하기 ", false}, MenuItem{"mDisconnect", "연결끊기 ", false},
+                                 MenuItem{"mLogin", "로그인 ", true}, MenuItem{"mLogout", "로그아웃 ", false}})
+        add(link, item);
+    QMenu *settings = menuBar()->addMenu("조회/설정 ");
+    for (const MenuItem &item :
+         {MenuItem{"mSystemOperation", "운용/알람 설정 ", false}, MenuItem{"mMeasurementSet", "계측값 설정 ", false},
+          MenuItem{"mDataTimeSet", "날짜/시간 설정 ", false}, MenuItem{"mIPSet", "정류기 IP 설정 ", false},
+          MenuItem{"mACLSet", "ACL 설정", false}, MenuItem{"mControllerReset", "제어보드 리셋 ", false},
+          MenuItem{"mFactoryInitial", "공장 초기화 ", false}, MenuItem{"mAlarmTest", "경보 시험 ", false}})
+        add(settings, item);
+    QMenu *history = menuBar()->addMenu("이력 ");
+    for (const MenuItem &item : {MenuItem{"mAlarmLog", "알람 이력 ", false}, MenuItem{"mEventLog", "이벤트 이력 ", false},
+                                 MenuItem{"mInitialLog", "이력 초기화 ", false}})
+        add(history, item);
+    QMenu *home = menuBar()->addMenu("홈페이지 ");
+    add(home, {"mHomePage", kHomePageCaption, true});
+
+    // Queued: a command that opens a modal window must not keep its caller (e.g. an AT-SPI press) waiting.
+    auto on = [this](const char *name, void (TMain_Form::*handler)()) {
+        connect(Action(name), &QAction::triggered, this, handler, Qt::QueuedConnection);
+    };
+    on("mExit", &TMain_Form::mExitClick);
+    on("mConnect", &TMain_Form::mConnectClick);
+    on("mDisconnect", &TMain_Form::mDisconnectClick);
+    on("mLogin", &TMain_Form::mLoginClick);
+    on("mLogout", &TMain_Form::mLogoutClick);
+    on("mHomePage", &TMain_Form::mHomePageClick);
+}
+
+QWidget *TMain_Form::BuildTopStrip() {
+    auto *strip = new QWidget;
+    strip->setObjectName("TopStrip");
+    strip->setFixedHeight(28);
+    auto *row = new QHBoxLayout(strip);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+
+    row->addWidget(new ClickArea("Image10", [this] { Image10Click(); }));
+
+    flatPanel3_ = new QFrame;
+    flatPanel3_->setObjectName("FlatPanel3");
+    auto *lights = new QHBoxLayout(flatPanel3_);
+    lights->setContentsMargins(0, 0, 0, 0);
+    lights->setSpacing(2);
+    pnlTx_ = new QLabel("TX");
+    pnlTx_->setObjectName("pnl_TX");
+    pnlRx_ = new QLabel("RX");
+    pnlRx_->setObjectName("pnl_RX");
+    for (QLabel *l : {pnlTx_, pnlRx_}) {
+        l->setAlignment(Qt::AlignCenter);
+        l->setFixedSize(40, 22);
+        lights->addWidget(l);
+    }
+    Paint(pnlTx_, kTeal);
+    Paint(pnlRx_, kGreen);
+    row->addWidget(flatPanel3_);
+
+    pnlConnect_ = new QLabel("Connect");
+    pnlConnect_->setObjectName("pnlConnect");
+    pnlConnect_->setAlignment(Qt::AlignCenter);
+    pnlConnect_->setFixedSize(84, 22);
+    Paint(pnlConnect_, kGrey);
+    pnlConnect_->setVisible(false);
+    row->addWidget(pnlConnect_);
+
+    labAlarmTest_ = new QLabel("경보시험 중이며 PC접속이 3분이상 되지 않으면 자동복귀합니다");
+    labAlarmTest_->setObjectName("Lab_Alarm_Test");
+    labAlarmTest_->setStyleSheet("color: red;");
+    labAlarmTest_->setAlignment(Qt::AlignCenter);
+    labAlarmTest_->setVisible(false);
+    row->addWidget(labAlarmTest_, 1);
+    row->addStretch();
+
+    // The firmware counter lives outside the page, shown only through the hidden toggle.
+    auto *fwCnt = Field("edtFwCnt", 60);
+    fwCnt->setVisible(false);
+    row->addWidget(fwCnt);
+
+    row->addWidget(new ClickArea("Image1", [this] { Image1Click(); }));
+    return strip;
+}
+
+QLineEdit *TMain_Form::Field(const char *name, int width) {
+    auto *edit = new QLineEdit;
+    edit->setObjectName(name);
+    edit->setReadOnly(true);
+    edit->setFixedHeight(21);
+    if (width > 0) edit->setFixedWidth(width);
+    fields_.insert(name, edit);
+    return edit;
+}
+
+QLabel *TMain_Form::Caption(const char *text, const char *name) {
+    auto *label = new QLabel(QString::fromUtf8(text));
+    if (name) label->setObjectName(name);
+    return label;
+}
+
+QWidget *TMain_Form::BuildInformationPage() {
+    auto *page = new QWidget;
+    page->setObjectName("TabSheet1");
+    auto *pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(2, 2, 2, 2);
+    infoGroup_ = new QWidget;
+    infoGroup_->setObjectName("pnlInformation");
+    infoGroup_->setVisible(false);
+    pageLayout->addWidget(infoGroup_);
+
+    auto group = [](const char *caption, const char *name) {
+        auto *g = new QGroupBox(QString::fromUtf8(caption));
+        g->setObjectName(name);
+        return g;
+    };
+    // A group of "caption: field" rows.
+    auto rows = [this](QGroupBox *g, std::initializer_list<std::pair<const char *, const char *>> items,
+                       int fieldWidth) {
+        auto *grid = new QGridLayout(g);
+        grid->setContentsMargins(6, 4, 6, 4);
+        grid->setVerticalSpacing(3);
+        int r = 0;
+        for (const auto &[caption, name] : items) {
+            grid->addWidget(Caption(caption), r, 0);
+            grid->addWidget(Field(name, fieldWidth), r, 1);
+            ++r;
+        }
+        return grid;
+    };
+    auto lampGrid = [this](QGroupBox *g, std::initializer_list<std::pair<const char *, const char *>> items) {
+        auto *grid = new QGridLayout(g);
+        grid->setContentsMargins(6, 4, 6, 4);
+        grid->setVerticalSpacing(3);
+        int i = 0;
+        for (const auto &[name, caption] : items) {
+            auto *lamp = new LampWidget(name);
+            lamps_.insert(name, lamp);
+            grid->addWidget(lamp, i / 2, (i % 2) * 2);
+            grid->addWidget(Caption(caption), i / 2, (i % 2) * 2 + 1);
+            ++i;
+        }
+        grid->setColumnStretch(1, 1);
+        grid->setColumnStretch(3, 1);
+    };
+
+    // Column 1: clock, measurements, firmware, watchdog.
+    auto *clock = group("현재 시간 정보 ", "gbTime");
+    rows(clock, {{"날짜 ", "edtDate"}, {"시간 ", "edtTime"}}, 100);
+    auto *measure = group("계측값 ", "gbMeasure");
+    rows(measure,
+         {{"AC 입력전압 ", "edtACV"}, {"DC 출력전압", "edtDCV"}, {"DC 부하전류 ", "edtLCA"}, {"축전지 전류 ", "edtBCA"},
+          {"랙 온도 ", "edtRT"}},
+         100);
+    auto *firmware = group("F/W 버전 ", "gbVersion");
+    auto *fwRow = new QHBoxLayout(firmware);
+    fwRow->setContentsMargins(6, 4, 6, 4);
+    fwRow->addWidget(Field("edtVer"));
+    auto *watchdog = group("Watchdog ", "gbWatchdog");
+    rows(watchdog, {{"TCP 접속", "edtTcpFlag"}, {"TCP 리셋 카운트 ", "edtTcpComFailCnt"}, {"Watchdog 카운트 ", "edtWatchdogCnt"}},
+         70);
+
+    // Column 2: alarm lamps, contact lamps, set-points, battery.
+    auto *alarms = group("경보 ", "gbAlarm");
+    lampGrid(alarms, {{"spACF", "AC입력 전원이상 "},
+                      {"spDCH", "DC출력 고전압 "},
+                      {"spDCL", "DC출력 저전압 "},
+                      {"spRF1", "정류모듈1 Fail"},
+                      {"spRF2", "정류모듈2 Fail"},
+                      {"spBF", "축전지 차단 "}});
+    auto *relays = group("경보접점 ", "gbRelay");
+    lampGrid(relays, {{"spACF_RY", "AC Fail"},
+                      {"spDCF_RY", "DC Fail"},
+                      {"spBF_RY", "Battery Fail"},
+                      {"spMF_RY", "Module Fail"},
+                      {"spMA_RY", "MA (통합경보)"}});
+    auto *setpoints = group("운용 설정값 ", "gbSetPoints");
+    rows(setpoints, {{"AC 고전압 ", "edtACH"}, {"AC 저전압 ", "edtACL"}, {"DC 고전압 ", "edtDCH"}, {"DC 저전압 ", "edtDCL"}},
+         90);
+    auto *battery = group("축전지 운용  ", "gbBattery");
+    auto *batteryGrid = rows(battery, {{"충전전류제한 ", "edtChLimit"}, {"축전지 종류 ", "edtB_Model"}, {"축전지 수량 ", "edtB_Cho"}},
+                             90);
+    labChRelay_ = Caption("충전 Relay", "labChRelay");
+    labChRef_ = Caption("CH Reference", "labChRef");
+    batteryGrid->addWidget(labChRelay_, 3, 0);
+    batteryGrid->addWidget(Field("edtChRelay", 90), 3, 1);
+    batteryGrid->addWidget(labChRef_, 4, 0);
+    batteryGrid->addWidget(Field("edtChRef", 90), 4, 1);
+    SetChargeFieldsVisible(false);
+
+    // Column 3: network identity, access control list, the other relays.
+    auto *network = group("정류기 IP 정보 ", "gbIP");
+    auto *netGrid = new QGridLayout(network);
+    netGrid->setContentsMargins(6, 4, 6, 4);
+    netGrid->setVerticalSpacing(3);
+    netGrid->addWidget(Caption("IP"), 0, 0);
+    netGrid->addWidget(Field("edtIP", 120), 0, 1);
+    netGrid->addWidget(Caption("Gateway"), 0, 2);
+    netGrid->addWidget(Field("edtGW", 120), 0, 3);
+    netGrid->addWidget(Caption("Subnet"), 1, 0);
+    netGrid->addWidget(Field("edtSM", 120), 1, 1);
+    netGrid->addWidget(Caption("Mac Addr"), 1, 2);
+    netGrid->addWidget(Field("edtMAC", 140), 1, 3);
+
+    auto *acl = group("ACL (Access Control List)  정보 ", "gbACL");
+    auto *aclLayout = new QGridLayout(acl);
+    aclLayout->setContentsMargins(6, 4, 6, 4);
+    aclLayout->setVerticalSpacing(3);
+    aclLayout->addWidget(Caption("ACL 사용(공인망) / 미사용(NCN망) "), 0, 0, 1, 3);
+    aclLayout->addWidget(Field("edtACLEn", 90), 0, 3);
+    aclLayout->addWidget(Caption("장비 ID"), 1, 0);
+    auto *deviceId = Field("edtDeviceID", 110);
+    deviceId->setAlignment(Qt::AlignCenter);
+    aclLayout->addWidget(deviceId, 1, 1);
+    aclLayout->addWidget(Caption("이더넷 속도 "), 1, 2);
+    aclLayout->addWidget(Field("edtEthSpeed", 90), 1, 3);
+    auto rangeGroup = [this](QGroupBox *g, const char *prefix, bool withNumbers, bool disabled) {
+        auto *grid = new QGridLayout(g);
+        grid->setContentsMargins(4, 2, 4, 2);
+        grid->setVerticalSpacing(2);
+        grid->setHorizontalSpacing(3);
+        for (int n = 1; n <= 5; ++n) {
+            int c = 0;
+            if (withNumbers) grid->addWidget(Caption(QStringLiteral("#%1").arg(n).toUtf8().constData()), n, c++);
+            for (int m = 1; m <= 2; ++m) {
+                QByteArray name = QStringLiteral("%1%2%3").arg(prefix).arg(n).arg(m).toLatin1();
+                auto *edit = Field(name.constData(), 96);
+                edit->setAlignment(Qt::AlignCenter);
+                edit->setEnabled(!disabled);
+                grid->addWidget(edit, n, c++);
+                if (m == 1) grid->addWidget(Caption("~"), n, c++);
+            }
+        }
+    };
+    auto *defaults = group("Default ACL ", "gbDefaultACL");
+    rangeGroup(defaults, "edtACL_DIP", false, true);
+    auto *added = group("ACL 추가 대역", "gbAddedACL");
+    rangeGroup(added, "edtACL_IP", true, false);
+    auto *ranges = new QHBoxLayout;
+    ranges->addWidget(defaults);
+    ranges->addWidget(added);
+    aclLayout->addLayout(ranges, 2, 0, 1, 4);
+
+    relayGroup_ = group("기타 운용  ", "gbEtcRelay");
+    auto *relayRow = new QHBoxLayout(relayGroup_);
+    relayRow->setContentsMargins(6, 2, 6, 2);
+    for (auto [caption, name] : {std::pair{"방전 Relay", "edtDischRelay"}, std::pair{"온도 High Relay", "edtTempHRelay"},
+                                 std::pair{"온도 Low Relay", "edtTempLRelay"}}) {
+        relayRow->addWidget(Caption(caption));
+        relayRow->addWidget(Field(name, 44));
+    }
+    relayGroup_->setVisible(false);
+
+    auto column = [](std::initializer_list<QWidget *> widgets) {
+        auto *c = new QVBoxLayout;
+        c->setSpacing(3);
+        for (QWidget *w : widgets) c->addWidget(w);
+        c->addStretch();
+        return c;
+    };
+    auto *columns = new QHBoxLayout(infoGroup_);
+    columns->setContentsMargins(0, 0, 0, 0);
+    columns->setSpacing(4);
+    columns->addLayout(column({clock, measure, firmware, watchdog}));
+    columns->addLayout(column({alarms, relays, setpoints, battery}));
+    columns->addLayout(column({network, acl, relayGroup_}), 1);
+    return page;
+}
+
+void TMain_Form::SetChargeFieldsVisible(bool visible) {
+    for (QWidget *w : {static_cast<QWidget *>(labChRelay_), static_cast<QWidget *>(fields_.value("edtChRelay")),
+                       static_cast<QWidget *>(labChRef_), static_cast<QWidget *>(fields_.value("edtChRef"))})
+        if (w) w->setVisible(visible);
+}
+
+void TMain_Form::ApplyAccessRules() {
+    pageControl_->setVisible(true);
+    infoGroup_->setVisible(true);
+    AccessChanges changes = zephyra::ApplyAccessRules(ctx_.State.Link, level_);
+    for (const auto &[name, enabled] : changes.Items)
+        if (QAction *a = Action(name)) a->setEnabled(enabled);
+    if (changes.ShowRelayFields) {
+        relayGroup_->setVisible(true);
+        SetChargeFieldsVisible(true);
+    }
+}
+
+void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view) {
+    for (const FieldText &f : view.Fields)
+        if (QLineEdit *edit = fields_.value(QLatin1String(f.Name))) {
+            QString text = QString::fromStdString(f.Text);
+            if (edit->text() != text) edit->setText(text);
+        }
+    for (const LampState &l : view.Lamps)
+        if (LampWidget *lamp = lamps_.value(QLatin1String(l.Name))) lamp->SetActive(l.Active);
+    labAlarmTest_->setVisible(view.AlarmTestLabelVisible);
+    panels_[2]->setText(QString::fromStdString(view.LinkText));
+}
+
+void TMain_Form::PaintConnect(bool green) { Paint(pnlConnect_, green ? kBrightGreen : kGrey, Qt::black); }
+void TMain_Form::SetTxLight(bool on) { Paint(pnlTx_, on ? kNavy : kTeal); }
+void TMain_Form::SetRxLight(bool on) { Paint(pnlRx_, on ? kBrightGreen : kGreen, on ? Qt::black : Qt::white); }
+
+void TMain_Form::LogIn(UserLevel level) {
+    level_ = level;
+    loggedIn_ = true;
+    ctx_.State.PollDue = true;
+    Action("mConnect")->setEnabled(true);
+    Action("mDisconnect")->setEnabled(false);
+    Action("mLogin")->setEnabled(false);
+    Action("mLogout")->setEnabled(true);
+    panels_[0]->setText(LevelText(level));
+}
+
+void TMain_Form::mLoginClick() {
+    TfrmRecControl dialog(
+        [this](const QString &user, const QString &password) {
+            std::optional<UserLevel> level = CheckCredentials(user.toStdString(), password.toStdString());
+            if (!level) {
+                ctx_.Messages.ShowMessage(kPleaseTryAgain);
+                return false;
+            }
+            LogIn(*level);
+            return true;
+        },
+        this);
+    dialog.exec();
+}
+
+void TMain_Form::mConnectClick() {
+    ConnectionContext cc{ctx_.State, ctx_.Serial, ctx_.Tcp, ctx_.Timer1, ctx_.Messages,
+                         [this](LinkKind link, const QString &text) { LinkConfirmed(link, text); },
+                         [this](bool green) { PaintConnect(green); },
+                         [this] { Action("mConnect")->setEnabled(true); },
+                         ctx_.DefaultHost};
+    TfrmComPort dialog(std::move(cc), this);
+    dialog.exec();
+}
+
+void TMain_Form::LinkConfirmed(LinkKind link, const QString &panelText) {
+    bool serial = link == LinkKind::Serial;
+    flatPanel3_->setVisible(serial);
+    pnlConnect_->setVisible(!serial);
+    Action("mConnect")->setEnabled(false);
+    Action("mDisconnect")->setEnabled(true);
+    panels_[1]->setText(panelText);
+}
+
+void TMain_Form::mDisconnectClick() { OpenConfirmation(1); }
+void TMain_Form::mLogoutClick() { OpenConfirmation(2); }
+
+void TMain_Form::OpenConfirmation(uint8_t confirmMode) {
+    confirmMode_ = confirmMode;
+    // No request goes out while the question is open.
+    ctx_.Timer1.SetEnabled(false);
+    TOutMessage dialog(
+        confirmMode, [this] { ctx_.Timer1.SetEnabled(true); }, [this] { Confirmed(confirmMode_); }, this);
+    dialog.exec();
+}
+
+void TMain_Form::Confirmed(uint8_t confirmMode) {
+    if (confirmMode == 1) {
+        Action("mConnect")->setEnabled(true);
+    } else if (confirmMode == 2) {
+        Action("mConnect")->setEnabled(false);
+        Action("mLogin")->setEnabled(true);
+        Action("mLogout")->setEnabled(false);
+        loggedIn_ = false;
+    }
+    ctx_.Serial.Close();
+    ctx_.Serial.SetReadEnabled(false);
+    ctx_.Tcp.Disconnect();
+    PaintConnect(false);
+    Action("mDisconnect")->setEnabled(false);
+    for (const char *name : DeviceMenuItems()) Action(name)->setEnabled(false);
+    infoGroup_->setVisible(false);
+    confirmMode_ = 0;
+}
+
+void TMain_Form::mExitClick() {
+    ctx_.Timer1.SetEnabled(false);
+    if (ctx_.Tcp.IsConnected()) {
+        ctx_.Tcp.Disconnect();
+        closingWindow_->Start();
+    }
+    close();
+}
+
+void TMain_Form::closeEvent(QCloseEvent *event) {
+    emit Closing();
+    ctx_.Serial.Close();
+    closingWindow_->hide();
+    event->accept();
+}
+
+void TMain_Form::mHomePageClick() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl))); }
+
+void TMain_Form::Image10Click() {
+    QLineEdit *fwCnt = fields_.value("edtFwCnt");
+    fwCnt->setVisible(fwCnt->isHidden());
+}
+
+void TMain_Form::Image1Click() { SetChargeFieldsVisible(fields_.value("edtChRelay")->isHidden()); }
+
+} // namespace zephyra

@@ -1,0 +1,291 @@
+// The console's windows driven for real on the offscreen platform, without a device.
+#include <QAction>
+#include <QDir>
+#include <QGroupBox>
+#include <QProgressBar>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTcpServer>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "access/confirm_window.h"
+#include "app/console.h"
+#include "support/gui_helpers.h"
+#include "polling/lamp_widget.h"
+#include "app/status_block.h"
+
+namespace zephyra {
+namespace {
+
+using test::Child;
+using test::OnNextModal;
+using test::StatusBlock;
+
+class ConsoleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ConsoleOptions options;
+        options.Trace = &trace;
+        console = std::make_unique<Console>(options);
+        window().show();
+    }
+    TMain_Form &window() { return console->MainWindow(); }
+    bool enabled(const char *name) { return window().Action(name)->isEnabled(); }
+    QString field(const char *name) { return Child<QLineEdit>(&window(), name)->text(); }
+    QString panel(int i) {
+        return Child<QLabel>(&window(), QStringLiteral("ComSettingPanel%1").arg(i).toLatin1().constData())->text();
+    }
+    void Decode(const StatusBlock &block) { console->Controller().ResponseDispatcher(0x04, block.Payload()); }
+
+    // Logs in through the real dialog with the login button.
+    QString LoginWithButton(const QString &user, const QString &password) {
+        QString message;
+        OnNextModal(&window(), [&, user, password](QWidget *dialog) {
+            Child<QLineEdit>(dialog, "ID_Input")->setText(user);
+            Child<QLineEdit>(dialog, "PW_Input")->setText(password);
+            OnNextModal(&window(), [&](QWidget *box) {
+                message = test::BoxText(box);
+                test::CloseBox(box);
+            }, 500, dialog);
+            Child<QPushButton>(dialog, "bbtnOK")->click();
+        });
+        window().mLoginClick();
+        return message;
+    }
+
+    std::ostringstream trace;
+    std::unique_ptr<Console> console;
+};
+
+TEST_F(ConsoleTest, StartsLoggedOutWithOnlyLoginExitAndHomePage) {
+    EXPECT_EQ(window().windowTitle(), "ZEPHYRA-M10 V0.8 (2025-08-07)");
+    EXPECT_EQ(window().centralWidget()->height() + window().statusBar()->height(), 513);
+    EXPECT_EQ(window().width(), 932);
+    for (const char *name : {"mLogin", "mExit", "mHomePage"}) EXPECT_TRUE(enabled(name)) << name;
+    for (const char *name : {"mConnect", "mDisconnect", "mLogout", "mSystemOperation", "mMeasurementSet",
+                             "mDataTimeSet", "mIPSet", "mACLSet", "mControllerReset", "mFactoryInitial", "mAlarmTest",
+                             "mAlarmLog", "mEventLog", "mInitialLog"})
+        EXPECT_FALSE(enabled(name)) << name;
+    EXPECT_FALSE(Child<QTabWidget>(&window(), "PageControl1")->isVisible());
+    EXPECT_FALSE(console->Timer1().isActive());
+    EXPECT_EQ(Child<QWidget>(&window(), "edtACV")->accessibleDescription(), "edtACV");
+}
+
+TEST_F(ConsoleTest, LoginButtonAcceptsTheThreeAccountsAndRejectsNearMisses) {
+    struct Case {
+        const char *user, *password, *panel;
+    };
+    for (Case c : {Case{"super", "905172648", "  Super User Mode"}, Case{"admin", "6472", "  Admin User Mode"},
+                   Case{"guest", "6793", "  User Mode"}}) {
+        console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace});
+        window().show();
+        EXPECT_EQ(LoginWithButton(c.user, c.password), "") << c.user;
+        EXPECT_EQ(panel(1), c.panel);
+        EXPECT_TRUE(enabled("mConnect"));
+        EXPECT_TRUE(enabled("mLogout"));
+        EXPECT_FALSE(enabled("mLogin"));
+        EXPECT_FALSE(enabled("mDisconnect"));
+    }
+    console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace});
+    window().show();
+    for (auto [user, password] : {std::pair{"Super", "905172648"}, std::pair{"super", "6472"},
+                                  std::pair{"guest", "905172648"}, std::pair{"", ""}, std::pair{"admin ", "6472"}}) {
+        EXPECT_EQ(LoginWithButton(user, password), " Please try again ") << user;
+        EXPECT_TRUE(enabled("mLogin"));
+        EXPECT_EQ(panel(1), "");
+    }
+}
+
+TEST_F(ConsoleTest, EnterChecksOnlyInThePasswordBoxAndAFailureKeepsTheDialog) {
+    QStringList messages;
+    bool stillOpenAfterFailure = false;
+    OnNextModal(&window(), [&](QWidget *dialog) {
+        auto *id = Child<QLineEdit>(dialog, "ID_Input");
+        auto *pw = Child<QLineEdit>(dialog, "PW_Input");
+        EXPECT_EQ(pw->echoMode(), QLineEdit::Password);
+        id->setText("admin");
+        pw->setText("1234");
+        QTest::keyClick(id, Qt::Key_Return); // nothing happens
+        EXPECT_TRUE(dialog->isVisible());
+        OnNextModal(&window(), [&](QWidget *box) {
+            messages << test::BoxText(box);
+            test::CloseBox(box);
+        }, 1000, dialog);
+        QTest::keyClick(pw, Qt::Key_Return);
+        EXPECT_TRUE(test::WaitFor([&] { return !messages.isEmpty(); }));
+        stillOpenAfterFailure = dialog->isVisible();
+        pw->setText("6472");
+        QTest::keyClick(pw, Qt::Key_Return);
+    });
+    window().mLoginClick();
+    EXPECT_EQ(messages, QStringList{" Please try again "});
+    EXPECT_TRUE(stillOpenAfterFailure);
+    EXPECT_EQ(panel(1), "  Admin User Mode");
+}
+
+struct AccessCase {
+    LinkKind Link;
+    UserLevel Level;
+    std::vector<const char *> On, Off;
+};
+
+TEST_F(ConsoleTest, EveryDecodeAppliesTheAccessTableForLevelAndLink) {
+    const std::vector<const char *> serialAll{"mIPSet", "mACLSet", "mSystemOperation", "mDataTimeSet",
+                                              "mControllerReset", "mAlarmTest", "mAlarmLog"};
+    std::vector<AccessCase> cases{
+        {LinkKind::Serial, UserLevel::Super, {"mEventLog", "mMeasurementSet", "mFactoryInitial", "mInitialLog"}, {}},
+        {LinkKind::Serial, UserLevel::Admin, {"mEventLog"}, {"mMeasurementSet", "mFactoryInitial", "mInitialLog"}},
+        {LinkKind::Serial, UserLevel::User, {}, {"mEventLog", "mMeasurementSet", "mFactoryInitial", "mInitialLog"}},
+        {LinkKind::Tcp, UserLevel::Super, {"mIPSet", "mACLSet"},
+         {"mSystemOperation", "mDataTimeSet", "mControllerReset", "mAlarmTest", "mAlarmLog", "mEventLog",
+          "mMeasurementSet", "mFactoryInitial", "mInitialLog"}},
+        {LinkKind::Tcp, UserLevel::User, {"mIPSet", "mACLSet"}, {"mSystemOperation", "mAlarmLog", "mEventLog"}},
+    };
+    for (const AccessCase &c : cases) {
+        console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace});
+        window().show();
+        window().LogIn(c.Level);
+        console->State().Link = c.Link;
+        Decode(StatusBlock());
+        std::vector<const char *> on = c.On;
+        if (c.Link == LinkKind::Serial) on.insert(on.end(), serialAll.begin(), serialAll.end());
+        for (const char *name : on) EXPECT_TRUE(enabled(name)) << name << " level " << int(c.Level);
+        for (const char *name : c.Off) EXPECT_FALSE(enabled(name)) << name << " level " << int(c.Level);
+        bool super = c.Link == LinkKind::Serial && c.Level == UserLevel::Super;
+        EXPECT_EQ(!Child<QWidget>(&window(), "gbEtcRelay")->isHidden(), super);
+        EXPECT_EQ(!Child<QWidget>(&window(), "edtChRef")->isHidden(), super);
+        EXPECT_TRUE(Child<QTabWidget>(&window(), "PageControl1")->isVisible());
+    }
+}
+
+TEST_F(ConsoleTest, RelayGroupStaysAfterLogoutAndUserLogin) {
+    window().LogIn(UserLevel::Super);
+    Decode(StatusBlock());
+    window().LogIn(UserLevel::User);
+    Decode(StatusBlock());
+    EXPECT_FALSE(Child<QWidget>(&window(), "gbEtcRelay")->isHidden());
+    EXPECT_FALSE(enabled("mMeasurementSet"));
+}
+
+TEST_F(ConsoleTest, DecodeFillsFieldsLampsLabelAndLinkPanel) {
+    window().LogIn(UserLevel::User);
+    Decode(StatusBlock().Set({{0x0001, 2025}, {0x0002, 8}, {0x0003, 7}, {0x0004, 9}, {0x0005, 5}, {0x0006, 3},
+                              {0x0007, 221}, {0x0008, 535}, {0x000A, 0xFFF1}, {0x000B, 9999}, {0x000C, 0x41},
+                              {0x000D, 0x0819}, {0x000E, 0x0807}, {0x0011, 0x10}, {0x0017, 0x3C}, {0x0018, 0x0102},
+                              {0x002E, 1}, {0x0040, 0xC0A8}, {0x0041, 0x1E46}, {0x0049, 0}}));
+    EXPECT_EQ(field("edtDate"), "2025-08-07");
+    EXPECT_EQ(field("edtTime"), "09:05:03");
+    EXPECT_EQ(field("edtACV"), "221 V");
+    EXPECT_EQ(field("edtDCV"), "53.5 V");
+    EXPECT_EQ(field("edtBCA"), "-1.5 A");
+    EXPECT_EQ(field("edtRT"), "미사용");
+    EXPECT_EQ(field("edtVer"), "V0.8 (25-8-7)");
+    EXPECT_EQ(field("edtIP"), "192.168.30.70");
+    EXPECT_EQ(field("edtACLEn"), "미사용");
+    EXPECT_TRUE(Child<LampWidget>(&window(), "spACF")->Active());
+    EXPECT_TRUE(Child<LampWidget>(&window(), "spBF")->Active());
+    EXPECT_FALSE(Child<LampWidget>(&window(), "spDCH")->Active());
+    EXPECT_TRUE(Child<LampWidget>(&window(), "spMA_RY")->Active());
+    EXPECT_TRUE(Child<QLabel>(&window(), "Lab_Alarm_Test")->isVisible());
+    EXPECT_EQ(panel(3), " Link Up : Full-Duplex 1G, TCP (RX:1,TX:2)");
+    // For a look at the layout: build/tests/app/main_window_decoded.png
+    EXPECT_TRUE(window().grab().save(QDir::current().filePath("main_window_decoded.png")));
+}
+
+// Opens the confirmation window and answers it with the given button.
+void Confirm(TMain_Form &w, void (TMain_Form::*command)(), const char *button, QString *groupCaption = nullptr) {
+    OnNextModal(&w, [&, button](QWidget *dialog) {
+        if (groupCaption) *groupCaption = Child<QGroupBox>(dialog, "GroupBox1")->title();
+        Child<QPushButton>(dialog, button)->click();
+    });
+    (w.*command)();
+}
+
+TEST_F(ConsoleTest, DisconnectConfirmedOrCancelled) {
+    window().LogIn(UserLevel::Super);
+    console->Timer1().start();
+    Decode(StatusBlock());
+    QString caption;
+    Confirm(window(), &TMain_Form::mDisconnectClick, "BitBtn2", &caption);
+    EXPECT_EQ(caption, "Disconnect");
+    EXPECT_TRUE(console->Timer1().isActive()) << "cancel resumes polling";
+    EXPECT_TRUE(Child<QWidget>(&window(), "pnlInformation")->isVisible());
+    EXPECT_TRUE(enabled("mSystemOperation"));
+
+    Confirm(window(), &TMain_Form::mDisconnectClick, "BitBtn1");
+    EXPECT_FALSE(console->Timer1().isActive());
+    EXPECT_FALSE(Child<QWidget>(&window(), "pnlInformation")->isVisible());
+    EXPECT_TRUE(enabled("mConnect"));
+    EXPECT_TRUE(enabled("mLogout"));
+    EXPECT_FALSE(enabled("mDisconnect"));
+    EXPECT_FALSE(enabled("mLogin"));
+    for (const char *name : DeviceMenuItems()) EXPECT_FALSE(enabled(name)) << name;
+}
+
+TEST_F(ConsoleTest, LogoutConfirmedLeavesOnlyLogin) {
+    window().LogIn(UserLevel::Admin);
+    Decode(StatusBlock());
+    QString caption;
+    Confirm(window(), &TMain_Form::mLogoutClick, "BitBtn1", &caption);
+    EXPECT_EQ(caption, "Logout");
+    EXPECT_TRUE(enabled("mLogin"));
+    for (const char *name : {"mConnect", "mDisconnect", "mLogout"}) EXPECT_FALSE(enabled(name)) << name;
+    EXPECT_FALSE(Child<QWidget>(&window(), "pnlInformation")->isVisible());
+}
+
+TEST_F(ConsoleTest, HiddenTogglesFlipTheFirmwareCounterAndTheChargeFields) {
+    window().LogIn(UserLevel::User);
+    Decode(StatusBlock());
+    auto *fwCnt = Child<QWidget>(&window(), "edtFwCnt");
+    auto *chRelay = Child<QWidget>(&window(), "edtChRelay");
+    EXPECT_TRUE(fwCnt->isHidden());
+    QTest::mouseClick(Child<QWidget>(&window(), "Image10"), Qt::LeftButton);
+    EXPECT_FALSE(fwCnt->isHidden());
+    QTest::mouseClick(Child<QWidget>(&window(), "Image10"), Qt::LeftButton);
+    EXPECT_TRUE(fwCnt->isHidden());
+    EXPECT_TRUE(chRelay->isHidden());
+    QTest::mouseClick(Child<QWidget>(&window(), "Image1"), Qt::LeftButton);
+    EXPECT_FALSE(chRelay->isHidden());
+    EXPECT_FALSE(Child<QWidget>(&window(), "labChRef")->isHidden());
+    QTest::mouseClick(Child<QWidget>(&window(), "Image1"), Qt::LeftButton);
+    EXPECT_TRUE(chRelay->isHidden());
+}
+
+TEST_F(ConsoleTest, ExitWithoutTcpClosesAtOnce) {
+    console->Timer1().start();
+    window().mExitClick();
+    EXPECT_FALSE(console->Timer1().isActive());
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_FALSE(Child<TfrmMsg>(&window(), "TfrmMsg")->ClosingTicks() > 0);
+}
+
+TEST_F(ConsoleTest, ExitWithTcpDisconnectsAndStartsTheClosingWindow) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    console->Tcp().SetHost("127.0.0.1");
+    console->Tcp().SetPort(server.serverPort());
+    ASSERT_EQ(console->Tcp().ConnectAndWait(), "");
+    auto *closing = Child<TfrmMsg>(&window(), "TfrmMsg");
+    bool shownWhileClosing = false;
+    QObject::connect(&window(), &TMain_Form::Closing, [&] { shownWhileClosing = closing->isVisible(); });
+    window().mExitClick();
+    EXPECT_TRUE(shownWhileClosing);
+    EXPECT_FALSE(console->Tcp().IsConnected());
+    EXPECT_FALSE(window().isVisible());
+}
+
+TEST(ClosingWindow, BarCountsFromElevenAndStopsAtFull) {
+    TfrmMsg w;
+    w.Start();
+    EXPECT_TRUE(test::WaitFor([&] { return w.ClosingTicks() >= 2; }, 3000));
+    EXPECT_GE(w.Bar()->value(), 11);
+    EXPECT_LE(w.Bar()->value(), 100);
+}
+
+} // namespace
+} // namespace zephyra
