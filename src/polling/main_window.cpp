@@ -104,7 +104,8 @@ TMain_Form::TMain_Form(ConsoleContext ctx, QWidget *parent) : QMainWindow(parent
         panels_[i]->setObjectName(QStringLiteral("ComSettingPanel%1").arg(i + 1));
         panels_[i]->setFrameShape(QFrame::Panel);
         panels_[i]->setFrameShadow(QFrame::Sunken);
-        if (i < 2) panels_[i]->setFixedWidth(120);
+        // 120 pixels as designed, wider when a level text or port path needs it: nothing is cut off.
+        if (i < 2) panels_[i]->setMinimumWidth(120);
         bar->addWidget(panels_[i], i < 2 ? 0 : 1);
     }
     setStatusBar(bar);
@@ -220,7 +221,7 @@ QLineEdit *TMain_Form::Field(const char *name, int width) {
     auto *edit = new QLineEdit;
     edit->setObjectName(name);
     edit->setReadOnly(true);
-    edit->setFixedHeight(21);
+    edit->setFixedHeight(20);
     if (width > 0) edit->setFixedWidth(width);
     fields_.insert(name, edit);
     return edit;
@@ -252,7 +253,7 @@ QWidget *TMain_Form::BuildInformationPage() {
                        int fieldWidth) {
         auto *grid = new QGridLayout(g);
         grid->setContentsMargins(6, 4, 6, 4);
-        grid->setVerticalSpacing(3);
+        grid->setVerticalSpacing(2);
         int r = 0;
         for (const auto &[caption, name] : items) {
             grid->addWidget(Caption(caption), r, 0);
@@ -289,9 +290,6 @@ QWidget *TMain_Form::BuildInformationPage() {
     auto *fwRow = new QHBoxLayout(firmware);
     fwRow->setContentsMargins(6, 4, 6, 4);
     fwRow->addWidget(Field("edtVer"));
-    auto *watchdog = group("Watchdog ", "gbWatchdog");
-    rows(watchdog, {{"TCP 접속", "edtTcpFlag"}, {"TCP 리셋 카운트 ", "edtTcpComFailCnt"}, {"Watchdog 카운트 ", "edtWatchdogCnt"}},
-         70);
 
     // Column 2: alarm lamps, contact lamps, set-points, battery.
     auto *alarms = group("경보 ", "gbAlarm");
@@ -309,7 +307,7 @@ QWidget *TMain_Form::BuildInformationPage() {
                       {"spMA_RY", "MA (통합경보)"}});
     auto *setpoints = group("운용 설정값 ", "gbSetPoints");
     rows(setpoints, {{"AC 고전압 ", "edtACH"}, {"AC 저전압 ", "edtACL"}, {"DC 고전압 ", "edtDCH"}, {"DC 저전압 ", "edtDCL"}},
-         90);
+         100);
     auto *battery = group("축전지 운용  ", "gbBattery");
     auto *batteryGrid = rows(battery, {{"충전전류제한 ", "edtChLimit"}, {"축전지 종류 ", "edtB_Model"}, {"축전지 수량 ", "edtB_Cho"}},
                              90);
@@ -357,7 +355,7 @@ QWidget *TMain_Form::BuildInformationPage() {
             if (withNumbers) grid->addWidget(Caption(QStringLiteral("#%1").arg(n).toUtf8().constData()), n, c++);
             for (int m = 1; m <= 2; ++m) {
                 QByteArray name = QStringLiteral("%1%2%3").arg(prefix).arg(n).arg(m).toLatin1();
-                auto *edit = Field(name.constData(), 96);
+                auto *edit = Field(name.constData(), 86);
                 edit->setAlignment(Qt::AlignCenter);
                 edit->setEnabled(!disabled);
                 grid->addWidget(edit, n, c++);
@@ -373,6 +371,16 @@ QWidget *TMain_Form::BuildInformationPage() {
     ranges->addWidget(defaults);
     ranges->addWidget(added);
     aclLayout->addLayout(ranges, 2, 0, 1, 4);
+
+    // Watchdog and the other relays as single rows: the third column has the width, not the height.
+    auto *watchdog = group("Watchdog ", "gbWatchdog");
+    auto *watchdogRow = new QHBoxLayout(watchdog);
+    watchdogRow->setContentsMargins(6, 2, 6, 2);
+    for (auto [caption, name] : {std::pair{"TCP 접속", "edtTcpFlag"}, std::pair{"TCP 리셋 카운트 ", "edtTcpComFailCnt"},
+                                 std::pair{"Watchdog 카운트 ", "edtWatchdogCnt"}}) {
+        watchdogRow->addWidget(Caption(caption));
+        watchdogRow->addWidget(Field(name, 50));
+    }
 
     relayGroup_ = group("기타 운용  ", "gbEtcRelay");
     auto *relayRow = new QHBoxLayout(relayGroup_);
@@ -394,9 +402,9 @@ QWidget *TMain_Form::BuildInformationPage() {
     auto *columns = new QHBoxLayout(infoGroup_);
     columns->setContentsMargins(0, 0, 0, 0);
     columns->setSpacing(4);
-    columns->addLayout(column({clock, measure, firmware, watchdog}));
-    columns->addLayout(column({alarms, relays, setpoints, battery}));
-    columns->addLayout(column({network, acl, relayGroup_}), 1);
+    columns->addLayout(column({clock, measure, firmware, setpoints}));
+    columns->addLayout(column({alarms, relays, battery}));
+    columns->addLayout(column({network, acl, watchdog, relayGroup_}), 1);
     return page;
 }
 
