@@ -140,13 +140,14 @@ void PollController::DispatchNetwork(Bytes &payload) {
 }
 
 void PollController::StartWriteSequence(const std::vector<PendingWrite> &writes) {
+    // Nothing to write leaves the queue alone: a count of 1 here would make a late echo resend a stale slot.
+    if (writes.empty()) return;
     state_.PendingWriteCount = 1;
     for (const PendingWrite &w : writes) {
         if (state_.PendingWriteCount > kPendingWriteSlots) break;
         state_.PendingWrites[static_cast<std::size_t>(state_.PendingWriteCount)] = w;
         ++state_.PendingWriteCount;
     }
-    if (writes.empty()) return;
     if (state_.Link == LinkKind::Tcp) {
         state_.RequestMode = mode::kPaused;
         // Reaching the client through the codec's port keeps one owner of the link.
@@ -154,6 +155,9 @@ void PollController::StartWriteSequence(const std::vector<PendingWrite> &writes)
         if (!port.TcpConnected()) {
             std::string error = port.ConnectTcp();
             if (!error.empty()) {
+                // Nothing went out, so nothing is queued: an echo must not send what this OK never sent.
+                state_.PendingWriteCount = 0;
+                state_.WriteSequenceRunning = false;
                 operator_.ShowError(error);
                 return;
             }

@@ -1,0 +1,33 @@
+// A 254-byte status block built register by register, and the reply units that carry it.
+#pragma once
+
+#include <cstdint>
+
+#include "link/bytes.h"
+#include "polling/status_decoder.h"
+
+namespace zephyra::testblock {
+
+class StatusBlock {
+public:
+    StatusBlock() : data_(kStatusByteCount, 0) {}
+    // address: 0x0001..0x007F; value as on the wire, 0..65535.
+    StatusBlock &Set(int address, int32_t value) {
+        std::size_t i = static_cast<std::size_t>(address - 1) * 2;
+        data_.at(i) = static_cast<uint8_t>((value >> 8) & 0xFF);
+        data_.at(i + 1) = static_cast<uint8_t>(value & 0xFF);
+        return *this;
+    }
+    const Bytes &Data() const { return data_; }
+    // 01 04 FE and the block: the status reply without link framing.
+    Bytes Unit() const {
+        Bytes unit{0x01, 0x04, 0xFE};
+        unit.insert(unit.end(), data_.begin(), data_.end());
+        return unit;
+    }
+
+private:
+    Bytes data_;
+};
+
+} // namespace zephyra::testblock

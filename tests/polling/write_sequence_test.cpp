@@ -1,0 +1,220 @@
+// Queued register writes: one per echo, last slot first, one message at the end.
+#include <gtest/gtest.h>
+
+#include "polling/poll_rig.h"
+#include "polling/status_block.h"
+
+namespace zephyra {
+namespace {
+
+using fakes::FakeOperator;
+using testrig::Hex;
+using testrig::PollRig;
+
+const std::vector<PendingWrite> kThree{{0x21, 30}, {0x25, 264}, {0x27, 575}};
+const FakeOperator::Message kSuccess{FakeOperator::Kind::Information, " Setting Sucess!!"};
+const FakeOperator::Message kFail{FakeOperator::Kind::Error, " Setting Fail!!"};
+
+Bytes Write(int32_t address, int32_t value) { return WriteRequestUnit(address, value); }
+
+class WriteSequence : public ::testing::TestWithParam<LinkKind> {
+protected:
+    void SetUp() override {
+        // The settings dialog is open.
+        rig.state.Link = GetParam();
+        rig.state.RequestMode = mode::kPaused;
+    }
+    PollRig rig;
+};
+
+TEST_P(WriteSequence, ThreeWritesGoOutSlotThreeTwoOneEachAfterAnEcho) {
+    rig.ctl.StartWriteSequence(kThree);
+    EXPECT_EQ(rig.Sent(), std::vector<Bytes>{Write(0x27, 575)});
+    EXPECT_TRUE(rig.state.PollDue);
+    EXPECT_EQ(rig.state.PollCountdown, 3);
+
+    rig.Echo();
+    rig.Echo();
+    EXPECT_EQ(rig.Sent(), (std::vector<Bytes>{Write(0x27, 575), Write(0x25, 264), Write(0x21, 30)}));
+    EXPECT_TRUE(rig.op.messages.empty());
+
+    rig.Echo();
+    EXPECT_EQ(rig.op.messages, std::vector<FakeOperator::Message>{kSuccess});
+    EXPECT_EQ(rig.port.writes.size(), 3u);
+
+    // A stray echo afterwards neither writes nor reports again.
+    rig.Echo();
+    EXPECT_EQ(rig.op.messages.size(), 1u);
+    EXPECT_EQ(rig.port.writes.size(), 3u);
+}
+
+TEST_P(WriteSequence, OneWriteReportsOnItsEcho) {
+    rig.ctl.StartWriteSequence({{0x30, 230}});
+    EXPECT_EQ(rig.Sent(), std::vector<Bytes>{Write(0x30, 230)});
+    rig.Echo();
+    EXPECT_EQ(rig.op.messages, std::vector<FakeOperator::Message>{kSuccess});
+}
+
+TEST_P(WriteSequence, DeviceRefusalEndsTheSequenceAndLeavesTheRestUnsent) {
+    rig.ctl.StartWriteSequence(kThree);
+    rig.Echo();
+    rig.Reply(Hex("01 86 02"));
+    EXPECT_EQ(rig.op.messages, std::vector<FakeOperator::Message>{kFail});
+    EXPECT_EQ(rig.state.RequestMode, GetParam() == LinkKind::Tcp ? mode::kPoll : mode::kPaused);
+
+    rig.Echo();
+    rig.Echo();
+    EXPECT_EQ(rig.Sent(), (std::vector<Bytes>{Write(0x27, 575), Write(0x25, 264)}));
+    EXPECT_EQ(rig.op.messages.size(), 1u);
+
+    // The next OK starts afresh.
+    rig.ctl.StartWriteSequence({{0x30, 230}});
+    rig.Echo();
+    EXPECT_EQ(rig.op.messages.back(), kSuccess);
+}
+
+TEST_P(WriteSequence, OtherExceptionRepliesAreDropped) {
+    rig.ctl.StartWriteSequence(kThree);
+    rig.Reply(Hex("01 84 02"));
+    rig.Reply(Hex("01 C1 01"));
+    EXPECT_TRUE(rig.op.messages.empty());
+    rig.Echo();
+    EXPECT_EQ(rig.port.writes.size(), 2u);
+}
+
+TEST_P(WriteSequence, EmptyQueueSendsNothing) {
+    rig.state.PollDue = false;
+    rig.ctl.StartWriteSequence({});
+    EXPECT_TRUE(rig.port.writes.empty());
+    EXPECT_FALSE(rig.state.PollDue);
+    rig.Echo();
+    EXPECT_TRUE(rig.port.writes.empty());
+    EXPECT_TRUE(rig.op.messages.empty());
+}
+
+TEST_P(WriteSequence, QueueHoldsAtMostFourHundredWrites) {
+    std::vector<PendingWrite> many;
+    for (int i = 1; i <= kPendingWriteSlots + 5; ++i) many.push_back({i, i});
+    rig.ctl.StartWriteSequence(many);
+    EXPECT_EQ(rig.Sent().front(), Write(kPendingWriteSlots, kPendingWriteSlots));
+    for (int i = 0; i < kPendingWriteSlots; ++i) rig.Echo();
+    EXPECT_EQ(rig.port.writes.size(), static_cast<std::size_t>(kPendingWriteSlots));
+    EXPECT_EQ(rig.Sent().back(), Write(1, 1));
+    EXPECT_EQ(rig.op.messages, std::vector<FakeOperator::Message>{kSuccess});
+}
+
+INSTANTIATE_TEST_SUITE_P(Writes, WriteSequence, ::testing::Values(LinkKind::Serial, LinkKind::Tcp),
+                         [](const auto &info) { return std::string(testrig::LinkName(info.param)); });
+
+TEST(WriteSequence, EchoWithoutASequenceShowsNothing) {
+    for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
+        PollRig rig(link);
+        rig.state.RequestMode = mode::kPaused;
+        rig.Echo();
+        rig.Reply(Hex("01 86 02"));
+        EXPECT_TRUE(rig.op.messages.empty());
+        EXPECT_TRUE(rig.port.writes.empty());
+        EXPECT_EQ(rig.state.RequestMode, mode::kPaused);
+    }
+}
+
+struct ModeAfterCase {
+    LinkKind link;
+    int32_t alarmTest;
+    uint8_t modeAfter;
+};
+void PrintTo(const ModeAfterCase &c, std::ostream *os) {
+    *os << testrig::LinkName(c.link) << " alarm test " << c.alarmTest;
+}
+
+class ModeAfterSuccess : public ::testing::TestWithParam<ModeAfterCase> {};
+
+TEST_P(ModeAfterSuccess, PollStaysPausedWhileTheBoxIsOpen) {
+    PollRig rig(GetParam().link);
+    rig.state.AlarmTestActive = GetParam().alarmTest;
+    rig.ctl.StartWriteSequence({{0x2E, 1}, {0x2F, 0x41}});
+    if (GetParam().link == LinkKind::Tcp) {
+        EXPECT_EQ(rig.state.RequestMode, mode::kPaused);
+    }
+    rig.state.RequestMode = mode::kPaused; // the dialog paused the poll when it opened
+
+    // Ticks during the sequence send no poll.
+    rig.Ticks(6);
+    EXPECT_EQ(rig.port.writes.size(), 1u);
+    rig.Echo();
+
+    std::vector<uint8_t> modeWhileOpen;
+    rig.op.onShow = [&](const FakeOperator::Message &) {
+        modeWhileOpen.push_back(rig.state.RequestMode);
+        rig.Ticks(3);
+    };
+    rig.Echo();
+    EXPECT_EQ(modeWhileOpen, std::vector<uint8_t>{mode::kPaused});
+    EXPECT_EQ(rig.port.writes.size(), 2u);
+    EXPECT_EQ(rig.state.RequestMode, GetParam().modeAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Writes, ModeAfterSuccess,
+                         ::testing::Values(ModeAfterCase{LinkKind::Serial, 0, mode::kPaused},
+                                           ModeAfterCase{LinkKind::Serial, 1, mode::kPoll},
+                                           ModeAfterCase{LinkKind::Tcp, 0, mode::kPoll},
+                                           ModeAfterCase{LinkKind::Tcp, 1, mode::kPoll},
+                                           ModeAfterCase{LinkKind::Unselected, 0, mode::kPaused}));
+
+TEST(WriteSequence, TcpResumesPollingAfterTheMessage) {
+    PollRig rig(LinkKind::Tcp);
+    rig.ctl.StartWriteSequence({{0x30, 230}});
+    EXPECT_EQ(rig.state.RequestMode, mode::kPaused);
+    rig.Ticks(1); // the raised PollDue is consumed without a request
+    rig.Echo();
+    EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
+    rig.state.PollDue = true;
+    rig.Ticks(1);
+    EXPECT_EQ(rig.Sent().back(), Hex("01 04 00 01 00 7F"));
+}
+
+TEST(WriteSequence, TcpConnectsFirstWhenTheClientIsDown) {
+    PollRig rig(LinkKind::Tcp);
+    rig.port.connected = false;
+    rig.ctl.StartWriteSequence({{0x30, 230}});
+    EXPECT_EQ(rig.port.connectCalls, 1);
+    EXPECT_EQ(rig.Sent(), std::vector<Bytes>{Write(0x30, 230)});
+}
+
+TEST(WriteSequence, TcpConnectFailureShowsTheErrorAndSendsNothing) {
+    PollRig rig(LinkKind::Tcp);
+    rig.port.connected = false;
+    rig.port.connectError = "Connection refused";
+    rig.ctl.StartWriteSequence(kThree);
+    EXPECT_TRUE(rig.port.writes.empty());
+    const FakeOperator::Message refused{FakeOperator::Kind::Error, "Connection refused"};
+    EXPECT_EQ(rig.op.messages, std::vector<FakeOperator::Message>{refused});
+    EXPECT_EQ(rig.state.RequestMode, mode::kPaused);
+
+    // Once the link is back, an echo does not release writes of the abandoned OK.
+    rig.port.connected = true;
+    rig.Echo();
+    EXPECT_TRUE(rig.port.writes.empty());
+    EXPECT_EQ(rig.op.messages.size(), 1u);
+}
+
+TEST(WriteSequence, StatusAfterAnExceptionIsDecodedNormally) {
+    for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
+        SCOPED_TRACE(testrig::LinkName(link));
+        PollRig rig(link);
+        rig.ctl.StartWriteSequence(kThree);
+        rig.Reply(Hex("01 86 03"));
+        rig.state.RequestMode = mode::kPoll;
+        rig.state.PollDue = true;
+        rig.Ticks(1);
+
+        testblock::StatusBlock block;
+        block.Set(reg::kDCV, 535);
+        rig.Reply(block.Unit());
+        EXPECT_EQ(rig.view.Count("show"), 1);
+        EXPECT_EQ(rig.ctl.Snapshot().DCVText, "53.5 V");
+    }
+}
+
+} // namespace
+} // namespace zephyra
