@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "config/network_settings.h"
+
+namespace zephyra {
+namespace {
+
+StatusSnapshot LastStatus() {
+    StatusSnapshot s;
+    s.IPText = "10.1.2.3";
+    s.GWText = "10.1.2.254";
+    s.SMText = "255.255.0.0";
+    s.MACText = "00.11.22.33.44.AB";
+    return s;
+}
+
+Bytes Frame(std::initializer_list<uint8_t> block) {
+    Bytes f{0x01, 0x47, 0x00, 0x13, 0x02};
+    for (uint8_t b : block)
+        f.push_back(b);
+    return f;
+}
+
+TEST(NetworkSettings, DefaultsThenOkSendsTheDefaultAddressesWithTheKeptMac) {
+    StatusSnapshot s = LastStatus();
+    NetworkInputs in = PrefillNetwork(s);
+    ApplyNetworkDefaults(in);
+    EXPECT_TRUE(in.IpTicked && in.GwTicked && in.SmTicked);
+    EXPECT_FALSE(in.MacTicked);
+    NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(s));
+    ASSERT_TRUE(w.Ok()) << w.Error;
+    EXPECT_EQ(w.Request, Frame({0x00, 0x11, 0x22, 0x33, 0x44, 0xAB, 0xC0, 0xA8, 0x1E, 0x46, 0xFF, 0xFF, 0xFF,
+                                0x00, 0xC0, 0xA8, 0x1E, 0x01}));
+}
+
+TEST(NetworkSettings, OnlyTickedSectionsTakeTheFieldsOthersTheKeptParts) {
+    StatusSnapshot s = LastStatus();
+    NetworkInputs in = PrefillNetwork(s);
+    in.Fields.Mac = {"0A", "5E", "21", "FE", "FF", "10"};
+    in.Fields.Ip = {"1", "1", "1", "1"}; // edited but not ticked
+    in.MacTicked = true;
+    NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(s));
+    EXPECT_EQ(w.Request,
+              Frame({0x0A, 0x5E, 0x21, 0xFE, 0xFF, 0x10, 10, 1, 2, 3, 255, 255, 0, 0, 10, 1, 2, 254}));
+}
+
+TEST(NetworkSettings, ZeroPaddedKeptPartsReadAsDecimal) {
+    StatusSnapshot s = LastStatus();
+    const uint8_t reply[18] = {1, 2, 3, 4, 5, 6, 10, 0, 0, 9, 255, 255, 255, 0, 10, 0, 0, 1};
+    DecodeIpSettingsReply(reply, s);
+    EXPECT_EQ(s.IPText, "10.00.00.09");
+    NetworkInputs in = PrefillNetwork(s);
+    in.GwTicked = true;
+    EXPECT_EQ(NetworkWriteRequest(in, KeptNetworkParts(s)).Request,
+              Frame({1, 2, 3, 4, 5, 6, 10, 0, 0, 9, 255, 255, 255, 0, 10, 0, 0, 1}));
+}
+
+TEST(NetworkSettings, NothingTickedSendsNothing) {
+    StatusSnapshot s = LastStatus();
+    NetworkWrite w = NetworkWriteRequest(PrefillNetwork(s), KeptNetworkParts(s));
+    EXPECT_TRUE(w.Ok());
+    EXPECT_TRUE(w.Request.empty());
+}
+
+TEST(NetworkSettings, BadOctetsStopOkNamingTheSection) {
+    struct Case {
+        int section; // 0 IP, 1 gateway, 2 mask, 3 MAC
+        const char *text;
+        const char *error;
+    };
+    const Case cases[] = {
+        {0, "300", "IP: '300' is not a valid address octet (0..255)"},
+        {0, "256", "IP: '256' is not a valid address octet (0..255)"},
+        {1, "", "'' is not a valid integer value"},
+        {2, "-", "'-' is not a valid integer value"},
+        {2, "1000", "Subnet mask: '1000' is not a valid address octet (0..255)"},
+        {1, "x", "'x' is not a valid integer value"},
+        {3, "ZZ", "'$ZZ' is not a valid integer value"},
+        {3, "100", "MAC: '100' is not a valid address octet (00..FF)"},
+    };
+    StatusSnapshot s = LastStatus();
+    for (const Case &c : cases) {
+        NetworkInputs in = PrefillNetwork(s);
+        in.IpTicked = in.GwTicked = in.SmTicked = in.MacTicked = true;
+        std::string *field[] = {&in.Fields.Ip[0], &in.Fields.Gw[3], &in.Fields.Sm[1], &in.Fields.Mac[5]};
+        *field[c.section] = c.text;
+        NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(s));
+        EXPECT_EQ(w.Error, c.error);
+        EXPECT_TRUE(w.Request.empty());
+    }
+}
+
+TEST(NetworkSettings, EmptyKeptPartsOfAnUntickedSectionStopOk) {
+    StatusSnapshot none;
+    NetworkInputs in = PrefillNetwork(none);
+    EXPECT_EQ(in.Fields.Ip, (std::array<std::string, 4>{}));
+    in.Fields.Ip = {"10", "0", "0", "2"};
+    in.IpTicked = true;
+    NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(none));
+    EXPECT_EQ(w.Error, "'$' is not a valid integer value");
+    EXPECT_TRUE(w.Request.empty());
+}
+
+TEST(NetworkSettings, BarcodeGroupsFillTheMacFieldsAndTickTheBox) {
+    NetworkInputs in;
+    in.Fields.Mac = {"x", "x", "x", "x", "x", "x"};
+    in.Barcode = "0A-5E-21-FE-FF-10";
+    ConvertBarcode(in);
+    EXPECT_EQ(in.Fields.Mac, (std::array<std::string, 6>{"0A", "5E", "21", "FE", "FF", "10"}));
+    EXPECT_TRUE(in.MacTicked);
+
+    in.Barcode = "0A:5E:2";
+    ConvertBarcode(in);
+    EXPECT_EQ(in.Fields.Mac, (std::array<std::string, 6>{"0A", "5E", "2", "", "", ""}));
+
+    in.Barcode = "가나-AB";
+    ConvertBarcode(in);
+    EXPECT_EQ(in.Fields.Mac[0], "가나");
+    EXPECT_EQ(in.Fields.Mac[1], "AB");
+}
+
+TEST(NetworkSettings, ShortBarcodeMakesOkFailInsteadOfSendingAPartialMac) {
+    StatusSnapshot s = LastStatus();
+    NetworkInputs in = PrefillNetwork(s);
+    in.Barcode = "0A-5E-21-FE-FF";
+    ConvertBarcode(in);
+    NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(s));
+    EXPECT_EQ(w.Error, "'$' is not a valid integer value");
+    EXPECT_TRUE(w.Request.empty());
+}
+
+} // namespace
+} // namespace zephyra
