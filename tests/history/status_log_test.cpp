@@ -104,12 +104,6 @@ TEST(StatusLogFormat, FileNameCarriesTheModelAndFourteenDigitTime) {
     EXPECT_EQ(LogFileName(At(2031, 12, 31, 23, 59, 59)), "ZEPHYRA-M10_20311231235959.txt");
 }
 
-TEST(StatusLogFormat, PeriodChoices) {
-    EXPECT_EQ(LogPeriodMs(0), 2000);
-    EXPECT_EQ(LogPeriodMs(7), 3600000);
-    EXPECT_STREQ(kLogPeriods[7].Label, "1Hour");
-    EXPECT_EQ(LogPeriodMs(8), 2000);
-}
 
 TEST(StatusLogFormat, KoreanGoesOutInCodePage949AndUnmappableTextAsQuestionMarks) {
     EXPECT_EQ(ToCp949("미사용"), "\xB9\xCC\xBB\xE7\xBF\xEB");

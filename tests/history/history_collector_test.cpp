@@ -1,0 +1,484 @@
+// The history download end to end through the poll tick, the codec, the receiver and the collector,
+// against a scripted device that answers the frames the fake port received.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "history/history_collector.h"
+#include "link/response_receiver.h"
+#include "polling/formatters.h"
+#include "support/fakes.h"
+
+namespace zephyra {
+namespace {
+
+using fakes::FakeClock;
+using fakes::FakeLinkPort;
+using fakes::FakeOperator;
+using fakes::FakePollTimer;
+using Kind = FakeOperator::Kind;
+
+class FakeHistoryView : public HistoryView {
+public:
+    void SetRowCount(int rows) override { rowCount = rows; }
+    void SetRow(int row, const HistoryRow &cells) override {
+        if (row > 0) filled.push_back(row);
+        rows[row] = cells;
+    }
+    void SetGauge(int percent) override { gauge.push_back(percent); }
+    void SetCountLabel(const std::string &text) override { label = text; }
+    void EnableClose(bool on) override { closeEnabled = on; }
+    void EnableSave(bool on) override { saveEnabled = on; }
+    void EnableStop(bool on) override { stopEnabled = on; }
+
+    int rowCount = 2001;
+    std::map<int, HistoryRow> rows;
+    std::vector<int> filled; // record rows in the order they were written
+    std::vector<int> gauge;
+    std::string label;
+    bool closeEnabled = true, saveEnabled = false, stopEnabled = false;
+};
+
+// Record number `index` of the device's alarm log, recognisable by its AC voltage and seconds.
+Bytes AlarmRecordFor(int index) {
+    Bytes b;
+    AppendBE16(b, index);
+    for (uint8_t v : {25, 1, 2, 3, 4}) b.push_back(v);
+    b.push_back(static_cast<uint8_t>(index % 60));
+    for (int v : {index, 540, 10, 0, 250}) AppendBE16(b, v);
+    b.push_back(1);
+    b.push_back(1);
+    return b;
+}
+
+Bytes Reply(HistoryKind kind, HistoryCommand command, const Bytes &body) {
+    Bytes unit{kUnitAddress, kFnHistory};
+    AppendBE16(unit, static_cast<int32_t>(body.size()) + 2);
+    unit.push_back(static_cast<uint8_t>(kind));
+    unit.push_back(static_cast<uint8_t>(command));
+    unit.insert(unit.end(), body.begin(), body.end());
+    return WithCrc(unit);
+}
+
+// Answers 0x41 requests found on the port, each after `delayMs`; `drop` decides which replies get lost.
+struct FakeDevice {
+    int count = 0;
+    int64_t delayMs = 10;
+    std::function<bool(int n)> drop = [](int) { return false; }; // n: record replies so far, from 0
+    std::function<int64_t(int n)> delayFor;                      // overrides delayMs when set
+
+    std::size_t seen = 0;
+    int recordRequests = 0;
+    std::vector<int> requested;
+    std::vector<Bytes> countRequests;
+    std::deque<std::pair<int64_t, Bytes>> pending;
+
+    void Poll(const FakeLinkPort &port, int64_t now) {
+        for (; seen < port.writes.size(); ++seen) {
+            const Bytes &f = port.writes[seen].Frame;
+            if (f.size() < 8 || f[1] != kFnHistory) continue;
+            auto kind = static_cast<HistoryKind>(f[4]);
+            if (f[5] == 1) {
+                countRequests.push_back(f);
+                Bytes n;
+                AppendBE16(n, count);
+                pending.emplace_back(now + delayMs, Reply(kind, HistoryCommand::Count, n));
+            } else if (f[5] == 2 && f.size() >= 10) {
+                int index = f[6] * 256 + f[7];
+                requested.push_back(index);
+                int n = recordRequests++;
+                if (drop(n)) continue;
+                int64_t delay = delayFor ? delayFor(n) : delayMs;
+                pending.emplace_back(now + delay, Reply(kind, HistoryCommand::Record, AlarmRecordFor(index)));
+            }
+        }
+    }
+};
+
+struct Rig {
+    FakeLinkPort port;
+    FakeClock clock;
+    FakePollTimer timer;
+    FakeOperator op;
+    PollState state;
+    ModbusCodec codec{state.Link, port};
+    std::ostringstream trace;
+    PollController poll{state, codec, timer, op, trace};
+    ResponseReceiver receiver{codec, poll, clock};
+    HistoryController history{state, codec, timer, op, clock};
+    FakeHistoryView view;
+    FakeDevice device;
+
+    Rig() {
+        codec.AttachReceiver(&receiver);
+        poll.SetHistoryCollector(&history);
+        timer.interval = 200;
+    }
+
+    // One timer interval: the tick (if the timer runs), then whatever the device sends in that time.
+    void Step() {
+        int64_t end = clock.now + timer.interval;
+        if (timer.enabled) poll.Timer1Timer();
+        device.Poll(port, clock.now);
+        std::stable_sort(device.pending.begin(), device.pending.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        while (!device.pending.empty() && device.pending.front().first <= end) {
+            clock.now = std::max(clock.now, device.pending.front().first);
+            Bytes frame = device.pending.front().second;
+            device.pending.pop_front();
+            receiver.OnSerialRead(frame);
+        }
+        clock.now = end;
+    }
+    void Run(int steps) {
+        for (int i = 0; i < steps; ++i) Step();
+    }
+    // Runs until the download is over (or the step budget is spent).
+    void RunToEnd(int budget = 20000) {
+        for (int i = 0; i < budget && state.History.Active; ++i) Step();
+    }
+    int FramesOf(uint8_t function) const {
+        int n = 0;
+        for (const auto &w : port.writes) n += w.Frame.size() > 1 && w.Frame[1] == function;
+        return n;
+    }
+};
+
+std::vector<int> Descending(int total) {
+    std::vector<int> out;
+    for (int i = total - 1; i >= 0; --i) out.push_back(i);
+    return out;
+}
+
+std::vector<int> OneTo(int total) {
+    std::vector<int> out;
+    for (int i = 1; i <= total; ++i) out.push_back(i);
+    return out;
+}
+
+// Row k holds record Total - k: its AC voltage says so.
+void ExpectRowsHoldRecordsInOrder(const FakeHistoryView &view, int total) {
+    for (int k = 1; k <= total; ++k) {
+        ASSERT_TRUE(view.rows.count(k)) << "row " << k;
+        const HistoryRow &row = view.rows.at(k);
+        EXPECT_EQ(row[0], DecDigits(k, 3));
+        EXPECT_EQ(row[3], DecDigits(total - k, 3) + " V") << "row " << k;
+    }
+}
+
+class DownloadOfCount : public ::testing::TestWithParam<int> {};
+
+TEST_P(DownloadOfCount, FetchesEveryRecordOnceFromTheTopDown) {
+    const int total = GetParam();
+    Rig rig;
+    rig.device.count = total;
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    EXPECT_EQ(rig.state.RequestMode, mode::kHistoryCount);
+    rig.RunToEnd();
+
+    ASSERT_EQ(rig.device.countRequests.size(), 1u);
+    EXPECT_EQ(BytesToSpacedHex(rig.device.countRequests[0]), BytesToSpacedHex(WithCrc(Bytes{1, 0x41, 0, 2, 1, 1})));
+    EXPECT_EQ(rig.device.requested, Descending(total));
+    EXPECT_EQ(rig.view.rowCount, total + 1);
+    EXPECT_EQ(rig.view.filled, OneTo(total));
+    ExpectRowsHoldRecordsInOrder(rig.view, total);
+    EXPECT_EQ(rig.view.rows.at(0), HistoryHeader(HistoryKind::Alarm));
+
+    ASSERT_EQ(rig.op.messages.size(), 1u);
+    EXPECT_EQ(rig.op.messages[0].kind, Kind::Information);
+    EXPECT_EQ(rig.op.messages[0].text, std::to_string(total) + "개 데이터\r저장됨!!");
+    ASSERT_EQ(static_cast<int>(rig.view.gauge.size()), total);
+    EXPECT_EQ(rig.view.gauge.back(), 100);
+    EXPECT_TRUE(std::is_sorted(rig.view.gauge.begin(), rig.view.gauge.end()));
+    EXPECT_EQ(rig.view.label, "전체 : " + std::to_string(total));
+    EXPECT_TRUE(rig.view.closeEnabled);
+    EXPECT_TRUE(rig.view.saveEnabled);
+
+    // Idle, timer stopped, and the rows stay for the export.
+    EXPECT_FALSE(rig.timer.enabled);
+    EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
+    EXPECT_EQ(rig.state.History.Total, 0);
+    EXPECT_EQ(rig.state.History.Current, total);
+    EXPECT_FALSE(rig.state.History.Collecting);
+    EXPECT_EQ(static_cast<int>(rig.history.ExportRows().size()), total + 1);
+    EXPECT_EQ(rig.history.ExportRows()[static_cast<std::size_t>(total)][3], "000 V");
+
+    // The status poll resumes only when the window is closed.
+    std::size_t before = rig.port.writes.size();
+    rig.Run(10);
+    EXPECT_EQ(rig.port.writes.size(), before);
+    rig.history.CloseWindow();
+    EXPECT_TRUE(rig.timer.enabled);
+    rig.Run(4);
+    EXPECT_GT(rig.FramesOf(kFnReadInput), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(History, DownloadOfCount, ::testing::Values(1, 3, 50));
+
+TEST(HistoryDownload, CountRequestGoesOutOnEverySecondDueTick) {
+    Rig rig;
+    rig.device.delayMs = 1000000; // never answered in this test
+    rig.history.StartDownload(HistoryKind::Event, &rig.view);
+    rig.Run(12); // four due ticks at one per three
+    ASSERT_EQ(rig.device.countRequests.size(), 2u);
+    EXPECT_EQ(BytesToSpacedHex(rig.device.countRequests[0]), BytesToSpacedHex(WithCrc(Bytes{1, 0x41, 0, 2, 3, 1})));
+    EXPECT_EQ(rig.FramesOf(kFnReadInput), 0);
+}
+
+TEST(HistoryDownload, CountOfZeroShowsNoHistoryDataAndResumesPolling) {
+    Rig rig;
+    rig.device.count = 0;
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    rig.Run(30);
+    ASSERT_EQ(rig.op.messages.size(), 1u);
+    EXPECT_EQ(rig.op.messages[0], (FakeOperator::Message{Kind::Plain, "No History data"}));
+    EXPECT_EQ(rig.view.rowCount, 1);
+    EXPECT_TRUE(rig.view.closeEnabled);
+    EXPECT_FALSE(rig.view.saveEnabled);
+    EXPECT_FALSE(rig.state.History.Active);
+    EXPECT_TRUE(rig.device.requested.empty());
+    EXPECT_GT(rig.FramesOf(kFnReadInput), 0);
+}
+
+TEST(HistoryDownload, DelayedRepliesPastATickGiveEachRecordOnce) {
+    Rig rig;
+    rig.device.count = 20;
+    rig.device.delayMs = 75; // two or three 30 ms ticks
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    rig.RunToEnd();
+    EXPECT_EQ(rig.device.requested, Descending(20));
+    EXPECT_EQ(rig.view.filled, OneTo(20));
+    ExpectRowsHoldRecordsInOrder(rig.view, 20);
+}
+
+TEST(HistoryDownload, LostRepliesAreAskedAgainAfterTheTimeOut) {
+    Rig rig;
+    rig.device.count = 12;
+    rig.device.drop = [](int n) { return n % 4 == 1; };
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    rig.RunToEnd();
+    EXPECT_EQ(rig.view.filled, OneTo(12));
+    ExpectRowsHoldRecordsInOrder(rig.view, 12);
+    // Every index in order; a lost one is asked once more, not every few ticks.
+    std::vector<int> distinct;
+    for (int i : rig.device.requested)
+        if (distinct.empty() || distinct.back() != i) distinct.push_back(i);
+    EXPECT_EQ(distinct, Descending(12));
+    EXPECT_LE(rig.device.requested.size(), 12u + 12u / 3u + 1u);
+}
+
+TEST(HistoryDownload, ReplyLaterThanTheTimeOutDoesNotFillTheNextRow) {
+    Rig rig;
+    rig.device.count = 30;
+    // The second record's first answer takes longer than the time-out, so it is asked again; the
+    // first answer then arrives after the second, when the next record could already be out.
+    rig.device.delayFor = [](int n) -> int64_t { return n == 1 ? 1300 : 10; };
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    rig.RunToEnd();
+    EXPECT_EQ(rig.view.filled, OneTo(30));
+    ExpectRowsHoldRecordsInOrder(rig.view, 30);
+}
+
+TEST(HistoryDownload, OneRecordRequestAtATime) {
+    Rig rig;
+    rig.device.count = 5;
+    rig.device.delayMs = 500; // slow device: many ticks pass while a request is out
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    rig.RunToEnd();
+    EXPECT_EQ(rig.device.requested, Descending(5));
+}
+
+TEST(HistoryDownload, NextRecordGoesOutOnTheTickAfterTheReply) {
+    Rig rig;
+    rig.device.count = 4;
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    while (rig.device.requested.empty()) rig.Step(); // the reply comes within the same interval
+    ASSERT_EQ(rig.view.filled.size(), 1u);
+    EXPECT_EQ(rig.state.RequestMode, mode::kHistoryNextRecord);
+    EXPECT_EQ(rig.timer.interval, HistoryController::kRecordIntervalMs);
+    rig.Step();
+    EXPECT_EQ(rig.device.requested.size(), 2u);
+}
+
+TEST(HistoryDownload, CloseDuringTheCountPhaseStopsRequests) {
+    Rig rig;
+    rig.device.count = 5;
+    rig.device.delayMs = 3000; // the count reply comes after the window has gone
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    rig.Run(7);
+    ASSERT_EQ(rig.device.countRequests.size(), 1u);
+    rig.timer.enabled = false;
+    rig.history.CloseWindow();
+    EXPECT_TRUE(rig.timer.enabled);
+    EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
+    EXPECT_FALSE(rig.view.saveEnabled);
+    rig.Run(40);
+    EXPECT_TRUE(rig.device.pending.empty());
+    EXPECT_TRUE(rig.device.requested.empty());
+    EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
+    EXPECT_EQ(rig.view.rowCount, 2001); // the closed window is not touched
+    EXPECT_GT(rig.FramesOf(kFnReadInput), 5);
+}
+
+TEST(HistoryDownload, RepliesAfterCloseAreIgnored) {
+    Rig rig;
+    rig.device.count = 5;
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    while (rig.view.filled.size() < 2) rig.Step();
+    rig.history.CloseWindow();
+    FakeHistoryView before = rig.view;
+    rig.receiver.OnSerialRead(Reply(HistoryKind::Alarm, HistoryCommand::Record, AlarmRecordFor(1)));
+    rig.receiver.OnSerialRead(Reply(HistoryKind::Alarm, HistoryCommand::Count, Bytes{0, 9}));
+    rig.Run(20);
+    EXPECT_EQ(rig.view.filled, before.filled);
+    EXPECT_EQ(rig.view.rowCount, before.rowCount);
+    EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
+    EXPECT_EQ(rig.state.History.Total, 0);
+    EXPECT_TRUE(rig.op.messages.empty());
+}
+
+TEST(HistoryDownload, UnaskedRecordRepliesAndRepeatedCountsAreIgnored) {
+    Rig rig;
+    rig.device.count = 3;
+    rig.device.delayMs = 100000;
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    // A record reply during the count phase, then the count, then a second count reply.
+    rig.receiver.OnSerialRead(Reply(HistoryKind::Alarm, HistoryCommand::Record, AlarmRecordFor(7)));
+    rig.receiver.OnSerialRead(Reply(HistoryKind::Alarm, HistoryCommand::Count, Bytes{0, 3}));
+    EXPECT_EQ(rig.state.RequestMode, mode::kHistoryRecord);
+    rig.receiver.OnSerialRead(Reply(HistoryKind::Alarm, HistoryCommand::Count, Bytes{0, 9}));
+    EXPECT_EQ(rig.view.rowCount, 4);
+    EXPECT_EQ(rig.state.History.Total, 3);
+    // In mode 15 but before any record request went out.
+    rig.receiver.OnSerialRead(Reply(HistoryKind::Alarm, HistoryCommand::Record, AlarmRecordFor(2)));
+    EXPECT_TRUE(rig.view.filled.empty());
+    EXPECT_EQ(rig.state.History.Current, 1);
+}
+
+TEST(HistoryDownload, StopRequestLeavesTheModeAndDropsWhatIsInFlight) {
+    Rig rig;
+    rig.device.count = 10;
+    rig.device.delayMs = 150;
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    while (rig.view.filled.size() < 3) rig.Step();
+    while (rig.device.pending.empty()) rig.Step();
+    EXPECT_FALSE(rig.view.closeEnabled);
+    uint8_t modeBefore = rig.state.RequestMode;
+    rig.history.StopRequest();
+    EXPECT_FALSE(rig.timer.enabled);
+    EXPECT_TRUE(rig.view.closeEnabled);
+    EXPECT_TRUE(rig.view.saveEnabled);
+    EXPECT_FALSE(rig.view.stopEnabled);
+    EXPECT_EQ(rig.state.RequestMode, modeBefore);
+    rig.Run(10); // the reply in flight arrives
+    EXPECT_EQ(rig.view.filled.size(), 3u);
+    // The rows so far can be saved: header, three records, and the awaited row.
+    std::vector<HistoryRow> rows = rig.history.ExportRows();
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[3][3], "007 V");
+    rig.history.CloseWindow();
+    EXPECT_TRUE(rig.timer.enabled);
+    EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
+}
+
+TEST(HistoryDownload, WatchdogRestartsRecordRequestsOnlyWhileActive) {
+    Rig rig;
+    rig.history.WatchdogTick();
+    EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
+    rig.device.count = 4;
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    while (rig.view.filled.empty()) rig.Step();
+    rig.state.RequestMode = mode::kPoll; // something put the poll back to idle mid-download
+    rig.history.WatchdogTick();
+    EXPECT_EQ(rig.state.RequestMode, mode::kHistoryRecord);
+    rig.RunToEnd();
+    EXPECT_EQ(rig.view.filled, OneTo(4));
+    rig.history.WatchdogTick();
+    EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
+}
+
+TEST(HistoryDownload, EventRecordsOverTcpCarryNoCrc) {
+    Rig rig;
+    rig.state.Link = LinkKind::Tcp;
+    rig.history.StartDownload(HistoryKind::Event, &rig.view);
+    rig.history.CollectHistory(Bytes{0, 4, 3, 1, 0, 1});
+    ASSERT_EQ(rig.state.History.Total, 1);
+    ASSERT_TRUE(rig.history.RecordRequestDue());
+    rig.history.RecordRequestSent();
+    Bytes payload{0, 16, 3, 2, 0, 0, 25, 6, 1, 8, 0, 0, 3, 23, 1, 3, 0, 0};
+    rig.history.CollectHistory(payload);
+    ASSERT_EQ(rig.view.filled, OneTo(1));
+    EXPECT_EQ(rig.view.rows.at(1),
+              (HistoryRow{"001", "2025-06-01", "08:00:00", "LCD", "LOG History Init", "1", "Event Log", "0"}));
+}
+
+TEST(HistoryInitialise, SendsAtOnceAndReportsTheResult) {
+    Rig rig;
+    rig.history.SetInitialiseDialogOpen(true);
+    EXPECT_EQ(rig.state.RequestMode, mode::kHistoryInitialise);
+    rig.state.PollDue = false;
+    rig.history.InitialiseLog(HistoryKind::Event);
+    ASSERT_EQ(rig.port.writes.size(), 1u);
+    EXPECT_EQ(BytesToSpacedHex(rig.port.Last()), BytesToSpacedHex(WithCrc(Bytes{1, 0x41, 0, 2, 3, 3})));
+    EXPECT_EQ(rig.state.LastRawRequest, (Bytes{1, 0x41, 0, 2, 3, 3}));
+    EXPECT_TRUE(rig.state.PollDue);
+    EXPECT_EQ(rig.state.PollCountdown, 3);
+    rig.Run(10); // mode 23: the ticks send nothing
+    EXPECT_EQ(rig.port.writes.size(), 1u);
+
+    const std::pair<uint8_t, std::vector<FakeOperator::Message>> cases[] = {
+        {1, {{Kind::Information, " Setting Sucess!!"}}},
+        {2, {{Kind::Error, " Setting Fail!!"}}},
+        {3, {}},
+        {0, {}},
+    };
+    for (const auto &[result, expected] : cases) {
+        rig.op.messages.clear();
+        rig.receiver.OnSerialRead(Reply(HistoryKind::Event, HistoryCommand::Initialise, Bytes{result}));
+        EXPECT_EQ(rig.op.messages, expected) << int(result);
+    }
+
+    rig.history.InitialiseLog(HistoryKind::Alarm);
+    EXPECT_EQ(BytesToSpacedHex(rig.port.Last()), BytesToSpacedHex(WithCrc(Bytes{1, 0x41, 0, 2, 1, 3})));
+
+    rig.history.SetInitialiseDialogOpen(false);
+    EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
+    EXPECT_TRUE(rig.state.PollDue);
+    rig.op.messages.clear();
+    rig.receiver.OnSerialRead(Reply(HistoryKind::Alarm, HistoryCommand::Initialise, Bytes{1}));
+    EXPECT_TRUE(rig.op.messages.empty());
+}
+
+TEST(HistoryCollector, AnyBytesInAnyStateAreSafe) {
+    Rig rig;
+    uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<uint8_t>(seed >> 16);
+    };
+    rig.history.SetInitialiseDialogOpen(true);
+    for (int round = 0; round < 3000; ++round) {
+        if (round % 500 == 0) rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+        if (round % 700 == 0) rig.history.StopRequest();
+        if (round % 900 == 0) rig.history.CloseWindow();
+        Bytes payload(next() % 30);
+        for (uint8_t &b : payload) b = next();
+        if (payload.size() > 3 && next() % 2) payload[3] = static_cast<uint8_t>(1 + next() % 3);
+        if (rig.history.RecordRequestDue()) rig.history.RecordRequestSent();
+        rig.history.CollectHistory(payload);
+        rig.history.WatchdogTick();
+        rig.poll.Timer1Timer();
+        rig.clock.Advance(30);
+        // Whatever arrived, the download never points past its count.
+        const HistoryDownload &h = rig.state.History;
+        if (h.Active && h.Total > 0) {
+            ASSERT_LE(h.Current, h.Total);
+        }
+    }
+}
+
+} // namespace
+} // namespace zephyra
