@@ -23,6 +23,10 @@ void ResponseReceiver::ResetSerialFrame() {
 
 void ResponseReceiver::OnSerialRead(ByteView bytes) {
     if (frameReady_ || bytes.empty()) return;
+    if (feed_ != Feed::Serial) {
+        Reset();
+        feed_ = Feed::Serial;
+    }
 
     int64_t now = clock_.NowMs();
     if (rxState_ != kIdle && now - lastSerialByteMs_ > kSerialSilenceMs) {
@@ -139,7 +143,11 @@ void ResponseReceiver::OnTcpRead(ByteView bytes) {
     // After a single-register write the frame is taken as complete one byte early; the rest of the
     // same read still joins it.
     const int32_t tail = codec_.LastSentFunction() == kFnWriteSingle ? 5 : 6;
-    if (frameReady_) return;
+    if (frameReady_ || bytes.empty()) return;
+    if (feed_ != Feed::Tcp) {
+        Reset();
+        feed_ = Feed::Tcp;
+    }
 
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         uint8_t b = bytes[i];

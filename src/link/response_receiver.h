@@ -72,6 +72,9 @@ private:
     bool frameDone_ = false;
     bool frameReady_ = false;
     int64_t lastSerialByteMs_ = 0;
+    // The machine the state belongs to: the two links share it, so bytes of the other one start afresh.
+    enum class Feed : uint8_t { None, Serial, Tcp };
+    Feed feed_ = Feed::None;
 
     // TCP: frame positions run on across reads once a header is recognised.
     int32_t tcpPosition_ = 0;

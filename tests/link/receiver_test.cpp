@@ -406,3 +406,26 @@ TEST(TcpReceiver, ResetDropsAHalfAssembledFrame) {
 
 } // namespace
 } // namespace zephyra
+
+namespace zephyra {
+namespace {
+
+// The two machines share one state; a half frame of one link must not be continued by the other's bytes.
+TEST(Receiver, SwitchingLinksStartsFromIdle) {
+    Rig rig(LinkKind::Tcp);
+    rig.Prime(7, kFnHistory);
+    const Bytes tcp = Mbap(7, HistoryCountUnit());
+    const Bytes serial = WithCrc(HistoryClearUnit());
+
+    rig.rx.OnTcpRead(Slice(tcp, 0, 8));
+    rig.rx.OnSerialRead(serial);
+    rig.rx.OnTcpRead(Slice(tcp, 0, 5));
+    rig.rx.OnSerialRead(Slice(serial, 0, 3));
+    rig.rx.OnTcpRead(tcp);
+    ASSERT_EQ(rig.Functions(), (std::vector<int32_t>{kFnHistory, kFnHistory}));
+    EXPECT_EQ(rig.sink.responses[0].payload, SerialPayload(serial));
+    EXPECT_EQ(rig.sink.responses[1].payload, Slice(HistoryCountUnit(), 2, 8));
+}
+
+} // namespace
+} // namespace zephyra
