@@ -91,6 +91,7 @@ void PollController::DispatchStatus(Bytes &payload) {
     if (payload.size() < static_cast<std::size_t>(kStatusByteCount)) return;
     if (view_) view_->ApplyAccessRules();
     DecodeStatus(payload, snapshot_, view_model_);
+    ++decodeCount_;
     if (view_) view_->ShowStatus(snapshot_, view_model_);
 }
 

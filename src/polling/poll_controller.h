@@ -69,6 +69,7 @@ public:
 
     const StatusSnapshot &Snapshot() const { return snapshot_; }
     const StatusViewModel &LastView() const { return view_model_; }
+    uint64_t DecodeCount() const { return decodeCount_; }
     PollState &State() { return state_; }
     ModbusCodec &Codec() { return codec_; }
     Operator &Messages() { return operator_; }
@@ -89,6 +90,7 @@ private:
     HistoryCollector *history_ = nullptr;
     StatusSnapshot snapshot_;
     StatusViewModel view_model_;
+    uint64_t decodeCount_ = 0;
 };
 
 } // namespace zephyra

@@ -1,0 +1,192 @@
+// The console against zephyra-sim over the pseudo-terminal and over TCP.
+#include <QDir>
+#include <QLabel>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "e2e/console_fixture.h"
+#include "link/modbus_codec.h"
+
+namespace zephyra::test {
+namespace {
+
+const Bytes kStatusRead{0x01, 0x04, 0x00, 0x01, 0x00, 0x7F};
+
+// Time stamps of the status reads the simulator received on a link.
+std::vector<int64_t> StatusReadTimes(const std::vector<JournalEntry> &journal, const std::string &link) {
+    std::vector<int64_t> times;
+    for (const JournalEntry &e : journal) {
+        if (e.link != link || e.dir != "RX") continue;
+        Bytes unit = link == "TCP" && e.bytes.size() > 6 ? Bytes(e.bytes.begin() + 6, e.bytes.end()) : e.bytes;
+        if (unit.size() >= 6 && std::equal(kStatusRead.begin(), kStatusRead.end(), unit.begin())) times.push_back(e.ms);
+    }
+    return times;
+}
+
+// What the decode rules give for the block the simulator last sent: the reference for the page.
+StatusViewModel ExpectedView(const SimProcess &sim, const std::string &link) {
+    std::vector<Bytes> replies = JournalFrames(sim.ReadJournal(), link, "TX");
+    for (auto it = replies.rbegin(); it != replies.rend(); ++it) {
+        std::size_t skip = link == "TCP" ? 6 : 0;
+        if (it->size() >= skip + 3 + 254 && (*it)[skip + 1] == 0x04 && (*it)[skip + 2] == 0xFE) {
+            StatusSnapshot snapshot;
+            StatusViewModel view;
+            DecodeStatus(ByteView(*it).subspan(skip + 3, 254), snapshot, view);
+            return view;
+        }
+    }
+    ADD_FAILURE() << "no status reply in the journal";
+    return {};
+}
+
+void ExpectPageShows(TMain_Form &w, const StatusViewModel &expected) {
+    ASSERT_GT(expected.Fields.size(), 50u);
+    for (const FieldText &f : expected.Fields)
+        EXPECT_EQ(Child<QLineEdit>(&w, f.Name)->text().toStdString(), f.Text) << f.Name;
+}
+
+TEST_F(ConsoleWithSim, SerialLinkFillsEveryFieldAndPollsEvery600Ms) {
+    StartSim();
+    StartConsole();
+    Connect(LinkKind::Serial);
+    ASSERT_TRUE(WaitForDecode()) << sim->Stderr();
+    EXPECT_TRUE(console->Serial().IsOpen());
+    // Hand-checked texts of the steady scenario.
+    EXPECT_EQ(Field("edtDate"), "2025-08-07");
+    EXPECT_EQ(Field("edtTime"), "09:05:03");
+    EXPECT_EQ(Field("edtACV"), "221 V");
+    EXPECT_EQ(Field("edtDCV"), "53.5 V");
+    EXPECT_EQ(Field("edtBCA"), "+1.5 A");
+    EXPECT_EQ(Field("edtRT"), "+25.3 C");
+    EXPECT_EQ(Field("edtVer"), "V0.8 (25-8-7)");
+    EXPECT_EQ(Field("edtIP"), "192.168.30.70");
+    EXPECT_EQ(Field("edtMAC"), "0A.5E.21.FE.FF.10");
+    EXPECT_EQ(Field("edtB_Model"), "아트라스");
+    EXPECT_EQ(Field("edtDeviceID"), "0123456789");
+    ExpectPageShows(console->MainWindow(), ExpectedView(*sim, "RTU"));
+
+    ASSERT_TRUE(WaitFor([this] { const auto j = sim->ReadJournal(); return StatusReadTimes(j, "RTU").size() >= 6; }, 8000));
+    std::vector<int64_t> times = StatusReadTimes(sim->ReadJournal(), "RTU");
+    for (std::size_t i = 2; i < times.size(); ++i) {
+        EXPECT_GE(times[i] - times[i - 1], 550) << "reads " << i - 1 << " and " << i;
+        EXPECT_LE(times[i] - times[i - 1], 800) << "reads " << i - 1 << " and " << i;
+    }
+    EXPECT_NE(trace.str().find("RectMode >>  [ 00 ]\n"), std::string::npos);
+
+    // A look at the live page: build/tests/e2e/main_window_live.png
+    EXPECT_TRUE(console->MainWindow().grab().save(QDir::current().filePath("main_window_live.png")));
+}
+
+TEST_F(ConsoleWithSim, TcpLinkPollsEvery900MsAndShowsTheSameTexts) {
+    StartSim(kSteadyScenario, true, false);
+    StartConsole();
+    Connect(LinkKind::Tcp);
+    EXPECT_TRUE(console->Tcp().IsConnected());
+    ASSERT_TRUE(WaitForDecode()) << sim->Stderr();
+    ASSERT_TRUE(WaitFor([this] { const auto j = sim->ReadJournal(); return StatusReadTimes(j, "TCP").size() >= 5; }, 8000));
+    ExpectPageShows(console->MainWindow(), ExpectedView(*sim, "TCP"));
+    std::vector<int64_t> times = StatusReadTimes(sim->ReadJournal(), "TCP");
+    for (std::size_t i = 2; i < times.size(); ++i) {
+        EXPECT_GE(times[i] - times[i - 1], 850);
+        EXPECT_LE(times[i] - times[i - 1], 1100);
+    }
+}
+
+TEST_F(ConsoleWithSim, TcpConnectionDroppedByTheDeviceIsReestablishedByThePoll) {
+    StartSim(R"({"steady": true, "faults": {"close_tcp_after": 3}})", true, false);
+    StartConsole();
+    Connect(LinkKind::Tcp);
+    ASSERT_TRUE(WaitForDecode());
+    // Three requests, a hang-up, then the poll reconnects and reads again on a fresh connection.
+    ASSERT_TRUE(WaitFor([this] { const auto j = sim->ReadJournal(); return StatusReadTimes(j, "TCP").size() >= 6; }, 15000))
+        << sim->Stderr();
+    uint64_t decodes = console->Controller().DecodeCount();
+    EXPECT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() > decodes; }, 5000))
+        << "no status decoded on the new connection";
+    EXPECT_TRUE(console->Tcp().IsConnected());
+}
+
+TEST_F(ConsoleWithSim, PseudoTerminalThatDisappearsClosesThePortAndTheConsoleRunsOn) {
+    StartSim(kSteadyScenario, false, true);
+    StartConsole();
+    Connect(LinkKind::Serial);
+    ASSERT_TRUE(WaitForDecode());
+    sim->Stop();
+    ASSERT_TRUE(WaitFor([this] { return !console->Serial().IsOpen(); }, 5000));
+    // The dead port must not spin: the event loop stays idle enough to run timers on time.
+    QElapsedTimer t;
+    t.start();
+    QTest::qWait(300);
+    EXPECT_LT(t.elapsed(), 1000);
+    // And it can be connected again once the device is back.
+    StartSim(kSteadyScenario, false, true);
+    console->MainWindow().Action("mConnect")->setEnabled(true);
+    console->Serial().SetExtraPaths({QString::fromStdString(sim->LinkPath())});
+    uint64_t decodes = console->Controller().DecodeCount();
+    Connect(LinkKind::Serial);
+    EXPECT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() > decodes; }, 5000));
+}
+
+// The connection window's failure message, for a host that refuses and for one that never answers.
+TEST_F(ConsoleWithSim, TcpConnectFailureIsReportedWithinSecondsWithoutFreezing) {
+    // Refusing: a port nobody listens on.
+    quint16 refused = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        refused = probe.serverPort();
+    }
+    // Never answering: a listener whose backlog is full and that never accepts, so SYNs are dropped.
+    int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(silent, 0), 0);
+    socklen_t len = sizeof addr;
+    ::getsockname(silent, reinterpret_cast<sockaddr *>(&addr), &len);
+    std::vector<std::unique_ptr<QTcpSocket>> fillers;
+    for (int i = 0; i < 4; ++i) {
+        fillers.push_back(std::make_unique<QTcpSocket>());
+        fillers.back()->connectToHost(QHostAddress::LocalHost, ntohs(addr.sin_port));
+    }
+    QTest::qWait(200);
+
+    for (quint16 port : {refused, static_cast<quint16>(ntohs(addr.sin_port))}) {
+        ConsoleOptions options;
+        options.TcpPort = port;
+        options.DefaultHost = "127.0.0.1";
+        options.Trace = &trace;
+        console = std::make_unique<Console>(options);
+        console->MainWindow().show();
+        console->MainWindow().LogIn(UserLevel::User);
+        QString message;
+        int ticksDuringConnect = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticksDuringConnect; });
+        ticker.start(50);
+        OnNextModal(&console->MainWindow(), [&](QWidget *dialog) {
+            Child<QRadioButton>(dialog, "TCP")->click();
+            OnNextModal(&console->MainWindow(), [&](QWidget *box) {
+                message = BoxText(box);
+                CloseBox(box);
+            }, 10000, dialog);
+            Child<QPushButton>(dialog, "BitBtn1")->click();
+        });
+        QElapsedTimer t;
+        t.start();
+        console->MainWindow().mConnectClick();
+        EXPECT_EQ(message, "Please, Check PC Lan Port Connection!") << "port " << port;
+        EXPECT_LT(t.elapsed(), 6000);
+        if (port != refused) EXPECT_GT(ticksDuringConnect, 20) << "the window froze during the connect";
+        EXPECT_TRUE(console->Timer1().isActive()) << "the poll retries the connection";
+    }
+    ::close(silent);
+}
+
+} // namespace
+} // namespace zephyra::test
