@@ -355,8 +355,13 @@ QWidget *TMain_Form::BuildInformationPage() {
             if (withNumbers) grid->addWidget(Caption(QStringLiteral("#%1").arg(n).toUtf8().constData()), n, c++);
             for (int m = 1; m <= 2; ++m) {
                 QByteArray name = QStringLiteral("%1%2%3").arg(prefix).arg(n).arg(m).toLatin1();
-                auto *edit = Field(name.constData(), 86);
+                auto *edit = Field(name.constData(), 92);
                 edit->setAlignment(Qt::AlignCenter);
+                // Ten address boxes side by side: a lighter face keeps "192.168.100.254" whole.
+                QFont light = edit->font();
+                light.setBold(false);
+                light.setPointSize(8);
+                edit->setFont(light);
                 edit->setEnabled(!disabled);
                 grid->addWidget(edit, n, c++);
                 if (m == 1) grid->addWidget(Caption("~"), n, c++);
