@@ -14,10 +14,16 @@ namespace fs = std::filesystem;
 std::vector<HistoryRow> AlarmGrid(int records) {
     std::vector<HistoryRow> rows{HistoryHeader(HistoryKind::Alarm)};
     for (int i = 0; i < records; ++i) {
-        Bytes b{0, 0, static_cast<uint8_t>(i % 100), static_cast<uint8_t>(1 + i % 12),
-                static_cast<uint8_t>(1 + i % 28), static_cast<uint8_t>(i % 24), static_cast<uint8_t>(i % 60),
+        Bytes b{0,
+                0,
+                static_cast<uint8_t>(i % 100),
+                static_cast<uint8_t>(1 + i % 12),
+                static_cast<uint8_t>(1 + i % 28),
+                static_cast<uint8_t>(i % 24),
+                static_cast<uint8_t>(i % 60),
                 static_cast<uint8_t>(i * 7 % 60)};
-        for (int v : {200 + i % 40, 530 + i % 20, i % 500, (i * 37) & 0xFFFF, 250 + i % 50}) AppendBE16(b, v);
+        for (int v : {200 + i % 40, 530 + i % 20, i % 500, (i * 37) & 0xFFFF, 250 + i % 50})
+            AppendBE16(b, v);
         b.push_back(static_cast<uint8_t>(1 + i % 8));
         b.push_back(static_cast<uint8_t>(i % 2));
         rows.push_back(DecodeHistoryRecord(HistoryKind::Alarm, i + 1, b));

@@ -33,14 +33,16 @@ struct Group {
 
 std::string Lookup(std::span<const Item> items, uint8_t code) {
     for (const Item &it : items)
-        if (it.Code == code) return it.Text;
+        if (it.Code == code)
+            return it.Text;
     return {};
 }
 
 // Lookup that falls back to the code in decimal for codes the list does not name.
 std::string LookupOrCode(std::span<const Item> items, uint8_t code) {
     for (const Item &it : items)
-        if (it.Code == code) return it.Text;
+        if (it.Code == code)
+            return it.Text;
     return std::to_string(code);
 }
 
@@ -76,16 +78,21 @@ constexpr uint8_t kBqlAlarm = 29;
 constexpr uint8_t kAclSet = 31;
 
 constexpr Item kOperateItems[] = {
-    {1, "Charge Mode"},       {2, "FL Volt Set"},          {3, "IREF Set"},
-    {4, "EQ MODE Set"},       {5, "Charge Limit Set"},     {6, "Battery Test Set"},
-    {7, "Energy Mode Set"},   {8, "Temp Comp Set"},        {9, "LVD Set"},
-    {10, "RESET"},            {11, "FACTORY Reset"},       {12, "Sound Set"},
-    {13, "Battery Capacity"}, {14, "Data Log Period"},     {15, "Symmetry Status"},
-    {16, "Battery Mode"},     {17, "Battery Shunt"},       {18, "Load Shunt"},
-    {19, "AC MODE"},          {20, "Rect Over Voltage"},   {21, "Load Capacity"},
-    {22, "Temperature Use"},  {23, "Extend Shelf Set"},    {24, "Rect Auto Report"},
-    {25, "Shelf Type Set"},   {28, "Battery String Volt"}, {29, "BQL Alarm"},
-    {30, "Alarm Test"},       {31, "ACL Set"},
+    {1, "Charge Mode"},       {2, "FL Volt Set"},
+    {3, "IREF Set"},          {4, "EQ MODE Set"},
+    {5, "Charge Limit Set"},  {6, "Battery Test Set"},
+    {7, "Energy Mode Set"},   {8, "Temp Comp Set"},
+    {9, "LVD Set"},           {10, "RESET"},
+    {11, "FACTORY Reset"},    {12, "Sound Set"},
+    {13, "Battery Capacity"}, {14, "Data Log Period"},
+    {15, "Symmetry Status"},  {16, "Battery Mode"},
+    {17, "Battery Shunt"},    {18, "Load Shunt"},
+    {19, "AC MODE"},          {20, "Rect Over Voltage"},
+    {21, "Load Capacity"},    {22, "Temperature Use"},
+    {23, "Extend Shelf Set"}, {24, "Rect Auto Report"},
+    {25, "Shelf Type Set"},   {28, "Battery String Volt"},
+    {29, "BQL Alarm"},        {30, "Alarm Test"},
+    {31, "ACL Set"},
 };
 
 constexpr Item kWatchdogItems[] = {{1, "Semapore"}, {2, "Tcp Comm"}};
@@ -115,11 +122,11 @@ constexpr Item kEqItems[] = {
     {1, "EQ VOLT"}, {2, "EQ Start Current"}, {3, "EQ End Current"}, {4, "EQ Hold Time"}, {5, "EQ Period"}};
 constexpr Key k31_6[] = {{31, 6}};
 constexpr Item kBattTestItems[] = {
-    {1, "Batt test Volt"},         {2, "Batt Test Time"},         {3, "Batt Test Period"},
-    {4, "Batt Test Manual Set"},   {5, "Batt Test Start Month"},  {6, "Batt Test Start Day"},
-    {7, "Batt Test Start Hour"},   {8, "Batt Test Alarm Clear"},  {9, "Batt Test Start"},
-    {10, "Batt Test End"},         {11, "Batt Test Stop"},        {12, "Batt Test Volt Drop"},
-    {13, "Batt Test Alarm Stop"},  {15, "Battery Model"},         {16, "Battery Cho"},
+    {1, "Batt test Volt"},        {2, "Batt Test Time"},        {3, "Batt Test Period"},
+    {4, "Batt Test Manual Set"},  {5, "Batt Test Start Month"}, {6, "Batt Test Start Day"},
+    {7, "Batt Test Start Hour"},  {8, "Batt Test Alarm Clear"}, {9, "Batt Test Start"},
+    {10, "Batt Test End"},        {11, "Batt Test Stop"},       {12, "Batt Test Volt Drop"},
+    {13, "Batt Test Alarm Stop"}, {15, "Battery Model"},        {16, "Battery Cho"},
 };
 constexpr Key k31_7[] = {{31, 7}};
 constexpr Item kEnergyItems[] = {
@@ -150,9 +157,9 @@ constexpr Item kUseChangeItems[] = {{1, "Use Change"}};
 constexpr Key k31_27[] = {{31, 27}};
 constexpr Item kRectControlItems[] = {{1, "Rect Control"}};
 constexpr Key k31_29[] = {{31, 29}};
-constexpr Item kBqlItems[] = {{1, "Dischagre"},        {2, "Battery Current Cnt Set"}, {3, "AC Recov Cnt Set"},
-                              {4, "Clear"},            {11, "Dischagre Alarm"},       {12, "Battery Current Alarm"},
-                              {13, "AC Recov Alarm"}};
+constexpr Item kBqlItems[] = {
+    {1, "Dischagre"},        {2, "Battery Current Cnt Set"}, {3, "AC Recov Cnt Set"}, {4, "Clear"},
+    {11, "Dischagre Alarm"}, {12, "Battery Current Alarm"},  {13, "AC Recov Alarm"}};
 constexpr Key k31_30[] = {{31, 30}};
 constexpr Item kAlarmTestItems[] = {{1, "Test Start"}, {0, "Test End"}};
 constexpr Key k31_31[] = {{31, 31}};
@@ -167,12 +174,24 @@ constexpr Item kAclItems[] = {
 };
 constexpr Key k33_1[] = {{33, 1}};
 constexpr Item kSlopeItems[] = {
-    {1, "AC Volt"},               {2, "ACS Volt"},              {3, "ACT Volt"},
-    {4, "DC Volt"},               {5, "Battery Volt"},          {6, "Load Amp"},
-    {7, "Battery Amp(+)"},        {8, "Battery Amp(-)"},        {9, "Battery Temp1"},
-    {10, "Battery Temp2"},        {11, "Battery1 Cell 1 Volt"}, {12, "Battery1 Cell 2 Volt"},
-    {13, "Battery1 Cell 3 Volt"}, {14, "Battery1 Cell 4 Volt"}, {15, "Battery2 Cell 1 Volt"},
-    {16, "Battery2 Cell 2 Volt"}, {17, "Battery2 Cell 3 Volt"}, {18, "Battery2 Cell 4 Volt"},
+    {1, "AC Volt"},
+    {2, "ACS Volt"},
+    {3, "ACT Volt"},
+    {4, "DC Volt"},
+    {5, "Battery Volt"},
+    {6, "Load Amp"},
+    {7, "Battery Amp(+)"},
+    {8, "Battery Amp(-)"},
+    {9, "Battery Temp1"},
+    {10, "Battery Temp2"},
+    {11, "Battery1 Cell 1 Volt"},
+    {12, "Battery1 Cell 2 Volt"},
+    {13, "Battery1 Cell 3 Volt"},
+    {14, "Battery1 Cell 4 Volt"},
+    {15, "Battery2 Cell 1 Volt"},
+    {16, "Battery2 Cell 2 Volt"},
+    {17, "Battery2 Cell 3 Volt"},
+    {18, "Battery2 Cell 4 Volt"},
 };
 constexpr Key k34_1[] = {{34, 1}};
 constexpr Item kSemaphoreItems[] = {{0, "SemaPore"}};
@@ -182,8 +201,8 @@ constexpr Key k50[] = {{50, kAnyEvent2}};
 constexpr Item kDigitalInputItems[] = {{1, "DI1"}, {2, "DI2"}, {3, "DI3"}, {4, "DI4"},         {5, "DI5"},
                                        {6, "DI6"}, {7, "DI7"}, {8, "DI8"}, {9, "Battery Temp"}};
 constexpr Key k51[] = {{51, kAnyEvent2}};
-constexpr Item kSymmItems[] = {{1, "Symm1"}, {2, "Symm2"},    {3, "Symm3"},    {4, "Symm4"},
-                               {5, "Temp"},  {6, "Fuse"}, {7, "Amp Slop"}, {8, "Amp Offset"}};
+constexpr Item kSymmItems[] = {{1, "Symm1"}, {2, "Symm2"}, {3, "Symm3"},    {4, "Symm4"},
+                               {5, "Temp"},  {6, "Fuse"},  {7, "Amp Slop"}, {8, "Amp Offset"}};
 
 const std::array<Group, 30> kEvent3Groups{{
     {kAlarmGroupKeys, kAlarmGroupItems},
@@ -220,7 +239,8 @@ const std::array<Group, 30> kEvent3Groups{{
 
 bool Matches(const Group &g, uint8_t event1, uint8_t event2) {
     for (const Key &k : g.Keys)
-        if (k.Event1 == event1 && (k.Event2 == kAnyEvent2 || k.Event2 == event2)) return true;
+        if (k.Event1 == event1 && (k.Event2 == kAnyEvent2 || k.Event2 == event2))
+            return true;
     return false;
 }
 
@@ -231,7 +251,9 @@ std::string SourceText(uint8_t source) {
     return text.empty() ? "Etc" : text;
 }
 
-std::string Event1Text(uint8_t event1) { return LookupOrCode(kEvent1, event1); }
+std::string Event1Text(uint8_t event1) {
+    return LookupOrCode(kEvent1, event1);
+}
 
 std::string Event2Text(uint8_t event1, uint8_t event2) {
     switch (event1) {
@@ -252,7 +274,8 @@ std::string Event2Text(uint8_t event1, uint8_t event2) {
 
 std::string Event3Text(uint8_t event1, uint8_t event2, uint8_t event3) {
     for (const Group &g : kEvent3Groups) {
-        if (!Matches(g, event1, event2)) continue;
+        if (!Matches(g, event1, event2))
+            continue;
         switch (g.How) {
         case Rule::StartEnd:
             return event3 == 1 ? g.Items[0].Text : g.Items[1].Text;
@@ -271,13 +294,16 @@ std::string EventValueText(uint8_t event1, uint8_t event2, uint8_t event3, uint1
             return std::to_string(raw >> 8) + "." + std::to_string(raw & 0xFF);
         if (event3 >= 31 && event3 <= 33) { // device identifier: four nibbles, each in decimal
             std::string s;
-            for (int shift = 12; shift >= 0; shift -= 4) s += std::to_string((raw >> shift) & 0xF);
+            for (int shift = 12; shift >= 0; shift -= 4)
+                s += std::to_string((raw >> shift) & 0xF);
             return s;
         }
         return std::to_string(raw);
     }
-    if (event1 == kOperateSet && event2 == kBqlAlarm) return std::to_string(raw);
-    if (raw & 0x8000) return "-" + std::to_string(65536 - raw);
+    if (event1 == kOperateSet && event2 == kBqlAlarm)
+        return std::to_string(raw);
+    if (raw & 0x8000)
+        return "-" + std::to_string(65536 - raw);
     return std::to_string(raw);
 }
 

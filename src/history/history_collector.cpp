@@ -40,7 +40,8 @@ void HistoryController::CloseWindow() {
     state_.RequestMode = mode::kPoll;
     recordOutstanding_ = false;
     timer_.SetEnabled(true);
-    if (view_) view_->EnableSave(false);
+    if (view_)
+        view_->EnableSave(false);
     view_ = nullptr; // the window is gone; late replies must not reach it
 }
 
@@ -58,7 +59,8 @@ void HistoryController::StopRequest() {
 
 void HistoryController::WatchdogTick() {
     const HistoryDownload &h = state_.History;
-    if (!h.Active || state_.RequestMode != mode::kPoll) return;
+    if (!h.Active || state_.RequestMode != mode::kPoll)
+        return;
     // Without a count there is no record to ask for yet.
     state_.RequestMode = h.Total > 0 ? mode::kHistoryRecord : mode::kHistoryCount;
 }
@@ -74,7 +76,8 @@ void HistoryController::SetInitialiseDialogOpen(bool open) {
 }
 
 void HistoryController::InitialiseLog(HistoryKind kind) {
-    if (kind == HistoryKind::None) return;
+    if (kind == HistoryKind::None)
+        return;
     const uint8_t data[] = {static_cast<uint8_t>(kind), static_cast<uint8_t>(HistoryCommand::Initialise)};
     state_.LastRawRequest = VendorRequestUnit(kFnHistory, data);
     codec_.BuildVendorRequest(kFnHistory, data);
@@ -84,9 +87,11 @@ void HistoryController::InitialiseLog(HistoryKind kind) {
 
 bool HistoryController::RecordRequestDue() {
     const HistoryDownload &h = state_.History;
-    if (!h.Active || stopped_ || h.Total <= 0 || h.Current > h.Total) return false;
+    if (!h.Active || stopped_ || h.Total <= 0 || h.Current > h.Total)
+        return false;
     int64_t now = clock_.NowMs();
-    if (recordOutstanding_) return now - recordSentMs_ >= kReplyTimeoutMs;
+    if (recordOutstanding_)
+        return now - recordSentMs_ >= kReplyTimeoutMs;
     return now >= holdUntilMs_;
 }
 
@@ -99,24 +104,29 @@ void HistoryController::RecordRequestSent() {
 void HistoryController::CollectHistory(const Bytes &payload) {
     ByteView p(payload);
     if (codec_.Link() == LinkKind::Serial) {
-        if (p.size() < 2) return;
+        if (p.size() < 2)
+            return;
         p = p.first(p.size() - 2); // CRC, already checked by the receiver
     }
     // Length (not examined), kind, command, body.
-    if (p.size() < 4) return;
+    if (p.size() < 4)
+        return;
     auto replyKind = static_cast<HistoryKind>(p[2]);
     ByteView body = p.subspan(4);
     const HistoryDownload &h = state_.History;
     switch (static_cast<HistoryCommand>(p[3])) {
     case HistoryCommand::Count:
         // A repeated count request may be answered twice: only the first answer counts.
-        if (h.Active && !stopped_ && state_.RequestMode == mode::kHistoryCount) OnCount(replyKind, body);
+        if (h.Active && !stopped_ && state_.RequestMode == mode::kHistoryCount)
+            OnCount(replyKind, body);
         break;
     case HistoryCommand::Record:
-        if (h.Active && h.Collecting && !stopped_ && recordOutstanding_) OnRecord(body);
+        if (h.Active && h.Collecting && !stopped_ && recordOutstanding_)
+            OnRecord(body);
         break;
     case HistoryCommand::Initialise:
-        if (initialiseOpen_) OnInitialise(body);
+        if (initialiseOpen_)
+            OnInitialise(body);
         break;
     default:
         break;
@@ -124,13 +134,15 @@ void HistoryController::CollectHistory(const Bytes &payload) {
 }
 
 void HistoryController::OnCount(HistoryKind, ByteView body) {
-    if (body.size() < 2) return;
+    if (body.size() < 2)
+        return;
     HistoryDownload &h = state_.History;
     h.Total = ParseBE16(body);
     rows_.assign(static_cast<std::size_t>(h.Total) + 1,
                  HistoryRow(static_cast<std::size_t>(HistoryColumnCount(h.Kind))));
     rows_[0] = HistoryHeader(h.Kind);
-    if (view_) view_->SetRowCount(h.Total + 1);
+    if (view_)
+        view_->SetRowCount(h.Total + 1);
     if (h.Total == 0) {
         state_.RequestMode = mode::kPoll;
         h.Active = false;
@@ -156,7 +168,8 @@ void HistoryController::OnRecord(ByteView body) {
     // so it cannot land in the next row.
     holdUntilMs_ = sendsOfRecord_ > 1 ? recordSentMs_ + kReplyTimeoutMs : 0;
     sendsOfRecord_ = 0;
-    if (h.Total <= 0 || h.Current < 1) return;
+    if (h.Total <= 0 || h.Current < 1)
+        return;
 
     if (view_) {
         view_->SetGauge(static_cast<int>(static_cast<int64_t>(h.Current) * 100 / h.Total));
@@ -164,14 +177,17 @@ void HistoryController::OnRecord(ByteView body) {
     }
     if (h.Total >= h.Current) {
         HistoryRow row = DecodeHistoryRecord(h.Kind, h.Current, body);
-        if (static_cast<std::size_t>(h.Current) < rows_.size()) rows_[static_cast<std::size_t>(h.Current)] = row;
-        if (view_) view_->SetRow(h.Current, row);
+        if (static_cast<std::size_t>(h.Current) < rows_.size())
+            rows_[static_cast<std::size_t>(h.Current)] = row;
+        if (view_)
+            view_->SetRow(h.Current, row);
         if (h.Current == h.Total) {
             Complete();
             return;
         }
         ++h.Current;
-        if (view_) view_->EnableClose(false);
+        if (view_)
+            view_->EnableClose(false);
     }
     if (h.Total >= h.Current) {
         state_.RequestMode = mode::kHistoryNextRecord;
@@ -189,7 +205,8 @@ void HistoryController::Complete() {
     h.Collecting = false;
     h.Active = false;
     state_.RequestMode = mode::kPoll;
-    if (view_) view_->EnableStop(false);
+    if (view_)
+        view_->EnableStop(false);
     operator_.ShowInformation(HistoryCompletionText(total));
     if (view_) {
         view_->EnableClose(true);
@@ -198,7 +215,8 @@ void HistoryController::Complete() {
 }
 
 void HistoryController::OnInitialise(ByteView body) {
-    if (body.empty()) return;
+    if (body.empty())
+        return;
     if (body[0] == 1)
         operator_.ShowInformation(kSettingSuccess);
     else if (body[0] == 2)
@@ -206,8 +224,10 @@ void HistoryController::OnInitialise(ByteView body) {
 }
 
 std::vector<HistoryRow> HistoryController::ExportRows() const {
-    if (rows_.empty()) return {HistoryHeader(state_.History.Kind)};
-    std::size_t last = std::min(rows_.size() - 1, static_cast<std::size_t>(std::max(state_.History.Current, 0)));
+    if (rows_.empty())
+        return {HistoryHeader(state_.History.Kind)};
+    std::size_t last =
+        std::min(rows_.size() - 1, static_cast<std::size_t>(std::max(state_.History.Current, 0)));
     return {rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(last) + 1};
 }
 

@@ -44,7 +44,8 @@ public:
     static constexpr int kCountIntervalMs = 40;
     static constexpr int kRecordIntervalMs = 30;
 
-    HistoryController(PollState &state, ModbusCodec &codec, PollTimer &timer, Operator &op, const Clock &clock)
+    HistoryController(PollState &state, ModbusCodec &codec, PollTimer &timer, Operator &op,
+                      const Clock &clock)
         : state_(state), codec_(codec), timer_(timer), operator_(op), clock_(clock) {}
 
     // The alarm-log and event-log commands: the view stays attached until CloseWindow.
@@ -86,7 +87,7 @@ private:
     std::vector<HistoryRow> rows_;
     bool recordOutstanding_ = false;
     int64_t recordSentMs_ = 0;
-    int sendsOfRecord_ = 0;  // requests for the awaited record so far
+    int sendsOfRecord_ = 0;   // requests for the awaited record so far
     int64_t holdUntilMs_ = 0; // no record request before this time
     bool stopped_ = false;    // Stop Request: replies of this download are dropped
     bool initialiseOpen_ = false;

@@ -18,9 +18,11 @@ constexpr int kMaxNameAttempts = 1000;
 
 // "2025-03-07" as written by the record decoder; anything else stays text.
 bool ParseGridDate(const std::string &text, int &year, int &month, int &day) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return false;
     for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (text[i] < '0' || text[i] > '9') return false;
+        if (text[i] < '0' || text[i] > '9')
+            return false;
     year = std::stoi(text.substr(0, 4));
     month = std::stoi(text.substr(5, 2));
     day = std::stoi(text.substr(8, 2));
@@ -30,18 +32,21 @@ bool ParseGridDate(const std::string &text, int &year, int &month, int &day) {
 } // namespace
 
 std::string ExportTitle(HistoryKind kind) {
-    return std::string(kExportModelName) + (kind == HistoryKind::Event ? " Event Log Data" : " Alarm Log Data");
+    return std::string(kExportModelName) +
+           (kind == HistoryKind::Event ? " Event Log Data" : " Alarm Log Data");
 }
 
 std::string ExportFileName(HistoryKind kind, TimeOfDay now, int attempt) {
-    std::string name = std::string(kExportModelName) + (kind == HistoryKind::Event ? " Event Log(" : " Alarm Log(") +
-                       DecDigits(now.Hour, 2) + DecDigits(now.Minute, 2) + DecDigits(now.Second, 2) + ")";
-    if (attempt > 1) name += " (" + std::to_string(attempt) + ")";
+    std::string name = std::string(kExportModelName) +
+                       (kind == HistoryKind::Event ? " Event Log(" : " Alarm Log(") + DecDigits(now.Hour, 2) +
+                       DecDigits(now.Minute, 2) + DecDigits(now.Second, 2) + ")";
+    if (attempt > 1)
+        name += " (" + std::to_string(attempt) + ")";
     return name + ".xls";
 }
 
-ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &rows, const std::string &directory,
-                               TimeOfDay now) {
+ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &rows,
+                               const std::string &directory, TimeOfDay now) {
     ExportResult result;
     const int columns = HistoryColumnCount(kind);
     // Record k lands in sheet row k + 2 (0-based k + 1); the sheet has 65536 rows.
@@ -57,9 +62,11 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
         const HistoryRow &row = rows[r];
         for (int c = 0; c < columns && c < static_cast<int>(row.size()); ++c) {
             const std::string &text = row[static_cast<std::size_t>(c)];
-            if (text.empty()) continue;
+            if (text.empty())
+                continue;
             int y = 0, m = 0, d = 0;
-            if (r > 0 && c == kDateColumn && ParseGridDate(text, y, m, d) && book.SetDate(sheetRow, c, y, m, d)) {
+            if (r > 0 && c == kDateColumn && ParseGridDate(text, y, m, d) &&
+                book.SetDate(sheetRow, c, y, m, d)) {
                 widths[static_cast<std::size_t>(c)] = std::max(widths[static_cast<std::size_t>(c)], 10);
                 continue;
             }
@@ -99,7 +106,8 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
     std::string error = book.Save(temporary.string());
     if (error.empty()) {
         fs::rename(temporary, target, ec);
-        if (ec) error = "cannot rename to " + target.string() + ": " + ec.message();
+        if (ec)
+            error = "cannot rename to " + target.string() + ": " + ec.message();
     }
     if (!error.empty()) {
         fs::remove(temporary, ec);

@@ -32,7 +32,7 @@ std::string ExportFileName(HistoryKind kind, TimeOfDay now, int attempt = 1);
 // rows: the header row, then records 1..n. The title goes to A1, the header to row 2, record k to row
 // k + 2, grid column c to column c + 1 (A..I, events A..H); the DATE column as dates shown yyyy/mm/dd.
 // The workbook appears in `directory` complete or not at all.
-ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &rows, const std::string &directory,
-                               TimeOfDay now);
+ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &rows,
+                               const std::string &directory, TimeOfDay now);
 
 } // namespace zephyra

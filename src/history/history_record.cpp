@@ -52,7 +52,8 @@ std::string TimeText(const Stamp &s) {
 
 // Two's complement split into a sign and a magnitude; zero counts as positive.
 std::string SignedTenths(uint16_t raw) {
-    if (raw & 0x8000) return "-" + FormatTenthsFixed(65536 - raw);
+    if (raw & 0x8000)
+        return "-" + FormatTenthsFixed(65536 - raw);
     return "+" + FormatTenthsFixed(raw);
 }
 
@@ -73,7 +74,8 @@ HistoryRow DecodeMeasurementRecord(HistoryKind kind, int32_t row, RecordReader &
     if (kind != HistoryKind::Data) {
         uint8_t code = r.Byte(), state = r.Byte();
         cells[8] = AlarmText(code);
-        if (state == 0) cells[8] += " Recov";
+        if (state == 0)
+            cells[8] += " Recov";
     }
     return cells;
 }
@@ -82,19 +84,28 @@ HistoryRow DecodeEventRecord(int32_t row, RecordReader &r) {
     Stamp s = TakeStamp(r);
     uint8_t source = r.Byte(), e1 = r.Byte(), e2 = r.Byte(), e3 = r.Byte();
     uint16_t value = r.BE16();
-    return {DecDigits(row, 3),      DateText(s),          TimeText(s),
-            SourceText(source),     Event1Text(e1),       Event2Text(e1, e2),
-            Event3Text(e1, e2, e3), EventValueText(e1, e2, e3, value)};
+    return {DecDigits(row, 3),
+            DateText(s),
+            TimeText(s),
+            SourceText(source),
+            Event1Text(e1),
+            Event2Text(e1, e2),
+            Event3Text(e1, e2, e3),
+            EventValueText(e1, e2, e3, value)};
 }
 
 } // namespace
 
-int HistoryColumnCount(HistoryKind kind) { return kind == HistoryKind::Event ? 8 : 9; }
+int HistoryColumnCount(HistoryKind kind) {
+    return kind == HistoryKind::Event ? 8 : 9;
+}
 
 HistoryRow HistoryHeader(HistoryKind kind) {
-    if (kind == HistoryKind::Event) return {"Ord", "DATE", "TIME", "Set", "Event1", "Event2", "Event3", "Value"};
-    return {"Ord",   "DATE",  "TIME",  "AC(V)", "DC(V)",
-            "LC(A)", "BC(A)", "RT(C)", kind == HistoryKind::Alarm ? "Alarm" : ""};
+    if (kind == HistoryKind::Event)
+        return {"Ord", "DATE", "TIME", "Set", "Event1", "Event2", "Event3", "Value"};
+    return {"Ord",   "DATE",  "TIME",
+            "AC(V)", "DC(V)", "LC(A)",
+            "BC(A)", "RT(C)", kind == HistoryKind::Alarm ? "Alarm" : ""};
 }
 
 std::string AlarmText(uint8_t code) {
@@ -121,7 +132,8 @@ std::string AlarmText(uint8_t code) {
 HistoryRow DecodeHistoryRecord(HistoryKind kind, int32_t row, ByteView record) {
     RecordReader r(record);
     r.Skip(2); // the leading field is not examined
-    if (kind == HistoryKind::Event) return DecodeEventRecord(row, r);
+    if (kind == HistoryKind::Event)
+        return DecodeEventRecord(row, r);
     return DecodeMeasurementRecord(kind, row, r);
 }
 

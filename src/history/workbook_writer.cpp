@@ -25,9 +25,9 @@ constexpr uint16_t kBof = 0x0809, kEof = 0x000A, kCodepage = 0x0042, kWindow1 = 
 constexpr std::size_t kMaxRecordBody = 8224;
 constexpr uint16_t kUtf16Codepage = 1200;
 constexpr uint16_t kDateFormatIndex = 164; // first index free for custom formats
-constexpr uint16_t kDefaultCellXf = 15;     // after the 15 style XFs Excel expects
+constexpr uint16_t kDefaultCellXf = 15;    // after the 15 style XFs Excel expects
 constexpr uint16_t kDateCellXf = 16;
-constexpr uint8_t kHighByteFlag = 0x01;     // string characters stored as UTF-16
+constexpr uint8_t kHighByteFlag = 0x01; // string characters stored as UTF-16
 constexpr std::size_t kMaxCellChars = 32767;
 
 class Stream {
@@ -49,13 +49,16 @@ public:
         U32(static_cast<uint32_t>(bits >> 32));
     }
     void Chars(const char16_t *p, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) U16(static_cast<uint16_t>(p[i]));
+        for (std::size_t i = 0; i < n; ++i)
+            U16(static_cast<uint16_t>(p[i]));
     }
     void Ascii(std::string_view s) {
-        for (char c : s) U8(static_cast<uint8_t>(c));
+        for (char c : s)
+            U8(static_cast<uint8_t>(c));
     }
     void PatchU32(std::size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) b_[at + static_cast<std::size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            b_[at + static_cast<std::size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
     }
 
     // A record's header is written now; its length when it ends.
@@ -87,7 +90,9 @@ void WriteBof(Stream &s, uint16_t substream) {
     s.End(r);
 }
 
-void WriteEof(Stream &s) { s.End(s.Begin(kEof)); }
+void WriteEof(Stream &s) {
+    s.End(s.Begin(kEof));
+}
 
 void WriteFont(Stream &s) {
     std::size_t r = s.Begin(kFont);
@@ -155,7 +160,8 @@ void WriteSharedStrings(Stream &s, const std::vector<std::u16string> &strings, u
             std::size_t n = std::min(room, text.size() - done);
             s.Chars(text.data() + done, n);
             done += n;
-            if (done == text.size()) break;
+            if (done == text.size())
+                break;
             // A string split across records repeats its flag byte at the start of the continuation.
             s.End(r);
             r = s.Begin(kContinue);
@@ -198,7 +204,8 @@ char32_t NextCodePoint(std::string_view s, std::size_t &i) {
         return b0;
     }
     int len = b0 >= 0xF0 && b0 <= 0xF4 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC2 && b0 <= 0xDF ? 2 : 0;
-    if (b0 >= 0xF5) len = 0;
+    if (b0 >= 0xF5)
+        len = 0;
     if (len == 0 || i + static_cast<std::size_t>(len) > s.size()) {
         ++i;
         return 0xFFFD;
@@ -246,47 +253,58 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
 
 int TextDisplayWidth(std::string_view utf8) {
     int width = 0;
-    for (std::size_t i = 0; i < utf8.size();) width += IsWide(NextCodePoint(utf8, i)) ? 2 : 1;
+    for (std::size_t i = 0; i < utf8.size();)
+        width += IsWide(NextCodePoint(utf8, i)) ? 2 : 1;
     return width;
 }
 
 bool ExcelSerialDate(int year, int month, int day, double &serial) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 1900 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+    if (year < 1900 || year > 9999 || month < 1 || month > 12 || day < 1)
+        return false;
     bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     int last = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-    if (day > last) return false;
+    if (day > last)
+        return false;
     // Serials before March 1900 carry Excel's phantom 29 February 1900; none of ours go there.
-    if (year == 1900 && month < 3) return false;
-    serial = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
-                                 DaysFromCivil(1899, 12, 30));
+    if (year == 1900 && month < 3)
+        return false;
+    serial =
+        static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+                            DaysFromCivil(1899, 12, 30));
     return true;
 }
 
 bool Workbook::SetText(int row, int column, std::string_view utf8) {
-    if (row < 0 || row >= kWorkbookMaxRows || column < 0 || column >= kWorkbookMaxColumns) return false;
+    if (row < 0 || row >= kWorkbookMaxRows || column < 0 || column >= kWorkbookMaxColumns)
+        return false;
     std::u16string text = Utf8ToUtf16(utf8);
     if (text.size() > kMaxCellChars) {
         std::size_t cut = kMaxCellChars;
-        if (text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut; // keep surrogate pairs whole
+        if (text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF)
+            --cut; // keep surrogate pairs whole
         text.resize(cut);
     }
     auto [it, added] = stringIndex_.try_emplace(text, static_cast<uint32_t>(strings_.size()));
-    if (added) strings_.push_back(std::move(text));
+    if (added)
+        strings_.push_back(std::move(text));
     cells_.push_back({static_cast<uint16_t>(row), static_cast<uint16_t>(column), false, it->second, 0.0});
     return true;
 }
 
 bool Workbook::SetDate(int row, int column, int year, int month, int day) {
-    if (row < 0 || row >= kWorkbookMaxRows || column < 0 || column >= kWorkbookMaxColumns) return false;
+    if (row < 0 || row >= kWorkbookMaxRows || column < 0 || column >= kWorkbookMaxColumns)
+        return false;
     double serial = 0;
-    if (!ExcelSerialDate(year, month, day, serial)) return false;
+    if (!ExcelSerialDate(year, month, day, serial))
+        return false;
     cells_.push_back({static_cast<uint16_t>(row), static_cast<uint16_t>(column), true, 0, serial});
     return true;
 }
 
 void Workbook::SetColumnWidth(int column, double characters) {
-    if (column < 0 || column >= kWorkbookMaxColumns) return;
+    if (column < 0 || column >= kWorkbookMaxColumns)
+        return;
     double units = std::clamp(characters, 0.0, 255.0) * 256.0;
     widths_[static_cast<uint16_t>(column)] = static_cast<uint16_t>(units);
 }
@@ -300,12 +318,14 @@ Bytes Workbook::BuildStream() const {
     std::vector<Cell> unique;
     unique.reserve(cells.size());
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (i + 1 < cells.size() && cells[i + 1].Row == cells[i].Row && cells[i + 1].Column == cells[i].Column)
+        if (i + 1 < cells.size() && cells[i + 1].Row == cells[i].Row &&
+            cells[i + 1].Column == cells[i].Column)
             continue;
         unique.push_back(cells[i]);
     }
     uint32_t references = 0;
-    for (const Cell &c : unique) references += c.IsDate ? 0 : 1;
+    for (const Cell &c : unique)
+        references += c.IsDate ? 0 : 1;
 
     Stream s;
     s.Data().reserve(64 + unique.size() * 16 + strings_.size() * 24);
@@ -316,7 +336,7 @@ Bytes Workbook::BuildStream() const {
     s.U16(kUtf16Codepage);
     s.End(r);
     r = s.Begin(kWindow1);
-    s.U16(0);      // position
+    s.U16(0); // position
     s.U16(0);
     s.U16(0x3A98); // size
     s.U16(0x2328);
@@ -330,12 +350,14 @@ Bytes Workbook::BuildStream() const {
     s.U16(0); // dates count from 1900
     s.End(r);
     // Font index 4 does not exist in BIFF; four fonts cover 0..3.
-    for (int i = 0; i < 4; ++i) WriteFont(s);
+    for (int i = 0; i < 4; ++i)
+        WriteFont(s);
     r = s.Begin(kFormat);
     s.U16(kDateFormatIndex);
     WriteUnicodeString16(s, Utf8ToUtf16(kWorkbookDateFormat));
     s.End(r);
-    for (int i = 0; i < 15; ++i) WriteXf(s, 0, true, i == 0 ? 0x00 : 0xF4);
+    for (int i = 0; i < 15; ++i)
+        WriteXf(s, 0, true, i == 0 ? 0x00 : 0xF4);
     WriteXf(s, 0, false, 0x00);
     WriteXf(s, kDateFormatIndex, false, 0x04); // number format differs from the style
     r = s.Begin(kStyle);
@@ -349,7 +371,8 @@ Bytes Workbook::BuildStream() const {
     s.U8(0);  // visible
     s.U8(0);  // worksheet
     std::u16string name = Utf8ToUtf16(sheetName_);
-    if (name.size() > 31) name.resize(31);
+    if (name.size() > 31)
+        name.resize(31);
     s.U8(static_cast<uint8_t>(name.size()));
     s.U8(kHighByteFlag);
     s.Chars(name.data(), name.size());
@@ -427,9 +450,12 @@ std::string Workbook::Save(const std::string &path) const {
     GsfOutfile *ole = gsf_outfile_msole_new(memory);
     GsfOutput *child = ole ? gsf_outfile_new_child(ole, "Workbook", FALSE) : nullptr;
     bool ok = child != nullptr;
-    if (ok) ok = gsf_output_write(child, stream.size(), stream.data());
-    if (child) ok = gsf_output_close(child) && ok;
-    if (ole) ok = gsf_output_close(GSF_OUTPUT(ole)) && ok;
+    if (ok)
+        ok = gsf_output_write(child, stream.size(), stream.data());
+    if (child)
+        ok = gsf_output_close(child) && ok;
+    if (ole)
+        ok = gsf_output_close(GSF_OUTPUT(ole)) && ok;
     std::string error;
     if (!ok) {
         error = "compound file could not be built";
@@ -442,11 +468,14 @@ std::string Workbook::Save(const std::string &path) const {
         } else {
             file.write(reinterpret_cast<const char *>(bytes), static_cast<std::streamsize>(size));
             file.close();
-            if (!file) error = "cannot write " + path;
+            if (!file)
+                error = "cannot write " + path;
         }
     }
-    if (child) g_object_unref(child);
-    if (ole) g_object_unref(ole);
+    if (child)
+        g_object_unref(child);
+    if (ole)
+        g_object_unref(ole);
     g_object_unref(memory);
     return error;
 }

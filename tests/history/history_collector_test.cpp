@@ -25,7 +25,8 @@ class FakeHistoryView : public HistoryView {
 public:
     void SetRowCount(int rows) override { rowCount = rows; }
     void SetRow(int row, const HistoryRow &cells) override {
-        if (row > 0) filled.push_back(row);
+        if (row > 0)
+            filled.push_back(row);
         rows[row] = cells;
     }
     void SetGauge(int percent) override { gauge.push_back(percent); }
@@ -46,9 +47,11 @@ public:
 Bytes AlarmRecordFor(int index) {
     Bytes b;
     AppendBE16(b, index);
-    for (uint8_t v : {25, 1, 2, 3, 4}) b.push_back(v);
+    for (uint8_t v : {25, 1, 2, 3, 4})
+        b.push_back(v);
     b.push_back(static_cast<uint8_t>(index % 60));
-    for (int v : {index, 540, 10, 0, 250}) AppendBE16(b, v);
+    for (int v : {index, 540, 10, 0, 250})
+        AppendBE16(b, v);
     b.push_back(1);
     b.push_back(1);
     return b;
@@ -79,7 +82,8 @@ struct FakeDevice {
     void Poll(const FakeLinkPort &port, int64_t now) {
         for (; seen < port.writes.size(); ++seen) {
             const Bytes &f = port.writes[seen].Frame;
-            if (f.size() < 8 || f[1] != kFnHistory) continue;
+            if (f.size() < 8 || f[1] != kFnHistory)
+                continue;
             auto kind = static_cast<HistoryKind>(f[4]);
             if (f[5] == 1) {
                 countRequests.push_back(f);
@@ -90,7 +94,8 @@ struct FakeDevice {
                 int index = f[6] * 256 + f[7];
                 requested.push_back(index);
                 int n = recordRequests++;
-                if (drop(n)) continue;
+                if (drop(n))
+                    continue;
                 int64_t delay = delayFor ? delayFor(n) : delayMs;
                 pending.emplace_back(now + delay, Reply(kind, HistoryCommand::Record, AlarmRecordFor(index)));
             }
@@ -121,7 +126,8 @@ struct Rig {
     // One timer interval: the tick (if the timer runs), then whatever the device sends in that time.
     void Step() {
         int64_t end = clock.now + timer.interval;
-        if (timer.enabled) poll.Timer1Timer();
+        if (timer.enabled)
+            poll.Timer1Timer();
         device.Poll(port, clock.now);
         std::stable_sort(device.pending.begin(), device.pending.end(),
                          [](const auto &a, const auto &b) { return a.first < b.first; });
@@ -134,28 +140,33 @@ struct Rig {
         clock.now = end;
     }
     void Run(int steps) {
-        for (int i = 0; i < steps; ++i) Step();
+        for (int i = 0; i < steps; ++i)
+            Step();
     }
     // Runs until the download is over (or the step budget is spent).
     void RunToEnd(int budget = 20000) {
-        for (int i = 0; i < budget && state.History.Active; ++i) Step();
+        for (int i = 0; i < budget && state.History.Active; ++i)
+            Step();
     }
     int FramesOf(uint8_t function) const {
         int n = 0;
-        for (const auto &w : port.writes) n += w.Frame.size() > 1 && w.Frame[1] == function;
+        for (const auto &w : port.writes)
+            n += w.Frame.size() > 1 && w.Frame[1] == function;
         return n;
     }
 };
 
 std::vector<int> Descending(int total) {
     std::vector<int> out;
-    for (int i = total - 1; i >= 0; --i) out.push_back(i);
+    for (int i = total - 1; i >= 0; --i)
+        out.push_back(i);
     return out;
 }
 
 std::vector<int> OneTo(int total) {
     std::vector<int> out;
-    for (int i = 1; i <= total; ++i) out.push_back(i);
+    for (int i = 1; i <= total; ++i)
+        out.push_back(i);
     return out;
 }
 
@@ -180,7 +191,8 @@ TEST_P(DownloadOfCount, FetchesEveryRecordOnceFromTheTopDown) {
     rig.RunToEnd();
 
     ASSERT_EQ(rig.device.countRequests.size(), 1u);
-    EXPECT_EQ(BytesToSpacedHex(rig.device.countRequests[0]), BytesToSpacedHex(WithCrc(Bytes{1, 0x41, 0, 2, 1, 1})));
+    EXPECT_EQ(BytesToSpacedHex(rig.device.countRequests[0]),
+              BytesToSpacedHex(WithCrc(Bytes{1, 0x41, 0, 2, 1, 1})));
     EXPECT_EQ(rig.device.requested, Descending(total));
     EXPECT_EQ(rig.view.rowCount, total + 1);
     EXPECT_EQ(rig.view.filled, OneTo(total));
@@ -224,7 +236,8 @@ TEST(HistoryDownload, CountRequestGoesOutOnEverySecondDueTick) {
     rig.history.StartDownload(HistoryKind::Event, &rig.view);
     rig.Run(12); // four due ticks at one per three
     ASSERT_EQ(rig.device.countRequests.size(), 2u);
-    EXPECT_EQ(BytesToSpacedHex(rig.device.countRequests[0]), BytesToSpacedHex(WithCrc(Bytes{1, 0x41, 0, 2, 3, 1})));
+    EXPECT_EQ(BytesToSpacedHex(rig.device.countRequests[0]),
+              BytesToSpacedHex(WithCrc(Bytes{1, 0x41, 0, 2, 3, 1})));
     EXPECT_EQ(rig.FramesOf(kFnReadInput), 0);
 }
 
@@ -265,7 +278,8 @@ TEST(HistoryDownload, LostRepliesAreAskedAgainAfterTheTimeOut) {
     // Every index in order; a lost one is asked once more, not every few ticks.
     std::vector<int> distinct;
     for (int i : rig.device.requested)
-        if (distinct.empty() || distinct.back() != i) distinct.push_back(i);
+        if (distinct.empty() || distinct.back() != i)
+            distinct.push_back(i);
     EXPECT_EQ(distinct, Descending(12));
     EXPECT_LE(rig.device.requested.size(), 12u + 12u / 3u + 1u);
 }
@@ -295,7 +309,8 @@ TEST(HistoryDownload, NextRecordGoesOutOnTheTickAfterTheReply) {
     Rig rig;
     rig.device.count = 4;
     rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
-    while (rig.device.requested.empty()) rig.Step(); // the reply comes within the same interval
+    while (rig.device.requested.empty())
+        rig.Step(); // the reply comes within the same interval
     ASSERT_EQ(rig.view.filled.size(), 1u);
     EXPECT_EQ(rig.state.RequestMode, mode::kHistoryNextRecord);
     EXPECT_EQ(rig.timer.interval, HistoryController::kRecordIntervalMs);
@@ -327,7 +342,8 @@ TEST(HistoryDownload, RepliesAfterCloseAreIgnored) {
     Rig rig;
     rig.device.count = 5;
     rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
-    while (rig.view.filled.size() < 2) rig.Step();
+    while (rig.view.filled.size() < 2)
+        rig.Step();
     rig.history.CloseWindow();
     FakeHistoryView before = rig.view;
     rig.receiver.OnSerialRead(Reply(HistoryKind::Alarm, HistoryCommand::Record, AlarmRecordFor(1)));
@@ -363,8 +379,10 @@ TEST(HistoryDownload, StopRequestLeavesTheModeAndDropsWhatIsInFlight) {
     rig.device.count = 10;
     rig.device.delayMs = 150;
     rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
-    while (rig.view.filled.size() < 3) rig.Step();
-    while (rig.device.pending.empty()) rig.Step();
+    while (rig.view.filled.size() < 3)
+        rig.Step();
+    while (rig.device.pending.empty())
+        rig.Step();
     EXPECT_FALSE(rig.view.closeEnabled);
     uint8_t modeBefore = rig.state.RequestMode;
     rig.history.StopRequest();
@@ -390,7 +408,8 @@ TEST(HistoryDownload, WatchdogRestartsRecordRequestsOnlyWhileActive) {
     EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
     rig.device.count = 4;
     rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
-    while (rig.view.filled.empty()) rig.Step();
+    while (rig.view.filled.empty())
+        rig.Step();
     rig.state.RequestMode = mode::kPoll; // something put the poll back to idle mid-download
     rig.history.WatchdogTick();
     EXPECT_EQ(rig.state.RequestMode, mode::kHistoryRecord);
@@ -411,8 +430,8 @@ TEST(HistoryDownload, EventRecordsOverTcpCarryNoCrc) {
     Bytes payload{0, 16, 3, 2, 0, 0, 25, 6, 1, 8, 0, 0, 3, 23, 1, 3, 0, 0};
     rig.history.CollectHistory(payload);
     ASSERT_EQ(rig.view.filled, OneTo(1));
-    EXPECT_EQ(rig.view.rows.at(1),
-              (HistoryRow{"001", "2025-06-01", "08:00:00", "LCD", "LOG History Init", "1", "Event Log", "0"}));
+    EXPECT_EQ(rig.view.rows.at(1), (HistoryRow{"001", "2025-06-01", "08:00:00", "LCD", "LOG History Init",
+                                               "1", "Event Log", "0"}));
 }
 
 TEST(HistoryInitialise, SendsAtOnceAndReportsTheResult) {
@@ -461,13 +480,19 @@ TEST(HistoryCollector, AnyBytesInAnyStateAreSafe) {
     };
     rig.history.SetInitialiseDialogOpen(true);
     for (int round = 0; round < 3000; ++round) {
-        if (round % 500 == 0) rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
-        if (round % 700 == 0) rig.history.StopRequest();
-        if (round % 900 == 0) rig.history.CloseWindow();
+        if (round % 500 == 0)
+            rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+        if (round % 700 == 0)
+            rig.history.StopRequest();
+        if (round % 900 == 0)
+            rig.history.CloseWindow();
         Bytes payload(next() % 30);
-        for (uint8_t &b : payload) b = next();
-        if (payload.size() > 3 && next() % 2) payload[3] = static_cast<uint8_t>(1 + next() % 3);
-        if (rig.history.RecordRequestDue()) rig.history.RecordRequestSent();
+        for (uint8_t &b : payload)
+            b = next();
+        if (payload.size() > 3 && next() % 2)
+            payload[3] = static_cast<uint8_t>(1 + next() % 3);
+        if (rig.history.RecordRequestDue())
+            rig.history.RecordRequestSent();
         rig.history.CollectHistory(payload);
         rig.history.WatchdogTick();
         rig.poll.Timer1Timer();

@@ -32,7 +32,8 @@ public:
     const fs::path &Path() const { return path_; }
     std::vector<std::string> Names() const {
         std::vector<std::string> out;
-        for (const auto &e : fs::directory_iterator(path_)) out.push_back(e.path().filename().string());
+        for (const auto &e : fs::directory_iterator(path_))
+            out.push_back(e.path().filename().string());
         std::sort(out.begin(), out.end());
         return out;
     }
@@ -45,18 +46,22 @@ private:
 json ReadBack(const std::string &path) {
     std::string command = std::string("/usr/bin/python3 ") + ZEPHYRA_XLS_READER + " '" + path + "'";
     FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe) return {};
+    if (!pipe)
+        return {};
     std::string out;
     char buffer[65536];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
     int status = pclose(pipe);
     EXPECT_EQ(status, 0) << out;
     return json::parse(out, nullptr, false);
 }
 
-Bytes AlarmRecord(uint8_t year, uint8_t month, uint8_t day, int ac, int battery, uint8_t code, uint8_t state) {
+Bytes AlarmRecord(uint8_t year, uint8_t month, uint8_t day, int ac, int battery, uint8_t code,
+                  uint8_t state) {
     Bytes b{0, 0, year, month, day, 14, 5, 9};
-    for (int v : {ac, 540, 123, battery, 253}) AppendBE16(b, v);
+    for (int v : {ac, 540, 123, battery, 253})
+        AppendBE16(b, v);
     b.push_back(code);
     b.push_back(state);
     return b;
@@ -101,12 +106,12 @@ void ExpectSheetHoldsGrid(const json &sheet, const std::vector<HistoryRow> &rows
 
 TEST(HistoryExport, AlarmWorkbookReadsBackCellForCell) {
     TempDir dir;
-    std::vector<HistoryRow> rows = Grid(HistoryKind::Alarm, {
-                                                                AlarmRecord(25, 3, 7, 221, 0xFFF1, 2, 1),
-                                                                AlarmRecord(24, 2, 29, 0, 0x8000, 8, 0),
-                                                                AlarmRecord(99, 12, 31, 1234, 0, 6, 0),
-                                                                AlarmRecord(25, 2, 30, 5, 7, 1, 1), // no such day
-                                                            });
+    std::vector<HistoryRow> rows =
+        Grid(HistoryKind::Alarm,
+             {
+                 AlarmRecord(25, 3, 7, 221, 0xFFF1, 2, 1), AlarmRecord(24, 2, 29, 0, 0x8000, 8, 0),
+                 AlarmRecord(99, 12, 31, 1234, 0, 6, 0), AlarmRecord(25, 2, 30, 5, 7, 1, 1), // no such day
+             });
     ExportResult result = SpreadsheetExport(HistoryKind::Alarm, rows, dir.Path().string(), {14, 30, 5});
     ASSERT_TRUE(result.Ok) << result.Error;
     EXPECT_EQ(fs::path(result.Path).filename(), "ZEPHYRA-M10 Alarm Log(143005).xls");
@@ -118,13 +123,16 @@ TEST(HistoryExport, AlarmWorkbookReadsBackCellForCell) {
     EXPECT_EQ(sheet["rows"][0][0]["text"], "ZEPHYRA-M10 Alarm Log Data");
     ExpectSheetHoldsGrid(sheet, rows, 9);
     // Real dates where the record holds one; an impossible date stays as the grid shows it.
-    for (int r = 2; r <= 4; ++r) EXPECT_EQ(sheet["rows"][r][1]["type"], kXlDate) << r;
+    for (int r = 2; r <= 4; ++r)
+        EXPECT_EQ(sheet["rows"][r][1]["type"], kXlDate) << r;
     EXPECT_EQ(sheet["rows"][5][1]["type"], kXlText);
     EXPECT_EQ(sheet["rows"][3][1]["date"], json::array({2024, 2, 29}));
     // Widths fitted to the texts: the alarm column is the widest, the title plays no part.
     std::map<int, int> widths;
-    for (int c = 0; c < 9; ++c) widths[c] = sheet["widths"].value(std::to_string(c), 0);
-    for (int c = 0; c < 8; ++c) EXPECT_GT(widths[8], widths[c]) << c;
+    for (int c = 0; c < 9; ++c)
+        widths[c] = sheet["widths"].value(std::to_string(c), 0);
+    for (int c = 0; c < 8; ++c)
+        EXPECT_GT(widths[8], widths[c]) << c;
     EXPECT_LT(widths[0], TextDisplayWidth("ZEPHYRA-M10 Alarm Log Data") * 256);
     EXPECT_GE(widths[1], 10 * 256); // room for yyyy/mm/dd
 }
@@ -171,9 +179,12 @@ int SharedStringContinuations(const Bytes &stream) {
     for (std::size_t at = 0; at + 4 <= stream.size();) {
         uint16_t type = static_cast<uint16_t>(stream[at] | stream[at + 1] << 8);
         std::size_t len = static_cast<std::size_t>(stream[at + 2] | stream[at + 3] << 8);
-        if (type == 0x00FC) inSst = true;
-        else if (type == 0x003C && inSst) ++count;
-        else inSst = false;
+        if (type == 0x00FC)
+            inSst = true;
+        else if (type == 0x003C && inSst)
+            ++count;
+        else
+            inSst = false;
         at += 4 + len;
     }
     return count;
@@ -186,7 +197,8 @@ TEST(Workbook, StringsSplitAcrossContinuationsReadBackWhole) {
     // Each string is longer than a record, so every one is split, some more than once.
     for (int i = 0; i < 12; ++i) {
         std::string t = "행" + std::to_string(i) + ":";
-        for (int k = 0; k < 3000 + 700 * i; ++k) t += (k % 3 == 0) ? "가" : (k % 3 == 1 ? "b" : "다");
+        for (int k = 0; k < 3000 + 700 * i; ++k)
+            t += (k % 3 == 0) ? "가" : (k % 3 == 1 ? "b" : "다");
         texts.push_back(t);
         ASSERT_TRUE(book.SetText(i, 0, t));
         ASSERT_TRUE(book.SetText(i, 1, "x" + std::to_string(i))); // short ones in between
@@ -205,7 +217,8 @@ TEST(Workbook, StringsSplitAcrossContinuationsReadBackWhole) {
 TEST(Workbook, TableOfTwoThousandRowsNeedsContinuations) {
     Workbook book;
     for (int r = 0; r < 2000; ++r)
-        for (int c = 0; c < 9; ++c) book.SetText(r, c, "cell " + std::to_string(r) + "/" + std::to_string(c));
+        for (int c = 0; c < 9; ++c)
+            book.SetText(r, c, "cell " + std::to_string(r) + "/" + std::to_string(c));
     EXPECT_GE(SharedStringContinuations(book.BuildStream()), 3);
 }
 
