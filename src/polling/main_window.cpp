@@ -94,6 +94,7 @@ TMain_Form::TMain_Form(ConsoleContext ctx, QWidget *parent) : QMainWindow(parent
     pageControl_->addTab(logPage_, "Log");
     pageControl_->setVisible(false);
     layout->addWidget(pageControl_, 1);
+    layout->addStretch(0); // keeps the strip on top while the pages are hidden
     setCentralWidget(central);
 
     auto *bar = new QStatusBar;
