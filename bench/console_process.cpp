@@ -1,0 +1,69 @@
+// Whole-process measurements of the console's own code (same windows, endpoints and core as
+// zephyra-console, with a scripted operator):
+//   --startup            quit as soon as the main window is exposed (time it from outside)
+//   --poll SECONDS PATH  log in, connect over serial to PATH, poll for SECONDS, print the decode count
+#include <QApplication>
+#include <QComboBox>
+#include <QTimer>
+#include <QWindow>
+#include <cstdio>
+#include <sstream>
+
+#include "app/console.h"
+#include "link/connection_window.h"
+
+using namespace zephyra;
+
+namespace {
+class ExposeWatcher : public QObject {
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Expose) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        return false;
+    }
+};
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    QStringList args = app.arguments();
+    std::ostringstream trace; // the trace line is not what is measured
+    ConsoleOptions options;
+    options.Trace = &trace;
+
+    if (args.size() >= 2 && args[1] == "--startup") {
+        Console console(options);
+        ExposeWatcher watcher;
+        console.MainWindow().show();
+        console.MainWindow().windowHandle()->installEventFilter(&watcher);
+        return app.exec();
+    }
+    if (args.size() >= 4 && args[1] == "--poll") {
+        int seconds = args[2].toInt();
+        options.ExtraSerialPaths << args[3];
+        Console console(options);
+        console.MainWindow().show();
+        console.MainWindow().LogIn(UserLevel::User);
+        TMain_Form &w = console.MainWindow();
+        ConnectionContext cc{console.State(), console.Serial(), console.Tcp(), console.Context().Timer1,
+                             console.Context().Messages,
+                             [&w](LinkKind, const QString &) {}, [&w](bool green) { w.PaintConnect(green); },
+                             nullptr, "127.0.0.1"};
+        TfrmComPort connect(cc);
+        connect.SerialClick();
+        auto *ports = connect.findChild<QComboBox *>("PortSelect");
+        int index = ports->findData(args[3]);
+        if (index < 0) {
+            std::fprintf(stderr, "port %s not found\n", qPrintable(args[3]));
+            return 1;
+        }
+        connect.PortSelectChange(index);
+        connect.Btn_OK();
+        QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
+        app.exec();
+        std::printf("decodes %llu\n", static_cast<unsigned long long>(console.Controller().DecodeCount()));
+        return console.Controller().DecodeCount() > 0 ? 0 : 1;
+    }
+    std::fprintf(stderr, "usage: %s --startup | --poll SECONDS SERIAL_PATH\n", argv[0]);
+    return 2;
+}
