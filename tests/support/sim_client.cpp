@@ -134,12 +134,19 @@ std::optional<CoreLink::Response> CoreLink::Await(int timeoutMs) {
             if (raw_.PeerClosed()) break;
             continue;
         }
-        readSizes_.push_back(some.size());
-        if (kind_ == LinkKind::Serial)
-            receiver_.OnSerialRead(some);
-        else
-            receiver_.OnTcpRead(some);
+        if (auto response = Feed(some)) return response;
     }
+    std::optional<Response> out;
+    out.swap(pending_);
+    return out;
+}
+
+std::optional<CoreLink::Response> CoreLink::Feed(ByteView read) {
+    readSizes_.push_back(read.size());
+    if (kind_ == LinkKind::Serial)
+        receiver_.OnSerialRead(read);
+    else
+        receiver_.OnTcpRead(read);
     std::optional<Response> out;
     out.swap(pending_);
     return out;

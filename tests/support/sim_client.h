@@ -71,6 +71,8 @@ public:
     // Feeds reads to the receiver until it dispatches a response or the time is up.
     std::optional<Response> Await(int timeoutMs = 3000);
     std::optional<Response> Exchange(ByteView unit, int timeoutMs = 3000);
+    // Hands one read to the receiver, as the endpoint would; returns the response if it completed one.
+    std::optional<Response> Feed(ByteView read);
 
     // Sizes of the reads handed to the receiver since the last Send.
     const std::vector<std::size_t> &ReadSizes() const { return readSizes_; }
