@@ -3,6 +3,10 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "config/settings_commands.h"
+#include "history/history_commands.h"
+#include "history/status_log_commands.h"
+
 namespace zephyra {
 
 namespace {
@@ -21,9 +25,11 @@ void MessageBoxOperator::ShowMessage(const std::string &text) { Box(QMessageBox:
 Console::Console(const ConsoleOptions &options)
     : port_(serial_, tcp_), codec_(state_.Link, port_), pollTimer_(timer1_),
       controller_(state_, codec_, pollTimer_, operator_, *options.Trace), receiver_(codec_, controller_, clock_),
-      ctx_{state_,    controller_, codec_,   receiver_,          serial_, tcp_, pollTimer_, operator_, clock_,
-           options.ProgramDir, options.DefaultHost} {
+      history_(state_, codec_, pollTimer_, operator_, clock_),
+      ctx_{state_,  controller_, codec_,   receiver_, serial_,           tcp_,
+           pollTimer_, operator_, clock_, history_,  options.ProgramDir, options.DefaultHost} {
     codec_.AttachReceiver(&receiver_);
+    controller_.SetHistoryCollector(&history_);
     serial_.SetExtraPaths(options.ExtraSerialPaths);
     tcp_.SetPort(options.TcpPort);
     serial_.SetReceiver([this](ByteView bytes) { receiver_.OnSerialRead(bytes); });
@@ -41,6 +47,10 @@ Console::Console(const ConsoleOptions &options)
     // A frame cut off by the old connection must not swallow the new one's replies.
     QObject::connect(&tcp_, &TcpEndpoint::Connected, w, [this] { receiver_.Reset(); });
     QObject::connect(&tcp_, &TcpEndpoint::Disconnected, w, [w] { w->PaintConnect(false); });
+
+    InstallSettingsCommands(*w);
+    InstallHistoryCommands(*w);
+    InstallStatusLogPage(*w);
 }
 
 Console::~Console() {

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/console_context.h"
+#include "history/history_collector.h"
 #include "link/link_port_endpoint.h"
 #include "link/response_receiver.h"
 #include "link/serial_endpoint.h"
@@ -65,6 +66,7 @@ public:
     SerialEndpoint &Serial() { return serial_; }
     TcpEndpoint &Tcp() { return tcp_; }
     QTimer &Timer1() { return timer1_; }
+    HistoryController &History() { return history_; }
 
 private:
     PollState state_;
@@ -78,6 +80,7 @@ private:
     QtPollTimer pollTimer_;
     PollController controller_;
     ResponseReceiver receiver_;
+    HistoryController history_;
     ConsoleContext ctx_;
     std::unique_ptr<TMain_Form> mainWindow_;
 };

@@ -13,6 +13,7 @@ class TcpEndpoint;
 class LinkPortEndpoint;
 class ResponseReceiver;
 class TMain_Form;
+class HistoryController;
 
 struct ConsoleContext {
     PollState &State;
@@ -24,6 +25,7 @@ struct ConsoleContext {
     PollTimer &Timer1;
     Operator &Messages;
     const Clock &SystemClock;
+    HistoryController &History;
     // Files the console writes (status logs, workbooks) go here: the program's directory.
     QString ProgramDir;
     QString DefaultHost;

@@ -1,0 +1,7 @@
+#pragma once
+
+namespace zephyra {
+class TMain_Form;
+// Connects the settings menu commands of the main window to their dialogs.
+void InstallSettingsCommands(TMain_Form &window);
+} // namespace zephyra

@@ -1,0 +1,7 @@
+#pragma once
+
+namespace zephyra {
+class TMain_Form;
+// Connects the history menu commands of the main window to the history windows.
+void InstallHistoryCommands(TMain_Form &window);
+} // namespace zephyra

@@ -1,0 +1,7 @@
+#pragma once
+
+namespace zephyra {
+class TMain_Form;
+// Fills the main window's "Log" page and saves unsaved lines when the window closes.
+void InstallStatusLogPage(TMain_Form &window);
+} // namespace zephyra
