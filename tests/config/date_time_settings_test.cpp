@@ -68,14 +68,6 @@ TEST(DateTimeSettings, MonthGridAgreesWithTheLibraryCalendar) {
     }
 }
 
-TEST(DateTimeSettings, MonthGridOfAugust2025StartsOnFridayInSixWeeks) {
-    auto grid = MonthGrid(2025, 8);
-    ASSERT_EQ(grid.size(), 6u);
-    EXPECT_EQ(grid[0], (std::array<int, 7>{0, 0, 0, 0, 0, 1, 2}));
-    EXPECT_EQ(grid[5], (std::array<int, 7>{31, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(MonthGrid(2015, 2).size(), 4u);
-}
-
 TEST(DateTimeSettings, CalendarDayFollowsTheMonthLength) {
     struct Case {
         const char *year, *month;

@@ -33,15 +33,6 @@ TEST(MeasurementSettings, MaskedTextsReadWithoutThePointAndLeadingBlanks) {
     }
 }
 
-TEST(MeasurementSettings, EachRowWritesItsRegister) {
-    EXPECT_EQ(WireOrder(MeasurementWrites(With(kRowACVR, "220.0")).Writes),
-              (std::vector<WireWrite>{{0x30, 0x0898}}));
-    EXPECT_EQ(WireOrder(MeasurementWrites(With(kRowDCV, "53.50")).Writes),
-              (std::vector<WireWrite>{{0x31, 5350}}));
-    EXPECT_EQ(WireOrder(MeasurementWrites(With(kRowLCA, "12.34")).Writes),
-              (std::vector<WireWrite>{{0x32, 1234}}));
-}
-
 TEST(MeasurementSettings, BothBatteryRowsWrite0x33MinusRowFirstOnTheWire) {
     MeasurementInputs in;
     in.Ticked[kRowBCAP] = in.Ticked[kRowBCAN] = true;

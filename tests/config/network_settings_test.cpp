@@ -71,6 +71,7 @@ TEST(NetworkSettings, BadOctetsStopOkNamingTheSection) {
     const Case cases[] = {
         {0, "300", "IP: '300' is not a valid address octet (0..255)"},
         {0, "256", "IP: '256' is not a valid address octet (0..255)"},
+        {1, "-1", "Gateway: '-1' is not a valid address octet (0..255)"},
         {1, "", "'' is not a valid integer value"},
         {2, "-", "'-' is not a valid integer value"},
         {2, "1000", "Subnet mask: '1000' is not a valid address octet (0..255)"},
