@@ -7,7 +7,9 @@ namespace zephyra {
 TcpEndpoint::TcpEndpoint(QObject *parent) : QObject(parent) {
     timer7_.setInterval(kReceivePollMs);
     connect(&timer7_, &QTimer::timeout, this, &TcpEndpoint::Timer7Timer);
-    timer7_.start();
+    // The receive poll only has work while a connection is up; idle wake-ups cost CPU on serial links.
+    connect(&socket_, &QTcpSocket::connected, &timer7_, qOverload<>(&QTimer::start));
+    connect(&socket_, &QTcpSocket::disconnected, &timer7_, &QTimer::stop);
     connectTimeout_.setSingleShot(true);
     connect(&connectTimeout_, &QTimer::timeout, this, [this] {
         if (IsConnecting()) socket_.abort();

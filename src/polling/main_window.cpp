@@ -36,9 +36,13 @@ const QColor kTeal(0x00, 0x80, 0x80);
 const QColor kNavy(0x00, 0x00, 0x80);
 const QColor kGreen(0x00, 0x80, 0x00);
 
+// Palette, not style sheet: the traffic lights change on every poll and a style sheet re-polishes.
 void Paint(QLabel *panel, const QColor &background, const QColor &text = Qt::white) {
-    panel->setStyleSheet(QStringLiteral("background-color: %1; color: %2; border: 1px solid #404040;")
-                             .arg(background.name(), text.name()));
+    QPalette pal = panel->palette();
+    if (pal.color(QPalette::Window) == background && pal.color(QPalette::WindowText) == text) return;
+    pal.setColor(QPalette::Window, background);
+    pal.setColor(QPalette::WindowText, text);
+    panel->setPalette(pal);
 }
 
 // An invisible click area of the top strip.
@@ -185,6 +189,8 @@ QWidget *TMain_Form::BuildTopStrip() {
     pnlRx_ = new QLabel("RX");
     pnlRx_->setObjectName("pnl_RX");
     for (QLabel *l : {pnlTx_, pnlRx_}) {
+        l->setAutoFillBackground(true);
+        l->setFrameShape(QFrame::Box);
         l->setAlignment(Qt::AlignCenter);
         l->setFixedSize(40, 22);
         lights->addWidget(l);
@@ -196,6 +202,8 @@ QWidget *TMain_Form::BuildTopStrip() {
     pnlConnect_ = new QLabel("Connect");
     pnlConnect_->setObjectName("pnlConnect");
     pnlConnect_->setAlignment(Qt::AlignCenter);
+    pnlConnect_->setAutoFillBackground(true);
+    pnlConnect_->setFrameShape(QFrame::Box);
     pnlConnect_->setFixedSize(84, 22);
     Paint(pnlConnect_, kGrey);
     pnlConnect_->setVisible(false);
