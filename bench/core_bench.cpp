@@ -58,7 +58,8 @@ public:
 Bytes StatusUnit() {
     Bytes unit{0x01, 0x04, 0xFE};
     // Every register non-zero, so every formatter takes its longer path.
-    for (int i = 0; i < kStatusByteCount; ++i) unit.push_back(static_cast<uint8_t>(i * 37 + 11));
+    for (int i = 0; i < kStatusByteCount; ++i)
+        unit.push_back(static_cast<uint8_t>(i * 37 + 11));
     return unit;
 }
 
@@ -71,7 +72,8 @@ struct Console {
         codec.BuildReadRequest("0001", "007F");
     }
     void Check(benchmark::State &s, int64_t frames) {
-        if (view.shown != frames) s.SkipWithError("a frame was not decoded");
+        if (view.shown != frames)
+            s.SkipWithError("a frame was not decoded");
     }
 
     LinkKind link;
@@ -90,7 +92,8 @@ struct Console {
 void BM_SerialStatusFrame(benchmark::State &state) {
     Console c(LinkKind::Serial);
     const Bytes frame = WithCrc(StatusUnit());
-    for (auto _ : state) c.rx.OnSerialRead(frame);
+    for (auto _ : state)
+        c.rx.OnSerialRead(frame);
     c.Check(state, static_cast<int64_t>(state.iterations()));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * frame.size()));
 }
@@ -102,7 +105,8 @@ void BM_TcpStatusFrame(benchmark::State &state) {
     Bytes frame{0x00, 0x01, 0x00, 0x00};
     AppendBE16(frame, static_cast<int32_t>(unit.size()));
     frame.insert(frame.end(), unit.begin(), unit.end());
-    for (auto _ : state) c.rx.OnTcpRead(frame);
+    for (auto _ : state)
+        c.rx.OnTcpRead(frame);
     c.Check(state, static_cast<int64_t>(state.iterations()));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * frame.size()));
 }

@@ -31,7 +31,8 @@ public:
     bool Empty() const { return pos_ >= size_; }
     uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
     ByteView Take(std::size_t n) {
-        if (n > size_ - pos_) n = size_ - pos_;
+        if (n > size_ - pos_)
+            n = size_ - pos_;
         ByteView v(data_ + pos_, n);
         pos_ += n;
         return v;
@@ -43,8 +44,14 @@ private:
     std::size_t pos_ = 0;
 };
 
-constexpr uint8_t kModes[] = {mode::kPoll,   mode::kNetworkReadBack, mode::kHistoryCount,       mode::kHistoryRecord,
-                              mode::kHistoryNextRecord, mode::kPaused, mode::kHistoryInitialise, mode::kPoll};
+constexpr uint8_t kModes[] = {mode::kPoll,
+                              mode::kNetworkReadBack,
+                              mode::kHistoryCount,
+                              mode::kHistoryRecord,
+                              mode::kHistoryNextRecord,
+                              mode::kPaused,
+                              mode::kHistoryInitialise,
+                              mode::kPoll};
 constexpr uint8_t kFunctions[] = {kFnReadInput, kFnWriteSingle, kFnHistory, kFnNetwork};
 
 struct Console {
@@ -63,7 +70,8 @@ struct Console {
 
     void QueueWrites(int n) {
         std::vector<PendingWrite> writes;
-        for (int i = 0; i < n; ++i) writes.push_back({0x21 + i, i * 100});
+        for (int i = 0; i < n; ++i)
+            writes.push_back({0x21 + i, i * 100});
         ctl.StartWriteSequence(writes);
     }
 
@@ -94,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
 
     int sentBefore = in.Byte();
     uint8_t last = in.Byte();
-    for (int i = 0; i < sentBefore; ++i) c.codec.BuildReadRequest("0001", "007F");
+    for (int i = 0; i < sentBefore; ++i)
+        c.codec.BuildReadRequest("0001", "007F");
     const uint8_t one[] = {0x01};
     if (kFunctions[last & 3] == kFnWriteSingle)
         c.codec.BuildWriteRequest(0x30, 230);
@@ -123,13 +132,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
             break;
         case 4: // the timer and the windows act
             switch (n & 7) {
-            case 0: c.ctl.Timer1Timer(); break;
-            case 1: c.clock.Advance(ResponseReceiver::kSerialSilenceMs + 1); break;
-            case 2: c.rx.Reset(); break;
-            case 3: c.state.Link = serial ? LinkKind::Tcp : LinkKind::Serial; break;
-            case 4: c.QueueWrites(static_cast<int>(n >> 3) + 1); break;
-            case 5: c.state.RequestMode = kModes[(n >> 3) & 7]; break;
-            case 6: c.port.connected = !c.port.connected; break;
+            case 0:
+                c.ctl.Timer1Timer();
+                break;
+            case 1:
+                c.clock.Advance(ResponseReceiver::kSerialSilenceMs + 1);
+                break;
+            case 2:
+                c.rx.Reset();
+                break;
+            case 3:
+                c.state.Link = serial ? LinkKind::Tcp : LinkKind::Serial;
+                break;
+            case 4:
+                c.QueueWrites(static_cast<int>(n >> 3) + 1);
+                break;
+            case 5:
+                c.state.RequestMode = kModes[(n >> 3) & 7];
+                break;
+            case 6:
+                c.port.connected = !c.port.connected;
+                break;
             case 7:
                 c.state.History.Total = in.Byte();
                 c.state.History.Current = in.Byte();

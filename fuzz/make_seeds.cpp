@@ -85,10 +85,12 @@ int main(int argc, char **argv) {
     {
         // Three writes on a paused poll: each echo releases the next one.
         Bytes s = Setup(false, 5, 0, 1, 3);
-        for (int i = 0; i < 3; ++i) AddReads(s, WithCrc(echo));
+        for (int i = 0; i < 3; ++i)
+            AddReads(s, WithCrc(echo));
         seeds.push_back({"serial-echoes", s});
         s = Setup(true, 5, 4, 1, 3); // 4 reads, a write, then the first queued write: id 6
-        for (uint16_t tid = 6; tid < 9; ++tid) AddReads(s, Mbap(tid, echo));
+        for (uint16_t tid = 6; tid < 9; ++tid)
+            AddReads(s, Mbap(tid, echo));
         seeds.push_back({"tcp-echoes", s});
     }
     {

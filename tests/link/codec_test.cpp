@@ -33,7 +33,9 @@ struct SerialRequestCase {
     std::function<void(ModbusCodec &)> build;
     const char *wire;
 };
-void PrintTo(const SerialRequestCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const SerialRequestCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class SerialRequests : public ::testing::TestWithParam<SerialRequestCase> {};
 
@@ -50,23 +52,24 @@ TEST_P(SerialRequests, GoOutWithTheirCrcLowByteFirst) {
 
 INSTANTIATE_TEST_SUITE_P(
     Codec, SerialRequests,
-    ::testing::Values(
-        SerialRequestCase{"StatusPoll", [](ModbusCodec &c) { c.BuildReadRequest("0001", "007F"); },
-                          "01 04 00 01 00 7F E0 2A"},
-        SerialRequestCase{"Write230To0x30", [](ModbusCodec &c) { c.BuildWriteRequest(0x30, 230); },
-                          "01 06 00 30 00 E6 08 4F"},
-        SerialRequestCase{"NetworkRead",
-                          [](ModbusCodec &c) {
-                              const uint8_t d[] = {0x01};
-                              c.BuildVendorRequest(kFnNetwork, d);
-                          },
-                          "01 47 00 01 01 CD 24"},
-        SerialRequestCase{"EventLogCount",
-                          [](ModbusCodec &c) {
-                              const uint8_t d[] = {0x03, 0x01};
-                              c.BuildVendorRequest(kFnHistory, d);
-                          },
-                          "01 41 00 02 03 01 5D 35"}),
+    ::testing::Values(SerialRequestCase{"StatusPoll",
+                                        [](ModbusCodec &c) { c.BuildReadRequest("0001", "007F"); },
+                                        "01 04 00 01 00 7F E0 2A"},
+                      SerialRequestCase{"Write230To0x30",
+                                        [](ModbusCodec &c) { c.BuildWriteRequest(0x30, 230); },
+                                        "01 06 00 30 00 E6 08 4F"},
+                      SerialRequestCase{"NetworkRead",
+                                        [](ModbusCodec &c) {
+                                            const uint8_t d[] = {0x01};
+                                            c.BuildVendorRequest(kFnNetwork, d);
+                                        },
+                                        "01 47 00 01 01 CD 24"},
+                      SerialRequestCase{"EventLogCount",
+                                        [](ModbusCodec &c) {
+                                            const uint8_t d[] = {0x03, 0x01};
+                                            c.BuildVendorRequest(kFnHistory, d);
+                                        },
+                                        "01 41 00 02 03 01 5D 35"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(TcpFraming, FirstRequestCarriesTransactionOneAndTheUnitLength) {
@@ -91,7 +94,8 @@ TEST(TcpFraming, TransactionIdWrapsFromFFFFToZero) {
     LinkKind link = LinkKind::Tcp;
     FakeLinkPort port;
     ModbusCodec codec(link, port);
-    for (int i = 0; i < 0xFFFF; ++i) codec.BuildWriteRequest(0x30, i);
+    for (int i = 0; i < 0xFFFF; ++i)
+        codec.BuildWriteRequest(0x30, i);
     EXPECT_EQ(codec.TransactionCounter(), 0xFFFFu);
     EXPECT_EQ(BytesToSpacedHex(Bytes(port.Last().begin(), port.Last().begin() + 2)), "FF FF");
     codec.BuildWriteRequest(0x30, 1);

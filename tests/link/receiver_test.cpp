@@ -22,7 +22,8 @@ Bytes Hex(std::string_view text) {
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes out;
-    for (const Bytes &p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const Bytes &p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
@@ -33,18 +34,31 @@ Bytes Slice(const Bytes &b, std::size_t from, std::size_t to) {
 // 01 04 FE and 254 data bytes; the data holds 0x01, 0x04 and 0xFE bytes that must not restart a frame.
 Bytes StatusUnit() {
     Bytes unit = Hex("01 04 FE");
-    for (int i = 0; i < kStatusByteCount; ++i) unit.push_back(static_cast<uint8_t>(i * 37 + 1));
+    for (int i = 0; i < kStatusByteCount; ++i)
+        unit.push_back(static_cast<uint8_t>(i * 37 + 1));
     return unit;
 }
 
-Bytes EchoUnit() { return Hex("01 06 00 30 00 E6"); }
-Bytes HistoryCountUnit() { return Hex("01 41 00 04 01 01 00 03"); }
-Bytes HistoryClearUnit() { return Hex("01 41 00 03 01 03 01"); }
-Bytes NetworkUnit() { return Hex("01 47 00 13 01 0A 5E 21 FE FF 10 0A 00 00 01 FF FF FF 00 0A 00 00 FE"); }
-Bytes ExceptionUnit() { return Hex("01 86 02"); }
+Bytes EchoUnit() {
+    return Hex("01 06 00 30 00 E6");
+}
+Bytes HistoryCountUnit() {
+    return Hex("01 41 00 04 01 01 00 03");
+}
+Bytes HistoryClearUnit() {
+    return Hex("01 41 00 03 01 03 01");
+}
+Bytes NetworkUnit() {
+    return Hex("01 47 00 13 01 0A 5E 21 FE FF 10 0A 00 00 01 FF FF FF 00 0A 00 00 FE");
+}
+Bytes ExceptionUnit() {
+    return Hex("01 86 02");
+}
 
 // Everything after the function code, CRC included.
-Bytes SerialPayload(const Bytes &frame) { return Slice(frame, 2, frame.size()); }
+Bytes SerialPayload(const Bytes &frame) {
+    return Slice(frame, 2, frame.size());
+}
 
 struct Rig {
     explicit Rig(LinkKind kind) : link(kind), codec(link, port), rx(codec, sink, clock) {
@@ -52,7 +66,8 @@ struct Rig {
     }
     // Sends requests until the transaction counter is tid; the last one has the given function.
     void Prime(uint32_t tid, uint8_t function) {
-        while (codec.TransactionCounter() + 1 < tid) codec.BuildReadRequest("0001", "007F");
+        while (codec.TransactionCounter() + 1 < tid)
+            codec.BuildReadRequest("0001", "007F");
         if (function == kFnWriteSingle) {
             codec.BuildWriteRequest(0x30, 230);
         } else if (function == kFnReadInput) {
@@ -64,7 +79,8 @@ struct Rig {
     }
     std::vector<int32_t> Functions() const {
         std::vector<int32_t> out;
-        for (const auto &r : sink.responses) out.push_back(r.function);
+        for (const auto &r : sink.responses)
+            out.push_back(r.function);
         return out;
     }
 
@@ -91,12 +107,18 @@ struct NamedFrame {
     std::string name;
     Bytes unit;
 };
-void PrintTo(const NamedFrame &f, std::ostream *os) { *os << f.name; }
+void PrintTo(const NamedFrame &f, std::ostream *os) {
+    *os << f.name;
+}
 
 const std::vector<NamedFrame> &Frames() {
     static const std::vector<NamedFrame> frames{
-        {"Status", StatusUnit()},           {"Echo", EchoUnit()},     {"HistoryCount", HistoryCountUnit()},
-        {"HistoryClear", HistoryClearUnit()}, {"Network", NetworkUnit()}, {"Exception", ExceptionUnit()},
+        {"Status", StatusUnit()},
+        {"Echo", EchoUnit()},
+        {"HistoryCount", HistoryCountUnit()},
+        {"HistoryClear", HistoryClearUnit()},
+        {"Network", NetworkUnit()},
+        {"Exception", ExceptionUnit()},
     };
     return frames;
 }
@@ -135,13 +157,16 @@ struct SplitPoint {
     std::size_t frame;
     std::size_t at;
 };
-void PrintTo(const SplitPoint &p, std::ostream *os) { *os << "split at " << p.at; }
+void PrintTo(const SplitPoint &p, std::ostream *os) {
+    *os << "split at " << p.at;
+}
 
 std::vector<SplitPoint> SerialSplits() {
     std::vector<SplitPoint> out;
     for (std::size_t f = 0; f < Frames().size(); ++f) {
         std::size_t size = Frames()[f].unit.size() + 2;
-        for (std::size_t at = 1; at < size; ++at) out.push_back({f, at});
+        for (std::size_t at = 1; at < size; ++at)
+            out.push_back({f, at});
     }
     return out;
 }
@@ -183,7 +208,9 @@ struct SerialSequence {
     std::vector<Step> steps;
     std::vector<int32_t> functions; // dispatched, in order
 };
-void PrintTo(const SerialSequence &s, std::ostream *os) { *os << s.name; }
+void PrintTo(const SerialSequence &s, std::ostream *os) {
+    *os << s.name;
+}
 
 Bytes BadCrc(Bytes frame) {
     frame.back() ^= 0x5A;
@@ -204,7 +231,8 @@ std::vector<SerialSequence> SerialSequenceTable() {
         {"WrongCrcLeavesTheNextFrameIntact", {{0, BadCrc(status)}, {0, history}}, {0x41}},
         {"SecondFrameInTheSameReadIsLost", {{0, Cat({echo, history})}, {0, history}}, {0x06, 0x41}},
         {"ExceptionThenStatus", {{0, exception}, {0, status}}, {0x86, 0x04}},
-        {"ExceptionSplitThenEcho", {{0, Slice(exception, 0, 3)}, {0, Slice(exception, 3, 5)}, {0, echo}},
+        {"ExceptionSplitThenEcho",
+         {{0, Slice(exception, 0, 3)}, {0, Slice(exception, 3, 5)}, {0, echo}},
          {0x86, 0x06}},
         {"Vendor600AbandonedAtItsFirstDataByte", {{0, vendor600}, {0, Hex("00")}, {0, echo}}, {0x06}},
         {"Vendor600DropsTheRestOfItsRead", {{0, Cat({vendor600, Hex("00"), echo})}, {0, echo}}, {0x06}},
@@ -212,7 +240,8 @@ std::vector<SerialSequence> SerialSequenceTable() {
          {{0, over600}, {0, echo}, {0, Bytes(10, 0x00)}, {0, echo}},
          {0x06}},
         // A partial frame followed by silence is dropped, so the next reply is not swallowed.
-        {"SilenceDropsAPartialFrame", {{0, Slice(status, 0, 100)}, {ResponseReceiver::kSerialSilenceMs + 1, echo}},
+        {"SilenceDropsAPartialFrame",
+         {{0, Slice(status, 0, 100)}, {ResponseReceiver::kSerialSilenceMs + 1, echo}},
          {0x06}},
         {"SilenceDropsAWrongLengthFrame",
          {{0, Hex("01 41 01 00 00")}, {ResponseReceiver::kSerialSilenceMs + 1, echo}},
@@ -290,7 +319,8 @@ std::vector<SplitPoint> TcpSplits() {
     std::vector<SplitPoint> out;
     for (std::size_t f = 0; f < TcpFrames().size(); ++f) {
         std::size_t size = TcpFrames()[f].unit.size() + 6;
-        for (std::size_t at = 4; at <= size; ++at) out.push_back({f, at}); // at == size: whole
+        for (std::size_t at = 4; at <= size; ++at)
+            out.push_back({f, at}); // at == size: whole
     }
     return out;
 }
@@ -319,7 +349,8 @@ TEST(TcpReceiver, HeaderMarkThenOneByteReads) {
     rig.Prime(kTid, kFnReadInput);
     const Bytes frame = Mbap(kTid, StatusUnit());
     rig.rx.OnTcpRead(Slice(frame, 0, 4));
-    for (std::size_t i = 4; i < frame.size(); ++i) rig.rx.OnTcpRead(Slice(frame, i, i + 1));
+    for (std::size_t i = 4; i < frame.size(); ++i)
+        rig.rx.OnTcpRead(Slice(frame, i, i + 1));
     ExpectOneTcpFrame(rig, StatusUnit());
 }
 

@@ -95,7 +95,8 @@ TEST_P(Dispatch, HistoryRepliesReachTheCollectorInAnyMode) {
     ASSERT_EQ(rig.history.payloads.size(), 4u);
     // The collector sees everything after the function code (on serial the CRC as well).
     const Bytes body = Hex("00 04 01 01 00 03");
-    for (const Bytes &p : rig.history.payloads) EXPECT_EQ(Bytes(p.begin(), p.begin() + 6), body);
+    for (const Bytes &p : rig.history.payloads)
+        EXPECT_EQ(Bytes(p.begin(), p.begin() + 6), body);
 }
 
 TEST_P(Dispatch, UnknownFunctionsAndExceptionsDoNothing) {

@@ -48,7 +48,8 @@ struct PollRig {
     void Echo() { Reply(Hex("01 06 00 30 00 E6")); }
 
     void Ticks(int n) {
-        for (int i = 0; i < n; ++i) ctl.Timer1Timer();
+        for (int i = 0; i < n; ++i)
+            ctl.Timer1Timer();
     }
 
     // Request units written so far, link framing removed.
@@ -66,7 +67,8 @@ struct PollRig {
     std::vector<std::string> TraceLines() const {
         std::vector<std::string> lines;
         std::istringstream in(trace.str());
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
         return lines;
     }
 
@@ -85,9 +87,12 @@ struct PollRig {
 
 inline const char *LinkName(LinkKind k) {
     switch (k) {
-    case LinkKind::Serial: return "Serial";
-    case LinkKind::Tcp: return "Tcp";
-    default: return "Unselected";
+    case LinkKind::Serial:
+        return "Serial";
+    case LinkKind::Tcp:
+        return "Tcp";
+    default:
+        return "Unselected";
     }
 }
 

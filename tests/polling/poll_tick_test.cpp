@@ -37,8 +37,10 @@ TEST_P(PollCadence, OneStatusReadPerThreeTicksAtTheLinksInterval) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Tick, PollCadence,
-                         ::testing::Values(CadenceCase{LinkKind::Serial, 0, 200}, CadenceCase{LinkKind::Serial, 1, 400},
-                                           CadenceCase{LinkKind::Tcp, 0, 300}, CadenceCase{LinkKind::Tcp, 1, 300},
+                         ::testing::Values(CadenceCase{LinkKind::Serial, 0, 200},
+                                           CadenceCase{LinkKind::Serial, 1, 400},
+                                           CadenceCase{LinkKind::Tcp, 0, 300},
+                                           CadenceCase{LinkKind::Tcp, 1, 300},
                                            CadenceCase{LinkKind::Unselected, 0, 300}));
 
 struct ModeCase {
@@ -47,7 +49,9 @@ struct ModeCase {
     std::vector<Bytes> sent; // on the first due tick
     uint8_t modeAfter;
 };
-void PrintTo(const ModeCase &c, std::ostream *os) { *os << "mode " << int(c.mode); }
+void PrintTo(const ModeCase &c, std::ostream *os) {
+    *os << "mode " << int(c.mode);
+}
 
 class TickByMode : public ::testing::TestWithParam<ModeCase> {};
 
@@ -72,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{14, "RectMode >>  [ 0E ]", {Hex("01 41 00 02 01 01")}, 14},
                       ModeCase{15, "RectMode >>  [ 0F ]", {Hex("01 41 00 04 01 02 00 02")}, 15},
                       ModeCase{16, "RectMode >>  [ 10 ]", {Hex("01 41 00 04 01 02 00 02")}, 16},
-                      ModeCase{20, "RectMode >>  [ 14 ]", {}, 20}, ModeCase{23, "RectMode >>  [ 17 ]", {}, 23}));
+                      ModeCase{20, "RectMode >>  [ 14 ]", {}, 20},
+                      ModeCase{23, "RectMode >>  [ 17 ]", {}, 23}));
 
 TEST(Tick, NetworkReadBackGoesOnceThenThePollResumes) {
     PollRig rig;
@@ -90,7 +95,8 @@ TEST(Tick, HistoryCountGoesOnEverySecondDueTick) {
     for (int tick = 1; tick <= 12; ++tick) {
         std::size_t before = rig.port.writes.size();
         rig.ctl.Timer1Timer();
-        if (rig.port.writes.size() != before) sentOn.push_back(tick);
+        if (rig.port.writes.size() != before)
+            sentOn.push_back(tick);
     }
     EXPECT_EQ(sentOn, (std::vector<int>{4, 10}));
     EXPECT_EQ(rig.port.writes.back().Frame, Hex("01 41 00 02 03 01 5D 35"));

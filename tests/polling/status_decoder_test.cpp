@@ -35,7 +35,8 @@ struct Decoded {
     }
     std::map<std::string, bool> Lamps() const {
         std::map<std::string, bool> out;
-        for (const LampState &l : view.Lamps) out[l.Name] = l.Active;
+        for (const LampState &l : view.Lamps)
+            out[l.Name] = l.Active;
         return out;
     }
 };
@@ -46,13 +47,16 @@ struct FieldCase {
     const char *field;
     const char *text;
 };
-void PrintTo(const FieldCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const FieldCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class FieldTexts : public ::testing::TestWithParam<FieldCase> {};
 
 TEST_P(FieldTexts, ShowsTheRegisterAsTheMainWindowDoes) {
     StatusBlock block;
-    for (auto [address, value] : GetParam().registers) block.Set(address, value);
+    for (auto [address, value] : GetParam().registers)
+        block.Set(address, value);
     Decoded d;
     d.Decode(block);
     EXPECT_EQ(d.Field(GetParam().field), GetParam().text);
@@ -63,7 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FieldCase{"Date", {{reg::kYear, 2025}, {reg::kMonth, 8}, {reg::kDay, 7}}, "edtDate", "2025-08-07"},
         FieldCase{"Time", {{reg::kHour, 9}, {reg::kMinute, 5}, {reg::kSecond, 3}}, "edtTime", "09:05:03"},
-        FieldCase{"TimeTwoDigits", {{reg::kHour, 23}, {reg::kMinute, 59}, {reg::kSecond, 10}}, "edtTime",
+        FieldCase{"TimeTwoDigits",
+                  {{reg::kHour, 23}, {reg::kMinute, 59}, {reg::kSecond, 10}},
+                  "edtTime",
                   "23:59:10"},
         FieldCase{"ACV", {{reg::kACV, 221}}, "edtACV", "221 V"},
         FieldCase{"DCV535", {{reg::kDCV, 535}}, "edtDCV", "53.5 V"},
@@ -82,9 +88,12 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"RTNoSensorNegative", {{reg::kRT, 0xD8F1}}, "edtRT", "미사용"},
         FieldCase{"RTJustBelowNoSensor", {{reg::kRT, 9998}}, "edtRT", "+999.8 C"},
         FieldCase{"Firmware", {{reg::kFwVersion, 0x0819}, {reg::kFwDate, 0x0807}}, "edtVer", "V0.8 (25-8-7)"},
-        FieldCase{"FirmwareTwoDigitMonth", {{reg::kFwVersion, 0x0C19}, {reg::kFwDate, 0x0C1F}}, "edtVer",
+        FieldCase{"FirmwareTwoDigitMonth",
+                  {{reg::kFwVersion, 0x0C19}, {reg::kFwDate, 0x0C1F}},
+                  "edtVer",
                   "V1.2 (25-12-31)"},
-        FieldCase{"FirmwareZero", {{reg::kFwVersion, 0x0019}, {reg::kFwDate, 0x0101}}, "edtVer", "V0.0 (25-1-1)"},
+        FieldCase{
+            "FirmwareZero", {{reg::kFwVersion, 0x0019}, {reg::kFwDate, 0x0101}}, "edtVer", "V0.0 (25-1-1)"},
         FieldCase{"FwCnt", {{reg::kFwCnt, 65535}}, "edtFwCnt", "65535"},
         FieldCase{"DischRelayOff", {}, "edtDischRelay", "OFF"},
         FieldCase{"TempHRelayOn", {{reg::kTempHRelay, 2}}, "edtTempHRelay", "ON"},
@@ -112,27 +121,40 @@ INSTANTIATE_TEST_SUITE_P(
                   "edtDeviceID",
                   "5A3C4D7E8F"},
         FieldCase{"DeviceIdZeros", {{reg::kDeviceId3, 0x000A}}, "edtDeviceID", "000000000A"},
-        FieldCase{"MAC", {{reg::kMAC, 0x0A5E}, {reg::kMAC + 1, 0x21FE}, {reg::kMAC + 2, 0xFF10}}, "edtMAC",
+        FieldCase{"MAC",
+                  {{reg::kMAC, 0x0A5E}, {reg::kMAC + 1, 0x21FE}, {reg::kMAC + 2, 0xFF10}},
+                  "edtMAC",
                   "0A.5E.21.FE.FF.10"},
         FieldCase{"IP", {{reg::kIP, 0xC0A8}, {reg::kIP + 1, 0x1E46}}, "edtIP", "192.168.30.70"},
         FieldCase{"GW", {{reg::kGW, 0xC0A8}, {reg::kGW + 1, 0x1E01}}, "edtGW", "192.168.30.1"},
         FieldCase{"SM", {{reg::kSM, 0xFFFF}, {reg::kSM + 1, 0xFF00}}, "edtSM", "255.255.255.0"},
         FieldCase{"ACLEnOff", {{reg::kACLEn, 0}}, "edtACLEn", "미사용"},
         FieldCase{"ACLEnOn", {{reg::kACLEn, 7}}, "edtACLEn", "사용"},
-        FieldCase{"AclAddedFirst", {{reg::kAclAdded, 0x0A01}, {reg::kAclAdded + 1, 0x0203}}, "edtACL_IP11",
+        FieldCase{"AclAddedFirst",
+                  {{reg::kAclAdded, 0x0A01}, {reg::kAclAdded + 1, 0x0203}},
+                  "edtACL_IP11",
                   "10.1.2.3"},
-        FieldCase{"AclAddedRange3End", {{reg::kAclAdded + 10, 0xAC10}, {reg::kAclAdded + 11, 0x00FF}},
-                  "edtACL_IP32", "172.16.0.255"},
-        FieldCase{"AclDefaultLast", {{reg::kAclDefault + 18, 0x0B16}, {reg::kAclDefault + 19, 0x212C}},
-                  "edtACL_DIP52", "11.22.33.44"}));
+        FieldCase{"AclAddedRange3End",
+                  {{reg::kAclAdded + 10, 0xAC10}, {reg::kAclAdded + 11, 0x00FF}},
+                  "edtACL_IP32",
+                  "172.16.0.255"},
+        FieldCase{"AclDefaultLast",
+                  {{reg::kAclDefault + 18, 0x0B16}, {reg::kAclDefault + 19, 0x212C}},
+                  "edtACL_DIP52",
+                  "11.22.33.44"}));
 
 TEST(Decoder, StoredTextsAreTheShownTexts) {
     StatusBlock block;
     block.Set(reg::kYear, 2025).Set(reg::kMonth, 12).Set(reg::kDay, 31).Set(reg::kHour, 23);
-    block.Set(reg::kACV, 220).Set(reg::kDCV, 540).Set(reg::kLCA, 123).Set(reg::kBCA, 0xFFF1).Set(reg::kRT, 253);
+    block.Set(reg::kACV, 220)
+        .Set(reg::kDCV, 540)
+        .Set(reg::kLCA, 123)
+        .Set(reg::kBCA, 0xFFF1)
+        .Set(reg::kRT, 253);
     block.Set(reg::kAlarmBits, 0x41).Set(reg::kIP, 0xC0A8).Set(reg::kIP + 1, 0x1E46);
     block.Set(reg::kMAC, 0x0A5E).Set(reg::kACLEn, 1);
-    for (int i = 0; i < 20; ++i) block.Set(reg::kAclAdded + i, 0x0100 * (i + 1) + i);
+    for (int i = 0; i < 20; ++i)
+        block.Set(reg::kAclAdded + i, 0x0100 * (i + 1) + i);
     Decoded d;
     d.Decode(block);
     const StatusSnapshot &s = d.snapshot;
@@ -208,7 +230,9 @@ struct LampCase {
     std::vector<std::string> red;
     const char *alarmText;
 };
-void PrintTo(const LampCase &c, std::ostream *os) { *os << "alarm " << c.alarmBits << " relay " << c.relayBits; }
+void PrintTo(const LampCase &c, std::ostream *os) {
+    *os << "alarm " << c.alarmBits << " relay " << c.relayBits;
+}
 
 class Lamps : public ::testing::TestWithParam<LampCase> {};
 
@@ -219,7 +243,8 @@ TEST_P(Lamps, RedExactlyForTheirBits) {
     d.Decode(block);
     std::vector<std::string> red;
     for (auto [name, active] : d.Lamps())
-        if (active) red.push_back(name);
+        if (active)
+            red.push_back(name);
     std::vector<std::string> expected = GetParam().red;
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(red, expected);
@@ -288,7 +313,9 @@ struct TenthsCase {
     const char *plain; // FormatTenths(v)
     const char *fixed; // FormatTenthsFixed(v)
 };
-void PrintTo(const TenthsCase &c, std::ostream *os) { *os << c.v; }
+void PrintTo(const TenthsCase &c, std::ostream *os) {
+    *os << c.v;
+}
 
 class Tenths : public ::testing::TestWithParam<TenthsCase> {};
 
@@ -298,20 +325,17 @@ TEST_P(Tenths, AllThreeFormsFollowTheirTable) {
     EXPECT_EQ(FormatTenthsFixed(GetParam().v), GetParam().fixed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formatters, Tenths,
-                         ::testing::Values(TenthsCase{0, "0.0 V", "0.0", "  0"}, TenthsCase{5, "0.5 V", "0.5", "00.5"},
-                                           TenthsCase{9, "0.9 V", "0.9", "00.9"},
-                                           TenthsCase{10, "1.0 V", "1.0", "01.0"},
-                                           TenthsCase{48, "4.8 V", "4.8", "04.8"},
-                                           TenthsCase{99, "9.9 V", "9.9", "09.9"},
-                                           TenthsCase{100, "10.0 V", "10.0", "10.0"},
-                                           TenthsCase{535, "53.5 V", "53.5", "53.5"},
-                                           TenthsCase{2048, "204.8 V", "204.8", "204.8"},
-                                           TenthsCase{9999, "999.9 V", "999.9", "999.9"},
-                                           TenthsCase{10000, "10000 V", "10000", "10000"},
-                                           TenthsCase{23456, "23456 V", "23456", "23456"},
-                                           TenthsCase{-5, "-5 V", "-5", " -5"},
-                                           TenthsCase{-1234, "-1234 V", "-1234", "-1234"}));
+INSTANTIATE_TEST_SUITE_P(
+    Formatters, Tenths,
+    ::testing::Values(TenthsCase{0, "0.0 V", "0.0", "  0"}, TenthsCase{5, "0.5 V", "0.5", "00.5"},
+                      TenthsCase{9, "0.9 V", "0.9", "00.9"}, TenthsCase{10, "1.0 V", "1.0", "01.0"},
+                      TenthsCase{48, "4.8 V", "4.8", "04.8"}, TenthsCase{99, "9.9 V", "9.9", "09.9"},
+                      TenthsCase{100, "10.0 V", "10.0", "10.0"}, TenthsCase{535, "53.5 V", "53.5", "53.5"},
+                      TenthsCase{2048, "204.8 V", "204.8", "204.8"},
+                      TenthsCase{9999, "999.9 V", "999.9", "999.9"},
+                      TenthsCase{10000, "10000 V", "10000", "10000"},
+                      TenthsCase{23456, "23456 V", "23456", "23456"}, TenthsCase{-5, "-5 V", "-5", " -5"},
+                      TenthsCase{-1234, "-1234 V", "-1234", "-1234"}));
 
 TEST(Formatters, DigitsAndDottedForms) {
     EXPECT_EQ(HexDigits(10, 2), "0A");

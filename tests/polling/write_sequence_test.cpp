@@ -15,7 +15,9 @@ const std::vector<PendingWrite> kThree{{0x21, 30}, {0x25, 264}, {0x27, 575}};
 const FakeOperator::Message kSuccess{FakeOperator::Kind::Information, " Setting Sucess!!"};
 const FakeOperator::Message kFail{FakeOperator::Kind::Error, " Setting Fail!!"};
 
-Bytes Write(int32_t address, int32_t value) { return WriteRequestUnit(address, value); }
+Bytes Write(int32_t address, int32_t value) {
+    return WriteRequestUnit(address, value);
+}
 
 class WriteSequence : public ::testing::TestWithParam<LinkKind> {
 protected:
@@ -94,10 +96,12 @@ TEST_P(WriteSequence, EmptyQueueSendsNothing) {
 
 TEST_P(WriteSequence, QueueHoldsAtMostFourHundredWrites) {
     std::vector<PendingWrite> many;
-    for (int i = 1; i <= kPendingWriteSlots + 5; ++i) many.push_back({i, i});
+    for (int i = 1; i <= kPendingWriteSlots + 5; ++i)
+        many.push_back({i, i});
     rig.ctl.StartWriteSequence(many);
     EXPECT_EQ(rig.Sent().front(), Write(kPendingWriteSlots, kPendingWriteSlots));
-    for (int i = 0; i < kPendingWriteSlots; ++i) rig.Echo();
+    for (int i = 0; i < kPendingWriteSlots; ++i)
+        rig.Echo();
     EXPECT_EQ(rig.port.writes.size(), static_cast<std::size_t>(kPendingWriteSlots));
     EXPECT_EQ(rig.Sent().back(), Write(1, 1));
     EXPECT_EQ(rig.op.messages, std::vector<FakeOperator::Message>{kSuccess});

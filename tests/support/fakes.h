@@ -23,28 +23,33 @@ public:
     };
 
     void WriteSerial(const Bytes &frame) override {
-        if (throwOnWrite) throw std::runtime_error("port gone");
+        if (throwOnWrite)
+            throw std::runtime_error("port gone");
         writes.push_back({false, frame});
     }
     bool TcpConnected() override { return connected; }
     void WriteTcp(const Bytes &frame) override {
-        if (throwOnWrite) throw std::runtime_error("socket gone");
+        if (throwOnWrite)
+            throw std::runtime_error("socket gone");
         writes.push_back({true, frame});
     }
     void ReconnectTcp() override {
         ++reconnects;
-        if (throwOnWrite) throw std::runtime_error("connect refused");
+        if (throwOnWrite)
+            throw std::runtime_error("connect refused");
     }
     std::string ConnectTcp() override {
         ++connectCalls;
-        if (connectError.empty()) connected = true;
+        if (connectError.empty())
+            connected = true;
         return connectError;
     }
     void PaintConnect(bool green) override { indicator = green; }
 
     std::vector<Bytes> Frames() const {
         std::vector<Bytes> out;
-        for (const Write &w : writes) out.push_back(w.Frame);
+        for (const Write &w : writes)
+            out.push_back(w.Frame);
         return out;
     }
     const Bytes &Last() const { return writes.back().Frame; }
@@ -95,7 +100,8 @@ public:
 private:
     void Show(Kind kind, const std::string &text) {
         messages.push_back({kind, text});
-        if (onShow) onShow(messages.back());
+        if (onShow)
+            onShow(messages.back());
     }
 };
 
@@ -113,7 +119,8 @@ public:
     }
     int Count(const std::string &call) const {
         int n = 0;
-        for (const std::string &c : calls) n += c == call;
+        for (const std::string &c : calls)
+            n += c == call;
         return n;
     }
 
