@@ -1,0 +1,220 @@
+#include "config/control_command_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "polling/main_window.h"
+
+namespace zephyra {
+
+namespace {
+
+QHBoxLayout *ButtonRow(std::initializer_list<QPushButton *> buttons) {
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton *b : buttons) row->addWidget(b);
+    return row;
+}
+
+// An exclusive radio button cannot be unticked while it is the checked one.
+void Untick(QRadioButton *button) {
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
+}
+
+} // namespace
+
+TfrmControl::TfrmControl(TMain_Form &main) : SettingFormDialog(main, "TfrmControl", "제어보드 리셋 ") {
+    auto *group = new QGroupBox("제어보드 리셋 ");
+    group->setObjectName("rgReset");
+    confirm_ = new QRadioButton("정말 실행하시겠습니까?");
+    confirm_->setObjectName("rbReset");
+    auto *inner = new QVBoxLayout(group);
+    inner->addWidget(confirm_);
+
+    ok_ = Button("bbtnOK", "설정");
+    ok_->setEnabled(false);
+    QPushButton *exit = Button("bbtnExit", "나가기 ");
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->addLayout(ButtonRow({ok_, exit}));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(confirm_, &QRadioButton::toggled, ok_, &QPushButton::setEnabled);
+    connect(ok_, &QPushButton::clicked, this, &TfrmControl::bbtnOKClick);
+    connect(exit, &QPushButton::clicked, this, &TfrmControl::bbtnExitClick);
+}
+
+void TfrmControl::bbtnOKClick() {
+    if (!confirm_->isChecked()) return;
+    Submit(ControllerResetWrites());
+    Untick(confirm_);
+    ok_->setEnabled(false);
+}
+
+void TfrmControl::bbtnExitClick() {
+    ResumePoll(false);
+    reject();
+}
+
+void TfrmControl::FormClose() { ResumePollIfPaused(); }
+
+TFactory_Initial::TFactory_Initial(TMain_Form &main)
+    : SettingFormDialog(main, "TFactory_Initial", "공장초기화 "), level_(static_cast<int32_t>(main.Level())) {
+    // Initialising takes no pause on TCP: the poll goes on while the window is open.
+    if (ctx_.State.Link == LinkKind::Tcp) ctx_.State.RequestMode = mode::kPoll;
+
+    auto *group = new QGroupBox("공장초기화 ");
+    group->setObjectName("rgFactory");
+    auto *inner = new QVBoxLayout(group);
+    int n = 0;
+    for (const std::string &entry : FactoryInitialEntries(level_)) {
+        auto *button = new QRadioButton(QString::fromStdString(entry));
+        button->setObjectName(QStringLiteral("rbFactory%1").arg(n++));
+        inner->addWidget(button);
+        entries_.push_back(button);
+    }
+
+    QPushButton *ok = Button("bbtnOK", "설정");
+    QPushButton *exit = Button("bbtnExit", "나가기 ");
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->addLayout(ButtonRow({ok, exit}));
+
+    // Sized to its list: shorter with one entry than with two.
+    const int designed = entries_.size() > 1 ? 149 : 96;
+    setFixedSize(qMax(sizeHint().width(), 240), qMax(sizeHint().height(), designed));
+
+    connect(ok, &QPushButton::clicked, this, &TFactory_Initial::bbtnOKClick);
+    connect(exit, &QPushButton::clicked, this, &TFactory_Initial::bbtnExitClick);
+}
+
+int TFactory_Initial::ChosenIndex() const {
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i]->isChecked()) return static_cast<int>(i);
+    return -1;
+}
+
+void TFactory_Initial::bbtnOKClick() {
+    const int chosen = ChosenIndex();
+    std::vector<PendingWrite> writes = FactoryInitialWrites(level_, chosen);
+    if (writes.empty()) return;
+    Submit(writes);
+    Untick(entries_[static_cast<std::size_t>(chosen)]);
+}
+
+void TFactory_Initial::bbtnExitClick() { reject(); }
+
+void TFactory_Initial::FormClose() { ResumePollIfPaused(); }
+
+TfrmAlarmTest::TfrmAlarmTest(TMain_Form &main) : SettingFormDialog(main, "TfrmAlarmTest", "경보 시험 ") {
+    struct BitBox {
+        const char *Name;
+        const char *Caption;
+        int32_t Bit;
+    };
+    static constexpr BitBox kBoxes[kBitBoxes] = {
+        {"CheckBox0_0", "AC 전원이상  ", 0x01}, {"CheckBox0_1", "DC 고전압 ", 0x02},
+        {"CheckBox0_2", "DC 저전압 ", 0x04},    {"CheckBox0_3", "Rect1 Fail", 0x08},
+        {"CheckBox0_4", "Rect2 Fail", 0x10},    {"CheckBox0_6", "축전지 차단 ", 0x40},
+        {"CheckBox0_7", "축전지 방전시험 ", 0x80},
+    };
+    const AlarmTestInputs prefill = PrefillAlarmTest(ctx_.Controller.Snapshot());
+
+    ckbAlarmTestUsed_ = new QCheckBox("경보시험 ");
+    ckbAlarmTestUsed_->setObjectName("ckbAlarmTestUsed");
+    cbbAlarmTestUsed_ = new QComboBox;
+    cbbAlarmTestUsed_->setObjectName("cbbAlarmTestUsed");
+    cbbAlarmTestUsed_->addItems({"미사용", "사용"});
+    cbbAlarmTestUsed_->setCurrentIndex(prefill.SwitchIndex);
+    cbbAlarmTestUsed_->setFixedWidth(110);
+
+    auto *switchGroup = new QGroupBox("경보 시험 ");
+    switchGroup->setObjectName("gbAlarmTest");
+    auto *switchRow = new QHBoxLayout(switchGroup);
+    switchRow->addWidget(ckbAlarmTestUsed_);
+    switchRow->addWidget(cbbAlarmTestUsed_);
+    switchRow->addStretch();
+
+    auto *bitGroup = new QGroupBox("시험 경보 ");
+    bitGroup->setObjectName("gbAlarmBits");
+    auto *bitGrid = new QGridLayout(bitGroup);
+    int shown = 0;
+    for (const BitBox &b : kBoxes) {
+        auto *box = new QCheckBox(QString::fromUtf8(b.Caption));
+        box->setObjectName(b.Name);
+        box->setChecked((prefill.Bits & b.Bit) != 0);
+        bits_.emplace_back(box, b.Bit);
+        if (b.Bit == 0x80) {
+            // Hidden: its bit only keeps what the controller reported at opening.
+            box->setParent(this);
+            box->setVisible(false);
+            continue;
+        }
+        bitGrid->addWidget(box, shown / 2, shown % 2);
+        ++shown;
+    }
+
+    QPushButton *ok = Button("bbtnOK", "설정");
+    QPushButton *close = Button("bbtClose", "닫기");
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(switchGroup);
+    layout->addWidget(bitGroup);
+    layout->addLayout(ButtonRow({ok, close}));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(ok, &QPushButton::clicked, this, &TfrmAlarmTest::bbtnOKClick);
+    connect(close, &QPushButton::clicked, this, &TfrmAlarmTest::bbtnCloseClick);
+}
+
+AlarmTestInputs TfrmAlarmTest::Inputs() const {
+    AlarmTestInputs in;
+    in.SwitchTicked = ckbAlarmTestUsed_->isChecked();
+    in.SwitchIndex = cbbAlarmTestUsed_->currentIndex();
+    for (const auto &[box, bit] : bits_)
+        if (box->isChecked()) in.Bits |= bit;
+    return in;
+}
+
+void TfrmAlarmTest::bbtnOKClick() {
+    SettingWrites result = AlarmTestWrites(Inputs());
+    if (!result.Ok()) {
+        // Nothing goes out, so neither the poll nor its pace changes.
+        ctx_.Messages.ShowError(result.Error);
+        return;
+    }
+    ctx_.State.AlarmTestActive = 1;
+    ctx_.State.RequestMode = mode::kPaused;
+    ckbAlarmTestUsed_->setChecked(false);
+    Submit(result.Writes);
+}
+
+void TfrmAlarmTest::bbtnCloseClick() { reject(); }
+
+void TfrmAlarmTest::FormClose() {
+    ResumePoll(false);
+    ctx_.State.AlarmTestActive = 0;
+}
+
+void mControllerResetClick(TMain_Form &main) {
+    PollState &state = main.Context().State;
+    if (state.Link == LinkKind::Serial) state.RequestMode = mode::kPaused;
+    ShowSettingDialog<TfrmControl>(main);
+}
+
+void mFactoryInitialClick(TMain_Form &main) {
+    main.Context().State.RequestMode = mode::kPaused;
+    ShowSettingDialog<TFactory_Initial>(main);
+}
+
+void mAlarmTestClick(TMain_Form &main) { ShowSettingDialog<TfrmAlarmTest>(main); }
+
+} // namespace zephyra
