@@ -35,8 +35,11 @@ std::string LogFileName(const std::tm &t) {
 }
 
 void StatusLog::ReplaceLines(std::vector<std::string> lines) {
+    // An edit that changed nothing, or emptied the memo, leaves nothing a file should keep.
+    if (lines == lines_)
+        return;
     lines_ = std::move(lines);
-    unsaved_ = true;
+    unsaved_ = !lines_.empty();
 }
 
 void StatusLog::AppendHeader() {

@@ -231,5 +231,17 @@ TEST_F(StatusLogFiles, UnsavedLinesAreWrittenAtExitAndNothingOtherwise) {
     EXPECT_FALSE(log.HasUnsavedLines());
 }
 
+TEST(StatusLogMemo, OnlyAnEditThatLeavesNewTextCountsAsUnsaved) {
+    StatusLog log("");
+    log.AppendHeader();
+    log.ReplaceLines(LogHeader()); // typed and taken back again
+    EXPECT_FALSE(log.HasUnsavedLines());
+    log.ReplaceLines({"note"});
+    EXPECT_TRUE(log.HasUnsavedLines());
+    log.ReplaceLines({}); // the operator cleared the memo
+    EXPECT_FALSE(log.HasUnsavedLines());
+    EXPECT_TRUE(log.Lines().empty());
+}
+
 } // namespace
 } // namespace zephyra

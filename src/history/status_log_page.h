@@ -1,0 +1,58 @@
+// The "Log" page: the memo mmLogo, the period choice, Save / Delete / Log Start and Timer5.
+// The lines and their files belong to StatusLog; the page keeps the memo showing the same lines.
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+#include "app/console_context.h"
+#include "history/status_log.h"
+
+class QButtonGroup;
+class QGroupBox;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace zephyra {
+
+class TStatusLogPage : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr const char *kStartCaption = "Log Start";
+    static constexpr const char *kStopCaption = "Log Stop";
+
+    TStatusLogPage(ConsoleContext &ctx, QWidget *parent = nullptr);
+
+    void rgLogoTimeClick(int index);
+    void btnLogoClick();
+    void Timer5Timer();
+    void Button1Click();
+    void Button2Click();
+    // The console is closing: lines no file holds yet go to one now.
+    void MainFormClosing();
+
+    bool Running() const { return running_; }
+    QTimer &Timer5() { return timer5_; }
+    const StatusLog &Log() const { return log_; }
+
+private:
+    // The operator may have typed in the memo: its text becomes the log's lines.
+    void TakeBackEdits();
+    void AppendToMemo(std::size_t firstLine);
+    void ShowAllLines();
+    void SetRunning(bool running);
+
+    ConsoleContext &ctx_;
+    StatusLog log_;
+    QTimer timer5_;
+    QPlainTextEdit *mmLogo_ = nullptr;
+    QGroupBox *rgLogoTime_ = nullptr;
+    QButtonGroup *periods_ = nullptr;
+    QPushButton *btnLogo_ = nullptr;
+    bool running_ = false;
+    bool rendering_ = false;    // the page itself is changing the memo
+    bool memoEdited_ = false;   // the operator changed the memo since the log last took it
+    bool writeFailing_ = false; // the automatic write failed and was reported; retried every step
+};
+
+} // namespace zephyra
