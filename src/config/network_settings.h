@@ -6,6 +6,8 @@
 #include <string>
 
 #include "link/bytes.h"
+#include "link/response_receiver.h"
+#include "polling/poll_controller.h"
 #include "polling/status_decoder.h"
 
 namespace zephyra {
@@ -39,5 +41,10 @@ struct NetworkWrite {
 
 // Ticked sections come from the fields, the others from the kept parts (edits there are ignored).
 NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &kept);
+
+// Sends the write frame itself (it does not go through the write queue): the receiver starts afresh, the
+// frame is kept so a success reply can show what was written, and on TCP the poll pauses and the client
+// connects first. A failed connect is shown and nothing is sent. Returns whether the frame went out.
+bool SendNetworkWrite(PollController &controller, ResponseReceiver &receiver, const Bytes &request);
 
 } // namespace zephyra

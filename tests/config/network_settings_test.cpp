@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "config/network_settings.h"
+#include "support/fakes.h"
 
 namespace zephyra {
 namespace {
@@ -128,6 +131,74 @@ TEST(NetworkSettings, ShortBarcodeMakesOkFailInsteadOfSendingAPartialMac) {
     NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(s));
     EXPECT_EQ(w.Error, "'$' is not a valid integer value");
     EXPECT_TRUE(w.Request.empty());
+}
+
+// The dialog's OK, from the frame it built to what crossed the link and what the reply did.
+struct NetworkRig {
+    explicit NetworkRig(LinkKind link) {
+        state.Link = link;
+        state.RequestMode = mode::kPoll;
+        state.PollDue = false;
+    }
+    PollState state;
+    fakes::FakeLinkPort port;
+    ModbusCodec codec{state.Link, port};
+    fakes::FakePollTimer timer;
+    fakes::FakeOperator op;
+    std::ostringstream trace;
+    PollController controller{state, codec, timer, op, trace};
+    fakes::FakeClock clock;
+    ResponseReceiver receiver{codec, controller, clock};
+};
+
+const Bytes kWrite = Frame({0x0A, 0x5E, 0x21, 0xFE, 0xFF, 0x10, 10, 0, 0, 7, 255, 0, 0, 0, 10, 0, 0, 1});
+
+TEST(NetworkSettings, WriteGoesOutOnSerialAfterADroppedHalfFrameAndItsAcceptanceShowsWhatWasWritten) {
+    NetworkRig rig(LinkKind::Serial);
+    const Bytes half{0x01, 0x04, 0xFE, 0x00};
+    rig.receiver.OnSerialRead(half);
+    ASSERT_TRUE(SendNetworkWrite(rig.controller, rig.receiver, kWrite));
+    EXPECT_EQ(rig.port.Frames(), std::vector<Bytes>{WithCrc(kWrite)});
+    EXPECT_EQ(rig.state.LastRawRequest, kWrite);
+    EXPECT_EQ(rig.state.RequestMode, mode::kPoll)
+        << "the serial dialog already paused the poll when it opened";
+    EXPECT_TRUE(rig.state.PollDue);
+    EXPECT_EQ(rig.state.PollCountdown, 3);
+
+    // Without the reset the reply would be read as the rest of the status block.
+    rig.receiver.OnSerialRead(WithCrc(Bytes{0x01, 0x47, 0x00, 0x02, 0x02, 0x01}));
+    ASSERT_EQ(rig.op.messages.size(), 1u);
+    EXPECT_EQ(rig.op.messages[0].text, kSettingSuccess);
+    const StatusSnapshot &s = rig.controller.Snapshot();
+    EXPECT_EQ(s.MACText, "0A.5E.21.FE.FF.10");
+    EXPECT_EQ(s.IPText, "10.00.00.07");
+    EXPECT_EQ(s.SMText, "255.00.00.00");
+    EXPECT_EQ(s.GWText, "10.00.00.01");
+}
+
+TEST(NetworkSettings, WriteOnTcpPausesThePollAndConnectsFirst) {
+    NetworkRig rig(LinkKind::Tcp);
+    rig.port.connected = false;
+    ASSERT_TRUE(SendNetworkWrite(rig.controller, rig.receiver, kWrite));
+    EXPECT_EQ(rig.port.connectCalls, 1);
+    EXPECT_EQ(rig.state.RequestMode, mode::kPaused);
+    ASSERT_EQ(rig.port.writes.size(), 1u);
+    EXPECT_TRUE(rig.port.writes[0].Tcp);
+    EXPECT_EQ(Bytes(rig.port.Last().begin() + 6, rig.port.Last().end()), kWrite);
+}
+
+TEST(NetworkSettings, FailedConnectSendsNothingAndSaysWhy) {
+    NetworkRig rig(LinkKind::Tcp);
+    rig.port.connected = false;
+    rig.port.connectError = "Connection refused";
+    rig.state.LastRawRequest = {0x01};
+    EXPECT_FALSE(SendNetworkWrite(rig.controller, rig.receiver, kWrite));
+    EXPECT_TRUE(rig.port.writes.empty());
+    EXPECT_EQ(rig.state.LastRawRequest, Bytes{0x01}) << "a later reply must not show a frame never sent";
+    EXPECT_FALSE(rig.state.PollDue);
+    ASSERT_EQ(rig.op.messages.size(), 1u);
+    EXPECT_EQ(rig.op.messages[0].kind, fakes::FakeOperator::Kind::Error);
+    EXPECT_EQ(rig.op.messages[0].text, "Connection refused");
 }
 
 } // namespace

@@ -1,0 +1,45 @@
+// TfrmIPSetting: the controller's IP address, gateway, subnet mask and MAC address, sent as one frame.
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+#include "app/console_context.h"
+#include "config/network_settings.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace zephyra {
+
+class TfrmIPSetting : public QDialog {
+    Q_OBJECT
+public:
+    TfrmIPSetting(ConsoleContext &ctx, QWidget *parent = nullptr);
+
+    void bbtnOKClick();
+    void bbtnDefaultClick();
+    void Button_MacClick();
+    void bbtnExitClick();
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    NetworkInputs Inputs() const;
+    void Show(const NetworkInputs &in);
+    void FormClose();
+
+    ConsoleContext &ctx_;
+    // The addresses as they stood at opening: sections whose box is not ticked are sent from these.
+    NetworkParts kept_;
+    QCheckBox *cbIP_SET_EN_, *cbGW_SET_EN_, *cbSM_SET_EN_, *cbMAC_SET_EN_;
+    std::array<QLineEdit *, 4> edtIP_{}, edtGW_{}, edtSM_{};
+    std::array<QLineEdit *, 6> edtMAC_{};
+    QLineEdit *edtBCode_;
+    QPushButton *buttonMac_, *bbtnOK_, *bbtnDefault_, *bbtnExit_;
+};
+
+} // namespace zephyra

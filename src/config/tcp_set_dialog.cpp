@@ -1,0 +1,83 @@
+#include "config/tcp_set_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "config/acl_settings.h"
+
+namespace zephyra {
+
+TfrmTCP_Set::TfrmTCP_Set(ConsoleContext &ctx, QWidget *parent) : QDialog(parent), ctx_(ctx) {
+    setObjectName("TfrmTCP_Set");
+    setWindowTitle("TCP_원격 설정");
+    setModal(true);
+
+    auto *group = new QGroupBox("ACL 설정 ", this);
+    group->setObjectName("GroupBox1");
+    cbACL_SET_EN_ = new QCheckBox("ACL 사용(공인망) / 미사용(NCN망) ", group);
+    cbACL_SET_EN_->setObjectName("cbACL_SET_EN");
+    cbbACL_ = new QComboBox(group);
+    cbbACL_->setObjectName("cbbACL");
+    cbbACL_->addItems({"미사용", "사용"});
+    auto *row = new QHBoxLayout(group);
+    row->addWidget(cbACL_SET_EN_);
+    row->addWidget(cbbACL_);
+
+    BitBtnOK_ = new QPushButton("설정 ", this);
+    BitBtnOK_->setObjectName("BitBtnOK");
+    BitBtnCancel_ = new QPushButton("나가기 ", this);
+    BitBtnCancel_->setObjectName("BitBtnCancel");
+    for (QPushButton *b : {BitBtnOK_, BitBtnCancel_})
+        b->setAutoDefault(false);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtnOK_);
+    buttons->addWidget(BitBtnCancel_);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(group);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    cbbACL_->setCurrentIndex(PrefillAcl(ctx_.Controller.Snapshot()).AclIndex);
+
+    connect(BitBtnOK_, &QPushButton::clicked, this, &TfrmTCP_Set::BitBtnOKClick);
+    connect(BitBtnCancel_, &QPushButton::clicked, this, &TfrmTCP_Set::BitBtnCancelClick);
+}
+
+void TfrmTCP_Set::BitBtnOKClick() {
+    AclInputs in;
+    in.Ticked[kRowAclEnable] = cbACL_SET_EN_->isChecked();
+    in.AclIndex = cbbACL_->currentIndex();
+    SettingWrites writes = AclWrites(in);
+    if (!writes.Ok()) {
+        ctx_.Messages.ShowError(writes.Error);
+        return;
+    }
+    cbACL_SET_EN_->setChecked(false);
+    ctx_.Controller.StartWriteSequence(writes.Writes);
+}
+
+void TfrmTCP_Set::BitBtnCancelClick() {
+    ctx_.Timer1.SetEnabled(true);
+    ctx_.State.RequestMode = mode::kPoll;
+    ctx_.State.PollDue = true;
+    reject();
+}
+
+void TfrmTCP_Set::done(int result) {
+    FormClose();
+    QDialog::done(result);
+}
+
+void TfrmTCP_Set::FormClose() {
+    if (ctx_.State.RequestMode == mode::kPaused) {
+        ctx_.State.RequestMode = mode::kPoll;
+        ctx_.State.PollDue = true;
+    }
+}
+
+} // namespace zephyra
