@@ -1,9 +1,431 @@
-#include "history/history_commands.h"
+#include "history/history_window.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTableView>
+#include <QTime>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <iostream>
+#include <memory>
+
+#include "history/history_commands.h"
+#include "history/history_export.h"
+#include "history/history_initial_dialog.h"
+#include "history/history_list_window.h"
 #include "polling/main_window.h"
 
 namespace zephyra {
 
-void InstallHistoryCommands(TMain_Form &) {}
+namespace {
+
+const QColor kGaugeGreen(0x00, 0xB0, 0x00);
+constexpr int kWatchdogMs = 100;
+
+// Designed widths and the widest text each column is expected to hold.
+struct ColumnPlan {
+    int Width;
+    const char *Widest;
+};
+
+const std::vector<ColumnPlan> &Plan(HistoryKind kind) {
+    static const std::vector<ColumnPlan> alarm = {
+        {27, "0000"},     {73, "2025-12-31"}, {61, "23:59:59"},
+        {62, "000 V"},    {65, "100.0 V"},    {60, "100.0 A"},
+        {63, "-100.0 A"}, {65, "+100.0 C"},   {306, "BATTERY DISCONNECT Recov"}};
+    static const std::vector<ColumnPlan> event = {{27, "0000"},
+                                                  {73, "2025-12-31"},
+                                                  {61, "23:59:59"},
+                                                  {62, "TCP/IP"},
+                                                  {142, "Controller Info Set"},
+                                                  {184, "Battery String Volt"},
+                                                  {173, "Battery Current Cnt Set"},
+                                                  {65, "192.168"}};
+    return kind == HistoryKind::Event ? event : alarm;
+}
+
+QString Text(const std::string &s) {
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+// ---- grid model ----
+
+HistoryGridModel::HistoryGridModel(int columns, QObject *parent)
+    : QAbstractTableModel(parent), columns_(columns), header_(columns) {}
+
+int HistoryGridModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int HistoryGridModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : columns_;
+}
+
+QVariant HistoryGridModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid())
+        return {};
+    const QStringList &row = rows_[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        return index.column() < row.size() ? row[index.column()] : QString();
+    case Qt::BackgroundRole:
+        // The first column is fixed, drawn like the header.
+        if (index.column() == 0)
+            return QGuiApplication::palette().button();
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant HistoryGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columns_)
+        return header_[section];
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+        return section + 1;
+    return {};
+}
+
+void HistoryGridModel::SetGridRows(int rows) {
+    std::size_t records = static_cast<std::size_t>(std::max(rows, 1) - 1);
+    if (records == rows_.size())
+        return;
+    beginResetModel();
+    rows_.assign(records, QStringList());
+    endResetModel();
+}
+
+void HistoryGridModel::SetHeader(const HistoryRow &cells) {
+    QStringList header;
+    for (int c = 0; c < columns_; ++c)
+        header << (c < static_cast<int>(cells.size()) ? Text(cells[static_cast<std::size_t>(c)]) : QString());
+    if (header == header_)
+        return;
+    header_ = header;
+    emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+}
+
+void HistoryGridModel::SetRecord(int row, const HistoryRow &cells) {
+    if (row < 1 || row > static_cast<int>(rows_.size()))
+        return;
+    QStringList &target = rows_[static_cast<std::size_t>(row - 1)];
+    target.clear();
+    for (int c = 0; c < columns_ && c < static_cast<int>(cells.size()); ++c)
+        target << Text(cells[static_cast<std::size_t>(c)]);
+    emit dataChanged(index(row - 1, 0), index(row - 1, columns_ - 1), {Qt::DisplayRole});
+}
+
+QString HistoryGridModel::Cell(int row, int column) const {
+    if (column < 0 || column >= columns_)
+        return {};
+    if (row == 0)
+        return header_[column];
+    if (row < 1 || row > static_cast<int>(rows_.size()))
+        return {};
+    const QStringList &r = rows_[static_cast<std::size_t>(row - 1)];
+    return column < r.size() ? r[column] : QString();
+}
+
+// ---- the windows ----
+
+HistoryWindowBase::HistoryWindowBase(ConsoleContext ctx, HistoryKind kind, const char *name, QSize size,
+                                     QWidget *parent)
+    : QDialog(parent), ctx_(std::move(ctx)), kind_(kind) {
+    setObjectName(name);
+    setWindowTitle(kHistoryCaption);
+    // No close box: the Close button is the only way out, so the download is always ended properly.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint);
+    if (parent)
+        setFont(parent->font());
+
+    auto button = [this](const char *objectName, QStyle::StandardPixmap icon, const char *hint) {
+        auto *b = new QPushButton;
+        b->setObjectName(objectName);
+        b->setIcon(style()->standardIcon(icon));
+        b->setToolTip(hint);
+        b->setAccessibleName(hint);
+        b->setFixedSize(34, 26);
+        b->setAutoDefault(false);
+        return b;
+    };
+    bbtFileSave_ = button("bbtFileSave", QStyle::SP_DialogSaveButton, "Save File");
+    bbtClose_ = button("bbtClose", QStyle::SP_DialogCloseButton, "Close");
+    bbtReqStop_ = button("bbtReqStop", QStyle::SP_MediaStop, "Stop Request ");
+    bbtFileSave_->setEnabled(false);
+
+    gauge_ = new QProgressBar;
+    gauge_->setObjectName("Gauge");
+    gauge_->setRange(0, 100);
+    gauge_->setValue(0);
+    gauge_->setFixedSize(240, 22);
+    gauge_->setAlignment(Qt::AlignCenter);
+    QPalette gp = gauge_->palette();
+    gp.setColor(QPalette::Highlight, kGaugeGreen);
+    gauge_->setPalette(gp);
+
+    labAlarm_ = new QLabel(kHistoryCountPrefix);
+    labAlarm_->setObjectName("LabAlarm");
+    labAlarm_->setMinimumWidth(
+        QFontMetrics(font()).horizontalAdvance(QString(kHistoryCountPrefix) + "65535") + 8);
+
+    auto *barWidget = new QWidget;
+    barWidget->setObjectName("Panel1");
+    barWidget->setFixedHeight(kHistoryBarHeight);
+    bar_ = new QHBoxLayout(barWidget);
+    bar_->setContentsMargins(4, 2, 4, 2);
+    bar_->setSpacing(4);
+    bar_->addWidget(bbtFileSave_);
+    bar_->addWidget(bbtClose_);
+    bar_->addWidget(bbtReqStop_);
+    barInsert_ = bar_->count();
+    bar_->addSpacing(8);
+    bar_->addWidget(gauge_);
+    bar_->addSpacing(8);
+    bar_->addWidget(labAlarm_);
+    bar_->addStretch(1);
+
+    const int columns = HistoryColumnCount(kind);
+    model_ = new HistoryGridModel(columns, this);
+    model_->SetGridRows(kHistoryGridRows);
+    grid_ = new QTableView;
+    grid_->setObjectName("StringGrid1");
+    // A lighter face than the window's, so the designed column widths hold their texts.
+    QFont gridFont("Verdana", 8);
+    gridFont.setBold(false);
+    grid_->setFont(gridFont);
+    grid_->horizontalHeader()->setFont(gridFont);
+    grid_->setModel(model_);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setWordWrap(false);
+    grid_->setCornerButtonEnabled(false);
+    grid_->verticalHeader()->setVisible(false);
+    // Fixed row heights and column widths keep every row write independent of the rows before it.
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->verticalHeader()->setMinimumSectionSize(kHistoryRowHeight);
+    grid_->verticalHeader()->setDefaultSectionSize(kHistoryRowHeight);
+    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->horizontalHeader()->setHighlightSections(false);
+    grid_->horizontalHeader()->setFixedHeight(kHistoryRowHeight + 2);
+    QFontMetrics fm(gridFont);
+    const std::vector<ColumnPlan> &plan = Plan(kind);
+    const int padding =
+        2 * (grid_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid_) + 1) + 4;
+    const HistoryRow header = HistoryHeader(kind == HistoryKind::Event ? kind : HistoryKind::Alarm);
+    for (int c = 0; c < columns; ++c) {
+        const ColumnPlan &p = plan[static_cast<std::size_t>(c)];
+        int needed = std::max(fm.horizontalAdvance(QString::fromUtf8(p.Widest)),
+                              fm.horizontalAdvance(Text(header[static_cast<std::size_t>(c)]))) +
+                     padding;
+        grid_->setColumnWidth(c, std::max(p.Width, needed));
+    }
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(barWidget);
+    layout->addWidget(grid_, 1);
+
+    connect(bbtClose_, &QPushButton::clicked, this, &HistoryWindowBase::bbtCloseClick);
+    connect(bbtFileSave_, &QPushButton::clicked, this, &HistoryWindowBase::bbtFileSaveClick);
+    connect(bbtReqStop_, &QPushButton::clicked, this, &HistoryWindowBase::bbtReqStopClick);
+
+    resize(size);
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    WriteHeader();
+}
+
+HistoryWindowBase::~HistoryWindowBase() {
+    // Destroyed without Close (the program ends): the controller must not keep a dangling view.
+    if (!closing_)
+        ctx_.History.CloseWindow();
+}
+
+void HistoryWindowBase::AddToBar(QWidget *widget) {
+    bar_->insertWidget(barInsert_++, widget);
+    widget->setAccessibleDescription(widget->objectName());
+}
+
+void HistoryWindowBase::WriteHeader() {
+    model_->SetHeader(HistoryHeader(kind_));
+}
+
+void HistoryWindowBase::showEvent(QShowEvent *event) {
+    WriteHeader();
+    for (QWidget *w : findChildren<QWidget *>())
+        if (!w->objectName().isEmpty() && w->accessibleDescription().isEmpty())
+            w->setAccessibleDescription(w->objectName());
+    QDialog::showEvent(event);
+}
+
+void HistoryWindowBase::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        WriteHeader();
+    QDialog::changeEvent(event);
+}
+
+void HistoryWindowBase::closeEvent(QCloseEvent *event) {
+    if (closing_)
+        QDialog::closeEvent(event);
+    else
+        event->ignore();
+}
+
+void HistoryWindowBase::reject() {
+    if (closing_)
+        QDialog::reject();
+}
+
+void HistoryWindowBase::SetRowCount(int rows) {
+    model_->SetGridRows(rows);
+}
+
+void HistoryWindowBase::SetRow(int row, const HistoryRow &cells) {
+    if (row == 0)
+        model_->SetHeader(cells);
+    else
+        model_->SetRecord(row, cells);
+}
+
+void HistoryWindowBase::SetGauge(int percent) {
+    gauge_->setValue(std::clamp(percent, 0, 100));
+}
+
+void HistoryWindowBase::SetCountLabel(const std::string &text) {
+    labAlarm_->setText(Text(text));
+}
+
+void HistoryWindowBase::EnableClose(bool enabled) {
+    bbtClose_->setEnabled(enabled);
+}
+
+void HistoryWindowBase::EnableSave(bool enabled) {
+    bbtFileSave_->setEnabled(enabled);
+}
+
+void HistoryWindowBase::EnableStop(bool enabled) {
+    bbtReqStop_->setEnabled(enabled);
+}
+
+void HistoryWindowBase::bbtCloseClick() {
+    closing_ = true;
+    ctx_.History.CloseWindow();
+    gauge_->setValue(0);
+    accept();
+}
+
+void HistoryWindowBase::bbtReqStopClick() {
+    ctx_.History.StopRequest();
+}
+
+void HistoryWindowBase::bbtFileSaveClick() {
+    QString dir = ctx_.ProgramDir.isEmpty() ? QCoreApplication::applicationDirPath() : ctx_.ProgramDir;
+    QTime now = QTime::currentTime();
+    ExportResult result =
+        SpreadsheetExport(kind_, ctx_.History.ExportRows(), QDir(dir).absolutePath().toStdString(),
+                          TimeOfDay{now.hour(), now.minute(), now.second()});
+    if (result.Ok)
+        return;
+    std::cerr << "Save File: " << result.Error << std::endl;
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kModelName), QString::fromLatin1(kNoExcel),
+                    QMessageBox::Ok, this);
+    box.setObjectName("MessageBox");
+    box.exec();
+}
+
+TfrmHistory::TfrmHistory(ConsoleContext ctx, HistoryKind kind, TfrmHistList *list, QWidget *parent)
+    : HistoryWindowBase(std::move(ctx), kind, "TfrmHistory", QSize(kWidth, kHeight), parent), list_(list) {
+    auto *bitBtn2 = new QPushButton("약어 풀이 ");
+    bitBtn2->setObjectName("BitBtn2");
+    bitBtn2->setAutoDefault(false);
+    bitBtn2->setFixedHeight(26);
+    AddToBar(bitBtn2);
+    connect(bitBtn2, &QPushButton::clicked, this, &TfrmHistory::BitBtn2Click);
+}
+
+TfrmHistory::~TfrmHistory() {
+    if (list_)
+        list_->Release(this);
+}
+
+void TfrmHistory::BitBtn2Click() {
+    if (list_)
+        list_->ShowFor(this);
+}
+
+TfrmEventHistory::TfrmEventHistory(ConsoleContext ctx, QWidget *parent)
+    : HistoryWindowBase(std::move(ctx), HistoryKind::Event, "TfrmEventHistory", QSize(kWidth, kHeight),
+                        parent) {}
+
+// ---- the menu commands ----
+
+namespace {
+
+class HistoryCommands : public QObject {
+public:
+    explicit HistoryCommands(TMain_Form &window) : QObject(&window), window_(window) {
+        list_ = new TfrmHistList(&window);
+        watchdog_.setInterval(kWatchdogMs);
+        connect(&watchdog_, &QTimer::timeout, this, [this] { window_.Context().History.WatchdogTick(); });
+    }
+
+    void OpenHistory(HistoryKind kind) {
+        ConsoleContext &ctx = window_.Context();
+        watchdog_.start(); // runs from the first history command on
+        std::unique_ptr<HistoryWindowBase> w;
+        if (kind == HistoryKind::Event)
+            w = std::make_unique<TfrmEventHistory>(ctx, &window_);
+        else
+            w = std::make_unique<TfrmHistory>(ctx, kind, list_, &window_);
+        ctx.History.StartDownload(kind, w.get());
+        w->exec();
+    }
+
+    void OpenInitial() {
+        ConsoleContext &ctx = window_.Context();
+        ctx.History.SetInitialiseDialogOpen(true);
+        {
+            TfrmInitial dialog(ctx, window_.Level(), &window_);
+            dialog.exec();
+        }
+        if (ctx.History.InitialiseDialogOpen())
+            ctx.History.SetInitialiseDialogOpen(false);
+    }
+
+private:
+    TMain_Form &window_;
+    TfrmHistList *list_;
+    QTimer watchdog_;
+};
+
+} // namespace
+
+void InstallHistoryCommands(TMain_Form &window) {
+    auto *commands = new HistoryCommands(window);
+    auto on = [&window, commands](const char *name, std::function<void()> handler) {
+        if (QAction *a = window.Action(name))
+            QObject::connect(a, &QAction::triggered, commands, handler, Qt::QueuedConnection);
+    };
+    on("mAlarmLog", [commands] { commands->OpenHistory(HistoryKind::Alarm); });
+    on("mEventLog", [commands] { commands->OpenHistory(HistoryKind::Event); });
+    on("mInitialLog", [commands] { commands->OpenInitial(); });
+}
 
 } // namespace zephyra

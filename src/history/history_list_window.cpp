@@ -1,0 +1,61 @@
+#include "history/history_list_window.h"
+
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace zephyra {
+
+namespace {
+const QColor kSkyBlue(0xA6, 0xCA, 0xF0);
+const char *const kListLines[] = {"  ( 계측 List )",       "",
+                                  " AC(V) : AC 입력전압",  " DC(V) : DC 출력전압",
+                                  " LC(A)  : DC 부하전류", " BC(A)  : Battery 전류",
+                                  " RT(C)  : Rack 온도"};
+} // namespace
+
+TfrmHistList::TfrmHistList(QWidget *owner) : QDialog(owner), owner_(owner) {
+    setObjectName("TfrmHistList");
+    setWindowTitle("LIST");
+    setModal(false);
+    memo_ = new QPlainTextEdit;
+    memo_->setObjectName("Memo1");
+    memo_->setReadOnly(true);
+    memo_->setFrameShape(QFrame::NoFrame);
+    memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QStringList lines;
+    for (const char *line : kListLines)
+        lines << QString::fromUtf8(line);
+    memo_->setPlainText(lines.join('\n'));
+    QPalette pal = memo_->palette();
+    pal.setColor(QPalette::Base, kSkyBlue);
+    memo_->setPalette(pal);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(memo_);
+    resize(kWidth, kHeight);
+    memo_->setAccessibleDescription(memo_->objectName());
+}
+
+void TfrmHistList::ShowFor(QWidget *window) {
+    if (parentWidget() != window) {
+        setParent(window, windowFlags());
+        setFont(window->font());
+    }
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+    raise();
+}
+
+void TfrmHistList::Release(QWidget *window) {
+    if (parentWidget() != window)
+        return;
+    bool shown = isVisible();
+    setParent(owner_, windowFlags());
+    if (shown)
+        show();
+}
+
+} // namespace zephyra
