@@ -137,14 +137,14 @@ TfrmAlarmTest::TfrmAlarmTest(TMain_Form &main) : SettingFormDialog(main, "TfrmAl
     cbbAlarmTestUsed_->setCurrentIndex(prefill.SwitchIndex);
     cbbAlarmTestUsed_->setFixedWidth(110);
 
-    auto *switchGroup = new QGroupBox("경보 시험 ");
+    auto *switchGroup = new QGroupBox;
     switchGroup->setObjectName("gbAlarmTest");
     auto *switchRow = new QHBoxLayout(switchGroup);
     switchRow->addWidget(ckbAlarmTestUsed_);
     switchRow->addWidget(cbbAlarmTestUsed_);
     switchRow->addStretch();
 
-    auto *bitGroup = new QGroupBox("시험 경보 ");
+    auto *bitGroup = new QGroupBox;
     bitGroup->setObjectName("gbAlarmBits");
     auto *bitGrid = new QGridLayout(bitGroup);
     int shown = 0;
