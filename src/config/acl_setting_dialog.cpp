@@ -51,21 +51,9 @@ void SetTexts(const std::array<QLineEdit *, 4> &fields, const std::array<std::st
         fields[i]->setText(QString::fromStdString(texts[i]));
 }
 
-QPushButton *Button(const char *text, const char *name, QWidget *parent) {
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    // Enter in a field must not send anything.
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
-TfrmACLSetting::TfrmACLSetting(ConsoleContext &ctx, QWidget *parent) : QDialog(parent), ctx_(ctx) {
-    setObjectName("TfrmACLSetting");
-    setWindowTitle("ACL 설정");
-    setModal(true);
-
+TfrmACLSetting::TfrmACLSetting(TMain_Form &main) : SettingFormDialog(main, "TfrmACLSetting", "ACL 설정") {
     auto *group = new QGroupBox("ACL 설정", this);
     group->setObjectName("GroupBox1");
     auto *grid = new QGridLayout(group);
@@ -114,8 +102,8 @@ TfrmACLSetting::TfrmACLSetting(ConsoleContext &ctx, QWidget *parent) : QDialog(p
     }
     grid->setColumnStretch(1, 1);
 
-    bbtnOK_ = Button("설정", "bbtnOK", this);
-    bbtnExit_ = Button("나가기 ", "bbtnExit", this);
+    bbtnOK_ = Button("bbtnOK", "설정");
+    bbtnExit_ = Button("bbtnExit", "나가기 ");
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(bbtnOK_);
@@ -161,24 +149,16 @@ void TfrmACLSetting::bbtnOKClick() {
     }
     for (QCheckBox *box : boxes_)
         box->setChecked(false);
-    ctx_.Controller.StartWriteSequence(writes.Writes);
+    Submit(writes.Writes);
 }
 
 void TfrmACLSetting::bbtnExitClick() {
-    ctx_.State.RequestMode = mode::kPoll;
-    ctx_.State.PollDue = true;
+    ResumePoll(false);
     reject();
 }
 
-void TfrmACLSetting::done(int result) {
-    FormClose();
-    QDialog::done(result);
-}
-
 void TfrmACLSetting::FormClose() {
-    ctx_.Timer1.SetEnabled(true);
-    ctx_.State.RequestMode = mode::kPoll;
-    ctx_.State.PollDue = true;
+    ResumePoll(true);
 }
 
 } // namespace zephyra

@@ -1,11 +1,10 @@
 // TfrmACLSetting: Ethernet speed, device identifier, the access-list switch and five address ranges.
 #pragma once
 
-#include <QDialog>
 #include <array>
 
-#include "app/console_context.h"
 #include "config/acl_settings.h"
+#include "config/setting_form_dialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -14,14 +13,13 @@ class QPushButton;
 
 namespace zephyra {
 
-class TfrmACLSetting : public QDialog {
+class TfrmACLSetting : public SettingFormDialog {
     Q_OBJECT
 public:
-    TfrmACLSetting(ConsoleContext &ctx, QWidget *parent = nullptr);
+    explicit TfrmACLSetting(TMain_Form &main);
 
     void bbtnOKClick();
     void bbtnExitClick();
-    void done(int result) override;
 
 private:
     struct RangeFields {
@@ -29,9 +27,8 @@ private:
     };
 
     AclInputs Inputs() const;
-    void FormClose();
+    void FormClose() override;
 
-    ConsoleContext &ctx_;
     // Tick boxes in push order.
     std::array<QCheckBox *, kAclRows> boxes_{};
     QComboBox *cbbEthSpeed_, *cbbACL_;

@@ -51,21 +51,9 @@ void SetTexts(const std::array<QLineEdit *, N> &fields, const std::array<std::st
         fields[i]->setText(QString::fromStdString(texts[i]));
 }
 
-QPushButton *Button(const char *text, const char *name, QWidget *parent) {
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    // Enter in a field must not send anything.
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
-TfrmIPSetting::TfrmIPSetting(ConsoleContext &ctx, QWidget *parent) : QDialog(parent), ctx_(ctx) {
-    setObjectName("TfrmIPSetting");
-    setWindowTitle("IP 설정 ");
-    setModal(true);
-
+TfrmIPSetting::TfrmIPSetting(TMain_Form &main) : SettingFormDialog(main, "TfrmIPSetting", "IP 설정 ") {
     auto *group = new QGroupBox("IP 설정 ", this);
     group->setObjectName("GroupBox1");
     cbIP_SET_EN_ = new QCheckBox("정류기 IP 주소", group);
@@ -78,7 +66,7 @@ TfrmIPSetting::TfrmIPSetting(ConsoleContext &ctx, QWidget *parent) : QDialog(par
     cbMAC_SET_EN_->setObjectName("cbMAC_SET_EN");
     edtBCode_ = new QLineEdit(group);
     edtBCode_->setObjectName("edtBCode");
-    buttonMac_ = Button("Mac 주소변환", "Button_Mac", group);
+    buttonMac_ = Button("Button_Mac", "Mac 주소변환");
 
     auto *grid = new QGridLayout(group);
     grid->addWidget(cbIP_SET_EN_, 0, 0);
@@ -99,9 +87,9 @@ TfrmIPSetting::TfrmIPSetting(ConsoleContext &ctx, QWidget *parent) : QDialog(par
     grid->addLayout(barcodeRow, 4, 1);
     grid->setColumnStretch(1, 1);
 
-    bbtnOK_ = Button("설정", "bbtnOK", this);
-    bbtnDefault_ = Button("기본값 ", "bbtnDefault", this);
-    bbtnExit_ = Button("나가기 ", "bbtnExit", this);
+    bbtnOK_ = Button("bbtnOK", "설정");
+    bbtnDefault_ = Button("bbtnDefault", "기본값 ");
+    bbtnExit_ = Button("bbtnExit", "나가기 ");
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(bbtnDefault_);
     buttons->addStretch();
@@ -123,7 +111,7 @@ TfrmIPSetting::TfrmIPSetting(ConsoleContext &ctx, QWidget *parent) : QDialog(par
 }
 
 void TfrmIPSetting::showEvent(QShowEvent *event) {
-    QDialog::showEvent(event);
+    SettingFormDialog::showEvent(event);
     // The barcode scanner types into whatever has the focus.
     edtBCode_->setFocus();
 }
@@ -180,14 +168,8 @@ void TfrmIPSetting::Button_MacClick() {
 }
 
 void TfrmIPSetting::bbtnExitClick() {
-    ctx_.State.RequestMode = mode::kPoll;
-    ctx_.State.PollDue = true;
+    ResumePoll(false);
     reject();
-}
-
-void TfrmIPSetting::done(int result) {
-    FormClose();
-    QDialog::done(result);
 }
 
 void TfrmIPSetting::FormClose() {

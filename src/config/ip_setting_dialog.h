@@ -1,11 +1,10 @@
 // TfrmIPSetting: the controller's IP address, gateway, subnet mask and MAC address, sent as one frame.
 #pragma once
 
-#include <QDialog>
 #include <array>
 
-#include "app/console_context.h"
 #include "config/network_settings.h"
+#include "config/setting_form_dialog.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -13,16 +12,15 @@ class QPushButton;
 
 namespace zephyra {
 
-class TfrmIPSetting : public QDialog {
+class TfrmIPSetting : public SettingFormDialog {
     Q_OBJECT
 public:
-    TfrmIPSetting(ConsoleContext &ctx, QWidget *parent = nullptr);
+    explicit TfrmIPSetting(TMain_Form &main);
 
     void bbtnOKClick();
     void bbtnDefaultClick();
     void Button_MacClick();
     void bbtnExitClick();
-    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -30,9 +28,8 @@ protected:
 private:
     NetworkInputs Inputs() const;
     void Show(const NetworkInputs &in);
-    void FormClose();
+    void FormClose() override;
 
-    ConsoleContext &ctx_;
     // The addresses as they stood at opening: sections whose box is not ticked are sent from these.
     NetworkParts kept_;
     QCheckBox *cbIP_SET_EN_, *cbGW_SET_EN_, *cbSM_SET_EN_, *cbMAC_SET_EN_;

@@ -12,8 +12,7 @@ void OpenIpSettingDialog(TMain_Form &window) {
     // Over TCP the poll goes on while the dialog is open.
     if (ctx.State.Link == LinkKind::Serial)
         ctx.State.RequestMode = mode::kPaused;
-    TfrmIPSetting dialog(ctx, &window);
-    dialog.exec();
+    ShowSettingDialog<TfrmIPSetting>(window);
 }
 
 void OpenAclCommand(TMain_Form &window) {
@@ -21,11 +20,9 @@ void OpenAclCommand(TMain_Form &window) {
     // The full list can be changed only over the serial line; over TCP only the switch can.
     if (ctx.State.Link == LinkKind::Serial) {
         ctx.State.RequestMode = mode::kPaused;
-        TfrmACLSetting dialog(ctx, &window);
-        dialog.exec();
+        ShowSettingDialog<TfrmACLSetting>(window);
     } else {
-        TfrmTCP_Set dialog(ctx, &window);
-        dialog.exec();
+        ShowSettingDialog<TfrmTCP_Set>(window);
     }
 }
 

@@ -11,11 +11,7 @@
 
 namespace zephyra {
 
-TfrmTCP_Set::TfrmTCP_Set(ConsoleContext &ctx, QWidget *parent) : QDialog(parent), ctx_(ctx) {
-    setObjectName("TfrmTCP_Set");
-    setWindowTitle("TCP_원격 설정");
-    setModal(true);
-
+TfrmTCP_Set::TfrmTCP_Set(TMain_Form &main) : SettingFormDialog(main, "TfrmTCP_Set", "TCP_원격 설정") {
     auto *group = new QGroupBox("ACL 설정 ", this);
     group->setObjectName("GroupBox1");
     cbACL_SET_EN_ = new QCheckBox("ACL 사용(공인망) / 미사용(NCN망) ", group);
@@ -27,12 +23,8 @@ TfrmTCP_Set::TfrmTCP_Set(ConsoleContext &ctx, QWidget *parent) : QDialog(parent)
     row->addWidget(cbACL_SET_EN_);
     row->addWidget(cbbACL_);
 
-    BitBtnOK_ = new QPushButton("설정 ", this);
-    BitBtnOK_->setObjectName("BitBtnOK");
-    BitBtnCancel_ = new QPushButton("나가기 ", this);
-    BitBtnCancel_->setObjectName("BitBtnCancel");
-    for (QPushButton *b : {BitBtnOK_, BitBtnCancel_})
-        b->setAutoDefault(false);
+    BitBtnOK_ = Button("BitBtnOK", "설정 ");
+    BitBtnCancel_ = Button("BitBtnCancel", "나가기 ");
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(BitBtnOK_);
@@ -58,26 +50,16 @@ void TfrmTCP_Set::BitBtnOKClick() {
         return;
     }
     cbACL_SET_EN_->setChecked(false);
-    ctx_.Controller.StartWriteSequence(writes.Writes);
+    Submit(writes.Writes);
 }
 
 void TfrmTCP_Set::BitBtnCancelClick() {
-    ctx_.Timer1.SetEnabled(true);
-    ctx_.State.RequestMode = mode::kPoll;
-    ctx_.State.PollDue = true;
+    ResumePoll(true);
     reject();
 }
 
-void TfrmTCP_Set::done(int result) {
-    FormClose();
-    QDialog::done(result);
-}
-
 void TfrmTCP_Set::FormClose() {
-    if (ctx_.State.RequestMode == mode::kPaused) {
-        ctx_.State.RequestMode = mode::kPoll;
-        ctx_.State.PollDue = true;
-    }
+    ResumePollIfPaused();
 }
 
 } // namespace zephyra

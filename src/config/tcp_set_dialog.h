@@ -1,9 +1,7 @@
 // TfrmTCP_Set: the access-list switch, the one access setting that may be changed over TCP.
 #pragma once
 
-#include <QDialog>
-
-#include "app/console_context.h"
+#include "config/setting_form_dialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -11,19 +9,17 @@ class QPushButton;
 
 namespace zephyra {
 
-class TfrmTCP_Set : public QDialog {
+class TfrmTCP_Set : public SettingFormDialog {
     Q_OBJECT
 public:
-    TfrmTCP_Set(ConsoleContext &ctx, QWidget *parent = nullptr);
+    explicit TfrmTCP_Set(TMain_Form &main);
 
     void BitBtnOKClick();
     void BitBtnCancelClick();
-    void done(int result) override;
 
 private:
-    void FormClose();
+    void FormClose() override;
 
-    ConsoleContext &ctx_;
     QCheckBox *cbACL_SET_EN_;
     QComboBox *cbbACL_;
     QPushButton *BitBtnOK_, *BitBtnCancel_;

@@ -1,11 +1,11 @@
 // The network address, access-list and TCP remote windows against zephyra-sim: what reaches the device,
 // in which order, what the operator is told, and what the next poll shows.
+#include <QAction>
 #include <QCheckBox>
 #include <QMessageBox>
 #include <memory>
 #include <optional>
 
-#include "config/network_dialogs.h"
 #include "e2e/console_fixture.h"
 
 namespace zephyra::test {
@@ -98,15 +98,21 @@ struct BadInput {
 
 class SettingsB : public ConsoleWithSim {
 protected:
-    // Runs the command; body works in the dialog it opens and closes it.
-    void RunDialog(void (*command)(TMain_Form &), std::function<void(QWidget *)> body) {
+    // Runs the menu command; body works in the window it opens, which is closed afterwards if still open.
+    void RunDialog(const char *menu, std::function<void(QWidget *)> body) {
+        QAction *action = console->MainWindow().Action(menu);
+        ASSERT_TRUE(action && action->isEnabled()) << menu;
         bool ran = false;
         OnNextModal(&console->MainWindow(), [&](QWidget *d) {
             ran = true;
             body(d);
+            if (d->isVisible())
+                d->close();
         });
-        command(console->MainWindow());
-        ASSERT_TRUE(ran) << "the command opened no window";
+        action->trigger();
+        // The command runs queued and its window is modal: both are over once no modal window is left.
+        ASSERT_TRUE(WaitFor([&] { return ran && !QApplication::activeModalWidget(); }, 30000))
+            << menu << " opened no window";
     }
     uint8_t Mode() { return console->State().RequestMode; }
     bool NextDecode() {
@@ -134,7 +140,7 @@ TEST_F(SettingsB, AclDialogOnSerialRefusesBadInputThenWritesRangeAndIdentifierLa
     Connect(LinkKind::Serial);
     ASSERT_TRUE(WaitForDecode()) << sim->Stderr();
 
-    RunDialog(OpenAclCommand, [&](QWidget *d) {
+    RunDialog("mACLSet", [&](QWidget *d) {
         EXPECT_EQ(d->metaObject()->className(), std::string("zephyra::TfrmACLSetting"));
         EXPECT_EQ(Mode(), mode::kPaused);
         const char *start[] = {"edtACL1_Start_IP1", "edtACL1_Start_IP2", "edtACL1_Start_IP3",
@@ -184,7 +190,7 @@ TEST_F(SettingsB, IpDialogOnSerialSendsTheDefaultsInOneFrameAndReadsTheIdentityB
     Connect(LinkKind::Serial);
     ASSERT_TRUE(WaitForDecode()) << sim->Stderr();
 
-    RunDialog(OpenIpSettingDialog, [&](QWidget *d) {
+    RunDialog("mIPSet", [&](QWidget *d) {
         EXPECT_EQ(Mode(), mode::kPaused);
         Child<QPushButton>(d, "bbtnDefault")->click();
         ExpectRefused(d,
@@ -230,7 +236,7 @@ TEST_F(SettingsB, IpDialogOnTcpPausesThePollOnlyFromOkAndReportsARefusal) {
     Connect(LinkKind::Tcp);
     ASSERT_TRUE(WaitForDecode()) << sim->Stderr();
 
-    RunDialog(OpenIpSettingDialog, [&](QWidget *d) {
+    RunDialog("mIPSet", [&](QWidget *d) {
         EXPECT_EQ(Mode(), mode::kPoll) << "over TCP the poll goes on while the dialog is open";
         Child<QPushButton>(d, "bbtnDefault")->click();
         Box refused = ClickAndAnswer(d, "bbtnOK");
@@ -253,7 +259,7 @@ TEST_F(SettingsB, TcpRemoteWindowWritesTheSwitchOnlyWhenTicked) {
     ASSERT_TRUE(WaitForDecode()) << sim->Stderr();
     EXPECT_EQ(Field("edtACLEn"), "미사용");
 
-    RunDialog(OpenAclCommand, [&](QWidget *d) {
+    RunDialog("mACLSet", [&](QWidget *d) {
         EXPECT_EQ(d->metaObject()->className(), std::string("zephyra::TfrmTCP_Set"));
         EXPECT_EQ(Mode(), mode::kPoll);
         auto *list = Child<QComboBox>(d, "cbbACL");
