@@ -4,7 +4,7 @@
 
 #include <cstdio>
 #include <map>
-#include <regex>
+#include <sstream>
 
 #include "sim/sim_fixture.h"
 
@@ -37,9 +37,13 @@ std::string RunCommand(const std::string &command) {
 // "[12]: 	0x0041" lines of mbpoll's output, by reference number.
 std::map<int, uint16_t> ParseValues(const std::string &output) {
     std::map<int, uint16_t> values;
-    static const std::regex line(R"(\[(\d+)\]:\s+0x([0-9A-Fa-f]{4}))");
-    for (std::sregex_iterator it(output.begin(), output.end(), line), end; it != end; ++it)
-        values[std::stoi((*it)[1])] = static_cast<uint16_t>(std::stoi((*it)[2], nullptr, 16));
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        int ref = 0;
+        unsigned value = 0;
+        if (std::sscanf(line.c_str(), "[%d]: 0x%4x", &ref, &value) == 2) values[ref] = static_cast<uint16_t>(value);
+    }
     return values;
 }
 
