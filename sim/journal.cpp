@@ -5,17 +5,21 @@
 
 namespace zephyra::sim {
 
-Journal::~Journal() { Close(); }
+Journal::~Journal() {
+    Close();
+}
 
 std::string Journal::Open(const std::string &path) {
     Close();
     file_ = std::fopen(path.c_str(), "w");
-    if (!file_) return "cannot write the journal " + path + ": " + std::strerror(errno);
+    if (!file_)
+        return "cannot write the journal " + path + ": " + std::strerror(errno);
     return {};
 }
 
 void Journal::Close() {
-    if (file_) std::fclose(file_);
+    if (file_)
+        std::fclose(file_);
     file_ = nullptr;
 }
 
@@ -23,10 +27,13 @@ void Journal::Frame(int64_t ms, Channel channel, std::string_view direction, Byt
     Line(ms, channel, direction, BytesToSpacedHex(bytes));
 }
 
-void Journal::Note(int64_t ms, Channel channel, std::string_view text) { Line(ms, channel, "NOTE", text); }
+void Journal::Note(int64_t ms, Channel channel, std::string_view text) {
+    Line(ms, channel, "NOTE", text);
+}
 
 void Journal::Line(int64_t ms, Channel channel, std::string_view direction, std::string_view rest) {
-    if (!file_) return;
+    if (!file_)
+        return;
     std::string line = std::to_string(ms) + (channel == Channel::Rtu ? " RTU " : " TCP ");
     line.append(direction);
     if (!rest.empty()) {

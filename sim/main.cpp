@@ -47,9 +47,11 @@ int Fail(const std::string &message) {
 }
 
 bool ParsePort(const std::string &text, int &port) {
-    if (text.empty() || text.size() > 5) return false;
+    if (text.empty() || text.size() > 5)
+        return false;
     for (char c : text)
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9')
+            return false;
     port = std::stoi(text);
     return port <= 65535;
 }
@@ -75,7 +77,8 @@ int main(int argc, char **argv) {
                 out = value;
                 return true;
             }
-            if (i + 1 >= argc) return false;
+            if (i + 1 >= argc)
+                return false;
             out = argv[++i];
             return true;
         };
@@ -86,9 +89,11 @@ int main(int argc, char **argv) {
             std::cout << DefaultScenarioJson();
             return 0;
         } else if (arg == "--scenario") {
-            if (!takeValue(scenarioPath) || scenarioPath.empty()) return Fail("--scenario needs a file");
+            if (!takeValue(scenarioPath) || scenarioPath.empty())
+                return Fail("--scenario needs a file");
         } else if (arg == "--link") {
-            if (!takeValue(options.linkPath) || options.linkPath.empty()) return Fail("--link needs a path");
+            if (!takeValue(options.linkPath) || options.linkPath.empty())
+                return Fail("--link needs a path");
         } else if (arg == "--journal") {
             if (!takeValue(options.journalPath) || options.journalPath.empty())
                 return Fail("--journal needs a file");
@@ -104,22 +109,27 @@ int main(int argc, char **argv) {
             return Fail("unknown option '" + std::string(argv[i]) + "' (see --help)");
         }
     }
-    if (!options.pty && !options.tcp) return Fail("--no-pty and --no-tcp leave nothing to serve");
-    if (!options.pty && !options.linkPath.empty()) return Fail("--link needs the pseudo-terminal");
+    if (!options.pty && !options.tcp)
+        return Fail("--no-pty and --no-tcp leave nothing to serve");
+    if (!options.pty && !options.linkPath.empty())
+        return Fail("--link needs the pseudo-terminal");
 
     Scenario scenario = DefaultScenario();
     if (!scenarioPath.empty()) {
         std::ifstream in(scenarioPath);
-        if (!in) return Fail("cannot read the scenario " + scenarioPath);
+        if (!in)
+            return Fail("cannot read the scenario " + scenarioPath);
         std::stringstream text;
         text << in.rdbuf();
         std::string error = ApplyScenarioJson(text.str(), scenario);
-        if (!error.empty()) return Fail("scenario " + scenarioPath + ": " + error);
+        if (!error.empty())
+            return Fail("scenario " + scenarioPath + ": " + error);
     }
 
     Server server(scenario, options);
     std::string error = server.Setup();
-    if (!error.empty()) return Fail(error);
+    if (!error.empty())
+        return Fail(error);
     std::cout << server.ReadyLine() << std::endl;
     server.Run();
     return 0;

@@ -7,7 +7,8 @@ namespace zephyra::sim {
 namespace {
 
 bool CrcHolds(const Bytes &b, std::size_t len) {
-    if (len < 4 || len > b.size()) return false;
+    if (len < 4 || len > b.size())
+        return false;
     uint16_t crc = Crc16(b, len - 2);
     return b[len - 2] == (crc & 0xFF) && b[len - 1] == (crc >> 8);
 }
@@ -16,8 +17,10 @@ bool CrcHolds(const Bytes &b, std::size_t len) {
 
 std::vector<RtuPiece> RtuFramer::Feed(ByteView bytes, int64_t nowMs) {
     std::vector<RtuPiece> out;
-    if (!buffer_.empty() && nowMs - lastByteMs_ > kSilenceMs) out = OnSilence(nowMs);
-    if (bytes.empty()) return out;
+    if (!buffer_.empty() && nowMs - lastByteMs_ > kSilenceMs)
+        out = OnSilence(nowMs);
+    if (bytes.empty())
+        return out;
     buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
     lastByteMs_ = nowMs;
     Scan(false, out);
@@ -32,7 +35,8 @@ std::vector<RtuPiece> RtuFramer::OnSilence(int64_t) {
 }
 
 std::optional<int64_t> RtuFramer::SilenceDeadline() const {
-    if (buffer_.empty() && junk_.empty()) return std::nullopt;
+    if (buffer_.empty() && junk_.empty())
+        return std::nullopt;
     return lastByteMs_ + kSilenceMs;
 }
 
@@ -42,7 +46,8 @@ void RtuFramer::DropFront(std::size_t n) {
 }
 
 void RtuFramer::FlushJunk(std::vector<RtuPiece> &out) {
-    if (junk_.empty()) return;
+    if (junk_.empty())
+        return;
     out.push_back({false, std::move(junk_)});
     junk_.clear();
 }
@@ -57,7 +62,8 @@ void RtuFramer::Scan(bool silent, std::vector<RtuPiece> &out) {
             continue;
         }
         if (buffer_.size() < 2) {
-            if (silent) DropFront(1);
+            if (silent)
+                DropFront(1);
             break;
         }
         const uint8_t fn = buffer_[1];
@@ -66,7 +72,8 @@ void RtuFramer::Scan(bool silent, std::vector<RtuPiece> &out) {
             len = 8;
         } else if (fn == kFnHistory || fn == kFnNetwork) {
             if (buffer_.size() < 4) {
-                if (!silent) break;
+                if (!silent)
+                    break;
                 DropFront(1);
                 continue;
             }
@@ -95,7 +102,8 @@ void RtuFramer::Scan(bool silent, std::vector<RtuPiece> &out) {
             continue;
         }
         if (buffer_.size() < len) {
-            if (!silent) break;
+            if (!silent)
+                break;
             DropFront(1);
             continue;
         }
@@ -120,7 +128,8 @@ std::vector<Bytes> TcpFramer::Feed(ByteView bytes, bool &broken) {
             buffer_.clear();
             break;
         }
-        if (buffer_.size() < 6 + length) break;
+        if (buffer_.size() < 6 + length)
+            break;
         out.emplace_back(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(6 + length));
         buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(6 + length));
     }

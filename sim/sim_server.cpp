@@ -37,7 +37,9 @@ int64_t MonoMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-std::string Errno(const std::string &what) { return what + ": " + std::strerror(errno); }
+std::string Errno(const std::string &what) {
+    return what + ": " + std::strerror(errno);
+}
 
 bool SetNonBlocking(int fd) {
     int flags = fcntl(fd, F_GETFL);
@@ -45,7 +47,8 @@ bool SetNonBlocking(int fd) {
 }
 
 void CloseFd(int &fd) {
-    if (fd >= 0) close(fd);
+    if (fd >= 0)
+        close(fd);
     fd = -1;
 }
 
@@ -55,8 +58,8 @@ constexpr std::size_t kMaxQueued = 65536;
 } // namespace
 
 Server::Server(const Scenario &scenario, ServerOptions options)
-    : scenario_(scenario), options_(std::move(options)), device_(scenario, MonoMs()), rng_(scenario.faults.seed),
-      startMs_(MonoMs()) {}
+    : scenario_(scenario), options_(std::move(options)), device_(scenario, MonoMs()),
+      rng_(scenario.faults.seed), startMs_(MonoMs()) {}
 
 Server::~Server() {
     CloseFd(client_);
@@ -65,23 +68,29 @@ Server::~Server() {
         // Only remove the link if it still points at our terminal.
         char target[PATH_MAX];
         ssize_t n = readlink(options_.linkPath.c_str(), target, sizeof target - 1);
-        if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == ptyPath_) unlink(options_.linkPath.c_str());
+        if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == ptyPath_)
+            unlink(options_.linkPath.c_str());
     }
     CloseFd(slave_);
     CloseFd(master_);
     journal_.Close();
-    for (int &fd : gSignalPipe) CloseFd(fd);
+    for (int &fd : gSignalPipe)
+        CloseFd(fd);
 }
 
-int64_t Server::NowMs() const { return MonoMs(); }
+int64_t Server::NowMs() const {
+    return MonoMs();
+}
 
 std::string Server::Setup() {
     if (!options_.journalPath.empty()) {
         std::string error = journal_.Open(options_.journalPath);
-        if (!error.empty()) return error;
+        if (!error.empty())
+            return error;
     }
 
-    if (pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return Errno("pipe");
+    if (pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return Errno("pipe");
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
@@ -91,28 +100,36 @@ std::string Server::Setup() {
 
     if (options_.pty) {
         master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (master_ < 0) return Errno("posix_openpt");
-        if (grantpt(master_) != 0 || unlockpt(master_) != 0) return Errno("grantpt/unlockpt");
+        if (master_ < 0)
+            return Errno("posix_openpt");
+        if (grantpt(master_) != 0 || unlockpt(master_) != 0)
+            return Errno("grantpt/unlockpt");
         char name[256];
-        if (ptsname_r(master_, name, sizeof name) != 0) return Errno("ptsname");
+        if (ptsname_r(master_, name, sizeof name) != 0)
+            return Errno("ptsname");
         ptyPath_ = name;
         slave_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (slave_ < 0) return Errno("open " + ptyPath_);
+        if (slave_ < 0)
+            return Errno("open " + ptyPath_);
         // Raw 8N1 on the device side, so that no byte is translated or echoed before a console opens it.
         termios tio{};
-        if (tcgetattr(slave_, &tio) != 0) return Errno("tcgetattr");
+        if (tcgetattr(slave_, &tio) != 0)
+            return Errno("tcgetattr");
         cfmakeraw(&tio);
         cfsetispeed(&tio, B115200);
         cfsetospeed(&tio, B115200);
-        if (tcsetattr(slave_, TCSANOW, &tio) != 0) return Errno("tcsetattr");
-        if (!SetNonBlocking(master_)) return Errno("fcntl");
+        if (tcsetattr(slave_, TCSANOW, &tio) != 0)
+            return Errno("tcsetattr");
+        if (!SetNonBlocking(master_))
+            return Errno("fcntl");
 
         if (!options_.linkPath.empty()) {
             struct stat st {};
             if (lstat(options_.linkPath.c_str(), &st) == 0) {
                 if (!S_ISLNK(st.st_mode))
                     return options_.linkPath + " exists and is not a symbolic link; not replacing it";
-                if (unlink(options_.linkPath.c_str()) != 0) return Errno("unlink " + options_.linkPath);
+                if (unlink(options_.linkPath.c_str()) != 0)
+                    return Errno("unlink " + options_.linkPath);
             }
             if (symlink(ptyPath_.c_str(), options_.linkPath.c_str()) != 0)
                 return Errno("symlink " + options_.linkPath);
@@ -122,7 +139,8 @@ std::string Server::Setup() {
 
     if (options_.tcp) {
         listen_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        if (listen_ < 0) return Errno("socket");
+        if (listen_ < 0)
+            return Errno("socket");
         int one = 1;
         setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
         sockaddr_in addr{};
@@ -131,9 +149,11 @@ std::string Server::Setup() {
         addr.sin_port = htons(static_cast<uint16_t>(options_.tcpPort));
         if (bind(listen_, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0)
             return Errno("bind 127.0.0.1:" + std::to_string(options_.tcpPort));
-        if (listen(listen_, 4) != 0) return Errno("listen");
+        if (listen(listen_, 4) != 0)
+            return Errno("listen");
         socklen_t len = sizeof addr;
-        if (getsockname(listen_, reinterpret_cast<sockaddr *>(&addr), &len) != 0) return Errno("getsockname");
+        if (getsockname(listen_, reinterpret_cast<sockaddr *>(&addr), &len) != 0)
+            return Errno("getsockname");
         tcpPortBound_ = ntohs(addr.sin_port);
     }
     return {};
@@ -141,17 +161,23 @@ std::string Server::Setup() {
 
 std::string Server::ReadyLine() const {
     std::string line = "zephyra-sim ready";
-    if (options_.pty) line += " pty=" + ptyPath_;
-    if (linkMade_) line += " link=" + options_.linkPath;
-    if (options_.tcp) line += " tcp=127.0.0.1:" + std::to_string(tcpPortBound_);
+    if (options_.pty)
+        line += " pty=" + ptyPath_;
+    if (linkMade_)
+        line += " link=" + options_.linkPath;
+    if (options_.tcp)
+        line += " tcp=127.0.0.1:" + std::to_string(tcpPortBound_);
     return line;
 }
 
 int Server::PollTimeoutMs(int64_t now) const {
     int64_t deadline = INT64_MAX;
-    if (!actions_.empty()) deadline = actions_.begin()->first.first;
-    if (auto silence = rtu_.SilenceDeadline()) deadline = std::min(deadline, *silence + 1);
-    if (deadline == INT64_MAX) return -1;
+    if (!actions_.empty())
+        deadline = actions_.begin()->first.first;
+    if (auto silence = rtu_.SilenceDeadline())
+        deadline = std::min(deadline, *silence + 1);
+    if (deadline == INT64_MAX)
+        return -1;
     return static_cast<int>(std::clamp<int64_t>(deadline - now, 0, 60000));
 }
 
@@ -174,21 +200,29 @@ void Server::Run() {
             fds[n++] = {client_, static_cast<short>(POLLIN | (tcpOut_.empty() ? 0 : POLLOUT)), 0};
         }
         int ready = poll(fds, static_cast<nfds_t>(n), PollTimeoutMs(NowMs()));
-        if (ready < 0 && errno != EINTR) break;
-        if (ready > 0 && (fds[0].revents & POLLIN)) break; // SIGINT or SIGTERM
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready > 0 && (fds[0].revents & POLLIN))
+            break; // SIGINT or SIGTERM
 
         int64_t now = NowMs();
         if (ready > 0 && ptyIndex >= 0) {
-            if (fds[ptyIndex].revents & POLLIN) OnPtyReadable(now);
-            if (fds[ptyIndex].revents & POLLOUT) Flush(master_, ptyOut_);
+            if (fds[ptyIndex].revents & POLLIN)
+                OnPtyReadable(now);
+            if (fds[ptyIndex].revents & POLLOUT)
+                Flush(master_, ptyOut_);
         }
         if (ready > 0 && clientIndex >= 0 && client_ >= 0) {
             short ev = fds[clientIndex].revents;
-            if (ev & (POLLIN | POLLHUP | POLLERR)) OnClientReadable(now);
-            if (client_ >= 0 && (ev & POLLOUT)) Flush(client_, tcpOut_);
-            if (client_ >= 0 && closeWhenFlushed_ && tcpOut_.empty()) CloseClient(now, "closed after requests");
+            if (ev & (POLLIN | POLLHUP | POLLERR))
+                OnClientReadable(now);
+            if (client_ >= 0 && (ev & POLLOUT))
+                Flush(client_, tcpOut_);
+            if (client_ >= 0 && closeWhenFlushed_ && tcpOut_.empty())
+                CloseClient(now, "closed after requests");
         }
-        if (ready > 0 && listenIndex >= 0 && (fds[listenIndex].revents & POLLIN)) OnAccept(now);
+        if (ready > 0 && listenIndex >= 0 && (fds[listenIndex].revents & POLLIN))
+            OnAccept(now);
 
         if (auto silence = rtu_.SilenceDeadline(); silence && now > *silence)
             HandleRtuPieces(rtu_.OnSilence(now), now);
@@ -223,9 +257,11 @@ void Server::HandleRtuPieces(const std::vector<RtuPiece> &pieces, int64_t now) {
 void Server::OnAccept(int64_t now) {
     for (;;) {
         int fd = accept4(listen_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) return;
+        if (fd < 0)
+            return;
         // One client at a time, as the controller allows: the newest wins.
-        if (client_ >= 0) CloseClient(now, "replaced by a new connection");
+        if (client_ >= 0)
+            CloseClient(now, "replaced by a new connection");
         int one = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         client_ = fd;
@@ -240,7 +276,8 @@ void Server::OnAccept(int64_t now) {
 }
 
 void Server::CloseClient(int64_t now, const char *why) {
-    if (client_ < 0) return;
+    if (client_ < 0)
+        return;
     CloseFd(client_);
     tcpOut_.clear();
     closeWhenFlushed_ = false;
@@ -257,7 +294,8 @@ void Server::OnClientReadable(int64_t now) {
             return;
         }
         if (got < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return;
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+                return;
             CloseClient(now, "read error");
             return;
         }
@@ -271,11 +309,12 @@ void Server::OnClientReadable(int64_t now) {
                 continue;
             }
             if (unitId != kUnitAddress && unitId != 0x00 && unitId != 0xFF) {
-                journal_.Note(now - startMs_, Channel::Tcp, "for unit " + std::to_string(unitId) + ", ignored");
+                journal_.Note(now - startMs_, Channel::Tcp,
+                              "for unit " + std::to_string(unitId) + ", ignored");
                 continue;
             }
-            Answer(Channel::Tcp, ByteView(adu.data() + 6, adu.size() - 6), Bytes(adu.begin(), adu.begin() + 2),
-                   now);
+            Answer(Channel::Tcp, ByteView(adu.data() + 6, adu.size() - 6),
+                   Bytes(adu.begin(), adu.begin() + 2), now);
         }
         if (broken) {
             journal_.Note(now - startMs_, Channel::Tcp, "MBAP length outside 2..254");
@@ -288,7 +327,8 @@ void Server::OnClientReadable(int64_t now) {
 void Server::Answer(Channel channel, ByteView unit, const Bytes &transaction, int64_t now) {
     const int64_t t = now - startMs_;
     Bytes reply = device_.Handle(unit, channel, now);
-    for (const std::string &note : device_.TakeNotes()) journal_.Note(t, channel, note);
+    for (const std::string &note : device_.TakeNotes())
+        journal_.Note(t, channel, note);
 
     const Faults &f = scenario_.faults;
     Bytes frame;
@@ -313,7 +353,8 @@ void Server::Answer(Channel channel, ByteView unit, const Bytes &transaction, in
     }
 
     int64_t due = now + f.latencyMs;
-    if (f.jitterMs > 0) due += std::uniform_int_distribution<int>(0, f.jitterMs)(rng_);
+    if (f.jitterMs > 0)
+        due += std::uniform_int_distribution<int>(0, f.jitterMs)(rng_);
     // Replies leave in the order the requests came, as from a controller that answers one at a time.
     std::size_t ci = channel == Channel::Rtu ? 0 : 1;
     due = std::max(due, lastDue_[ci]);
@@ -337,15 +378,18 @@ void Server::Answer(Channel channel, ByteView unit, const Bytes &transaction, in
             write.channel = channel;
             write.connection = connection_;
             write.bytes.assign(frame.begin() + static_cast<std::ptrdiff_t>(at),
-                               frame.begin() + static_cast<std::ptrdiff_t>(std::min(frame.size(), at + size)));
+                               frame.begin() +
+                                   static_cast<std::ptrdiff_t>(std::min(frame.size(), at + size)));
             if (at == 0) {
                 write.journalAs = "TX";
                 write.journalBytes = frame;
             }
             Schedule(due, std::move(write));
-            if (at + size < frame.size()) due += f.chunkGapMs;
+            if (at + size < frame.size())
+                due += f.chunkGapMs;
         }
-        if (channel == Channel::Tcp) device_.CountTcpReply();
+        if (channel == Channel::Tcp)
+            device_.CountTcpReply();
     }
     lastDue_[ci] = due;
     if (closeAfter) {
@@ -357,7 +401,9 @@ void Server::Answer(Channel channel, ByteView unit, const Bytes &transaction, in
     }
 }
 
-void Server::Schedule(int64_t due, Action action) { actions_.emplace(std::make_pair(due, actionSeq_++), std::move(action)); }
+void Server::Schedule(int64_t due, Action action) {
+    actions_.emplace(std::make_pair(due, actionSeq_++), std::move(action));
+}
 
 void Server::RunDueActions(int64_t now) {
     while (!actions_.empty() && actions_.begin()->first.first <= now) {
@@ -371,20 +417,26 @@ void Server::Perform(Action &action, int64_t now) {
     const int64_t t = now - startMs_;
     if (action.channel == Channel::Tcp) {
         // Output for a connection that has gone is dropped with it.
-        if (client_ < 0 || action.connection != connection_) return;
+        if (client_ < 0 || action.connection != connection_)
+            return;
         if (action.kind == Action::Close) {
             closeWhenFlushed_ = true;
-            if (tcpOut_.empty()) CloseClient(now, "closed after requests");
+            if (tcpOut_.empty())
+                CloseClient(now, "closed after requests");
             return;
         }
-        if (action.journalAs) journal_.Frame(t, Channel::Tcp, action.journalAs, action.journalBytes);
+        if (action.journalAs)
+            journal_.Frame(t, Channel::Tcp, action.journalAs, action.journalBytes);
         tcpOut_.insert(tcpOut_.end(), action.bytes.begin(), action.bytes.end());
         Flush(client_, tcpOut_);
-        if (closeWhenFlushed_ && tcpOut_.empty()) CloseClient(now, "closed after requests");
+        if (closeWhenFlushed_ && tcpOut_.empty())
+            CloseClient(now, "closed after requests");
         return;
     }
-    if (master_ < 0) return;
-    if (action.journalAs) journal_.Frame(t, Channel::Rtu, action.journalAs, action.journalBytes);
+    if (master_ < 0)
+        return;
+    if (action.journalAs)
+        journal_.Frame(t, Channel::Rtu, action.journalAs, action.journalBytes);
     ptyOut_.insert(ptyOut_.end(), action.bytes.begin(), action.bytes.end());
     Flush(master_, ptyOut_);
 }
@@ -397,12 +449,15 @@ void Server::Flush(int fd, Bytes &queue) {
             queue.erase(queue.begin(), queue.begin() + n);
             continue;
         }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
         queue.clear(); // the other end is gone
         break;
     }
-    if (queue.size() > kMaxQueued) queue.erase(queue.begin(), queue.end() - static_cast<std::ptrdiff_t>(kMaxQueued));
+    if (queue.size() > kMaxQueued)
+        queue.erase(queue.begin(), queue.end() - static_cast<std::ptrdiff_t>(kMaxQueued));
 }
 
 } // namespace zephyra::sim

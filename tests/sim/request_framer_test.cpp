@@ -11,7 +11,8 @@ namespace {
 std::vector<Bytes> Requests(const std::vector<RtuPiece> &pieces) {
     std::vector<Bytes> out;
     for (const auto &p : pieces)
-        if (p.request) out.push_back(p.bytes);
+        if (p.request)
+            out.push_back(p.bytes);
     return out;
 }
 
@@ -22,7 +23,8 @@ const Bytes kVendor = WithCrc(VendorRequestUnit(0x41, Bytes{1, 2, 1, 2}));
 TEST(RtuFramerTest, FramesAreCutByTheirLengthRule) {
     RtuFramer f;
     Bytes stream;
-    for (const Bytes *b : {&kRead, &kVendor, &kWrite}) stream.insert(stream.end(), b->begin(), b->end());
+    for (const Bytes *b : {&kRead, &kVendor, &kWrite})
+        stream.insert(stream.end(), b->begin(), b->end());
     EXPECT_EQ(Requests(f.Feed(stream, 0)), (std::vector<Bytes>{kRead, kVendor, kWrite}));
 
     // Byte by byte: nothing until the last byte of each frame.

@@ -76,7 +76,8 @@ TEST_P(SimFaultTest, NoiseBeforeTheReplyIsSkipped) {
 }
 
 TEST_P(SimFaultTest, ForcedExceptionOnlyForTheNamedRegisters) {
-    ASSERT_NO_FATAL_FAILURE(StartWithFaults({{"exception_registers", {"ChLimit", "0x0025"}}, {"exception_code", 4}}));
+    ASSERT_NO_FATAL_FAILURE(
+        StartWithFaults({{"exception_registers", {"ChLimit", "0x0025"}}, {"exception_code", 4}}));
     EXPECT_TRUE(IsException(Ask(WriteRequestUnit(0x0021, 4)), kFnWriteSingle, 4));
     EXPECT_TRUE(IsException(Ask(WriteRequestUnit(0x0025, 250)), kFnWriteSingle, 4));
     auto ok = Ask(WriteRequestUnit(0x0026, 180));
@@ -87,7 +88,8 @@ TEST_P(SimFaultTest, ForcedExceptionOnlyForTheNamedRegisters) {
 TEST_P(SimFaultTest, RepliesKeepRequestOrderUnderJitter) {
     ASSERT_NO_FATAL_FAILURE(StartWithFaults({{"latency_ms", 5}, {"jitter_ms", 40}, {"seed", 3}}));
     // Five reads sent back to back; their replies differ in length, so their order shows.
-    for (int count = 1; count <= 5; ++count) link_->Send(ReadRequestUnit(0x0001, count));
+    for (int count = 1; count <= 5; ++count)
+        link_->Send(ReadRequestUnit(0x0001, count));
     auto tx = [&] { return JournalFrames(sim_->ReadJournal(), LinkTag(), "TX"); };
     ASSERT_TRUE(sim_->WaitForJournal([&](const auto &) { return tx().size() == 5; }));
     auto frames = tx();
@@ -129,8 +131,10 @@ TEST_P(SimTcpFaultTest, LatencyDoesNotStopTheOtherLink) {
     auto journal = sim_->ReadJournal();
     int64_t tcpRx = -1, rtuTx = -1;
     for (const auto &e : journal) {
-        if (e.link == "TCP" && e.dir == "RX" && tcpRx < 0) tcpRx = e.ms;
-        if (e.link == "RTU" && e.dir == "TX" && rtuTx < 0) rtuTx = e.ms;
+        if (e.link == "TCP" && e.dir == "RX" && tcpRx < 0)
+            tcpRx = e.ms;
+        if (e.link == "RTU" && e.dir == "TX" && rtuTx < 0)
+            rtuTx = e.ms;
     }
     ASSERT_GE(tcpRx, 0);
     ASSERT_GE(rtuTx, 0);

@@ -36,7 +36,8 @@ protected:
         options.scenarioJson = scenario.dump();
         sim_ = SimProcess::Start(options, &error);
         ASSERT_TRUE(sim_) << error;
-        if (connect) Connect();
+        if (connect)
+            Connect();
     }
 
     void Connect() {
@@ -53,7 +54,8 @@ protected:
     // The reply after its function code, without the serial CRC.
     std::optional<CoreLink::Response> Ask(const Bytes &unit, int timeoutMs = 3000) {
         auto r = link_->Exchange(unit, timeoutMs);
-        if (r && Serial() && r->payload.size() >= 2) r->payload.resize(r->payload.size() - 2);
+        if (r && Serial() && r->payload.size() >= 2)
+            r->payload.resize(r->payload.size() - 2);
         return r;
     }
 
@@ -61,7 +63,8 @@ protected:
     std::vector<uint16_t> Read(int start, int count) {
         auto r = Ask(ReadRequestUnit(start, count));
         std::vector<uint16_t> values;
-        if (!r || r->function != kFnReadInput || r->payload.empty()) return values;
+        if (!r || r->function != kFnReadInput || r->payload.empty())
+            return values;
         for (std::size_t i = 1; i + 1 < r->payload.size(); i += 2)
             values.push_back(static_cast<uint16_t>(r->payload[i] << 8 | r->payload[i + 1]));
         return values;
@@ -69,7 +72,8 @@ protected:
 
     std::optional<uint16_t> ReadOne(int address) {
         auto v = Read(address, 1);
-        if (v.size() != 1) return std::nullopt;
+        if (v.size() != 1)
+            return std::nullopt;
         return v[0];
     }
 
@@ -80,7 +84,8 @@ protected:
 // Exception reply check: function with the high bit set, one code byte.
 inline ::testing::AssertionResult IsException(const std::optional<CoreLink::Response> &r, uint8_t function,
                                               uint8_t code) {
-    if (!r) return ::testing::AssertionFailure() << "no reply";
+    if (!r)
+        return ::testing::AssertionFailure() << "no reply";
     if (r->function != (function | kExceptionBit) || r->payload.empty() || r->payload[0] != code)
         return ::testing::AssertionFailure()
                << "reply function " << r->function << " payload " << BytesToSpacedHex(r->payload);

@@ -14,12 +14,15 @@ namespace {
 constexpr const char *kMbpoll = "/usr/bin/mbpoll";
 
 // Every register from 0x0007 on gets its own value; the clock registers come from the frozen start time.
-uint16_t Pattern(int address) { return address == 0x002E ? 0 : static_cast<uint16_t>(address * 0x0301 + 0x1357); }
+uint16_t Pattern(int address) {
+    return address == 0x002E ? 0 : static_cast<uint16_t>(address * 0x0301 + 0x1357);
+}
 
 json PatternScenario() {
     json s = FrozenScenario();
     json registers = json::object();
-    for (int a = 0x0007; a <= 0x007F; ++a) registers[std::to_string(a)] = Pattern(a);
+    for (int a = 0x0007; a <= 0x007F; ++a)
+        registers[std::to_string(a)] = Pattern(a);
     s["registers"] = registers;
     return s;
 }
@@ -27,9 +30,11 @@ json PatternScenario() {
 std::string RunCommand(const std::string &command) {
     std::string out;
     FILE *p = popen((command + " 2>&1").c_str(), "r");
-    if (!p) return out;
+    if (!p)
+        return out;
     char buf[512];
-    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    while (std::fgets(buf, sizeof buf, p))
+        out += buf;
     pclose(p);
     return out;
 }
@@ -42,7 +47,8 @@ std::map<int, uint16_t> ParseValues(const std::string &output) {
     while (std::getline(lines, line)) {
         int ref = 0;
         unsigned value = 0;
-        if (std::sscanf(line.c_str(), "[%d]: 0x%4x", &ref, &value) == 2) values[ref] = static_cast<uint16_t>(value);
+        if (std::sscanf(line.c_str(), "[%d]: 0x%4x", &ref, &value) == 2)
+            values[ref] = static_cast<uint16_t>(value);
     }
     return values;
 }
@@ -50,10 +56,12 @@ std::map<int, uint16_t> ParseValues(const std::string &output) {
 class SimMbpollTest : public SimLinkTest {
 protected:
     void SetUp() override {
-        if (access(kMbpoll, X_OK) != 0) GTEST_SKIP() << "mbpoll is not installed";
+        if (access(kMbpoll, X_OK) != 0)
+            GTEST_SKIP() << "mbpoll is not installed";
     }
     std::string Target() const {
-        if (Serial()) return "-m rtu -b 115200 -P none -d 8 -s 1 " + sim_->SerialPath();
+        if (Serial())
+            return "-m rtu -b 115200 -P none -d 8 -s 1 " + sim_->SerialPath();
         return "-m tcp -p " + std::to_string(sim_->TcpPort()) + " 127.0.0.1";
     }
     std::string Mbpoll(const std::string &args, const std::string &values = "") {
@@ -68,12 +76,15 @@ TEST_P(SimMbpollTest, WholeStatusBlockInTwoReadsMatchesTheScenario) {
     std::string first = Mbpoll("-t 3:hex -r 1 -c 125");
     std::string second = Mbpoll("-t 3:hex -r 126 -c 2");
     std::map<int, uint16_t> values = ParseValues(first);
-    for (auto [ref, v] : ParseValues(second)) values[ref] = v;
+    for (auto [ref, v] : ParseValues(second))
+        values[ref] = v;
     ASSERT_EQ(values.size(), 127u) << first << second;
 
     const uint16_t clock[] = {2025, 8, 7, 9, 5, 3};
-    for (int a = 1; a <= 6; ++a) EXPECT_EQ(values[a], clock[a - 1]) << "clock register " << a;
-    for (int a = 7; a <= 0x7F; ++a) EXPECT_EQ(values[a], Pattern(a)) << "register " << a;
+    for (int a = 1; a <= 6; ++a)
+        EXPECT_EQ(values[a], clock[a - 1]) << "clock register " << a;
+    for (int a = 7; a <= 0x7F; ++a)
+        EXPECT_EQ(values[a], Pattern(a)) << "register " << a;
 }
 
 TEST_P(SimMbpollTest, SingleRegisterWriteIsFunctionSixAndReadsBack) {
@@ -85,7 +96,8 @@ TEST_P(SimMbpollTest, SingleRegisterWriteIsFunctionSixAndReadsBack) {
     Bytes expected = Serial() ? WithCrc(unit) : unit;
     bool seen = false;
     for (const Bytes &rx : JournalFrames(sim_->ReadJournal(), LinkTag(), "RX"))
-        seen = seen || (rx.size() >= expected.size() && std::equal(expected.rbegin(), expected.rend(), rx.rbegin()));
+        seen = seen ||
+               (rx.size() >= expected.size() && std::equal(expected.rbegin(), expected.rend(), rx.rbegin()));
     EXPECT_TRUE(seen) << "mbpoll's write reached the device as 01 06 00 25 00 FA";
 
     auto values = ParseValues(Mbpoll("-t 3:hex -r 37 -c 1"));

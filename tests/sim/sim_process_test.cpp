@@ -119,8 +119,13 @@ TEST(SimProcessTest, HelpListsTheOptions) {
 
 TEST(SimProcessTest, BadOptionsFailWithAMessage) {
     const std::vector<std::vector<std::string>> invocations = {
-        {"--bogus"},          {"--tcp-port", "x"}, {"--tcp-port", "70000"}, {"--tcp-port"},
-        {"--no-pty", "--no-tcp"}, {"--no-pty", "--link", "/tmp/x"}, {"--scenario", "/nonexistent/s.json"},
+        {"--bogus"},
+        {"--tcp-port", "x"},
+        {"--tcp-port", "70000"},
+        {"--tcp-port"},
+        {"--no-pty", "--no-tcp"},
+        {"--no-pty", "--link", "/tmp/x"},
+        {"--scenario", "/nonexistent/s.json"},
     };
     for (const auto &args : invocations) {
         SimRun run = RunSimToEnd(args);

@@ -1,5 +1,5 @@
-// Every function of the simulated controller, over the pseudo-terminal and over TCP, through the console's own
-// codec and response receiver.
+// Every function of the simulated controller, over the pseudo-terminal and over TCP, through the console's
+// own codec and response receiver.
 #include <algorithm>
 #include <set>
 
@@ -13,10 +13,17 @@ class SimProtocolTest : public SimLinkTest {};
 
 TEST_P(SimProtocolTest, StatusBlockDecodesToTheScenario) {
     json s = FrozenScenario();
-    s["registers"] = {{"ACV", 231}, {"DCV", 535}, {"LCA", 5},         {"BCA", -15},
-                      {"RT", 9999}, {"AlarmBits", "0x41"}, {"EthLinkBits", "0x3C"}, {"TcpRxTx", "0x0102"}};
+    s["registers"] = {{"ACV", 231},
+                      {"DCV", 535},
+                      {"LCA", 5},
+                      {"BCA", -15},
+                      {"RT", 9999},
+                      {"AlarmBits", "0x41"},
+                      {"EthLinkBits", "0x3C"},
+                      {"TcpRxTx", "0x0102"}};
     s["device_id"] = "3141592653";
-    s["identity"] = {{"mac", "0A-5E-21-FE-FF-10"}, {"ip", "10.1.2.3"}, {"mask", "255.255.0.0"}, {"gateway", "10.1.0.1"}};
+    s["identity"] = {
+        {"mac", "0A-5E-21-FE-FF-10"}, {"ip", "10.1.2.3"}, {"mask", "255.255.0.0"}, {"gateway", "10.1.0.1"}};
     s["acl"] = {{"enabled", true}, {"added", json::array({json::array({"10.0.0.1", "10.0.0.254"})})}};
     ASSERT_NO_FATAL_FAILURE(StartSim(s));
 
@@ -85,13 +92,26 @@ TEST_P(SimProtocolTest, WritesEchoShowInTheNextReadAndAreLoggedAsEvents) {
     s["logs"] = {{"event", 0}};
     ASSERT_NO_FATAL_FAILURE(StartSim(s));
     const WriteCase cases[] = {
-        {reg::kMinute, 59, 32, 1, 5},     {reg::kHour, 23, 32, 1, 4},      {reg::kDay, 28, 32, 1, 3},
-        {reg::kMonth, 2, 32, 1, 2},       {reg::kYear, 2031, 32, 1, 1},    {reg::kSecond, 1, 32, 1, 6},
-        {reg::kChLimit, 4, 31, 5, 1},     {reg::kBModel, 1, 31, 6, 15},    {reg::kBCho, 2, 31, 6, 16},
-        {reg::kACHigh, 250, 1, 1, 4},     {reg::kACLow, 180, 1, 2, 4},     {reg::kDCHigh, 575, 2, 1, 4},
-        {reg::kDCLow, 435, 2, 2, 4},      {reg::kEthSpeed, 2, 31, 31, 40}, {reg::kDeviceId1, 0x31, 31, 31, 31},
-        {reg::kDeviceId2, 0x4159, 31, 31, 32}, {reg::kDeviceId3, 0x2653, 31, 31, 33},
-        {reg::kACLEn, 1, 31, 31, 1},      {0x004A, 0x0A00, 31, 31, 2},     {0x004D, 0x00FE, 31, 31, 5},
+        {reg::kMinute, 59, 32, 1, 5},
+        {reg::kHour, 23, 32, 1, 4},
+        {reg::kDay, 28, 32, 1, 3},
+        {reg::kMonth, 2, 32, 1, 2},
+        {reg::kYear, 2031, 32, 1, 1},
+        {reg::kSecond, 1, 32, 1, 6},
+        {reg::kChLimit, 4, 31, 5, 1},
+        {reg::kBModel, 1, 31, 6, 15},
+        {reg::kBCho, 2, 31, 6, 16},
+        {reg::kACHigh, 250, 1, 1, 4},
+        {reg::kACLow, 180, 1, 2, 4},
+        {reg::kDCHigh, 575, 2, 1, 4},
+        {reg::kDCLow, 435, 2, 2, 4},
+        {reg::kEthSpeed, 2, 31, 31, 40},
+        {reg::kDeviceId1, 0x31, 31, 31, 31},
+        {reg::kDeviceId2, 0x4159, 31, 31, 32},
+        {reg::kDeviceId3, 0x2653, 31, 31, 33},
+        {reg::kACLEn, 1, 31, 31, 1},
+        {0x004A, 0x0A00, 31, 31, 2},
+        {0x004D, 0x00FE, 31, 31, 5},
         {0x005D, 0xFFFF, 31, 31, 21},
     };
     std::size_t events = 0;
@@ -148,7 +168,8 @@ TEST_P(SimProtocolTest, CommandsAndCalibrationsAreAcceptedAndJournalled) {
     auto notes = sim_->ReadJournal();
     std::vector<std::string> texts;
     for (const auto &e : notes)
-        if (e.dir == "NOTE" && e.link == LinkTag()) texts.push_back(e.text);
+        if (e.dir == "NOTE" && e.link == LinkTag())
+            texts.push_back(e.text);
     for (const char *want : {"command 0x0022=1 controller reset", "command 0x0022=4 configuration initialise",
                              "command 0x0022=8 environment initialise", "calibration 0x0030=2305",
                              "calibration 0x0031=5350", "calibration 0x0033=100"})
@@ -161,8 +182,9 @@ TEST_P(SimProtocolTest, WritesOutsideTheSettingsAreRefused) {
         int address, value;
         uint8_t code;
     };
-    for (Bad bad : {Bad{reg::kACV, 1, 2}, Bad{reg::kIP, 1, 2}, Bad{0x0000, 1, 2}, Bad{0x0080, 1, 2},
-                    Bad{0xFFFF, 1, 2}, Bad{reg::kMonth, 13, 3}, Bad{reg::kHour, 24, 3}, Bad{reg::kDay, 0, 3}}) {
+    for (Bad bad :
+         {Bad{reg::kACV, 1, 2}, Bad{reg::kIP, 1, 2}, Bad{0x0000, 1, 2}, Bad{0x0080, 1, 2}, Bad{0xFFFF, 1, 2},
+          Bad{reg::kMonth, 13, 3}, Bad{reg::kHour, 24, 3}, Bad{reg::kDay, 0, 3}}) {
         EXPECT_TRUE(IsException(Ask(WriteRequestUnit(bad.address, bad.value)), kFnWriteSingle, bad.code))
             << "register " << bad.address;
     }
@@ -184,10 +206,13 @@ TEST_P(SimProtocolTest, AlarmTestRaisesTheSelectedAlarmsUntilSwitchedOff) {
 
 TEST_P(SimProtocolTest, NetworkIdentityReadWriteAndRefusal) {
     json s = FrozenScenario();
-    s["identity"] = {{"mac", "0A:5E:21:FE:FF:10"}, {"ip", "192.168.30.70"}, {"mask", "255.255.255.0"},
+    s["identity"] = {{"mac", "0A:5E:21:FE:FF:10"},
+                     {"ip", "192.168.30.70"},
+                     {"mask", "255.255.255.0"},
                      {"gateway", "192.168.30.1"}};
     ASSERT_NO_FATAL_FAILURE(StartSim(s));
-    const Bytes original{0x0A, 0x5E, 0x21, 0xFE, 0xFF, 0x10, 192, 168, 30, 70, 255, 255, 255, 0, 192, 168, 30, 1};
+    const Bytes original{0x0A, 0x5E, 0x21, 0xFE, 0xFF, 0x10, 192, 168, 30,
+                         70,   255,  255,  255,  0,    192,  168, 30,  1};
 
     auto read = Ask(NetworkReadUnit());
     ASSERT_TRUE(read);
@@ -206,13 +231,15 @@ TEST_P(SimProtocolTest, NetworkIdentityReadWriteAndRefusal) {
     ASSERT_TRUE(read);
     EXPECT_EQ(Bytes(read->payload.begin() + 3, read->payload.end()), fresh);
     // The status block carries the same identity.
-    EXPECT_EQ(Read(reg::kIP, 9), (std::vector<uint16_t>{0x0A00, 0x0001, 0x0A00, 0x00FE, 0xFF00, 0x0000, 0x0211,
-                                                       0x2233, 0x4455}));
+    EXPECT_EQ(Read(reg::kIP, 9), (std::vector<uint16_t>{0x0A00, 0x0001, 0x0A00, 0x00FE, 0xFF00, 0x0000,
+                                                        0x0211, 0x2233, 0x4455}));
 
     // Wrong lengths and unknown sub-functions are malformed.
     const Bytes malformed[] = {
-        VendorRequestUnit(kFnNetwork, Bytes{2, 1, 2, 3}), VendorRequestUnit(kFnNetwork, Bytes{3}),
-        VendorRequestUnit(kFnNetwork, Bytes{1, 0}), VendorRequestUnit(kFnNetwork, Bytes(18, 2)),
+        VendorRequestUnit(kFnNetwork, Bytes{2, 1, 2, 3}),
+        VendorRequestUnit(kFnNetwork, Bytes{3}),
+        VendorRequestUnit(kFnNetwork, Bytes{1, 0}),
+        VendorRequestUnit(kFnNetwork, Bytes(18, 2)),
     };
     for (const Bytes &unit : malformed)
         EXPECT_TRUE(IsException(Ask(unit), kFnNetwork, 3)) << BytesToSpacedHex(unit);
@@ -233,12 +260,23 @@ TEST_P(SimProtocolTest, HistoryCountRecordsAndInitialise) {
     json s = FrozenScenario();
     s["logs"] = {
         {"alarm",
-         {{{"time", "2025-03-07 14:05:09"}, {"acv", 221}, {"dcv", 540}, {"lca", 123}, {"bca", -15}, {"rt", 253},
-           {"code", 2}, {"state", 1}},
+         {{{"time", "2025-03-07 14:05:09"},
+           {"acv", 221},
+           {"dcv", 540},
+           {"lca", 123},
+           {"bca", -15},
+           {"rt", 253},
+           {"code", 2},
+           {"state", 1}},
           {{"time", "2025-03-07 14:15:41"}, {"code", 2}, {"state", 0}}}},
         {"data", {{{"time", "2024-12-31 23:59:59"}, {"acv", 230}, {"rt", -100}}}},
-        {"event", {{{"time", "2025-01-02 03:04:05"}, {"source", 3}, {"event1", 31}, {"event2", 4}, {"event3", 2},
-                    {"value", 65535}}}},
+        {"event",
+         {{{"time", "2025-01-02 03:04:05"},
+           {"source", 3},
+           {"event1", 31},
+           {"event2", 4},
+           {"event3", 2},
+           {"value", 65535}}}},
     };
     ASSERT_NO_FATAL_FAILURE(StartSim(s));
 
@@ -267,7 +305,8 @@ TEST_P(SimProtocolTest, HistoryCountRecordsAndInitialise) {
             EXPECT_EQ(ParseBE16(record->payload), static_cast<int32_t>(k.length));
             EXPECT_EQ(record->payload[2], k.kind);
             EXPECT_EQ(record->payload[3], 0x02);
-            EXPECT_EQ(ParseBE16(ByteView(record->payload).subspan(4)), index) << "leading bytes carry the index";
+            EXPECT_EQ(ParseBE16(ByteView(record->payload).subspan(4)), index)
+                << "leading bytes carry the index";
             if (index == 0) {
                 EXPECT_EQ(Bytes(record->payload.begin() + 6, record->payload.end()), k.firstBody);
             }
@@ -296,11 +335,11 @@ TEST_P(SimProtocolTest, HistoryCountRecordsAndInitialise) {
     EXPECT_EQ(ParseBE16(ByteView(events->payload).subspan(4)), 0);
 
     const Bytes malformed[] = {
-        VendorRequestUnit(kFnHistory, Bytes{4, 1}),          // no such log
-        VendorRequestUnit(kFnHistory, Bytes{1, 9}),          // no such command
-        VendorRequestUnit(kFnHistory, Bytes{1, 2}),          // record without its index
-        VendorRequestUnit(kFnHistory, Bytes{1, 1, 0, 0}),    // count with extra bytes
-        VendorRequestUnit(kFnHistory, Bytes{1}),             // no command
+        VendorRequestUnit(kFnHistory, Bytes{4, 1}),       // no such log
+        VendorRequestUnit(kFnHistory, Bytes{1, 9}),       // no such command
+        VendorRequestUnit(kFnHistory, Bytes{1, 2}),       // record without its index
+        VendorRequestUnit(kFnHistory, Bytes{1, 1, 0, 0}), // count with extra bytes
+        VendorRequestUnit(kFnHistory, Bytes{1}),          // no command
     };
     for (const Bytes &unit : malformed)
         EXPECT_TRUE(IsException(Ask(unit), kFnHistory, 3)) << BytesToSpacedHex(unit);
@@ -359,7 +398,8 @@ TEST_P(SimProtocolTest, UnknownFunctionsGetIllegalFunction) {
     EXPECT_EQ(Read(0x0001, 1).size(), 1u) << "still answering";
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, SimProtocolTest, ::testing::Values(LinkKind::Serial, LinkKind::Tcp), LinkName);
+INSTANTIATE_TEST_SUITE_P(Links, SimProtocolTest, ::testing::Values(LinkKind::Serial, LinkKind::Tcp),
+                         LinkName);
 
 } // namespace
 } // namespace zephyra::test

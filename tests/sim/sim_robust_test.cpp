@@ -20,7 +20,8 @@ Bytes Mbap(uint16_t tid, uint16_t protocol, ByteView unit) {
 
 Bytes Join(std::initializer_list<Bytes> parts) {
     Bytes out;
-    for (const Bytes &p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const Bytes &p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
@@ -33,8 +34,10 @@ protected:
             link_->Send(ReadRequestUnit(reg::kACHigh, 1));
             for (int i = 0; i < 5; ++i) {
                 auto r = link_->Await(200);
-                if (!r) break;
-                if (Serial() && r->payload.size() >= 2) r->payload.resize(r->payload.size() - 2);
+                if (!r)
+                    break;
+                if (Serial() && r->payload.size() >= 2)
+                    r->payload.resize(r->payload.size() - 2);
                 if (r->function == kFnReadInput && r->payload.size() == 3 && r->payload[0] == 2)
                     return static_cast<uint16_t>(r->payload[1] << 8 | r->payload[2]);
             }
@@ -82,7 +85,8 @@ TEST_P(SimRtuRobustTest, RandomFramesNeverStopIt) {
     for (int i = 0; i < 300; ++i) {
         Bytes unit{static_cast<uint8_t>(rng() % 4 == 0 ? rng() : 1), functions[rng() % std::size(functions)]};
         std::size_t extra = rng() % 24;
-        for (std::size_t k = 0; k < extra; ++k) unit.push_back(static_cast<uint8_t>(rng()));
+        for (std::size_t k = 0; k < extra; ++k)
+            unit.push_back(static_cast<uint8_t>(rng()));
         Bytes frame = rng() % 3 ? WithCrc(unit) : unit;
         ASSERT_TRUE(link_->Raw().Write(frame));
     }
@@ -129,7 +133,8 @@ TEST_P(SimTcpRobustTest, ImpossibleLengthClosesTheConnectionOnly) {
     ASSERT_NO_FATAL_FAILURE(StartSim(FrozenScenario()));
     for (uint16_t length : {0, 1, 255, 0xFFFF}) {
         SCOPED_TRACE(length);
-        Bytes bad{0x00, 0x01, 0x00, 0x00, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length), 0x01};
+        Bytes bad{0x00, 0x01, 0x00, 0x00, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length),
+                  0x01};
         ASSERT_TRUE(link_->Raw().Write(bad));
         EXPECT_TRUE(link_->Raw().WaitClosed(3000));
         ASSERT_NO_FATAL_FAILURE(Connect());
@@ -142,8 +147,10 @@ TEST_P(SimTcpRobustTest, RandomBytesNeverStopIt) {
     std::mt19937 rng(7);
     for (int round = 0; round < 20; ++round) {
         Bytes junk(static_cast<std::size_t>(rng() % 600));
-        for (auto &b : junk) b = static_cast<uint8_t>(rng());
-        if (round % 2) junk = Join({Mbap(static_cast<uint16_t>(round), 0, Bytes{0x01, 0x41, 0x00, 0x00}), junk});
+        for (auto &b : junk)
+            b = static_cast<uint8_t>(rng());
+        if (round % 2)
+            junk = Join({Mbap(static_cast<uint16_t>(round), 0, Bytes{0x01, 0x41, 0x00, 0x00}), junk});
         link_->Raw().Write(junk);
         if (link_->Raw().ReadSome(5).empty() && link_->Raw().PeerClosed()) {
             ASSERT_NO_FATAL_FAILURE(Connect());

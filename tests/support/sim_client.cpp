@@ -22,7 +22,8 @@ int64_t SteadyMs() {
 bool RawLink::OpenSerial(const std::string &path) {
     Close();
     fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) return false;
+    if (fd_ < 0)
+        return false;
     termios tio{};
     if (tcgetattr(fd_, &tio) == 0) {
         cfmakeraw(&tio);
@@ -38,7 +39,8 @@ bool RawLink::OpenSerial(const std::string &path) {
 bool RawLink::ConnectTcp(int port) {
     Close();
     fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd_ < 0) return false;
+    if (fd_ < 0)
+        return false;
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -56,7 +58,8 @@ bool RawLink::ConnectTcp(int port) {
 }
 
 void RawLink::Close() {
-    if (fd_ >= 0) close(fd_);
+    if (fd_ >= 0)
+        close(fd_);
     fd_ = -1;
 }
 
@@ -81,14 +84,19 @@ bool RawLink::Write(ByteView bytes) {
 }
 
 Bytes RawLink::ReadSome(int timeoutMs) {
-    if (fd_ < 0 || peerClosed_) return {};
+    if (fd_ < 0 || peerClosed_)
+        return {};
     pollfd p{fd_, POLLIN, 0};
-    if (poll(&p, 1, timeoutMs) <= 0) return {};
+    if (poll(&p, 1, timeoutMs) <= 0)
+        return {};
     uint8_t buf[4096];
     ssize_t n = read(fd_, buf, sizeof buf);
-    if (n == 0 && tcp_) peerClosed_ = true;
-    if (n < 0 && tcp_ && errno != EAGAIN && errno != EINTR) peerClosed_ = true;
-    if (n <= 0) return {};
+    if (n == 0 && tcp_)
+        peerClosed_ = true;
+    if (n < 0 && tcp_ && errno != EAGAIN && errno != EINTR)
+        peerClosed_ = true;
+    if (n <= 0)
+        return {};
     return Bytes(buf, buf + n);
 }
 
@@ -97,7 +105,8 @@ Bytes RawLink::ReadExactly(std::size_t n, int timeoutMs) {
     int64_t end = SteadyMs() + timeoutMs;
     while (out.size() < n && !peerClosed_) {
         int64_t left = end - SteadyMs();
-        if (left <= 0) break;
+        if (left <= 0)
+            break;
         Bytes some = ReadSome(static_cast<int>(left));
         out.insert(out.end(), some.begin(), some.end());
     }
@@ -108,7 +117,8 @@ bool RawLink::WaitClosed(int timeoutMs) {
     int64_t end = SteadyMs() + timeoutMs;
     while (!peerClosed_) {
         int64_t left = end - SteadyMs();
-        if (left <= 0) return false;
+        if (left <= 0)
+            return false;
         ReadSome(static_cast<int>(left));
     }
     return true;
@@ -128,13 +138,16 @@ std::optional<CoreLink::Response> CoreLink::Await(int timeoutMs) {
     int64_t end = SteadyMs() + timeoutMs;
     while (!pending_) {
         int64_t left = end - SteadyMs();
-        if (left <= 0) break;
+        if (left <= 0)
+            break;
         Bytes some = raw_.ReadSome(static_cast<int>(left));
         if (some.empty()) {
-            if (raw_.PeerClosed()) break;
+            if (raw_.PeerClosed())
+                break;
             continue;
         }
-        if (auto response = Feed(some)) return response;
+        if (auto response = Feed(some))
+            return response;
     }
     std::optional<Response> out;
     out.swap(pending_);

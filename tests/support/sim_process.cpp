@@ -31,7 +31,8 @@ std::string MakeTempDir() {
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/zephyra-sim-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
-    if (!mkdtemp(buf.data())) return {};
+    if (!mkdtemp(buf.data()))
+        return {};
     return buf.data();
 }
 
@@ -44,18 +45,24 @@ std::string ReadFile(const std::string &path) {
 
 // Child side of fork: only async-signal-safe calls until exec.
 [[noreturn]] void ExecChild(const std::string &dir, int stdoutFd, int stderrFd, std::vector<char *> &argv) {
-    if (chdir(dir.c_str()) != 0) _exit(127);
-    if (stdoutFd >= 0) dup2(stdoutFd, 1);
-    if (stderrFd >= 0) dup2(stderrFd, 2);
+    if (chdir(dir.c_str()) != 0)
+        _exit(127);
+    if (stdoutFd >= 0)
+        dup2(stdoutFd, 1);
+    if (stderrFd >= 0)
+        dup2(stderrFd, 2);
     int devnull = open("/dev/null", O_RDONLY);
-    if (devnull >= 0) dup2(devnull, 0);
+    if (devnull >= 0)
+        dup2(devnull, 0);
     execv(argv[0], argv.data());
     _exit(127);
 }
 
 int DecodeStatus(int status) {
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
     return -1;
 }
 
@@ -65,16 +72,20 @@ int WaitFor(pid_t pid, int timeoutMs) {
     for (;;) {
         int status = 0;
         pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid) return DecodeStatus(status);
-        if (r < 0) return -1;
-        if (NowMs() >= end) return -2;
+        if (r == pid)
+            return DecodeStatus(status);
+        if (r < 0)
+            return -1;
+        if (NowMs() >= end)
+            return -2;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
 std::string Field(const std::string &line, const std::string &key) {
     auto at = line.find(" " + key + "=");
-    if (at == std::string::npos) return {};
+    if (at == std::string::npos)
+        return {};
     at += key.size() + 2;
     auto end = line.find(' ', at);
     return line.substr(at, end == std::string::npos ? std::string::npos : end - at);
@@ -84,15 +95,18 @@ std::string Field(const std::string &line, const std::string &key) {
 
 std::unique_ptr<SimProcess> SimProcess::Start(const SimOptions &options, std::string *error, int timeoutMs) {
     auto fail = [&](const std::string &message) -> std::unique_ptr<SimProcess> {
-        if (error) *error = message;
+        if (error)
+            *error = message;
         return nullptr;
     };
     const std::string binary = SimBinary();
-    if (binary.empty()) return fail("ZEPHYRA_SIM is not set (ctest sets it to the zephyra-sim binary)");
+    if (binary.empty())
+        return fail("ZEPHYRA_SIM is not set (ctest sets it to the zephyra-sim binary)");
 
     std::unique_ptr<SimProcess> sim(new SimProcess);
     sim->dir_ = MakeTempDir();
-    if (sim->dir_.empty()) return fail("cannot make a temporary directory");
+    if (sim->dir_.empty())
+        return fail("cannot make a temporary directory");
     sim->journalPath_ = sim->dir_ + "/journal.log";
 
     std::vector<std::string> args{binary, "--journal", sim->journalPath_};
@@ -102,8 +116,10 @@ std::unique_ptr<SimProcess> SimProcess::Start(const SimOptions &options, std::st
     } else if (!options.scenarioPath.empty()) {
         args.insert(args.end(), {"--scenario", options.scenarioPath});
     }
-    if (!options.pty) args.push_back("--no-pty");
-    if (options.pty && options.link) args.insert(args.end(), {"--link", sim->dir_ + "/ttyV0"});
+    if (!options.pty)
+        args.push_back("--no-pty");
+    if (options.pty && options.link)
+        args.insert(args.end(), {"--link", sim->dir_ + "/ttyV0"});
     if (options.tcp)
         args.insert(args.end(), {"--tcp-port", "0"});
     else
@@ -111,17 +127,22 @@ std::unique_ptr<SimProcess> SimProcess::Start(const SimOptions &options, std::st
     args.insert(args.end(), options.extraArgs.begin(), options.extraArgs.end());
 
     std::vector<char *> argv;
-    for (auto &a : args) argv.push_back(a.data());
+    for (auto &a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
 
     int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) return fail("pipe failed");
+    if (pipe2(out, O_CLOEXEC) != 0)
+        return fail("pipe failed");
     int err = open((sim->dir_ + "/stderr.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     pid_t pid = fork();
-    if (pid < 0) return fail("fork failed");
-    if (pid == 0) ExecChild(sim->dir_, out[1], err, argv);
+    if (pid < 0)
+        return fail("fork failed");
+    if (pid == 0)
+        ExecChild(sim->dir_, out[1], err, argv);
     close(out[1]);
-    if (err >= 0) close(err);
+    if (err >= 0)
+        close(err);
     sim->pid_ = pid;
 
     // The ready line, or the end of the process.
@@ -130,12 +151,15 @@ std::unique_ptr<SimProcess> SimProcess::Start(const SimOptions &options, std::st
     bool ready = false;
     while (!ready) {
         int64_t left = end - NowMs();
-        if (left <= 0) break;
+        if (left <= 0)
+            break;
         pollfd p{out[0], POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+        if (poll(&p, 1, static_cast<int>(left)) <= 0)
+            continue;
         char buf[256];
         ssize_t n = read(out[0], buf, sizeof buf);
-        if (n <= 0) break;
+        if (n <= 0)
+            break;
         line.append(buf, static_cast<std::size_t>(n));
         if (auto nl = line.find('\n'); nl != std::string::npos) {
             line.resize(nl);
@@ -145,13 +169,15 @@ std::unique_ptr<SimProcess> SimProcess::Start(const SimOptions &options, std::st
     close(out[0]);
     if (!ready || line.rfind("zephyra-sim ready", 0) != 0) {
         sim->Stop(1000);
-        return fail("zephyra-sim did not become ready (output '" + line + "', stderr '" + sim->Stderr() + "')");
+        return fail("zephyra-sim did not become ready (output '" + line + "', stderr '" + sim->Stderr() +
+                    "')");
     }
     sim->readyLine_ = line;
     sim->ptyPath_ = Field(line, "pty");
     sim->linkPath_ = Field(line, "link");
     std::string tcp = Field(line, "tcp");
-    if (auto colon = tcp.rfind(':'); colon != std::string::npos) sim->tcpPort_ = std::atoi(tcp.c_str() + colon + 1);
+    if (auto colon = tcp.rfind(':'); colon != std::string::npos)
+        sim->tcpPort_ = std::atoi(tcp.c_str() + colon + 1);
     return sim;
 }
 
@@ -164,17 +190,21 @@ SimProcess::~SimProcess() {
 }
 
 bool SimProcess::Running() {
-    if (pid_ <= 0) return false;
+    if (pid_ <= 0)
+        return false;
     int status = 0;
     pid_t r = waitpid(pid_, &status, WNOHANG);
-    if (r == 0) return true;
-    if (r == pid_) exitStatus_ = DecodeStatus(status);
+    if (r == 0)
+        return true;
+    if (r == pid_)
+        exitStatus_ = DecodeStatus(status);
     pid_ = -1;
     return false;
 }
 
 int SimProcess::Stop(int timeoutMs) {
-    if (pid_ <= 0) return exitStatus_;
+    if (pid_ <= 0)
+        return exitStatus_;
     kill(pid_, SIGTERM);
     int status = WaitFor(pid_, timeoutMs);
     if (status == -2) {
@@ -186,7 +216,9 @@ int SimProcess::Stop(int timeoutMs) {
     return status;
 }
 
-std::string SimProcess::Stderr() const { return ReadFile(dir_ + "/stderr.log"); }
+std::string SimProcess::Stderr() const {
+    return ReadFile(dir_ + "/stderr.log");
+}
 
 std::vector<JournalEntry> SimProcess::ReadJournal() const {
     std::vector<JournalEntry> entries;
@@ -195,10 +227,12 @@ std::vector<JournalEntry> SimProcess::ReadJournal() const {
     while (std::getline(in, line)) {
         std::istringstream fields(line);
         JournalEntry e;
-        if (!(fields >> e.ms >> e.link >> e.dir)) continue; // a line still being written
+        if (!(fields >> e.ms >> e.link >> e.dir))
+            continue; // a line still being written
         std::string rest;
         std::getline(fields, rest);
-        if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+        if (!rest.empty() && rest[0] == ' ')
+            rest.erase(0, 1);
         if (e.dir == "NOTE")
             e.text = rest;
         else
@@ -212,8 +246,10 @@ bool SimProcess::WaitForJournal(const std::function<bool(const std::vector<Journ
                                 int timeoutMs) const {
     int64_t end = NowMs() + timeoutMs;
     for (;;) {
-        if (pred(ReadJournal())) return true;
-        if (NowMs() >= end) return false;
+        if (pred(ReadJournal()))
+            return true;
+        if (NowMs() >= end)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
@@ -222,18 +258,23 @@ SimRun RunSimToEnd(const std::vector<std::string> &args, int timeoutMs) {
     SimRun run;
     const std::string binary = SimBinary();
     std::string dir = MakeTempDir();
-    if (binary.empty() || dir.empty()) return run;
+    if (binary.empty() || dir.empty())
+        return run;
     std::vector<std::string> all{binary};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char *> argv;
-    for (auto &a : all) argv.push_back(a.data());
+    for (auto &a : all)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
     int out = open((dir + "/out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     int err = open((dir + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     pid_t pid = fork();
-    if (pid == 0) ExecChild(dir, out, err, argv);
-    if (out >= 0) close(out);
-    if (err >= 0) close(err);
+    if (pid == 0)
+        ExecChild(dir, out, err, argv);
+    if (out >= 0)
+        close(out);
+    if (err >= 0)
+        close(err);
     if (pid > 0) {
         run.exitCode = WaitFor(pid, timeoutMs);
         if (run.exitCode == -2) {
@@ -253,7 +294,8 @@ std::vector<Bytes> JournalFrames(const std::vector<JournalEntry> &entries, const
                                  const std::string &dir) {
     std::vector<Bytes> out;
     for (const auto &e : entries)
-        if (e.link == link && e.dir == dir) out.push_back(e.bytes);
+        if (e.link == link && e.dir == dir)
+            out.push_back(e.bytes);
     return out;
 }
 
