@@ -23,7 +23,11 @@ public:
     explicit QtPollTimer(QTimer &timer) : timer_(timer) {}
     void SetEnabled(bool enabled) override { enabled ? timer_.start() : timer_.stop(); }
     bool Enabled() const override { return timer_.isActive(); }
-    void SetInterval(int ms) override { timer_.setInterval(ms); }
+    // A running QTimer restarts on setInterval: the same interval again must not push the next tick back
+    // (the history download sets it on every record reply).
+    void SetInterval(int ms) override {
+        if (timer_.interval() != ms) timer_.setInterval(ms);
+    }
     int Interval() const override { return timer_.interval(); }
 
 private:

@@ -229,10 +229,16 @@ TEST_P(HistoryFaults, SlowAndLostRepliesStillGiveEveryRecordOnce) {
     EXPECT_EQ(Distinct(RecordRequests(sim->ReadJournal(), HistoryKind::Alarm)), Descending(n));
 }
 
+std::string FaultName(const ::testing::TestParamInfo<const char *> &info) {
+    static const char *const names[] = {"Slow", "Lost", "UnevenAndLost"};
+    return names[info.index];
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Faults, HistoryFaults,
     ::testing::Values(R"({"latency_ms": 150})", R"({"drop_every": 3})",
-                      R"({"latency_ms": 40, "jitter_ms": 40, "drop_every": 5, "seed": 3})"));
+                      R"({"latency_ms": 40, "jitter_ms": 40, "drop_every": 5, "seed": 3})"),
+    FaultName);
 
 TEST_F(HistoryE2e, CloseDuringTheCountPhaseStopsTheRequestsAndDropsTheLateCount) {
     // The count reply is still on its way when Close is clicked.
@@ -320,7 +326,10 @@ INSTANTIATE_TEST_SUITE_P(Results, HistoryInitialise,
                          ::testing::Values(InitialiseCase{false, "알람이력", HistoryKind::Alarm,
                                                           " Setting Sucess!!", QMessageBox::Information},
                                            InitialiseCase{true, "이벤트이력", HistoryKind::Event,
-                                                          " Setting Fail!!", QMessageBox::Critical}));
+                                                          " Setting Fail!!", QMessageBox::Critical}),
+                         [](const ::testing::TestParamInfo<InitialiseCase> &info) {
+                             return std::string(info.param.refuse ? "Refused" : "Accepted");
+                         });
 
 // Names the workbook may have when saved between `from` and `to`.
 QStringList NamesBetween(const char *log, QTime from, QTime to) {
