@@ -20,7 +20,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <iostream>
-#include <memory>
 
 #include "history/history_commands.h"
 #include "history/history_export.h"
@@ -389,22 +388,24 @@ public:
     void OpenHistory(HistoryKind kind) {
         ConsoleContext &ctx = window_.Context();
         watchdog_.start(); // runs from the first history command on
-        std::unique_ptr<HistoryWindowBase> w;
+        QPointer<HistoryWindowBase> w;
         if (kind == HistoryKind::Event)
-            w = std::make_unique<TfrmEventHistory>(ctx, &window_);
+            w = new TfrmEventHistory(ctx, &window_);
         else
-            w = std::make_unique<TfrmHistory>(ctx, kind, list_, &window_);
-        ctx.History.StartDownload(kind, w.get());
+            w = new TfrmHistory(ctx, kind, list_, &window_);
+        ctx.History.StartDownload(kind, w);
         w->exec();
+        delete w; // null if the main window took it along
     }
 
     void OpenInitial() {
         ConsoleContext &ctx = window_.Context();
         ctx.History.SetInitialiseDialogOpen(true);
-        {
-            TfrmInitial dialog(ctx, window_.Level(), &window_);
-            dialog.exec();
-        }
+        QPointer<TfrmInitial> dialog = new TfrmInitial(ctx, window_.Level(), &window_);
+        dialog->exec();
+        if (!dialog)
+            return; // the main window went away, and the context with it
+        delete dialog;
         if (ctx.History.InitialiseDialogOpen())
             ctx.History.SetInitialiseDialogOpen(false);
     }

@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QDialog>
+#include <QPointer>
 #include <QStringList>
 #include <vector>
 
@@ -113,7 +114,7 @@ public:
     void BitBtn2Click();
 
 private:
-    TfrmHistList *list_;
+    QPointer<TfrmHistList> list_;
 };
 
 class TfrmEventHistory : public HistoryWindowBase {

@@ -25,7 +25,6 @@
 namespace zephyra {
 namespace {
 
-using test::BoxText;
 using test::Child;
 using test::CloseBox;
 using test::OnNextModal;
@@ -268,37 +267,6 @@ TEST_F(HistoryGuiTest, InitialiseDialogOffersTheEventLogToSuperAndAdminOnly) {
         EXPECT_EQ(console->State().RequestMode, mode::kPoll);
         EXPECT_TRUE(console->State().PollDue);
     }
-}
-
-TEST_F(HistoryGuiTest, InitialiseRepliesAreShownOnlyWhileTheDialogIsOpen) {
-    QStringList shown;
-    Run("mInitialLog", UserLevel::Super, [&](QWidget *w) {
-        for (uint8_t result : {1, 2, 7}) {
-            OnNextModal(
-                w,
-                [&](QWidget *box) {
-                    shown << BoxText(box);
-                    CloseBox(box);
-                },
-                300, w);
-            Reply(HistoryKind::Event, 3, {result});
-            QTest::qWait(350);
-        }
-        Child<QPushButton>(w, "BitBtnI_Cancel")->click();
-    });
-    EXPECT_EQ(shown, QStringList({" Setting Sucess!!", " Setting Fail!!"}));
-    // A late answer after the dialog closed shows nothing.
-    bool boxShown = false;
-    OnNextModal(
-        &window(),
-        [&](QWidget *box) {
-            boxShown = true;
-            CloseBox(box);
-        },
-        300);
-    Reply(HistoryKind::Alarm, 3, {1});
-    QTest::qWait(350);
-    EXPECT_FALSE(boxShown);
 }
 
 } // namespace
