@@ -179,7 +179,12 @@ TEST_P(HistoryCounts, AlarmAndEventLogsDownloadEveryRecordOnceInOrder) {
         SCOPED_TRACE(kind == HistoryKind::Alarm ? "alarm log" : "event log");
         std::size_t statusBefore = 0;
         bool pollResumedInWindow = false;
-        Outcome o = Download(kind, [&](HistoryWindowBase *) {
+        Outcome o = Download(kind, [&](HistoryWindowBase *win) {
+            // A look at a full window: build-dir/tests/e2e/history_<kind>_live.png
+            if (n == 50) {
+                EXPECT_TRUE(win->grab().save(QDir::current().filePath(
+                    kind == HistoryKind::Alarm ? "history_alarm_live.png" : "history_event_live.png")));
+            }
             if (n != 0)
                 return;
             // No records: the status poll goes on while the window stays open.
