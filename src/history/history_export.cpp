@@ -32,12 +32,12 @@ bool ParseGridDate(const std::string &text, int &year, int &month, int &day) {
 } // namespace
 
 std::string ExportTitle(HistoryKind kind) {
-    return std::string(kExportModelName) +
+    return std::string(kModelName) +
            (kind == HistoryKind::Event ? " Event Log Data" : " Alarm Log Data");
 }
 
 std::string ExportFileName(HistoryKind kind, TimeOfDay now, int attempt) {
-    std::string name = std::string(kExportModelName) +
+    std::string name = std::string(kModelName) +
                        (kind == HistoryKind::Event ? " Event Log(" : " Alarm Log(") + DecDigits(now.Hour, 2) +
                        DecDigits(now.Minute, 2) + DecDigits(now.Second, 2) + ")";
     if (attempt > 1)

@@ -10,7 +10,6 @@
 namespace zephyra {
 
 inline constexpr const char *kNoExcel = "No Excel";
-inline constexpr const char *kExportModelName = "ZEPHYRA-M10";
 
 struct TimeOfDay {
     int Hour = 0;

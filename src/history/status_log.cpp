@@ -29,7 +29,7 @@ std::string LogLine(const StatusSnapshot &s) {
 }
 
 std::string LogFileName(const std::tm &t) {
-    return std::string(kLogModelName) + "_" + DecDigits(t.tm_year + 1900, 4) + DecDigits(t.tm_mon + 1, 2) +
+    return std::string(kModelName) + "_" + DecDigits(t.tm_year + 1900, 4) + DecDigits(t.tm_mon + 1, 2) +
            DecDigits(t.tm_mday, 2) + DecDigits(t.tm_hour, 2) + DecDigits(t.tm_min, 2) +
            DecDigits(t.tm_sec, 2) + ".txt";
 }

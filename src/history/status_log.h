@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "polling/poll_state.h"
 #include "polling/status_decoder.h"
 
 namespace zephyra {
 
-inline constexpr const char *kLogModelName = "ZEPHYRA-M10";
 inline constexpr std::size_t kLogAutoWriteLines = 1000;
 
 struct LogPeriod {

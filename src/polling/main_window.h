@@ -21,7 +21,6 @@ class LampWidget;
 class TfrmMsg;
 
 inline constexpr const char *kMainCaption = "ZEPHYRA-M10 V0.8 (2025-08-07)";
-inline constexpr const char *kModelName = "ZEPHYRA-M10";
 // The maker's home page item: caption and address kept together.
 inline constexpr const char *kHomePageCaption = "Zephyra Power";
 inline constexpr const char *kHomePageUrl = "https://www.example.com/zephyra";

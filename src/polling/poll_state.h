@@ -35,6 +35,9 @@ struct PendingWrite {
     int32_t Value = 0;
 };
 
+// The device model: window captions, workbook titles and file names, log file names.
+inline constexpr const char *kModelName = "ZEPHYRA-M10";
+
 inline constexpr int kPendingWriteSlots = 400;
 inline constexpr int kDefaultPollIntervalMs = 300;
 
