@@ -148,6 +148,13 @@ void ResponseReceiver::OnTcpRead(ByteView bytes) {
         Reset();
         feed_ = Feed::Tcp;
     }
+    int64_t now = clock_.NowMs();
+    if (rxState_ != kTcpIdle && now - lastTcpByteMs_ > kTcpSilenceMs) {
+        // A length figure larger than what came would otherwise hold every later reply until reconnect.
+        Reset();
+        feed_ = Feed::Tcp;
+    }
+    lastTcpByteMs_ = now;
 
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         uint8_t b = bytes[i];

@@ -44,6 +44,9 @@ public:
     // USB adapters deliver in bursts at most ~16 ms apart, while the device is asked again every 90 ms or
     // more; 50 ms sits well clear of both.
     static constexpr int64_t kSerialSilenceMs = 50;
+    // TCP is read every 100 ms, so a reply split across reads has gaps of that order; the next
+    // request goes out 900 ms after the last (300 ms ticks), so 500 ms drops a stuck frame before it.
+    static constexpr int64_t kTcpSilenceMs = 500;
 
     ResponseReceiver(const ModbusCodec &codec, ResponseSink &sink, const Clock &clock)
         : codec_(codec), sink_(sink), clock_(clock) {}
@@ -72,6 +75,7 @@ private:
     bool frameDone_ = false;
     bool frameReady_ = false;
     int64_t lastSerialByteMs_ = 0;
+    int64_t lastTcpByteMs_ = 0;
     // The machine the state belongs to: the two links share it, so bytes of the other one start afresh.
     enum class Feed : uint8_t { None, Serial, Tcp };
     Feed feed_ = Feed::None;

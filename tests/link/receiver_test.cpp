@@ -425,6 +425,18 @@ TEST(TcpReceiver, ImplausibleLengthsNeitherCrashNorDispatchGarbage) {
     ExpectOneTcpFrame(rig, StatusUnit());
 }
 
+TEST(TcpReceiver, SilenceDropsAFrameWhoseLengthNeverArrives) {
+    Rig rig(LinkKind::Tcp);
+    rig.Prime(7, kFnReadInput);
+    rig.rx.OnTcpRead(Hex("00 07 00 00 FF FF 01 04 FE"));
+    rig.clock.Advance(ResponseReceiver::kTcpSilenceMs);
+    rig.rx.OnTcpRead(Hex("00 01 02"));
+    EXPECT_NE(rig.rx.RxState(), ResponseReceiver::kTcpIdle) << "a normal gap keeps the frame";
+    rig.clock.Advance(ResponseReceiver::kTcpSilenceMs + 1);
+    rig.rx.OnTcpRead(Mbap(7, StatusUnit()));
+    ExpectOneTcpFrame(rig, StatusUnit());
+}
+
 TEST(TcpReceiver, ResetDropsAHalfAssembledFrame) {
     Rig rig(LinkKind::Tcp);
     rig.Prime(7, kFnReadInput);
