@@ -18,7 +18,8 @@ namespace {
 QHBoxLayout *ButtonRow(std::initializer_list<QPushButton *> buttons) {
     auto *row = new QHBoxLayout;
     row->addStretch();
-    for (QPushButton *b : buttons) row->addWidget(b);
+    for (QPushButton *b : buttons)
+        row->addWidget(b);
     return row;
 }
 
@@ -54,7 +55,8 @@ TfrmControl::TfrmControl(TMain_Form &main) : SettingFormDialog(main, "TfrmContro
 }
 
 void TfrmControl::bbtnOKClick() {
-    if (!confirm_->isChecked()) return;
+    if (!confirm_->isChecked())
+        return;
     Submit(ControllerResetWrites());
     Untick(confirm_);
     ok_->setEnabled(false);
@@ -65,12 +67,15 @@ void TfrmControl::bbtnExitClick() {
     reject();
 }
 
-void TfrmControl::FormClose() { ResumePollIfPaused(); }
+void TfrmControl::FormClose() {
+    ResumePollIfPaused();
+}
 
 TFactory_Initial::TFactory_Initial(TMain_Form &main)
     : SettingFormDialog(main, "TFactory_Initial", "공장초기화 "), level_(static_cast<int32_t>(main.Level())) {
     // Initialising takes no pause on TCP: the poll goes on while the window is open.
-    if (ctx_.State.Link == LinkKind::Tcp) ctx_.State.RequestMode = mode::kPoll;
+    if (ctx_.State.Link == LinkKind::Tcp)
+        ctx_.State.RequestMode = mode::kPoll;
 
     auto *group = new QGroupBox("공장초기화 ");
     group->setObjectName("rgFactory");
@@ -99,21 +104,27 @@ TFactory_Initial::TFactory_Initial(TMain_Form &main)
 
 int TFactory_Initial::ChosenIndex() const {
     for (std::size_t i = 0; i < entries_.size(); ++i)
-        if (entries_[i]->isChecked()) return static_cast<int>(i);
+        if (entries_[i]->isChecked())
+            return static_cast<int>(i);
     return -1;
 }
 
 void TFactory_Initial::bbtnOKClick() {
     const int chosen = ChosenIndex();
     std::vector<PendingWrite> writes = FactoryInitialWrites(level_, chosen);
-    if (writes.empty()) return;
+    if (writes.empty())
+        return;
     Submit(writes);
     Untick(entries_[static_cast<std::size_t>(chosen)]);
 }
 
-void TFactory_Initial::bbtnExitClick() { reject(); }
+void TFactory_Initial::bbtnExitClick() {
+    reject();
+}
 
-void TFactory_Initial::FormClose() { ResumePollIfPaused(); }
+void TFactory_Initial::FormClose() {
+    ResumePollIfPaused();
+}
 
 TfrmAlarmTest::TfrmAlarmTest(TMain_Form &main) : SettingFormDialog(main, "TfrmAlarmTest", "경보 시험 ") {
     struct BitBox {
@@ -122,9 +133,9 @@ TfrmAlarmTest::TfrmAlarmTest(TMain_Form &main) : SettingFormDialog(main, "TfrmAl
         int32_t Bit;
     };
     static constexpr BitBox kBoxes[kBitBoxes] = {
-        {"CheckBox0_0", "AC 전원이상  ", 0x01}, {"CheckBox0_1", "DC 고전압 ", 0x02},
-        {"CheckBox0_2", "DC 저전압 ", 0x04},    {"CheckBox0_3", "Rect1 Fail", 0x08},
-        {"CheckBox0_4", "Rect2 Fail", 0x10},    {"CheckBox0_6", "축전지 차단 ", 0x40},
+        {"CheckBox0_0", "AC 전원이상  ", 0x01},    {"CheckBox0_1", "DC 고전압 ", 0x02},
+        {"CheckBox0_2", "DC 저전압 ", 0x04},       {"CheckBox0_3", "Rect1 Fail", 0x08},
+        {"CheckBox0_4", "Rect2 Fail", 0x10},       {"CheckBox0_6", "축전지 차단 ", 0x40},
         {"CheckBox0_7", "축전지 방전시험 ", 0x80},
     };
     const AlarmTestInputs prefill = PrefillAlarmTest(ctx_.Controller.Snapshot());
@@ -180,7 +191,8 @@ AlarmTestInputs TfrmAlarmTest::Inputs() const {
     in.SwitchTicked = ckbAlarmTestUsed_->isChecked();
     in.SwitchIndex = cbbAlarmTestUsed_->currentIndex();
     for (const auto &[box, bit] : bits_)
-        if (box->isChecked()) in.Bits |= bit;
+        if (box->isChecked())
+            in.Bits |= bit;
     return in;
 }
 
@@ -197,7 +209,9 @@ void TfrmAlarmTest::bbtnOKClick() {
     Submit(result.Writes);
 }
 
-void TfrmAlarmTest::bbtnCloseClick() { reject(); }
+void TfrmAlarmTest::bbtnCloseClick() {
+    reject();
+}
 
 void TfrmAlarmTest::FormClose() {
     ResumePoll(false);
@@ -206,7 +220,8 @@ void TfrmAlarmTest::FormClose() {
 
 void mControllerResetClick(TMain_Form &main) {
     PollState &state = main.Context().State;
-    if (state.Link == LinkKind::Serial) state.RequestMode = mode::kPaused;
+    if (state.Link == LinkKind::Serial)
+        state.RequestMode = mode::kPaused;
     ShowSettingDialog<TfrmControl>(main);
 }
 
@@ -215,6 +230,8 @@ void mFactoryInitialClick(TMain_Form &main) {
     ShowSettingDialog<TFactory_Initial>(main);
 }
 
-void mAlarmTestClick(TMain_Form &main) { ShowSettingDialog<TfrmAlarmTest>(main); }
+void mAlarmTestClick(TMain_Form &main) {
+    ShowSettingDialog<TfrmAlarmTest>(main);
+}
 
 } // namespace zephyra

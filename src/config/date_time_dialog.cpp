@@ -22,7 +22,8 @@ TfrmSetTime::TfrmSetTime(TMain_Form &main) : SettingFormDialog(main, "TfrmSetTim
     spinedtYear_ = new SpinFieldWidget("spinedtYear", Kind::Integer, kYearMin, kYearMax, LeaveYear, 4);
     cbMonth_ = new QComboBox;
     cbMonth_->setObjectName("cbMonth");
-    for (int m = 1; m <= 12; ++m) cbMonth_->addItem(QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0')));
+    for (int m = 1; m <= 12; ++m)
+        cbMonth_->addItem(QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0')));
     // The operator may type a month as well as pick one; typing must not grow the list.
     cbMonth_->setEditable(true);
     cbMonth_->setInsertPolicy(QComboBox::NoInsert);
@@ -33,7 +34,8 @@ TfrmSetTime::TfrmSetTime(TMain_Form &main) : SettingFormDialog(main, "TfrmSetTim
     spinedtSec_ = new SpinFieldWidget("spinedtSec", Kind::Integer, 0, 59, LeaveMinuteOrSecond, 2);
     spinedtYear_->setFixedWidth(80);
     cbMonth_->setFixedWidth(80);
-    for (SpinFieldWidget *w : {spinedtHour_, spinedtMIn_, spinedtSec_}) w->setFixedWidth(60);
+    for (SpinFieldWidget *w : {spinedtHour_, spinedtMIn_, spinedtSec_})
+        w->setFixedWidth(60);
 
     auto *date = new QGroupBox("날짜");
     date->setObjectName("gbDate");
@@ -51,7 +53,8 @@ TfrmSetTime::TfrmSetTime(TMain_Form &main) : SettingFormDialog(main, "TfrmSetTim
     auto *time = new QGroupBox("시간");
     time->setObjectName("gbTime");
     auto *timeRow = new QHBoxLayout(time);
-    for (auto [field, unit] : {std::pair{spinedtHour_, "시"}, std::pair{spinedtMIn_, "분"}, std::pair{spinedtSec_, "초"}}) {
+    for (auto [field, unit] :
+         {std::pair{spinedtHour_, "시"}, std::pair{spinedtMIn_, "분"}, std::pair{spinedtSec_, "초"}}) {
         timeRow->addWidget(field);
         timeRow->addWidget(new QLabel(QString::fromUtf8(unit)));
         timeRow->addSpacing(8);
@@ -112,10 +115,13 @@ void TfrmSetTime::Fill(const DateTimeInputs &in) {
     filling_ = false;
 }
 
-void TfrmSetTime::FillFromPcClock() { Fill(FillFromClock(LocalNow())); }
+void TfrmSetTime::FillFromPcClock() {
+    Fill(FillFromClock(LocalNow()));
+}
 
 void TfrmSetTime::AdjustCalendarFor(bool yearFieldChanged) {
-    if (filling_) return;
+    if (filling_)
+        return;
     DateTimeInputs in = Inputs();
     AdjustCalendar(in, yearFieldChanged);
     filling_ = true;
@@ -124,30 +130,43 @@ void TfrmSetTime::AdjustCalendarFor(bool yearFieldChanged) {
     EngCalendar1_->SetDate(in.Calendar);
 }
 
-void TfrmSetTime::cbMonthChange() { AdjustCalendarFor(false); }
+void TfrmSetTime::cbMonthChange() {
+    AdjustCalendarFor(false);
+}
 
-void TfrmSetTime::spinedtYearChange() { AdjustCalendarFor(true); }
+void TfrmSetTime::spinedtYearChange() {
+    AdjustCalendarFor(true);
+}
 
-void TfrmSetTime::bbtnOKClick() { Submit(DateTimeWrites(Inputs())); }
+void TfrmSetTime::bbtnOKClick() {
+    Submit(DateTimeWrites(Inputs()));
+}
 
-void TfrmSetTime::bbtnNowClick() { FillFromPcClock(); }
+void TfrmSetTime::bbtnNowClick() {
+    FillFromPcClock();
+}
 
 void TfrmSetTime::bbtnCloseClick() {
     ResumePoll(true);
     reject();
 }
 
-void TfrmSetTime::FormClose() { ResumePollIfPaused(true); }
+void TfrmSetTime::FormClose() {
+    ResumePollIfPaused(true);
+}
 
 bool TfrmSetTime::event(QEvent *e) {
-    // Active again, also after a message box over it has closed: the PC's time, afresh.
-    if (e->type() == QEvent::WindowActivate) FillFromPcClock();
+    // Active again: the PC's time, afresh. A message box over the window closing unblocks it, which
+    // counts too: not every platform hands the activation back.
+    if (e->type() == QEvent::WindowActivate || e->type() == QEvent::WindowUnblocked)
+        FillFromPcClock();
     return SettingFormDialog::event(e);
 }
 
 void mDataTimeSetClick(TMain_Form &main) {
     PollState &state = main.Context().State;
-    if (state.Link == LinkKind::Serial) state.RequestMode = mode::kPaused;
+    if (state.Link == LinkKind::Serial)
+        state.RequestMode = mode::kPaused;
     ShowSettingDialog<TfrmSetTime>(main);
 }
 

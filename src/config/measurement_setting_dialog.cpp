@@ -81,7 +81,8 @@ void TfrmSetting::bbtnOKClick() {
         ctx_.Messages.ShowError(result.Error);
         return;
     }
-    for (QCheckBox *tick : ticks_) tick->setChecked(false);
+    for (QCheckBox *tick : ticks_)
+        tick->setChecked(false);
     Submit(result.Writes);
 }
 
@@ -90,11 +91,14 @@ void TfrmSetting::bbtnExitClick() {
     reject();
 }
 
-void TfrmSetting::FormClose() { ResumePollIfPaused(); }
+void TfrmSetting::FormClose() {
+    ResumePollIfPaused();
+}
 
 void mMeasurementSetClick(TMain_Form &main) {
     PollState &state = main.Context().State;
-    if (state.Link == LinkKind::Serial) state.RequestMode = mode::kPaused;
+    if (state.Link == LinkKind::Serial)
+        state.RequestMode = mode::kPaused;
     ShowSettingDialog<TfrmSetting>(main);
 }
 

@@ -11,10 +11,12 @@ constexpr int kCellWidth = 30;
 constexpr int kCellHeight = 20;
 } // namespace
 
-MonthCalendarWidget::MonthCalendarWidget(const char *name, QWidget *parent) : QTableWidget(kWeekRows, 7, parent) {
+MonthCalendarWidget::MonthCalendarWidget(const char *name, QWidget *parent)
+    : QTableWidget(kWeekRows, 7, parent) {
     setObjectName(name);
     QStringList letters;
-    for (int i = 0; i < 7; ++i) letters << QString(QLatin1Char(kWeekdayLetters[i]));
+    for (int i = 0; i < 7; ++i)
+        letters << QString(QLatin1Char(kWeekdayLetters[i]));
     setHorizontalHeaderLabels(letters);
     verticalHeader()->setVisible(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -42,7 +44,8 @@ MonthCalendarWidget::MonthCalendarWidget(const char *name, QWidget *parent) : QT
 void MonthCalendarWidget::SetDate(const CalendarDate &date) {
     date_ = date;
     const int days = DaysInMonth(date_.Year, date_.Month);
-    if (date_.Day > days) date_.Day = days;
+    if (date_.Day > days)
+        date_.Day = days;
     Refill();
 }
 
@@ -64,7 +67,9 @@ void MonthCalendarWidget::Refill() {
     const std::vector<std::array<int, 7>> weeks = MonthGrid(date_.Year, date_.Month);
     for (int r = 0; r < kWeekRows; ++r) {
         for (int c = 0; c < 7; ++c) {
-            const int day = r < static_cast<int>(weeks.size()) ? weeks[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] : 0;
+            const int day = r < static_cast<int>(weeks.size())
+                                ? weeks[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]
+                                : 0;
             QTableWidgetItem *cell = item(r, c);
             cell->setText(day > 0 ? QString::number(day) : QString());
             cell->setFlags(day > 0 ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags);
@@ -78,7 +83,8 @@ void MonthCalendarWidget::MarkPicked() {
     clearSelection();
     for (int r = 0; r < kWeekRows; ++r)
         for (int c = 0; c < 7; ++c)
-            if (date_.Day > 0 && DayAt(r, c) == date_.Day) setCurrentCell(r, c);
+            if (date_.Day > 0 && DayAt(r, c) == date_.Day)
+                setCurrentCell(r, c);
 }
 
 } // namespace zephyra

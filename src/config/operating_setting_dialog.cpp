@@ -18,7 +18,8 @@ namespace {
 QComboBox *PickList(const char *name, std::initializer_list<const char *> entries) {
     auto *list = new QComboBox;
     list->setObjectName(name);
-    for (const char *e : entries) list->addItem(QString::fromUtf8(e));
+    for (const char *e : entries)
+        list->addItem(QString::fromUtf8(e));
     return list;
 }
 
@@ -30,11 +31,13 @@ TfrmPoint_Setting::TfrmPoint_Setting(TMain_Form &main)
         const char *Name;
         const char *Caption;
     };
-    static constexpr Row kRows[kOperatingRows] = {
-        {"ckbCHLimit", "충전전류 제한 (Off, 3~ 5A) "}, {"ckbB_MODEL", "축전지 종류 "},
-        {"ckbB_Cho", "축전지 수량 "},                  {"ckbACOV", "AC 고전압 (230V ~ 270V)"},
-        {"ckbACUV", "AC 저전압 (160V ~ 210V)"},         {"ckbDCOV", "DC 고전압 (55.0V ~ 59.0V) "},
-        {"ckbDCUV", "DC 저전압 (43.0V ~ 50.0V) "}};
+    static constexpr Row kRows[kOperatingRows] = {{"ckbCHLimit", "충전전류 제한 (Off, 3~ 5A) "},
+                                                  {"ckbB_MODEL", "축전지 종류 "},
+                                                  {"ckbB_Cho", "축전지 수량 "},
+                                                  {"ckbACOV", "AC 고전압 (230V ~ 270V)"},
+                                                  {"ckbACUV", "AC 저전압 (160V ~ 210V)"},
+                                                  {"ckbDCOV", "DC 고전압 (55.0V ~ 59.0V) "},
+                                                  {"ckbDCUV", "DC 저전압 (43.0V ~ 50.0V) "}};
 
     cbbCHLimit_ = PickList("cbbCHLimit", {"OFF", "3 A", "4 A", "5 A"});
     cbbB_MODEL_ = PickList("cbbB_MODEL", {"아트라스", "세방전지"});
@@ -44,7 +47,8 @@ TfrmPoint_Setting::TfrmPoint_Setting(TMain_Form &main)
     mskACUV_ = new SpinFieldWidget("mskACUV", Kind::Integer, kACUVMin, kACUVMax, LeaveACUV);
     mskDCOV_ = new SpinFieldWidget("mskDCOV", Kind::Tenths, kDCOVMin, kDCOVMax, LeaveDCOV);
     mskDCUV_ = new SpinFieldWidget("mskDCUV", Kind::Tenths, kDCUVMin, kDCUVMax, LeaveDCUV);
-    QWidget *inputs[kOperatingRows] = {cbbCHLimit_, cbbB_MODEL_, cbbB_Cho_, mskACOV_, mskACUV_, mskDCOV_, mskDCUV_};
+    QWidget *inputs[kOperatingRows] = {cbbCHLimit_, cbbB_MODEL_, cbbB_Cho_, mskACOV_,
+                                       mskACUV_,    mskDCOV_,    mskDCUV_};
 
     auto *group = new QGroupBox("운용설정 ");
     group->setObjectName("gbOperation");
@@ -62,7 +66,8 @@ TfrmPoint_Setting::TfrmPoint_Setting(TMain_Form &main)
     QPushButton *selectAll = Button("bbtnSelectAll", "전체 선택 ");
     QPushButton *exit = Button("bbtnExit", "나가기 ");
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *b : {ok, defaults, selectAll, exit}) buttons->addWidget(b);
+    for (QPushButton *b : {ok, defaults, selectAll, exit})
+        buttons->addWidget(b);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);
@@ -79,7 +84,8 @@ TfrmPoint_Setting::TfrmPoint_Setting(TMain_Form &main)
 
 OperatingInputs TfrmPoint_Setting::Inputs() const {
     OperatingInputs in;
-    for (std::size_t r = 0; r < ticks_.size(); ++r) in.Ticked[r] = ticks_[r]->isChecked();
+    for (std::size_t r = 0; r < ticks_.size(); ++r)
+        in.Ticked[r] = ticks_[r]->isChecked();
     in.CHLimitIndex = cbbCHLimit_->currentIndex();
     in.BModelIndex = cbbB_MODEL_->currentIndex();
     in.BChoIndex = cbbB_Cho_->currentIndex();
@@ -91,7 +97,8 @@ OperatingInputs TfrmPoint_Setting::Inputs() const {
 }
 
 void TfrmPoint_Setting::Fill(const OperatingInputs &in) {
-    for (std::size_t r = 0; r < ticks_.size(); ++r) ticks_[r]->setChecked(in.Ticked[r]);
+    for (std::size_t r = 0; r < ticks_.size(); ++r)
+        ticks_[r]->setChecked(in.Ticked[r]);
     cbbCHLimit_->setCurrentIndex(in.CHLimitIndex);
     cbbB_MODEL_->setCurrentIndex(in.BModelIndex);
     cbbB_Cho_->setCurrentIndex(in.BChoIndex);
@@ -130,7 +137,9 @@ void TfrmPoint_Setting::bbtnExitClick() {
     reject();
 }
 
-void TfrmPoint_Setting::FormClose() { ResumePollIfPaused(); }
+void TfrmPoint_Setting::FormClose() {
+    ResumePollIfPaused();
+}
 
 void mSystemOperationClick(TMain_Form &main) {
     main.Context().State.RequestMode = mode::kPaused;

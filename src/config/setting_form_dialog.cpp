@@ -11,8 +11,8 @@ SettingFormDialog::SettingFormDialog(TMain_Form &main, const char *name, const c
     setObjectName(name);
     setWindowTitle(QString::fromUtf8(caption));
     setModal(true);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     QFont face("Verdana", 9);
     face.setBold(true);
     setFont(face);
@@ -27,13 +27,15 @@ void SettingFormDialog::done(int result) {
 }
 
 void SettingFormDialog::ResumePoll(bool enableTimer) {
-    if (enableTimer) ctx_.Timer1.SetEnabled(true);
+    if (enableTimer)
+        ctx_.Timer1.SetEnabled(true);
     ctx_.State.RequestMode = mode::kPoll;
     ctx_.State.PollDue = true;
 }
 
 void SettingFormDialog::ResumePollIfPaused(bool enableTimer) {
-    if (ctx_.State.RequestMode == mode::kPaused) ResumePoll(enableTimer);
+    if (ctx_.State.RequestMode == mode::kPaused)
+        ResumePoll(enableTimer);
 }
 
 bool SettingFormDialog::Submit(const SettingWrites &result) {

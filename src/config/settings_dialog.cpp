@@ -13,17 +13,23 @@ namespace zephyra {
 
 void InstallSettingsCommands(TMain_Form &window) {
     const std::pair<const char *, void (*)(TMain_Form &)> commands[] = {
-        {"mSystemOperation", mSystemOperationClick}, {"mMeasurementSet", mMeasurementSetClick},
-        {"mDataTimeSet", mDataTimeSetClick},         {"mIPSet", OpenIpSettingDialog},
-        {"mACLSet", OpenAclCommand},                 {"mControllerReset", mControllerResetClick},
-        {"mFactoryInitial", mFactoryInitialClick},   {"mAlarmTest", mAlarmTestClick},
+        {"mSystemOperation", mSystemOperationClick},
+        {"mMeasurementSet", mMeasurementSetClick},
+        {"mDataTimeSet", mDataTimeSetClick},
+        {"mIPSet", OpenIpSettingDialog},
+        {"mACLSet", OpenAclCommand},
+        {"mControllerReset", mControllerResetClick},
+        {"mFactoryInitial", mFactoryInitialClick},
+        {"mAlarmTest", mAlarmTestClick},
     };
     for (const auto &[name, open] : commands) {
         QAction *action = window.Action(name);
-        if (!action) continue;
+        if (!action)
+            continue;
         TMain_Form *w = &window;
         // Queued: the command opens a modal window and must not keep its caller waiting.
-        QObject::connect(action, &QAction::triggered, w, [w, open = open] { open(*w); }, Qt::QueuedConnection);
+        QObject::connect(
+            action, &QAction::triggered, w, [w, open = open] { open(*w); }, Qt::QueuedConnection);
     }
 }
 

@@ -11,7 +11,9 @@ namespace zephyra {
 
 namespace {
 
-bool Allowed(QChar c) { return c.unicode() < 128 && IsSpinFieldChar(static_cast<char>(c.unicode())); }
+bool Allowed(QChar c) {
+    return c.unicode() < 128 && IsSpinFieldChar(static_cast<char>(c.unicode()));
+}
 
 } // namespace
 
@@ -21,28 +23,36 @@ SpinFieldWidget::SpinFieldWidget(const char *name, Kind kind, int32_t lo, int32_
     setObjectName(name);
     setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     setAccelerated(false);
-    if (maxChars_ > 0) lineEdit()->setMaxLength(maxChars_);
+    if (maxChars_ > 0)
+        lineEdit()->setMaxLength(maxChars_);
     connect(lineEdit(), &QLineEdit::textChanged, this, &SpinFieldWidget::TextChanged);
 }
 
-QString SpinFieldWidget::Text() const { return lineEdit()->text(); }
+QString SpinFieldWidget::Text() const {
+    return lineEdit()->text();
+}
 
 void SpinFieldWidget::SetText(const QString &text) {
-    if (lineEdit()->text() != text) lineEdit()->setText(text);
+    if (lineEdit()->text() != text)
+        lineEdit()->setText(text);
 }
 
 void SpinFieldWidget::Leave() {
-    if (leave_) SetText(QString::fromStdString(leave_(Text().toStdString())));
+    if (leave_)
+        SetText(QString::fromStdString(leave_(Text().toStdString())));
 }
 
 void SpinFieldWidget::stepBy(int steps) {
     int32_t value = lo_;
     const std::string text = Text().toStdString();
     bool ok = kind_ == Kind::Integer ? ParseInteger(text, value) : ParseTenths(text, value);
-    if (!ok) value = lo_;
+    if (!ok)
+        value = lo_;
     int64_t next = int64_t{value} + steps;
-    if (next < lo_) next = lo_;
-    if (next > hi_) next = hi_;
+    if (next < lo_)
+        next = lo_;
+    if (next > hi_)
+        next = hi_;
     const int32_t v = static_cast<int32_t>(next);
     SetText(QString::fromStdString(kind_ == Kind::Integer ? std::to_string(v) : FormatTenths(v)));
     lineEdit()->selectAll();
@@ -50,13 +60,17 @@ void SpinFieldWidget::stepBy(int steps) {
 
 QValidator::State SpinFieldWidget::validate(QString &input, int &) const {
     // Pasted text follows the key rule; everything else is for OK to judge.
-    if (maxChars_ > 0 && input.size() > maxChars_) return QValidator::Invalid;
+    if (maxChars_ > 0 && input.size() > maxChars_)
+        return QValidator::Invalid;
     for (QChar c : input)
-        if (!Allowed(c)) return QValidator::Invalid;
+        if (!Allowed(c))
+            return QValidator::Invalid;
     return QValidator::Acceptable;
 }
 
-QAbstractSpinBox::StepEnabled SpinFieldWidget::stepEnabled() const { return StepUpEnabled | StepDownEnabled; }
+QAbstractSpinBox::StepEnabled SpinFieldWidget::stepEnabled() const {
+    return StepUpEnabled | StepDownEnabled;
+}
 
 void SpinFieldWidget::keyPressEvent(QKeyEvent *event) {
     const QString typed = event->text();

@@ -60,7 +60,8 @@ protected:
     }
     static QStringList Entries(QComboBox *list) {
         QStringList out;
-        for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
+        for (int i = 0; i < list->count(); ++i)
+            out << list->itemText(i);
         return out;
     }
 
@@ -69,15 +70,18 @@ protected:
 };
 
 TEST_F(SettingsDialogsA, OperatingWindowHasEveryRowAndIsPrefilledFromTheLastStatus) {
-    Decode(StatusBlock().Set({{0x21, 4}, {0x23, 1}, {0x24, 2}, {0x25, 260}, {0x26, 165}, {0x27, 575}, {0x28, 435}}));
+    Decode(StatusBlock().Set(
+        {{0x21, 4}, {0x23, 1}, {0x24, 2}, {0x25, 260}, {0x26, 165}, {0x27, 575}, {0x28, 435}}));
     TfrmPoint_Setting d(main());
     EXPECT_EQ(d.windowTitle(), "운용/알람 설정 ");
     EXPECT_EQ(Child<QGroupBox>(&d, "gbOperation")->title(), "운용설정 ");
-    const std::pair<const char *, const char *> ticks[] = {
-        {"ckbCHLimit", "충전전류 제한 (Off, 3~ 5A) "}, {"ckbB_MODEL", "축전지 종류 "},
-        {"ckbB_Cho", "축전지 수량 "},                  {"ckbACOV", "AC 고전압 (230V ~ 270V)"},
-        {"ckbACUV", "AC 저전압 (160V ~ 210V)"},         {"ckbDCOV", "DC 고전압 (55.0V ~ 59.0V) "},
-        {"ckbDCUV", "DC 저전압 (43.0V ~ 50.0V) "}};
+    const std::pair<const char *, const char *> ticks[] = {{"ckbCHLimit", "충전전류 제한 (Off, 3~ 5A) "},
+                                                           {"ckbB_MODEL", "축전지 종류 "},
+                                                           {"ckbB_Cho", "축전지 수량 "},
+                                                           {"ckbACOV", "AC 고전압 (230V ~ 270V)"},
+                                                           {"ckbACUV", "AC 저전압 (160V ~ 210V)"},
+                                                           {"ckbDCOV", "DC 고전압 (55.0V ~ 59.0V) "},
+                                                           {"ckbDCUV", "DC 저전압 (43.0V ~ 50.0V) "}};
     for (auto [name, caption] : ticks) {
         auto *tick = Child<QCheckBox>(&d, name);
         ASSERT_NE(tick, nullptr) << name;
@@ -115,7 +119,8 @@ TEST_F(SettingsDialogsA, ChargeLimitAndListPrefillFollowTheRegister) {
 }
 
 TEST_F(SettingsDialogsA, SelectAllSkipsTheChargeLimitAndDefaultsChangeOnlyTheFields) {
-    Decode(StatusBlock().Set({{0x21, 4}, {0x23, 1}, {0x24, 2}, {0x25, 260}, {0x26, 165}, {0x27, 575}, {0x28, 435}}));
+    Decode(StatusBlock().Set(
+        {{0x21, 4}, {0x23, 1}, {0x24, 2}, {0x25, 260}, {0x26, 165}, {0x27, 575}, {0x28, 435}}));
     TfrmPoint_Setting d(main());
     Child<QPushButton>(&d, "bbtnSelectAll")->click();
     for (const char *name : {"ckbB_MODEL", "ckbB_Cho", "ckbACOV", "ckbACUV", "ckbDCOV", "ckbDCUV"})
@@ -144,10 +149,14 @@ TEST_F(SettingsDialogsA, SpinFieldsRefuseOtherKeysAndPullToTheNearerLimitOnLeavi
         const char *Typed;
         const char *Left;
     } cases[] = {
-        {"mskACOV", "300", "300", "270"},     {"mskACOV", "229", "229", "230"},
-        {"mskACUV", "1x7y5", "175", "175"},   {"mskACUV", "+211", "+211", "210"},
-        {"mskDCOV", "59.95", "59.95", "59.0"}, {"mskDCUV", "4a2,9", "429", "50.0"},
-        {"mskDCUV", "42.9", "42.9", "43.0"},  {"mskDCUV", "-", "-", "-"},
+        {"mskACOV", "300", "300", "270"},
+        {"mskACOV", "229", "229", "230"},
+        {"mskACUV", "1x7y5", "175", "175"},
+        {"mskACUV", "+211", "+211", "210"},
+        {"mskDCOV", "59.95", "59.95", "59.0"},
+        {"mskDCUV", "4a2,9", "429", "50.0"},
+        {"mskDCUV", "42.9", "42.9", "43.0"},
+        {"mskDCUV", "-", "-", "-"},
         {"mskACOV", "", "", ""},
     };
     for (const auto &c : cases) {
@@ -220,7 +229,8 @@ TEST_F(SettingsDialogsA, DateTimeWindowOpensWithThePcClockAndAMonthGridFromSunda
 
     auto *calendar = Child<MonthCalendarWidget>(&d, "EngCalendar1");
     QString header;
-    for (int c = 0; c < 7; ++c) header += calendar->horizontalHeaderItem(c)->text();
+    for (int c = 0; c < 7; ++c)
+        header += calendar->horizontalHeaderItem(c)->text();
     EXPECT_EQ(header, "SMTWTFS");
     // August 2025 starts on a Friday and ends on a Sunday, alone in a sixth week.
     std::tm august{};
@@ -250,15 +260,17 @@ TEST_F(SettingsDialogsA, CalendarFollowsMonthAndYearWithTheDaysOfThatMonth) {
         const char *NewYear, *NewMonth;
         int Y, M, D;
     } cases[] = {
-        {"2025", "8", 31, nullptr, "04", 2025, 4, 30},  {"2024", "1", 31, nullptr, "02", 2024, 2, 29},
-        {"2100", "1", 31, nullptr, "02", 2100, 2, 28},  {"2024", "2", 29, "2023", nullptr, 2023, 2, 28},
-        {"2025", "8", 15, nullptr, "13", 2025, 8, 15},  {"2025", "8", 15, nullptr, "x", 2025, 8, 15},
+        {"2025", "8", 31, nullptr, "04", 2025, 4, 30}, {"2024", "1", 31, nullptr, "02", 2024, 2, 29},
+        {"2100", "1", 31, nullptr, "02", 2100, 2, 28}, {"2024", "2", 29, "2023", nullptr, 2023, 2, 28},
+        {"2025", "8", 15, nullptr, "13", 2025, 8, 15}, {"2025", "8", 15, nullptr, "x", 2025, 8, 15},
         {"2025", "3", 31, "", nullptr, 2001, 3, 31},
     };
     for (const auto &c : cases) {
         start(c.Year, c.Month, c.Day);
-        if (c.NewYear) year->SetText(c.NewYear);
-        if (c.NewMonth) month->setEditText(c.NewMonth);
+        if (c.NewYear)
+            year->SetText(c.NewYear);
+        if (c.NewMonth)
+            month->setEditText(c.NewMonth);
         const CalendarDate got = calendar->Date();
         EXPECT_EQ(got.Year, c.Y) << c.Year << "-" << c.Month << "-" << c.Day;
         EXPECT_EQ(got.Month, c.M) << c.Year << "-" << c.Month << "-" << c.Day;
@@ -281,9 +293,14 @@ TEST_F(SettingsDialogsA, ClockFieldsTakeFourOrTwoCharactersAndFillEmptyOnesWhenL
     const struct {
         const char *Field, *Keys, *Typed, *Left;
     } cases[] = {
-        {"spinedtHour", "", "", "0"},      {"spinedtMIn", "", "", "0"},       {"spinedtSec", "", "", "0"},
-        {"spinedtHour", "30", "30", "23"}, {"spinedtSec", "612", "61", "59"}, {"spinedtYear", "20251", "2025", "2025"},
-        {"spinedtYear", "1999", "1999", "2001"}, {"spinedtMIn", "a7", "7", "7"},
+        {"spinedtHour", "", "", "0"},
+        {"spinedtMIn", "", "", "0"},
+        {"spinedtSec", "", "", "0"},
+        {"spinedtHour", "30", "30", "23"},
+        {"spinedtSec", "612", "61", "59"},
+        {"spinedtYear", "20251", "2025", "2025"},
+        {"spinedtYear", "1999", "1999", "2001"},
+        {"spinedtMIn", "a7", "7", "7"},
     };
     for (const auto &c : cases) {
         auto *field = Child<SpinFieldWidget>(&d, c.Field);
@@ -330,7 +347,8 @@ TEST_F(SettingsDialogsA, FactoryInitialListsEntriesByLevelAndIsSizedToThem) {
         EXPECT_EQ(entries, level == UserLevel::User ? QStringList({"구성정보 초기화"})
                                                     : QStringList({"구성정보 초기화", "환경정보 초기화"}));
         heights[static_cast<int>(level)] = d.height();
-        if (level == UserLevel::Super) Shot(d, "factory_initial_dialog.png");
+        if (level == UserLevel::Super)
+            Shot(d, "factory_initial_dialog.png");
     }
     EXPECT_GE(heights[0], 96);
     EXPECT_GE(heights[2], 149);
@@ -350,9 +368,9 @@ TEST_F(SettingsDialogsA, AlarmTestIsPrefilledFromTheLastStatusWithTheDischargeBo
     const struct {
         const char *Name, *Caption;
         bool Ticked;
-    } boxes[] = {{"CheckBox0_0", "AC 전원이상  ", false}, {"CheckBox0_1", "DC 고전압 ", false},
-                 {"CheckBox0_2", "DC 저전압 ", true},     {"CheckBox0_3", "Rect1 Fail", false},
-                 {"CheckBox0_4", "Rect2 Fail", true},     {"CheckBox0_6", "축전지 차단 ", false},
+    } boxes[] = {{"CheckBox0_0", "AC 전원이상  ", false},  {"CheckBox0_1", "DC 고전압 ", false},
+                 {"CheckBox0_2", "DC 저전압 ", true},      {"CheckBox0_3", "Rect1 Fail", false},
+                 {"CheckBox0_4", "Rect2 Fail", true},      {"CheckBox0_6", "축전지 차단 ", false},
                  {"CheckBox0_7", "축전지 방전시험 ", true}};
     for (const auto &b : boxes) {
         auto *box = Child<QCheckBox>(&d, b.Name);
