@@ -59,10 +59,11 @@ AccessChanges ApplyAccessRules(LinkKind link, UserLevel level) {
 }
 
 const std::vector<const char *> &DeviceMenuItems() {
+    // The ACL command too: without a link it could only fail, and the next decode enables it again.
     static const std::vector<const char *> items{"mMeasurementSet", "mDataTimeSet",    "mIPSet",
                                                  "mSystemOperation", "mControllerReset", "mAlarmLog",
                                                  "mEventLog",        "mInitialLog",      "mFactoryInitial",
-                                                 "mAlarmTest"};
+                                                 "mAlarmTest",       "mACLSet"};
     return items;
 }
 
