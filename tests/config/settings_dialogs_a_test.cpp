@@ -104,43 +104,6 @@ TEST_F(SettingsDialogsA, OperatingWindowHasEveryRowAndIsPrefilledFromTheLastStat
     Shot(d, "operating_setting_dialog.png");
 }
 
-TEST_F(SettingsDialogsA, ChargeLimitAndListPrefillFollowTheRegister) {
-    const struct {
-        int ChLimit, BModel;
-        const char *Limit;
-        int ModelIndex;
-    } cases[] = {{0, 0, "OFF", 0}, {3, 1, "3 A", 1}, {5, 2, "5 A", -1}, {9, 7, "5 A", -1}};
-    for (const auto &c : cases) {
-        Decode(StatusBlock().Set({{0x21, c.ChLimit}, {0x23, c.BModel}, {0x25, 270}, {0x26, 170}}));
-        TfrmPoint_Setting d(main());
-        EXPECT_EQ(Child<QComboBox>(&d, "cbbCHLimit")->currentText(), c.Limit) << c.ChLimit;
-        EXPECT_EQ(Child<QComboBox>(&d, "cbbB_MODEL")->currentIndex(), c.ModelIndex) << c.BModel;
-    }
-}
-
-TEST_F(SettingsDialogsA, SelectAllSkipsTheChargeLimitAndDefaultsChangeOnlyTheFields) {
-    Decode(StatusBlock().Set(
-        {{0x21, 4}, {0x23, 1}, {0x24, 2}, {0x25, 260}, {0x26, 165}, {0x27, 575}, {0x28, 435}}));
-    TfrmPoint_Setting d(main());
-    Child<QPushButton>(&d, "bbtnSelectAll")->click();
-    for (const char *name : {"ckbB_MODEL", "ckbB_Cho", "ckbACOV", "ckbACUV", "ckbDCOV", "ckbDCUV"})
-        EXPECT_TRUE(Child<QCheckBox>(&d, name)->isChecked()) << name;
-    EXPECT_FALSE(Child<QCheckBox>(&d, "ckbCHLimit")->isChecked());
-
-    Child<QCheckBox>(&d, "ckbDCUV")->setChecked(false);
-    Child<QPushButton>(&d, "bbtnDefault")->click();
-    EXPECT_EQ(Child<QComboBox>(&d, "cbbB_MODEL")->currentText(), "아트라스");
-    EXPECT_EQ(Child<QComboBox>(&d, "cbbB_Cho")->currentText(), "1조");
-    EXPECT_EQ(Child<SpinFieldWidget>(&d, "mskACOV")->Text(), "270");
-    EXPECT_EQ(Child<SpinFieldWidget>(&d, "mskACUV")->Text(), "170");
-    EXPECT_EQ(Child<SpinFieldWidget>(&d, "mskDCOV")->Text(), "58.0");
-    EXPECT_EQ(Child<SpinFieldWidget>(&d, "mskDCUV")->Text(), "46.0");
-    EXPECT_EQ(Child<QComboBox>(&d, "cbbCHLimit")->currentText(), "4 A");
-    EXPECT_TRUE(Child<QCheckBox>(&d, "ckbACOV")->isChecked());
-    EXPECT_FALSE(Child<QCheckBox>(&d, "ckbDCUV")->isChecked());
-    EXPECT_FALSE(console->State().WriteSequenceRunning);
-}
-
 TEST_F(SettingsDialogsA, SpinFieldsRefuseOtherKeysAndPullToTheNearerLimitOnLeaving) {
     TfrmPoint_Setting d(main());
     const struct {
@@ -149,15 +112,9 @@ TEST_F(SettingsDialogsA, SpinFieldsRefuseOtherKeysAndPullToTheNearerLimitOnLeavi
         const char *Typed;
         const char *Left;
     } cases[] = {
-        {"mskACOV", "300", "300", "270"},
-        {"mskACOV", "229", "229", "230"},
-        {"mskACUV", "1x7y5", "175", "175"},
-        {"mskACUV", "+211", "+211", "210"},
-        {"mskDCOV", "59.95", "59.95", "59.0"},
-        {"mskDCUV", "4a2,9", "429", "50.0"},
-        {"mskDCUV", "42.9", "42.9", "43.0"},
+        {"mskACOV", "300", "300", "270"},    {"mskACUV", "1x7y5", "175", "175"},
+        {"mskDCUV", "4a2,9", "429", "50.0"}, {"mskDCUV", "42.9", "42.9", "43.0"},
         {"mskDCUV", "-", "-", "-"},
-        {"mskACOV", "", "", ""},
     };
     for (const auto &c : cases) {
         auto *field = Child<SpinFieldWidget>(&d, c.Field);
@@ -260,9 +217,9 @@ TEST_F(SettingsDialogsA, CalendarFollowsMonthAndYearWithTheDaysOfThatMonth) {
         const char *NewYear, *NewMonth;
         int Y, M, D;
     } cases[] = {
-        {"2025", "8", 31, nullptr, "04", 2025, 4, 30}, {"2024", "1", 31, nullptr, "02", 2024, 2, 29},
-        {"2100", "1", 31, nullptr, "02", 2100, 2, 28}, {"2024", "2", 29, "2023", nullptr, 2023, 2, 28},
-        {"2025", "8", 15, nullptr, "13", 2025, 8, 15}, {"2025", "8", 15, nullptr, "x", 2025, 8, 15},
+        {"2025", "8", 31, nullptr, "04", 2025, 4, 30},
+        {"2024", "2", 29, "2023", nullptr, 2023, 2, 28},
+        {"2025", "8", 15, nullptr, "13", 2025, 8, 15},
         {"2025", "3", 31, "", nullptr, 2001, 3, 31},
     };
     for (const auto &c : cases) {
@@ -294,12 +251,8 @@ TEST_F(SettingsDialogsA, ClockFieldsTakeFourOrTwoCharactersAndFillEmptyOnesWhenL
         const char *Field, *Keys, *Typed, *Left;
     } cases[] = {
         {"spinedtHour", "", "", "0"},
-        {"spinedtMIn", "", "", "0"},
-        {"spinedtSec", "", "", "0"},
-        {"spinedtHour", "30", "30", "23"},
         {"spinedtSec", "612", "61", "59"},
         {"spinedtYear", "20251", "2025", "2025"},
-        {"spinedtYear", "1999", "1999", "2001"},
         {"spinedtMIn", "a7", "7", "7"},
     };
     for (const auto &c : cases) {

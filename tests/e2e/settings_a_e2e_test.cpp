@@ -230,11 +230,8 @@ TEST_F(SettingsA, BadInputShowsItsMessageAndNeverReachesTheDevice) {
             const char *Tick, *Field, *Text, *Message;
         } cases[] = {
             {"ckbACOV", "mskACOV", "", "'' is not a valid integer value"},
-            {"ckbACOV", "mskACOV", "-", "'-' is not a valid integer value"},
-            {"ckbACUV", "mskACUV", "1-7", "'1-7' is not a valid integer value"},
+            {"ckbACUV", "mskACUV", "-", "'-' is not a valid integer value"},
             {"ckbDCOV", "mskDCOV", "+", "'+' is not a valid floating point value"},
-            {"ckbDCUV", "mskDCUV", ".", "'.' is not a valid floating point value"},
-            {"ckbACOV", "mskACOV", "271", "AC 고전압: '271' is out of range (230..270)"},
             {"ckbDCUV", "mskDCUV", "42.9", "DC 저전압: '42.9' is out of range (43.0..50.0)"},
         };
         for (const auto &c : cases) {
@@ -270,10 +267,7 @@ TEST_F(SettingsA, BadInputShowsItsMessageAndNeverReachesTheDevice) {
             const char *Field, *Text, *Message;
         } cases[] = {
             {"cbMonth", "ab", "'ab' is not a valid integer value"},
-            {"cbMonth", "", "'' is not a valid integer value"},
-            {"cbMonth", "13", "월: '13' is out of range (1..12)"},
             {"spinedtHour", "", "'' is not a valid integer value"},
-            {"spinedtMIn", "-", "'-' is not a valid integer value"},
             {"spinedtSec", "60", "초: '60' is out of range (0..59)"},
         };
         for (const auto &c : cases) {
