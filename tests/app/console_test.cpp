@@ -17,7 +17,7 @@
 #include "app/console.h"
 #include "support/gui_helpers.h"
 #include "polling/lamp_widget.h"
-#include "app/status_block.h"
+#include "support/status_block.h"
 
 namespace zephyra {
 namespace {

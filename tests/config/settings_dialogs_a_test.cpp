@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "app/console.h"
-#include "app/status_block.h"
+#include "support/status_block.h"
 #include "config/control_command_dialog.h"
 #include "config/date_time_dialog.h"
 #include "config/measurement_setting_dialog.h"

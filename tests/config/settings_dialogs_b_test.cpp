@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "app/console.h"
-#include "app/status_block.h"
+#include "support/status_block.h"
 #include "config/network_dialogs.h"
 #include "support/gui_helpers.h"
 

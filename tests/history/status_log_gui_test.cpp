@@ -15,7 +15,7 @@
 #include <sstream>
 
 #include "app/console.h"
-#include "app/status_block.h"
+#include "support/status_block.h"
 #include "history/status_log_page.h"
 #include "support/gui_helpers.h"
 

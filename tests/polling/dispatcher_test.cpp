@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "polling/poll_rig.h"
-#include "polling/status_block.h"
+#include "support/status_block.h"
 
 namespace zephyra {
 namespace {
 
 using fakes::FakeOperator;
-using testblock::StatusBlock;
+using test::StatusBlock;
 using testrig::Hex;
 using testrig::PollRig;
 

@@ -7,13 +7,13 @@
 #include <utility>
 
 #include "polling/formatters.h"
-#include "polling/status_block.h"
+#include "support/status_block.h"
 #include "polling/status_decoder.h"
 
 namespace zephyra {
 namespace {
 
-using testblock::StatusBlock;
+using test::StatusBlock;
 
 struct Decoded {
     StatusSnapshot snapshot;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "polling/poll_rig.h"
-#include "polling/status_block.h"
+#include "support/status_block.h"
 
 namespace zephyra {
 namespace {
@@ -212,7 +212,7 @@ TEST(WriteSequence, StatusAfterAnExceptionIsDecodedNormally) {
         rig.state.PollDue = true;
         rig.Ticks(1);
 
-        testblock::StatusBlock block;
+        test::StatusBlock block;
         block.Set(reg::kDCV, 535);
         rig.Reply(block.Unit());
         EXPECT_EQ(rig.view.Count("show"), 1);

@@ -1,12 +1,14 @@
-// A 254-byte status block built register by register, and the reply units that carry it.
+// A status block built register by register, and the replies that carry it.
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 
 #include "link/bytes.h"
 #include "polling/status_decoder.h"
 
-namespace zephyra::testblock {
+namespace zephyra::test {
 
 class StatusBlock {
 public:
@@ -18,6 +20,11 @@ public:
         data_.at(i + 1) = static_cast<uint8_t>(value & 0xFF);
         return *this;
     }
+    StatusBlock &Set(std::initializer_list<std::pair<int, int32_t>> values) {
+        for (auto [address, value] : values) Set(address, value);
+        return *this;
+    }
+    // The 254 data bytes.
     const Bytes &Data() const { return data_; }
     // 01 04 FE and the block: the status reply without link framing.
     Bytes Unit() const {
@@ -25,9 +32,15 @@ public:
         unit.insert(unit.end(), data_.begin(), data_.end());
         return unit;
     }
+    // The reply after its function code, as the dispatcher gets it: FE and the block.
+    Bytes Payload() const {
+        Bytes payload{0xFE};
+        payload.insert(payload.end(), data_.begin(), data_.end());
+        return payload;
+    }
 
 private:
     Bytes data_;
 };
 
-} // namespace zephyra::testblock
+} // namespace zephyra::test
