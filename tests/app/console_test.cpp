@@ -227,9 +227,13 @@ TEST_F(ConsoleTest, DisconnectConfirmedOrCancelled) {
     for (const char *name : DeviceMenuItems()) EXPECT_FALSE(enabled(name)) << name;
 }
 
-TEST_F(ConsoleTest, LogoutConfirmedLeavesOnlyLogin) {
+TEST_F(ConsoleTest, LogoutCancelledOrConfirmed) {
     window().LogIn(UserLevel::Admin);
     Decode(StatusBlock());
+    Confirm(window(), &TMain_Form::mLogoutClick, "BitBtn2");
+    EXPECT_TRUE(enabled("mLogout"));
+    EXPECT_FALSE(enabled("mLogin"));
+    EXPECT_TRUE(console->Timer1().isActive());
     QString caption;
     Confirm(window(), &TMain_Form::mLogoutClick, "BitBtn1", &caption);
     EXPECT_EQ(caption, "Logout");
