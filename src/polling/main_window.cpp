@@ -231,6 +231,8 @@ QLineEdit *TMain_Form::Field(const char *name, int width) {
     edit->setObjectName(name);
     edit->setReadOnly(true);
     edit->setFixedHeight(20);
+    // Opaque: a changed value repaints the box alone, not the group and page behind it.
+    edit->setAutoFillBackground(true);
     if (width > 0) edit->setFixedWidth(width);
     fields_.insert(name, edit);
     return edit;
