@@ -23,4 +23,27 @@ void LampWidget::paintEvent(QPaintEvent *) {
     p.drawEllipse(rect().adjusted(2, 2, -2, -2));
 }
 
+IndicatorWidget::IndicatorWidget(const QString &name, const QString &text, QSize size, QWidget *parent)
+    : QWidget(parent), text_(text) {
+    setObjectName(name);
+    setFixedSize(size);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void IndicatorWidget::SetColors(const QColor &background, const QColor &text) {
+    if (background == background_ && text == foreground_) return;
+    background_ = background;
+    foreground_ = text;
+    update();
+}
+
+void IndicatorWidget::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    p.fillRect(rect(), background_);
+    p.setPen(QColor(0x40, 0x40, 0x40));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    p.setPen(foreground_);
+    p.drawText(rect(), Qt::AlignCenter, text_);
+}
+
 } // namespace zephyra

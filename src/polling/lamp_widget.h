@@ -20,4 +20,21 @@ private:
     bool active_ = false;
 };
 
+// A flat traffic light with a caption (TX, RX, Connect). It paints itself whole in one fill, so a
+// blink on every request repaints nothing behind it.
+class IndicatorWidget : public QWidget {
+    Q_OBJECT
+public:
+    IndicatorWidget(const QString &name, const QString &text, QSize size, QWidget *parent = nullptr);
+    void SetColors(const QColor &background, const QColor &text);
+    QColor Background() const { return background_; }
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+
+private:
+    QString text_;
+    QColor background_, foreground_;
+};
+
 } // namespace zephyra

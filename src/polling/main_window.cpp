@@ -36,15 +36,6 @@ const QColor kTeal(0x00, 0x80, 0x80);
 const QColor kNavy(0x00, 0x00, 0x80);
 const QColor kGreen(0x00, 0x80, 0x00);
 
-// Palette, not style sheet: the traffic lights change on every poll and a style sheet re-polishes.
-void Paint(QLabel *panel, const QColor &background, const QColor &text = Qt::white) {
-    QPalette pal = panel->palette();
-    if (pal.color(QPalette::Window) == background && pal.color(QPalette::WindowText) == text) return;
-    pal.setColor(QPalette::Window, background);
-    pal.setColor(QPalette::WindowText, text);
-    panel->setPalette(pal);
-}
-
 // An invisible click area of the top strip.
 class ClickArea : public QWidget {
 public:
@@ -184,28 +175,16 @@ QWidget *TMain_Form::BuildTopStrip() {
     auto *lights = new QHBoxLayout(flatPanel3_);
     lights->setContentsMargins(0, 0, 0, 0);
     lights->setSpacing(2);
-    pnlTx_ = new QLabel("TX");
-    pnlTx_->setObjectName("pnl_TX");
-    pnlRx_ = new QLabel("RX");
-    pnlRx_->setObjectName("pnl_RX");
-    for (QLabel *l : {pnlTx_, pnlRx_}) {
-        l->setAutoFillBackground(true);
-        l->setFrameShape(QFrame::Box);
-        l->setAlignment(Qt::AlignCenter);
-        l->setFixedSize(40, 22);
-        lights->addWidget(l);
-    }
-    Paint(pnlTx_, kTeal);
-    Paint(pnlRx_, kGreen);
+    pnlTx_ = new IndicatorWidget("pnl_TX", "TX", {40, 22});
+    pnlRx_ = new IndicatorWidget("pnl_RX", "RX", {40, 22});
+    lights->addWidget(pnlTx_);
+    lights->addWidget(pnlRx_);
+    SetTxLight(false);
+    SetRxLight(false);
     row->addWidget(flatPanel3_);
 
-    pnlConnect_ = new QLabel("Connect");
-    pnlConnect_->setObjectName("pnlConnect");
-    pnlConnect_->setAlignment(Qt::AlignCenter);
-    pnlConnect_->setAutoFillBackground(true);
-    pnlConnect_->setFrameShape(QFrame::Box);
-    pnlConnect_->setFixedSize(84, 22);
-    Paint(pnlConnect_, kGrey);
+    pnlConnect_ = new IndicatorWidget("pnlConnect", "Connect", {84, 22});
+    PaintConnect(false);
     pnlConnect_->setVisible(false);
     row->addWidget(pnlConnect_);
 
@@ -454,9 +433,9 @@ void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view)
     panels_[2]->setText(QString::fromStdString(view.LinkText));
 }
 
-void TMain_Form::PaintConnect(bool green) { Paint(pnlConnect_, green ? kBrightGreen : kGrey, Qt::black); }
-void TMain_Form::SetTxLight(bool on) { Paint(pnlTx_, on ? kNavy : kTeal); }
-void TMain_Form::SetRxLight(bool on) { Paint(pnlRx_, on ? kBrightGreen : kGreen, on ? Qt::black : Qt::white); }
+void TMain_Form::PaintConnect(bool green) { pnlConnect_->SetColors(green ? kBrightGreen : kGrey, Qt::black); }
+void TMain_Form::SetTxLight(bool on) { pnlTx_->SetColors(on ? kNavy : kTeal, Qt::white); }
+void TMain_Form::SetRxLight(bool on) { pnlRx_->SetColors(on ? kBrightGreen : kGreen, on ? Qt::black : Qt::white); }
 
 void TMain_Form::LogIn(UserLevel level) {
     level_ = level;

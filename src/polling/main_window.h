@@ -18,6 +18,7 @@ class QFrame;
 namespace zephyra {
 
 class LampWidget;
+class IndicatorWidget;
 class TfrmMsg;
 
 inline constexpr const char *kMainCaption = "ZEPHYRA-M10 V0.8 (2025-08-07)";
@@ -93,9 +94,9 @@ private:
     QLabel *labChRelay_ = nullptr;
     QLabel *labChRef_ = nullptr;
     QFrame *flatPanel3_ = nullptr;
-    QLabel *pnlTx_ = nullptr;
-    QLabel *pnlRx_ = nullptr;
-    QLabel *pnlConnect_ = nullptr;
+    IndicatorWidget *pnlTx_ = nullptr;
+    IndicatorWidget *pnlRx_ = nullptr;
+    IndicatorWidget *pnlConnect_ = nullptr;
     QLabel *panels_[3] = {};
     TfrmMsg *closingWindow_ = nullptr;
 };

@@ -10,6 +10,7 @@
 
 #include "e2e/console_fixture.h"
 #include "link/modbus_codec.h"
+#include "polling/lamp_widget.h"
 
 namespace zephyra::test {
 namespace {
@@ -76,6 +77,14 @@ TEST_F(ConsoleWithSim, SerialLinkFillsEveryFieldAndPollsEvery600Ms) {
         EXPECT_LE(times[i] - times[i - 1], 800) << "reads " << i - 1 << " and " << i;
     }
     EXPECT_NE(trace.str().find("RectMode >>  [ 00 ]\n"), std::string::npos);
+
+    // The traffic lights blink with each request and reply and go back to their idle colours.
+    auto *tx = Child<IndicatorWidget>(&console->MainWindow(), "pnl_TX");
+    auto *rx = Child<IndicatorWidget>(&console->MainWindow(), "pnl_RX");
+    EXPECT_TRUE(WaitFor([&] { return tx->Background() == QColor(0x00, 0x00, 0x80); }, 2000)) << "TX never lit";
+    EXPECT_TRUE(WaitFor([&] { return rx->Background() == QColor(0, 255, 0); }, 2000)) << "RX never lit";
+    EXPECT_TRUE(WaitFor([&] { return tx->Background() == QColor(0x00, 0x80, 0x80); }, 2000)) << "TX stayed lit";
+    EXPECT_TRUE(WaitFor([&] { return rx->Background() == QColor(0x00, 0x80, 0x00); }, 2000)) << "RX stayed lit";
 
     // A look at the live page: build/tests/e2e/main_window_live.png
     EXPECT_TRUE(console->MainWindow().grab().save(QDir::current().filePath("main_window_live.png")));
