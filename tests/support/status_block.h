@@ -34,7 +34,9 @@ public:
     }
     // The reply after its function code, as the dispatcher gets it: FE and the block.
     Bytes Payload() const {
-        Bytes payload{0xFE};
+        Bytes payload;
+        payload.reserve(1 + data_.size());
+        payload.push_back(0xFE);
         payload.insert(payload.end(), data_.begin(), data_.end());
         return payload;
     }
