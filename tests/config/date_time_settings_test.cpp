@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/local_time.h"
 #include "config/date_time_settings.h"
 #include "wire_order.h"
 
@@ -9,16 +10,7 @@ namespace {
 using test::WireOrder;
 using test::WireWrite;
 
-std::tm At(int year, int month, int day, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return t;
-}
+using test::At;
 
 TEST(DateTimeSettings, ClockFillThenOkWritesMinuteHourDayMonthYearSecond) {
     DateTimeInputs in = FillFromClock(At(2025, 8, 7, 9, 5, 3));

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <random>
 
+#include "support/local_time.h"
 #include "history/status_log.h"
 
 namespace zephyra {
@@ -11,16 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::tm At(int year, int month, int day, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return t;
-}
+using test::At;
 
 // A status block with the given registers set, through the real decoder.
 StatusSnapshot Decoded(std::initializer_list<std::pair<int, int>> registers) {
