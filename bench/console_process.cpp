@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
-#include <sys/resource.h>
 #include <sstream>
+#include <sys/resource.h>
 
 #include "app/console.h"
 #include "link/connection_window.h"
@@ -26,7 +26,8 @@ double CpuSeconds() {
 class ExposeWatcher : public QObject {
 protected:
     bool eventFilter(QObject *, QEvent *event) override {
-        if (event->type() == QEvent::Expose) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        if (event->type() == QEvent::Expose)
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         return false;
     }
 };
@@ -53,10 +54,15 @@ int main(int argc, char *argv[]) {
         console.MainWindow().show();
         console.MainWindow().LogIn(UserLevel::User);
         TMain_Form &w = console.MainWindow();
-        ConnectionContext cc{console.State(), console.Serial(), console.Tcp(), console.Context().Timer1,
+        ConnectionContext cc{console.State(),
+                             console.Serial(),
+                             console.Tcp(),
+                             console.Context().Timer1,
                              console.Context().Messages,
-                             [&w](LinkKind, const QString &) {}, [&w](bool green) { w.PaintConnect(green); },
-                             nullptr, "127.0.0.1"};
+                             [&w](LinkKind, const QString &) {},
+                             [&w](bool green) { w.PaintConnect(green); },
+                             nullptr,
+                             "127.0.0.1"};
         TfrmComPort connect(cc);
         connect.SerialClick();
         auto *ports = connect.findChild<QComboBox *>("PortSelect");

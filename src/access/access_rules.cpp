@@ -18,15 +18,19 @@ constexpr Account kAccounts[] = {
 
 std::optional<UserLevel> CheckCredentials(std::string_view user, std::string_view password) {
     for (const Account &a : kAccounts)
-        if (user == a.User && password == a.Password) return a.Level;
+        if (user == a.User && password == a.Password)
+            return a.Level;
     return std::nullopt;
 }
 
 const char *LevelText(UserLevel level) {
     switch (level) {
-    case UserLevel::Super: return "  Super User Mode";
-    case UserLevel::Admin: return "  Admin User Mode";
-    case UserLevel::User: break;
+    case UserLevel::Super:
+        return "  Super User Mode";
+    case UserLevel::Admin:
+        return "  Admin User Mode";
+    case UserLevel::User:
+        break;
     }
     return "  User Mode";
 }
@@ -34,9 +38,10 @@ const char *LevelText(UserLevel level) {
 AccessChanges ApplyAccessRules(LinkKind link, UserLevel level) {
     AccessChanges c;
     c.Items = {{"mIPSet", true}, {"mACLSet", true}};
-    if (link != LinkKind::Serial) return c;
-    for (const char *name : {"mDataTimeSet", "mAlarmTest", "mSystemOperation", "mControllerReset", "mAlarmLog",
-                             "mEventLog"})
+    if (link != LinkKind::Serial)
+        return c;
+    for (const char *name :
+         {"mDataTimeSet", "mAlarmTest", "mSystemOperation", "mControllerReset", "mAlarmLog", "mEventLog"})
         c.Items.emplace_back(name, true);
     switch (level) {
     case UserLevel::Super:
@@ -60,7 +65,7 @@ AccessChanges ApplyAccessRules(LinkKind link, UserLevel level) {
 
 const std::vector<const char *> &DeviceMenuItems() {
     // The ACL command too: without a link it could only fail, and the next decode enables it again.
-    static const std::vector<const char *> items{"mMeasurementSet", "mDataTimeSet",    "mIPSet",
+    static const std::vector<const char *> items{"mMeasurementSet",  "mDataTimeSet",     "mIPSet",
                                                  "mSystemOperation", "mControllerReset", "mAlarmLog",
                                                  "mEventLog",        "mInitialLog",      "mFactoryInitial",
                                                  "mAlarmTest",       "mACLSet"};

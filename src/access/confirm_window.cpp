@@ -34,14 +34,16 @@ TOutMessage::TOutMessage(uint8_t confirmMode, std::function<void()> onCancel, st
     layout->addLayout(buttons);
     resize(300, 140);
     connect(yes, &QPushButton::clicked, this, [this] {
-        if (onConfirm_) onConfirm_();
+        if (onConfirm_)
+            onConfirm_();
         accept();
     });
     connect(no, &QPushButton::clicked, this, &TOutMessage::reject);
 }
 
 void TOutMessage::reject() {
-    if (onCancel_) onCancel_();
+    if (onCancel_)
+        onCancel_();
     QDialog::reject();
 }
 

@@ -61,7 +61,8 @@ bool TfrmRecControl::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            if (watched == pwInput_ && check_(idInput_->text(), pwInput_->text())) accept();
+            if (watched == pwInput_ && check_(idInput_->text(), pwInput_->text()))
+                accept();
             return true; // Enter never reaches QDialog's default handling
         }
     }

@@ -13,7 +13,8 @@ class TfrmRecControl : public QDialog {
     Q_OBJECT
 public:
     // check: runs the credential check and, on success, logs in; shows the failure message itself.
-    explicit TfrmRecControl(std::function<bool(const QString &, const QString &)> check, QWidget *parent = nullptr);
+    explicit TfrmRecControl(std::function<bool(const QString &, const QString &)> check,
+                            QWidget *parent = nullptr);
 
     void bbtnOKClick();
 

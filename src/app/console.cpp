@@ -18,16 +18,32 @@ void Box(QMessageBox::Icon icon, const std::string &text) {
 }
 } // namespace
 
-void MessageBoxOperator::ShowInformation(const std::string &text) { Box(QMessageBox::Information, text); }
-void MessageBoxOperator::ShowError(const std::string &text) { Box(QMessageBox::Critical, text); }
-void MessageBoxOperator::ShowMessage(const std::string &text) { Box(QMessageBox::NoIcon, text); }
+void MessageBoxOperator::ShowInformation(const std::string &text) {
+    Box(QMessageBox::Information, text);
+}
+void MessageBoxOperator::ShowError(const std::string &text) {
+    Box(QMessageBox::Critical, text);
+}
+void MessageBoxOperator::ShowMessage(const std::string &text) {
+    Box(QMessageBox::NoIcon, text);
+}
 
 Console::Console(const ConsoleOptions &options)
     : port_(serial_, tcp_), codec_(state_.Link, port_), pollTimer_(timer1_),
-      controller_(state_, codec_, pollTimer_, operator_, *options.Trace), receiver_(codec_, controller_, clock_),
-      history_(state_, codec_, pollTimer_, operator_, clock_),
-      ctx_{state_,  controller_, codec_,   receiver_, serial_,           tcp_,
-           pollTimer_, operator_, clock_, history_,  options.ProgramDir, options.DefaultHost} {
+      controller_(state_, codec_, pollTimer_, operator_, *options.Trace),
+      receiver_(codec_, controller_, clock_),
+      history_(state_, codec_, pollTimer_, operator_, clock_), ctx_{state_,
+                                                                    controller_,
+                                                                    codec_,
+                                                                    receiver_,
+                                                                    serial_,
+                                                                    tcp_,
+                                                                    pollTimer_,
+                                                                    operator_,
+                                                                    clock_,
+                                                                    history_,
+                                                                    options.ProgramDir,
+                                                                    options.DefaultHost} {
     codec_.AttachReceiver(&receiver_);
     controller_.SetHistoryCollector(&history_);
     serial_.SetExtraPaths(options.ExtraSerialPaths);

@@ -26,7 +26,8 @@ public:
     // A running QTimer restarts on setInterval: the same interval again must not push the next tick back
     // (the history download sets it on every record reply).
     void SetInterval(int ms) override {
-        if (timer_.interval() != ms) timer_.setInterval(ms);
+        if (timer_.interval() != ms)
+            timer_.setInterval(ms);
     }
     int Interval() const override { return timer_.interval(); }
 

@@ -30,7 +30,8 @@ int main(int argc, char *argv[]) {
         return 2;
     }
     options.TcpPort = static_cast<quint16>(port);
-    if (parser.isSet(host)) options.DefaultHost = parser.value(host);
+    if (parser.isSet(host))
+        options.DefaultHost = parser.value(host);
     options.ProgramDir = QCoreApplication::applicationDirPath();
 
     zephyra::Console console(options);

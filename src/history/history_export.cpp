@@ -32,8 +32,7 @@ bool ParseGridDate(const std::string &text, int &year, int &month, int &day) {
 } // namespace
 
 std::string ExportTitle(HistoryKind kind) {
-    return std::string(kModelName) +
-           (kind == HistoryKind::Event ? " Event Log Data" : " Alarm Log Data");
+    return std::string(kModelName) + (kind == HistoryKind::Event ? " Event Log Data" : " Alarm Log Data");
 }
 
 std::string ExportFileName(HistoryKind kind, TimeOfDay now, int attempt) {

@@ -8,9 +8,12 @@ namespace {
 constexpr char kHex[] = "0123456789ABCDEF";
 
 int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 } // namespace
@@ -47,7 +50,8 @@ std::string BytesToSpacedHex(ByteView bytes) {
     std::string s;
     s.reserve(bytes.size() * 3);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i) s.push_back(' ');
+        if (i)
+            s.push_back(' ');
         s.push_back(kHex[bytes[i] >> 4]);
         s.push_back(kHex[bytes[i] & 0x0F]);
     }
@@ -58,7 +62,8 @@ int32_t ParseHex(std::string_view text) {
     uint32_t v = 0;
     for (char c : text) {
         int d = HexValue(c);
-        if (d < 0) break;
+        if (d < 0)
+            break;
         v = (v << 4) | static_cast<uint32_t>(d);
     }
     return static_cast<int32_t>(v);
@@ -69,11 +74,13 @@ bool ParseHexBytes(std::string_view text, Bytes &out) {
     int high = -1;
     for (char c : text) {
         if (c == ' ' || c == ':' || c == '\t') {
-            if (high >= 0) return false;
+            if (high >= 0)
+                return false;
             continue;
         }
         int d = HexValue(c);
-        if (d < 0) return false;
+        if (d < 0)
+            return false;
         if (high < 0) {
             high = d;
         } else {
@@ -85,13 +92,15 @@ bool ParseHexBytes(std::string_view text, Bytes &out) {
 }
 
 int32_t ParseBE16(ByteView two) {
-    if (two.size() < 2) return two.empty() ? 0 : two[0] * 256;
+    if (two.size() < 2)
+        return two.empty() ? 0 : two[0] * 256;
     return two[0] * 256 + two[1];
 }
 
 std::string ZeroPad(int64_t v, int n) {
     std::string digits = std::to_string(v);
-    if (static_cast<int>(digits.size()) >= n) return digits;
+    if (static_cast<int>(digits.size()) >= n)
+        return digits;
     return std::string(static_cast<std::size_t>(n) - digits.size(), '0') + digits;
 }
 

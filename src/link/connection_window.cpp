@@ -17,7 +17,8 @@ constexpr int kFirstPollSerialMs = 40;
 constexpr int kFirstPollTcpMs = 20;
 
 QString DisplayPortName(QString path) {
-    if (path.startsWith(QStringLiteral("\\\\.\\"))) path.remove(0, 4);
+    if (path.startsWith(QStringLiteral("\\\\.\\")))
+        path.remove(0, 4);
     return path;
 }
 } // namespace
@@ -78,8 +79,10 @@ TfrmComPort::TfrmComPort(ConnectionContext ctx, QWidget *parent) : QDialog(paren
 
 void TfrmComPort::reject() {
     // The exit button, Esc and the close box all leave the same way.
-    if (ctx_.OnLeft) ctx_.OnLeft();
-    if (ctx_.State.Link == LinkKind::Serial) ctx_.Serial.Close();
+    if (ctx_.OnLeft)
+        ctx_.OnLeft();
+    if (ctx_.State.Link == LinkKind::Serial)
+        ctx_.Serial.Close();
     QDialog::reject();
 }
 
@@ -99,7 +102,8 @@ void TfrmComPort::TCPClick() {
     serial_->setChecked(false);
     tcp_->setChecked(true);
     portSelect_->setEnabled(false);
-    if (serialChosen_) ctx_.Serial.Close();
+    if (serialChosen_)
+        ctx_.Serial.Close();
     edtHostIP_->setEnabled(true);
     bitBtn1_->setEnabled(true);
 }
@@ -111,7 +115,8 @@ void TfrmComPort::PortClick() {
     {
         QSignalBlocker block(portSelect_);
         portSelect_->clear();
-        for (const SerialPortCandidate &c : found) portSelect_->addItem(c.Name, c.Path);
+        for (const SerialPortCandidate &c : found)
+            portSelect_->addItem(c.Name, c.Path);
     }
     if (found.empty()) {
         ctx_.Messages.ShowMessage(kNoSerialPort);
@@ -123,11 +128,13 @@ void TfrmComPort::PortClick() {
 }
 
 void TfrmComPort::PortSelectChange(int index) {
-    if (index < 0) return;
+    if (index < 0)
+        return;
     ctx_.Serial.Close();
     ctx_.Serial.SetDeviceName(portSelect_->itemData(index).toString());
     if (!ctx_.Serial.Open())
-        ctx_.Messages.ShowError(QStringLiteral("%1: cannot open the port").arg(ctx_.Serial.DeviceName()).toStdString());
+        ctx_.Messages.ShowError(
+            QStringLiteral("%1: cannot open the port").arg(ctx_.Serial.DeviceName()).toStdString());
 }
 
 void TfrmComPort::Btn_OK() {
@@ -141,7 +148,8 @@ void TfrmComPort::Btn_OK() {
         ctx_.Timer1.SetInterval(kFirstPollSerialMs);
         ctx_.Tcp.Disconnect();
         ctx_.Serial.SetReadEnabled(true);
-        if (ctx_.OnLinkConfirmed) ctx_.OnLinkConfirmed(LinkKind::Serial, DisplayPortName(ctx_.Serial.DeviceName()));
+        if (ctx_.OnLinkConfirmed)
+            ctx_.OnLinkConfirmed(LinkKind::Serial, DisplayPortName(ctx_.Serial.DeviceName()));
         accept();
         break;
     }
@@ -150,11 +158,13 @@ void TfrmComPort::Btn_OK() {
         ctx_.Serial.Close();
         ctx_.Tcp.SetHost(edtHostIP_->text().trimmed());
         ctx_.Serial.SetReadEnabled(false);
-        if (ctx_.OnLinkConfirmed) ctx_.OnLinkConfirmed(LinkKind::Tcp, edtHostIP_->text());
+        if (ctx_.OnLinkConfirmed)
+            ctx_.OnLinkConfirmed(LinkKind::Tcp, edtHostIP_->text());
         QString error = ctx_.Tcp.ConnectAndWait();
         if (error.isEmpty()) {
             port_->setEnabled(false);
-            if (ctx_.PaintConnect) ctx_.PaintConnect(true);
+            if (ctx_.PaintConnect)
+                ctx_.PaintConnect(true);
         } else {
             ctx_.Messages.ShowMessage(kCheckLan);
             port_->setEnabled(true);
@@ -170,6 +180,8 @@ void TfrmComPort::Btn_OK() {
     ctx_.Timer1.SetEnabled(true);
 }
 
-void TfrmComPort::BitBtn2Click() { reject(); }
+void TfrmComPort::BitBtn2Click() {
+    reject();
+}
 
 } // namespace zephyra

@@ -21,7 +21,8 @@ public:
     void ReconnectTcp() override { tcp_.ConnectAsync(); }
     std::string ConnectTcp() override { return tcp_.ConnectAndWait().toStdString(); }
     void PaintConnect(bool green) override {
-        if (paint_) paint_(green);
+        if (paint_)
+            paint_(green);
     }
 
 private:

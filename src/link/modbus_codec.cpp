@@ -8,13 +8,15 @@ namespace zephyra {
 
 uint16_t Crc16(ByteView bytes, std::size_t count) {
     uint16_t crc = 0xFFFF;
-    if (count > bytes.size()) count = bytes.size();
+    if (count > bytes.size())
+        count = bytes.size();
     for (std::size_t i = 0; i < count; ++i) {
         crc ^= bytes[i];
         for (int bit = 0; bit < 8; ++bit) {
             bool out = crc & 1;
             crc >>= 1;
-            if (out) crc ^= 0xA001;
+            if (out)
+                crc ^= 0xA001;
         }
     }
     return crc;
@@ -50,10 +52,12 @@ Bytes WithCrc(ByteView unit) {
 }
 
 bool CheckSerialFrame(ByteView frame, int32_t &function, Bytes &payload) {
-    if (frame.size() < 4) return false;
+    if (frame.size() < 4)
+        return false;
     std::size_t n = frame.size() - 2;
     uint16_t got = static_cast<uint16_t>(frame[n] | (frame[n + 1] << 8));
-    if (got != Crc16(frame, n)) return false;
+    if (got != Crc16(frame, n))
+        return false;
     function = frame[1];
     payload.assign(frame.begin() + 2, frame.end());
     return true;
@@ -68,7 +72,8 @@ void ModbusCodec::BuildWriteRequest(int32_t address, int32_t value) {
 }
 
 void ModbusCodec::BuildVendorRequest(uint8_t function, ByteView data) {
-    if (function == kFnHistory && receiver_) receiver_->Reset();
+    if (function == kFnHistory && receiver_)
+        receiver_->Reset();
     SendRequest(VendorRequestUnit(function, data));
 }
 

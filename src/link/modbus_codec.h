@@ -13,7 +13,9 @@ namespace zephyra {
 class ResponseReceiver;
 
 uint16_t Crc16(ByteView bytes, std::size_t count);
-inline uint16_t Crc16(ByteView bytes) { return Crc16(bytes, bytes.size()); }
+inline uint16_t Crc16(ByteView bytes) {
+    return Crc16(bytes, bytes.size());
+}
 
 // Unit bytes (01, function, fields) of each request kind, without link framing.
 Bytes ReadRequestUnit(int32_t start, int32_t count);

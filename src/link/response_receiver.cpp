@@ -22,7 +22,8 @@ void ResponseReceiver::ResetSerialFrame() {
 }
 
 void ResponseReceiver::OnSerialRead(ByteView bytes) {
-    if (frameReady_ || bytes.empty()) return;
+    if (frameReady_ || bytes.empty())
+        return;
     if (feed_ != Feed::Serial) {
         Reset();
         feed_ = Feed::Serial;
@@ -74,21 +75,28 @@ void ResponseReceiver::OnSerialRead(ByteView bytes) {
         case kVendorData:
             frame_.push_back(b);
             ++byteCount_;
-            if (byteCount_ >= expectedLength_ + 4 && expectedLength_ != 0) rxState_ = kCrcLow;
-            if (byteCount_ > kVendorLimit || expectedLength_ == kVendorLimit) stop = true;
+            if (byteCount_ >= expectedLength_ + 4 && expectedLength_ != 0)
+                rxState_ = kCrcLow;
+            if (byteCount_ > kVendorLimit || expectedLength_ == kVendorLimit)
+                stop = true;
             break;
         case kRegisterData:
             frame_.push_back(b);
             ++byteCount_;
-            if (byteCount_ == 3 && expectedLength_ == 0) expectedLength_ = b + 3;
-            if (byteCount_ >= expectedLength_ && expectedLength_ != 0) rxState_ = kCrcLow;
-            if (byteCount_ > kRegisterLimit || expectedLength_ == kRegisterLimit) stop = true;
+            if (byteCount_ == 3 && expectedLength_ == 0)
+                expectedLength_ = b + 3;
+            if (byteCount_ >= expectedLength_ && expectedLength_ != 0)
+                rxState_ = kCrcLow;
+            if (byteCount_ > kRegisterLimit || expectedLength_ == kRegisterLimit)
+                stop = true;
             break;
         case kEchoData:
             frame_.push_back(b);
             ++byteCount_;
-            if (byteCount_ >= expectedLength_ && expectedLength_ != 0) rxState_ = kCrcLow;
-            if (byteCount_ > kEchoLimit || expectedLength_ == kEchoLimit) stop = true;
+            if (byteCount_ >= expectedLength_ && expectedLength_ != 0)
+                rxState_ = kCrcLow;
+            if (byteCount_ > kEchoLimit || expectedLength_ == kEchoLimit)
+                stop = true;
             break;
         case kExceptionCode:
             frame_.push_back(b);
@@ -128,12 +136,14 @@ void ResponseReceiver::OnSerialRead(ByteView bytes) {
         frameReady_ = false;
         int32_t function = 0;
         Bytes payload;
-        if (CheckSerialFrame(completed, function, payload)) sink_.ResponseDispatcher(function, std::move(payload));
+        if (CheckSerialFrame(completed, function, payload))
+            sink_.ResponseDispatcher(function, std::move(payload));
     }
 }
 
 bool ResponseReceiver::TcpHeaderMarkAt(ByteView bytes, std::size_t i) const {
-    if (i + 3 >= bytes.size()) return false;
+    if (i + 3 >= bytes.size())
+        return false;
     uint32_t tid = codec_.TransactionCounter();
     return bytes[i] == ((tid >> 8) & 0xFF) && bytes[i + 1] == (tid & 0xFF) && bytes[i + 2] == 0 &&
            bytes[i + 3] == 0;
@@ -143,7 +153,8 @@ void ResponseReceiver::OnTcpRead(ByteView bytes) {
     // After a single-register write the frame is taken as complete one byte early; the rest of the
     // same read still joins it.
     const int32_t tail = codec_.LastSentFunction() == kFnWriteSingle ? 5 : 6;
-    if (frameReady_ || bytes.empty()) return;
+    if (frameReady_ || bytes.empty())
+        return;
     if (feed_ != Feed::Tcp) {
         Reset();
         feed_ = Feed::Tcp;
@@ -171,11 +182,14 @@ void ResponseReceiver::OnTcpRead(ByteView bytes) {
         ++tcpPosition_;
         frame_.push_back(b);
         if (rxState_ == kTcpHeader) {
-            if (tcpPosition_ == 5) rxState_ = kTcpBody;
+            if (tcpPosition_ == 5)
+                rxState_ = kTcpBody;
             continue;
         }
-        if (tcpPosition_ == 6) tcpLength_ = frame_[3] * 256 + frame_[4];
-        if (tcpPosition_ >= 6 && tcpPosition_ >= tcpLength_ + tail) frameDone_ = true;
+        if (tcpPosition_ == 6)
+            tcpLength_ = frame_[3] * 256 + frame_[4];
+        if (tcpPosition_ >= 6 && tcpPosition_ >= tcpLength_ + tail)
+            frameDone_ = true;
     }
 
     Bytes completed;
@@ -191,7 +205,8 @@ void ResponseReceiver::OnTcpRead(ByteView bytes) {
     if (frameReady_) {
         frameReady_ = false;
         // Buffer: low byte of the transaction id, protocol (2), length (2), unit, function, payload.
-        if (completed.size() < 7) return;
+        if (completed.size() < 7)
+            return;
         int32_t function = completed[6];
         Bytes payload(completed.begin() + 7, completed.end());
         sink_.ResponseDispatcher(function, std::move(payload));

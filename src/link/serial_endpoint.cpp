@@ -33,7 +33,8 @@ std::vector<SerialPortCandidate> SerialEndpoint::SearchPorts() const {
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
         candidates.push_back({info.portName(), info.systemLocation()});
     for (const QString &path : extraPaths_)
-        if (!path.isEmpty()) candidates.push_back({path, path});
+        if (!path.isEmpty())
+            candidates.push_back({path, path});
 
     std::vector<SerialPortCandidate> found;
     for (const SerialPortCandidate &c : candidates) {
@@ -53,14 +54,16 @@ std::vector<SerialPortCandidate> SerialEndpoint::SearchPorts() const {
 }
 
 bool SerialEndpoint::Open() {
-    if (port_.isOpen()) return true;
+    if (port_.isOpen())
+        return true;
     port_.setPortName(deviceName_);
     Configure(port_);
     return port_.open(QIODevice::ReadWrite);
 }
 
 void SerialEndpoint::Close() {
-    if (port_.isOpen()) port_.close();
+    if (port_.isOpen())
+        port_.close();
     txTimer_.stop();
     rxTimer_.stop();
     emit TxLight(false);
@@ -68,7 +71,8 @@ void SerialEndpoint::Close() {
 }
 
 void SerialEndpoint::Write(const Bytes &frame) {
-    if (!port_.isOpen()) return;
+    if (!port_.isOpen())
+        return;
     emit TxLight(true);
     txTimer_.start();
     port_.write(reinterpret_cast<const char *>(frame.data()), static_cast<qint64>(frame.size()));
@@ -80,11 +84,13 @@ void SerialEndpoint::ComPort11RxChar() {
         return;
     }
     QByteArray data = port_.readAll();
-    if (data.isEmpty()) return;
+    if (data.isEmpty())
+        return;
     emit RxLight(true);
     rxTimer_.start();
     if (receiver_)
-        receiver_(ByteView(reinterpret_cast<const uint8_t *>(data.constData()), static_cast<std::size_t>(data.size())));
+        receiver_(ByteView(reinterpret_cast<const uint8_t *>(data.constData()),
+                           static_cast<std::size_t>(data.size())));
 }
 
 void SerialEndpoint::OnError(QSerialPort::SerialPortError error) {

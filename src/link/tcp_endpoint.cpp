@@ -12,7 +12,8 @@ TcpEndpoint::TcpEndpoint(QObject *parent) : QObject(parent) {
     connect(&socket_, &QTcpSocket::disconnected, &timer7_, &QTimer::stop);
     connectTimeout_.setSingleShot(true);
     connect(&connectTimeout_, &QTimer::timeout, this, [this] {
-        if (IsConnecting()) socket_.abort();
+        if (IsConnecting())
+            socket_.abort();
     });
     connect(&socket_, &QTcpSocket::connected, this, [this] {
         connectTimeout_.stop();
@@ -27,7 +28,8 @@ bool TcpEndpoint::IsConnecting() const {
 }
 
 QString TcpEndpoint::ConnectAndWait(int timeoutMs) {
-    if (IsConnected()) return {};
+    if (IsConnected())
+        return {};
     socket_.abort();
     QEventLoop loop;
     QTimer deadline;
@@ -46,14 +48,16 @@ QString TcpEndpoint::ConnectAndWait(int timeoutMs) {
     }
     disconnect(c1);
     disconnect(c2);
-    if (IsConnected()) return {};
+    if (IsConnected())
+        return {};
     QString error = timedOut ? QStringLiteral("Connection timed out") : socket_.errorString();
     socket_.abort();
     return error.isEmpty() ? QStringLiteral("Connection failed") : error;
 }
 
 void TcpEndpoint::ConnectAsync() {
-    if (IsConnecting() || IsConnected()) return; // an attempt is already on its way
+    if (IsConnecting() || IsConnected())
+        return; // an attempt is already on its way
     socket_.abort();
     socket_.connectToHost(host_, port_);
     connectTimeout_.start(kConnectTimeoutMs);
@@ -61,20 +65,24 @@ void TcpEndpoint::ConnectAsync() {
 
 void TcpEndpoint::Disconnect() {
     connectTimeout_.stop();
-    if (socket_.state() == QAbstractSocket::UnconnectedState) return;
+    if (socket_.state() == QAbstractSocket::UnconnectedState)
+        return;
     socket_.abort(); // emits disconnected() when a connection was up
 }
 
 void TcpEndpoint::Write(const Bytes &frame) {
-    if (!IsConnected()) return;
+    if (!IsConnected())
+        return;
     socket_.write(reinterpret_cast<const char *>(frame.data()), static_cast<qint64>(frame.size()));
 }
 
 void TcpEndpoint::Timer7Timer() {
-    if (!IsConnected() || socket_.bytesAvailable() <= 0) return;
+    if (!IsConnected() || socket_.bytesAvailable() <= 0)
+        return;
     QByteArray data = socket_.readAll();
     if (receiver_)
-        receiver_(ByteView(reinterpret_cast<const uint8_t *>(data.constData()), static_cast<std::size_t>(data.size())));
+        receiver_(ByteView(reinterpret_cast<const uint8_t *>(data.constData()),
+                           static_cast<std::size_t>(data.size())));
 }
 
 } // namespace zephyra

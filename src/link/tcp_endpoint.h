@@ -28,7 +28,8 @@ public:
 
     bool IsConnected() const { return socket_.state() == QAbstractSocket::ConnectedState; }
     bool IsConnecting() const;
-    // Waits in a local event loop (timers and windows keep running); returns the error text, empty on success.
+    // Waits in a local event loop (timers and windows keep running); returns the error text, empty on
+    // success.
     QString ConnectAndWait(int timeoutMs = kConnectTimeoutMs);
     // Starts an attempt and returns at once; a later send finds out whether it worked.
     void ConnectAsync();

@@ -7,8 +7,10 @@ namespace {
 // "digits" split as integer part and last digit, following the formatter table.
 std::string TenthsDigits(int32_t v) {
     std::string d = std::to_string(v);
-    if (v < 0 || v >= 10000) return d;
-    if (v < 10) return "0." + d;
+    if (v < 0 || v >= 10000)
+        return d;
+    if (v < 10)
+        return "0." + d;
     return d.substr(0, d.size() - 1) + "." + d.substr(d.size() - 1);
 }
 
@@ -25,13 +27,18 @@ std::string FormatTenthsUnit(int32_t v, char unit) {
     return s;
 }
 
-std::string FormatTenths(int32_t v) { return TenthsDigits(v); }
+std::string FormatTenths(int32_t v) {
+    return TenthsDigits(v);
+}
 
 std::string FormatTenthsFixed(int32_t v) {
     std::string d = std::to_string(v);
-    if (v == 0 || v < 0 || v >= 10000) return RightAlign(d, 3);
-    if (v < 10) return "00." + d;
-    if (v < 100) return "0" + d.substr(0, 1) + "." + d.substr(1);
+    if (v == 0 || v < 0 || v >= 10000)
+        return RightAlign(d, 3);
+    if (v < 10)
+        return "00." + d;
+    if (v < 100)
+        return "0" + d.substr(0, 1) + "." + d.substr(1);
     return d.substr(0, d.size() - 1) + "." + d.substr(d.size() - 1);
 }
 
@@ -48,14 +55,16 @@ std::string HexDigits(int64_t v, int n) {
 
 std::string DecDigits(int64_t v, int n) {
     std::string d = std::to_string(v);
-    if (static_cast<int>(d.size()) >= n) return d;
+    if (static_cast<int>(d.size()) >= n)
+        return d;
     return std::string(static_cast<std::size_t>(n) - d.size(), '0') + d;
 }
 
 std::string DottedDecimal(std::span<const uint8_t> four) {
     std::string s;
     for (std::size_t i = 0; i < four.size() && i < 4; ++i) {
-        if (i) s.push_back('.');
+        if (i)
+            s.push_back('.');
         s += DecDigits(four[i], 2);
     }
     return s;
@@ -64,7 +73,8 @@ std::string DottedDecimal(std::span<const uint8_t> four) {
 std::string DottedHex(std::span<const uint8_t> six) {
     std::string s;
     for (std::size_t i = 0; i < six.size() && i < 6; ++i) {
-        if (i) s.push_back('.');
+        if (i)
+            s.push_back('.');
         s += HexDigits(six[i], 2);
     }
     return s;
@@ -73,7 +83,8 @@ std::string DottedHex(std::span<const uint8_t> six) {
 std::string PlainDottedDecimal(std::span<const uint8_t> four) {
     std::string s;
     for (std::size_t i = 0; i < four.size() && i < 4; ++i) {
-        if (i) s.push_back('.');
+        if (i)
+            s.push_back('.');
         s += std::to_string(four[i]);
     }
     return s;

@@ -10,7 +10,8 @@ LampWidget::LampWidget(const QString &name, QWidget *parent) : QWidget(parent) {
 }
 
 void LampWidget::SetActive(bool active) {
-    if (active == active_) return;
+    if (active == active_)
+        return;
     active_ = active;
     update();
 }
@@ -31,7 +32,8 @@ IndicatorWidget::IndicatorWidget(const QString &name, const QString &text, QSize
 }
 
 void IndicatorWidget::SetColors(const QColor &background, const QColor &text) {
-    if (background == background_ && text == foreground_) return;
+    if (background == background_ && text == foreground_)
+        return;
     background_ = background;
     foreground_ = text;
     update();

@@ -5,8 +5,8 @@
 #include <QDesktopServices>
 #include <QFrame>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,7 +47,8 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override {
-        if (event->button() == Qt::LeftButton && onClick_) onClick_();
+        if (event->button() == Qt::LeftButton && onClick_)
+            onClick_();
     }
 
 private:
@@ -101,7 +102,8 @@ TMain_Form::TMain_Form(ConsoleContext ctx, QWidget *parent) : QMainWindow(parent
         panels_[i]->setFrameShape(QFrame::Panel);
         panels_[i]->setFrameShadow(QFrame::Sunken);
         // 120 pixels as designed, wider when a level text or port path needs it: nothing is cut off.
-        if (i < 2) panels_[i]->setMinimumWidth(120);
+        if (i < 2)
+            panels_[i]->setMinimumWidth(120);
         bar->addWidget(panels_[i], i < 2 ? 0 : 1);
     }
     setStatusBar(bar);
@@ -110,7 +112,8 @@ TMain_Form::TMain_Form(ConsoleContext ctx, QWidget *parent) : QMainWindow(parent
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
-    if (QScreen *screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     // Assistive tools (and scripted tests) find every control by its name.
     for (QWidget *w : findChildren<QWidget *>())
@@ -131,19 +134,22 @@ void TMain_Form::BuildMenus() {
     QMenu *exit = menuBar()->addMenu("나가기 ");
     add(exit, {"mExit", "종료 ", true});
     QMenu *link = menuBar()->addMenu("접속 ");
-    for (const MenuItem &item : {MenuItem{"mConnect", "연결하기 ", false}, MenuItem{"mDisconnect", "연결끊기 ", false},
-                                 MenuItem{"mLogin", "로그인 ", true}, MenuItem{"mLogout", "로그아웃 ", false}})
+    for (const MenuItem &item :
+         {MenuItem{"mConnect", "연결하기 ", false}, MenuItem{"mDisconnect", "연결끊기 ", false},
+          MenuItem{"mLogin", "로그인 ", true}, MenuItem{"mLogout", "로그아웃 ", false}})
         add(link, item);
     QMenu *settings = menuBar()->addMenu("조회/설정 ");
     for (const MenuItem &item :
-         {MenuItem{"mSystemOperation", "운용/알람 설정 ", false}, MenuItem{"mMeasurementSet", "계측값 설정 ", false},
+         {MenuItem{"mSystemOperation", "운용/알람 설정 ", false},
+          MenuItem{"mMeasurementSet", "계측값 설정 ", false},
           MenuItem{"mDataTimeSet", "날짜/시간 설정 ", false}, MenuItem{"mIPSet", "정류기 IP 설정 ", false},
           MenuItem{"mACLSet", "ACL 설정", false}, MenuItem{"mControllerReset", "제어보드 리셋 ", false},
           MenuItem{"mFactoryInitial", "공장 초기화 ", false}, MenuItem{"mAlarmTest", "경보 시험 ", false}})
         add(settings, item);
     QMenu *history = menuBar()->addMenu("이력 ");
-    for (const MenuItem &item : {MenuItem{"mAlarmLog", "알람 이력 ", false}, MenuItem{"mEventLog", "이벤트 이력 ", false},
-                                 MenuItem{"mInitialLog", "이력 초기화 ", false}})
+    for (const MenuItem &item :
+         {MenuItem{"mAlarmLog", "알람 이력 ", false}, MenuItem{"mEventLog", "이벤트 이력 ", false},
+          MenuItem{"mInitialLog", "이력 초기화 ", false}})
         add(history, item);
     QMenu *home = menuBar()->addMenu("홈페이지 ");
     add(home, {"mHomePage", kHomePageCaption, true});
@@ -212,14 +218,16 @@ QLineEdit *TMain_Form::Field(const char *name, int width) {
     edit->setFixedHeight(20);
     // Opaque: a changed value repaints the box alone, not the group and page behind it.
     edit->setAutoFillBackground(true);
-    if (width > 0) edit->setFixedWidth(width);
+    if (width > 0)
+        edit->setFixedWidth(width);
     fields_.insert(name, edit);
     return edit;
 }
 
 QLabel *TMain_Form::Caption(const char *text, const char *name) {
     auto *label = new QLabel(QString::fromUtf8(text));
-    if (name) label->setObjectName(name);
+    if (name)
+        label->setObjectName(name);
     return label;
 }
 
@@ -273,7 +281,10 @@ QWidget *TMain_Form::BuildInformationPage() {
     rows(clock, {{"날짜 ", "edtDate"}, {"시간 ", "edtTime"}}, 100);
     auto *measure = group("계측값 ", "gbMeasure");
     rows(measure,
-         {{"AC 입력전압 ", "edtACV"}, {"DC 출력전압", "edtDCV"}, {"DC 부하전류 ", "edtLCA"}, {"축전지 전류 ", "edtBCA"},
+         {{"AC 입력전압 ", "edtACV"},
+          {"DC 출력전압", "edtDCV"},
+          {"DC 부하전류 ", "edtLCA"},
+          {"축전지 전류 ", "edtBCA"},
           {"랙 온도 ", "edtRT"}},
          100);
     auto *firmware = group("F/W 버전 ", "gbVersion");
@@ -296,11 +307,16 @@ QWidget *TMain_Form::BuildInformationPage() {
                       {"spMF_RY", "Module Fail"},
                       {"spMA_RY", "MA (통합경보)"}});
     auto *setpoints = group("운용 설정값 ", "gbSetPoints");
-    rows(setpoints, {{"AC 고전압 ", "edtACH"}, {"AC 저전압 ", "edtACL"}, {"DC 고전압 ", "edtDCH"}, {"DC 저전압 ", "edtDCL"}},
+    rows(setpoints,
+         {{"AC 고전압 ", "edtACH"},
+          {"AC 저전압 ", "edtACL"},
+          {"DC 고전압 ", "edtDCH"},
+          {"DC 저전압 ", "edtDCL"}},
          100);
     auto *battery = group("축전지 운용  ", "gbBattery");
-    auto *batteryGrid = rows(battery, {{"충전전류제한 ", "edtChLimit"}, {"축전지 종류 ", "edtB_Model"}, {"축전지 수량 ", "edtB_Cho"}},
-                             90);
+    auto *batteryGrid = rows(
+        battery,
+        {{"충전전류제한 ", "edtChLimit"}, {"축전지 종류 ", "edtB_Model"}, {"축전지 수량 ", "edtB_Cho"}}, 90);
     labChRelay_ = Caption("충전 Relay", "labChRelay");
     labChRef_ = Caption("CH Reference", "labChRef");
     batteryGrid->addWidget(labChRelay_, 3, 0);
@@ -342,7 +358,8 @@ QWidget *TMain_Form::BuildInformationPage() {
         grid->setHorizontalSpacing(3);
         for (int n = 1; n <= 5; ++n) {
             int c = 0;
-            if (withNumbers) grid->addWidget(Caption(QStringLiteral("#%1").arg(n).toUtf8().constData()), n, c++);
+            if (withNumbers)
+                grid->addWidget(Caption(QStringLiteral("#%1").arg(n).toUtf8().constData()), n, c++);
             for (int m = 1; m <= 2; ++m) {
                 QByteArray name = QStringLiteral("%1%2%3").arg(prefix).arg(n).arg(m).toLatin1();
                 auto *edit = Field(name.constData(), 92);
@@ -354,7 +371,8 @@ QWidget *TMain_Form::BuildInformationPage() {
                 edit->setFont(light);
                 edit->setEnabled(!disabled);
                 grid->addWidget(edit, n, c++);
-                if (m == 1) grid->addWidget(Caption("~"), n, c++);
+                if (m == 1)
+                    grid->addWidget(Caption("~"), n, c++);
             }
         }
     };
@@ -371,8 +389,9 @@ QWidget *TMain_Form::BuildInformationPage() {
     auto *watchdog = group("Watchdog ", "gbWatchdog");
     auto *watchdogRow = new QHBoxLayout(watchdog);
     watchdogRow->setContentsMargins(6, 2, 6, 2);
-    for (auto [caption, name] : {std::pair{"TCP 접속", "edtTcpFlag"}, std::pair{"TCP 리셋 카운트 ", "edtTcpComFailCnt"},
-                                 std::pair{"Watchdog 카운트 ", "edtWatchdogCnt"}}) {
+    for (auto [caption, name] :
+         {std::pair{"TCP 접속", "edtTcpFlag"}, std::pair{"TCP 리셋 카운트 ", "edtTcpComFailCnt"},
+          std::pair{"Watchdog 카운트 ", "edtWatchdogCnt"}}) {
         watchdogRow->addWidget(Caption(caption));
         watchdogRow->addWidget(Field(name, 50));
     }
@@ -380,8 +399,9 @@ QWidget *TMain_Form::BuildInformationPage() {
     relayGroup_ = group("기타 운용  ", "gbEtcRelay");
     auto *relayRow = new QHBoxLayout(relayGroup_);
     relayRow->setContentsMargins(6, 2, 6, 2);
-    for (auto [caption, name] : {std::pair{"방전 Relay", "edtDischRelay"}, std::pair{"온도 High Relay", "edtTempHRelay"},
-                                 std::pair{"온도 Low Relay", "edtTempLRelay"}}) {
+    for (auto [caption, name] :
+         {std::pair{"방전 Relay", "edtDischRelay"}, std::pair{"온도 High Relay", "edtTempHRelay"},
+          std::pair{"온도 Low Relay", "edtTempLRelay"}}) {
         relayRow->addWidget(Caption(caption));
         relayRow->addWidget(Field(name, 44));
     }
@@ -390,7 +410,8 @@ QWidget *TMain_Form::BuildInformationPage() {
     auto column = [](std::initializer_list<QWidget *> widgets) {
         auto *c = new QVBoxLayout;
         c->setSpacing(3);
-        for (QWidget *w : widgets) c->addWidget(w);
+        for (QWidget *w : widgets)
+            c->addWidget(w);
         c->addStretch();
         return c;
     };
@@ -404,9 +425,11 @@ QWidget *TMain_Form::BuildInformationPage() {
 }
 
 void TMain_Form::SetChargeFieldsVisible(bool visible) {
-    for (QWidget *w : {static_cast<QWidget *>(labChRelay_), static_cast<QWidget *>(fields_.value("edtChRelay")),
-                       static_cast<QWidget *>(labChRef_), static_cast<QWidget *>(fields_.value("edtChRef"))})
-        if (w) w->setVisible(visible);
+    for (QWidget *w :
+         {static_cast<QWidget *>(labChRelay_), static_cast<QWidget *>(fields_.value("edtChRelay")),
+          static_cast<QWidget *>(labChRef_), static_cast<QWidget *>(fields_.value("edtChRef"))})
+        if (w)
+            w->setVisible(visible);
 }
 
 void TMain_Form::ApplyAccessRules() {
@@ -414,7 +437,8 @@ void TMain_Form::ApplyAccessRules() {
     infoGroup_->setVisible(true);
     AccessChanges changes = zephyra::ApplyAccessRules(ctx_.State.Link, level_);
     for (const auto &[name, enabled] : changes.Items)
-        if (QAction *a = Action(name)) a->setEnabled(enabled);
+        if (QAction *a = Action(name))
+            a->setEnabled(enabled);
     if (changes.ShowRelayFields) {
         relayGroup_->setVisible(true);
         SetChargeFieldsVisible(true);
@@ -425,17 +449,25 @@ void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view)
     for (const FieldText &f : view.Fields)
         if (QLineEdit *edit = fields_.value(QLatin1String(f.Name))) {
             QString text = QString::fromStdString(f.Text);
-            if (edit->text() != text) edit->setText(text);
+            if (edit->text() != text)
+                edit->setText(text);
         }
     for (const LampState &l : view.Lamps)
-        if (LampWidget *lamp = lamps_.value(QLatin1String(l.Name))) lamp->SetActive(l.Active);
+        if (LampWidget *lamp = lamps_.value(QLatin1String(l.Name)))
+            lamp->SetActive(l.Active);
     labAlarmTest_->setVisible(view.AlarmTestLabelVisible);
     panels_[2]->setText(QString::fromStdString(view.LinkText));
 }
 
-void TMain_Form::PaintConnect(bool green) { pnlConnect_->SetColors(green ? kBrightGreen : kGrey, Qt::black); }
-void TMain_Form::SetTxLight(bool on) { pnlTx_->SetColors(on ? kNavy : kTeal, Qt::white); }
-void TMain_Form::SetRxLight(bool on) { pnlRx_->SetColors(on ? kBrightGreen : kGreen, on ? Qt::black : Qt::white); }
+void TMain_Form::PaintConnect(bool green) {
+    pnlConnect_->SetColors(green ? kBrightGreen : kGrey, Qt::black);
+}
+void TMain_Form::SetTxLight(bool on) {
+    pnlTx_->SetColors(on ? kNavy : kTeal, Qt::white);
+}
+void TMain_Form::SetRxLight(bool on) {
+    pnlRx_->SetColors(on ? kBrightGreen : kGreen, on ? Qt::black : Qt::white);
+}
 
 void TMain_Form::LogIn(UserLevel level) {
     level_ = level;
@@ -464,7 +496,11 @@ void TMain_Form::mLoginClick() {
 }
 
 void TMain_Form::mConnectClick() {
-    ConnectionContext cc{ctx_.State, ctx_.Serial, ctx_.Tcp, ctx_.Timer1, ctx_.Messages,
+    ConnectionContext cc{ctx_.State,
+                         ctx_.Serial,
+                         ctx_.Tcp,
+                         ctx_.Timer1,
+                         ctx_.Messages,
                          [this](LinkKind link, const QString &text) { LinkConfirmed(link, text); },
                          [this](bool green) { PaintConnect(green); },
                          [this] { Action("mConnect")->setEnabled(true); },
@@ -482,8 +518,12 @@ void TMain_Form::LinkConfirmed(LinkKind link, const QString &panelText) {
     panels_[1]->setText(panelText);
 }
 
-void TMain_Form::mDisconnectClick() { OpenConfirmation(1); }
-void TMain_Form::mLogoutClick() { OpenConfirmation(2); }
+void TMain_Form::mDisconnectClick() {
+    OpenConfirmation(1);
+}
+void TMain_Form::mLogoutClick() {
+    OpenConfirmation(2);
+}
 
 void TMain_Form::OpenConfirmation(uint8_t confirmMode) {
     confirmMode_ = confirmMode;
@@ -508,7 +548,8 @@ void TMain_Form::Confirmed(uint8_t confirmMode) {
     ctx_.Tcp.Disconnect();
     PaintConnect(false);
     Action("mDisconnect")->setEnabled(false);
-    for (const char *name : DeviceMenuItems()) Action(name)->setEnabled(false);
+    for (const char *name : DeviceMenuItems())
+        Action(name)->setEnabled(false);
     infoGroup_->setVisible(false);
     confirmMode_ = 0;
 }
@@ -529,13 +570,17 @@ void TMain_Form::closeEvent(QCloseEvent *event) {
     event->accept();
 }
 
-void TMain_Form::mHomePageClick() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl))); }
+void TMain_Form::mHomePageClick() {
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePageUrl)));
+}
 
 void TMain_Form::Image10Click() {
     QLineEdit *fwCnt = fields_.value("edtFwCnt");
     fwCnt->setVisible(fwCnt->isHidden());
 }
 
-void TMain_Form::Image1Click() { SetChargeFieldsVisible(fields_.value("edtChRelay")->isHidden()); }
+void TMain_Form::Image1Click() {
+    SetChargeFieldsVisible(fields_.value("edtChRelay")->isHidden());
+}
 
 } // namespace zephyra

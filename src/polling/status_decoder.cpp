@@ -9,7 +9,9 @@ namespace {
 constexpr const char *kOffOn[] = {"OFF", "ON"};
 constexpr const char *kNoSensor = "미사용";
 
-const char *OffOn(int32_t v) { return kOffOn[v != 0]; }
+const char *OffOn(int32_t v) {
+    return kOffOn[v != 0];
+}
 
 std::array<uint8_t, 4> AddressBytes(const StatusSnapshot &s, int address) {
     int32_t a = s.Reg(address), b = s.Reg(address + 1);
@@ -46,31 +48,41 @@ constexpr const char *kAclDefaultNames[10] = {"edtACL_DIP11", "edtACL_DIP12", "e
 
 const char *BatteryModelText(int32_t code) {
     switch (code) {
-    case 0: return "아트라스";
-    case 1: return "세방전지";
-    default: return nullptr;
+    case 0:
+        return "아트라스";
+    case 1:
+        return "세방전지";
+    default:
+        return nullptr;
     }
 }
 
 const char *EthSpeedText(int32_t code) {
     switch (code) {
-    case 0: return "Auto";
-    case 1: return "10M";
-    case 2: return "100M";
-    case 3: return "1G";
-    default: return "";
+    case 0:
+        return "Auto";
+    case 1:
+        return "10M";
+    case 2:
+        return "100M";
+    case 3:
+        return "1G";
+    default:
+        return "";
     }
 }
 
 } // namespace
 
 SignedMagnitude SplitSign(int32_t raw16) {
-    if (raw16 & 0x8000) return {"-", (raw16 ^ 0xFFFF) + 1};
+    if (raw16 & 0x8000)
+        return {"-", (raw16 ^ 0xFFFF) + 1};
     return {"+", raw16};
 }
 
 std::string EthernetLinkText(int32_t linkBits, int32_t rxTx) {
-    if (!(linkBits & 0x10)) return " Link Down";
+    if (!(linkBits & 0x10))
+        return " Link Down";
     std::string s = " Link Up : ";
     s += (linkBits & 0x08) ? "Full-Duplex " : "Half-Duplex ";
     if (linkBits & 0x04)
@@ -112,7 +124,8 @@ void DecodeStatus(ByteView data, StatusSnapshot &s, StatusViewModel &view) {
     SignedMagnitude bca = SplitSign(s.Reg(reg::kBCA));
     s.BCAText = show("edtBCA", bca.Sign + FormatTenthsUnit(bca.Magnitude, 'A'));
     SignedMagnitude rt = SplitSign(s.Reg(reg::kRT));
-    s.RTText = show("edtRT", rt.Magnitude == 9999 ? std::string(kNoSensor) : rt.Sign + FormatTenthsUnit(rt.Magnitude, 'C'));
+    s.RTText = show("edtRT", rt.Magnitude == 9999 ? std::string(kNoSensor)
+                                                  : rt.Sign + FormatTenthsUnit(rt.Magnitude, 'C'));
 
     // Two digits cover the defined bits; higher bits would widen the text, so they are left out.
     s.AlarmText = "0x" + HexDigits(s.Reg(reg::kAlarmBits) & 0xFF, 2);
@@ -139,7 +152,8 @@ void DecodeStatus(ByteView data, StatusSnapshot &s, StatusViewModel &view) {
 
     int32_t chLimit = s.Reg(reg::kChLimit);
     show("edtChLimit", chLimit == 0 ? std::string("OFF") : std::to_string(chLimit) + " A");
-    if (const char *model = BatteryModelText(s.Reg(reg::kBModel))) s.BModelText = model;
+    if (const char *model = BatteryModelText(s.Reg(reg::kBModel)))
+        s.BModelText = model;
     show("edtB_Model", s.BModelText);
     show("edtB_Cho", std::to_string(s.Reg(reg::kBCho) + 1) + " 조");
     show("edtACH", std::to_string(s.Reg(reg::kACHigh)) + " V");
@@ -174,7 +188,8 @@ void DecodeStatus(ByteView data, StatusSnapshot &s, StatusViewModel &view) {
 }
 
 void DecodeIpSettingsReply(ByteView body, StatusSnapshot &s) {
-    if (body.size() < kNetworkIdentityBytes) return;
+    if (body.size() < kNetworkIdentityBytes)
+        return;
     s.MACText = DottedHex(body.subspan(0, 6));
     s.IPText = DottedDecimal(body.subspan(6, 4));
     s.SMText = DottedDecimal(body.subspan(10, 4));

@@ -2,10 +2,10 @@
 #include <QAction>
 #include <QDir>
 #include <QGroupBox>
-#include <QProgressBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -15,8 +15,8 @@
 
 #include "access/confirm_window.h"
 #include "app/console.h"
-#include "support/gui_helpers.h"
 #include "polling/lamp_widget.h"
+#include "support/gui_helpers.h"
 #include "support/status_block.h"
 
 namespace zephyra {
@@ -38,7 +38,8 @@ protected:
     bool enabled(const char *name) { return window().Action(name)->isEnabled(); }
     QString field(const char *name) { return Child<QLineEdit>(&window(), name)->text(); }
     QString panel(int i) {
-        return Child<QLabel>(&window(), QStringLiteral("ComSettingPanel%1").arg(i).toLatin1().constData())->text();
+        return Child<QLabel>(&window(), QStringLiteral("ComSettingPanel%1").arg(i).toLatin1().constData())
+            ->text();
     }
     void Decode(const StatusBlock &block) { console->Controller().ResponseDispatcher(0x04, block.Payload()); }
 
@@ -48,10 +49,13 @@ protected:
         OnNextModal(&window(), [&, user, password](QWidget *dialog) {
             Child<QLineEdit>(dialog, "ID_Input")->setText(user);
             Child<QLineEdit>(dialog, "PW_Input")->setText(password);
-            OnNextModal(&window(), [&](QWidget *box) {
-                message = test::BoxText(box);
-                test::CloseBox(box);
-            }, 500, dialog);
+            OnNextModal(
+                &window(),
+                [&](QWidget *box) {
+                    message = test::BoxText(box);
+                    test::CloseBox(box);
+                },
+                500, dialog);
             Child<QPushButton>(dialog, "bbtnOK")->click();
         });
         window().mLoginClick();
@@ -66,10 +70,11 @@ TEST_F(ConsoleTest, StartsLoggedOutWithOnlyLoginExitAndHomePage) {
     EXPECT_EQ(window().windowTitle(), "ZEPHYRA-M10 V0.8 (2025-08-07)");
     EXPECT_EQ(window().centralWidget()->height() + window().statusBar()->height(), 513);
     EXPECT_EQ(window().width(), 932);
-    for (const char *name : {"mLogin", "mExit", "mHomePage"}) EXPECT_TRUE(enabled(name)) << name;
+    for (const char *name : {"mLogin", "mExit", "mHomePage"})
+        EXPECT_TRUE(enabled(name)) << name;
     for (const char *name : {"mConnect", "mDisconnect", "mLogout", "mSystemOperation", "mMeasurementSet",
-                             "mDataTimeSet", "mIPSet", "mACLSet", "mControllerReset", "mFactoryInitial", "mAlarmTest",
-                             "mAlarmLog", "mEventLog", "mInitialLog"})
+                             "mDataTimeSet", "mIPSet", "mACLSet", "mControllerReset", "mFactoryInitial",
+                             "mAlarmTest", "mAlarmLog", "mEventLog", "mInitialLog"})
         EXPECT_FALSE(enabled(name)) << name;
     EXPECT_FALSE(Child<QTabWidget>(&window(), "PageControl1")->isVisible());
     EXPECT_FALSE(console->Timer1().isActive());
@@ -80,8 +85,8 @@ TEST_F(ConsoleTest, LoginButtonAcceptsTheThreeAccountsAndRejectsNearMisses) {
     struct Case {
         const char *user, *password, *panel;
     };
-    for (Case c : {Case{"super", "905172648", "  Super User Mode"}, Case{"admin", "6472", "  Admin User Mode"},
-                   Case{"guest", "6793", "  User Mode"}}) {
+    for (Case c : {Case{"super", "905172648", "  Super User Mode"},
+                   Case{"admin", "6472", "  Admin User Mode"}, Case{"guest", "6793", "  User Mode"}}) {
         console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace});
         window().show();
         EXPECT_EQ(LoginWithButton(c.user, c.password), "") << c.user;
@@ -93,8 +98,9 @@ TEST_F(ConsoleTest, LoginButtonAcceptsTheThreeAccountsAndRejectsNearMisses) {
     }
     console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace});
     window().show();
-    for (auto [user, password] : {std::pair{"Super", "905172648"}, std::pair{"super", "6472"},
-                                  std::pair{"guest", "905172648"}, std::pair{"", ""}, std::pair{"admin ", "6472"}}) {
+    for (auto [user, password] :
+         {std::pair{"Super", "905172648"}, std::pair{"super", "6472"}, std::pair{"guest", "905172648"},
+          std::pair{"", ""}, std::pair{"admin ", "6472"}}) {
         EXPECT_EQ(LoginWithButton(user, password), " Please try again ") << user;
         EXPECT_TRUE(enabled("mLogin"));
         EXPECT_EQ(panel(1), "");
@@ -112,10 +118,13 @@ TEST_F(ConsoleTest, EnterChecksOnlyInThePasswordBoxAndAFailureKeepsTheDialog) {
         pw->setText("1234");
         QTest::keyClick(id, Qt::Key_Return); // nothing happens
         EXPECT_TRUE(dialog->isVisible());
-        OnNextModal(&window(), [&](QWidget *box) {
-            messages << test::BoxText(box);
-            test::CloseBox(box);
-        }, 1000, dialog);
+        OnNextModal(
+            &window(),
+            [&](QWidget *box) {
+                messages << test::BoxText(box);
+                test::CloseBox(box);
+            },
+            1000, dialog);
         QTest::keyClick(pw, Qt::Key_Return);
         EXPECT_TRUE(test::WaitFor([&] { return !messages.isEmpty(); }));
         stillOpenAfterFailure = dialog->isVisible();
@@ -135,16 +144,31 @@ struct AccessCase {
 };
 
 TEST_F(ConsoleTest, EveryDecodeAppliesTheAccessTableForLevelAndLink) {
-    const std::vector<const char *> serialAll{"mIPSet", "mACLSet", "mSystemOperation", "mDataTimeSet",
-                                              "mControllerReset", "mAlarmTest", "mAlarmLog"};
+    const std::vector<const char *> serialAll{"mIPSet",       "mACLSet",          "mSystemOperation",
+                                              "mDataTimeSet", "mControllerReset", "mAlarmTest",
+                                              "mAlarmLog"};
     std::vector<AccessCase> cases{
-        {LinkKind::Serial, UserLevel::Super, {"mEventLog", "mMeasurementSet", "mFactoryInitial", "mInitialLog"}, {}},
-        {LinkKind::Serial, UserLevel::Admin, {"mEventLog"}, {"mMeasurementSet", "mFactoryInitial", "mInitialLog"}},
-        {LinkKind::Serial, UserLevel::User, {}, {"mEventLog", "mMeasurementSet", "mFactoryInitial", "mInitialLog"}},
-        {LinkKind::Tcp, UserLevel::Super, {"mIPSet", "mACLSet"},
+        {LinkKind::Serial,
+         UserLevel::Super,
+         {"mEventLog", "mMeasurementSet", "mFactoryInitial", "mInitialLog"},
+         {}},
+        {LinkKind::Serial,
+         UserLevel::Admin,
+         {"mEventLog"},
+         {"mMeasurementSet", "mFactoryInitial", "mInitialLog"}},
+        {LinkKind::Serial,
+         UserLevel::User,
+         {},
+         {"mEventLog", "mMeasurementSet", "mFactoryInitial", "mInitialLog"}},
+        {LinkKind::Tcp,
+         UserLevel::Super,
+         {"mIPSet", "mACLSet"},
          {"mSystemOperation", "mDataTimeSet", "mControllerReset", "mAlarmTest", "mAlarmLog", "mEventLog",
           "mMeasurementSet", "mFactoryInitial", "mInitialLog"}},
-        {LinkKind::Tcp, UserLevel::User, {"mIPSet", "mACLSet"}, {"mSystemOperation", "mAlarmLog", "mEventLog"}},
+        {LinkKind::Tcp,
+         UserLevel::User,
+         {"mIPSet", "mACLSet"},
+         {"mSystemOperation", "mAlarmLog", "mEventLog"}},
     };
     for (const AccessCase &c : cases) {
         console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace});
@@ -153,9 +177,12 @@ TEST_F(ConsoleTest, EveryDecodeAppliesTheAccessTableForLevelAndLink) {
         console->State().Link = c.Link;
         Decode(StatusBlock());
         std::vector<const char *> on = c.On;
-        if (c.Link == LinkKind::Serial) on.insert(on.end(), serialAll.begin(), serialAll.end());
-        for (const char *name : on) EXPECT_TRUE(enabled(name)) << name << " level " << int(c.Level);
-        for (const char *name : c.Off) EXPECT_FALSE(enabled(name)) << name << " level " << int(c.Level);
+        if (c.Link == LinkKind::Serial)
+            on.insert(on.end(), serialAll.begin(), serialAll.end());
+        for (const char *name : on)
+            EXPECT_TRUE(enabled(name)) << name << " level " << int(c.Level);
+        for (const char *name : c.Off)
+            EXPECT_FALSE(enabled(name)) << name << " level " << int(c.Level);
         bool super = c.Link == LinkKind::Serial && c.Level == UserLevel::Super;
         EXPECT_EQ(!Child<QWidget>(&window(), "gbEtcRelay")->isHidden(), super);
         EXPECT_EQ(!Child<QWidget>(&window(), "edtChRef")->isHidden(), super);
@@ -174,10 +201,11 @@ TEST_F(ConsoleTest, RelayGroupStaysAfterLogoutAndUserLogin) {
 
 TEST_F(ConsoleTest, DecodeFillsFieldsLampsLabelAndLinkPanel) {
     window().LogIn(UserLevel::Super);
-    Decode(StatusBlock().Set({{0x0001, 2025}, {0x0002, 8}, {0x0003, 7}, {0x0004, 9}, {0x0005, 5}, {0x0006, 3},
-                              {0x0007, 221}, {0x0008, 535}, {0x000A, 0xFFF1}, {0x000B, 9999}, {0x000C, 0x41},
-                              {0x000D, 0x0819}, {0x000E, 0x0807}, {0x0011, 0x10}, {0x0017, 0x3C}, {0x0018, 0x0102},
-                              {0x002E, 1}, {0x0040, 0xC0A8}, {0x0041, 0x1E46}, {0x0049, 0}}));
+    Decode(StatusBlock().Set({{0x0001, 2025},   {0x0002, 8},      {0x0003, 7},      {0x0004, 9},
+                              {0x0005, 5},      {0x0006, 3},      {0x0007, 221},    {0x0008, 535},
+                              {0x000A, 0xFFF1}, {0x000B, 9999},   {0x000C, 0x41},   {0x000D, 0x0819},
+                              {0x000E, 0x0807}, {0x0011, 0x10},   {0x0017, 0x3C},   {0x0018, 0x0102},
+                              {0x002E, 1},      {0x0040, 0xC0A8}, {0x0041, 0x1E46}, {0x0049, 0}}));
     EXPECT_EQ(field("edtDate"), "2025-08-07");
     EXPECT_EQ(field("edtTime"), "09:05:03");
     EXPECT_EQ(field("edtACV"), "221 V");
@@ -198,9 +226,11 @@ TEST_F(ConsoleTest, DecodeFillsFieldsLampsLabelAndLinkPanel) {
 }
 
 // Opens the confirmation window and answers it with the given button.
-void Confirm(TMain_Form &w, void (TMain_Form::*command)(), const char *button, QString *groupCaption = nullptr) {
+void Confirm(TMain_Form &w, void (TMain_Form::*command)(), const char *button,
+             QString *groupCaption = nullptr) {
     OnNextModal(&w, [&, button](QWidget *dialog) {
-        if (groupCaption) *groupCaption = Child<QGroupBox>(dialog, "GroupBox1")->title();
+        if (groupCaption)
+            *groupCaption = Child<QGroupBox>(dialog, "GroupBox1")->title();
         Child<QPushButton>(dialog, button)->click();
     });
     (w.*command)();
@@ -224,7 +254,8 @@ TEST_F(ConsoleTest, DisconnectConfirmedOrCancelled) {
     EXPECT_TRUE(enabled("mLogout"));
     EXPECT_FALSE(enabled("mDisconnect"));
     EXPECT_FALSE(enabled("mLogin"));
-    for (const char *name : DeviceMenuItems()) EXPECT_FALSE(enabled(name)) << name;
+    for (const char *name : DeviceMenuItems())
+        EXPECT_FALSE(enabled(name)) << name;
 }
 
 TEST_F(ConsoleTest, LogoutCancelledOrConfirmed) {
@@ -238,7 +269,8 @@ TEST_F(ConsoleTest, LogoutCancelledOrConfirmed) {
     Confirm(window(), &TMain_Form::mLogoutClick, "BitBtn1", &caption);
     EXPECT_EQ(caption, "Logout");
     EXPECT_TRUE(enabled("mLogin"));
-    for (const char *name : {"mConnect", "mDisconnect", "mLogout"}) EXPECT_FALSE(enabled(name)) << name;
+    for (const char *name : {"mConnect", "mDisconnect", "mLogout"})
+        EXPECT_FALSE(enabled(name)) << name;
     EXPECT_FALSE(Child<QWidget>(&window(), "pnlInformation")->isVisible());
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "support/local_time.h"
 #include "config/date_time_settings.h"
+#include "support/local_time.h"
 #include "wire_order.h"
 
 namespace zephyra {

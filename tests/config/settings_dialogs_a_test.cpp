@@ -14,7 +14,6 @@
 #include <sstream>
 
 #include "app/console.h"
-#include "support/status_block.h"
 #include "config/control_command_dialog.h"
 #include "config/date_time_dialog.h"
 #include "config/measurement_setting_dialog.h"
@@ -22,6 +21,7 @@
 #include "config/operating_setting_dialog.h"
 #include "config/spin_field_widget.h"
 #include "support/gui_helpers.h"
+#include "support/status_block.h"
 
 namespace zephyra {
 namespace {

@@ -10,9 +10,9 @@
 #include <sstream>
 
 #include "app/console.h"
-#include "support/status_block.h"
 #include "config/network_dialogs.h"
 #include "support/gui_helpers.h"
+#include "support/status_block.h"
 
 namespace zephyra {
 namespace {

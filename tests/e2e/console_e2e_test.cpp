@@ -21,9 +21,12 @@ const Bytes kStatusRead{0x01, 0x04, 0x00, 0x01, 0x00, 0x7F};
 std::vector<int64_t> StatusReadTimes(const std::vector<JournalEntry> &journal, const std::string &link) {
     std::vector<int64_t> times;
     for (const JournalEntry &e : journal) {
-        if (e.link != link || e.dir != "RX") continue;
-        Bytes unit = link == "TCP" && e.bytes.size() > 6 ? Bytes(e.bytes.begin() + 6, e.bytes.end()) : e.bytes;
-        if (unit.size() >= 6 && std::equal(kStatusRead.begin(), kStatusRead.end(), unit.begin())) times.push_back(e.ms);
+        if (e.link != link || e.dir != "RX")
+            continue;
+        Bytes unit =
+            link == "TCP" && e.bytes.size() > 6 ? Bytes(e.bytes.begin() + 6, e.bytes.end()) : e.bytes;
+        if (unit.size() >= 6 && std::equal(kStatusRead.begin(), kStatusRead.end(), unit.begin()))
+            times.push_back(e.ms);
     }
     return times;
 }
@@ -70,7 +73,12 @@ TEST_F(ConsoleWithSim, SerialLinkFillsEveryFieldAndPollsEvery600Ms) {
     EXPECT_EQ(Field("edtDeviceID"), "0123456789");
     ExpectPageShows(console->MainWindow(), ExpectedView(*sim, "RTU"));
 
-    ASSERT_TRUE(WaitFor([this] { const auto j = sim->ReadJournal(); return StatusReadTimes(j, "RTU").size() >= 6; }, 8000));
+    ASSERT_TRUE(WaitFor(
+        [this] {
+            const auto j = sim->ReadJournal();
+            return StatusReadTimes(j, "RTU").size() >= 6;
+        },
+        8000));
     std::vector<int64_t> times = StatusReadTimes(sim->ReadJournal(), "RTU");
     for (std::size_t i = 2; i < times.size(); ++i) {
         EXPECT_GE(times[i] - times[i - 1], 550) << "reads " << i - 1 << " and " << i;
@@ -81,10 +89,13 @@ TEST_F(ConsoleWithSim, SerialLinkFillsEveryFieldAndPollsEvery600Ms) {
     // The traffic lights blink with each request and reply and go back to their idle colours.
     auto *tx = Child<IndicatorWidget>(&console->MainWindow(), "pnl_TX");
     auto *rx = Child<IndicatorWidget>(&console->MainWindow(), "pnl_RX");
-    EXPECT_TRUE(WaitFor([&] { return tx->Background() == QColor(0x00, 0x00, 0x80); }, 2000)) << "TX never lit";
+    EXPECT_TRUE(WaitFor([&] { return tx->Background() == QColor(0x00, 0x00, 0x80); }, 2000))
+        << "TX never lit";
     EXPECT_TRUE(WaitFor([&] { return rx->Background() == QColor(0, 255, 0); }, 2000)) << "RX never lit";
-    EXPECT_TRUE(WaitFor([&] { return tx->Background() == QColor(0x00, 0x80, 0x80); }, 2000)) << "TX stayed lit";
-    EXPECT_TRUE(WaitFor([&] { return rx->Background() == QColor(0x00, 0x80, 0x00); }, 2000)) << "RX stayed lit";
+    EXPECT_TRUE(WaitFor([&] { return tx->Background() == QColor(0x00, 0x80, 0x80); }, 2000))
+        << "TX stayed lit";
+    EXPECT_TRUE(WaitFor([&] { return rx->Background() == QColor(0x00, 0x80, 0x00); }, 2000))
+        << "RX stayed lit";
 
     // A look at the live page: build/tests/e2e/main_window_live.png
     EXPECT_TRUE(console->MainWindow().grab().save(QDir::current().filePath("main_window_live.png")));
@@ -96,7 +107,12 @@ TEST_F(ConsoleWithSim, TcpLinkPollsEvery900MsAndShowsTheSameTexts) {
     Connect(LinkKind::Tcp);
     EXPECT_TRUE(console->Tcp().IsConnected());
     ASSERT_TRUE(WaitForDecode()) << sim->Stderr();
-    ASSERT_TRUE(WaitFor([this] { const auto j = sim->ReadJournal(); return StatusReadTimes(j, "TCP").size() >= 5; }, 8000));
+    ASSERT_TRUE(WaitFor(
+        [this] {
+            const auto j = sim->ReadJournal();
+            return StatusReadTimes(j, "TCP").size() >= 5;
+        },
+        8000));
     ExpectPageShows(console->MainWindow(), ExpectedView(*sim, "TCP"));
     std::vector<int64_t> times = StatusReadTimes(sim->ReadJournal(), "TCP");
     for (std::size_t i = 2; i < times.size(); ++i) {
@@ -111,7 +127,12 @@ TEST_F(ConsoleWithSim, TcpConnectionDroppedByTheDeviceIsReestablishedByThePoll) 
     Connect(LinkKind::Tcp);
     ASSERT_TRUE(WaitForDecode());
     // Three requests, a hang-up, then the poll reconnects and reads again on a fresh connection.
-    ASSERT_TRUE(WaitFor([this] { const auto j = sim->ReadJournal(); return StatusReadTimes(j, "TCP").size() >= 6; }, 15000))
+    ASSERT_TRUE(WaitFor(
+        [this] {
+            const auto j = sim->ReadJournal();
+            return StatusReadTimes(j, "TCP").size() >= 6;
+        },
+        15000))
         << sim->Stderr();
     uint64_t decodes = console->Controller().DecodeCount();
     EXPECT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() > decodes; }, 5000))
@@ -180,10 +201,13 @@ TEST_F(ConsoleWithSim, TcpConnectFailureIsReportedWithinSecondsWithoutFreezing) 
         ticker.start(50);
         OnNextModal(&console->MainWindow(), [&](QWidget *dialog) {
             Child<QRadioButton>(dialog, "TCP")->click();
-            OnNextModal(&console->MainWindow(), [&](QWidget *box) {
-                message = BoxText(box);
-                CloseBox(box);
-            }, 10000, dialog);
+            OnNextModal(
+                &console->MainWindow(),
+                [&](QWidget *box) {
+                    message = BoxText(box);
+                    CloseBox(box);
+                },
+                10000, dialog);
             Child<QPushButton>(dialog, "BitBtn1")->click();
         });
         QElapsedTimer t;

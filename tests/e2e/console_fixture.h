@@ -34,7 +34,8 @@ protected:
 
     void StartConsole(UserLevel level = UserLevel::User) {
         ConsoleOptions options;
-        if (!sim->LinkPath().empty()) options.ExtraSerialPaths << QString::fromStdString(sim->LinkPath());
+        if (!sim->LinkPath().empty())
+            options.ExtraSerialPaths << QString::fromStdString(sim->LinkPath());
         options.TcpPort = static_cast<quint16>(sim->TcpPort());
         options.DefaultHost = "127.0.0.1";
         options.ProgramDir = QString::fromStdString(sim->Dir());
@@ -73,7 +74,8 @@ protected:
 
     void TearDown() override {
         console.reset();
-        if (sim) sim->Stop();
+        if (sim)
+            sim->Stop();
     }
 
     std::ostringstream trace;

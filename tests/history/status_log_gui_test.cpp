@@ -15,9 +15,9 @@
 #include <sstream>
 
 #include "app/console.h"
-#include "support/status_block.h"
 #include "history/status_log_page.h"
 #include "support/gui_helpers.h"
+#include "support/status_block.h"
 
 namespace zephyra {
 namespace {

@@ -4,8 +4,8 @@
 #include <iterator>
 #include <random>
 
-#include "support/local_time.h"
 #include "history/status_log.h"
+#include "support/local_time.h"
 
 namespace zephyra {
 namespace {
@@ -95,7 +95,6 @@ TEST(StatusLogFormat, FileNameCarriesTheModelAndFourteenDigitTime) {
     EXPECT_EQ(LogFileName(At(2025, 8, 7, 9, 5, 3)), "ZEPHYRA-M10_20250807090503.txt");
     EXPECT_EQ(LogFileName(At(2031, 12, 31, 23, 59, 59)), "ZEPHYRA-M10_20311231235959.txt");
 }
-
 
 TEST(StatusLogFormat, KoreanGoesOutInCodePage949AndUnmappableTextAsQuestionMarks) {
     EXPECT_EQ(ToCp949("미사용"), "\xB9\xCC\xBB\xE7\xBF\xEB");

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "polling/formatters.h"
-#include "support/status_block.h"
 #include "polling/status_decoder.h"
+#include "support/status_block.h"
 
 namespace zephyra {
 namespace {

@@ -39,7 +39,8 @@ inline void OnNextModal(QObject *owner, std::function<void(QWidget *)> action, i
 
 // Text of a message box, or empty for other windows.
 inline QString BoxText(QWidget *w) {
-    if (auto *box = qobject_cast<QMessageBox *>(w)) return box->text();
+    if (auto *box = qobject_cast<QMessageBox *>(w))
+        return box->text();
     return {};
 }
 
@@ -55,13 +56,16 @@ inline bool WaitFor(std::function<bool()> pred, int timeoutMs = 5000) {
     QElapsedTimer t;
     t.start();
     while (!pred()) {
-        if (t.elapsed() > timeoutMs) return false;
+        if (t.elapsed() > timeoutMs)
+            return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QTest::qWait(5);
     }
     return true;
 }
 
-template <typename T> T *Child(QObject *parent, const char *name) { return parent->findChild<T *>(name); }
+template <typename T> T *Child(QObject *parent, const char *name) {
+    return parent->findChild<T *>(name);
+}
 
 } // namespace zephyra::test

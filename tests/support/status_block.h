@@ -21,7 +21,8 @@ public:
         return *this;
     }
     StatusBlock &Set(std::initializer_list<std::pair<int, int32_t>> values) {
-        for (auto [address, value] : values) Set(address, value);
+        for (auto [address, value] : values)
+            Set(address, value);
         return *this;
     }
     // The 254 data bytes.
