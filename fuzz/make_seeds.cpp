@@ -19,15 +19,6 @@ Bytes Hex(const char *text) {
     return out;
 }
 
-Bytes Mbap(uint16_t tid, const Bytes &unit) {
-    Bytes out;
-    AppendBE16(out, tid);
-    AppendBE16(out, 0);
-    AppendBE16(out, static_cast<int32_t>(unit.size()));
-    out.insert(out.end(), unit.begin(), unit.end());
-    return out;
-}
-
 Bytes StatusUnit() {
     Bytes unit = Hex("01 04 FE");
     unit.resize(3 + kStatusByteCount, 0);
@@ -79,7 +70,7 @@ int main(int argc, char **argv) {
         AddReads(s, WithCrc(status));
         seeds.push_back({"serial-status", s});
         s = Setup(true, 0, 6, 0, 0);
-        AddReads(s, Mbap(7, status), 20);
+        AddReads(s, WithMbap(7, status), 20);
         seeds.push_back({"tcp-status", s});
     }
     {
@@ -90,7 +81,7 @@ int main(int argc, char **argv) {
         seeds.push_back({"serial-echoes", s});
         s = Setup(true, 5, 4, 1, 3); // 4 reads, a write, then the first queued write: id 6
         for (uint16_t tid = 6; tid < 9; ++tid)
-            AddReads(s, Mbap(tid, echo));
+            AddReads(s, WithMbap(tid, echo));
         seeds.push_back({"tcp-echoes", s});
     }
     {
@@ -100,7 +91,7 @@ int main(int argc, char **argv) {
         AddReads(s, WithCrc(status));
         seeds.push_back({"serial-exception-then-status", s});
         s = Setup(true, 5, 0, 1, 2);
-        AddReads(s, Mbap(2, refused));
+        AddReads(s, WithMbap(2, refused));
         seeds.push_back({"tcp-exception", s});
     }
     {
@@ -109,7 +100,7 @@ int main(int argc, char **argv) {
         AddReads(s, WithCrc(identity));
         seeds.push_back({"serial-identity", s});
         s = Setup(true, 0, 0, 3, 0);
-        AddReads(s, Mbap(1, identity));
+        AddReads(s, WithMbap(1, identity));
         seeds.push_back({"tcp-identity", s});
 
         s = Setup(false, 0, 0, 3, 0);
@@ -126,8 +117,8 @@ int main(int argc, char **argv) {
         AddReads(s, WithCrc(cleared));
         seeds.push_back({"serial-history", s});
         s = Setup(true, 3, 0, 2, 0);
-        AddReads(s, Mbap(1, count));
-        AddReads(s, Mbap(1, record));
+        AddReads(s, WithMbap(1, count));
+        AddReads(s, WithMbap(1, record));
         seeds.push_back({"tcp-history", s});
     }
     {

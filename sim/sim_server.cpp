@@ -340,10 +340,7 @@ void Server::Answer(Channel channel, ByteView unit, const Bytes &transaction, in
             journal_.Note(t, channel, "CRC corrupted on purpose");
         }
     } else {
-        frame = transaction;
-        AppendBE16(frame, 0);
-        AppendBE16(frame, static_cast<int32_t>(reply.size()));
-        frame.insert(frame.end(), reply.begin(), reply.end());
+        frame = WithMbap(static_cast<uint16_t>(ParseBE16(transaction)), reply);
     }
 
     bool closeAfter = false;

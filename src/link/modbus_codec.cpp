@@ -51,6 +51,16 @@ Bytes WithCrc(ByteView unit) {
     return frame;
 }
 
+Bytes WithMbap(uint16_t transaction, ByteView unit) {
+    Bytes frame;
+    frame.reserve(unit.size() + 6);
+    AppendBE16(frame, transaction);
+    AppendBE16(frame, 0);
+    AppendBE16(frame, static_cast<int32_t>(unit.size()));
+    frame.insert(frame.end(), unit.begin(), unit.end());
+    return frame;
+}
+
 bool CheckSerialFrame(ByteView frame, int32_t &function, Bytes &payload) {
     if (frame.size() < 4)
         return false;
@@ -90,12 +100,7 @@ void ModbusCodec::SendRequest(ByteView unit) {
             return;
         }
         transactionCounter_ = transactionCounter_ == 0xFFFF ? 0 : transactionCounter_ + 1;
-        Bytes frame;
-        frame.reserve(unit.size() + 6);
-        AppendBE16(frame, static_cast<int32_t>(transactionCounter_));
-        AppendBE16(frame, 0);
-        AppendBE16(frame, static_cast<int32_t>(unit.size()));
-        frame.insert(frame.end(), unit.begin(), unit.end());
+        Bytes frame = WithMbap(static_cast<uint16_t>(transactionCounter_), unit);
         lastSentFunction_ = unit.size() > 1 ? unit[1] : 0;
         port_.WriteTcp(frame);
         port_.PaintConnect(true);

@@ -24,6 +24,8 @@ Bytes VendorRequestUnit(uint8_t function, ByteView data);
 
 // Appends the CRC, low byte first.
 Bytes WithCrc(ByteView unit);
+// Puts the MBAP header in front: transaction id, protocol 0, length of the unit.
+Bytes WithMbap(uint16_t transaction, ByteView unit);
 
 // True when the last two bytes (low first) are the CRC of the rest; then sets function and payload
 // (everything from the third byte on, CRC included). Leaves them unchanged otherwise.

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "config/network_settings.h"
+#include "polling/poll_rig.h"
 #include "support/fakes.h"
 
 namespace zephyra {
@@ -134,21 +135,8 @@ TEST(NetworkSettings, ShortBarcodeMakesOkFailInsteadOfSendingAPartialMac) {
 }
 
 // The dialog's OK, from the frame it built to what crossed the link and what the reply did.
-struct NetworkRig {
-    explicit NetworkRig(LinkKind link) {
-        state.Link = link;
-        state.RequestMode = mode::kPoll;
-        state.PollDue = false;
-    }
-    PollState state;
-    fakes::FakeLinkPort port;
-    ModbusCodec codec{state.Link, port};
-    fakes::FakePollTimer timer;
-    fakes::FakeOperator op;
-    std::ostringstream trace;
-    PollController controller{state, codec, timer, op, trace};
-    fakes::FakeClock clock;
-    ResponseReceiver receiver{codec, controller, clock};
+struct NetworkRig : testrig::PollRig {
+    explicit NetworkRig(LinkKind link) : PollRig(link) { state.PollDue = false; }
 };
 
 const Bytes kWrite = Frame({0x0A, 0x5E, 0x21, 0xFE, 0xFF, 0x10, 10, 0, 0, 7, 255, 0, 0, 0, 10, 0, 0, 1});
@@ -156,8 +144,8 @@ const Bytes kWrite = Frame({0x0A, 0x5E, 0x21, 0xFE, 0xFF, 0x10, 10, 0, 0, 7, 255
 TEST(NetworkSettings, WriteGoesOutOnSerialAfterADroppedHalfFrameAndItsAcceptanceShowsWhatWasWritten) {
     NetworkRig rig(LinkKind::Serial);
     const Bytes half{0x01, 0x04, 0xFE, 0x00};
-    rig.receiver.OnSerialRead(half);
-    ASSERT_TRUE(SendNetworkWrite(rig.controller, rig.receiver, kWrite));
+    rig.rx.OnSerialRead(half);
+    ASSERT_TRUE(SendNetworkWrite(rig.ctl, rig.rx, kWrite));
     EXPECT_EQ(rig.port.Frames(), std::vector<Bytes>{WithCrc(kWrite)});
     EXPECT_EQ(rig.state.LastRawRequest, kWrite);
     EXPECT_EQ(rig.state.RequestMode, mode::kPoll)
@@ -166,10 +154,10 @@ TEST(NetworkSettings, WriteGoesOutOnSerialAfterADroppedHalfFrameAndItsAcceptance
     EXPECT_EQ(rig.state.PollCountdown, 3);
 
     // Without the reset the reply would be read as the rest of the status block.
-    rig.receiver.OnSerialRead(WithCrc(Bytes{0x01, 0x47, 0x00, 0x02, 0x02, 0x01}));
+    rig.rx.OnSerialRead(WithCrc(Bytes{0x01, 0x47, 0x00, 0x02, 0x02, 0x01}));
     ASSERT_EQ(rig.op.messages.size(), 1u);
     EXPECT_EQ(rig.op.messages[0].text, kSettingSuccess);
-    const StatusSnapshot &s = rig.controller.Snapshot();
+    const StatusSnapshot &s = rig.ctl.Snapshot();
     EXPECT_EQ(s.MACText, "0A.5E.21.FE.FF.10");
     EXPECT_EQ(s.IPText, "10.00.00.07");
     EXPECT_EQ(s.SMText, "255.00.00.00");
@@ -179,7 +167,7 @@ TEST(NetworkSettings, WriteGoesOutOnSerialAfterADroppedHalfFrameAndItsAcceptance
 TEST(NetworkSettings, WriteOnTcpPausesThePollAndConnectsFirst) {
     NetworkRig rig(LinkKind::Tcp);
     rig.port.connected = false;
-    ASSERT_TRUE(SendNetworkWrite(rig.controller, rig.receiver, kWrite));
+    ASSERT_TRUE(SendNetworkWrite(rig.ctl, rig.rx, kWrite));
     EXPECT_EQ(rig.port.connectCalls, 1);
     EXPECT_EQ(rig.state.RequestMode, mode::kPaused);
     ASSERT_EQ(rig.port.writes.size(), 1u);
@@ -192,7 +180,7 @@ TEST(NetworkSettings, FailedConnectSendsNothingAndSaysWhy) {
     rig.port.connected = false;
     rig.port.connectError = "Connection refused";
     rig.state.LastRawRequest = {0x01};
-    EXPECT_FALSE(SendNetworkWrite(rig.controller, rig.receiver, kWrite));
+    EXPECT_FALSE(SendNetworkWrite(rig.ctl, rig.rx, kWrite));
     EXPECT_TRUE(rig.port.writes.empty());
     EXPECT_EQ(rig.state.LastRawRequest, Bytes{0x01}) << "a later reply must not show a frame never sent";
     EXPECT_FALSE(rig.state.PollDue);

@@ -92,15 +92,6 @@ struct Rig {
     ResponseReceiver rx;
 };
 
-Bytes Mbap(uint16_t tid, const Bytes &unit) {
-    Bytes out;
-    AppendBE16(out, tid);
-    AppendBE16(out, 0);
-    AppendBE16(out, static_cast<int32_t>(unit.size()));
-    out.insert(out.end(), unit.begin(), unit.end());
-    return out;
-}
-
 // ---- Serial: each frame whole, split at every byte, and byte by byte -------------------------------
 
 struct NamedFrame {
@@ -331,7 +322,7 @@ TEST_P(TcpSplit, AssemblesAcrossReadsOnceTheHeaderMarkIsSeen) {
     Rig rig(LinkKind::Tcp);
     const TcpFrame &f = TcpFrames()[GetParam().frame];
     rig.Prime(kTid, f.lastSent);
-    const Bytes frame = Mbap(kTid, f.unit);
+    const Bytes frame = WithMbap(kTid, f.unit);
     rig.rx.OnTcpRead(Slice(frame, 0, GetParam().at));
     if (GetParam().at < frame.size()) {
         EXPECT_TRUE(rig.sink.responses.empty());
@@ -347,7 +338,7 @@ INSTANTIATE_TEST_SUITE_P(Receiver, TcpSplit, ::testing::ValuesIn(TcpSplits()), [
 TEST(TcpReceiver, HeaderMarkThenOneByteReads) {
     Rig rig(LinkKind::Tcp);
     rig.Prime(kTid, kFnReadInput);
-    const Bytes frame = Mbap(kTid, StatusUnit());
+    const Bytes frame = WithMbap(kTid, StatusUnit());
     rig.rx.OnTcpRead(Slice(frame, 0, 4));
     for (std::size_t i = 4; i < frame.size(); ++i)
         rig.rx.OnTcpRead(Slice(frame, i, i + 1));
@@ -376,25 +367,26 @@ TEST(TcpReceiver, EchoAfterAWriteCompletesAtItsEleventhByteAndTakesTheTwelfth) {
 TEST(TcpReceiver, ExceptionAfterAWriteIsDispatched) {
     Rig rig(LinkKind::Tcp);
     rig.Prime(7, kFnWriteSingle);
-    rig.rx.OnTcpRead(Mbap(7, ExceptionUnit()));
+    rig.rx.OnTcpRead(WithMbap(7, ExceptionUnit()));
     ExpectOneTcpFrame(rig, ExceptionUnit());
 }
 
 TEST(TcpReceiver, OtherTransactionIdIsNeverRecognised) {
     Rig rig(LinkKind::Tcp);
     rig.Prime(7, kFnHistory);
-    rig.rx.OnTcpRead(Mbap(6, HistoryCountUnit()));
+    rig.rx.OnTcpRead(WithMbap(6, HistoryCountUnit()));
     EXPECT_TRUE(rig.sink.responses.empty());
     // The stale reply's bytes are not kept in front of the matching one.
-    rig.rx.OnTcpRead(Mbap(7, HistoryCountUnit()));
+    rig.rx.OnTcpRead(WithMbap(7, HistoryCountUnit()));
     ExpectOneTcpFrame(rig, HistoryCountUnit());
 }
 
 TEST(TcpReceiver, BytesBeforeTheHeaderInTheSameReadAreDropped) {
-    for (const Bytes &noise : {Hex("FF"), Hex("00 07"), Mbap(6, HistoryCountUnit()), Hex("00 00 00 00 00")}) {
+    for (const Bytes &noise :
+         {Hex("FF"), Hex("00 07"), WithMbap(6, HistoryCountUnit()), Hex("00 00 00 00 00")}) {
         Rig rig(LinkKind::Tcp);
         rig.Prime(7, kFnHistory);
-        rig.rx.OnTcpRead(Cat({noise, Mbap(7, HistoryCountUnit())}));
+        rig.rx.OnTcpRead(Cat({noise, WithMbap(7, HistoryCountUnit())}));
         ExpectOneTcpFrame(rig, HistoryCountUnit());
     }
 }
@@ -402,8 +394,8 @@ TEST(TcpReceiver, BytesBeforeTheHeaderInTheSameReadAreDropped) {
 TEST(TcpReceiver, TwoFramesInOneReadDispatchOnce) {
     Rig rig(LinkKind::Tcp);
     rig.Prime(7, kFnHistory);
-    const Bytes first = Mbap(7, HistoryCountUnit());
-    rig.rx.OnTcpRead(Cat({first, Mbap(7, HistoryClearUnit())}));
+    const Bytes first = WithMbap(7, HistoryCountUnit());
+    rig.rx.OnTcpRead(Cat({first, WithMbap(7, HistoryClearUnit())}));
     ASSERT_EQ(rig.sink.responses.size(), 1u);
     EXPECT_EQ(rig.sink.responses[0].function, kFnHistory);
     const Bytes &payload = rig.sink.responses[0].payload;
@@ -421,7 +413,7 @@ TEST(TcpReceiver, ImplausibleLengthsNeitherCrashNorDispatchGarbage) {
     rig.rx.OnTcpRead(Hex("00 07 00 00 00 01 01"));
     EXPECT_TRUE(rig.sink.responses.empty());
     EXPECT_EQ(rig.rx.RxState(), ResponseReceiver::kTcpIdle);
-    rig.rx.OnTcpRead(Mbap(7, StatusUnit()));
+    rig.rx.OnTcpRead(WithMbap(7, StatusUnit()));
     ExpectOneTcpFrame(rig, StatusUnit());
 }
 
@@ -433,14 +425,14 @@ TEST(TcpReceiver, SilenceDropsAFrameWhoseLengthNeverArrives) {
     rig.rx.OnTcpRead(Hex("00 01 02"));
     EXPECT_NE(rig.rx.RxState(), ResponseReceiver::kTcpIdle) << "a normal gap keeps the frame";
     rig.clock.Advance(ResponseReceiver::kTcpSilenceMs + 1);
-    rig.rx.OnTcpRead(Mbap(7, StatusUnit()));
+    rig.rx.OnTcpRead(WithMbap(7, StatusUnit()));
     ExpectOneTcpFrame(rig, StatusUnit());
 }
 
 TEST(TcpReceiver, ResetDropsAHalfAssembledFrame) {
     Rig rig(LinkKind::Tcp);
     rig.Prime(7, kFnReadInput);
-    const Bytes frame = Mbap(7, StatusUnit());
+    const Bytes frame = WithMbap(7, StatusUnit());
     rig.rx.OnTcpRead(Slice(frame, 0, 100));
     rig.rx.Reset();
     rig.rx.OnTcpRead(frame);
@@ -457,7 +449,7 @@ namespace {
 TEST(Receiver, SwitchingLinksStartsFromIdle) {
     Rig rig(LinkKind::Tcp);
     rig.Prime(7, kFnHistory);
-    const Bytes tcp = Mbap(7, HistoryCountUnit());
+    const Bytes tcp = WithMbap(7, HistoryCountUnit());
     const Bytes serial = WithCrc(HistoryClearUnit());
 
     rig.rx.OnTcpRead(Slice(tcp, 0, 8));

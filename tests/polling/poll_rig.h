@@ -38,12 +38,7 @@ struct PollRig {
             rx.OnSerialRead(WithCrc(unit));
             return;
         }
-        Bytes frame;
-        AppendBE16(frame, static_cast<int32_t>(codec.TransactionCounter()));
-        AppendBE16(frame, 0);
-        AppendBE16(frame, static_cast<int32_t>(unit.size()));
-        frame.insert(frame.end(), unit.begin(), unit.end());
-        rx.OnTcpRead(frame);
+        rx.OnTcpRead(WithMbap(static_cast<uint16_t>(codec.TransactionCounter()), unit));
     }
     void Echo() { Reply(Hex("01 06 00 30 00 E6")); }
 
