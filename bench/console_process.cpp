@@ -54,11 +54,10 @@ int main(int argc, char *argv[]) {
         console.MainWindow().show();
         console.MainWindow().LogIn(UserLevel::User);
         TMain_Form &w = console.MainWindow();
-        ConnectionContext cc{console.State(),
+        ConnectionContext cc{console.Controller(),
                              console.Serial(),
                              console.Tcp(),
-                             console.Context().Timer1,
-                             console.Context().Messages,
+                             console.Messages(),
                              [&w](LinkKind, const QString &) {},
                              [&w](bool green) { w.PaintConnect(green); },
                              nullptr,

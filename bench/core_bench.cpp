@@ -83,8 +83,8 @@ struct Console {
     NullTimer timer;
     SilentOperator op;
     std::ostream trace{nullptr};
-    PollController ctl{state, codec, timer, op, trace};
     FixedClock clock;
+    PollController ctl{state, codec, timer, op, clock, trace};
     ResponseReceiver rx{codec, ctl, clock};
     CountingView view;
 };

@@ -63,11 +63,10 @@ int main(int argc, char *argv[]) {
     TMain_Form &w = console->MainWindow();
     w.show();
     w.LogIn(UserLevel::User);
-    ConnectionContext cc{console->State(),
+    ConnectionContext cc{console->Controller(),
                          console->Serial(),
                          console->Tcp(),
-                         console->Context().Timer1,
-                         console->Context().Messages,
+                         console->Messages(),
                          [](LinkKind, const QString &) {},
                          [&w](bool green) { w.PaintConnect(green); },
                          nullptr,

@@ -44,7 +44,7 @@ struct Rig {
         ConsoleOptions options;
         options.Trace = &trace;
         console = std::make_unique<Console>(options);
-        window = std::make_unique<TfrmHistory>(console->MainWindow().Context(), HistoryKind::Alarm, nullptr);
+        window = std::make_unique<TfrmHistory>(console->HistoryWindows(), HistoryKind::Alarm, nullptr);
         window->SetRowCount(kRows + 1);
         window->show();
         QApplication::processEvents();

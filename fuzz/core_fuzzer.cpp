@@ -55,7 +55,8 @@ constexpr uint8_t kModes[] = {mode::kPoll,
 constexpr uint8_t kFunctions[] = {kFnReadInput, kFnWriteSingle, kFnHistory, kFnNetwork};
 
 struct Console {
-    Console() : codec(state.Link, port), ctl(state, codec, timer, op, trace), rx(codec, ctl, clock) {
+    Console() : codec(state.Link, port), ctl(state, codec, timer, op, clock, trace), rx(codec, ctl, clock) {
+        state.Connected = true;
         codec.AttachReceiver(&rx);
         ctl.SetStatusView(&view);
         ctl.SetHistoryCollector(&history);
@@ -81,8 +82,8 @@ struct Console {
     fakes::FakePollTimer timer;
     fakes::FakeOperator op;
     std::ostream trace{nullptr}; // the trace line goes nowhere
-    PollController ctl;
     fakes::FakeClock clock;
+    PollController ctl;
     ResponseReceiver rx;
     fakes::FakeStatusView view;
     CountingHistory history;

@@ -30,20 +30,10 @@ void MessageBoxOperator::ShowMessage(const std::string &text) {
 
 Console::Console(const ConsoleOptions &options)
     : port_(serial_, tcp_), codec_(state_.Link, port_), pollTimer_(timer1_),
-      controller_(state_, codec_, pollTimer_, operator_, *options.Trace),
-      receiver_(codec_, controller_, clock_),
-      history_(state_, codec_, pollTimer_, operator_, clock_), ctx_{state_,
-                                                                    controller_,
-                                                                    codec_,
-                                                                    receiver_,
-                                                                    serial_,
-                                                                    tcp_,
-                                                                    pollTimer_,
-                                                                    operator_,
-                                                                    clock_,
-                                                                    history_,
-                                                                    options.ProgramDir,
-                                                                    options.DefaultHost} {
+      controller_(state_, codec_, pollTimer_, operator_, clock_, *options.Trace),
+      receiver_(codec_, controller_, clock_), history_(controller_, clock_),
+      session_(state_), settings_{controller_, receiver_, operator_, session_},
+      programDir_(options.ProgramDir) {
     codec_.AttachReceiver(&receiver_);
     controller_.SetHistoryCollector(&history_);
     serial_.SetExtraPaths(options.ExtraSerialPaths);
@@ -54,7 +44,8 @@ Console::Console(const ConsoleOptions &options)
     timer1_.setInterval(kDefaultPollIntervalMs);
     QObject::connect(&timer1_, &QTimer::timeout, [this] { controller_.Timer1Timer(); });
 
-    mainWindow_ = std::make_unique<TMain_Form>(ctx_);
+    mainWindow_ = std::make_unique<TMain_Form>(
+        MainWindowContext{controller_, session_, serial_, tcp_, operator_, options.DefaultHost});
     TMain_Form *w = mainWindow_.get();
     controller_.SetStatusView(w);
     port_.SetPainter([w](bool green) { w->PaintConnect(green); });
@@ -64,9 +55,9 @@ Console::Console(const ConsoleOptions &options)
     QObject::connect(&tcp_, &TcpEndpoint::Connected, w, [this] { receiver_.Reset(); });
     QObject::connect(&tcp_, &TcpEndpoint::Disconnected, w, [w] { w->PaintConnect(false); });
 
-    InstallSettingsCommands(*w);
-    InstallHistoryCommands(*w);
-    InstallStatusLogPage(*w);
+    InstallSettingsCommands(*w, settings_);
+    InstallHistoryCommands(*w, HistoryWindows());
+    InstallStatusLogPage(*w, StatusLogContext{controller_, operator_, programDir_});
 }
 
 Console::~Console() {

@@ -1,4 +1,5 @@
-// The application object: owns the core, the endpoints, the timers and the main window, and wires them.
+// The application object, the composition root: owns the core, the endpoints, the timers and the windows,
+// and hands each subsystem the narrow context it works with.
 #pragma once
 
 #include <QElapsedTimer>
@@ -8,8 +9,11 @@
 #include <iostream>
 #include <memory>
 
-#include "app/console_context.h"
+#include "access/session_model.h"
+#include "config/setting_form_dialog.h"
 #include "history/history_collector.h"
+#include "history/history_window.h"
+#include "history/status_log_page.h"
 #include "link/link_port_endpoint.h"
 #include "link/response_receiver.h"
 #include "link/serial_endpoint.h"
@@ -65,13 +69,20 @@ public:
     ~Console();
 
     TMain_Form &MainWindow() { return *mainWindow_; }
-    ConsoleContext &Context() { return ctx_; }
-    PollState &State() { return state_; }
+    // Read-only: only the controller writes the poll state.
+    const PollState &State() const { return state_; }
     PollController &Controller() { return controller_; }
+    const SessionModel &Session() const { return session_; }
+    SettingsContext &Settings() { return settings_; }
+    HistoryContext HistoryWindows() { return {history_, operator_, programDir_}; }
+    // Where exports go from now on (tests point it at a place that cannot be written).
+    void SetProgramDir(const QString &dir) { programDir_ = dir; }
     SerialEndpoint &Serial() { return serial_; }
     TcpEndpoint &Tcp() { return tcp_; }
     QTimer &Timer1() { return timer1_; }
+    Operator &Messages() { return operator_; }
     HistoryController &History() { return history_; }
+    ResponseReceiver &Receiver() { return receiver_; }
 
 private:
     PollState state_;
@@ -86,7 +97,10 @@ private:
     PollController controller_;
     ResponseReceiver receiver_;
     HistoryController history_;
-    ConsoleContext ctx_;
+    SessionModel session_;
+    SettingsContext settings_;
+    // Files the console writes (status logs, workbooks) go here: the program's directory.
+    QString programDir_;
     std::unique_ptr<TMain_Form> mainWindow_;
 };
 

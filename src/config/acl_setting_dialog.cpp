@@ -53,7 +53,8 @@ void SetTexts(const std::array<QLineEdit *, 4> &fields, const std::array<std::st
 
 } // namespace
 
-TfrmACLSetting::TfrmACLSetting(TMain_Form &main) : SettingFormDialog(main, "TfrmACLSetting", "ACL 설정") {
+TfrmACLSetting::TfrmACLSetting(SettingsContext &ctx, QWidget *parent)
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmACLSetting", "ACL 설정") {
     auto *group = new QGroupBox("ACL 설정", this);
     group->setObjectName("GroupBox1");
     auto *grid = new QGridLayout(group);
@@ -113,7 +114,7 @@ TfrmACLSetting::TfrmACLSetting(TMain_Form &main) : SettingFormDialog(main, "Tfrm
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    const AclInputs in = PrefillAcl(ctx_.Controller.Snapshot());
+    const AclInputs in = PrefillAcl(ctx_.Poll.Snapshot());
     edtDeviceID_->setText(QString::fromStdString(in.DeviceId));
     cbbEthSpeed_->setCurrentIndex(in.EthSpeedIndex);
     cbbACL_->setCurrentIndex(in.AclIndex);
@@ -153,12 +154,7 @@ void TfrmACLSetting::bbtnOKClick() {
 }
 
 void TfrmACLSetting::bbtnExitClick() {
-    ResumePoll(false);
-    reject();
-}
-
-void TfrmACLSetting::FormClose() {
-    ResumePoll(true);
+    Exit();
 }
 
 } // namespace zephyra

@@ -16,7 +16,9 @@ namespace zephyra {
 class TfrmACLSetting : public SettingFormDialog {
     Q_OBJECT
 public:
-    explicit TfrmACLSetting(TMain_Form &main);
+    static constexpr SettingsWindow kWindow = SettingsWindow::AccessList;
+
+    TfrmACLSetting(SettingsContext &ctx, QWidget *parent);
 
     void bbtnOKClick();
     void bbtnExitClick();
@@ -27,7 +29,6 @@ private:
     };
 
     AclInputs Inputs() const;
-    void FormClose() override;
 
     // Tick boxes in push order.
     std::array<QCheckBox *, kAclRows> boxes_{};

@@ -9,8 +9,6 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "polling/main_window.h"
-
 namespace zephyra {
 
 namespace {
@@ -32,7 +30,8 @@ void Untick(QRadioButton *button) {
 
 } // namespace
 
-TfrmControl::TfrmControl(TMain_Form &main) : SettingFormDialog(main, "TfrmControl", "제어보드 리셋 ") {
+TfrmControl::TfrmControl(SettingsContext &ctx, QWidget *parent)
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmControl", "제어보드 리셋 ") {
     auto *group = new QGroupBox("제어보드 리셋 ");
     group->setObjectName("rgReset");
     confirm_ = new QRadioButton("정말 실행하시겠습니까?");
@@ -49,7 +48,7 @@ TfrmControl::TfrmControl(TMain_Form &main) : SettingFormDialog(main, "TfrmContro
     layout->addLayout(ButtonRow({ok_, exit}));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(confirm_, &QRadioButton::toggled, ok_, &QPushButton::setEnabled);
+    connect(confirm_, &QRadioButton::toggled, this, [this] { RefreshOk(); });
     connect(ok_, &QPushButton::clicked, this, &TfrmControl::bbtnOKClick);
     connect(exit, &QPushButton::clicked, this, &TfrmControl::bbtnExitClick);
 }
@@ -59,23 +58,20 @@ void TfrmControl::bbtnOKClick() {
         return;
     Submit(ControllerResetWrites());
     Untick(confirm_);
-    ok_->setEnabled(false);
+    RefreshOk();
+}
+
+bool TfrmControl::OkReady() const {
+    return confirm_->isChecked();
 }
 
 void TfrmControl::bbtnExitClick() {
-    ResumePoll(false);
-    reject();
+    Exit();
 }
 
-void TfrmControl::FormClose() {
-    ResumePollIfPaused();
-}
-
-TFactory_Initial::TFactory_Initial(TMain_Form &main)
-    : SettingFormDialog(main, "TFactory_Initial", "공장초기화 "), level_(static_cast<int32_t>(main.Level())) {
-    // Initialising takes no pause on TCP: the poll goes on while the window is open.
-    if (ctx_.State.Link == LinkKind::Tcp)
-        ctx_.State.RequestMode = mode::kPoll;
+TFactory_Initial::TFactory_Initial(SettingsContext &ctx, QWidget *parent)
+    : SettingFormDialog(ctx, parent, kWindow, "TFactory_Initial", "공장초기화 "),
+      level_(static_cast<int32_t>(ctx.Session.Level())) {
 
     auto *group = new QGroupBox("공장초기화 ");
     group->setObjectName("rgFactory");
@@ -122,11 +118,8 @@ void TFactory_Initial::bbtnExitClick() {
     reject();
 }
 
-void TFactory_Initial::FormClose() {
-    ResumePollIfPaused();
-}
-
-TfrmAlarmTest::TfrmAlarmTest(TMain_Form &main) : SettingFormDialog(main, "TfrmAlarmTest", "경보 시험 ") {
+TfrmAlarmTest::TfrmAlarmTest(SettingsContext &ctx, QWidget *parent)
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmAlarmTest", "경보 시험 ") {
     struct BitBox {
         const char *Name;
         const char *Caption;
@@ -138,7 +131,7 @@ TfrmAlarmTest::TfrmAlarmTest(TMain_Form &main) : SettingFormDialog(main, "TfrmAl
         {"CheckBox0_4", "Rect2 Fail", 0x10},       {"CheckBox0_6", "축전지 차단 ", 0x40},
         {"CheckBox0_7", "축전지 방전시험 ", 0x80},
     };
-    const AlarmTestInputs prefill = PrefillAlarmTest(ctx_.Controller.Snapshot());
+    const AlarmTestInputs prefill = PrefillAlarmTest(ctx_.Poll.Snapshot());
 
     ckbAlarmTestUsed_ = new QCheckBox("경보시험 ");
     ckbAlarmTestUsed_->setObjectName("ckbAlarmTestUsed");
@@ -203,35 +196,25 @@ void TfrmAlarmTest::bbtnOKClick() {
         ctx_.Messages.ShowError(result.Error);
         return;
     }
-    ctx_.State.AlarmTestActive = 1;
-    ctx_.State.RequestMode = mode::kPaused;
+    if (!ctx_.Poll.StartAlarmTest(result.Writes))
+        return;
     ckbAlarmTestUsed_->setChecked(false);
-    Submit(result.Writes);
 }
 
 void TfrmAlarmTest::bbtnCloseClick() {
     reject();
 }
 
-void TfrmAlarmTest::FormClose() {
-    ResumePoll(false);
-    ctx_.State.AlarmTestActive = 0;
+void mControllerResetClick(SettingsContext &ctx, QWidget *parent) {
+    ShowSettingDialog<TfrmControl>(ctx, parent);
 }
 
-void mControllerResetClick(TMain_Form &main) {
-    PollState &state = main.Context().State;
-    if (state.Link == LinkKind::Serial)
-        state.RequestMode = mode::kPaused;
-    ShowSettingDialog<TfrmControl>(main);
+void mFactoryInitialClick(SettingsContext &ctx, QWidget *parent) {
+    ShowSettingDialog<TFactory_Initial>(ctx, parent);
 }
 
-void mFactoryInitialClick(TMain_Form &main) {
-    main.Context().State.RequestMode = mode::kPaused;
-    ShowSettingDialog<TFactory_Initial>(main);
-}
-
-void mAlarmTestClick(TMain_Form &main) {
-    ShowSettingDialog<TfrmAlarmTest>(main);
+void mAlarmTestClick(SettingsContext &ctx, QWidget *parent) {
+    ShowSettingDialog<TfrmAlarmTest>(ctx, parent);
 }
 
 } // namespace zephyra

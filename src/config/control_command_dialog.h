@@ -16,13 +16,15 @@ namespace zephyra {
 class TfrmControl : public SettingFormDialog {
     Q_OBJECT
 public:
-    explicit TfrmControl(TMain_Form &main);
+    static constexpr SettingsWindow kWindow = SettingsWindow::ControllerReset;
+
+    TfrmControl(SettingsContext &ctx, QWidget *parent);
 
     void bbtnOKClick();
     void bbtnExitClick();
 
 protected:
-    void FormClose() override;
+    bool OkReady() const override;
 
 private:
     QRadioButton *confirm_;
@@ -32,13 +34,12 @@ private:
 class TFactory_Initial : public SettingFormDialog {
     Q_OBJECT
 public:
-    explicit TFactory_Initial(TMain_Form &main);
+    static constexpr SettingsWindow kWindow = SettingsWindow::FactoryInitial;
+
+    TFactory_Initial(SettingsContext &ctx, QWidget *parent);
 
     void bbtnOKClick();
     void bbtnExitClick();
-
-protected:
-    void FormClose() override;
 
 private:
     int ChosenIndex() const;
@@ -53,15 +54,14 @@ public:
     // Boxes in bit order; bit 0x20 has none.
     static constexpr int kBitBoxes = 7;
 
-    explicit TfrmAlarmTest(TMain_Form &main);
+    static constexpr SettingsWindow kWindow = SettingsWindow::AlarmTest;
+
+    TfrmAlarmTest(SettingsContext &ctx, QWidget *parent);
 
     AlarmTestInputs Inputs() const;
 
     void bbtnOKClick();
     void bbtnCloseClick();
-
-protected:
-    void FormClose() override;
 
 private:
     QComboBox *cbbAlarmTestUsed_;
@@ -71,8 +71,8 @@ private:
 
 // Menu commands. Reset pauses the poll on a serial link only, factory initialisation on either link
 // (its window lets the poll go on again on TCP), and the alarm test leaves the poll running.
-void mControllerResetClick(TMain_Form &main);
-void mFactoryInitialClick(TMain_Form &main);
-void mAlarmTestClick(TMain_Form &main);
+void mControllerResetClick(SettingsContext &ctx, QWidget *parent);
+void mFactoryInitialClick(SettingsContext &ctx, QWidget *parent);
+void mAlarmTestClick(SettingsContext &ctx, QWidget *parent);
 
 } // namespace zephyra

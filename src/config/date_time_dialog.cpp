@@ -13,11 +13,11 @@
 
 #include "config/month_calendar_widget.h"
 #include "config/spin_field_widget.h"
-#include "polling/main_window.h"
 
 namespace zephyra {
 
-TfrmSetTime::TfrmSetTime(TMain_Form &main) : SettingFormDialog(main, "TfrmSetTime", "날짜/시간 설정 ") {
+TfrmSetTime::TfrmSetTime(SettingsContext &ctx, QWidget *parent)
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmSetTime", "날짜/시간 설정 ") {
     using Kind = SpinFieldWidget::Kind;
     spinedtYear_ = new SpinFieldWidget("spinedtYear", Kind::Integer, kYearMin, kYearMax, LeaveYear, 4);
     cbMonth_ = new QComboBox;
@@ -147,12 +147,7 @@ void TfrmSetTime::bbtnNowClick() {
 }
 
 void TfrmSetTime::bbtnCloseClick() {
-    ResumePoll(true);
-    reject();
-}
-
-void TfrmSetTime::FormClose() {
-    ResumePollIfPaused(true);
+    Exit();
 }
 
 bool TfrmSetTime::event(QEvent *e) {
@@ -163,11 +158,8 @@ bool TfrmSetTime::event(QEvent *e) {
     return SettingFormDialog::event(e);
 }
 
-void mDataTimeSetClick(TMain_Form &main) {
-    PollState &state = main.Context().State;
-    if (state.Link == LinkKind::Serial)
-        state.RequestMode = mode::kPaused;
-    ShowSettingDialog<TfrmSetTime>(main);
+void mDataTimeSetClick(SettingsContext &ctx, QWidget *parent) {
+    ShowSettingDialog<TfrmSetTime>(ctx, parent);
 }
 
 } // namespace zephyra

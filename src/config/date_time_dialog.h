@@ -14,7 +14,9 @@ class MonthCalendarWidget;
 class TfrmSetTime : public SettingFormDialog {
     Q_OBJECT
 public:
-    explicit TfrmSetTime(TMain_Form &main);
+    static constexpr SettingsWindow kWindow = SettingsWindow::DateTime;
+
+    TfrmSetTime(SettingsContext &ctx, QWidget *parent);
 
     DateTimeInputs Inputs() const;
     void Fill(const DateTimeInputs &in);
@@ -26,8 +28,6 @@ public:
     void cbMonthChange();
     void spinedtYearChange();
 
-protected:
-    void FormClose() override;
     bool event(QEvent *e) override;
 
 private:
@@ -43,6 +43,6 @@ private:
 };
 
 // The menu command mDataTimeSet: pauses the poll on a serial link only.
-void mDataTimeSetClick(TMain_Form &main);
+void mDataTimeSetClick(SettingsContext &ctx, QWidget *parent);
 
 } // namespace zephyra

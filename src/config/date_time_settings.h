@@ -38,7 +38,7 @@ std::tm LocalNow();
 // changed; a month outside 1..12 (or not a number) leaves the calendar where it is.
 void AdjustCalendar(DateTimeInputs &in, bool yearFieldChanged);
 
-// Leaving a field: empty year -> "2001", empty hour/minute/second -> "0", out of range -> nearer limit.
+// Leaving a field: empty year -> "2001", empty hour/minute/second stay empty, out of range -> nearer limit.
 std::string LeaveYear(std::string_view text);
 std::string LeaveHour(std::string_view text);
 std::string LeaveMinuteOrSecond(std::string_view text);

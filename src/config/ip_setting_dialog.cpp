@@ -53,7 +53,8 @@ void SetTexts(const std::array<QLineEdit *, N> &fields, const std::array<std::st
 
 } // namespace
 
-TfrmIPSetting::TfrmIPSetting(TMain_Form &main) : SettingFormDialog(main, "TfrmIPSetting", "IP 설정 ") {
+TfrmIPSetting::TfrmIPSetting(SettingsContext &ctx, QWidget *parent)
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmIPSetting", "IP 설정 ") {
     auto *group = new QGroupBox("IP 설정 ", this);
     group->setObjectName("GroupBox1");
     cbIP_SET_EN_ = new QCheckBox("정류기 IP 주소", group);
@@ -100,7 +101,7 @@ TfrmIPSetting::TfrmIPSetting(TMain_Form &main) : SettingFormDialog(main, "TfrmIP
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    const StatusSnapshot &snapshot = ctx_.Controller.Snapshot();
+    const StatusSnapshot &snapshot = ctx_.Poll.Snapshot();
     kept_ = KeptNetworkParts(snapshot);
     Show(PrefillNetwork(snapshot));
 
@@ -152,7 +153,7 @@ void TfrmIPSetting::bbtnOKClick() {
         box->setChecked(false);
     if (write.Request.empty())
         return;
-    SendNetworkWrite(ctx_.Controller, ctx_.Receiver, write.Request);
+    SendNetworkWrite(ctx_.Poll, ctx_.Receiver, write.Request);
 }
 
 void TfrmIPSetting::bbtnDefaultClick() {
@@ -168,15 +169,7 @@ void TfrmIPSetting::Button_MacClick() {
 }
 
 void TfrmIPSetting::bbtnExitClick() {
-    ResumePoll(false);
-    reject();
-}
-
-void TfrmIPSetting::FormClose() {
-    // Whatever happened, read back what the controller now holds.
-    ctx_.Timer1.SetEnabled(true);
-    ctx_.State.RequestMode = mode::kNetworkReadBack;
-    ctx_.State.PollDue = true;
+    Exit();
 }
 
 } // namespace zephyra

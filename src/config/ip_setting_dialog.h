@@ -15,7 +15,9 @@ namespace zephyra {
 class TfrmIPSetting : public SettingFormDialog {
     Q_OBJECT
 public:
-    explicit TfrmIPSetting(TMain_Form &main);
+    static constexpr SettingsWindow kWindow = SettingsWindow::NetworkAddress;
+
+    TfrmIPSetting(SettingsContext &ctx, QWidget *parent);
 
     void bbtnOKClick();
     void bbtnDefaultClick();
@@ -28,7 +30,6 @@ protected:
 private:
     NetworkInputs Inputs() const;
     void Show(const NetworkInputs &in);
-    void FormClose() override;
 
     // The addresses as they stood at opening: sections whose box is not ticked are sent from these.
     NetworkParts kept_;

@@ -9,11 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "polling/main_window.h"
-
 namespace zephyra {
 
-TfrmSetting::TfrmSetting(TMain_Form &main) : SettingFormDialog(main, "TfrmSetting", "계측값 설정 ") {
+TfrmSetting::TfrmSetting(SettingsContext &ctx, QWidget *parent)
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmSetting", "계측값 설정 ") {
     struct Row {
         const char *Tick;
         const char *Caption;
@@ -87,19 +86,11 @@ void TfrmSetting::bbtnOKClick() {
 }
 
 void TfrmSetting::bbtnExitClick() {
-    ResumePoll(true);
-    reject();
+    Exit();
 }
 
-void TfrmSetting::FormClose() {
-    ResumePollIfPaused();
-}
-
-void mMeasurementSetClick(TMain_Form &main) {
-    PollState &state = main.Context().State;
-    if (state.Link == LinkKind::Serial)
-        state.RequestMode = mode::kPaused;
-    ShowSettingDialog<TfrmSetting>(main);
+void mMeasurementSetClick(SettingsContext &ctx, QWidget *parent) {
+    ShowSettingDialog<TfrmSetting>(ctx, parent);
 }
 
 } // namespace zephyra

@@ -14,15 +14,14 @@ namespace zephyra {
 class TfrmSetting : public SettingFormDialog {
     Q_OBJECT
 public:
-    explicit TfrmSetting(TMain_Form &main);
+    static constexpr SettingsWindow kWindow = SettingsWindow::Measurement;
+
+    TfrmSetting(SettingsContext &ctx, QWidget *parent);
 
     MeasurementInputs Inputs() const;
 
     void bbtnOKClick();
     void bbtnExitClick();
-
-protected:
-    void FormClose() override;
 
 private:
     std::array<QCheckBox *, kMeasurementRows> ticks_{};
@@ -30,6 +29,6 @@ private:
 };
 
 // The menu command mMeasurementSet: pauses the poll on a serial link only.
-void mMeasurementSetClick(TMain_Form &main);
+void mMeasurementSetClick(SettingsContext &ctx, QWidget *parent);
 
 } // namespace zephyra

@@ -1,8 +1,10 @@
-// The network-address and access-list commands, opened from the settings menu.
 #pragma once
 
+class QWidget;
+
 namespace zephyra {
-class TMain_Form;
-void OpenIpSettingDialog(TMain_Form &window);
-void OpenAclCommand(TMain_Form &window);
+struct SettingsContext;
+void OpenIpSettingDialog(SettingsContext &ctx, QWidget *parent);
+// Serial: the access-list window; any other link: the TCP remote window.
+void OpenAclCommand(SettingsContext &ctx, QWidget *parent);
 } // namespace zephyra

@@ -106,26 +106,10 @@ NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &ke
 }
 
 bool SendNetworkWrite(PollController &controller, ResponseReceiver &receiver, const Bytes &request) {
-    if (request.empty())
+    if (request.empty() || controller.WriteBusy())
         return false;
-    PollState &state = controller.State();
     receiver.Reset();
-    if (state.Link == LinkKind::Tcp) {
-        state.RequestMode = mode::kPaused;
-        LinkPort &port = controller.Codec().Port();
-        if (!port.TcpConnected()) {
-            std::string error = port.ConnectTcp();
-            if (!error.empty()) {
-                controller.Messages().ShowError(error);
-                return false;
-            }
-        }
-    }
-    state.LastRawRequest = request;
-    controller.Codec().SendRequest(request);
-    state.PollCountdown = 3;
-    state.PollDue = true;
-    return true;
+    return controller.StartNetworkWrite(request);
 }
 
 } // namespace zephyra

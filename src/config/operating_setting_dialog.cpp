@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include "config/spin_field_widget.h"
-#include "polling/main_window.h"
 
 namespace zephyra {
 
@@ -25,8 +24,8 @@ QComboBox *PickList(const char *name, std::initializer_list<const char *> entrie
 
 } // namespace
 
-TfrmPoint_Setting::TfrmPoint_Setting(TMain_Form &main)
-    : SettingFormDialog(main, "TfrmPoint_Setting", "운용/알람 설정 ") {
+TfrmPoint_Setting::TfrmPoint_Setting(SettingsContext &ctx, QWidget *parent)
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmPoint_Setting", "운용/알람 설정 ") {
     struct Row {
         const char *Name;
         const char *Caption;
@@ -79,7 +78,7 @@ TfrmPoint_Setting::TfrmPoint_Setting(TMain_Form &main)
     connect(selectAll, &QPushButton::clicked, this, &TfrmPoint_Setting::bbtnSelectAllClick);
     connect(exit, &QPushButton::clicked, this, &TfrmPoint_Setting::bbtnExitClick);
 
-    Fill(PrefillOperating(ctx_.Controller.Snapshot()));
+    Fill(PrefillOperating(ctx_.Poll.Snapshot()));
 }
 
 OperatingInputs TfrmPoint_Setting::Inputs() const {
@@ -133,17 +132,11 @@ void TfrmPoint_Setting::bbtnSelectAllClick() {
 }
 
 void TfrmPoint_Setting::bbtnExitClick() {
-    ResumePoll(true);
-    reject();
+    Exit();
 }
 
-void TfrmPoint_Setting::FormClose() {
-    ResumePollIfPaused();
-}
-
-void mSystemOperationClick(TMain_Form &main) {
-    main.Context().State.RequestMode = mode::kPaused;
-    ShowSettingDialog<TfrmPoint_Setting>(main);
+void mSystemOperationClick(SettingsContext &ctx, QWidget *parent) {
+    ShowSettingDialog<TfrmPoint_Setting>(ctx, parent);
 }
 
 } // namespace zephyra

@@ -16,7 +16,9 @@ class SpinFieldWidget;
 class TfrmPoint_Setting : public SettingFormDialog {
     Q_OBJECT
 public:
-    explicit TfrmPoint_Setting(TMain_Form &main);
+    static constexpr SettingsWindow kWindow = SettingsWindow::Operating;
+
+    TfrmPoint_Setting(SettingsContext &ctx, QWidget *parent);
 
     OperatingInputs Inputs() const;
     void Fill(const OperatingInputs &in);
@@ -25,9 +27,6 @@ public:
     void bbtnDefaultClick();
     void bbtnSelectAllClick();
     void bbtnExitClick();
-
-protected:
-    void FormClose() override;
 
 private:
     std::array<QCheckBox *, kOperatingRows> ticks_{};
@@ -41,6 +40,6 @@ private:
 };
 
 // The menu command mSystemOperation: pauses the poll on either link and opens the window.
-void mSystemOperationClick(TMain_Form &main);
+void mSystemOperationClick(SettingsContext &ctx, QWidget *parent);
 
 } // namespace zephyra

@@ -2,12 +2,17 @@
 
 #include <QPushButton>
 
-#include "polling/main_window.h"
-
 namespace zephyra {
 
-SettingFormDialog::SettingFormDialog(TMain_Form &main, const char *name, const char *caption)
-    : QDialog(&main), main_(main), ctx_(main.Context()) {
+namespace {
+bool IsOkButton(const QPushButton *b) {
+    return b->objectName() == QLatin1String("bbtnOK") || b->objectName() == QLatin1String("BitBtnOK");
+}
+} // namespace
+
+SettingFormDialog::SettingFormDialog(SettingsContext &ctx, QWidget *parent, SettingsWindow window,
+                                     const char *name, const char *caption)
+    : QDialog(parent), ctx_(ctx), window_(window) {
     setObjectName(name);
     setWindowTitle(QString::fromUtf8(caption));
     setModal(true);
@@ -16,26 +21,31 @@ SettingFormDialog::SettingFormDialog(TMain_Form &main, const char *name, const c
     QFont face("Verdana", 9);
     face.setBold(true);
     setFont(face);
+    ctx_.Poll.SetWriteBusyObserver([this](bool) { RefreshOk(); });
+}
+
+SettingFormDialog::~SettingFormDialog() {
+    ctx_.Poll.SetWriteBusyObserver(nullptr);
 }
 
 void SettingFormDialog::done(int result) {
     if (!closed_) {
         closed_ = true;
-        FormClose();
+        ctx_.Poll.SettingsWindowClosed(window_);
     }
     QDialog::done(result);
 }
 
-void SettingFormDialog::ResumePoll(bool enableTimer) {
-    if (enableTimer)
-        ctx_.Timer1.SetEnabled(true);
-    ctx_.State.RequestMode = mode::kPoll;
-    ctx_.State.PollDue = true;
+void SettingFormDialog::Exit() {
+    ctx_.Poll.SettingsWindowExit(window_);
+    reject();
 }
 
-void SettingFormDialog::ResumePollIfPaused(bool enableTimer) {
-    if (ctx_.State.RequestMode == mode::kPaused)
-        ResumePoll(enableTimer);
+void SettingFormDialog::RefreshOk() {
+    const bool enabled = !ctx_.Poll.WriteBusy() && OkReady();
+    for (QPushButton *b : findChildren<QPushButton *>())
+        if (IsOkButton(b))
+            b->setEnabled(enabled);
 }
 
 bool SettingFormDialog::Submit(const SettingWrites &result) {
@@ -47,8 +57,8 @@ bool SettingFormDialog::Submit(const SettingWrites &result) {
     return true;
 }
 
-void SettingFormDialog::Submit(const std::vector<PendingWrite> &writes) {
-    ctx_.Controller.StartWriteSequence(writes);
+bool SettingFormDialog::Submit(const std::vector<PendingWrite> &writes) {
+    return ctx_.Poll.StartWriteSequence(writes);
 }
 
 QPushButton *SettingFormDialog::Button(const char *name, const char *caption) {

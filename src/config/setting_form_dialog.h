@@ -1,53 +1,66 @@
-// What every settings window shares: it pauses and resumes the poll through the poll state, hands
-// its writes to the write sequence, and reports input that does not parse.
+// What every settings window shares: it tells the poll controller when it opens, exits and closes,
+// hands its writes to the write sequence, keeps OK disabled while a write or connect is under way,
+// and reports input that does not parse.
 #pragma once
 
 #include <QDialog>
 #include <QPointer>
 #include <vector>
 
-#include "app/console_context.h"
+#include "access/session_model.h"
 #include "config/setting_parse.h"
+#include "link/response_receiver.h"
+#include "polling/poll_controller.h"
 
 class QPushButton;
 
 namespace zephyra {
 
-class TMain_Form;
+// What the settings windows work with.
+struct SettingsContext {
+    PollController &Poll;
+    // The network write starts from a clean receiver.
+    ResponseReceiver &Receiver;
+    Operator &Messages;
+    const SessionModel &Session;
+};
 
 class SettingFormDialog : public QDialog {
     Q_OBJECT
 public:
-    SettingFormDialog(TMain_Form &main, const char *name, const char *caption);
+    SettingFormDialog(SettingsContext &ctx, QWidget *parent, SettingsWindow window, const char *name,
+                      const char *caption);
+    ~SettingFormDialog() override;
 
     // Every way of closing (exit button, close box, Esc) ends here.
     void done(int result) override;
 
 protected:
-    // The window's close handler; runs once, after any exit-button handler.
-    virtual void FormClose() {}
-
-    // Mode 0 and PollDue; the exit buttons of several windows also switch the poll timer back on.
-    void ResumePoll(bool enableTimer);
-    void ResumePollIfPaused(bool enableTimer = false);
+    // The exit button: its effect on the poll, then the window closes.
+    void Exit();
     // Shows the error, or queues the writes and sends the first. Returns whether the input was good.
     bool Submit(const SettingWrites &result);
-    void Submit(const std::vector<PendingWrite> &writes);
+    bool Submit(const std::vector<PendingWrite> &writes);
+    // Whether OK may be pressed apart from a write under way (the reset window wants its tick first).
+    virtual bool OkReady() const { return true; }
+    void RefreshOk();
 
     QPushButton *Button(const char *name, const char *caption);
 
     void showEvent(QShowEvent *event) override;
 
-    TMain_Form &main_;
-    ConsoleContext &ctx_;
+    SettingsContext &ctx_;
 
 private:
+    const SettingsWindow window_;
     bool closed_ = false;
 };
 
-// A menu command's window: created anew, shown modally, destroyed when closed.
-template <typename Dialog, typename... Args> void ShowSettingDialog(TMain_Form &main, Args &&...args) {
-    QPointer<Dialog> dialog = new Dialog(main, std::forward<Args>(args)...);
+// A menu command's window: the poll learns it opened, then it is created anew, shown modally and
+// destroyed when closed.
+template <typename Dialog> void ShowSettingDialog(SettingsContext &ctx, QWidget *parent) {
+    ctx.Poll.SettingsWindowOpened(Dialog::kWindow);
+    QPointer<Dialog> dialog = new Dialog(ctx, parent);
     dialog->exec();
     delete dialog.data();
 }

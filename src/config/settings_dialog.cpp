@@ -11,8 +11,8 @@
 
 namespace zephyra {
 
-void InstallSettingsCommands(TMain_Form &window) {
-    const std::pair<const char *, void (*)(TMain_Form &)> commands[] = {
+void InstallSettingsCommands(TMain_Form &window, SettingsContext &ctx) {
+    const std::pair<const char *, void (*)(SettingsContext &, QWidget *)> commands[] = {
         {"mSystemOperation", mSystemOperationClick},
         {"mMeasurementSet", mMeasurementSetClick},
         {"mDataTimeSet", mDataTimeSetClick},
@@ -29,7 +29,7 @@ void InstallSettingsCommands(TMain_Form &window) {
         TMain_Form *w = &window;
         // Queued: the command opens a modal window and must not keep its caller waiting.
         QObject::connect(
-            action, &QAction::triggered, w, [w, open = open] { open(*w); }, Qt::QueuedConnection);
+            action, &QAction::triggered, w, [w, &ctx, open = open] { open(ctx, w); }, Qt::QueuedConnection);
     }
 }
 

@@ -11,7 +11,8 @@
 
 namespace zephyra {
 
-TfrmTCP_Set::TfrmTCP_Set(TMain_Form &main) : SettingFormDialog(main, "TfrmTCP_Set", "TCP_원격 설정") {
+TfrmTCP_Set::TfrmTCP_Set(SettingsContext &ctx, QWidget *parent)
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmTCP_Set", "TCP_원격 설정") {
     auto *group = new QGroupBox("ACL 설정 ", this);
     group->setObjectName("GroupBox1");
     cbACL_SET_EN_ = new QCheckBox("ACL 사용(공인망) / 미사용(NCN망) ", group);
@@ -34,7 +35,7 @@ TfrmTCP_Set::TfrmTCP_Set(TMain_Form &main) : SettingFormDialog(main, "TfrmTCP_Se
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    cbbACL_->setCurrentIndex(PrefillAcl(ctx_.Controller.Snapshot()).AclIndex);
+    cbbACL_->setCurrentIndex(PrefillAcl(ctx_.Poll.Snapshot()).AclIndex);
 
     connect(BitBtnOK_, &QPushButton::clicked, this, &TfrmTCP_Set::BitBtnOKClick);
     connect(BitBtnCancel_, &QPushButton::clicked, this, &TfrmTCP_Set::BitBtnCancelClick);
@@ -54,12 +55,7 @@ void TfrmTCP_Set::BitBtnOKClick() {
 }
 
 void TfrmTCP_Set::BitBtnCancelClick() {
-    ResumePoll(true);
-    reject();
-}
-
-void TfrmTCP_Set::FormClose() {
-    ResumePollIfPaused();
+    Exit();
 }
 
 } // namespace zephyra

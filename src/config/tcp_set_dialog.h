@@ -12,14 +12,14 @@ namespace zephyra {
 class TfrmTCP_Set : public SettingFormDialog {
     Q_OBJECT
 public:
-    explicit TfrmTCP_Set(TMain_Form &main);
+    static constexpr SettingsWindow kWindow = SettingsWindow::TcpRemote;
+
+    TfrmTCP_Set(SettingsContext &ctx, QWidget *parent);
 
     void BitBtnOKClick();
     void BitBtnCancelClick();
 
 private:
-    void FormClose() override;
-
     QCheckBox *cbACL_SET_EN_;
     QComboBox *cbbACL_;
     QPushButton *BitBtnOK_, *BitBtnCancel_;

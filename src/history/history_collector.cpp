@@ -8,20 +8,20 @@ std::string HistoryCompletionText(int32_t total) {
     return std::to_string(total) + "개 데이터" + "\r" + "저장됨!!";
 }
 
-void HistoryController::StartDownload(HistoryKind kind, HistoryView *view) {
-    HistoryDownload &h = state_.History;
-    h.Kind = kind;
-    h.Total = 0;
-    h.Current = 1;
-    h.Collecting = true;
-    h.Active = true;
-    h.CountPhase = 0;
-    state_.RequestMode = mode::kHistoryCount;
-    view_ = view;
-    rows_.clear();
+void HistoryController::ResetRecordExchange() {
     recordOutstanding_ = false;
     sendsOfRecord_ = 0;
-    holdUntilMs_ = 0;
+    owed_ = 0;
+    absorbUntilMs_ = 0;
+}
+
+void HistoryController::StartDownload(HistoryKind kind, HistoryView *view) {
+    poll_.HistoryDownloadStarted(kind);
+    view_ = view;
+    rows_.clear();
+    ResetRecordExchange();
+    replyTimeoutMs_ = kReplyTimeoutMs;
+    recentReplyMs_.clear();
     stopped_ = false;
     if (view_) {
         view_->SetRow(0, HistoryHeader(kind));
@@ -32,21 +32,15 @@ void HistoryController::StartDownload(HistoryKind kind, HistoryView *view) {
 }
 
 void HistoryController::CloseWindow() {
-    HistoryDownload &h = state_.History;
-    h.Collecting = false;
-    h.Current = 1;
-    h.Active = false;
-    h.Total = 0;
-    state_.RequestMode = mode::kPoll;
-    recordOutstanding_ = false;
-    timer_.SetEnabled(true);
+    ResetRecordExchange();
+    poll_.HistoryWindowClosed();
     if (view_)
         view_->EnableSave(false);
     view_ = nullptr; // the window is gone; late replies must not reach it
 }
 
 void HistoryController::StopRequest() {
-    timer_.SetEnabled(false);
+    poll_.HistoryStopped();
     // Whatever is still on its way belongs to a download the operator gave up.
     stopped_ = true;
     recordOutstanding_ = false;
@@ -58,52 +52,57 @@ void HistoryController::StopRequest() {
 }
 
 void HistoryController::WatchdogTick() {
-    const HistoryDownload &h = state_.History;
-    if (!h.Active || state_.RequestMode != mode::kPoll)
-        return;
-    // Without a count there is no record to ask for yet.
-    state_.RequestMode = h.Total > 0 ? mode::kHistoryRecord : mode::kHistoryCount;
+    poll_.HistoryWatchdog();
 }
 
 void HistoryController::SetInitialiseDialogOpen(bool open) {
     initialiseOpen_ = open;
-    if (open) {
-        state_.RequestMode = mode::kHistoryInitialise;
-    } else {
-        state_.RequestMode = mode::kPoll;
-        state_.PollDue = true;
-    }
+    if (open)
+        poll_.InitialiseDialogOpened();
+    else
+        poll_.InitialiseDialogClosed();
 }
 
 void HistoryController::InitialiseLog(HistoryKind kind) {
-    if (kind == HistoryKind::None)
-        return;
-    const uint8_t data[] = {static_cast<uint8_t>(kind), static_cast<uint8_t>(HistoryCommand::Initialise)};
-    state_.LastRawRequest = VendorRequestUnit(kFnHistory, data);
-    codec_.BuildVendorRequest(kFnHistory, data);
-    state_.PollCountdown = 3;
-    state_.PollDue = true;
+    poll_.SendHistoryInitialise(kind);
 }
 
 bool HistoryController::RecordRequestDue() {
-    const HistoryDownload &h = state_.History;
+    const HistoryDownload &h = poll_.State().History;
     if (!h.Active || stopped_ || h.Total <= 0 || h.Current > h.Total)
         return false;
     int64_t now = clock_.NowMs();
+    if (owed_ > 0) {
+        if (now < absorbUntilMs_)
+            return false;
+        owed_ = 0; // those replies were lost
+    }
     if (recordOutstanding_)
-        return now - recordSentMs_ >= kReplyTimeoutMs;
-    return now >= holdUntilMs_;
+        return now - lastSentMs_ >= replyTimeoutMs_;
+    return true;
 }
 
 void HistoryController::RecordRequestSent() {
+    int64_t now = clock_.NowMs();
+    if (sendsOfRecord_ == 0)
+        firstSentMs_ = now;
     recordOutstanding_ = true;
-    recordSentMs_ = clock_.NowMs();
+    lastSentMs_ = now;
     ++sendsOfRecord_;
+}
+
+void HistoryController::NoteReplyTime(int64_t ms) {
+    constexpr std::size_t kRecent = 8;
+    if (recentReplyMs_.size() == kRecent)
+        recentReplyMs_.erase(recentReplyMs_.begin());
+    recentReplyMs_.push_back(ms);
+    int64_t slowest = *std::max_element(recentReplyMs_.begin(), recentReplyMs_.end());
+    replyTimeoutMs_ = std::clamp<int64_t>(2 * slowest, kReplyTimeoutMs, kMaxReplyTimeoutMs);
 }
 
 void HistoryController::CollectHistory(const Bytes &payload) {
     ByteView p(payload);
-    if (codec_.Link() == LinkKind::Serial) {
+    if (poll_.Link() == LinkKind::Serial) {
         if (p.size() < 2)
             return;
         p = p.first(p.size() - 2); // CRC, already checked by the receiver
@@ -113,15 +112,23 @@ void HistoryController::CollectHistory(const Bytes &payload) {
         return;
     auto replyKind = static_cast<HistoryKind>(p[2]);
     ByteView body = p.subspan(4);
-    const HistoryDownload &h = state_.History;
+    const HistoryDownload &h = poll_.State().History;
     switch (static_cast<HistoryCommand>(p[3])) {
     case HistoryCommand::Count:
         // A repeated count request may be answered twice: only the first answer counts.
-        if (h.Active && !stopped_ && state_.RequestMode == mode::kHistoryCount)
+        if (h.Active && !stopped_ && poll_.State().RequestMode == mode::kHistoryCount)
             OnCount(replyKind, body);
         break;
     case HistoryCommand::Record:
-        if (h.Active && h.Collecting && !stopped_ && recordOutstanding_)
+        if (!h.Active || !h.Collecting || stopped_)
+            break;
+        // The record's own fields do not say which record it is: a reply owed to a repeated request
+        // of the row already filled is counted off, never stored.
+        if (owed_ > 0) {
+            --owed_;
+            break;
+        }
+        if (recordOutstanding_)
             OnRecord(body);
         break;
     case HistoryCommand::Initialise:
@@ -136,75 +143,58 @@ void HistoryController::CollectHistory(const Bytes &payload) {
 void HistoryController::OnCount(HistoryKind, ByteView body) {
     if (body.size() < 2)
         return;
-    HistoryDownload &h = state_.History;
-    h.Total = ParseBE16(body);
-    rows_.assign(static_cast<std::size_t>(h.Total) + 1,
+    const HistoryDownload &h = poll_.State().History;
+    const int32_t total = ParseBE16(body);
+    rows_.assign(static_cast<std::size_t>(total) + 1,
                  HistoryRow(static_cast<std::size_t>(HistoryColumnCount(h.Kind))));
     rows_[0] = HistoryHeader(h.Kind);
     if (view_)
-        view_->SetRowCount(h.Total + 1);
-    if (h.Total == 0) {
-        state_.RequestMode = mode::kPoll;
-        h.Active = false;
+        view_->SetRowCount(total + 1);
+    ResetRecordExchange();
+    poll_.HistoryCountReceived(total);
+    if (total == 0) {
         if (view_) {
             view_->EnableStop(false);
             view_->EnableClose(true);
         }
         operator_.ShowMessage(kNoHistoryData);
-        return;
     }
-    state_.RequestMode = mode::kHistoryRecord;
-    timer_.SetInterval(kCountIntervalMs);
-    recordOutstanding_ = false;
-    sendsOfRecord_ = 0;
-    holdUntilMs_ = 0;
-    state_.PollDue = true;
 }
 
 void HistoryController::OnRecord(ByteView body) {
-    HistoryDownload &h = state_.History;
+    const HistoryDownload &h = poll_.State().History;
+    const int64_t now = clock_.NowMs();
+    // The first answer belongs to the first request (the device answers in order).
+    NoteReplyTime(now - firstSentMs_);
+    owed_ = sendsOfRecord_ - 1;
+    absorbUntilMs_ = lastSentMs_ + replyTimeoutMs_;
     recordOutstanding_ = false;
-    // A record asked more than once may still be answered again: keep quiet until that answer is due
-    // so it cannot land in the next row.
-    holdUntilMs_ = sendsOfRecord_ > 1 ? recordSentMs_ + kReplyTimeoutMs : 0;
     sendsOfRecord_ = 0;
-    if (h.Total <= 0 || h.Current < 1)
+    if (h.Total <= 0 || h.Current < 1 || h.Current > h.Total)
         return;
 
     if (view_) {
         view_->SetGauge(static_cast<int>(static_cast<int64_t>(h.Current) * 100 / h.Total));
         view_->SetCountLabel(kHistoryCountPrefix + std::to_string(h.Total));
     }
-    if (h.Total >= h.Current) {
-        HistoryRow row = DecodeHistoryRecord(h.Kind, h.Current, body);
-        if (static_cast<std::size_t>(h.Current) < rows_.size())
-            rows_[static_cast<std::size_t>(h.Current)] = row;
-        if (view_)
-            view_->SetRow(h.Current, row);
-        if (h.Current == h.Total) {
-            Complete();
-            return;
-        }
-        ++h.Current;
-        if (view_)
-            view_->EnableClose(false);
+    const int32_t current = h.Current;
+    const int32_t total = h.Total;
+    HistoryRow row = DecodeHistoryRecord(h.Kind, current, body);
+    if (static_cast<std::size_t>(current) < rows_.size())
+        rows_[static_cast<std::size_t>(current)] = row;
+    if (view_)
+        view_->SetRow(current, row);
+    if (poll_.HistoryRecordStored()) {
+        Complete(total);
+        return;
     }
-    if (h.Total >= h.Current) {
-        state_.RequestMode = mode::kHistoryNextRecord;
-        timer_.SetInterval(kRecordIntervalMs);
-        state_.PollDue = true;
-    }
+    if (view_)
+        view_->EnableClose(false);
 }
 
-void HistoryController::Complete() {
-    HistoryDownload &h = state_.History;
-    timer_.SetEnabled(false);
-    int32_t total = h.Total;
-    // Settled before the box opens: its nested event loop keeps timers and the receiver running.
-    h.Total = 0;
-    h.Collecting = false;
-    h.Active = false;
-    state_.RequestMode = mode::kPoll;
+void HistoryController::Complete(int32_t total) {
+    // The poll state is settled before the box opens: its nested event loop keeps timers and the
+    // receiver running.
     if (view_)
         view_->EnableStop(false);
     operator_.ShowInformation(HistoryCompletionText(total));
@@ -225,9 +215,9 @@ void HistoryController::OnInitialise(ByteView body) {
 
 std::vector<HistoryRow> HistoryController::ExportRows() const {
     if (rows_.empty())
-        return {HistoryHeader(state_.History.Kind)};
+        return {HistoryHeader(poll_.State().History.Kind)};
     std::size_t last =
-        std::min(rows_.size() - 1, static_cast<std::size_t>(std::max(state_.History.Current, 0)));
+        std::min(rows_.size() - 1, static_cast<std::size_t>(std::max(poll_.State().History.Current, 0)));
     return {rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(last) + 1};
 }
 

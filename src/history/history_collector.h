@@ -9,7 +9,6 @@
 
 #include "history/history_record.h"
 #include "link/link_port.h"
-#include "link/modbus_codec.h"
 #include "polling/poll_controller.h"
 #include "polling/poll_state.h"
 
@@ -39,14 +38,13 @@ std::string HistoryCompletionText(int32_t total);
 
 class HistoryController : public HistoryCollector {
 public:
-    // A record request with no reply for this long is asked again.
+    // A record request with no reply for this long is asked again; a device that answers later
+    // than that gets about twice its slowest recent reply time, up to the cap.
     static constexpr int64_t kReplyTimeoutMs = 1000;
-    static constexpr int kCountIntervalMs = 40;
-    static constexpr int kRecordIntervalMs = 30;
+    static constexpr int64_t kMaxReplyTimeoutMs = 5000;
 
-    HistoryController(PollState &state, ModbusCodec &codec, PollTimer &timer, Operator &op,
-                      const Clock &clock)
-        : state_(state), codec_(codec), timer_(timer), operator_(op), clock_(clock) {}
+    HistoryController(PollController &poll, const Clock &clock)
+        : poll_(poll), operator_(poll.Messages()), clock_(clock) {}
 
     // The alarm-log and event-log commands: the view stays attached until CloseWindow.
     void StartDownload(HistoryKind kind, HistoryView *view);
@@ -71,25 +69,33 @@ public:
     // Rows the export writes: header through row Current.
     std::vector<HistoryRow> ExportRows() const;
     bool InitialiseDialogOpen() const { return initialiseOpen_; }
+    int64_t ReplyTimeoutMs() const { return replyTimeoutMs_; }
 
 private:
     void OnCount(HistoryKind replyKind, ByteView body);
     void OnRecord(ByteView body);
     void OnInitialise(ByteView body);
-    void Complete();
+    void Complete(int32_t total);
+    void NoteReplyTime(int64_t ms);
+    void ResetRecordExchange();
 
-    PollState &state_;
-    ModbusCodec &codec_;
-    PollTimer &timer_;
+    PollController &poll_;
     Operator &operator_;
     const Clock &clock_;
     HistoryView *view_ = nullptr;
     std::vector<HistoryRow> rows_;
+    // The awaited record: asked sendsOfRecord_ times, first at firstSentMs_, last at lastSentMs_.
     bool recordOutstanding_ = false;
-    int64_t recordSentMs_ = 0;
-    int sendsOfRecord_ = 0;   // requests for the awaited record so far
-    int64_t holdUntilMs_ = 0; // no record request before this time
-    bool stopped_ = false;    // Stop Request: replies of this download are dropped
+    int sendsOfRecord_ = 0;
+    int64_t firstSentMs_ = 0;
+    int64_t lastSentMs_ = 0;
+    // Replies still owed for a record already filled (it was asked more than once); they are
+    // swallowed until absorbUntilMs_ so none of them can fill the next row.
+    int owed_ = 0;
+    int64_t absorbUntilMs_ = 0;
+    int64_t replyTimeoutMs_ = kReplyTimeoutMs;
+    std::vector<int64_t> recentReplyMs_;
+    bool stopped_ = false; // Stop Request: replies of this download are dropped
     bool initialiseOpen_ = false;
 };
 

@@ -12,7 +12,7 @@
 
 namespace zephyra {
 
-TfrmInitial::TfrmInitial(ConsoleContext ctx, UserLevel level, QWidget *parent)
+TfrmInitial::TfrmInitial(HistoryContext ctx, UserLevel level, QWidget *parent)
     : QDialog(parent), ctx_(std::move(ctx)) {
     setObjectName("TfrmInitial");
     setWindowTitle(kInitialCaption);

@@ -4,7 +4,7 @@
 #include <QDialog>
 
 #include "access/access_rules.h"
-#include "app/console_context.h"
+#include "history/history_window.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -22,14 +22,14 @@ public:
     static constexpr int kListHeight[2] = {79, 99};
     static constexpr int kPanelHeight[2] = {93, 113};
 
-    TfrmInitial(ConsoleContext ctx, UserLevel level, QWidget *parent = nullptr);
+    TfrmInitial(HistoryContext ctx, UserLevel level, QWidget *parent = nullptr);
 
     void BitBtnI_OKClick();
     // Exit, Esc and the close box: the poll resumes.
     void reject() override;
 
 private:
-    ConsoleContext ctx_;
+    HistoryContext ctx_;
     QGroupBox *rgInitial_;
     QButtonGroup *items_;
     QPushButton *ok_;

@@ -142,7 +142,7 @@ QString HistoryGridModel::Cell(int row, int column) const {
 
 // ---- the windows ----
 
-HistoryWindowBase::HistoryWindowBase(ConsoleContext ctx, HistoryKind kind, const char *name, QSize size,
+HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const char *name, QSize size,
                                      QWidget *parent)
     : QDialog(parent), ctx_(std::move(ctx)), kind_(kind) {
     setObjectName(name);
@@ -349,7 +349,7 @@ void HistoryWindowBase::bbtFileSaveClick() {
     box.exec();
 }
 
-TfrmHistory::TfrmHistory(ConsoleContext ctx, HistoryKind kind, TfrmHistList *list, QWidget *parent)
+TfrmHistory::TfrmHistory(HistoryContext ctx, HistoryKind kind, TfrmHistList *list, QWidget *parent)
     : HistoryWindowBase(std::move(ctx), kind, "TfrmHistory", QSize(kWidth, kHeight), parent), list_(list) {
     auto *bitBtn2 = new QPushButton("약어 풀이 ");
     bitBtn2->setObjectName("BitBtn2");
@@ -369,7 +369,7 @@ void TfrmHistory::BitBtn2Click() {
         list_->ShowFor(this);
 }
 
-TfrmEventHistory::TfrmEventHistory(ConsoleContext ctx, QWidget *parent)
+TfrmEventHistory::TfrmEventHistory(HistoryContext ctx, QWidget *parent)
     : HistoryWindowBase(std::move(ctx), HistoryKind::Event, "TfrmEventHistory", QSize(kWidth, kHeight),
                         parent) {}
 
@@ -379,14 +379,15 @@ namespace {
 
 class HistoryCommands : public QObject {
 public:
-    explicit HistoryCommands(TMain_Form &window) : QObject(&window), window_(window) {
+    HistoryCommands(TMain_Form &window, HistoryContext ctx)
+        : QObject(&window), window_(window), ctx_(std::move(ctx)) {
         list_ = new TfrmHistList(&window);
         watchdog_.setInterval(kWatchdogMs);
-        connect(&watchdog_, &QTimer::timeout, this, [this] { window_.Context().History.WatchdogTick(); });
+        connect(&watchdog_, &QTimer::timeout, this, [this] { ctx_.History.WatchdogTick(); });
     }
 
     void OpenHistory(HistoryKind kind) {
-        ConsoleContext &ctx = window_.Context();
+        HistoryContext &ctx = ctx_;
         watchdog_.start(); // runs from the first history command on
         QPointer<HistoryWindowBase> w;
         if (kind == HistoryKind::Event)
@@ -399,7 +400,7 @@ public:
     }
 
     void OpenInitial() {
-        ConsoleContext &ctx = window_.Context();
+        HistoryContext &ctx = ctx_;
         ctx.History.SetInitialiseDialogOpen(true);
         QPointer<TfrmInitial> dialog = new TfrmInitial(ctx, window_.Level(), &window_);
         dialog->exec();
@@ -412,14 +413,15 @@ public:
 
 private:
     TMain_Form &window_;
+    HistoryContext ctx_;
     TfrmHistList *list_;
     QTimer watchdog_;
 };
 
 } // namespace
 
-void InstallHistoryCommands(TMain_Form &window) {
-    auto *commands = new HistoryCommands(window);
+void InstallHistoryCommands(TMain_Form &window, HistoryContext ctx) {
+    auto *commands = new HistoryCommands(window, std::move(ctx));
     auto on = [&window, commands](const char *name, std::function<void()> handler) {
         if (QAction *a = window.Action(name))
             QObject::connect(a, &QAction::triggered, commands, handler, Qt::QueuedConnection);

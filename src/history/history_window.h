@@ -9,7 +9,8 @@
 #include <QStringList>
 #include <vector>
 
-#include "app/console_context.h"
+#include <QString>
+
 #include "history/history_collector.h"
 
 class QHBoxLayout;
@@ -19,6 +20,14 @@ class QPushButton;
 class QTableView;
 
 namespace zephyra {
+
+// What the history windows, the initialise dialog and the history commands work with.
+struct HistoryContext {
+    HistoryController &History;
+    Operator &Messages;
+    // Workbooks are saved here: the program's directory (read at each save).
+    const QString &ProgramDir;
+};
 
 class TfrmHistList;
 
@@ -78,7 +87,7 @@ public:
     QTableView *StringGrid() const { return grid_; }
 
 protected:
-    HistoryWindowBase(ConsoleContext ctx, HistoryKind kind, const char *name, QSize size, QWidget *parent);
+    HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const char *name, QSize size, QWidget *parent);
     // The bar's layout, for a window that adds its own buttons after Close.
     void AddToBar(QWidget *widget);
     void closeEvent(QCloseEvent *event) override;
@@ -88,7 +97,7 @@ protected:
 private:
     void WriteHeader();
 
-    ConsoleContext ctx_;
+    HistoryContext ctx_;
     HistoryKind kind_;
     bool closing_ = false;
     HistoryGridModel *model_;
@@ -108,7 +117,7 @@ class TfrmHistory : public HistoryWindowBase {
 public:
     static constexpr int kWidth = 840;
     static constexpr int kHeight = 565;
-    TfrmHistory(ConsoleContext ctx, HistoryKind kind, TfrmHistList *list, QWidget *parent = nullptr);
+    TfrmHistory(HistoryContext ctx, HistoryKind kind, TfrmHistList *list, QWidget *parent = nullptr);
     ~TfrmHistory() override;
 
     void BitBtn2Click();
@@ -122,7 +131,7 @@ class TfrmEventHistory : public HistoryWindowBase {
 public:
     static constexpr int kWidth = 856;
     static constexpr int kHeight = 565;
-    explicit TfrmEventHistory(ConsoleContext ctx, QWidget *parent = nullptr);
+    explicit TfrmEventHistory(HistoryContext ctx, QWidget *parent = nullptr);
 };
 
 } // namespace zephyra

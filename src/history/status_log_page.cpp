@@ -25,7 +25,7 @@ QString JoinLines(const std::vector<std::string> &lines, std::size_t first) {
 
 } // namespace
 
-TStatusLogPage::TStatusLogPage(ConsoleContext &ctx, QWidget *parent)
+TStatusLogPage::TStatusLogPage(StatusLogContext ctx, QWidget *parent)
     : QWidget(parent), ctx_(ctx), log_(std::filesystem::path(ctx.ProgramDir.toStdU16String())),
       timer5_(this) {
     setObjectName("LocalStatusLog");
@@ -109,7 +109,7 @@ void TStatusLogPage::Timer5Timer() {
     timer5_.stop();
     TakeBackEdits();
     const std::size_t before = log_.Lines().size();
-    const StatusLog::StepResult step = log_.AddLine(ctx_.Controller.Snapshot(), LocalTimeNow());
+    const StatusLog::StepResult step = log_.AddLine(ctx_.Poll.Snapshot(), LocalTimeNow());
     if (step.Wrote)
         ShowAllLines();
     else
@@ -187,9 +187,9 @@ void TStatusLogPage::SetRunning(bool running) {
         timer5_.stop();
 }
 
-void InstallStatusLogPage(TMain_Form &window) {
+void InstallStatusLogPage(TMain_Form &window, StatusLogContext ctx) {
     QWidget *host = window.LogPage();
-    auto *page = new TStatusLogPage(window.Context(), host);
+    auto *page = new TStatusLogPage(std::move(ctx), host);
     auto *layout = new QVBoxLayout(host);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(page);

@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/console_context.h"
 #include "history/status_log.h"
+#include "polling/poll_controller.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -15,13 +15,20 @@ class QPushButton;
 
 namespace zephyra {
 
+// What the Log page works with: the last decoded status, message boxes, and the folder for its files.
+struct StatusLogContext {
+    const PollController &Poll;
+    Operator &Messages;
+    QString ProgramDir;
+};
+
 class TStatusLogPage : public QWidget {
     Q_OBJECT
 public:
     static constexpr const char *kStartCaption = "Log Start";
     static constexpr const char *kStopCaption = "Log Stop";
 
-    TStatusLogPage(ConsoleContext &ctx, QWidget *parent = nullptr);
+    TStatusLogPage(StatusLogContext ctx, QWidget *parent = nullptr);
 
     void rgLogoTimeClick(int index);
     void btnLogoClick();
@@ -42,7 +49,7 @@ private:
     void ShowAllLines();
     void SetRunning(bool running);
 
-    ConsoleContext &ctx_;
+    StatusLogContext ctx_;
     StatusLog log_;
     QTimer timer5_;
     QPlainTextEdit *mmLogo_ = nullptr;

@@ -13,9 +13,6 @@
 namespace zephyra {
 
 namespace {
-constexpr int kFirstPollSerialMs = 40;
-constexpr int kFirstPollTcpMs = 20;
-
 QString DisplayPortName(QString path) {
     if (path.startsWith(QStringLiteral("\\\\.\\")))
         path.remove(0, 4);
@@ -67,7 +64,7 @@ TfrmComPort::TfrmComPort(ConnectionContext ctx, QWidget *parent) : QDialog(paren
     layout->addLayout(grid);
     layout->addLayout(buttons);
 
-    ctx_.State.Link = LinkKind::Unselected;
+    ctx_.Poll.ConnectionWindowOpened();
 
     connect(serial_, &QRadioButton::clicked, this, &TfrmComPort::SerialClick);
     connect(tcp_, &QRadioButton::clicked, this, &TfrmComPort::TCPClick);
@@ -81,13 +78,14 @@ void TfrmComPort::reject() {
     // The exit button, Esc and the close box all leave the same way.
     if (ctx_.OnLeft)
         ctx_.OnLeft();
-    if (ctx_.State.Link == LinkKind::Serial)
+    if (choice_ == LinkKind::Serial)
         ctx_.Serial.Close();
     QDialog::reject();
 }
 
 void TfrmComPort::SerialClick() {
-    ctx_.State.Link = LinkKind::Serial;
+    choice_ = LinkKind::Serial;
+    ctx_.Poll.LinkChosen(choice_);
     serialChosen_ = true;
     serial_->setChecked(true);
     tcp_->setChecked(false);
@@ -98,7 +96,8 @@ void TfrmComPort::SerialClick() {
 }
 
 void TfrmComPort::TCPClick() {
-    ctx_.State.Link = LinkKind::Tcp;
+    choice_ = LinkKind::Tcp;
+    ctx_.Poll.LinkChosen(choice_);
     serial_->setChecked(false);
     tcp_->setChecked(true);
     portSelect_->setEnabled(false);
@@ -138,28 +137,25 @@ void TfrmComPort::PortSelectChange(int index) {
 }
 
 void TfrmComPort::Btn_OK() {
-    switch (ctx_.State.Link) {
+    switch (choice_) {
     case LinkKind::Serial: {
         if (!ctx_.Serial.Open()) {
             // Polling a closed port would look connected while nothing is sent.
             ctx_.Messages.ShowMessage(kNoSerialPort);
             return;
         }
-        ctx_.Timer1.SetInterval(kFirstPollSerialMs);
         ctx_.Tcp.Disconnect();
         ctx_.Serial.SetReadEnabled(true);
+        ctx_.Poll.LinkConfirmed(LinkKind::Serial);
         if (ctx_.OnLinkConfirmed)
             ctx_.OnLinkConfirmed(LinkKind::Serial, DisplayPortName(ctx_.Serial.DeviceName()));
         accept();
         break;
     }
     case LinkKind::Tcp: {
-        ctx_.Timer1.SetInterval(kFirstPollTcpMs);
         ctx_.Serial.Close();
         ctx_.Tcp.SetHost(edtHostIP_->text().trimmed());
         ctx_.Serial.SetReadEnabled(false);
-        if (ctx_.OnLinkConfirmed)
-            ctx_.OnLinkConfirmed(LinkKind::Tcp, edtHostIP_->text());
         QString error = ctx_.Tcp.ConnectAndWait();
         if (error.isEmpty()) {
             port_->setEnabled(false);
@@ -169,15 +165,18 @@ void TfrmComPort::Btn_OK() {
             ctx_.Messages.ShowMessage(kCheckLan);
             port_->setEnabled(true);
         }
+        // Also after a failed connect: the poll keeps trying to reconnect.
+        ctx_.Poll.LinkConfirmed(LinkKind::Tcp);
+        if (ctx_.OnLinkConfirmed)
+            ctx_.OnLinkConfirmed(LinkKind::Tcp, edtHostIP_->text());
         accept();
         break;
     }
     case LinkKind::Unselected:
+        // No link, no poll: the window stays open for a choice.
         ctx_.Messages.ShowMessage(kSelectPort);
         break;
     }
-    // Also after a failed TCP connect: the poll keeps trying to reconnect.
-    ctx_.Timer1.SetEnabled(true);
 }
 
 void TfrmComPort::BitBtn2Click() {

@@ -16,12 +16,12 @@ class QPushButton;
 namespace zephyra {
 
 struct ConnectionContext {
-    PollState &State;
+    PollController &Poll;
     SerialEndpoint &Serial;
     TcpEndpoint &Tcp;
-    PollTimer &Timer1;
     Operator &Messages;
-    // The link is confirmed: the main window shows its indicators, menus and port text.
+    // The link is confirmed (the poll already runs): the main window shows its indicators, menus and
+    // port text.
     std::function<void(LinkKind, const QString &panelText)> OnLinkConfirmed;
     std::function<void(bool green)> PaintConnect;
     // "나가기 ": the connect command becomes available again.
@@ -48,6 +48,8 @@ public:
 
 private:
     ConnectionContext ctx_;
+    // Local until the connect button confirms it; the poll state learns it as the operator picks.
+    LinkKind choice_ = LinkKind::Unselected;
     bool serialChosen_ = false;
     QRadioButton *tcp_;
     QRadioButton *serial_;

@@ -55,15 +55,15 @@ private:
     std::function<void()> onClick_;
 };
 
+// Enabled states come from the session model.
 struct MenuItem {
     const char *Name;
     const char *Caption;
-    bool Enabled;
 };
 
 } // namespace
 
-TMain_Form::TMain_Form(ConsoleContext ctx, QWidget *parent) : QMainWindow(parent), ctx_(std::move(ctx)) {
+TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(parent), ctx_(std::move(ctx)) {
     setObjectName("TMain_Form");
     setWindowTitle(kMainCaption);
     QFont font("Verdana", 9);
@@ -107,6 +107,7 @@ TMain_Form::TMain_Form(ConsoleContext ctx, QWidget *parent) : QMainWindow(parent
         bar->addWidget(panels_[i], i < 2 ? 0 : 1);
     }
     setStatusBar(bar);
+    RenderSession();
 
     closingWindow_ = new TfrmMsg(this);
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -127,32 +128,28 @@ void TMain_Form::BuildMenus() {
     auto add = [this](QMenu *menu, const MenuItem &item) {
         QAction *a = menu->addAction(QString::fromUtf8(item.Caption));
         a->setObjectName(item.Name);
-        a->setEnabled(item.Enabled);
         actions_.insert(item.Name, a);
         return a;
     };
     QMenu *exit = menuBar()->addMenu("나가기 ");
-    add(exit, {"mExit", "종료 ", true});
+    add(exit, {"mExit", "종료 "});
     QMenu *link = menuBar()->addMenu("접속 ");
-    for (const MenuItem &item :
-         {MenuItem{"mConnect", "연결하기 ", false}, MenuItem{"mDisconnect", "연결끊기 ", false},
-          MenuItem{"mLogin", "로그인 ", true}, MenuItem{"mLogout", "로그아웃 ", false}})
+    for (const MenuItem &item : {MenuItem{"mConnect", "연결하기 "}, MenuItem{"mDisconnect", "연결끊기 "},
+                                 MenuItem{"mLogin", "로그인 "}, MenuItem{"mLogout", "로그아웃 "}})
         add(link, item);
     QMenu *settings = menuBar()->addMenu("조회/설정 ");
     for (const MenuItem &item :
-         {MenuItem{"mSystemOperation", "운용/알람 설정 ", false},
-          MenuItem{"mMeasurementSet", "계측값 설정 ", false},
-          MenuItem{"mDataTimeSet", "날짜/시간 설정 ", false}, MenuItem{"mIPSet", "정류기 IP 설정 ", false},
-          MenuItem{"mACLSet", "ACL 설정", false}, MenuItem{"mControllerReset", "제어보드 리셋 ", false},
-          MenuItem{"mFactoryInitial", "공장 초기화 ", false}, MenuItem{"mAlarmTest", "경보 시험 ", false}})
+         {MenuItem{"mSystemOperation", "운용/알람 설정 "}, MenuItem{"mMeasurementSet", "계측값 설정 "},
+          MenuItem{"mDataTimeSet", "날짜/시간 설정 "}, MenuItem{"mIPSet", "정류기 IP 설정 "},
+          MenuItem{"mACLSet", "ACL 설정"}, MenuItem{"mControllerReset", "제어보드 리셋 "},
+          MenuItem{"mFactoryInitial", "공장 초기화 "}, MenuItem{"mAlarmTest", "경보 시험 "}})
         add(settings, item);
     QMenu *history = menuBar()->addMenu("이력 ");
-    for (const MenuItem &item :
-         {MenuItem{"mAlarmLog", "알람 이력 ", false}, MenuItem{"mEventLog", "이벤트 이력 ", false},
-          MenuItem{"mInitialLog", "이력 초기화 ", false}})
+    for (const MenuItem &item : {MenuItem{"mAlarmLog", "알람 이력 "}, MenuItem{"mEventLog", "이벤트 이력 "},
+                                 MenuItem{"mInitialLog", "이력 초기화 "}})
         add(history, item);
     QMenu *home = menuBar()->addMenu("홈페이지 ");
-    add(home, {"mHomePage", kHomePageCaption, true});
+    add(home, {"mHomePage", kHomePageCaption});
 
     // Queued: a command that opens a modal window must not keep its caller (e.g. an AT-SPI press) waiting.
     auto on = [this](const char *name, void (TMain_Form::*handler)()) {
@@ -435,11 +432,21 @@ void TMain_Form::SetChargeFieldsVisible(bool visible) {
 void TMain_Form::ApplyAccessRules() {
     pageControl_->setVisible(true);
     infoGroup_->setVisible(true);
-    AccessChanges changes = zephyra::ApplyAccessRules(ctx_.State.Link, level_);
-    for (const auto &[name, enabled] : changes.Items)
-        if (QAction *a = Action(name))
+    ctx_.Session.StatusDecoded();
+    RenderSession();
+}
+
+void TMain_Form::RenderSession() {
+    const SessionModel &session = ctx_.Session;
+    for (const auto &[name, enabled] : session.Menu())
+        if (QAction *a = Action(name); a && a->isEnabled() != enabled)
             a->setEnabled(enabled);
-    if (changes.ShowRelayFields) {
+    for (int i = 0; i < 3; ++i) {
+        QString text = QString::fromStdString(session.Panel(i));
+        if (panels_[i]->text() != text)
+            panels_[i]->setText(text);
+    }
+    if (session.RelayFieldsShown() && relayGroup_->isHidden()) {
         relayGroup_->setVisible(true);
         SetChargeFieldsVisible(true);
     }
@@ -456,7 +463,10 @@ void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view)
         if (LampWidget *lamp = lamps_.value(QLatin1String(l.Name)))
             lamp->SetActive(l.Active);
     labAlarmTest_->setVisible(view.AlarmTestLabelVisible);
-    panels_[2]->setText(QString::fromStdString(view.LinkText));
+    ctx_.Session.SetEthernetLinkText(view.LinkText);
+    QString linkText = QString::fromStdString(ctx_.Session.Panel(2));
+    if (panels_[2]->text() != linkText)
+        panels_[2]->setText(linkText);
 }
 
 void TMain_Form::PaintConnect(bool green) {
@@ -470,14 +480,9 @@ void TMain_Form::SetRxLight(bool on) {
 }
 
 void TMain_Form::LogIn(UserLevel level) {
-    level_ = level;
-    loggedIn_ = true;
-    ctx_.State.PollDue = true;
-    Action("mConnect")->setEnabled(true);
-    Action("mDisconnect")->setEnabled(false);
-    Action("mLogin")->setEnabled(false);
-    Action("mLogout")->setEnabled(true);
-    panels_[0]->setText(LevelText(level));
+    ctx_.Session.LogIn(level);
+    ctx_.Poll.LoggedIn();
+    RenderSession();
 }
 
 void TMain_Form::mLoginClick() {
@@ -496,14 +501,13 @@ void TMain_Form::mLoginClick() {
 }
 
 void TMain_Form::mConnectClick() {
-    ConnectionContext cc{ctx_.State,
+    ConnectionContext cc{ctx_.Poll,
                          ctx_.Serial,
                          ctx_.Tcp,
-                         ctx_.Timer1,
                          ctx_.Messages,
                          [this](LinkKind link, const QString &text) { LinkConfirmed(link, text); },
                          [this](bool green) { PaintConnect(green); },
-                         [this] { Action("mConnect")->setEnabled(true); },
+                         [this] { RenderSession(); },
                          ctx_.DefaultHost};
     TfrmComPort dialog(std::move(cc), this);
     dialog.exec();
@@ -513,9 +517,8 @@ void TMain_Form::LinkConfirmed(LinkKind link, const QString &panelText) {
     bool serial = link == LinkKind::Serial;
     flatPanel3_->setVisible(serial);
     pnlConnect_->setVisible(!serial);
-    Action("mConnect")->setEnabled(false);
-    Action("mDisconnect")->setEnabled(true);
-    panels_[1]->setText(panelText);
+    ctx_.Session.LinkConfirmed(panelText.toStdString());
+    RenderSession();
 }
 
 void TMain_Form::mDisconnectClick() {
@@ -528,34 +531,30 @@ void TMain_Form::mLogoutClick() {
 void TMain_Form::OpenConfirmation(uint8_t confirmMode) {
     confirmMode_ = confirmMode;
     // No request goes out while the question is open.
-    ctx_.Timer1.SetEnabled(false);
+    ctx_.Poll.ConfirmationOpened();
     TOutMessage dialog(
-        confirmMode, [this] { ctx_.Timer1.SetEnabled(true); }, [this] { Confirmed(confirmMode_); }, this);
+        confirmMode, [this] { ctx_.Poll.ConfirmationCancelled(); }, [this] { Confirmed(confirmMode_); },
+        this);
     dialog.exec();
 }
 
 void TMain_Form::Confirmed(uint8_t confirmMode) {
-    if (confirmMode == 1) {
-        Action("mConnect")->setEnabled(true);
-    } else if (confirmMode == 2) {
-        Action("mConnect")->setEnabled(false);
-        Action("mLogin")->setEnabled(true);
-        Action("mLogout")->setEnabled(false);
-        loggedIn_ = false;
-    }
     ctx_.Serial.Close();
     ctx_.Serial.SetReadEnabled(false);
     ctx_.Tcp.Disconnect();
+    ctx_.Poll.LinkClosed();
+    if (confirmMode == 2)
+        ctx_.Session.LogOut();
+    else
+        ctx_.Session.LinkClosed();
     PaintConnect(false);
-    Action("mDisconnect")->setEnabled(false);
-    for (const char *name : DeviceMenuItems())
-        Action(name)->setEnabled(false);
+    RenderSession();
     infoGroup_->setVisible(false);
     confirmMode_ = 0;
 }
 
 void TMain_Form::mExitClick() {
-    ctx_.Timer1.SetEnabled(false);
+    ctx_.Poll.LinkClosed();
     if (ctx_.Tcp.IsConnected()) {
         ctx_.Tcp.Disconnect();
         closingWindow_->Start();

@@ -4,8 +4,7 @@
 #include <QHash>
 #include <QMainWindow>
 
-#include "access/access_rules.h"
-#include "app/console_context.h"
+#include "access/session_model.h"
 #include "polling/poll_controller.h"
 
 class QAction;
@@ -20,6 +19,19 @@ namespace zephyra {
 class LampWidget;
 class IndicatorWidget;
 class TfrmMsg;
+class SerialEndpoint;
+class TcpEndpoint;
+
+// What the main window works with: the poll (through its intents), the session it renders, and the
+// endpoints it opens and closes for the connection window and the disconnect.
+struct MainWindowContext {
+    PollController &Poll;
+    SessionModel &Session;
+    SerialEndpoint &Serial;
+    TcpEndpoint &Tcp;
+    Operator &Messages;
+    QString DefaultHost;
+};
 
 inline constexpr const char *kMainCaption = "ZEPHYRA-M10 V0.8 (2025-08-07)";
 // The maker's home page item: caption and address kept together.
@@ -32,7 +44,7 @@ public:
     static constexpr int kClientWidth = 932;
     static constexpr int kClientHeight = 513;
 
-    explicit TMain_Form(ConsoleContext ctx, QWidget *parent = nullptr);
+    explicit TMain_Form(MainWindowContext ctx, QWidget *parent = nullptr);
     ~TMain_Form() override;
 
     // StatusView
@@ -41,9 +53,9 @@ public:
 
     QAction *Action(const char *name) const { return actions_.value(QString::fromLatin1(name)); }
     QWidget *LogPage() const { return logPage_; }
-    ConsoleContext &Context() { return ctx_; }
-    UserLevel Level() const { return level_; }
-    bool LoggedIn() const { return loggedIn_; }
+    const SessionModel &Session() const { return ctx_.Session; }
+    UserLevel Level() const { return ctx_.Session.Level(); }
+    bool LoggedIn() const { return ctx_.Session.LoggedIn(); }
 
     void PaintConnect(bool green);
     void SetTxLight(bool on);
@@ -74,13 +86,13 @@ private:
     void OpenConfirmation(uint8_t confirmMode);
     void Confirmed(uint8_t confirmMode);
     void LinkConfirmed(LinkKind link, const QString &panelText);
+    // Menus, status bar and relay fields as the session says.
+    void RenderSession();
     void SetChargeFieldsVisible(bool visible);
     QLineEdit *Field(const char *name, int width = 0);
     QLabel *Caption(const char *text, const char *name = nullptr);
 
-    ConsoleContext ctx_;
-    UserLevel level_ = UserLevel::User;
-    bool loggedIn_ = false;
+    MainWindowContext ctx_;
     uint8_t confirmMode_ = 0;
 
     QHash<QString, QAction *> actions_;

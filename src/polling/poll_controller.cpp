@@ -11,6 +11,11 @@ constexpr const char *kStatusByteCountHex = "FE";
 } // namespace
 
 void PollController::Timer1Timer() {
+    // Values from a device nobody confirmed must never appear.
+    if (!state_.Connected)
+        return;
+    // A write whose echo never came stops holding OK back.
+    NotifyBusy();
     if (state_.PollDue) {
         state_.PollDue = false;
         state_.PollCountdown = 3;
@@ -109,18 +114,28 @@ void PollController::DispatchStatus(Bytes &payload) {
 void PollController::DispatchWriteEcho() {
     int32_t &count = state_.PendingWriteCount;
     if (count > 0) {
-        const PendingWrite &w = state_.PendingWrites[static_cast<std::size_t>(count)];
-        codec_.BuildWriteRequest(w.Address, w.Value);
-        --count;
+        SendQueuedWrite();
     } else if (count == 0 && state_.WriteSequenceRunning) {
         EndWriteSequence(true);
     }
+}
+
+void PollController::SendQueuedWrite() {
+    int32_t &count = state_.PendingWriteCount;
+    // The cursor only ever points at a filled slot; anything else is a sequence that has ended.
+    if (count < 1 || count > kPendingWriteSlots)
+        return;
+    const PendingWrite &w = state_.PendingWrites[static_cast<std::size_t>(count)];
+    codec_.BuildWriteRequest(w.Address, w.Value);
+    lastWriteSentMs_ = clock_.NowMs();
+    --count;
 }
 
 void PollController::EndWriteSequence(bool ok) {
     state_.WriteSequenceRunning = false;
     if (!ok)
         state_.PendingWriteCount = -1; // later echoes send nothing more
+    NotifyBusy();
     if (ok)
         operator_.ShowInformation(kSettingSuccess);
     else
@@ -157,10 +172,52 @@ void PollController::DispatchNetwork(Bytes &payload) {
     }
 }
 
-void PollController::StartWriteSequence(const std::vector<PendingWrite> &writes) {
-    // Nothing to write leaves the queue alone: a count of 1 here would make a late echo resend a stale slot.
-    if (writes.empty())
+// --- Write sequence ---
+
+bool PollController::WriteBusy() const {
+    if (connecting_)
+        return true;
+    return state_.WriteSequenceRunning && clock_.NowMs() - lastWriteSentMs_ < kWriteEchoTimeoutMs;
+}
+
+void PollController::NotifyBusy() {
+    bool busy = WriteBusy();
+    if (busy == busyShown_)
         return;
+    busyShown_ = busy;
+    if (busyObserver_)
+        busyObserver_(busy);
+}
+
+bool PollController::EnsureTcpConnected() {
+    LinkPort &port = codec_.Port();
+    if (port.TcpConnected())
+        return true;
+    // The connect waits in a nested event loop where the window stays clickable.
+    connecting_ = true;
+    NotifyBusy();
+    std::string error = port.ConnectTcp();
+    connecting_ = false;
+    NotifyBusy();
+    if (!error.empty()) {
+        operator_.ShowError(error);
+        return false;
+    }
+    return true;
+}
+
+bool PollController::StartWriteSequence(const std::vector<PendingWrite> &writes) {
+    // Nothing to write leaves the queue alone: a late echo must not resend a stale slot.
+    if (writes.empty() || WriteBusy())
+        return false;
+    if (state_.Link == LinkKind::Tcp) {
+        state_.RequestMode = mode::kPaused;
+        // Nothing is queued before the client is up: an echo arriving meanwhile finds nothing to send.
+        state_.PendingWriteCount = 0;
+        state_.WriteSequenceRunning = false;
+        if (!EnsureTcpConnected())
+            return false;
+    }
     state_.PendingWriteCount = 1;
     for (const PendingWrite &w : writes) {
         if (state_.PendingWriteCount > kPendingWriteSlots)
@@ -168,26 +225,256 @@ void PollController::StartWriteSequence(const std::vector<PendingWrite> &writes)
         state_.PendingWrites[static_cast<std::size_t>(state_.PendingWriteCount)] = w;
         ++state_.PendingWriteCount;
     }
-    if (state_.Link == LinkKind::Tcp) {
-        state_.RequestMode = mode::kPaused;
-        // Reaching the client through the codec's port keeps one owner of the link.
-        LinkPort &port = codec_.Port();
-        if (!port.TcpConnected()) {
-            std::string error = port.ConnectTcp();
-            if (!error.empty()) {
-                // Nothing went out, so nothing is queued: an echo must not send what this OK never sent.
-                state_.PendingWriteCount = 0;
-                state_.WriteSequenceRunning = false;
-                operator_.ShowError(error);
-                return;
-            }
-        }
-    }
     state_.WriteSequenceRunning = true;
     --state_.PendingWriteCount;
-    const PendingWrite &w = state_.PendingWrites[static_cast<std::size_t>(state_.PendingWriteCount)];
-    codec_.BuildWriteRequest(w.Address, w.Value);
-    --state_.PendingWriteCount;
+    SendQueuedWrite();
+    state_.PollCountdown = 3;
+    state_.PollDue = true;
+    NotifyBusy();
+    return true;
+}
+
+bool PollController::StartAlarmTest(const std::vector<PendingWrite> &writes) {
+    if (WriteBusy())
+        return false;
+    state_.AlarmTestActive = 1;
+    state_.RequestMode = mode::kPaused;
+    StartWriteSequence(writes);
+    return true;
+}
+
+bool PollController::StartNetworkWrite(const Bytes &request) {
+    if (request.empty() || WriteBusy())
+        return false;
+    if (state_.Link == LinkKind::Tcp) {
+        state_.RequestMode = mode::kPaused;
+        if (!EnsureTcpConnected())
+            return false;
+    }
+    state_.LastRawRequest = request;
+    codec_.SendRequest(request);
+    state_.PollCountdown = 3;
+    state_.PollDue = true;
+    return true;
+}
+
+// --- Session and link ---
+
+void PollController::EnableTimer() {
+    if (state_.Connected)
+        timer_.SetEnabled(true);
+}
+
+void PollController::ResumePoll() {
+    state_.RequestMode = mode::kPoll;
+    state_.PollDue = true;
+}
+
+void PollController::LoggedIn() {
+    state_.PollDue = true;
+}
+
+void PollController::ConnectionWindowOpened() {
+    state_.Connected = false;
+    timer_.SetEnabled(false);
+    state_.Link = LinkKind::Unselected;
+}
+
+void PollController::LinkChosen(LinkKind link) {
+    state_.Link = link;
+}
+
+void PollController::LinkConfirmed(LinkKind link) {
+    if (link == LinkKind::Unselected)
+        return;
+    state_.Link = link;
+    state_.Connected = true;
+    timer_.SetInterval(link == LinkKind::Serial ? kFirstPollSerialMs : kFirstPollTcpMs);
+    // Also after a failed TCP connect: the poll keeps trying to reconnect.
+    timer_.SetEnabled(true);
+}
+
+void PollController::ConfirmationOpened() {
+    timer_.SetEnabled(false);
+}
+
+void PollController::ConfirmationCancelled() {
+    EnableTimer();
+}
+
+void PollController::LinkClosed() {
+    timer_.SetEnabled(false);
+    state_.Connected = false;
+}
+
+// --- Settings windows ---
+
+namespace {
+
+enum class PauseOnOpen : uint8_t { No, SerialOnly, AnyLink, AnyLinkButTcp };
+enum class OnClose : uint8_t { ResumeIfPaused, Resume, ReadBackIdentity };
+
+struct WindowRule {
+    PauseOnOpen Open;
+    bool ExitResumes;
+    bool ExitEnablesTimer;
+    OnClose Close;
+    bool CloseEnablesTimer; // for ResumeIfPaused: only when it resumed
+};
+
+// What opening, the exit button and closing each window do to the poll.
+WindowRule RuleOf(SettingsWindow window) {
+    switch (window) {
+    case SettingsWindow::Operating:
+        return {PauseOnOpen::AnyLink, true, true, OnClose::ResumeIfPaused, false};
+    case SettingsWindow::Measurement:
+        return {PauseOnOpen::SerialOnly, true, true, OnClose::ResumeIfPaused, false};
+    case SettingsWindow::DateTime:
+        return {PauseOnOpen::SerialOnly, true, true, OnClose::ResumeIfPaused, true};
+    case SettingsWindow::NetworkAddress:
+        // Whatever happened, closing reads back what the controller now holds.
+        return {PauseOnOpen::SerialOnly, true, false, OnClose::ReadBackIdentity, true};
+    case SettingsWindow::AccessList:
+        return {PauseOnOpen::SerialOnly, true, false, OnClose::Resume, true};
+    case SettingsWindow::TcpRemote:
+        return {PauseOnOpen::No, true, true, OnClose::ResumeIfPaused, false};
+    case SettingsWindow::ControllerReset:
+        return {PauseOnOpen::SerialOnly, true, false, OnClose::ResumeIfPaused, false};
+    case SettingsWindow::FactoryInitial:
+        // Initialising takes no pause on TCP: the poll goes on while the window is open.
+        return {PauseOnOpen::AnyLinkButTcp, false, false, OnClose::ResumeIfPaused, false};
+    case SettingsWindow::AlarmTest:
+        return {PauseOnOpen::No, false, false, OnClose::Resume, false};
+    }
+    return {PauseOnOpen::No, false, false, OnClose::ResumeIfPaused, false};
+}
+
+} // namespace
+
+void PollController::SettingsWindowOpened(SettingsWindow window) {
+    switch (RuleOf(window).Open) {
+    case PauseOnOpen::No:
+        break;
+    case PauseOnOpen::SerialOnly:
+        if (state_.Link == LinkKind::Serial)
+            state_.RequestMode = mode::kPaused;
+        break;
+    case PauseOnOpen::AnyLink:
+        state_.RequestMode = mode::kPaused;
+        break;
+    case PauseOnOpen::AnyLinkButTcp:
+        state_.RequestMode = state_.Link == LinkKind::Tcp ? mode::kPoll : mode::kPaused;
+        break;
+    }
+}
+
+void PollController::SettingsWindowExit(SettingsWindow window) {
+    const WindowRule rule = RuleOf(window);
+    if (!rule.ExitResumes)
+        return;
+    if (rule.ExitEnablesTimer)
+        EnableTimer();
+    ResumePoll();
+}
+
+void PollController::SettingsWindowClosed(SettingsWindow window) {
+    const WindowRule rule = RuleOf(window);
+    switch (rule.Close) {
+    case OnClose::ResumeIfPaused:
+        if (state_.RequestMode != mode::kPaused)
+            break;
+        if (rule.CloseEnablesTimer)
+            EnableTimer();
+        ResumePoll();
+        break;
+    case OnClose::Resume:
+        if (rule.CloseEnablesTimer)
+            EnableTimer();
+        ResumePoll();
+        break;
+    case OnClose::ReadBackIdentity:
+        EnableTimer();
+        state_.RequestMode = mode::kNetworkReadBack;
+        state_.PollDue = true;
+        break;
+    }
+    if (window == SettingsWindow::AlarmTest)
+        state_.AlarmTestActive = 0;
+}
+
+// --- History ---
+
+void PollController::HistoryDownloadStarted(HistoryKind kind) {
+    state_.History = HistoryDownload{kind, 0, 1, true, true, 0};
+    state_.RequestMode = mode::kHistoryCount;
+}
+
+void PollController::HistoryCountReceived(int32_t total) {
+    HistoryDownload &h = state_.History;
+    h.Total = total;
+    if (total <= 0) {
+        state_.RequestMode = mode::kPoll;
+        h.Active = false;
+        return;
+    }
+    state_.RequestMode = mode::kHistoryRecord;
+    timer_.SetInterval(kHistoryCountIntervalMs);
+    state_.PollDue = true;
+}
+
+bool PollController::HistoryRecordStored() {
+    HistoryDownload &h = state_.History;
+    if (h.Current >= h.Total) {
+        timer_.SetEnabled(false);
+        h.Total = 0;
+        h.Collecting = false;
+        h.Active = false;
+        state_.RequestMode = mode::kPoll;
+        return true;
+    }
+    ++h.Current;
+    state_.RequestMode = mode::kHistoryNextRecord;
+    timer_.SetInterval(kHistoryRecordIntervalMs);
+    state_.PollDue = true;
+    return false;
+}
+
+void PollController::HistoryWindowClosed() {
+    HistoryDownload &h = state_.History;
+    h.Collecting = false;
+    h.Current = 1;
+    h.Active = false;
+    h.Total = 0;
+    state_.RequestMode = mode::kPoll;
+    EnableTimer();
+}
+
+void PollController::HistoryStopped() {
+    timer_.SetEnabled(false);
+}
+
+void PollController::HistoryWatchdog() {
+    const HistoryDownload &h = state_.History;
+    if (!h.Active || state_.RequestMode != mode::kPoll)
+        return;
+    // Without a count there is no record to ask for yet.
+    state_.RequestMode = h.Total > 0 ? mode::kHistoryRecord : mode::kHistoryCount;
+}
+
+void PollController::InitialiseDialogOpened() {
+    state_.RequestMode = mode::kHistoryInitialise;
+}
+
+void PollController::InitialiseDialogClosed() {
+    ResumePoll();
+}
+
+void PollController::SendHistoryInitialise(HistoryKind kind) {
+    if (kind == HistoryKind::None)
+        return;
+    const uint8_t data[] = {static_cast<uint8_t>(kind), 0x03}; // 3: initialise the log
+    state_.LastRawRequest = VendorRequestUnit(kFnHistory, data);
+    codec_.BuildVendorRequest(kFnHistory, data);
     state_.PollCountdown = 3;
     state_.PollDue = true;
 }

@@ -1,34 +1,21 @@
 // The poll tick, the response dispatcher and the write sequence. Everything runs on one thread.
+//
+// The controller is the only writer of the poll state. Windows and the history collector call its
+// intents, named after what the operator did, and read the state through State().
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "core/ports.h"
 #include "link/modbus_codec.h"
 #include "link/response_receiver.h"
 #include "polling/poll_state.h"
 #include "polling/status_decoder.h"
 
 namespace zephyra {
-
-class PollTimer {
-public:
-    virtual ~PollTimer() = default;
-    virtual void SetEnabled(bool enabled) = 0;
-    virtual bool Enabled() const = 0;
-    virtual void SetInterval(int ms) = 0;
-    virtual int Interval() const = 0;
-};
-
-// Modal operator messages; each call returns once the operator has closed the box.
-class Operator {
-public:
-    virtual ~Operator() = default;
-    virtual void ShowInformation(const std::string &text) = 0;
-    virtual void ShowError(const std::string &text) = 0;
-    virtual void ShowMessage(const std::string &text) = 0;
-};
 
 class StatusView {
 public:
@@ -52,10 +39,33 @@ public:
 inline constexpr const char *kSettingSuccess = " Setting Sucess!!";
 inline constexpr const char *kSettingFail = " Setting Fail!!";
 
+// The windows that pause and resume the poll; each one's rules are in one table in the controller.
+enum class SettingsWindow : uint8_t {
+    Operating,
+    Measurement,
+    DateTime,
+    NetworkAddress,
+    AccessList,
+    TcpRemote,
+    ControllerReset,
+    FactoryInitial,
+    AlarmTest,
+};
+
 class PollController : public ResponseSink {
 public:
-    PollController(PollState &state, ModbusCodec &codec, PollTimer &timer, Operator &op, std::ostream &trace)
-        : state_(state), codec_(codec), timer_(timer), operator_(op), trace_(trace) {}
+    // A write sequence whose echo has not come for this long no longer holds the settings windows'
+    // OK back: the operator may send again (the slowest device seen answers in about 2 s).
+    static constexpr int64_t kWriteEchoTimeoutMs = 3000;
+    // The first poll after a connect goes out one short tick after the button.
+    static constexpr int kFirstPollSerialMs = 40;
+    static constexpr int kFirstPollTcpMs = 20;
+    static constexpr int kHistoryCountIntervalMs = 40;
+    static constexpr int kHistoryRecordIntervalMs = 30;
+
+    PollController(PollState &state, ModbusCodec &codec, PollTimer &timer, Operator &op, const Clock &clock,
+                   std::ostream &trace)
+        : state_(state), codec_(codec), timer_(timer), operator_(op), clock_(clock), trace_(trace) {}
 
     void SetStatusView(StatusView *view) { view_ = view; }
     void SetHistoryCollector(HistoryCollector *collector) { history_ = collector; }
@@ -63,34 +73,90 @@ public:
     void Timer1Timer();
     void ResponseDispatcher(int32_t function, Bytes payload) override;
 
-    // Queues the writes (sent last-first, one per echo) and sends the first. An empty list sends
-    // nothing. On TCP the poll pauses and the client is connected first if needed.
-    void StartWriteSequence(const std::vector<PendingWrite> &writes);
-
+    const PollState &State() const { return state_; }
+    LinkKind Link() const { return state_.Link; }
     const StatusSnapshot &Snapshot() const { return snapshot_; }
     const StatusViewModel &LastView() const { return view_model_; }
     uint64_t DecodeCount() const { return decodeCount_; }
-    PollState &State() { return state_; }
-    ModbusCodec &Codec() { return codec_; }
     Operator &Messages() { return operator_; }
-    PollTimer &Timer() { return timer_; }
+
+    // --- Session and link ---
+    void LoggedIn();
+    // The connection window opened: no link is chosen until the operator picks one.
+    void ConnectionWindowOpened();
+    void LinkChosen(LinkKind link);
+    // The connect button: the first poll goes out one short tick later, and the poll runs from now on.
+    void LinkConfirmed(LinkKind link);
+    // The disconnect/logout question is open: nothing goes out until it is answered.
+    void ConfirmationOpened();
+    void ConfirmationCancelled();
+    // Disconnect or logout confirmed, or the program exits.
+    void LinkClosed();
+
+    // --- Settings windows ---
+    void SettingsWindowOpened(SettingsWindow window);
+    // The window's exit button; its close handler runs after it.
+    void SettingsWindowExit(SettingsWindow window);
+    void SettingsWindowClosed(SettingsWindow window);
+    // Queues the writes (sent last-first, one per echo) and sends the first. On TCP the poll pauses
+    // and the client is connected first if needed. Returns false, sending nothing, for an empty list
+    // or while another sequence or connect is under way.
+    bool StartWriteSequence(const std::vector<PendingWrite> &writes);
+    // The alarm-test window's OK: the slower alarm-test pace, then the write sequence.
+    bool StartAlarmTest(const std::vector<PendingWrite> &writes);
+    // The network identity frame (one 0x47 request); its reply reports success or failure.
+    bool StartNetworkWrite(const Bytes &request);
+    // A write sequence or a TCP connect is under way: OK must do nothing.
+    bool WriteBusy() const;
+    // Told when WriteBusy changes, so the open window can disable its OK.
+    void SetWriteBusyObserver(std::function<void(bool busy)> observer) {
+        busyObserver_ = std::move(observer);
+        busyShown_ = WriteBusy();
+    }
+
+    // --- History (the collector and the history windows, through HistoryController) ---
+    void HistoryDownloadStarted(HistoryKind kind);
+    // A count reply: with records the record phase starts; with none the poll resumes.
+    void HistoryCountReceived(int32_t total);
+    // A record reply was stored for Current: the next one is asked, or the download ends (returns
+    // true; Timer1 stops and the poll mode returns to 0).
+    bool HistoryRecordStored();
+    void HistoryWindowClosed();
+    void HistoryStopped();
+    // The history windows' 100 ms watchdog: a download that lost its mode gets it back.
+    void HistoryWatchdog();
+    void InitialiseDialogOpened();
+    void InitialiseDialogClosed();
+    void SendHistoryInitialise(HistoryKind kind);
 
 private:
     void DispatchStatus(Bytes &payload);
     void DispatchWriteEcho();
     void DispatchNetwork(Bytes &payload);
     void EndWriteSequence(bool ok);
+    void SendQueuedWrite();
+    // Connects the TCP client if needed, refusing a second OK meanwhile. False when it failed.
+    bool EnsureTcpConnected();
+    void ResumePoll();
+    // The timer runs only on a confirmed link.
+    void EnableTimer();
+    void NotifyBusy();
 
     PollState &state_;
     ModbusCodec &codec_;
     PollTimer &timer_;
     Operator &operator_;
+    const Clock &clock_;
     std::ostream &trace_;
     StatusView *view_ = nullptr;
     HistoryCollector *history_ = nullptr;
     StatusSnapshot snapshot_;
     StatusViewModel view_model_;
     uint64_t decodeCount_ = 0;
+    bool connecting_ = false;
+    int64_t lastWriteSentMs_ = 0;
+    std::function<void(bool)> busyObserver_;
+    bool busyShown_ = false;
 };
 
 } // namespace zephyra

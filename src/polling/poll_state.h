@@ -1,4 +1,5 @@
-// The poll state: one object, owned by the application, handed by reference to whoever needs it.
+// The poll state. The application holds the storage; only PollController writes it, everyone else
+// reads it through PollController::State().
 #pragma once
 
 #include <array>
@@ -46,6 +47,8 @@ struct PollState {
     bool PollDue = true;
     uint8_t PollCountdown = 3;
     LinkKind Link = LinkKind::Serial;
+    // A link was confirmed in the connection window and not closed since: only then may the poll run.
+    bool Connected = false;
     int32_t AlarmTestActive = 0;
     // Slots numbered from 1, as the write sequence counts them; slot 0 is unused.
     std::array<PendingWrite, kPendingWriteSlots + 1> PendingWrites{};

@@ -16,6 +16,7 @@
 #include "access/confirm_window.h"
 #include "app/console.h"
 #include "polling/lamp_widget.h"
+#include "support/fakes.h"
 #include "support/gui_helpers.h"
 #include "support/status_block.h"
 
@@ -174,7 +175,7 @@ TEST_F(ConsoleTest, EveryDecodeAppliesTheAccessTableForLevelAndLink) {
         console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace});
         window().show();
         window().LogIn(c.Level);
-        console->State().Link = c.Link;
+        fakes::Arrange(console->State()).Link = c.Link;
         Decode(StatusBlock());
         std::vector<const char *> on = c.On;
         if (c.Link == LinkKind::Serial)
@@ -238,6 +239,7 @@ void Confirm(TMain_Form &w, void (TMain_Form::*command)(), const char *button,
 
 TEST_F(ConsoleTest, DisconnectConfirmedOrCancelled) {
     window().LogIn(UserLevel::Super);
+    fakes::Arrange(console->State()).Connected = true; // a port that is not really opened here
     console->Timer1().start();
     Decode(StatusBlock());
     QString caption;
@@ -260,6 +262,8 @@ TEST_F(ConsoleTest, DisconnectConfirmedOrCancelled) {
 
 TEST_F(ConsoleTest, LogoutCancelledOrConfirmed) {
     window().LogIn(UserLevel::Admin);
+    fakes::Arrange(console->State()).Connected = true;
+    console->Timer1().start();
     Decode(StatusBlock());
     Confirm(window(), &TMain_Form::mLogoutClick, "BitBtn2");
     EXPECT_TRUE(enabled("mLogout"));
@@ -268,6 +272,8 @@ TEST_F(ConsoleTest, LogoutCancelledOrConfirmed) {
     QString caption;
     Confirm(window(), &TMain_Form::mLogoutClick, "BitBtn1", &caption);
     EXPECT_EQ(caption, "Logout");
+    EXPECT_FALSE(console->Timer1().isActive());
+    EXPECT_EQ(panel(1), "") << "nobody is logged in";
     EXPECT_TRUE(enabled("mLogin"));
     for (const char *name : {"mConnect", "mDisconnect", "mLogout"})
         EXPECT_FALSE(enabled(name)) << name;

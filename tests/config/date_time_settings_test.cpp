@@ -101,9 +101,9 @@ TEST(DateTimeSettings, UnusableMonthLeavesTheCalendarAndEmptyYearBecomes2001) {
 TEST(DateTimeSettings, LeavingAnEmptyOrOutOfRangeField) {
     EXPECT_EQ(LeaveYear(""), "2001");
     EXPECT_EQ(LeaveYear("3500"), "2999");
-    EXPECT_EQ(LeaveHour(""), "0");
+    EXPECT_EQ(LeaveHour(""), "") << "an empty hour must not become midnight";
     EXPECT_EQ(LeaveHour("24"), "23");
-    EXPECT_EQ(LeaveMinuteOrSecond(""), "0");
+    EXPECT_EQ(LeaveMinuteOrSecond(""), "");
     EXPECT_EQ(LeaveMinuteOrSecond("60"), "59");
     EXPECT_EQ(LeaveMinuteOrSecond("07"), "07");
 }
@@ -115,15 +115,16 @@ TEST(DateTimeSettings, UnusablePartsStopOkWithAMessageAndQueueNothing) {
         const char *error;
     };
     const Case cases[] = {
-        {&DateTimeInputs::Hour, "", "'' is not a valid integer value"},
+        {&DateTimeInputs::Hour, "", "시: '' is not a valid integer value"},
+        {&DateTimeInputs::Second, "", "초: '' is not a valid integer value"},
         {&DateTimeInputs::Hour, "25", "시: '25' is out of range (0..23)"},
         {&DateTimeInputs::Hour, "-1", "시: '-1' is out of range (0..23)"},
-        {&DateTimeInputs::Minute, "6o", "'6o' is not a valid integer value"},
+        {&DateTimeInputs::Minute, "6o", "분: '6o' is not a valid integer value"},
         {&DateTimeInputs::Second, "60", "초: '60' is out of range (0..59)"},
-        {&DateTimeInputs::Month, "ab", "'ab' is not a valid integer value"},
+        {&DateTimeInputs::Month, "ab", "월: 'ab' is not a valid integer value"},
         {&DateTimeInputs::Month, "13", "월: '13' is out of range (1..12)"},
         {&DateTimeInputs::Year, "2000", "년: '2000' is out of range (2001..2999)"},
-        {&DateTimeInputs::Year, "02025x", "'02025x' is not a valid integer value"},
+        {&DateTimeInputs::Year, "02025x", "년: '02025x' is not a valid integer value"},
     };
     for (const Case &c : cases) {
         DateTimeInputs in = FillFromClock(At(2025, 8, 7, 9, 5, 3));

@@ -72,7 +72,7 @@ protected:
 TEST_F(SettingsDialogsA, OperatingWindowHasEveryRowAndIsPrefilledFromTheLastStatus) {
     Decode(StatusBlock().Set(
         {{0x21, 4}, {0x23, 1}, {0x24, 2}, {0x25, 260}, {0x26, 165}, {0x27, 575}, {0x28, 435}}));
-    TfrmPoint_Setting d(main());
+    TfrmPoint_Setting d(console->Settings(), &main());
     EXPECT_EQ(d.windowTitle(), "운용/알람 설정 ");
     EXPECT_EQ(Child<QGroupBox>(&d, "gbOperation")->title(), "운용설정 ");
     const std::pair<const char *, const char *> ticks[] = {{"ckbCHLimit", "충전전류 제한 (Off, 3~ 5A) "},
@@ -105,7 +105,7 @@ TEST_F(SettingsDialogsA, OperatingWindowHasEveryRowAndIsPrefilledFromTheLastStat
 }
 
 TEST_F(SettingsDialogsA, SpinFieldsRefuseOtherKeysAndPullToTheNearerLimitOnLeaving) {
-    TfrmPoint_Setting d(main());
+    TfrmPoint_Setting d(console->Settings(), &main());
     const struct {
         const char *Field;
         const char *Keys;
@@ -137,7 +137,7 @@ TEST_F(SettingsDialogsA, SpinFieldsRefuseOtherKeysAndPullToTheNearerLimitOnLeavi
 }
 
 TEST_F(SettingsDialogsA, MeasurementWindowHasMaskedFieldsThatKeepBlankPositions) {
-    TfrmSetting d(main());
+    TfrmSetting d(console->Settings(), &main());
     EXPECT_EQ(d.windowTitle(), "계측값 설정 ");
     EXPECT_EQ(Child<QGroupBox>(&d, "gbMeasurement")->title(), "계측값 설정 ");
     const struct {
@@ -167,7 +167,7 @@ TEST_F(SettingsDialogsA, MeasurementWindowHasMaskedFieldsThatKeepBlankPositions)
 }
 
 TEST_F(SettingsDialogsA, DateTimeWindowOpensWithThePcClockAndAMonthGridFromSunday) {
-    TfrmSetTime d(main());
+    TfrmSetTime d(console->Settings(), &main());
     const std::tm now = LocalNow();
     EXPECT_EQ(d.windowTitle(), "날짜/시간 설정 ");
     auto *pages = Child<QTabWidget>(&d, "PageControl1");
@@ -204,7 +204,7 @@ TEST_F(SettingsDialogsA, DateTimeWindowOpensWithThePcClockAndAMonthGridFromSunda
 }
 
 TEST_F(SettingsDialogsA, CalendarFollowsMonthAndYearWithTheDaysOfThatMonth) {
-    TfrmSetTime d(main());
+    TfrmSetTime d(console->Settings(), &main());
     auto *year = Child<SpinFieldWidget>(&d, "spinedtYear");
     auto *month = Child<QComboBox>(&d, "cbMonth");
     auto *calendar = Child<MonthCalendarWidget>(&d, "EngCalendar1");
@@ -245,12 +245,43 @@ TEST_F(SettingsDialogsA, CalendarFollowsMonthAndYearWithTheDaysOfThatMonth) {
     EXPECT_EQ(d.Inputs().Calendar.Day, 16);
 }
 
-TEST_F(SettingsDialogsA, ClockFieldsTakeFourOrTwoCharactersAndFillEmptyOnesWhenLeft) {
-    TfrmSetTime d(main());
+// The operator clears a part and clicks OK with the mouse: the field loses focus on the way, and the
+// clock must not be set to a time nobody typed.
+TEST_F(SettingsDialogsA, ClearedClockPartAndAMouseClickOnOkWritesNothingAndNamesThePart) {
+    for (const auto &[name, label] :
+         {std::pair{"spinedtHour", "시"}, std::pair{"spinedtMIn", "분"}, std::pair{"spinedtSec", "초"}}) {
+        TfrmSetTime d(console->Settings(), &main());
+        d.show();
+        QApplication::setActiveWindow(&d);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        auto *field = Child<SpinFieldWidget>(&d, name);
+        field->setFocus();
+        Type(field, "");
+        auto *ok = Child<QPushButton>(&d, "bbtnOK");
+        QString shown;
+        test::OnNextModal(
+            &d,
+            [&](QWidget *box) {
+                shown = test::BoxText(box);
+                test::CloseBox(box);
+            },
+            5000, &d);
+        QTest::mousePress(ok, Qt::LeftButton);
+        EXPECT_FALSE(field->hasFocus()) << "the click moved the focus";
+        QTest::mouseRelease(ok, Qt::LeftButton);
+        EXPECT_TRUE(test::WaitFor([&] { return !shown.isEmpty(); }));
+        EXPECT_EQ(shown, QString::fromUtf8(label) + ": '' is not a valid integer value");
+        EXPECT_FALSE(console->State().WriteSequenceRunning) << name;
+        d.close();
+    }
+}
+
+TEST_F(SettingsDialogsA, ClockFieldsTakeFourOrTwoCharactersAndKeepEmptyOnesWhenLeft) {
+    TfrmSetTime d(console->Settings(), &main());
     const struct {
         const char *Field, *Keys, *Typed, *Left;
     } cases[] = {
-        {"spinedtHour", "", "", "0"},
+        {"spinedtHour", "", "", ""},
         {"spinedtSec", "612", "61", "59"},
         {"spinedtYear", "20251", "2025", "2025"},
         {"spinedtMIn", "a7", "7", "7"},
@@ -265,7 +296,7 @@ TEST_F(SettingsDialogsA, ClockFieldsTakeFourOrTwoCharactersAndFillEmptyOnesWhenL
 }
 
 TEST_F(SettingsDialogsA, ControllerResetOkWaitsForTheChoiceAndClearsIt) {
-    TfrmControl d(main());
+    TfrmControl d(console->Settings(), &main());
     EXPECT_EQ(d.windowTitle(), "제어보드 리셋 ");
     EXPECT_EQ(Child<QGroupBox>(&d, "rgReset")->title(), "제어보드 리셋 ");
     auto *choice = Child<QRadioButton>(&d, "rbReset");
@@ -279,9 +310,13 @@ TEST_F(SettingsDialogsA, ControllerResetOkWaitsForTheChoiceAndClearsIt) {
     ok->click();
     EXPECT_FALSE(choice->isChecked());
     EXPECT_FALSE(ok->isEnabled());
-    // And it can be chosen again.
+    // Chosen again, OK waits until the write is answered.
     choice->click();
     EXPECT_TRUE(choice->isChecked());
+    EXPECT_FALSE(ok->isEnabled());
+    test::OnNextModal(
+        &d, [](QWidget *box) { test::CloseBox(box); }, 5000, &d);
+    console->Controller().ResponseDispatcher(kFnWriteSingle, Bytes{0x00, 0x22, 0x00, 0x01});
     EXPECT_TRUE(ok->isEnabled());
 }
 
@@ -289,7 +324,7 @@ TEST_F(SettingsDialogsA, FactoryInitialListsEntriesByLevelAndIsSizedToThem) {
     int heights[3] = {};
     for (UserLevel level : {UserLevel::User, UserLevel::Admin, UserLevel::Super}) {
         main().LogIn(level);
-        TFactory_Initial d(main());
+        TFactory_Initial d(console->Settings(), &main());
         EXPECT_EQ(d.windowTitle(), "공장초기화 ");
         EXPECT_EQ(Child<QGroupBox>(&d, "rgFactory")->title(), "공장초기화 ");
         QStringList entries;
@@ -310,7 +345,7 @@ TEST_F(SettingsDialogsA, FactoryInitialListsEntriesByLevelAndIsSizedToThem) {
 
 TEST_F(SettingsDialogsA, AlarmTestIsPrefilledFromTheLastStatusWithTheDischargeBoxHidden) {
     Decode(StatusBlock().Set({{0x2E, 1}, {0x2F, 0x94}}));
-    TfrmAlarmTest d(main());
+    TfrmAlarmTest d(console->Settings(), &main());
     d.show();
     EXPECT_EQ(d.windowTitle(), "경보 시험 ");
     auto *list = Child<QComboBox>(&d, "cbbAlarmTestUsed");

@@ -11,6 +11,7 @@
 
 #include "app/console.h"
 #include "config/network_dialogs.h"
+#include "support/fakes.h"
 #include "support/gui_helpers.h"
 #include "support/status_block.h"
 
@@ -30,10 +31,12 @@ protected:
         window().show();
     }
     TMain_Form &window() { return console->MainWindow(); }
-    PollState &state() { return console->State(); }
+    const PollState &state() { return console->State(); }
+    // Test setup only: windows never get a writable poll state.
+    PollState &arrange() { return fakes::Arrange(console->State()); }
 
     // Opens a dialog with `open`, runs `body` on it and returns once it is closed.
-    void Run(void (*open)(TMain_Form &), std::function<void(QWidget *)> body) {
+    void Run(void (*open)(SettingsContext &, QWidget *), std::function<void(QWidget *)> body) {
         bool ran = false;
         OnNextModal(&window(), [&](QWidget *dialog) {
             ran = true;
@@ -41,7 +44,7 @@ protected:
             if (dialog->isVisible())
                 dialog->close();
         });
-        open(window());
+        open(console->Settings(), &window());
         EXPECT_TRUE(ran) << "no dialog opened";
     }
 
@@ -141,7 +144,7 @@ TEST_F(SettingsDialogsB, AclDialogPrefillsFromTheLastStatus) {
 TEST_F(SettingsDialogsB, PollModeFollowsOpeningAndClosingOnEachLink) {
     struct Case {
         LinkKind link;
-        void (*open)(TMain_Form &);
+        void (*open)(SettingsContext &, QWidget *);
         const char *window;
         const char *exitButton; // null: the close box
         uint8_t whileOpen, afterClose;
@@ -160,9 +163,10 @@ TEST_F(SettingsDialogsB, PollModeFollowsOpeningAndClosingOnEachLink) {
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.window) + (c.exitButton ? " exit" : " close box") + " link " +
                      std::to_string(static_cast<int>(c.link)));
-        state().Link = c.link;
-        state().RequestMode = mode::kPoll;
-        state().PollDue = false;
+        arrange().Link = c.link;
+        arrange().Connected = c.link != LinkKind::Unselected;
+        arrange().RequestMode = mode::kPoll;
+        arrange().PollDue = false;
         console->Timer1().stop();
         Run(c.open, [&](QWidget *d) {
             EXPECT_EQ(d->metaObject()->className(), std::string(c.window));
@@ -178,7 +182,7 @@ TEST_F(SettingsDialogsB, PollModeFollowsOpeningAndClosingOnEachLink) {
 
 TEST_F(SettingsDialogsB, TcpRemoteWindowShowsTheSwitchFromTheLastStatus) {
     console->Controller().ResponseDispatcher(0x04, StatusBlock().Set(reg::kACLEn, 1).Payload());
-    state().Link = LinkKind::Tcp;
+    arrange().Link = LinkKind::Tcp;
     Run(OpenAclCommand, [&](QWidget *d) {
         EXPECT_EQ(d->windowTitle(), "TCP_원격 설정");
         EXPECT_EQ(Child<QComboBox>(d, "cbbACL")->currentIndex(), 1);

@@ -8,6 +8,7 @@
 
 #include "link/modbus_codec.h"
 #include "polling/poll_controller.h"
+#include "support/fakes.h"
 
 namespace zephyra::test {
 
@@ -21,37 +22,6 @@ inline std::ostream &operator<<(std::ostream &os, const WireWrite &w) {
     return os << "0x" << std::hex << w.Address << " := 0x" << w.Value << std::dec;
 }
 
-class RecordingPort : public LinkPort {
-public:
-    void WriteSerial(const Bytes &frame) override { Frames.push_back(frame); }
-    bool TcpConnected() override { return true; }
-    void WriteTcp(const Bytes &frame) override { Frames.push_back(frame); }
-    void ReconnectTcp() override {}
-    std::string ConnectTcp() override { return {}; }
-    void PaintConnect(bool) override {}
-    std::vector<Bytes> Frames;
-};
-
-class IdleTimer : public PollTimer {
-public:
-    void SetEnabled(bool enabled) override { enabled_ = enabled; }
-    bool Enabled() const override { return enabled_; }
-    void SetInterval(int ms) override { interval_ = ms; }
-    int Interval() const override { return interval_; }
-
-private:
-    bool enabled_ = false;
-    int interval_ = 300;
-};
-
-class RecordingOperator : public Operator {
-public:
-    void ShowInformation(const std::string &text) override { Shown.push_back(text); }
-    void ShowError(const std::string &text) override { Shown.push_back(text); }
-    void ShowMessage(const std::string &text) override { Shown.push_back(text); }
-    std::vector<std::string> Shown;
-};
-
 struct WireRun {
     std::vector<WireWrite> Writes;
     std::vector<std::string> Messages;
@@ -60,21 +30,26 @@ struct WireRun {
 inline WireRun SendOverWire(const std::vector<PendingWrite> &queued) {
     PollState state;
     state.RequestMode = mode::kPaused;
-    RecordingPort port;
+    fakes::FakeLinkPort port;
     ModbusCodec codec(state.Link, port);
-    IdleTimer timer;
-    RecordingOperator op;
+    fakes::FakePollTimer timer;
+    fakes::FakeOperator op;
+    fakes::FakeClock clock;
     std::ostringstream trace;
-    PollController controller(state, codec, timer, op, trace);
+    PollController controller(state, codec, timer, op, clock, trace);
 
     controller.StartWriteSequence(queued);
-    for (std::size_t i = 0; i < port.Frames.size() && i < queued.size(); ++i) {
-        const Bytes &f = port.Frames[i];
-        controller.ResponseDispatcher(kFnWriteSingle, Bytes(f.begin() + 2, f.end()));
-    }
+    const std::vector<Bytes> frames = [&] {
+        for (std::size_t i = 0; i < port.writes.size() && i < queued.size(); ++i) {
+            const Bytes f = port.writes[i].Frame;
+            controller.ResponseDispatcher(kFnWriteSingle, Bytes(f.begin() + 2, f.end()));
+        }
+        return port.Frames();
+    }();
     WireRun run;
-    run.Messages = op.Shown;
-    for (const Bytes &f : port.Frames) {
+    for (const fakes::FakeOperator::Message &m : op.messages)
+        run.Messages.push_back(m.text);
+    for (const Bytes &f : frames) {
         if (f.size() == 8 && f[1] == kFnWriteSingle)
             run.Writes.push_back({f[2] * 256 + f[3], f[4] * 256 + f[5]});
     }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "e2e/console_fixture.h"
+#include "link/connection_window.h"
 #include "link/modbus_codec.h"
 #include "polling/lamp_widget.h"
 
@@ -159,6 +160,63 @@ TEST_F(ConsoleWithSim, PseudoTerminalThatDisappearsClosesThePortAndTheConsoleRun
     uint64_t decodes = console->Controller().DecodeCount();
     Connect(LinkKind::Serial);
     EXPECT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() > decodes; }, 5000));
+}
+
+QString Panel(TMain_Form &w, int i) {
+    return Child<QLabel>(&w, QStringLiteral("ComSettingPanel%1").arg(i).toLatin1().constData())->text();
+}
+
+// Answers the disconnect/logout question with its confirm button.
+void Confirm(TMain_Form &w, void (TMain_Form::*command)()) {
+    OnNextModal(&w, [](QWidget *dialog) { Child<QPushButton>(dialog, "BitBtn1")->click(); });
+    (w.*command)();
+}
+
+// After a disconnect the status bar shows no port and no device link; after a logout no level. A
+// connection window then left without a choice polls nothing, not even the last host.
+TEST_F(ConsoleWithSim, DisconnectAndLogoutLeaveTheStatusBarTrueAndNoChoiceMeansNoPoll) {
+    StartSim(kSteadyScenario, true, false);
+    StartConsole(UserLevel::Admin);
+    TMain_Form &w = console->MainWindow();
+    EXPECT_EQ(Panel(w, 1), "  Admin User Mode");
+    Connect(LinkKind::Tcp);
+    ASSERT_TRUE(WaitForDecode()) << sim->Stderr();
+    EXPECT_EQ(Panel(w, 2), "127.0.0.1");
+    EXPECT_FALSE(Panel(w, 3).isEmpty());
+
+    Confirm(w, &TMain_Form::mDisconnectClick);
+    EXPECT_EQ(Panel(w, 2), "Not connected");
+    EXPECT_EQ(Panel(w, 3), "");
+    EXPECT_TRUE(w.Action("mConnect")->isEnabled());
+    const std::size_t readsBefore = StatusReadTimes(sim->ReadJournal(), "TCP").size();
+
+    for (bool closeBox : {false, true}) {
+        OnNextModal(&w, [&](QWidget *dialog) {
+            if (!closeBox) {
+                QString shown;
+                OnNextModal(
+                    &w,
+                    [&](QWidget *box) {
+                        shown = BoxText(box);
+                        CloseBox(box);
+                    },
+                    5000, dialog);
+                // The button is disabled until a choice; assistive tools may still press it.
+                qobject_cast<TfrmComPort *>(dialog)->Btn_OK();
+                EXPECT_EQ(shown, "Please, Select Port");
+            }
+            dialog->close();
+        });
+        w.mConnectClick();
+        EXPECT_FALSE(console->Timer1().isActive()) << (closeBox ? "close box" : "no choice");
+    }
+    QTest::qWait(1200); // longer than a TCP poll period
+    EXPECT_EQ(StatusReadTimes(sim->ReadJournal(), "TCP").size(), readsBefore);
+    EXPECT_TRUE(w.Action("mConnect")->isEnabled());
+
+    Confirm(w, &TMain_Form::mLogoutClick);
+    EXPECT_EQ(Panel(w, 1), "");
+    EXPECT_TRUE(w.Action("mLogin")->isEnabled());
 }
 
 // The connection window's failure message, for a host that refuses and for one that never answers.

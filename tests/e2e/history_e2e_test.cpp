@@ -245,6 +245,25 @@ INSTANTIATE_TEST_SUITE_P(
                       R"({"latency_ms": 40, "jitter_ms": 40, "drop_every": 5, "seed": 3})"),
     FaultName);
 
+// A device slower than the first time-out: the first record is asked again before its answer comes,
+// yet each record fills its own row once, and the rest are asked once each.
+class SlowDeviceHistory : public HistoryE2e, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SlowDeviceHistory, EveryRecordOnceInOrder) {
+    const int n = 4;
+    Begin(LogsScenario(n, 0, R"({"latency_ms": )" + std::to_string(GetParam()) + "}"));
+    Outcome o = Download(HistoryKind::Alarm);
+    EXPECT_EQ(o.box, QString::number(n) + "개 데이터\r저장됨!!");
+    ExpectAllRows(o, HistoryKind::Alarm, n);
+    std::vector<int> asked = RecordRequests(sim->ReadJournal(), HistoryKind::Alarm);
+    EXPECT_EQ(Distinct(asked), Descending(n));
+    ASSERT_GE(asked.size(), static_cast<std::size_t>(n));
+    EXPECT_EQ(std::vector<int>(asked.end() - (n - 1), asked.end()), (std::vector<int>{2, 1, 0}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Latency, SlowDeviceHistory, ::testing::Values(1100, 2000),
+                         [](const auto &info) { return std::to_string(info.param) + "ms"; });
+
 TEST_F(HistoryE2e, CloseDuringTheCountPhaseStopsTheRequestsAndDropsTheLateCount) {
     // The count reply is still on its way when Close is clicked.
     Begin(LogsScenario(5, 0, R"({"latency_ms": 400})"));
@@ -364,7 +383,7 @@ TEST_F(HistoryE2e, SaveFileWritesTheWorkbookAndAnUnwritableDirectoryShowsNoExcel
     EXPECT_TRUE(dir.entryList({"*.part"}, QDir::Files).isEmpty());
 
     // The program's directory is not a directory one can write into.
-    console->MainWindow().Context().ProgramDir = dir.filePath("scenario.json");
+    console->SetProgramDir(dir.filePath("scenario.json"));
     QString shown;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     Download(HistoryKind::Alarm, [&](HistoryWindowBase *win) {

@@ -47,7 +47,7 @@ protected:
         }
     }
 
-    PollState &State() { return console->State(); }
+    const PollState &State() { return console->State(); }
     int Mode() { return State().RequestMode; }
 
     // Runs a menu command and hands its window to body. The window is closed afterwards if body left it
@@ -94,7 +94,7 @@ protected:
     // Clicks a window's button and answers the message box it brings up (none: Seen stays false).
     Message Click(QDialog &dialog, const char *button, int timeoutMs = 5000) {
         auto message = std::make_shared<Message>();
-        PollState *state = &State();
+        const PollState *state = &State();
         OnNextModal(
             &dialog,
             [message, state](QWidget *box) {
@@ -266,8 +266,8 @@ TEST_F(SettingsA, BadInputShowsItsMessageAndNeverReachesTheDevice) {
         const struct {
             const char *Field, *Text, *Message;
         } cases[] = {
-            {"cbMonth", "ab", "'ab' is not a valid integer value"},
-            {"spinedtHour", "", "'' is not a valid integer value"},
+            {"cbMonth", "ab", "월: 'ab' is not a valid integer value"},
+            {"spinedtHour", "", "시: '' is not a valid integer value"},
             {"spinedtSec", "60", "초: '60' is out of range (0..59)"},
         };
         for (const auto &c : cases) {
@@ -559,7 +559,11 @@ TEST_F(SettingsA, UnansweredWriteLeavesTheWindowAndThePollUsable) {
                 const std::size_t mark = Mark();
                 const auto dropped = droppedEchoes(sim->ReadJournal());
                 Tick(d, row);
-                Get<QPushButton>(d, "bbtnOK")->click();
+                // While a write waits for its echo OK is disabled; an overdue echo frees it.
+                auto *ok = Get<QPushButton>(d, "bbtnOK");
+                ASSERT_TRUE(WaitFor([ok] { return ok->isEnabled(); }, 10000)) << row;
+                ok->click();
+                EXPECT_FALSE(ok->isEnabled()) << row;
                 ASSERT_EQ(WritesSince(mark, 1).size(), 1u) << row;
                 ASSERT_TRUE(sim->WaitForJournal([&](const std::vector<JournalEntry> &j) {
                     return droppedEchoes(j) > dropped;

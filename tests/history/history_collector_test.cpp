@@ -111,13 +111,14 @@ struct Rig {
     PollState state;
     ModbusCodec codec{state.Link, port};
     std::ostringstream trace;
-    PollController poll{state, codec, timer, op, trace};
+    PollController poll{state, codec, timer, op, clock, trace};
     ResponseReceiver receiver{codec, poll, clock};
-    HistoryController history{state, codec, timer, op, clock};
+    HistoryController history{poll, clock};
     FakeHistoryView view;
     FakeDevice device;
 
     Rig() {
+        state.Connected = true;
         codec.AttachReceiver(&receiver);
         poll.SetHistoryCollector(&history);
         timer.interval = 200;
@@ -296,6 +297,26 @@ TEST(HistoryDownload, ReplyLaterThanTheTimeOutDoesNotFillTheNextRow) {
     ExpectRowsHoldRecordsInOrder(rig.view, 30);
 }
 
+// A device slower than the first time-out: the record asked twice is stored once, its second answer
+// is swallowed, and from then on each record is asked once.
+TEST(HistoryDownload, ConsistentlySlowDeviceGivesEveryRecordOnceInOrder) {
+    for (int64_t latency : {1100, 2000, 4000}) {
+        SCOPED_TRACE(latency);
+        Rig rig;
+        rig.device.count = 6;
+        rig.device.delayMs = latency;
+        rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+        rig.RunToEnd();
+        EXPECT_EQ(rig.view.filled, OneTo(6));
+        ExpectRowsHoldRecordsInOrder(rig.view, 6);
+        EXPECT_LE(rig.history.ReplyTimeoutMs(), HistoryController::kMaxReplyTimeoutMs);
+        const std::vector<int> &asked = rig.device.requested;
+        ASSERT_GE(asked.size(), 6u);
+        EXPECT_EQ(std::vector<int>(asked.end() - 5, asked.end()), (std::vector<int>{4, 3, 2, 1, 0}))
+            << "after the first record each one is asked once";
+    }
+}
+
 TEST(HistoryDownload, OneRecordRequestAtATime) {
     Rig rig;
     rig.device.count = 5;
@@ -313,7 +334,7 @@ TEST(HistoryDownload, NextRecordGoesOutOnTheTickAfterTheReply) {
         rig.Step(); // the reply comes within the same interval
     ASSERT_EQ(rig.view.filled.size(), 1u);
     EXPECT_EQ(rig.state.RequestMode, mode::kHistoryNextRecord);
-    EXPECT_EQ(rig.timer.interval, HistoryController::kRecordIntervalMs);
+    EXPECT_EQ(rig.timer.interval, PollController::kHistoryRecordIntervalMs);
     rig.Step();
     EXPECT_EQ(rig.device.requested.size(), 2u);
 }

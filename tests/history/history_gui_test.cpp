@@ -20,6 +20,7 @@
 #include "history/history_list_window.h"
 #include "history/history_window.h"
 #include "link/modbus_codec.h"
+#include "support/fakes.h"
 #include "support/gui_helpers.h"
 
 namespace zephyra {
@@ -49,6 +50,8 @@ protected:
         options.Trace = &trace;
         options.ProgramDir = dir.path();
         console = std::make_unique<Console>(options);
+        // As after a serial connect whose port is not opened here: the poll may run.
+        fakes::Arrange(console->State()).Connected = true;
         window().show();
     }
     TMain_Form &window() { return console->MainWindow(); }
@@ -237,7 +240,7 @@ TEST_F(HistoryGuiTest, InitialiseDialogOffersTheEventLogToSuperAndAdminOnly) {
                           {UserLevel::Super, {"알람이력", "이벤트이력"}, 99, 113}};
     for (const Case &c : cases) {
         SCOPED_TRACE(static_cast<int>(c.level));
-        console->State().LastRawRequest.clear();
+        fakes::Arrange(console->State()).LastRawRequest.clear();
         Run("mInitialLog", c.level, [&](QWidget *w) {
             ASSERT_TRUE(qobject_cast<TfrmInitial *>(w));
             EXPECT_EQ(w->windowTitle(), "이력 초기화 ");
@@ -261,7 +264,7 @@ TEST_F(HistoryGuiTest, InitialiseDialogOffersTheEventLogToSuperAndAdminOnly) {
             if (c.level == UserLevel::Super) {
                 EXPECT_TRUE(w->grab().save(QDir::current().filePath("TfrmInitial.png")));
             }
-            console->State().PollDue = false;
+            fakes::Arrange(console->State()).PollDue = false;
             w->close(); // the title-bar close box
         });
         EXPECT_EQ(console->State().RequestMode, mode::kPoll);

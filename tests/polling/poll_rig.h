@@ -26,7 +26,9 @@ inline Bytes Hex(std::string_view text) {
 
 struct PollRig {
     explicit PollRig(LinkKind link = LinkKind::Serial) {
+        // A confirmed link, as after the connection window; tests may switch the kind afterwards.
         state.Link = link;
+        state.Connected = true;
         codec.AttachReceiver(&rx);
         ctl.SetStatusView(&view);
         ctl.SetHistoryCollector(&history);
@@ -73,8 +75,8 @@ struct PollRig {
     fakes::FakePollTimer timer;
     fakes::FakeOperator op;
     std::ostringstream trace;
-    PollController ctl{state, codec, timer, op, trace};
     fakes::FakeClock clock;
+    PollController ctl{state, codec, timer, op, clock, trace};
     ResponseReceiver rx{codec, ctl, clock};
     fakes::FakeStatusView view;
     RecordingHistory history;

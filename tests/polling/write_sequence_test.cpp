@@ -202,6 +202,54 @@ TEST(WriteSequence, TcpConnectFailureShowsTheErrorAndSendsNothing) {
     EXPECT_EQ(rig.op.messages.size(), 1u);
 }
 
+// A second OK while the first waits for a slow connect: exactly one sequence, in order, one message.
+TEST(WriteSequence, OkDuringASlowTcpConnectSendsNothingMore) {
+    for (bool network : {false, true}) {
+        SCOPED_TRACE(network ? "network identity" : "register writes");
+        PollRig rig(LinkKind::Tcp);
+        rig.port.connected = false;
+        std::vector<bool> busy;
+        rig.ctl.SetWriteBusyObserver([&](bool b) { busy.push_back(b); });
+        const Bytes identity = Hex("01 47 00 02 02 01");
+        auto ok = [&] {
+            return network ? rig.ctl.StartNetworkWrite(identity) : rig.ctl.StartWriteSequence(kThree);
+        };
+        bool second = true;
+        rig.port.whileConnecting = [&] {
+            EXPECT_TRUE(rig.ctl.WriteBusy());
+            second = ok();
+        };
+        EXPECT_TRUE(ok());
+        EXPECT_FALSE(second);
+        EXPECT_EQ(rig.port.connectCalls, 1);
+        if (network) {
+            EXPECT_EQ(rig.Sent(), std::vector<Bytes>{identity});
+            continue;
+        }
+        for (int i = 0; i < 4; ++i)
+            rig.Echo();
+        EXPECT_EQ(rig.Sent(), (std::vector<Bytes>{Write(0x27, 575), Write(0x25, 264), Write(0x21, 30)}));
+        EXPECT_EQ(rig.op.messages, std::vector<FakeOperator::Message>{kSuccess});
+        EXPECT_EQ(rig.state.PendingWriteCount, 0);
+        EXPECT_EQ(busy, (std::vector<bool>{true, false, true, false}))
+            << "connect, its end, the sequence, its last echo";
+    }
+}
+
+// OK stays refused while writes are on their way, and comes back when an echo is overdue.
+TEST(WriteSequence, AnUnansweredWriteHoldsOkBackOnlyUntilItsEchoIsOverdue) {
+    PollRig rig;
+    std::vector<bool> busy;
+    rig.ctl.SetWriteBusyObserver([&](bool b) { busy.push_back(b); });
+    ASSERT_TRUE(rig.ctl.StartWriteSequence(kThree));
+    EXPECT_FALSE(rig.ctl.StartWriteSequence({{0x30, 1}}));
+    rig.clock.Advance(PollController::kWriteEchoTimeoutMs);
+    rig.Ticks(1);
+    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(rig.ctl.StartWriteSequence({{0x30, 1}}));
+    EXPECT_EQ(rig.Sent().back(), Write(0x30, 1));
+}
+
 TEST(WriteSequence, StatusAfterAnExceptionIsDecodedNormally) {
     for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
         SCOPED_TRACE(testrig::LinkName(link));

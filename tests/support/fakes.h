@@ -14,6 +14,12 @@
 
 namespace zephyra::fakes {
 
+// Test setup only: puts the poll state where a case starts. Windows get the read-only view and have
+// no way to write it; tests arrange odd states the operator could only reach slowly.
+inline PollState &Arrange(const PollState &state) {
+    return const_cast<PollState &>(state);
+}
+
 // Records every frame written, on either link, in order.
 class FakeLinkPort : public LinkPort {
 public:
@@ -40,6 +46,9 @@ public:
     }
     std::string ConnectTcp() override {
         ++connectCalls;
+        // The real connect waits in a nested event loop: clicks and ticks run in here.
+        if (whileConnecting)
+            whileConnecting();
         if (connectError.empty())
             connected = true;
         return connectError;
@@ -60,6 +69,7 @@ public:
     std::string connectError; // what ConnectTcp reports; empty means it connects
     int reconnects = 0;
     int connectCalls = 0;
+    std::function<void()> whileConnecting;
     std::optional<bool> indicator; // nothing painted yet
 };
 
