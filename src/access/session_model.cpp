@@ -7,10 +7,10 @@ namespace zephyra {
 namespace {
 // Menu order; the three always-on items first.
 constexpr const char *kItems[] = {
-    "mExit",       "mHomePage",        "mLogin",          "mLogout",      "mConnect",
-    "mDisconnect", "mSystemOperation", "mMeasurementSet", "mDataTimeSet", "mIPSet",
-    "mACLSet",     "mControllerReset", "mFactoryInitial", "mAlarmTest",   "mAlarmLog",
-    "mEventLog",   "mInitialLog",
+    "mExit",     "mHomePage",   "mTraffic",         "mLogin",          "mLogout",
+    "mConnect",  "mDisconnect", "mSystemOperation", "mMeasurementSet", "mDataTimeSet",
+    "mIPSet",    "mACLSet",     "mControllerReset", "mFactoryInitial", "mAlarmTest",
+    "mAlarmLog", "mEventLog",   "mInitialLog",
 };
 } // namespace
 
@@ -19,6 +19,7 @@ SessionModel::SessionModel(const PollState &poll) : poll_(poll) {
         menu_.emplace_back(item, false);
     Set("mExit", true);
     Set("mHomePage", true);
+    Set("mTraffic", true); // watching the line needs no login
     DeriveLinkItems();
 }
 

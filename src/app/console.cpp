@@ -6,6 +6,7 @@
 #include "config/settings_commands.h"
 #include "history/history_commands.h"
 #include "history/status_log_commands.h"
+#include "link/traffic_window.h"
 
 namespace zephyra {
 
@@ -35,6 +36,9 @@ Console::Console(const ConsoleOptions &options)
       session_(state_), settings_{controller_, receiver_, operator_, session_},
       programDir_(options.ProgramDir) {
     codec_.AttachReceiver(&receiver_);
+    codec_.SetMonitor(&monitor_);
+    receiver_.SetMonitor(&monitor_);
+    controller_.SetLinkMonitor(&monitor_);
     controller_.SetHistoryCollector(&history_);
     serial_.SetExtraPaths(options.ExtraSerialPaths);
     tcp_.SetPort(options.TcpPort);
@@ -42,7 +46,10 @@ Console::Console(const ConsoleOptions &options)
     tcp_.SetReceiver([this](ByteView bytes) { receiver_.OnTcpRead(bytes); });
 
     timer1_.setInterval(kDefaultPollIntervalMs);
-    QObject::connect(&timer1_, &QTimer::timeout, [this] { controller_.Timer1Timer(); });
+    QObject::connect(&timer1_, &QTimer::timeout, [this] {
+        controller_.Timer1Timer();
+        mainWindow_->RefreshHealth();
+    });
 
     mainWindow_ = std::make_unique<TMain_Form>(
         MainWindowContext{controller_, session_, serial_, tcp_, operator_, options.DefaultHost});
@@ -52,12 +59,35 @@ Console::Console(const ConsoleOptions &options)
     QObject::connect(&serial_, &SerialEndpoint::TxLight, w, &TMain_Form::SetTxLight);
     QObject::connect(&serial_, &SerialEndpoint::RxLight, w, &TMain_Form::SetRxLight);
     // A frame cut off by the old connection must not swallow the new one's replies.
-    QObject::connect(&tcp_, &TcpEndpoint::Connected, w, [this] { receiver_.Reset(); });
-    QObject::connect(&tcp_, &TcpEndpoint::Disconnected, w, [w] { w->PaintConnect(false); });
+    QObject::connect(&tcp_, &TcpEndpoint::Connected, w, [this, w] {
+        receiver_.Reset();
+        monitor_.Reconnected();
+        w->RefreshHealth();
+    });
+    QObject::connect(&tcp_, &TcpEndpoint::Disconnected, w, [this, w] {
+        w->PaintConnect(false);
+        monitor_.ConnectFailed("connection closed");
+        w->RefreshHealth();
+    });
+    QObject::connect(&tcp_, &TcpEndpoint::ConnectAttemptFailed, w, [this, w](const QString &error) {
+        monitor_.ConnectFailed(error.toStdString());
+        w->RefreshHealth();
+    });
+    // A lost serial port is opened again by the poll's next request on the same path.
+    QObject::connect(&serial_, &SerialEndpoint::PortLost, w, [this, w](const QString &path) {
+        monitor_.PortLost(path.toStdString());
+        w->RefreshHealth();
+    });
+    QObject::connect(&serial_, &SerialEndpoint::PortReopened, w, [this, w] {
+        receiver_.Reset();
+        monitor_.Reconnected();
+        w->RefreshHealth();
+    });
 
     InstallSettingsCommands(*w, settings_);
     InstallHistoryCommands(*w, HistoryWindows());
     InstallStatusLogPage(*w, StatusLogContext{controller_, operator_, programDir_});
+    InstallTrafficCommand(*w, monitor_);
 }
 
 Console::~Console() {

@@ -14,6 +14,7 @@
 #include "history/history_collector.h"
 #include "history/history_window.h"
 #include "history/status_log_page.h"
+#include "link/link_monitor.h"
 #include "link/link_port_endpoint.h"
 #include "link/response_receiver.h"
 #include "link/serial_endpoint.h"
@@ -83,6 +84,7 @@ public:
     Operator &Messages() { return operator_; }
     HistoryController &History() { return history_; }
     ResponseReceiver &Receiver() { return receiver_; }
+    LinkMonitor &Monitor() { return monitor_; }
 
 private:
     PollState state_;
@@ -91,6 +93,7 @@ private:
     LinkPortEndpoint port_;
     ModbusCodec codec_;
     SteadyClock clock_;
+    LinkMonitor monitor_{clock_};
     MessageBoxOperator operator_;
     QTimer timer1_;
     QtPollTimer pollTimer_;

@@ -8,11 +8,23 @@ std::string HistoryCompletionText(int32_t total) {
     return std::to_string(total) + "개 데이터" + "\r" + "저장됨!!";
 }
 
+namespace {
+
+std::string StallText(int64_t silentMs, const HistoryDownload &h) {
+    std::string text = "No reply from the device for " + std::to_string(silentMs / 1000) + " s — ";
+    if (h.Total <= 0)
+        return text + "waiting for the record count";
+    return text + "received " + std::to_string(std::max(h.Current - 1, 0)) + " of " + std::to_string(h.Total);
+}
+
+} // namespace
+
 void HistoryController::ResetRecordExchange() {
     recordOutstanding_ = false;
     sendsOfRecord_ = 0;
     owed_ = 0;
     absorbUntilMs_ = 0;
+    unconfirmedReplyMs_ = 0;
 }
 
 void HistoryController::StartDownload(HistoryKind kind, HistoryView *view) {
@@ -23,6 +35,8 @@ void HistoryController::StartDownload(HistoryKind kind, HistoryView *view) {
     replyTimeoutMs_ = kReplyTimeoutMs;
     recentReplyMs_.clear();
     stopped_ = false;
+    lastReplyMs_ = clock_.NowMs();
+    stallText_.clear(); // a new window shows none
     if (view_) {
         view_->SetRow(0, HistoryHeader(kind));
         view_->EnableSave(false);
@@ -37,6 +51,7 @@ void HistoryController::CloseWindow() {
     if (view_)
         view_->EnableSave(false);
     view_ = nullptr; // the window is gone; late replies must not reach it
+    stallText_.clear();
 }
 
 void HistoryController::StopRequest() {
@@ -44,6 +59,7 @@ void HistoryController::StopRequest() {
     // Whatever is still on its way belongs to a download the operator gave up.
     stopped_ = true;
     recordOutstanding_ = false;
+    ShowStall("");
     if (view_) {
         view_->EnableStop(false);
         view_->EnableClose(true);
@@ -53,6 +69,28 @@ void HistoryController::StopRequest() {
 
 void HistoryController::WatchdogTick() {
     poll_.HistoryWatchdog();
+    const HistoryDownload &h = poll_.State().History;
+    std::string text;
+    if (h.Active && !stopped_) {
+        const int64_t silent = clock_.NowMs() - lastReplyMs_;
+        if (silent >= kStallAfterMs)
+            text = StallText(silent, h);
+    }
+    ShowStall(text);
+}
+
+void HistoryController::DeviceAnswered() {
+    lastReplyMs_ = clock_.NowMs();
+    ShowStall("");
+}
+
+void HistoryController::ShowStall(const std::string &text) {
+    // The view hears only changes: once a second while silent, not on every tick.
+    if (text == stallText_)
+        return;
+    stallText_ = text;
+    if (view_)
+        view_->SetStall(text);
 }
 
 void HistoryController::SetInitialiseDialogOpen(bool open) {
@@ -76,6 +114,7 @@ bool HistoryController::RecordRequestDue() {
         if (now < absorbUntilMs_)
             return false;
         owed_ = 0; // those replies were lost
+        unconfirmedReplyMs_ = 0;
     }
     if (recordOutstanding_)
         return now - lastSentMs_ >= replyTimeoutMs_;
@@ -113,7 +152,11 @@ void HistoryController::CollectHistory(const Bytes &payload) {
     auto replyKind = static_cast<HistoryKind>(p[2]);
     ByteView body = p.subspan(4);
     const HistoryDownload &h = poll_.State().History;
-    switch (static_cast<HistoryCommand>(p[3])) {
+    const auto command = static_cast<HistoryCommand>(p[3]);
+    // Any count or record answer, even one that is not stored, shows the device is still there.
+    if ((command == HistoryCommand::Count || command == HistoryCommand::Record) && h.Active && !stopped_)
+        DeviceAnswered();
+    switch (command) {
     case HistoryCommand::Count:
         // A repeated count request may be answered twice: only the first answer counts.
         if (h.Active && !stopped_ && poll_.State().RequestMode == mode::kHistoryCount)
@@ -126,6 +169,12 @@ void HistoryController::CollectHistory(const Bytes &payload) {
         // of the row already filled is counted off, never stored.
         if (owed_ > 0) {
             --owed_;
+            // The device answered every copy, so the first answer was to the first request: it really
+            // is that slow.
+            if (owed_ == 0 && unconfirmedReplyMs_ > 0) {
+                NoteReplyTime(unconfirmedReplyMs_);
+                unconfirmedReplyMs_ = 0;
+            }
             break;
         }
         if (recordOutstanding_)
@@ -164,10 +213,18 @@ void HistoryController::OnCount(HistoryKind, ByteView body) {
 void HistoryController::OnRecord(ByteView body) {
     const HistoryDownload &h = poll_.State().History;
     const int64_t now = clock_.NowMs();
-    // The first answer belongs to the first request (the device answers in order).
-    NoteReplyTime(now - firstSentMs_);
+    // Asked once, the reply time is plain. Asked more often, the first answer is to the first request
+    // of a slow device or to a repeat after a lost reply: only the owed answers arriving tell which.
+    const int64_t sinceFirst = now - firstSentMs_;
     owed_ = sendsOfRecord_ - 1;
-    absorbUntilMs_ = lastSentMs_ + replyTimeoutMs_;
+    unconfirmedReplyMs_ = 0;
+    if (owed_ == 0) {
+        NoteReplyTime(sinceFirst);
+    } else {
+        unconfirmedReplyMs_ = sinceFirst;
+        absorbUntilMs_ =
+            lastSentMs_ + std::max(replyTimeoutMs_, sinceFirst + std::max<int64_t>(250, sinceFirst / 4));
+    }
     recordOutstanding_ = false;
     sendsOfRecord_ = 0;
     if (h.Total <= 0 || h.Current < 1 || h.Current > h.Total)

@@ -28,6 +28,8 @@ public:
     virtual void EnableSave(bool enabled) = 0;
     // The Stop Request button.
     virtual void EnableStop(bool enabled) = 0;
+    // How long the device has been silent during a download; empty while it answers.
+    virtual void SetStall(const std::string &text) = 0;
 };
 
 inline constexpr const char *kNoHistoryData = "No History data";
@@ -42,6 +44,10 @@ public:
     // than that gets about twice its slowest recent reply time, up to the cap.
     static constexpr int64_t kReplyTimeoutMs = 1000;
     static constexpr int64_t kMaxReplyTimeoutMs = 5000;
+    // A lost reply is asked again within a second and nobody needs to know; three seconds without any
+    // answer means the line or the device is down, and the technician should not keep watching a gauge
+    // that will not move.
+    static constexpr int64_t kStallAfterMs = 3000;
 
     HistoryController(PollController &poll, const Clock &clock)
         : poll_(poll), operator_(poll.Messages()), clock_(clock) {}
@@ -52,7 +58,7 @@ public:
     void CloseWindow();
     // The Stop Request button: the poll timer stops, the rows so far can be saved.
     void StopRequest();
-    // The history windows' 100 ms timer.
+    // The history windows' 100 ms timer; it also tells the view when the device has gone silent.
     void WatchdogTick();
 
     // The initialise dialog: opening pauses the poll, closing resumes it.
@@ -78,6 +84,8 @@ private:
     void Complete(int32_t total);
     void NoteReplyTime(int64_t ms);
     void ResetRecordExchange();
+    void DeviceAnswered();
+    void ShowStall(const std::string &text);
 
     PollController &poll_;
     Operator &operator_;
@@ -93,9 +101,14 @@ private:
     // swallowed until absorbUntilMs_ so none of them can fill the next row.
     int owed_ = 0;
     int64_t absorbUntilMs_ = 0;
+    // The first answer's time for a record asked more than once, until its owed answers confirm it.
+    int64_t unconfirmedReplyMs_ = 0;
     int64_t replyTimeoutMs_ = kReplyTimeoutMs;
     std::vector<int64_t> recentReplyMs_;
     bool stopped_ = false; // Stop Request: replies of this download are dropped
+    // The last count or record reply (or the start) of this download, and the stall text shown.
+    int64_t lastReplyMs_ = 0;
+    std::string stallText_;
     bool initialiseOpen_ = false;
 };
 

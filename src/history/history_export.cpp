@@ -1,7 +1,9 @@
 #include "history/history_export.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "history/workbook_writer.h"
@@ -29,6 +31,14 @@ bool ParseGridDate(const std::string &text, int &year, int &month, int &day) {
     return true;
 }
 
+// "what (the system's reason)", or just what when the system gave none.
+std::string Because(const char *what, int err) {
+    std::string text = what;
+    if (err != 0)
+        text += " (" + std::generic_category().message(err) + ")";
+    return text;
+}
+
 } // namespace
 
 std::string ExportTitle(HistoryKind kind) {
@@ -47,10 +57,12 @@ std::string ExportFileName(HistoryKind kind, TimeOfDay now, int attempt) {
 ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &rows,
                                const std::string &directory, TimeOfDay now) {
     ExportResult result;
+    const fs::path dir = fs::path(directory);
+    result.Path = (dir / ExportFileName(kind, now)).string();
     const int columns = HistoryColumnCount(kind);
     // Record k lands in sheet row k + 2 (0-based k + 1); the sheet has 65536 rows.
     if (rows.size() + 1 > static_cast<std::size_t>(kWorkbookMaxRows)) {
-        result.Error = "too many rows for one sheet";
+        result.Error = "too many rows for one sheet (" + std::to_string(kWorkbookMaxRows - 2) + " at most)";
         return result;
     }
 
@@ -81,9 +93,14 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
     book.SetText(0, 0, ExportTitle(kind));
 
     std::error_code ec;
-    const fs::path dir = fs::path(directory);
-    if (!fs::is_directory(dir, ec)) {
-        result.Error = "no directory " + directory;
+    const fs::file_status folder = fs::status(dir, ec);
+    if (!fs::is_directory(folder)) {
+        if (fs::exists(folder))
+            result.Error = "the folder path names a file, not a folder";
+        else if (folder.type() == fs::file_type::not_found)
+            result.Error = "the folder does not exist";
+        else
+            result.Error = "the folder cannot be reached (" + ec.message() + ")";
         return result;
     }
     fs::path target;
@@ -95,18 +112,33 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
         }
     }
     if (target.empty()) {
-        result.Error = "no free file name";
+        result.Error = "no free file name (" + std::to_string(kMaxNameAttempts) + " taken)";
         return result;
     }
+    result.Path = target.string();
 
     // Written under a temporary name and renamed when complete, so no half-written workbook is left.
     fs::path temporary = target;
     temporary += ".part";
+    // The workbook writer says only that it failed; creating the file here first keeps the system's
+    // reason, which is what a technician can act on.
+    errno = 0;
+    if (!std::ofstream(temporary, std::ios::binary | std::ios::trunc)) {
+        const std::error_code why(errno, std::generic_category());
+        const bool refused = why == std::errc::permission_denied ||
+                             why == std::errc::operation_not_permitted ||
+                             why == std::errc::read_only_file_system;
+        result.Error = Because(refused ? "the folder is not writable" : "the file cannot be created", errno);
+        return result;
+    }
+    errno = 0;
     std::string error = book.Save(temporary.string());
+    if (!error.empty() && errno != 0)
+        error = Because("the file cannot be written", errno);
     if (error.empty()) {
         fs::rename(temporary, target, ec);
         if (ec)
-            error = "cannot rename to " + target.string() + ": " + ec.message();
+            error = "the finished file cannot be renamed (" + ec.message() + ")";
     }
     if (!error.empty()) {
         fs::remove(temporary, ec);
@@ -114,7 +146,6 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
         return result;
     }
     result.Ok = true;
-    result.Path = target.string();
     return result;
 }
 

@@ -19,8 +19,10 @@ struct TimeOfDay {
 
 struct ExportResult {
     bool Ok = false;
-    std::string Path;  // the workbook written
-    std::string Error; // why not, for the trace; the operator sees kNoExcel
+    // The workbook written; on failure the file that was tried, so the operator sees where.
+    std::string Path;
+    // Why not, in words the operator can read below kNoExcel; empty on success.
+    std::string Error;
 };
 
 // "ZEPHYRA-M10 Alarm Log Data" or "ZEPHYRA-M10 Event Log Data" (the data log shares the alarm title).

@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -18,6 +20,7 @@
 #include <QTableView>
 #include <QTime>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <iostream>
 
@@ -32,6 +35,7 @@ namespace zephyra {
 namespace {
 
 const QColor kGaugeGreen(0x00, 0xB0, 0x00);
+const QColor kStallRed(0xB0, 0x00, 0x00);
 constexpr int kWatchdogMs = 100;
 
 // Designed widths and the widest text each column is expected to hold.
@@ -166,6 +170,10 @@ HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const
     bbtFileSave_ = button("bbtFileSave", QStyle::SP_DialogSaveButton, "Save File");
     bbtClose_ = button("bbtClose", QStyle::SP_DialogCloseButton, "Close");
     bbtReqStop_ = button("bbtReqStop", QStyle::SP_MediaStop, "Stop Request ");
+    // A bare stop icon was too easy to miss when a download hangs: this one says what it does.
+    bbtReqStop_->setText("Stop Request");
+    bbtReqStop_->setMinimumWidth(0);
+    bbtReqStop_->setMaximumWidth(QWIDGETSIZE_MAX);
     bbtFileSave_->setEnabled(false);
 
     gauge_ = new QProgressBar;
@@ -198,6 +206,36 @@ HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const
     bar_->addSpacing(8);
     bar_->addWidget(labAlarm_);
     bar_->addStretch(1);
+
+    // Under the bar: why the gauge stands still, and where the last Save File put the workbook. Both
+    // get a whole line, as neither fits beside the buttons.
+    labStall_ = new QLabel;
+    labStall_->setObjectName("labStall");
+    QPalette sp = labStall_->palette();
+    sp.setColor(QPalette::WindowText, kStallRed);
+    labStall_->setPalette(sp);
+    labSaved_ = new QLabel;
+    labSaved_->setObjectName("labSaved");
+    labSaved_->setAccessibleName("Saved file");
+    labSaved_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path must not widen the window: it is clipped, and the tooltip holds it whole.
+    labSaved_->setMinimumWidth(40);
+    bbtOpenFolder_ = new QPushButton(style()->standardIcon(QStyle::SP_DirOpenIcon), kOpenFolder);
+    bbtOpenFolder_->setObjectName("bbtOpenFolder");
+    bbtOpenFolder_->setAutoDefault(false);
+    bbtOpenFolder_->setFixedHeight(24);
+    bbtOpenFolder_->setEnabled(false);
+
+    auto *statusWidget = new QWidget;
+    statusWidget->setObjectName("Panel2");
+    statusWidget->setFixedHeight(kHistoryStatusHeight);
+    auto *status = new QHBoxLayout(statusWidget);
+    status->setContentsMargins(6, 0, 4, 2);
+    status->setSpacing(6);
+    status->addWidget(labStall_);
+    status->addStretch(1);
+    status->addWidget(labSaved_, 0);
+    status->addWidget(bbtOpenFolder_);
 
     const int columns = HistoryColumnCount(kind);
     model_ = new HistoryGridModel(columns, this);
@@ -239,11 +277,13 @@ HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(barWidget);
+    layout->addWidget(statusWidget);
     layout->addWidget(grid_, 1);
 
     connect(bbtClose_, &QPushButton::clicked, this, &HistoryWindowBase::bbtCloseClick);
     connect(bbtFileSave_, &QPushButton::clicked, this, &HistoryWindowBase::bbtFileSaveClick);
     connect(bbtReqStop_, &QPushButton::clicked, this, &HistoryWindowBase::bbtReqStopClick);
+    connect(bbtOpenFolder_, &QPushButton::clicked, this, &HistoryWindowBase::bbtOpenFolderClick);
 
     resize(size);
     if (QScreen *screen = QGuiApplication::primaryScreen())
@@ -323,6 +363,10 @@ void HistoryWindowBase::EnableStop(bool enabled) {
     bbtReqStop_->setEnabled(enabled);
 }
 
+void HistoryWindowBase::SetStall(const std::string &text) {
+    labStall_->setText(Text(text));
+}
+
 void HistoryWindowBase::bbtCloseClick() {
     closing_ = true;
     ctx_.History.CloseWindow();
@@ -340,13 +384,29 @@ void HistoryWindowBase::bbtFileSaveClick() {
     ExportResult result =
         SpreadsheetExport(kind_, ctx_.History.ExportRows(), QDir(dir).absolutePath().toStdString(),
                           TimeOfDay{now.hour(), now.minute(), now.second()});
-    if (result.Ok)
+    const QString path = QDir::toNativeSeparators(Text(result.Path));
+    if (result.Ok) {
+        labSaved_->setText(path);
+        labSaved_->setToolTip(path);
+        savedFolder_ = QFileInfo(Text(result.Path)).absolutePath();
+        bbtOpenFolder_->setEnabled(true);
         return;
-    std::cerr << "Save File: " << result.Error << std::endl;
-    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kModelName), QString::fromLatin1(kNoExcel),
-                    QMessageBox::Ok, this);
+    }
+    std::cerr << "Save File: " << result.Path << ": " << result.Error << std::endl;
+    // "No Excel" stays the first line; the technician also needs to know where and why.
+    QString text = QString::fromLatin1(kNoExcel);
+    if (!path.isEmpty())
+        text += "\n" + path;
+    if (!result.Error.empty())
+        text += "\n" + Text(result.Error);
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kModelName), text, QMessageBox::Ok, this);
     box.setObjectName("MessageBox");
     box.exec();
+}
+
+void HistoryWindowBase::bbtOpenFolderClick() {
+    if (!savedFolder_.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(savedFolder_));
 }
 
 TfrmHistory::TfrmHistory(HistoryContext ctx, HistoryKind kind, TfrmHistList *list, QWidget *parent)

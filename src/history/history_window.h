@@ -1,6 +1,7 @@
 // The history windows: TfrmHistory (alarm and data logs) and TfrmEventHistory (event log). Each shows
 // the rows the HistoryController hands it, with the top bar of Save File, Close, Stop Request, gauge and
-// count label. The controller decides everything; the windows render and pass the clicks on.
+// count label, and under it a line for a silent device and for where Save File put the workbook. The
+// controller decides everything; the windows render and pass the clicks on.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -35,6 +36,8 @@ inline constexpr const char *kHistoryCaption = "이력 데이터 ";
 inline constexpr int kHistoryGridRows = 2001; // header row and 2000 record rows until the count is known
 inline constexpr int kHistoryRowHeight = 20;
 inline constexpr int kHistoryBarHeight = 30;
+inline constexpr int kHistoryStatusHeight = 28; // the line under the bar: stall, saved file
+inline constexpr const char *kOpenFolder = "폴더 열기";
 
 // The grid's rows: grid row 0 (the header) is the horizontal header, grid row r >= 1 is model row r - 1.
 // Writing a row touches that row only, so the last of 2000 rows costs what the first did.
@@ -75,10 +78,12 @@ public:
     void EnableClose(bool enabled) override;
     void EnableSave(bool enabled) override;
     void EnableStop(bool enabled) override;
+    void SetStall(const std::string &text) override;
 
     void bbtCloseClick();
     void bbtFileSaveClick();
     void bbtReqStopClick();
+    void bbtOpenFolderClick();
     // Esc must not close the window either: Close is the only way out.
     void reject() override;
 
@@ -107,6 +112,10 @@ private:
     QPushButton *bbtReqStop_;
     QProgressBar *gauge_;
     QLabel *labAlarm_;
+    QLabel *labStall_;
+    QLabel *labSaved_;
+    QPushButton *bbtOpenFolder_;
+    QString savedFolder_;
     QHBoxLayout *bar_;
     int barInsert_ = 0;
 };

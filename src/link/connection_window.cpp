@@ -132,8 +132,9 @@ void TfrmComPort::PortSelectChange(int index) {
     ctx_.Serial.Close();
     ctx_.Serial.SetDeviceName(portSelect_->itemData(index).toString());
     if (!ctx_.Serial.Open())
-        ctx_.Messages.ShowError(
-            QStringLiteral("%1: cannot open the port").arg(ctx_.Serial.DeviceName()).toStdString());
+        ctx_.Messages.ShowError(QStringLiteral("%1: cannot open the port\n%2")
+                                    .arg(ctx_.Serial.DeviceName(), ctx_.Serial.OpenErrorText())
+                                    .toStdString());
 }
 
 void TfrmComPort::Btn_OK() {
@@ -141,7 +142,8 @@ void TfrmComPort::Btn_OK() {
     case LinkKind::Serial: {
         if (!ctx_.Serial.Open()) {
             // Polling a closed port would look connected while nothing is sent.
-            ctx_.Messages.ShowMessage(kNoSerialPort);
+            ctx_.Messages.ShowMessage(std::string(kNoSerialPort) + "\n" +
+                                      ctx_.Serial.OpenErrorText().toStdString());
             return;
         }
         ctx_.Tcp.Disconnect();
@@ -156,7 +158,7 @@ void TfrmComPort::Btn_OK() {
         ctx_.Serial.Close();
         ctx_.Tcp.SetHost(edtHostIP_->text().trimmed());
         ctx_.Serial.SetReadEnabled(false);
-        QString error = ctx_.Tcp.ConnectAndWait();
+        const QString error = ctx_.Tcp.ConnectAndWait();
         if (error.isEmpty()) {
             port_->setEnabled(false);
             if (ctx_.PaintConnect)
@@ -166,7 +168,7 @@ void TfrmComPort::Btn_OK() {
             port_->setEnabled(true);
         }
         // Also after a failed connect: the poll keeps trying to reconnect.
-        ctx_.Poll.LinkConfirmed(LinkKind::Tcp);
+        ctx_.Poll.LinkConfirmed(LinkKind::Tcp, error.toStdString());
         if (ctx_.OnLinkConfirmed)
             ctx_.OnLinkConfirmed(LinkKind::Tcp, edtHostIP_->text());
         accept();

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "link/link_monitor.h"
 #include "link/response_receiver.h"
 
 namespace zephyra {
@@ -91,7 +92,10 @@ void ModbusCodec::SendRequest(ByteView unit) {
     // Link failures never reach the caller: the poll notices them as missing replies and asks again.
     try {
         if (link_ == LinkKind::Serial) {
-            port_.WriteSerial(WithCrc(unit));
+            Bytes frame = WithCrc(unit);
+            port_.WriteSerial(frame);
+            if (monitor_)
+                monitor_->RequestSent(LinkKind::Serial, frame, 0);
             return;
         }
         if (!port_.TcpConnected()) {
@@ -103,6 +107,8 @@ void ModbusCodec::SendRequest(ByteView unit) {
         Bytes frame = WithMbap(static_cast<uint16_t>(transactionCounter_), unit);
         lastSentFunction_ = unit.size() > 1 ? unit[1] : 0;
         port_.WriteTcp(frame);
+        if (monitor_)
+            monitor_->RequestSent(LinkKind::Tcp, frame, static_cast<uint16_t>(transactionCounter_));
         port_.PaintConnect(true);
     } catch (const std::exception &) {
     }

@@ -11,6 +11,7 @@
 namespace zephyra {
 
 class ResponseReceiver;
+class LinkMonitor;
 
 uint16_t Crc16(ByteView bytes, std::size_t count);
 inline uint16_t Crc16(ByteView bytes) {
@@ -37,6 +38,8 @@ public:
 
     // The 0x41 request resets this receiver before it is sent.
     void AttachReceiver(ResponseReceiver *receiver) { receiver_ = receiver; }
+    // Every request that goes out is recorded here.
+    void SetMonitor(LinkMonitor *monitor) { monitor_ = monitor; }
 
     void BuildReadRequest(std::string_view startHex, std::string_view countHex);
     void BuildWriteRequest(int32_t address, int32_t value);
@@ -53,6 +56,7 @@ private:
     const LinkKind &link_;
     LinkPort &port_;
     ResponseReceiver *receiver_ = nullptr;
+    LinkMonitor *monitor_ = nullptr;
     uint32_t transactionCounter_ = 0;
     int32_t lastSentFunction_ = 0;
 };

@@ -16,6 +16,24 @@ void ResponseReceiver::Reset() {
     frame_.clear();
 }
 
+void ResponseReceiver::Drop(LinkKind link, ByteView bytes, DropReason reason) {
+    if (monitor_ && !bytes.empty())
+        monitor_->FrameDropped(link, bytes, reason);
+}
+
+void ResponseReceiver::Deliver(LinkKind link, ByteView wire, uint16_t tid, int32_t function, Bytes payload) {
+    // Exceptions always count: they say why a request failed, whatever it was.
+    const bool known = (function & kExceptionBit) || function == kFnReadInput || function == kFnWriteSingle ||
+                       function == kFnHistory || function == kFnNetwork;
+    if (!known) {
+        Drop(link, wire, DropReason::UnknownUnitOrFunction);
+        return;
+    }
+    if (monitor_)
+        monitor_->FrameReceived(link, wire, tid);
+    sink_.ResponseDispatcher(function, std::move(payload));
+}
+
 void ResponseReceiver::ResetSerialFrame() {
     rxState_ = kIdle;
     byteCount_ = 0;
@@ -32,10 +50,12 @@ void ResponseReceiver::OnSerialRead(ByteView bytes) {
     int64_t now = clock_.NowMs();
     if (rxState_ != kIdle && now - lastSerialByteMs_ > kSerialSilenceMs) {
         // The rest of a frame never came; without this a wrong length figure swallows later replies.
+        Drop(LinkKind::Serial, frame_, DropReason::HalfFrameAfterSilence);
         ResetSerialFrame();
     }
     lastSerialByteMs_ = now;
 
+    Bytes noise;
     for (uint8_t b : bytes) {
         bool stop = false;
         if (b == kUnitAddress && rxState_ == kIdle) {
@@ -115,13 +135,16 @@ void ResponseReceiver::OnSerialRead(ByteView bytes) {
             rxState_ = kFrameDone;
             break;
         default:
-            break; // idle noise, or bytes after a frame's CRC in the same read
+            noise.push_back(b); // idle noise, or bytes after a frame's CRC in the same read
+            break;
         }
         if (stop) {
+            Drop(LinkKind::Serial, frame_, DropReason::LengthMismatch);
             ResetSerialFrame();
             break;
         }
     }
+    Drop(LinkKind::Serial, noise, DropReason::Noise);
 
     Bytes completed;
     if (frameDone_) {
@@ -137,21 +160,25 @@ void ResponseReceiver::OnSerialRead(ByteView bytes) {
         int32_t function = 0;
         Bytes payload;
         if (CheckSerialFrame(completed, function, payload))
-            sink_.ResponseDispatcher(function, std::move(payload));
+            Deliver(LinkKind::Serial, completed, 0, function, std::move(payload));
+        else
+            Drop(LinkKind::Serial, completed, DropReason::BadCrc);
     }
 }
 
 bool ResponseReceiver::TcpHeaderMarkAt(ByteView bytes, std::size_t i) const {
-    if (i + 3 >= bytes.size())
+    if (i + 3 >= bytes.size() || bytes[i + 2] != 0 || bytes[i + 3] != 0)
         return false;
-    uint32_t tid = codec_.TransactionCounter();
-    return bytes[i] == ((tid >> 8) & 0xFF) && bytes[i + 1] == (tid & 0xFF) && bytes[i + 2] == 0 &&
-           bytes[i + 3] == 0;
+    const auto tid = static_cast<uint16_t>(bytes[i] << 8 | bytes[i + 1]);
+    // A device slower than the poll answers an earlier request: any one still awaited is taken.
+    if (monitor_)
+        return monitor_->TransactionOutstanding(tid);
+    return tid == (codec_.TransactionCounter() & 0xFFFF);
 }
 
 void ResponseReceiver::OnTcpRead(ByteView bytes) {
     // After a single-register write the frame is taken as complete one byte early; the rest of the
-    // same read still joins it.
+    // frame in the same read still joins it.
     const int32_t tail = codec_.LastSentFunction() == kFnWriteSingle ? 5 : 6;
     if (frameReady_ || bytes.empty())
         return;
@@ -162,21 +189,54 @@ void ResponseReceiver::OnTcpRead(ByteView bytes) {
     int64_t now = clock_.NowMs();
     if (rxState_ != kTcpIdle && now - lastTcpByteMs_ > kTcpSilenceMs) {
         // A length figure larger than what came would otherwise hold every later reply until reconnect.
+        Bytes half{tcpTidHigh_};
+        half.insert(half.end(), frame_.begin(), frame_.end());
+        Drop(LinkKind::Tcp, half, DropReason::HalfFrameAfterSilence);
         Reset();
         feed_ = Feed::Tcp;
     }
     lastTcpByteMs_ = now;
 
+    // Bytes before a recognised header are never part of a frame: a whole reply nobody awaits any
+    // more, or noise.
+    Bytes skipped;
+    auto dropSkipped = [&] {
+        if (skipped.empty())
+            return;
+        const bool header = skipped.size() >= 8 && skipped[2] == 0 && skipped[3] == 0;
+        Drop(LinkKind::Tcp, skipped, header ? DropReason::StaleTransaction : DropReason::Noise);
+        skipped.clear();
+    };
+    // Buffer: low byte of the transaction id, protocol (2), length (2), unit, function, payload.
+    auto finish = [&] {
+        frameDone_ = false;
+        rxState_ = kTcpIdle;
+        tcpPosition_ = 0;
+        Bytes completed;
+        completed.swap(frame_);
+        if (completed.size() < 7)
+            return;
+        int32_t function = completed[6];
+        Bytes payload(completed.begin() + 7, completed.end());
+        Bytes wire{tcpTidHigh_};
+        wire.insert(wire.end(), completed.begin(), completed.end());
+        Deliver(LinkKind::Tcp, wire, static_cast<uint16_t>(tcpTidHigh_ << 8 | completed[0]), function,
+                std::move(payload));
+    };
+    int32_t takenTid = -1; // a second copy of a reply in the same read is not taken again
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         uint8_t b = bytes[i];
         if (rxState_ == kTcpIdle) {
-            if (TcpHeaderMarkAt(bytes, i)) {
+            if (TcpHeaderMarkAt(bytes, i) && takenTid != (bytes[i] << 8 | bytes[i + 1])) {
+                dropSkipped();
                 frame_.clear();
                 rxState_ = kTcpHeader;
                 tcpPosition_ = 1;
                 tcpLength_ = 0;
+                tcpTidHigh_ = b;
+            } else {
+                skipped.push_back(b);
             }
-            // Bytes before a recognised header are never part of a frame.
             continue;
         }
         ++tcpPosition_;
@@ -190,27 +250,15 @@ void ResponseReceiver::OnTcpRead(ByteView bytes) {
             tcpLength_ = frame_[3] * 256 + frame_[4];
         if (tcpPosition_ >= 6 && tcpPosition_ >= tcpLength_ + tail)
             frameDone_ = true;
-    }
-
-    Bytes completed;
-    if (frameDone_) {
-        frameDone_ = false;
-        rxState_ = kTcpIdle;
-        tcpPosition_ = 0;
-        if (!frame_.empty()) {
-            completed.swap(frame_);
-            frameReady_ = true;
+        // The frame's last byte: a reply to another awaited request may follow in the same read.
+        if (frameDone_ && tcpPosition_ >= tcpLength_ + 6) {
+            takenTid = tcpTidHigh_ << 8 | frame_[0];
+            finish();
         }
     }
-    if (frameReady_) {
-        frameReady_ = false;
-        // Buffer: low byte of the transaction id, protocol (2), length (2), unit, function, payload.
-        if (completed.size() < 7)
-            return;
-        int32_t function = completed[6];
-        Bytes payload(completed.begin() + 7, completed.end());
-        sink_.ResponseDispatcher(function, std::move(payload));
-    }
+    dropSkipped();
+    if (frameDone_)
+        finish();
 }
 
 } // namespace zephyra

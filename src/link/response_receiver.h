@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "link/bytes.h"
+#include "link/link_monitor.h"
 #include "link/link_port.h"
 
 namespace zephyra {
@@ -51,6 +52,10 @@ public:
     ResponseReceiver(const ModbusCodec &codec, ResponseSink &sink, const Clock &clock)
         : codec_(codec), sink_(sink), clock_(clock) {}
 
+    // Frames received and the reason for every one dropped are recorded here; on TCP it also says which
+    // transaction ids are still awaited (without it only the last request's reply is taken).
+    void SetMonitor(LinkMonitor *monitor) { monitor_ = monitor; }
+
     void OnSerialRead(ByteView bytes);
     void OnTcpRead(ByteView bytes);
     // Back to idle with nothing pending: before a history request, the network write, a new link.
@@ -62,10 +67,14 @@ public:
 private:
     void ResetSerialFrame();
     bool TcpHeaderMarkAt(ByteView bytes, std::size_t i) const;
+    void Drop(LinkKind link, ByteView bytes, DropReason reason);
+    // A complete frame: recorded and dispatched, or dropped when its function is not one we use.
+    void Deliver(LinkKind link, ByteView wire, uint16_t tid, int32_t function, Bytes payload);
 
     const ModbusCodec &codec_;
     ResponseSink &sink_;
     const Clock &clock_;
+    LinkMonitor *monitor_ = nullptr;
 
     uint8_t rxState_ = kIdle;
     Bytes frame_;
@@ -83,6 +92,7 @@ private:
     // TCP: frame positions run on across reads once a header is recognised.
     int32_t tcpPosition_ = 0;
     int32_t tcpLength_ = 0;
+    uint8_t tcpTidHigh_ = 0;
 };
 
 } // namespace zephyra

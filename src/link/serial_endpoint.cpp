@@ -1,5 +1,6 @@
 #include "link/serial_endpoint.h"
 
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 namespace zephyra {
@@ -58,10 +59,34 @@ bool SerialEndpoint::Open() {
         return true;
     port_.setPortName(deviceName_);
     Configure(port_);
-    return port_.open(QIODevice::ReadWrite);
+    if (port_.open(QIODevice::ReadWrite)) {
+        openError_.clear();
+        return true;
+    }
+    openError_ = DescribeOpenError();
+    return false;
+}
+
+QString SerialEndpoint::DescribeOpenError() const {
+    const QString path = port_.portName().startsWith('/') ? port_.portName() : "/dev/" + port_.portName();
+    const QFileInfo file(path);
+    switch (port_.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return QStringLiteral("%1 does not exist (is the adapter plugged in?)").arg(path);
+    case QSerialPort::PermissionError:
+        // Qt reports a port locked by another program the same way as a missing permission.
+        if (file.exists() && (!file.isReadable() || !file.isWritable()))
+            return QStringLiteral("No permission to use %1: add your user to the group that owns it "
+                                  "(usually: sudo usermod -aG dialout $USER), then log in again")
+                .arg(path);
+        return QStringLiteral("%1 is in use by another program").arg(path);
+    default:
+        return QStringLiteral("%1: %2").arg(path, port_.errorString());
+    }
 }
 
 void SerialEndpoint::Close() {
+    lost_ = false; // the operator's close: nothing to recover
     if (port_.isOpen())
         port_.close();
     txTimer_.stop();
@@ -71,6 +96,10 @@ void SerialEndpoint::Close() {
 }
 
 void SerialEndpoint::Write(const Bytes &frame) {
+    if (!port_.isOpen() && lost_ && Open()) {
+        lost_ = false;
+        emit PortReopened(deviceName_);
+    }
     if (!port_.isOpen())
         return;
     emit TxLight(true);
@@ -101,6 +130,7 @@ void SerialEndpoint::OnError(QSerialPort::SerialPortError error) {
         // These repeat in a tight loop while the dead port stays open: close on the first.
         if (port_.isOpen()) {
             Close();
+            lost_ = true;
             emit PortLost(deviceName_);
         }
         break;

@@ -32,9 +32,13 @@ public:
     void SetDeviceName(const QString &path) { deviceName_ = path; }
     QString DeviceName() const { return deviceName_; }
     bool Open();
+    // Why the last Open() failed, in words an operator can act on.
+    QString OpenErrorText() const { return openError_; }
     void Close();
     bool IsOpen() const { return port_.isOpen(); }
+    // On a port lost under us, each write first tries the same path again.
     void Write(const Bytes &frame);
+    bool Lost() const { return lost_; }
     // While clear, any received byte closes the port (nothing may talk before the link is confirmed).
     void SetReadEnabled(bool enabled) { readEnabled_ = enabled; }
     bool ReadEnabled() const { return readEnabled_; }
@@ -44,16 +48,21 @@ signals:
     void RxLight(bool on);
     // The open port failed under us (adapter pulled out, far end of a pseudo-terminal closed).
     void PortLost(const QString &deviceName);
+    // A lost port opened again on its own path.
+    void PortReopened(const QString &deviceName);
 
 private:
     void ComPort11RxChar();
     void OnError(QSerialPort::SerialPortError error);
     static void Configure(QSerialPort &port);
+    QString DescribeOpenError() const;
 
     QSerialPort port_;
     QString deviceName_ = QStringLiteral("COM1");
     QStringList extraPaths_;
     bool readEnabled_ = false;
+    bool lost_ = false;
+    QString openError_;
     QTimer txTimer_, rxTimer_;
     std::function<void(ByteView)> receiver_;
 };

@@ -12,12 +12,23 @@ TcpEndpoint::TcpEndpoint(QObject *parent) : QObject(parent) {
     connect(&socket_, &QTcpSocket::disconnected, &timer7_, &QTimer::stop);
     connectTimeout_.setSingleShot(true);
     connect(&connectTimeout_, &QTimer::timeout, this, [this] {
-        if (IsConnecting())
-            socket_.abort();
+        if (!IsConnecting())
+            return;
+        attempting_ = false;
+        socket_.abort();
+        emit ConnectAttemptFailed(QStringLiteral("Connection timed out"));
     });
     connect(&socket_, &QTcpSocket::connected, this, [this] {
         connectTimeout_.stop();
+        attempting_ = false;
         emit Connected();
+    });
+    connect(&socket_, &QTcpSocket::errorOccurred, this, [this] {
+        if (!attempting_ || IsConnected())
+            return;
+        attempting_ = false;
+        connectTimeout_.stop();
+        emit ConnectAttemptFailed(socket_.errorString());
     });
     connect(&socket_, &QTcpSocket::disconnected, this, &TcpEndpoint::Disconnected);
 }
@@ -30,6 +41,8 @@ bool TcpEndpoint::IsConnecting() const {
 QString TcpEndpoint::ConnectAndWait(int timeoutMs) {
     if (IsConnected())
         return {};
+    attempting_ = false;
+    connectTimeout_.stop();
     socket_.abort();
     QEventLoop loop;
     QTimer deadline;
@@ -59,12 +72,14 @@ void TcpEndpoint::ConnectAsync() {
     if (IsConnecting() || IsConnected())
         return; // an attempt is already on its way
     socket_.abort();
+    attempting_ = true;
     socket_.connectToHost(host_, port_);
     connectTimeout_.start(kConnectTimeoutMs);
 }
 
 void TcpEndpoint::Disconnect() {
     connectTimeout_.stop();
+    attempting_ = false;
     if (socket_.state() == QAbstractSocket::UnconnectedState)
         return;
     socket_.abort(); // emits disconnected() when a connection was up

@@ -39,6 +39,8 @@ public:
 signals:
     void Connected();
     void Disconnected();
+    // An attempt started by ConnectAsync failed (the connection window reports its own).
+    void ConnectAttemptFailed(const QString &error);
 
 private:
     void Timer7Timer();
@@ -48,6 +50,7 @@ private:
     QTimer connectTimeout_;
     QString host_;
     quint16 port_ = kDevicePort;
+    bool attempting_ = false;
     std::function<void(ByteView)> receiver_;
 };
 

@@ -16,11 +16,21 @@ void LampWidget::SetActive(bool active) {
     update();
 }
 
+void LampWidget::SetStale(bool stale) {
+    if (stale == stale_)
+        return;
+    stale_ = stale;
+    update();
+}
+
 void LampWidget::paintEvent(QPaintEvent *) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(0x80, 0x80, 0x00), 2));
-    p.setBrush(active_ ? QColor(0xFF, 0x00, 0x00) : QColor(0x00, 0xFF, 0x00));
+    QColor fill = active_ ? QColor(0xFF, 0x00, 0x00) : QColor(0x00, 0xFF, 0x00);
+    if (stale_)
+        fill = QColor::fromHsv(fill.hue(), 70, 200); // faded: the state is old
+    p.setBrush(fill);
     p.drawEllipse(rect().adjusted(2, 2, -2, -2));
 }
 

@@ -11,6 +11,8 @@ public:
     explicit LampWidget(const QString &name, QWidget *parent = nullptr);
     void SetActive(bool active);
     bool Active() const { return active_; }
+    // A lamp whose state is old is drawn faded.
+    void SetStale(bool stale);
     QSize sizeHint() const override { return {18, 18}; }
 
 protected:
@@ -18,6 +20,7 @@ protected:
 
 private:
     bool active_ = false;
+    bool stale_ = false;
 };
 
 // A flat traffic light with a caption (TX, RX, Connect). It paints itself whole in one fill, so a

@@ -106,6 +106,12 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
             panels_[i]->setMinimumWidth(120);
         bar->addWidget(panels_[i], i < 2 ? 0 : 1);
     }
+    pnlLinkHealth_ = new QLabel;
+    pnlLinkHealth_->setObjectName("pnlLinkHealth");
+    pnlLinkHealth_->setFrameShape(QFrame::Panel);
+    pnlLinkHealth_->setFrameShadow(QFrame::Sunken);
+    pnlLinkHealth_->setAutoFillBackground(true);
+    bar->addWidget(pnlLinkHealth_, 1);
     setStatusBar(bar);
     RenderSession();
 
@@ -137,6 +143,8 @@ void TMain_Form::BuildMenus() {
     for (const MenuItem &item : {MenuItem{"mConnect", "연결하기 "}, MenuItem{"mDisconnect", "연결끊기 "},
                                  MenuItem{"mLogin", "로그인 "}, MenuItem{"mLogout", "로그아웃 "}})
         add(link, item);
+    link->addSeparator();
+    add(link, {"mTraffic", "통신 모니터"});
     QMenu *settings = menuBar()->addMenu("조회/설정 ");
     for (const MenuItem &item :
          {MenuItem{"mSystemOperation", "운용/알람 설정 "}, MenuItem{"mMeasurementSet", "계측값 설정 "},
@@ -463,10 +471,35 @@ void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view)
         if (LampWidget *lamp = lamps_.value(QLatin1String(l.Name)))
             lamp->SetActive(l.Active);
     labAlarmTest_->setVisible(view.AlarmTestLabelVisible);
+    RefreshHealth();
     ctx_.Session.SetEthernetLinkText(view.LinkText);
     QString linkText = QString::fromStdString(ctx_.Session.Panel(2));
     if (panels_[2]->text() != linkText)
         panels_[2]->setText(linkText);
+}
+
+void TMain_Form::RefreshHealth() {
+    const LinkHealth health = ctx_.Poll.Health();
+    const QString text = QString::fromStdString(health.Text);
+    if (pnlLinkHealth_->text() != text) {
+        pnlLinkHealth_->setText(text);
+        QPalette pal = pnlLinkHealth_->palette();
+        pal.setColor(QPalette::Window,
+                     health.Stale ? QColor(0xFF, 0xE0, 0x80) : palette().color(QPalette::Window));
+        pal.setColor(QPalette::WindowText, health.Stale ? QColor(0x80, 0, 0) : Qt::black);
+        pnlLinkHealth_->setPalette(pal);
+    }
+    if (health.Stale == stale_)
+        return;
+    stale_ = health.Stale;
+    // Old values stay readable (they still help), but greyed so nobody takes them for live ones.
+    for (QLineEdit *edit : std::as_const(fields_)) {
+        QPalette pal = edit->palette();
+        pal.setColor(QPalette::Text, stale_ ? QColor(0x90, 0x90, 0x90) : palette().color(QPalette::Text));
+        edit->setPalette(pal);
+    }
+    for (LampWidget *lamp : std::as_const(lamps_))
+        lamp->SetStale(stale_);
 }
 
 void TMain_Form::PaintConnect(bool green) {
@@ -519,6 +552,7 @@ void TMain_Form::LinkConfirmed(LinkKind link, const QString &panelText) {
     pnlConnect_->setVisible(!serial);
     ctx_.Session.LinkConfirmed(panelText.toStdString());
     RenderSession();
+    RefreshHealth();
 }
 
 void TMain_Form::mDisconnectClick() {
@@ -549,6 +583,7 @@ void TMain_Form::Confirmed(uint8_t confirmMode) {
         ctx_.Session.LinkClosed();
     PaintConnect(false);
     RenderSession();
+    RefreshHealth();
     infoGroup_->setVisible(false);
     confirmMode_ = 0;
 }

@@ -58,6 +58,9 @@ public:
     bool LoggedIn() const { return ctx_.Session.LoggedIn(); }
 
     void PaintConnect(bool green);
+    // The link-health panel and the stale look of the values, from the poll's view of the link.
+    void RefreshHealth();
+    bool ValuesStale() const { return stale_; }
     void SetTxLight(bool on);
     void SetRxLight(bool on);
 
@@ -110,6 +113,8 @@ private:
     IndicatorWidget *pnlRx_ = nullptr;
     IndicatorWidget *pnlConnect_ = nullptr;
     QLabel *panels_[3] = {};
+    QLabel *pnlLinkHealth_ = nullptr;
+    bool stale_ = false;
     TfrmMsg *closingWindow_ = nullptr;
 };
 

@@ -14,6 +14,8 @@ void PollController::Timer1Timer() {
     // Values from a device nobody confirmed must never appear.
     if (!state_.Connected)
         return;
+    if (monitor_)
+        monitor_->Tick();
     // A write whose echo never came stops holding OK back.
     NotifyBusy();
     if (state_.PollDue) {
@@ -26,11 +28,11 @@ void PollController::Timer1Timer() {
         switch (state_.RequestMode) {
         case mode::kPoll:
             if (state_.Link != LinkKind::Serial)
-                timer_.SetInterval(300);
+                timer_.SetInterval(kTcpTickMs);
             else if (state_.AlarmTestActive != 0)
-                timer_.SetInterval(400);
+                timer_.SetInterval(kAlarmTestTickMs);
             else
-                timer_.SetInterval(200);
+                timer_.SetInterval(kSerialTickMs);
             codec_.BuildReadRequest(kStatusStartHex, kStatusCountHex);
             break;
         case mode::kNetworkReadBack: {
@@ -277,6 +279,8 @@ void PollController::LoggedIn() {
 void PollController::ConnectionWindowOpened() {
     state_.Connected = false;
     timer_.SetEnabled(false);
+    if (monitor_)
+        monitor_->LinkClosed();
     state_.Link = LinkKind::Unselected;
 }
 
@@ -284,11 +288,16 @@ void PollController::LinkChosen(LinkKind link) {
     state_.Link = link;
 }
 
-void PollController::LinkConfirmed(LinkKind link) {
+void PollController::LinkConfirmed(LinkKind link, const std::string &connectError) {
     if (link == LinkKind::Unselected)
         return;
     state_.Link = link;
     state_.Connected = true;
+    if (monitor_) {
+        monitor_->LinkOpened(link);
+        if (!connectError.empty())
+            monitor_->ConnectFailed(connectError);
+    }
     timer_.SetInterval(link == LinkKind::Serial ? kFirstPollSerialMs : kFirstPollTcpMs);
     // Also after a failed TCP connect: the poll keeps trying to reconnect.
     timer_.SetEnabled(true);
@@ -305,6 +314,17 @@ void PollController::ConfirmationCancelled() {
 void PollController::LinkClosed() {
     timer_.SetEnabled(false);
     state_.Connected = false;
+    if (monitor_)
+        monitor_->LinkClosed();
+}
+
+LinkHealth PollController::Health() const {
+    if (!monitor_ || !state_.Connected)
+        return {};
+    int tick = state_.Link != LinkKind::Serial ? kTcpTickMs
+               : state_.AlarmTestActive != 0   ? kAlarmTestTickMs
+                                               : kSerialTickMs;
+    return monitor_->Health(3 * tick, state_.RequestMode == mode::kPoll);
 }
 
 // --- Settings windows ---

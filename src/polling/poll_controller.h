@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/ports.h"
+#include "link/link_monitor.h"
 #include "link/modbus_codec.h"
 #include "link/response_receiver.h"
 #include "polling/poll_state.h"
@@ -62,6 +63,10 @@ public:
     static constexpr int kFirstPollTcpMs = 20;
     static constexpr int kHistoryCountIntervalMs = 40;
     static constexpr int kHistoryRecordIntervalMs = 30;
+    // Status poll ticks; a request goes out every third one.
+    static constexpr int kSerialTickMs = 200;
+    static constexpr int kAlarmTestTickMs = 400;
+    static constexpr int kTcpTickMs = 300;
 
     PollController(PollState &state, ModbusCodec &codec, PollTimer &timer, Operator &op, const Clock &clock,
                    std::ostream &trace)
@@ -69,6 +74,8 @@ public:
 
     void SetStatusView(StatusView *view) { view_ = view; }
     void SetHistoryCollector(HistoryCollector *collector) { history_ = collector; }
+    // Told when a link opens and closes, and ticked with the poll so replies can time out.
+    void SetLinkMonitor(LinkMonitor *monitor) { monitor_ = monitor; }
 
     void Timer1Timer();
     void ResponseDispatcher(int32_t function, Bytes payload) override;
@@ -79,14 +86,17 @@ public:
     const StatusViewModel &LastView() const { return view_model_; }
     uint64_t DecodeCount() const { return decodeCount_; }
     Operator &Messages() { return operator_; }
+    // Live or stale, and why, for the link in use at its status poll period.
+    LinkHealth Health() const;
 
     // --- Session and link ---
     void LoggedIn();
     // The connection window opened: no link is chosen until the operator picks one.
     void ConnectionWindowOpened();
     void LinkChosen(LinkKind link);
-    // The connect button: the first poll goes out one short tick later, and the poll runs from now on.
-    void LinkConfirmed(LinkKind link);
+    // The connect button: the first poll goes out one short tick later, and the poll runs from now on
+    // (also after a failed TCP connect, given as connectError: the poll keeps trying).
+    void LinkConfirmed(LinkKind link, const std::string &connectError = {});
     // The disconnect/logout question is open: nothing goes out until it is answered.
     void ConfirmationOpened();
     void ConfirmationCancelled();
@@ -150,6 +160,7 @@ private:
     std::ostream &trace_;
     StatusView *view_ = nullptr;
     HistoryCollector *history_ = nullptr;
+    LinkMonitor *monitor_ = nullptr;
     StatusSnapshot snapshot_;
     StatusViewModel view_model_;
     uint64_t decodeCount_ = 0;

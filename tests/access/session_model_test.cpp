@@ -30,7 +30,7 @@ struct Session {
 };
 
 using Items = std::vector<std::string>;
-const Items kAlways{"mExit", "mHomePage"};
+const Items kAlways{"mExit", "mHomePage", "mTraffic"};
 Items With(Items base, const Items &more) {
     base.insert(base.end(), more.begin(), more.end());
     return base;

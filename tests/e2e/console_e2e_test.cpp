@@ -1,6 +1,7 @@
 // The console against zephyra-sim over the pseudo-terminal and over TCP.
 #include <QDir>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <arpa/inet.h>
@@ -8,9 +9,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "e2e/console_fixture.h"
 #include "link/connection_window.h"
 #include "link/modbus_codec.h"
+#include "link/traffic_window.h"
 #include "polling/lamp_widget.h"
 
 namespace zephyra::test {
@@ -141,25 +145,148 @@ TEST_F(ConsoleWithSim, TcpConnectionDroppedByTheDeviceIsReestablishedByThePoll) 
     EXPECT_TRUE(console->Tcp().IsConnected());
 }
 
-TEST_F(ConsoleWithSim, PseudoTerminalThatDisappearsClosesThePortAndTheConsoleRunsOn) {
-    StartSim(kSteadyScenario, false, true);
-    StartConsole();
-    Connect(LinkKind::Serial);
+QString Health(TMain_Form &w) {
+    return Child<QLabel>(&w, "pnlLinkHealth")->text();
+}
+
+// The device's pseudo-terminal vanishes while polling: the values turn stale and the panel says why;
+// when a device appears on the same path again the poll opens it and goes on by itself.
+TEST_F(ConsoleWithSim, PseudoTerminalThatDisappearsIsShownAndReopenedByThePoll) {
+    SimOptions first;
+    first.scenarioJson = kSteadyScenario;
+    first.tcp = false;
+    first.link = false;
+    sim = SimProcess::Start(first);
+    ASSERT_TRUE(sim);
+    // Our own stable path, pointed at whichever device is there, as a USB adapter's name would be.
+    const std::string path = std::filesystem::path(sim->Dir()).parent_path().string() +
+                             "/zephyra-e2e-ttyV0-" + std::to_string(::getpid());
+    ::unlink(path.c_str());
+    ASSERT_EQ(::symlink(sim->PtyPath().c_str(), path.c_str()), 0);
+    ConsoleOptions options;
+    options.ExtraSerialPaths << QString::fromStdString(path);
+    options.Trace = &trace;
+    console = std::make_unique<Console>(options);
+    TMain_Form &w = console->MainWindow();
+    w.show();
+    w.LogIn(UserLevel::User);
+    OnNextModal(&w, [&](QWidget *dialog) {
+        Child<QRadioButton>(dialog, "Serial")->click();
+        auto *ports = Child<QComboBox>(dialog, "PortSelect");
+        const int index = ports->findData(QString::fromStdString(path));
+        ASSERT_GE(index, 0);
+        ports->setCurrentIndex(index);
+        emit ports->activated(index);
+        Child<QPushButton>(dialog, "BitBtn1")->click();
+    });
+    w.mConnectClick();
     ASSERT_TRUE(WaitForDecode());
+    ASSERT_TRUE(WaitFor([&] { return Health(w).startsWith("OK"); }, 3000)) << Health(w).toStdString();
+    EXPECT_FALSE(w.ValuesStale());
+
     sim->Stop();
-    ASSERT_TRUE(WaitFor([this] { return !console->Serial().IsOpen(); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return Health(w).startsWith("Serial port lost"); }, 1800))
+        << Health(w).toStdString();
+    EXPECT_TRUE(w.ValuesStale());
+    EXPECT_FALSE(console->Serial().IsOpen());
     // The dead port must not spin: the event loop stays idle enough to run timers on time.
     QElapsedTimer t;
     t.start();
     QTest::qWait(300);
     EXPECT_LT(t.elapsed(), 1000);
-    // And it can be connected again once the device is back.
-    StartSim(kSteadyScenario, false, true);
-    console->MainWindow().Action("mConnect")->setEnabled(true);
-    console->Serial().SetExtraPaths({QString::fromStdString(sim->LinkPath())});
-    uint64_t decodes = console->Controller().DecodeCount();
+    EXPECT_TRUE(w.Action("mDisconnect")->isEnabled());
+    EXPECT_GE(console->Monitor().Counters().PortLosses, 1u);
+
+    SimOptions second = first;
+    sim = SimProcess::Start(second);
+    ASSERT_TRUE(sim);
+    ::unlink(path.c_str());
+    ASSERT_EQ(::symlink(sim->PtyPath().c_str(), path.c_str()), 0);
+    const uint64_t decodes = console->Controller().DecodeCount();
+    EXPECT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() > decodes; }, 5000))
+        << "no status from the device on the same path";
+    EXPECT_TRUE(WaitFor([&] { return !w.ValuesStale() && Health(w).startsWith("OK"); }, 3000))
+        << Health(w).toStdString();
+    ::unlink(path.c_str());
+}
+
+// A device slower than the TCP poll period is decoded at its own pace, without counting errors.
+TEST_F(ConsoleWithSim, SlowTcpDeviceIsDecodedAtItsOwnPace) {
+    StartSim(R"({"steady": true, "faults": {"latency_ms": 1500}})", true, false);
+    StartConsole();
+    Connect(LinkKind::Tcp);
+    ASSERT_TRUE(WaitForDecode(8000)) << sim->Stderr();
+    const uint64_t decodes = console->Controller().DecodeCount();
+    ASSERT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() >= decodes + 3; }, 10000));
+    EXPECT_LE(console->Monitor().Counters().Timeouts, 1u);
+    EXPECT_FALSE(console->MainWindow().ValuesStale()) << Health(console->MainWindow()).toStdString();
+}
+
+// No device yet: the panel says the console is retrying, and turns healthy once one appears.
+TEST_F(ConsoleWithSim, FailedConnectSaysRetryingUntilTheDeviceAppears) {
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        port = probe.serverPort();
+    }
+    ConsoleOptions options;
+    options.TcpPort = port;
+    options.DefaultHost = "127.0.0.1";
+    options.Trace = &trace;
+    console = std::make_unique<Console>(options);
+    TMain_Form &w = console->MainWindow();
+    w.show();
+    w.LogIn(UserLevel::User);
+    OnNextModal(&w, [&](QWidget *dialog) {
+        Child<QRadioButton>(dialog, "TCP")->click();
+        OnNextModal(
+            &w, [](QWidget *box) { CloseBox(box); }, 10000, dialog);
+        Child<QPushButton>(dialog, "BitBtn1")->click();
+    });
+    w.mConnectClick();
+    EXPECT_EQ(Health(w), "Not connected — retrying");
+    EXPECT_TRUE(w.ValuesStale());
+
+    SimOptions device;
+    device.scenarioJson = kSteadyScenario;
+    device.pty = false;
+    device.link = false;
+    device.extraArgs = {"--tcp-port", std::to_string(port)};
+    sim = SimProcess::Start(device);
+    ASSERT_TRUE(sim);
+    ASSERT_EQ(sim->TcpPort(), port);
+    EXPECT_TRUE(WaitForDecode(10000));
+    EXPECT_TRUE(WaitFor([&] { return Health(w).startsWith("OK"); }, 5000)) << Health(w).toStdString();
+    EXPECT_GE(console->Monitor().Counters().Reconnects, 1u);
+}
+
+// A poor serial line: each fault shows in its counter and as a line of the traffic window.
+TEST_F(ConsoleWithSim, LineFaultsAreCountedAndListed) {
+    StartSim(R"({"steady": true, "faults": {"drop_every": 4, "corrupt_crc_every": 3,
+                 "noise_before": "00 FF"}})",
+             false, true);
+    StartConsole();
     Connect(LinkKind::Serial);
-    EXPECT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() > decodes; }, 5000));
+    const LinkCounters &c = console->Monitor().Counters();
+    ASSERT_TRUE(WaitFor([&] { return c.Timeouts >= 1 && c.CrcErrors >= 1; }, 15000))
+        << "time-outs " << c.Timeouts << " CRC " << c.CrcErrors;
+    EXPECT_GE(c.Dropped[static_cast<std::size_t>(DropReason::Noise)], 1u);
+
+    console->MainWindow().Action("mTraffic")->trigger();
+    auto *traffic = console->MainWindow().findChild<TfrmTraffic *>("TfrmTraffic");
+    ASSERT_TRUE(traffic);
+    EXPECT_TRUE(traffic->isVisible());
+    EXPECT_FALSE(QApplication::activeModalWidget()) << "the monitor must leave the main window usable";
+    traffic->Refresh();
+    const QString text = Child<QPlainTextEdit>(traffic, "lstTraffic")->toPlainText();
+    for (const char *meaning :
+         {"status read 127 regs", "status reply 254 bytes", "dropped: bad CRC", "dropped: noise"})
+        EXPECT_TRUE(text.contains(meaning)) << meaning;
+    const QString counters = Child<QLabel>(traffic, "labCounters")->text();
+    EXPECT_FALSE(counters.isEmpty());
+    EXPECT_TRUE(traffic->grab().save(QDir::current().filePath("traffic_window_busy.png")));
+    EXPECT_TRUE(console->MainWindow().grab().save(QDir::current().filePath("main_window_poor_line.png")));
 }
 
 QString Panel(TMain_Form &w, int i) {

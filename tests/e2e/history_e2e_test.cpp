@@ -3,8 +3,11 @@
 #include <QDir>
 #include <QLabel>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTime>
+#include <csignal>
 #include <map>
+#include <sys/types.h>
 
 #include "e2e/console_fixture.h"
 #include "history/history_record.h"
@@ -113,9 +116,11 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return ran && !QApplication::activeModalWidget(); }, 240000));
     }
 
-    // One download to its message; `after` acts on the finished window before Close is clicked.
+    // One download to its message; `during` acts on the window while it downloads, `after` on the
+    // finished window before Close is clicked.
     Outcome Download(HistoryKind kind, const std::function<void(HistoryWindowBase *)> &after = {},
-                     int timeoutMs = 120000) {
+                     const std::function<void(HistoryWindowBase *)> &during = {}) {
+        const int timeoutMs = 120000;
         Outcome o;
         Open(kind == HistoryKind::Event ? "mEventLog" : "mAlarmLog", [&](QWidget *w) {
             auto *win = qobject_cast<HistoryWindowBase *>(w);
@@ -131,6 +136,8 @@ protected:
                     seen = true;
                 },
                 timeoutMs, win);
+            if (during)
+                during(win);
             ASSERT_TRUE(WaitFor([&] { return seen; }, timeoutMs))
                 << "no message; journal of " << sim->JournalPath();
             auto *close = Child<QPushButton>(win, "bbtClose");
@@ -264,6 +271,57 @@ TEST_P(SlowDeviceHistory, EveryRecordOnceInOrder) {
 INSTANTIATE_TEST_SUITE_P(Latency, SlowDeviceHistory, ::testing::Values(1100, 2000),
                          [](const auto &info) { return std::to_string(info.param) + "ms"; });
 
+// Holds the simulator still, as a device that stops answering, until resumed or the scope ends.
+class Frozen {
+public:
+    explicit Frozen(pid_t pid) : pid_(pid) { kill(pid_, SIGSTOP); }
+    ~Frozen() { Resume(); }
+    void Resume() {
+        if (pid_ > 0)
+            kill(pid_, SIGCONT);
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_;
+};
+
+int FilledRows(HistoryWindowBase *win) {
+    int n = 0;
+    for (int r = 1; r < win->Grid().GridRows(); ++r)
+        n += win->Grid().Cell(r, 1).isEmpty() ? 0 : 1;
+    return n;
+}
+
+// The device falls silent mid-download: the window says for how long and what arrived, counts on, and
+// the text goes with the first reply after; the download then ends with every record once.
+TEST_F(HistoryE2e, SilentDeviceIsShownUntilItAnswersAgain) {
+    const int n = 40;
+    Begin(LogsScenario(n, 0, R"({"latency_ms": 20})"));
+    Outcome o = Download(HistoryKind::Alarm, {}, [&](HistoryWindowBase *win) {
+        auto *stall = Child<QLabel>(win, "labStall");
+        ASSERT_TRUE(WaitFor([&] { return FilledRows(win) >= 3; }, 20000));
+        Frozen frozen(sim->Pid());
+        ASSERT_TRUE(WaitFor([&] { return !stall->text().isEmpty(); }, 20000));
+        const QRegularExpression shown("^No reply from the device for (\\d+) s — received (\\d+) of 40$");
+        QRegularExpressionMatch first = shown.match(stall->text());
+        ASSERT_TRUE(first.hasMatch()) << stall->text().toStdString();
+        EXPECT_GE(first.captured(1).toInt(), 3);
+        EXPECT_EQ(first.captured(2).toInt(), FilledRows(win));
+        ASSERT_TRUE(WaitFor([&] { return stall->text() != first.captured(0); }, 20000));
+        QRegularExpressionMatch later = shown.match(stall->text());
+        ASSERT_TRUE(later.hasMatch()) << stall->text().toStdString();
+        EXPECT_GT(later.captured(1).toInt(), first.captured(1).toInt());
+        EXPECT_EQ(later.captured(2), first.captured(2));
+        // A look at it: build-dir/tests/e2e/history_stall.png
+        EXPECT_TRUE(win->grab().save(QDir::current().filePath("history_stall.png")));
+        frozen.Resume();
+        EXPECT_TRUE(WaitFor([&] { return stall->text().isEmpty(); }, 20000)) << stall->text().toStdString();
+    });
+    EXPECT_EQ(o.box, QString::number(n) + "개 데이터\r저장됨!!");
+    ExpectAllRows(o, HistoryKind::Alarm, n);
+}
+
 TEST_F(HistoryE2e, CloseDuringTheCountPhaseStopsTheRequestsAndDropsTheLateCount) {
     // The count reply is still on its way when Close is clicked.
     Begin(LogsScenario(5, 0, R"({"latency_ms": 400})"));
@@ -374,6 +432,11 @@ TEST_F(HistoryE2e, SaveFileWritesTheWorkbookAndAnUnwritableDirectoryShowsNoExcel
             from = QTime(now.hour(), now.minute(), now.second());
             Child<QPushButton>(win, "bbtFileSave")->click();
             to = QTime::currentTime();
+            // A look at it: build-dir/tests/e2e/history_saved.png
+            if (kind == HistoryKind::Alarm) {
+                QApplication::processEvents(); // the bar's layout takes the new path first
+                EXPECT_TRUE(win->grab().save(QDir::current().filePath("history_saved.png")));
+            }
         });
         QStringList files = dir.entryList({QString("ZEPHYRA-M10 %1(*).xls").arg(log)}, QDir::Files);
         ASSERT_EQ(files.size(), 1) << log;
@@ -382,8 +445,9 @@ TEST_F(HistoryE2e, SaveFileWritesTheWorkbookAndAnUnwritableDirectoryShowsNoExcel
     }
     EXPECT_TRUE(dir.entryList({"*.part"}, QDir::Files).isEmpty());
 
-    // The program's directory is not a directory one can write into.
-    console->SetProgramDir(dir.filePath("scenario.json"));
+    // The program's directory is not a directory one can write into: "No Excel", then where and why.
+    const QString notAFolder = dir.filePath("scenario.json");
+    console->SetProgramDir(notAFolder);
     QString shown;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     Download(HistoryKind::Alarm, [&](HistoryWindowBase *win) {
@@ -393,12 +457,18 @@ TEST_F(HistoryE2e, SaveFileWritesTheWorkbookAndAnUnwritableDirectoryShowsNoExcel
                 shown = BoxText(box);
                 if (auto *mb = qobject_cast<QMessageBox *>(box))
                     icon = mb->icon();
+                // A look at it: build-dir/tests/e2e/history_no_excel.png
+                EXPECT_TRUE(box->grab().save(QDir::current().filePath("history_no_excel.png")));
                 CloseBox(box);
             },
             5000, win);
         Child<QPushButton>(win, "bbtFileSave")->click();
     });
-    EXPECT_EQ(shown, "No Excel");
+    QStringList lines = shown.split('\n');
+    ASSERT_EQ(lines.size(), 3) << shown.toStdString();
+    EXPECT_EQ(lines[0], "No Excel");
+    EXPECT_TRUE(lines[1].startsWith(notAFolder + "/ZEPHYRA-M10 Alarm Log(")) << lines[1].toStdString();
+    EXPECT_EQ(lines[2], "the folder path names a file, not a folder");
     EXPECT_EQ(icon, QMessageBox::Warning);
 }
 

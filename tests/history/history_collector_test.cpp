@@ -34,8 +34,11 @@ public:
     void EnableClose(bool on) override { closeEnabled = on; }
     void EnableSave(bool on) override { saveEnabled = on; }
     void EnableStop(bool on) override { stopEnabled = on; }
+    void SetStall(const std::string &text) override { stalls.push_back(text); }
+    std::string Stall() const { return stalls.empty() ? "" : stalls.back(); }
 
     int rowCount = 2001;
+    std::vector<std::string> stalls; // every text handed over, in order
     std::map<int, HistoryRow> rows;
     std::vector<int> filled; // record rows in the order they were written
     std::vector<int> gauge;
@@ -143,6 +146,13 @@ struct Rig {
     void Run(int steps) {
         for (int i = 0; i < steps; ++i)
             Step();
+    }
+    // Steps with the windows' watchdog ticking once per step, as far as `until` or until `done`.
+    void RunWatched(int64_t until, const std::function<bool()> &done = {}) {
+        while (clock.now + timer.interval <= until && !(done && done())) {
+            Step();
+            history.WatchdogTick();
+        }
     }
     // Runs until the download is over (or the step budget is spent).
     void RunToEnd(int budget = 20000) {
@@ -438,6 +448,53 @@ TEST(HistoryDownload, WatchdogRestartsRecordRequestsOnlyWhileActive) {
     EXPECT_EQ(rig.view.filled, OneTo(4));
     rig.history.WatchdogTick();
     EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
+}
+
+TEST(HistoryStall, SilenceBeforeTheCountIsShownAndCountsUp) {
+    Rig rig;
+    rig.device.delayMs = 1000000; // the count never comes
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    const int64_t start = rig.clock.now;
+    rig.RunWatched(start + HistoryController::kStallAfterMs - 100);
+    EXPECT_EQ(rig.view.Stall(), "");
+    rig.RunWatched(start + 5500);
+    EXPECT_EQ(rig.view.stalls,
+              (std::vector<std::string>{"No reply from the device for 3 s — waiting for the record count",
+                                        "No reply from the device for 4 s — waiting for the record count",
+                                        "No reply from the device for 5 s — waiting for the record count"}));
+    // Close: nothing more reaches the window.
+    rig.history.CloseWindow();
+    rig.RunWatched(start + 9000);
+    EXPECT_EQ(rig.view.stalls.size(), 3u);
+}
+
+TEST(HistoryStall, ShowsWhatArrivedClearsOnTheNextReplyAndEndsWithStop) {
+    Rig rig;
+    rig.device.count = 2000;
+    bool silent = false;
+    rig.device.drop = [&](int) { return silent; };
+    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+    rig.RunWatched(1000000, [&] { return rig.view.filled.size() == 3; });
+    silent = true;
+    rig.RunWatched(rig.clock.now + 3300);
+    EXPECT_EQ(rig.view.Stall(), "No reply from the device for 3 s — received 3 of 2000");
+
+    // The line comes back: the first reply clears it and the download goes on where it was.
+    silent = false;
+    rig.RunWatched(rig.clock.now + 60000, [&] { return rig.view.Stall().empty(); });
+    EXPECT_EQ(rig.view.Stall(), "");
+    rig.RunWatched(rig.clock.now + 60000, [&] { return rig.view.filled.size() == 6; });
+    EXPECT_EQ(rig.view.filled, OneTo(6));
+    EXPECT_EQ(rig.view.rows.at(4)[3], DecDigits(1996, 3) + " V");
+
+    // Silent again, and the technician gives up: Stop takes the text away for good.
+    silent = true;
+    rig.RunWatched(rig.clock.now + 4000);
+    EXPECT_NE(rig.view.Stall(), "");
+    rig.history.StopRequest();
+    EXPECT_EQ(rig.view.Stall(), "");
+    rig.RunWatched(rig.clock.now + 10000);
+    EXPECT_EQ(rig.view.Stall(), "");
 }
 
 TEST(HistoryDownload, EventRecordsOverTcpCarryNoCrc) {

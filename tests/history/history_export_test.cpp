@@ -237,20 +237,28 @@ TEST(HistoryExport, NeverReplacesAnEarlierWorkbook) {
     EXPECT_EQ(ReadBack(b.Path)["rows"][2][3]["text"], "222 V");
 }
 
-TEST(HistoryExport, FailureReportsAndLeavesNoFile) {
+// The operator is told which file was tried and why it could not be written.
+TEST(HistoryExport, FailureReportsThePathAndTheCauseAndLeavesNoFile) {
     TempDir dir;
     std::vector<HistoryRow> rows = Grid(HistoryKind::Alarm, {AlarmRecord(25, 3, 7, 221, 0, 2, 1)});
     fs::path regular = dir.Path() / "plain-file";
     std::ofstream(regular) << "not a directory";
-    const std::string unusable[] = {(regular / "sub").string(), regular.string(),
-                                    (dir.Path() / "missing" / "deeper").string()};
-    for (const std::string &target : unusable) {
-        ExportResult result = SpreadsheetExport(HistoryKind::Alarm, rows, target, {1, 2, 3});
+    fs::path taken = dir.Path() / "taken";
+    fs::create_directories(taken / "ZEPHYRA-M10 Alarm Log(010203).xls.part"); // a folder where the file goes
+    const std::pair<fs::path, std::string> cases[] = {
+        {regular / "sub", "the folder does not exist"},
+        {regular, "the folder path names a file, not a folder"},
+        {dir.Path() / "missing" / "deeper", "the folder does not exist"},
+        {taken, "the file cannot be created (Is a directory)"},
+    };
+    for (const auto &[target, cause] : cases) {
+        ExportResult result = SpreadsheetExport(HistoryKind::Alarm, rows, target.string(), {1, 2, 3});
         EXPECT_FALSE(result.Ok) << target;
-        EXPECT_FALSE(result.Error.empty()) << target;
-        EXPECT_TRUE(result.Path.empty()) << target;
+        EXPECT_EQ(result.Path, (target / "ZEPHYRA-M10 Alarm Log(010203).xls").string());
+        EXPECT_EQ(result.Error, cause) << target;
     }
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"plain-file"});
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"plain-file", "taken"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(taken), fs::directory_iterator()), 1);
 }
 
 TEST(HistoryExport, MoreRowsThanASheetHoldsIsAFailure) {

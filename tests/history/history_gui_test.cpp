@@ -1,6 +1,7 @@
 // The history windows and the initialise dialog on the offscreen platform, driven through the main
 // window's menu commands; replies are handed to the dispatcher directly (no device).
 #include <QAction>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -12,6 +13,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -42,6 +44,15 @@ Bytes HistoryReply(HistoryKind kind, uint8_t command, const Bytes &body) {
     p.push_back(0);
     return p;
 }
+
+// Stands in for the desktop's file manager.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void Open(const QUrl &url) { urls << url; }
+};
 
 class HistoryGuiTest : public ::testing::Test {
 protected:
@@ -140,6 +151,16 @@ TEST_F(HistoryGuiTest, BothWindowsHaveTheirLayoutAndNoWayOutButClose) {
             EXPECT_EQ(save->toolTip(), "Save File");
             EXPECT_EQ(close->toolTip(), "Close");
             EXPECT_EQ(stop->toolTip(), "Stop Request ");
+            EXPECT_EQ(stop->text(), "Stop Request");
+            auto *openFolder = Child<QPushButton>(win, "bbtOpenFolder");
+            ASSERT_TRUE(openFolder);
+            EXPECT_EQ(openFolder->text(), "폴더 열기");
+            EXPECT_FALSE(openFolder->isEnabled());
+            for (const char *name : {"bbtReqStop", "bbtOpenFolder", "labStall", "labSaved"}) {
+                QWidget *named = Child<QWidget>(win, name);
+                ASSERT_TRUE(named) << name;
+                EXPECT_EQ(named->accessibleDescription(), name);
+            }
             EXPECT_FALSE(save->isEnabled());
             EXPECT_TRUE(close->isEnabled());
             EXPECT_TRUE(stop->isVisible());
@@ -199,7 +220,16 @@ TEST_F(HistoryGuiTest, StopRequestEndsADownloadWhoseRepliesStoppedAndItsRowsCanB
         EXPECT_FALSE(console->Timer1().isActive());
         save->click();
         QStringList files = QDir(dir.path()).entryList({"ZEPHYRA-M10 Alarm Log(*).xls"}, QDir::Files);
-        EXPECT_EQ(files.size(), 1) << files.join(", ").toStdString();
+        ASSERT_EQ(files.size(), 1) << files.join(", ").toStdString();
+        // Where it went, and a way to get there.
+        EXPECT_EQ(Child<QLabel>(win, "labSaved")->text(), QDir(dir.path()).filePath(files[0]));
+        auto *openFolder = Child<QPushButton>(win, "bbtOpenFolder");
+        EXPECT_TRUE(openFolder->isEnabled());
+        UrlCatcher opened;
+        QDesktopServices::setUrlHandler("file", &opened, "Open");
+        openFolder->click();
+        QDesktopServices::unsetUrlHandler("file");
+        EXPECT_EQ(opened.urls, QList<QUrl>{QUrl::fromLocalFile(QDir(dir.path()).absolutePath())});
     });
     EXPECT_TRUE(console->Timer1().isActive());
 }
@@ -274,3 +304,5 @@ TEST_F(HistoryGuiTest, InitialiseDialogOffersTheEventLogToSuperAndAdminOnly) {
 
 } // namespace
 } // namespace zephyra
+
+#include "history_gui_test.moc"

@@ -29,7 +29,10 @@ public:
     const Bytes &Data() const { return data_; }
     // 01 04 FE and the block: the status reply without link framing.
     Bytes Unit() const {
-        Bytes unit{0x01, 0x04, 0xFE};
+        Bytes unit;
+        unit.reserve(3 + data_.size()); // built up like Payload(): g++ 12 warns falsely on an insert
+        for (uint8_t b : {0x01, 0x04, 0xFE})
+            unit.push_back(b);
         unit.insert(unit.end(), data_.begin(), data_.end());
         return unit;
     }

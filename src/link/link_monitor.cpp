@@ -1,0 +1,190 @@
+#include "link/link_monitor.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zephyra {
+
+namespace {
+std::string Seconds(int64_t ms) {
+    char text[32];
+    if (ms < 10000)
+        std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(ms) / 1000.0);
+    else
+        std::snprintf(text, sizeof text, "%lld s", static_cast<long long>(ms / 1000));
+    return text;
+}
+
+bool IsStatusReply(ByteView unit) {
+    return unit.size() >= 3 && unit[1] == kFnReadInput && unit[2] == 0xFE;
+}
+
+// The unit (address, function, fields) of a wire frame.
+ByteView Unit(LinkKind link, ByteView wire) {
+    if (link == LinkKind::Tcp)
+        return wire.size() > 6 ? wire.subspan(6) : ByteView{};
+    return wire.size() > 2 ? wire.first(wire.size() - 2) : ByteView{};
+}
+} // namespace
+
+int64_t LinkMonitor::TimeoutFor(LinkKind link) const {
+    return link == LinkKind::Tcp ? kTcpReplyTimeoutMs : kSerialReplyTimeoutMs;
+}
+
+void LinkMonitor::Add(LinkKind link, Direction dir, DropReason reason, ByteView wire) {
+    if (lines_.size() == kLineCapacity)
+        lines_.pop_front();
+    lines_.push_back(TrafficLine{clock_.NowMs(), link, dir, reason, Bytes(wire.begin(), wire.end())});
+    ++linesAdded_;
+}
+
+void LinkMonitor::NoteError(std::string text) {
+    counters_.LastError = std::move(text);
+    counters_.LastErrorMs = clock_.NowMs();
+}
+
+void LinkMonitor::RequestSent(LinkKind link, ByteView wire, uint16_t tid) {
+    ++counters_.Requests;
+    Add(link, Direction::Tx, DropReason::None, wire);
+    if (outstanding_.size() >= kMaxOutstanding) {
+        outstanding_.pop_front();
+        ++counters_.Superseded;
+    }
+    outstanding_.push_back({tid, clock_.NowMs(), link});
+}
+
+void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
+    ++counters_.Replies;
+    Add(link, Direction::Rx, DropReason::None, wire);
+    // A serial reply answers the latest request (the device answers within milliseconds, long before
+    // the next one); a TCP reply the request with its transaction id.
+    auto it = outstanding_.empty() ? outstanding_.end() : std::prev(outstanding_.end());
+    if (link == LinkKind::Tcp)
+        it = std::find_if(outstanding_.begin(), outstanding_.end(),
+                          [tid](const Outstanding &o) { return o.Tid == tid; });
+    if (it != outstanding_.end())
+        outstanding_.erase(it);
+    ByteView unit = Unit(link, wire);
+    if (unit.size() >= 3 && (unit[1] & kExceptionBit)) {
+        ++counters_.Exceptions[unit[2]];
+        char text[48];
+        std::snprintf(text, sizeof text, "exception %02X on 0x%02X", unit[2], unit[1] & 0x7F);
+        NoteError(text);
+    }
+    if (IsStatusReply(unit))
+        StatusDecoded();
+}
+
+void LinkMonitor::FrameDropped(LinkKind link, ByteView wire, DropReason reason) {
+    if (reason == DropReason::None)
+        return;
+    ++counters_.Dropped[static_cast<std::size_t>(reason)];
+    if (reason == DropReason::BadCrc)
+        ++counters_.CrcErrors;
+    Add(link, Direction::Dropped, reason, wire);
+    NoteError("dropped: " + DropReasonText(reason));
+}
+
+void LinkMonitor::StatusDecoded() {
+    const int64_t now = clock_.NowMs();
+    if (lastGoodMs_ >= 0 && now != lastGoodMs_)
+        lastGoodGapMs_ = now - lastGoodMs_;
+    lastGoodMs_ = now;
+    timeoutsSinceGood_ = 0;
+    portLost_ = false;
+    connectFailed_ = false;
+}
+
+void LinkMonitor::LinkOpened(LinkKind) {
+    open_ = true;
+    portLost_ = false;
+    connectFailed_ = false;
+    openedMs_ = clock_.NowMs();
+    lastGoodMs_ = -1;
+    lastGoodGapMs_ = -1;
+    timeoutsSinceGood_ = 0;
+    outstanding_.clear();
+}
+
+void LinkMonitor::LinkClosed() {
+    open_ = false;
+    outstanding_.clear();
+}
+
+void LinkMonitor::PortLost(const std::string &cause) {
+    if (!open_)
+        return;
+    if (!portLost_)
+        ++counters_.PortLosses;
+    portLost_ = true;
+    outstanding_.clear();
+    NoteError("serial port lost" + (cause.empty() ? std::string() : ": " + cause));
+}
+
+void LinkMonitor::ConnectFailed(const std::string &cause) {
+    if (!open_)
+        return;
+    connectFailed_ = true;
+    NoteError("connect failed" + (cause.empty() ? std::string() : ": " + cause));
+}
+
+void LinkMonitor::Reconnected() {
+    if (!open_)
+        return; // the connection window's own connect is not a reconnect
+    ++counters_.Reconnects;
+    portLost_ = false;
+    connectFailed_ = false;
+}
+
+void LinkMonitor::Tick() {
+    const int64_t now = clock_.NowMs();
+    while (!outstanding_.empty()) {
+        const int64_t timeout = TimeoutFor(outstanding_.front().Link);
+        if (now - outstanding_.front().SentMs < timeout)
+            break;
+        outstanding_.pop_front();
+        ++counters_.Timeouts;
+        ++timeoutsSinceGood_;
+        NoteError("no reply within " + Seconds(timeout));
+    }
+}
+
+bool LinkMonitor::TransactionOutstanding(uint16_t tid) const {
+    const int64_t now = clock_.NowMs();
+    return std::any_of(outstanding_.begin(), outstanding_.end(), [&](const Outstanding &o) {
+        return o.Link == LinkKind::Tcp && o.Tid == tid && now - o.SentMs < kTcpReplyTimeoutMs;
+    });
+}
+
+void LinkMonitor::ResetCounters() {
+    counters_ = LinkCounters{};
+}
+
+LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
+    LinkHealth h;
+    if (!open_)
+        return h;
+    const int64_t now = clock_.NowMs();
+    const int64_t since = lastGoodMs_ >= 0 ? lastGoodMs_ : openedMs_;
+    const int64_t age = now - since;
+    h.Stale = lastGoodMs_ < 0 || age > 3 * static_cast<int64_t>(pollPeriodMs);
+    if (portLost_) {
+        h.Stale = true;
+        h.Text = "Serial port lost — retrying";
+    } else if (connectFailed_) {
+        h.Stale = true;
+        h.Text = "Not connected — retrying";
+    } else if (!h.Stale) {
+        h.Text = lastGoodGapMs_ > 0 ? "OK · " + Seconds(lastGoodGapMs_) : "OK";
+    } else if (!statusPolled) {
+        h.Text = "Polling paused · values " + Seconds(age) + " old";
+    } else if (lastGoodMs_ < 0 && age <= 3 * static_cast<int64_t>(pollPeriodMs)) {
+        h.Text = "Waiting for the first reply";
+    } else {
+        h.Text = "No reply for " + Seconds(age) + " — " + std::to_string(timeoutsSinceGood_) +
+                 (timeoutsSinceGood_ == 1 ? " request timed out" : " requests timed out");
+    }
+    return h;
+}
+
+} // namespace zephyra

@@ -1,0 +1,232 @@
+#include "link/traffic_window.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "polling/main_window.h"
+
+namespace zephyra {
+
+namespace {
+
+constexpr int kRefreshMs = 250;
+
+QString Seconds(int64_t ms) {
+    return QStringLiteral("%1.%2 s").arg(ms / 1000).arg(ms % 1000, 3, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+TfrmTraffic::TfrmTraffic(LinkMonitor &monitor, QWidget *parent) : QDialog(parent), monitor_(monitor) {
+    setObjectName("TfrmTraffic");
+    setWindowTitle("통신 모니터");
+    setModal(false);
+    resize(900, 500);
+
+    lstTraffic_ = new QPlainTextEdit;
+    lstTraffic_->setObjectName("lstTraffic");
+    lstTraffic_->setReadOnly(true);
+    // One frame per row, and no undo history: the view holds up to kLineCapacity long hex lines.
+    lstTraffic_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    lstTraffic_->setUndoRedoEnabled(false);
+    lstTraffic_->setMaximumBlockCount(static_cast<int>(LinkMonitor::kLineCapacity));
+    lstTraffic_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    labCounters_ = new QLabel;
+    labCounters_->setObjectName("labCounters");
+    labCounters_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    btnPause_ = new QPushButton("Pause");
+    btnPause_->setObjectName("btnPause");
+    btnClear_ = new QPushButton("Clear");
+    btnClear_->setObjectName("btnClear");
+    btnReset_ = new QPushButton("Reset");
+    btnReset_->setObjectName("btnReset");
+    btnSave_ = new QPushButton("Save");
+    btnSave_->setObjectName("btnSave");
+
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *b : {btnPause_, btnClear_, btnReset_}) {
+        // Enter in the view must not pause or clear anything.
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    }
+    buttons->addStretch();
+    btnSave_->setAutoDefault(false);
+    buttons->addWidget(btnSave_);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lstTraffic_, 1);
+    layout->addWidget(labCounters_);
+    layout->addLayout(buttons);
+
+    connect(btnPause_, &QPushButton::clicked, this, &TfrmTraffic::btnPauseClick);
+    connect(btnClear_, &QPushButton::clicked, this, &TfrmTraffic::btnClearClick);
+    connect(btnReset_, &QPushButton::clicked, this, &TfrmTraffic::btnResetClick);
+    connect(btnSave_, &QPushButton::clicked, this, &TfrmTraffic::btnSaveClick);
+
+    // Runs only while the window is shown: a closed monitor window costs the poll nothing.
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setInterval(kRefreshMs);
+    connect(refreshTimer_, &QTimer::timeout, this, &TfrmTraffic::Refresh);
+    labCounters_->setText(CountersText());
+}
+
+void TfrmTraffic::Refresh() {
+    if (!paused_)
+        AppendNewLines();
+    labCounters_->setText(CountersText());
+}
+
+void TfrmTraffic::AppendNewLines() {
+    const std::deque<TrafficLine> &lines = monitor_.Lines();
+    const uint64_t added = monitor_.LinesAdded();
+    if (added < seen_) {
+        // The monitor started counting afresh: show what it holds now.
+        lstTraffic_->clear();
+        seen_ = 0;
+    }
+    const std::size_t fresh = static_cast<std::size_t>(std::min<uint64_t>(added - seen_, lines.size()));
+    seen_ = added;
+    if (fresh == 0)
+        return;
+    std::size_t from = lines.size() - fresh;
+    // Trimming old blocks costs about 60 us each and reloading the whole store about 60 ms, so past a
+    // thousand blocks to trim the view starts again from the store.
+    if (lstTraffic_->blockCount() + static_cast<int>(fresh) - lstTraffic_->maximumBlockCount() > 1000) {
+        lstTraffic_->clear();
+        from = 0;
+    }
+    // One append for the whole batch: the document lays out and trims once, not per line.
+    QString text;
+    for (std::size_t i = from; i < lines.size(); ++i) {
+        if (!text.isEmpty())
+            text += QLatin1Char('\n');
+        text += QString::fromStdString(FormatTrafficLine(lines[i]));
+    }
+    lstTraffic_->appendPlainText(text);
+}
+
+QString TfrmTraffic::CountersText() const {
+    const LinkCounters &c = monitor_.Counters();
+    QString loss = c.Requests
+                       ? QString::number(100.0 * double(c.Timeouts) / double(c.Requests), 'f', 1) + " %"
+                       : QStringLiteral("-");
+    QString text = QStringLiteral("Requests %1   Replies %2   Time-outs %3   Superseded %4   CRC errors %5   "
+                                  "Reconnects %6   Port losses %7   Loss %8")
+                       .arg(c.Requests)
+                       .arg(c.Replies)
+                       .arg(c.Timeouts)
+                       .arg(c.Superseded)
+                       .arg(c.CrcErrors)
+                       .arg(c.Reconnects)
+                       .arg(c.PortLosses)
+                       .arg(loss);
+    QStringList exceptions;
+    for (const auto &[code, count] : c.Exceptions)
+        exceptions << QString::number(code, 16).toUpper().rightJustified(2, QLatin1Char('0')) + " x " +
+                          QString::number(count);
+    text += "\nExceptions: " + (exceptions.isEmpty() ? QStringLiteral("none") : exceptions.join(", "));
+    QStringList dropped;
+    for (std::size_t r = 0; r < c.Dropped.size(); ++r)
+        if (c.Dropped[r])
+            dropped << QString::fromStdString(DropReasonText(static_cast<DropReason>(r))) + " " +
+                           QString::number(c.Dropped[r]);
+    text += "\nDropped: " + (dropped.isEmpty() ? QStringLiteral("none") : dropped.join(", "));
+    text += "\nLast error: ";
+    if (c.LastError.empty())
+        text += "none";
+    else
+        text +=
+            QString::fromStdString(c.LastError) + (c.LastErrorMs >= 0 ? " at " + Seconds(c.LastErrorMs) : "");
+    return text;
+}
+
+bool TfrmTraffic::SaveTo(const QString &path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (const TrafficLine &line : monitor_.Lines()) {
+        std::string text = FormatTrafficLine(line);
+        text += '\n';
+        file.write(text.data(), static_cast<qint64>(text.size()));
+    }
+    // Nothing replaces the old file unless every write went through.
+    return file.commit();
+}
+
+void TfrmTraffic::btnPauseClick() {
+    paused_ = !paused_;
+    btnPause_->setText(paused_ ? "Resume" : "Pause");
+    if (!paused_)
+        Refresh();
+}
+
+void TfrmTraffic::btnClearClick() {
+    monitor_.ClearLines();
+    lstTraffic_->clear();
+    seen_ = monitor_.LinesAdded();
+}
+
+void TfrmTraffic::btnResetClick() {
+    monitor_.ResetCounters();
+    labCounters_->setText(CountersText());
+}
+
+void TfrmTraffic::btnSaveClick() {
+    QString path = QFileDialog::getSaveFileName(this, "Save", "traffic.txt", "Text (*.txt);;All files (*)");
+    if (path.isEmpty())
+        return;
+    if (!SaveTo(path))
+        QMessageBox::warning(this, windowTitle(), "Could not write " + path);
+}
+
+void TfrmTraffic::showEvent(QShowEvent *event) {
+    // Assistive tools (and scripted use) find every control by its name.
+    for (QWidget *w : findChildren<QWidget *>())
+        if (!w->objectName().isEmpty() && w->accessibleDescription().isEmpty())
+            w->setAccessibleDescription(w->objectName());
+    if (accessibleDescription().isEmpty())
+        setAccessibleDescription(objectName());
+    QDialog::showEvent(event);
+    Refresh();
+    refreshTimer_->start();
+}
+
+void TfrmTraffic::hideEvent(QHideEvent *event) {
+    refreshTimer_->stop();
+    // The store keeps every line, so a closed (not minimised) window gives its copy back and reloads
+    // it when shown again.
+    if (!event->spontaneous()) {
+        lstTraffic_->clear();
+        seen_ = 0;
+        paused_ = false;
+        btnPause_->setText("Pause");
+    }
+    QDialog::hideEvent(event);
+}
+
+} // namespace zephyra
+
+namespace zephyra {
+
+void InstallTrafficCommand(TMain_Form &window, LinkMonitor &monitor) {
+    QAction *action = window.Action("mTraffic");
+    if (!action)
+        return;
+    auto *traffic = new TfrmTraffic(monitor, &window);
+    QObject::connect(action, &QAction::triggered, traffic, [traffic] {
+        traffic->show();
+        traffic->raise();
+        traffic->activateWindow();
+    });
+}
+
+} // namespace zephyra

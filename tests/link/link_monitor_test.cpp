@@ -1,0 +1,175 @@
+// Every request answered, timed out or superseded; every dropped frame with its reason; the health
+// text the status bar shows.
+#include <gtest/gtest.h>
+
+#include "link/link_monitor.h"
+#include "link/modbus_codec.h"
+#include "link/response_receiver.h"
+#include "support/fakes.h"
+#include "support/status_block.h"
+
+namespace zephyra {
+namespace {
+
+using fakes::FakeClock;
+
+const Bytes kStatusRead = ReadRequestUnit(1, 127);
+
+Bytes StatusReplyUnit() {
+    return test::StatusBlock().Unit();
+}
+
+struct MonitorRig {
+    FakeClock clock;
+    LinkMonitor monitor{clock};
+    fakes::RecordingSink sink;
+    PollState state; // only its link kind: the codec reads it
+    fakes::FakeLinkPort port;
+    ModbusCodec codec{state.Link, port};
+    ResponseReceiver rx{codec, sink, clock};
+
+    explicit MonitorRig(LinkKind link = LinkKind::Serial) {
+        state.Link = link;
+        codec.SetMonitor(&monitor);
+        rx.SetMonitor(&monitor);
+        monitor.LinkOpened(link);
+    }
+    // One status poll period (600 ms serial): a request, and the reply unless the device is silent.
+    void Poll(bool answered) {
+        codec.SendRequest(kStatusRead);
+        if (answered) {
+            clock.Advance(20);
+            if (state.Link == LinkKind::Serial)
+                rx.OnSerialRead(WithCrc(StatusReplyUnit()));
+            else
+                rx.OnTcpRead(WithMbap(static_cast<uint16_t>(codec.TransactionCounter()), StatusReplyUnit()));
+            clock.Advance(580);
+        } else {
+            clock.Advance(600);
+        }
+        monitor.Tick();
+    }
+};
+
+TEST(LinkMonitor, SilenceTurnsStaleWithTimeOutsAndTheNextReplyIsHealthyAgain) {
+    MonitorRig r;
+    EXPECT_EQ(r.monitor.Health(600, true).Text, "Waiting for the first reply");
+    r.Poll(true);
+    r.Poll(true);
+    EXPECT_EQ(r.monitor.Health(600, true).Text, "OK · 0.6 s");
+    EXPECT_FALSE(r.monitor.Health(600, true).Stale);
+
+    for (int i = 0; i < 4; ++i)
+        r.Poll(false);
+    LinkHealth h = r.monitor.Health(600, true);
+    EXPECT_TRUE(h.Stale);
+    EXPECT_EQ(h.Text, "No reply for 3.0 s — 3 requests timed out");
+    EXPECT_EQ(r.monitor.Health(600, false).Text, "Polling paused · values 3.0 s old");
+    EXPECT_EQ(r.monitor.Counters().Timeouts, 3u);
+    EXPECT_EQ(r.monitor.Counters().LastError, "no reply within 1.0 s");
+
+    r.Poll(true);
+    EXPECT_FALSE(r.monitor.Health(600, true).Stale);
+    const LinkCounters &c = r.monitor.Counters();
+    EXPECT_EQ(c.Requests, 7u);
+    EXPECT_EQ(c.Replies, 3u);
+    EXPECT_EQ(r.monitor.Lines().size(), 10u);
+
+    r.monitor.PortLost("/dev/ttyV0");
+    EXPECT_EQ(r.monitor.Health(600, true).Text, "Serial port lost — retrying");
+    EXPECT_EQ(r.monitor.Counters().PortLosses, 1u);
+    r.monitor.Reconnected();
+    r.Poll(true);
+    EXPECT_EQ(r.monitor.Health(600, true).Text, "OK · 0.6 s");
+    r.monitor.ResetCounters();
+    EXPECT_EQ(r.monitor.Counters().Requests, 0u);
+}
+
+// A device slower than the poll: its replies carry ids of earlier requests still awaited.
+TEST(LinkMonitor, TcpRepliesToAnyAwaitedRequestAreTakenOthersAreStale) {
+    MonitorRig r(LinkKind::Tcp);
+    r.codec.SendRequest(kStatusRead); // id 1
+    r.clock.Advance(900);
+    r.codec.SendRequest(kStatusRead); // id 2
+    r.clock.Advance(600);             // 1.5 s after the first
+    r.rx.OnTcpRead(WithMbap(1, StatusReplyUnit()));
+    ASSERT_EQ(r.sink.responses.size(), 1u);
+    r.rx.OnTcpRead(WithMbap(1, StatusReplyUnit())); // answered already
+    EXPECT_EQ(r.sink.responses.size(), 1u);
+    r.monitor.Tick();
+    EXPECT_EQ(r.monitor.Counters().Timeouts, 0u);
+    EXPECT_EQ(r.monitor.Counters().Dropped[static_cast<std::size_t>(DropReason::StaleTransaction)], 1u);
+
+    for (int i = 0; i < 5; ++i)
+        r.codec.SendRequest(kStatusRead); // ids 3..7: only the newest four stay awaited
+    EXPECT_EQ(r.monitor.Counters().Superseded, 2u);
+    EXPECT_FALSE(r.monitor.TransactionOutstanding(3));
+    EXPECT_TRUE(r.monitor.TransactionOutstanding(4));
+    r.clock.Advance(LinkMonitor::kTcpReplyTimeoutMs);
+    EXPECT_FALSE(r.monitor.TransactionOutstanding(7));
+    r.monitor.Tick();
+    EXPECT_EQ(r.monitor.Counters().Timeouts, 4u);
+}
+
+// What the receivers throw away, and why.
+TEST(LinkMonitor, ReceiversGiveAReasonForEveryDroppedFrame) {
+    struct Case {
+        const char *name;
+        LinkKind link;
+        std::vector<Bytes> reads; // with 60 ms between them
+        DropReason reason;
+    };
+    Bytes badCrc = WithCrc(WriteRequestUnit(0x28, 435));
+    badCrc.back() ^= 0xFF;
+    const Case cases[] = {
+        {"bad CRC", LinkKind::Serial, {badCrc}, DropReason::BadCrc},
+        {"noise", LinkKind::Serial, {{0x00, 0xFF}}, DropReason::Noise},
+        {"half frame", LinkKind::Serial, {{0x01, 0x04, 0xFE, 0x00}, {}}, DropReason::HalfFrameAfterSilence},
+        {"unknown function",
+         LinkKind::Serial,
+         {WithCrc(Bytes{0x01, 0x03, 0x00, 0x02, 0x00, 0x00})},
+         DropReason::UnknownUnitOrFunction},
+        {"stale id", LinkKind::Tcp, {WithMbap(9, WriteRequestUnit(0x28, 435))}, DropReason::StaleTransaction},
+        {"tcp half frame",
+         LinkKind::Tcp,
+         {Bytes{0x00, 0x01, 0x00, 0x00, 0x01, 0x03, 0x01, 0x04}, {}},
+         DropReason::HalfFrameAfterSilence},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        MonitorRig r(c.link);
+        r.codec.SendRequest(kStatusRead); // TCP id 1
+        for (const Bytes &read : c.reads) {
+            r.clock.Advance(c.link == LinkKind::Tcp ? 600 : 60);
+            const Bytes bytes = read.empty() ? Bytes{0x00} : read; // an empty read stands for later noise
+            if (c.link == LinkKind::Serial)
+                r.rx.OnSerialRead(bytes);
+            else
+                r.rx.OnTcpRead(bytes);
+        }
+        EXPECT_TRUE(r.sink.responses.empty());
+        EXPECT_GE(r.monitor.Counters().Dropped[static_cast<std::size_t>(c.reason)], 1u);
+        ASSERT_FALSE(r.monitor.Lines().empty());
+        bool seen = false;
+        for (const TrafficLine &line : r.monitor.Lines())
+            seen = seen || (line.Dir == Direction::Dropped && line.Reason == c.reason);
+        EXPECT_TRUE(seen);
+    }
+}
+
+TEST(LinkMonitor, ExceptionsAreCountedByCodeAndTheStoreStaysBounded) {
+    MonitorRig r;
+    r.codec.SendRequest(WriteRequestUnit(0x28, 435));
+    r.rx.OnSerialRead(WithCrc(Bytes{0x01, 0x86, 0x04}));
+    EXPECT_EQ(r.monitor.Counters().Exceptions.at(4), 1u);
+    EXPECT_EQ(r.monitor.Counters().LastError, "exception 04 on 0x06");
+    EXPECT_EQ(r.sink.responses.size(), 1u) << "the dispatcher still hears of it";
+
+    for (std::size_t i = 0; i < LinkMonitor::kLineCapacity; ++i)
+        r.codec.SendRequest(kStatusRead);
+    EXPECT_EQ(r.monitor.Lines().size(), LinkMonitor::kLineCapacity);
+    EXPECT_EQ(r.monitor.LinesAdded(), LinkMonitor::kLineCapacity + 2);
+}
+
+} // namespace
+} // namespace zephyra
