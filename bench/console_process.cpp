@@ -1,7 +1,10 @@
 // Whole-process measurements of the console's own code (same windows, endpoints and core as
 // zephyra-console, with a scripted operator):
 //   --startup            quit as soon as the main window is exposed (time it from outside)
-//   --poll SECONDS PATH  log in, connect over serial to PATH, poll for SECONDS, print the decode count
+//   --poll SECONDS PATH [TRAFFIC_LINES]
+//                        log in, connect over serial to PATH, poll for SECONDS, print the decode count;
+//                        with TRAFFIC_LINES, the traffic store is first filled with that many lines of
+//                        status-sized frames (what days of polling leave in it)
 #include <QApplication>
 #include <QComboBox>
 #include <QTimer>
@@ -72,6 +75,11 @@ int main(int argc, char *argv[]) {
         }
         connect.PortSelectChange(index);
         connect.Btn_OK();
+        if (args.size() >= 5) {
+            Bytes reply(259, 0x5A);
+            for (int i = 0; i < args[4].toInt(); ++i)
+                console.Monitor().FrameDropped(LinkKind::Serial, reply, DropReason::Noise);
+        }
         const double atConnect = CpuSeconds();
         QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
         app.exec();
@@ -82,6 +90,6 @@ int main(int argc, char *argv[]) {
                     atEnd - atConnect);
         return console.Controller().DecodeCount() > 0 ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: %s --startup | --poll SECONDS SERIAL_PATH\n", argv[0]);
+    std::fprintf(stderr, "usage: %s --startup | --poll SECONDS SERIAL_PATH [TRAFFIC_LINES]\n", argv[0]);
     return 2;
 }

@@ -165,11 +165,8 @@ TEST_F(ConsoleWithSim, PseudoTerminalThatDisappearsIsShownAndReopenedByThePoll) 
     ASSERT_EQ(::symlink(sim->PtyPath().c_str(), path.c_str()), 0);
     ConsoleOptions options;
     options.ExtraSerialPaths << QString::fromStdString(path);
-    options.Trace = &trace;
-    console = std::make_unique<Console>(options);
+    StartConsole(options, UserLevel::User);
     TMain_Form &w = console->MainWindow();
-    w.show();
-    w.LogIn(UserLevel::User);
     OnNextModal(&w, [&](QWidget *dialog) {
         Child<QRadioButton>(dialog, "Serial")->click();
         auto *ports = Child<QComboBox>(dialog, "PortSelect");
@@ -189,6 +186,7 @@ TEST_F(ConsoleWithSim, PseudoTerminalThatDisappearsIsShownAndReopenedByThePoll) 
         << Health(w).toStdString();
     EXPECT_TRUE(w.ValuesStale());
     EXPECT_FALSE(console->Serial().IsOpen());
+    EXPECT_TRUE(w.grab().save(QDir::current().filePath("main_window_stale.png")));
     // The dead port must not spin: the event loop stays idle enough to run timers on time.
     QElapsedTimer t;
     t.start();
@@ -233,11 +231,8 @@ TEST_F(ConsoleWithSim, FailedConnectSaysRetryingUntilTheDeviceAppears) {
     ConsoleOptions options;
     options.TcpPort = port;
     options.DefaultHost = "127.0.0.1";
-    options.Trace = &trace;
-    console = std::make_unique<Console>(options);
+    StartConsole(options, UserLevel::User);
     TMain_Form &w = console->MainWindow();
-    w.show();
-    w.LogIn(UserLevel::User);
     OnNextModal(&w, [&](QWidget *dialog) {
         Child<QRadioButton>(dialog, "TCP")->click();
         OnNextModal(
@@ -375,10 +370,7 @@ TEST_F(ConsoleWithSim, TcpConnectFailureIsReportedWithinSecondsWithoutFreezing) 
         ConsoleOptions options;
         options.TcpPort = port;
         options.DefaultHost = "127.0.0.1";
-        options.Trace = &trace;
-        console = std::make_unique<Console>(options);
-        console->MainWindow().show();
-        console->MainWindow().LogIn(UserLevel::User);
+        StartConsole(options, UserLevel::User);
         QString message;
         int ticksDuringConnect = 0;
         QTimer ticker;

@@ -39,6 +39,9 @@ protected:
         options.TcpPort = static_cast<quint16>(sim->TcpPort());
         options.DefaultHost = "127.0.0.1";
         options.ProgramDir = QString::fromStdString(sim->Dir());
+        StartConsole(options, level);
+    }
+    void StartConsole(ConsoleOptions options, UserLevel level) {
         options.Trace = &trace;
         console = std::make_unique<Console>(options);
         console->MainWindow().show();
