@@ -1,5 +1,5 @@
-// Arbitrary device bytes, cut into arbitrary reads, through both receiver machines, the dispatcher
-// (with its write sequence) and the status decoder.
+// Arbitrary device bytes, cut into arbitrary reads, through both receiver machines, the link monitor
+// (and the words it puts on every frame), the dispatcher (with its write sequence) and the status decoder.
 //
 // Input: three set-up bytes, then chunks. Set-up: [0] link, alarm test, mode, history kind; [1] number of
 // requests sent before (moves the TCP transaction id); [2] function of the last request and writes queued.
@@ -9,6 +9,7 @@
 #include <ostream>
 #include <vector>
 
+#include "link/link_monitor.h"
 #include "link/modbus_codec.h"
 #include "link/response_receiver.h"
 #include "polling/poll_controller.h"
@@ -58,6 +59,10 @@ struct Console {
     Console() : codec(state.Link, port), ctl(state, codec, timer, op, clock, trace), rx(codec, ctl, clock) {
         state.Connected = true;
         codec.AttachReceiver(&rx);
+        codec.SetMonitor(&monitor);
+        rx.SetMonitor(&monitor);
+        ctl.SetLinkMonitor(&monitor);
+        monitor.LinkOpened(state.Link);
         ctl.SetStatusView(&view);
         ctl.SetHistoryCollector(&history);
     }
@@ -83,6 +88,7 @@ struct Console {
     fakes::FakeOperator op;
     std::ostream trace{nullptr}; // the trace line goes nowhere
     fakes::FakeClock clock;
+    LinkMonitor monitor{clock};
     PollController ctl;
     ResponseReceiver rx;
     fakes::FakeStatusView view;
@@ -183,5 +189,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
         }
         }
     }
+    // The traffic window describes whatever the device sent.
+    static volatile std::size_t chars = 0;
+    for (const TrafficLine &line : c.monitor.Lines())
+        chars = chars + FormatTrafficLine(line).size();
+    chars = chars + c.ctl.Health().Text.size();
     return 0;
 }
