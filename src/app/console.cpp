@@ -1,7 +1,11 @@
 #include "app/console.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include "config/settings_commands.h"
 #include "history/history_commands.h"
@@ -29,12 +33,28 @@ void MessageBoxOperator::ShowMessage(const std::string &text) {
     Box(QMessageBox::NoIcon, text);
 }
 
+QString UserFilesDir() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QString() : documents + "/" + kModelName;
+}
+
+bool FolderWritable(const QString &dir) {
+    if (dir.isEmpty() || !QFileInfo(dir).isDir())
+        return false;
+    QTemporaryFile probe(QDir(dir).filePath(".write-test-XXXXXX"));
+    return probe.open();
+}
+
+QString ChooseFilesDir(const QString &programDir, bool programDirWritable, const QString &userDir) {
+    return programDirWritable || userDir.isEmpty() ? programDir : userDir;
+}
+
 Console::Console(const ConsoleOptions &options)
     : port_(serial_, tcp_), codec_(state_.Link, port_), pollTimer_(timer1_),
       controller_(state_, codec_, pollTimer_, operator_, clock_, *options.Trace),
       receiver_(codec_, controller_, clock_), history_(controller_, clock_),
       session_(state_), settings_{controller_, receiver_, operator_, session_},
-      programDir_(options.ProgramDir) {
+      filesDir_(ChooseFilesDir(options.ProgramDir, FolderWritable(options.ProgramDir), options.UserDir)) {
     codec_.AttachReceiver(&receiver_);
     codec_.SetMonitor(&monitor_);
     receiver_.SetMonitor(&monitor_);
@@ -86,7 +106,8 @@ Console::Console(const ConsoleOptions &options)
 
     InstallSettingsCommands(*w, settings_);
     InstallHistoryCommands(*w, HistoryWindows());
-    InstallStatusLogPage(*w, StatusLogContext{controller_, operator_, programDir_});
+    // Lines still unsaved at exit go to the user's folder when the log's own cannot be written by then.
+    InstallStatusLogPage(*w, StatusLogContext{controller_, operator_, filesDir_, options.UserDir});
     InstallTrafficCommand(*w, monitor_);
 }
 

@@ -62,7 +62,18 @@ struct ConsoleOptions {
     QString DefaultHost = QStringLiteral("192.168.30.70");
     QString ProgramDir;
     std::ostream *Trace = &std::cout;
+    // The user's own folder for the files when the program's cannot be written; empty: none.
+    QString UserDir;
 };
+
+// The user's own folder for the console's files: Documents/ZEPHYRA-M10.
+QString UserFilesDir();
+// Whether a file can be created in dir. Asks the file system itself: permission bits say nothing for
+// root, ACLs or a read-only mount.
+bool FolderWritable(const QString &dir);
+// Where workbooks and status logs go: the program's folder, unless it cannot be written (an installed
+// program) and the user has a folder of their own.
+QString ChooseFilesDir(const QString &programDir, bool programDirWritable, const QString &userDir);
 
 class Console {
 public:
@@ -75,9 +86,9 @@ public:
     PollController &Controller() { return controller_; }
     const SessionModel &Session() const { return session_; }
     SettingsContext &Settings() { return settings_; }
-    HistoryContext HistoryWindows() { return {history_, operator_, programDir_}; }
+    HistoryContext HistoryWindows() { return {history_, operator_, filesDir_}; }
     // Where exports go from now on (tests point it at a place that cannot be written).
-    void SetProgramDir(const QString &dir) { programDir_ = dir; }
+    void SetProgramDir(const QString &dir) { filesDir_ = dir; }
     SerialEndpoint &Serial() { return serial_; }
     TcpEndpoint &Tcp() { return tcp_; }
     QTimer &Timer1() { return timer1_; }
@@ -102,8 +113,8 @@ private:
     HistoryController history_;
     SessionModel session_;
     SettingsContext settings_;
-    // Files the console writes (status logs, workbooks) go here: the program's directory.
-    QString programDir_;
+    // Files the console writes (status logs, workbooks) go here; see ChooseFilesDir.
+    QString filesDir_;
     std::unique_ptr<TMain_Form> mainWindow_;
 };
 

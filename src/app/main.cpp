@@ -32,7 +32,10 @@ int main(int argc, char *argv[]) {
     options.TcpPort = static_cast<quint16>(port);
     if (parser.isSet(host))
         options.DefaultHost = parser.value(host);
+    // Files go beside the program, or to the user's Documents when an installed program's folder is
+    // read-only.
     options.ProgramDir = QCoreApplication::applicationDirPath();
+    options.UserDir = zephyra::UserFilesDir();
 
     zephyra::Console console(options);
     console.MainWindow().show();

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -109,6 +110,11 @@ void TFactory_Initial::bbtnOKClick() {
     const int chosen = ChosenIndex();
     std::vector<PendingWrite> writes = FactoryInitialWrites(level_, chosen);
     if (writes.empty())
+        return;
+    // One click must not wipe the controller: the operator says Yes to exactly what is reset.
+    const QString question = QString::fromStdString(FactoryInitialQuestion(level_, chosen));
+    if (QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) != QMessageBox::Yes)
         return;
     Submit(writes);
     Untick(entries_[static_cast<std::size_t>(chosen)]);

@@ -25,6 +25,16 @@ std::vector<PendingWrite> FactoryInitialWrites(int32_t userLevel, int entryIndex
     return {{reg::kCommand, entryIndex == 0 ? kCommandConfigInit : kCommandEnvironmentInit}};
 }
 
+std::string FactoryInitialQuestion(int32_t userLevel, int entryIndex) {
+    const std::vector<std::string> entries = FactoryInitialEntries(userLevel);
+    if (entryIndex < 0 || entryIndex >= static_cast<int>(entries.size()))
+        return {};
+    const char *erased = entryIndex == 0
+                             ? "the controller's configuration is reset to factory values"
+                             : "the controller's environment settings are reset to factory values";
+    return entries[static_cast<std::size_t>(entryIndex)] + ": " + erased + ". Continue?";
+}
+
 AlarmTestInputs PrefillAlarmTest(const StatusSnapshot &snapshot) {
     AlarmTestInputs in;
     int32_t on = snapshot.Reg(reg::kAlarmTestOn);

@@ -18,6 +18,8 @@ std::vector<PendingWrite> ControllerResetWrites();
 std::vector<std::string> FactoryInitialEntries(int32_t userLevel);
 // The chosen entry's write; nothing for no choice (-1) or an index outside the list.
 std::vector<PendingWrite> FactoryInitialWrites(int32_t userLevel, int entryIndex);
+// The Yes/No question asked before that write goes out: the entry and what it erases.
+std::string FactoryInitialQuestion(int32_t userLevel, int entryIndex);
 
 // Bits with a box; 0x20 has none, 0x80's box is hidden and only carries the value read at opening.
 inline constexpr int32_t kAlarmTestBitMask = 0xDF;

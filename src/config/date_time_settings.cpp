@@ -94,22 +94,12 @@ std::string LeaveMinuteOrSecond(std::string_view text) {
     return LeaveIntegerSpin(text, 0, 59, "");
 }
 
-namespace {
-// The clock's parts are six small fields: a message must say which one is wrong.
-std::string ReadPart(std::string_view label, std::string_view text, int32_t lo, int32_t hi, int32_t &out) {
-    std::string error = ReadInteger(label, text, lo, hi, out);
-    if (!error.empty() && error.rfind(std::string(label) + ": ", 0) != 0)
-        error = std::string(label) + ": " + error;
-    return error;
-}
-} // namespace
-
 SettingWrites DateTimeWrites(const DateTimeInputs &in) {
     SettingWrites out;
     int32_t year = 0, month = 0, hour = 0, minute = 0, second = 0;
-    std::string error = ReadPart("년", in.Year, kYearMin, kYearMax, year);
+    std::string error = ReadInteger("년", in.Year, kYearMin, kYearMax, year);
     if (error.empty())
-        error = ReadPart("월", in.Month, 1, 12, month);
+        error = ReadInteger("월", in.Month, 1, 12, month);
     const int day = in.Calendar.Day;
     if (error.empty()) {
         if (day == 0) {
@@ -119,11 +109,11 @@ SettingWrites DateTimeWrites(const DateTimeInputs &in) {
         }
     }
     if (error.empty())
-        error = ReadPart("시", in.Hour, 0, 23, hour);
+        error = ReadInteger("시", in.Hour, 0, 23, hour);
     if (error.empty())
-        error = ReadPart("분", in.Minute, 0, 59, minute);
+        error = ReadInteger("분", in.Minute, 0, 59, minute);
     if (error.empty())
-        error = ReadPart("초", in.Second, 0, 59, second);
+        error = ReadInteger("초", in.Second, 0, 59, second);
     if (!error.empty()) {
         out.Error = error;
         return out;

@@ -105,10 +105,20 @@ TfrmIPSetting::TfrmIPSetting(SettingsContext &ctx, QWidget *parent)
     kept_ = KeptNetworkParts(snapshot);
     Show(PrefillNetwork(snapshot));
 
+    // A later OK must not send back the addresses this window has just replaced.
+    ctx_.Poll.SetNetworkWriteObserver([this](bool accepted) {
+        if (accepted)
+            kept_ = WrittenNetworkParts(ctx_.Poll.State().LastRawRequest);
+    });
+
     connect(bbtnOK_, &QPushButton::clicked, this, &TfrmIPSetting::bbtnOKClick);
     connect(bbtnDefault_, &QPushButton::clicked, this, &TfrmIPSetting::bbtnDefaultClick);
     connect(buttonMac_, &QPushButton::clicked, this, &TfrmIPSetting::Button_MacClick);
     connect(bbtnExit_, &QPushButton::clicked, this, &TfrmIPSetting::bbtnExitClick);
+}
+
+TfrmIPSetting::~TfrmIPSetting() {
+    ctx_.Poll.SetNetworkWriteObserver(nullptr);
 }
 
 void TfrmIPSetting::showEvent(QShowEvent *event) {
@@ -164,7 +174,11 @@ void TfrmIPSetting::bbtnDefaultClick() {
 
 void TfrmIPSetting::Button_MacClick() {
     NetworkInputs in = Inputs();
-    ConvertBarcode(in);
+    std::string error = ConvertBarcode(in);
+    if (!error.empty()) {
+        ctx_.Messages.ShowError(error);
+        return;
+    }
     Show(in);
 }
 

@@ -18,6 +18,7 @@ public:
     static constexpr SettingsWindow kWindow = SettingsWindow::NetworkAddress;
 
     TfrmIPSetting(SettingsContext &ctx, QWidget *parent);
+    ~TfrmIPSetting() override;
 
     void bbtnOKClick();
     void bbtnDefaultClick();
@@ -31,7 +32,8 @@ private:
     NetworkInputs Inputs() const;
     void Show(const NetworkInputs &in);
 
-    // The addresses as they stood at opening: sections whose box is not ticked are sent from these.
+    // What the device holds as far as this window knows: the addresses at opening, then each write it
+    // accepted. Sections whose box is not ticked are sent from these.
     NetworkParts kept_;
     QCheckBox *cbIP_SET_EN_, *cbGW_SET_EN_, *cbSM_SET_EN_, *cbMAC_SET_EN_;
     std::array<QLineEdit *, 4> edtIP_{}, edtGW_{}, edtSM_{};

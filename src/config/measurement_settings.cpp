@@ -9,6 +9,9 @@ namespace {
 constexpr int kRegisters[kMeasurementRows] = {reg::kCalibrationFirst, reg::kCalibrationFirst + 1,
                                               reg::kCalibrationFirst + 2, reg::kCalibrationLast,
                                               reg::kCalibrationLast};
+// The rows' captions, as the window shows them.
+constexpr const char *kLabels[kMeasurementRows] = {"AC 전압", "DC 전압", "부하 전류", "축전지 전류 (+)",
+                                                   "축전지 전류 (-)"};
 
 } // namespace
 
@@ -37,7 +40,7 @@ SettingWrites MeasurementWrites(const MeasurementInputs &in) {
         int32_t value = 0;
         if (!ReadMaskedValue(text, value)) {
             out.Writes.clear();
-            out.Error = FloatError(text);
+            out.Error = FieldError(kLabels[row], FloatError(text));
             return out;
         }
         if (in.Ticked[static_cast<std::size_t>(row)] && value != 0)

@@ -9,6 +9,25 @@ namespace {
 
 constexpr uint8_t kNetworkFunction = 0x47;
 constexpr uint8_t kSubWrite = 0x02;
+// Unit, function, two length bytes and the sub-code come before the identity block.
+constexpr std::size_t kBlockOffset = 5;
+constexpr std::size_t kBlockSize = 18;
+
+// Every refusal names its field, whether or not the reader already did.
+std::string Labelled(std::string_view label, std::string error) {
+    const std::string prefix = std::string(label) + ": ";
+    if (error.empty() || error.compare(0, prefix.size(), prefix) == 0)
+        return error;
+    return prefix + error;
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+bool IsBarcodeSeparator(char c) {
+    return c == '-' || c == ':' || c == '.' || c == ' ';
+}
 
 template <std::size_t N> std::array<std::string, N> Split(const std::string &text) {
     std::vector<std::string> parts = SplitParts(text, '.', N);
@@ -21,25 +40,12 @@ template <std::size_t N> std::array<std::string, N> Split(const std::string &tex
 std::string AppendDecimal(const char *label, const std::array<std::string, 4> &parts, Bytes &block) {
     for (const std::string &part : parts) {
         uint8_t octet = 0;
-        std::string error = ReadDecimalOctet(label, part, octet);
+        std::string error = Labelled(label, ReadDecimalOctet(label, part, octet));
         if (!error.empty())
             return error;
         block.push_back(octet);
     }
     return {};
-}
-
-// Byte ranges of a UTF-8 text, one per character, so a cut never splits a character.
-std::vector<std::string> Characters(std::string_view text) {
-    std::vector<std::string> chars;
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t n = 1;
-        while (i + n < text.size() && (static_cast<uint8_t>(text[i + n]) & 0xC0) == 0x80)
-            ++n;
-        chars.emplace_back(text.substr(i, n));
-        i += n;
-    }
-    return chars;
 }
 
 } // namespace
@@ -67,15 +73,25 @@ void ApplyNetworkDefaults(NetworkInputs &in) {
     in.IpTicked = in.GwTicked = in.SmTicked = true;
 }
 
-void ConvertBarcode(NetworkInputs &in) {
-    std::vector<std::string> chars = Characters(in.Barcode);
-    for (std::size_t group = 0; group < 6; ++group) {
-        std::string &field = in.Fields.Mac[group];
-        field.clear();
-        for (std::size_t k = group * 3; k < group * 3 + 2 && k < chars.size(); ++k)
-            field += chars[k];
+std::string ConvertBarcode(NetworkInputs &in) {
+    const std::string_view text = TrimBlanks(in.Barcode);
+    // Twelve digits in a row, or six pairs with one separator between each two.
+    const std::size_t step = text.size() == 12 ? 2 : text.size() == 17 ? 3 : 0;
+    bool ok = step != 0;
+    std::array<std::string, 6> mac;
+    for (std::size_t group = 0; ok && group < 6; ++group) {
+        const std::size_t at = group * step;
+        ok = IsHexDigit(text[at]) && IsHexDigit(text[at + 1]);
+        if (ok && step == 3 && group < 5)
+            ok = IsBarcodeSeparator(text[at + 2]) && text[at + 2] == text[2];
+        for (std::size_t k = at; ok && k < at + 2; ++k)
+            mac[group] += static_cast<char>(text[k] >= 'a' ? text[k] - 'a' + 'A' : text[k]);
     }
+    if (!ok)
+        return "바코드: '" + in.Barcode + "' is not a MAC address (six two-digit hex parts)";
+    in.Fields.Mac = mac;
     in.MacTicked = true;
+    return {};
 }
 
 NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &kept) {
@@ -88,7 +104,7 @@ NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &ke
     Bytes data{kSubWrite};
     for (const std::string &part : mac.Mac) {
         uint8_t octet = 0;
-        out.Error = ReadHexOctet("MAC", part, octet);
+        out.Error = Labelled("MAC", ReadHexOctet("MAC", part, octet));
         if (!out.Ok())
             return out;
         data.push_back(octet);
@@ -103,6 +119,22 @@ NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &ke
     if (in.IpTicked || in.GwTicked || in.SmTicked || in.MacTicked)
         out.Request = VendorRequestUnit(kNetworkFunction, data);
     return out;
+}
+
+NetworkParts WrittenNetworkParts(const Bytes &request) {
+    NetworkParts parts;
+    if (request.size() < kBlockOffset + kBlockSize)
+        return parts;
+    const uint8_t *block = request.data() + kBlockOffset;
+    const char *hex = "0123456789ABCDEF";
+    for (std::size_t i = 0; i < 6; ++i)
+        parts.Mac[i] = {hex[block[i] >> 4], hex[block[i] & 0x0F]};
+    for (std::size_t i = 0; i < 4; ++i) {
+        parts.Ip[i] = std::to_string(block[6 + i]);
+        parts.Sm[i] = std::to_string(block[10 + i]);
+        parts.Gw[i] = std::to_string(block[14 + i]);
+    }
+    return parts;
 }
 
 bool SendNetworkWrite(PollController &controller, ResponseReceiver &receiver, const Bytes &request) {

@@ -30,8 +30,10 @@ NetworkInputs PrefillNetwork(const StatusSnapshot &snapshot);
 // 192.168.30.70, gateway 192.168.30.1, mask 255.255.255.0, MAC 0A.5E.21.FE.FF.10; ticks IP, gateway and
 // mask but not the MAC.
 void ApplyNetworkDefaults(NetworkInputs &in);
-// Barcode groups at characters 1-2, 4-5, 7-8, 10-11, 13-14, 16-17 into the MAC fields; ticks the MAC box.
-void ConvertBarcode(NetworkInputs &in);
+// A scanned MAC label: six two-digit hexadecimal parts, joined by one separator used throughout ("-",
+// ":", "." or a blank) or by none. It fills the MAC fields and ticks the MAC box; anything else is refused
+// with the returned message and changes nothing, so a misread label never reaches the device.
+std::string ConvertBarcode(NetworkInputs &in);
 
 struct NetworkWrite {
     Bytes Request; // 01 47 00 13 02 + 18-byte block; empty when nothing was ticked or on error
@@ -40,7 +42,12 @@ struct NetworkWrite {
 };
 
 // Ticked sections come from the fields, the others from the kept parts (edits there are ignored).
+// A refusal names the section at fault.
 NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &kept);
+
+// The identity a write frame carries, as parts: once the device accepts it, this is what it holds and
+// what the next OK keeps for its unticked sections.
+NetworkParts WrittenNetworkParts(const Bytes &request);
 
 // Sends the write frame itself (it does not go through the write queue): the receiver starts afresh, the
 // frame is kept so a success reply can show what was written, and on TCP the poll pauses and the client

@@ -36,10 +36,14 @@ std::string FloatError(std::string_view text) {
     return Quoted(text) + " is not a valid floating point value";
 }
 
+std::string FieldError(std::string_view label, std::string_view error) {
+    return std::string(label) + ": " + std::string(error);
+}
+
 std::string RangeError(std::string_view label, std::string_view text, std::string_view lo,
                        std::string_view hi) {
-    return std::string(label) + ": " + Quoted(text) + " is out of range (" + std::string(lo) + ".." +
-           std::string(hi) + ")";
+    return FieldError(label,
+                      Quoted(text) + " is out of range (" + std::string(lo) + ".." + std::string(hi) + ")");
 }
 
 std::string NothingSelectedError(std::string_view label) {
@@ -116,7 +120,7 @@ bool ParseTenths(std::string_view text, int32_t &tenths) {
 std::string ReadInteger(std::string_view label, std::string_view text, int32_t lo, int32_t hi, int32_t &out) {
     int32_t v = 0;
     if (!ParseInteger(text, v))
-        return IntegerError(text);
+        return FieldError(label, IntegerError(text));
     if (v < lo || v > hi)
         return RangeError(label, text, std::to_string(lo), std::to_string(hi));
     out = v;
@@ -127,7 +131,7 @@ std::string ReadTenths(std::string_view label, std::string_view text, int32_t lo
                        int32_t &out) {
     int32_t v = 0;
     if (!ParseTenths(text, v))
-        return FloatError(text);
+        return FieldError(label, FloatError(text));
     if (v < loTenths || v > hiTenths)
         return RangeError(label, text, FormatTenths(loTenths), FormatTenths(hiTenths));
     out = v;

@@ -23,6 +23,8 @@ struct SettingWrites {
 // The toolkit's conversion-error texts.
 std::string IntegerError(std::string_view text);
 std::string FloatError(std::string_view text);
+// "<label>: <error>": a window has many fields, so every message names the one at fault.
+std::string FieldError(std::string_view label, std::string_view error);
 // "<label>: '<text>' is out of range (<lo>..<hi>)".
 std::string RangeError(std::string_view label, std::string_view text, std::string_view lo,
                        std::string_view hi);
@@ -37,7 +39,8 @@ bool ParseInteger(std::string_view text, int32_t &out);
 // decimal are cut, toward zero). Optional sign; at least one digit; no exponent.
 bool ParseTenths(std::string_view text, int32_t &tenths);
 
-// Integer field: error text (empty when fine) and the value, checked against [lo, hi].
+// Integer field: error text (empty when fine, else naming the field by label) and the value, checked
+// against [lo, hi].
 std::string ReadInteger(std::string_view label, std::string_view text, int32_t lo, int32_t hi, int32_t &out);
 // Tenths field checked against [loTenths, hiTenths].
 std::string ReadTenths(std::string_view label, std::string_view text, int32_t loTenths, int32_t hiTenths,

@@ -8,6 +8,17 @@ std::string HistoryCompletionText(int32_t total) {
     return std::to_string(total) + "개 데이터" + "\r" + "저장됨!!";
 }
 
+std::string InitialiseQuestion(HistoryKind kind) {
+    switch (kind) {
+    case HistoryKind::Alarm:
+        return "알람이력: the device's alarm log is erased. Continue?";
+    case HistoryKind::Event:
+        return "이벤트이력: the device's event log is erased. Continue?";
+    default:
+        return {};
+    }
+}
+
 namespace {
 
 std::string StallText(int64_t silentMs, const HistoryDownload &h) {
@@ -102,7 +113,10 @@ void HistoryController::SetInitialiseDialogOpen(bool open) {
 }
 
 void HistoryController::InitialiseLog(HistoryKind kind) {
+    if (kind == HistoryKind::None)
+        return;
     poll_.SendHistoryInitialise(kind);
+    ++initialiseOwed_[static_cast<std::size_t>(kind)];
 }
 
 bool HistoryController::RecordRequestDue() {
@@ -180,10 +194,16 @@ void HistoryController::CollectHistory(const Bytes &payload) {
         if (recordOutstanding_)
             OnRecord(body);
         break;
-    case HistoryCommand::Initialise:
-        if (initialiseOpen_)
+    case HistoryCommand::Initialise: {
+        // A reply to a request of ours is reported even after the dialog closed: the device did act.
+        const auto k = static_cast<std::size_t>(replyKind);
+        const bool awaited = k < initialiseOwed_.size() && initialiseOwed_[k] > 0;
+        if (awaited)
+            --initialiseOwed_[k];
+        if (awaited || initialiseOpen_)
             OnInitialise(body);
         break;
+    }
     default:
         break;
     }

@@ -3,6 +3,7 @@
 // requests and hands every 0x41 reply to CollectHistory.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -37,6 +38,8 @@ inline constexpr const char *kHistoryCountPrefix = "전체 : ";
 
 // Text of the completion box: the count, "개 데이터", a carriage return, "저장됨!!".
 std::string HistoryCompletionText(int32_t total);
+// The Yes/No question asked before a log is initialised: which log, and that it is erased.
+std::string InitialiseQuestion(HistoryKind kind);
 
 class HistoryController : public HistoryCollector {
 public:
@@ -63,7 +66,8 @@ public:
 
     // The initialise dialog: opening pauses the poll, closing resumes it.
     void SetInitialiseDialogOpen(bool open);
-    // Sends the initialise request for the alarm log (1) or event log (3) at once.
+    // Sends the initialise request for the alarm log (1) or event log (3) at once. Its answer is
+    // reported also when it comes after the dialog closed: the log is gone either way.
     void InitialiseLog(HistoryKind kind);
 
     void CollectHistory(const Bytes &payload) override;
@@ -110,6 +114,8 @@ private:
     int64_t lastReplyMs_ = 0;
     std::string stallText_;
     bool initialiseOpen_ = false;
+    // Initialise requests sent and not yet answered, by log kind.
+    std::array<int, 4> initialiseOwed_{};
 };
 
 } // namespace zephyra

@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -75,7 +76,12 @@ void TfrmInitial::BitBtnI_OKClick() {
     int id = items_->checkedId();
     if (id < 0)
         return;
-    ctx_.History.InitialiseLog(static_cast<HistoryKind>(id));
+    const auto kind = static_cast<HistoryKind>(id);
+    // The device's log cannot be brought back: ask before it goes.
+    if (QMessageBox::question(this, windowTitle(), QString::fromStdString(InitialiseQuestion(kind)),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return;
+    ctx_.History.InitialiseLog(kind);
 }
 
 void TfrmInitial::reject() {

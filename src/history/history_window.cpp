@@ -38,25 +38,27 @@ const QColor kGaugeGreen(0x00, 0xB0, 0x00);
 const QColor kStallRed(0xB0, 0x00, 0x00);
 constexpr int kWatchdogMs = 100;
 
-// Designed widths and the widest text each column is expected to hold.
+// Designed widths (where the operator's widening starts), the widest text each column is expected to
+// hold, and whether it holds numbers: those are right-aligned, so digits line up down the column.
 struct ColumnPlan {
     int Width;
     const char *Widest;
+    bool Number = false;
 };
 
 const std::vector<ColumnPlan> &Plan(HistoryKind kind) {
     static const std::vector<ColumnPlan> alarm = {
-        {27, "0000"},     {73, "2025-12-31"}, {61, "23:59:59"},
-        {62, "000 V"},    {65, "100.0 V"},    {60, "100.0 A"},
-        {63, "-100.0 A"}, {65, "+100.0 C"},   {306, "BATTERY DISCONNECT Recov"}};
-    static const std::vector<ColumnPlan> event = {{27, "0000"},
+        {27, "0000", true},     {73, "2025-12-31"},     {61, "23:59:59"},
+        {62, "000 V", true},    {65, "100.0 V", true},  {60, "100.0 A", true},
+        {63, "-100.0 A", true}, {65, "+100.0 C", true}, {306, "BATTERY DISCONNECT Recov"}};
+    static const std::vector<ColumnPlan> event = {{27, "0000", true},
                                                   {73, "2025-12-31"},
                                                   {61, "23:59:59"},
                                                   {62, "TCP/IP"},
                                                   {142, "Controller Info Set"},
                                                   {184, "Battery String Volt"},
                                                   {173, "Battery Current Cnt Set"},
-                                                  {65, "192.168"}};
+                                                  {65, "192.168", true}};
     return kind == HistoryKind::Event ? event : alarm;
 }
 
@@ -86,6 +88,11 @@ QVariant HistoryGridModel::data(const QModelIndex &index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         return index.column() < row.size() ? row[index.column()] : QString();
+    case Qt::TextAlignmentRole:
+        if (index.column() < static_cast<int>(numbers_.size()) &&
+            numbers_[static_cast<std::size_t>(index.column())])
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::BackgroundRole:
         // The first column is fixed, drawn like the header.
         if (index.column() == 0)
@@ -102,6 +109,10 @@ QVariant HistoryGridModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation == Qt::Vertical && role == Qt::DisplayRole)
         return section + 1;
     return {};
+}
+
+void HistoryGridModel::SetNumberColumns(std::vector<bool> numbers) {
+    numbers_ = std::move(numbers);
 }
 
 void HistoryGridModel::SetGridRows(int rows) {
@@ -170,10 +181,14 @@ HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const
     bbtFileSave_ = button("bbtFileSave", QStyle::SP_DialogSaveButton, "Save File");
     bbtClose_ = button("bbtClose", QStyle::SP_DialogCloseButton, "Close");
     bbtReqStop_ = button("bbtReqStop", QStyle::SP_MediaStop, "Stop Request ");
-    // A bare stop icon was too easy to miss when a download hangs: this one says what it does.
+    // Bare icons were too easy to miss or mistake (a stop when a download hangs): each says what it does.
+    bbtFileSave_->setText("Save File");
+    bbtClose_->setText("Close");
     bbtReqStop_->setText("Stop Request");
-    bbtReqStop_->setMinimumWidth(0);
-    bbtReqStop_->setMaximumWidth(QWIDGETSIZE_MAX);
+    for (QPushButton *b : {bbtFileSave_, bbtClose_, bbtReqStop_}) {
+        b->setMinimumWidth(0);
+        b->setMaximumWidth(QWIDGETSIZE_MAX);
+    }
     bbtFileSave_->setEnabled(false);
 
     gauge_ = new QProgressBar;
@@ -240,6 +255,11 @@ HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const
     const int columns = HistoryColumnCount(kind);
     model_ = new HistoryGridModel(columns, this);
     model_->SetGridRows(kHistoryGridRows);
+    const std::vector<ColumnPlan> &plan = Plan(kind);
+    std::vector<bool> numbers;
+    for (const ColumnPlan &p : plan)
+        numbers.push_back(p.Number);
+    model_->SetNumberColumns(std::move(numbers));
     grid_ = new QTableView;
     grid_->setObjectName("StringGrid1");
     // A lighter face than the window's, so the designed column widths hold their texts.
@@ -253,15 +273,15 @@ HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const
     grid_->setWordWrap(false);
     grid_->setCornerButtonEnabled(false);
     grid_->verticalHeader()->setVisible(false);
-    // Fixed row heights and column widths keep every row write independent of the rows before it.
+    // Fixed row heights, and column widths that only the operator changes (dragging a header edge), keep
+    // every row write independent of the rows before it.
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setMinimumSectionSize(kHistoryRowHeight);
     grid_->verticalHeader()->setDefaultSectionSize(kHistoryRowHeight);
-    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     grid_->horizontalHeader()->setHighlightSections(false);
     grid_->horizontalHeader()->setFixedHeight(kHistoryRowHeight + 2);
     QFontMetrics fm(gridFont);
-    const std::vector<ColumnPlan> &plan = Plan(kind);
     const int padding =
         2 * (grid_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid_) + 1) + 4;
     const HistoryRow header = HistoryHeader(kind == HistoryKind::Event ? kind : HistoryKind::Alarm);
@@ -379,7 +399,9 @@ void HistoryWindowBase::bbtReqStopClick() {
 }
 
 void HistoryWindowBase::bbtFileSaveClick() {
-    QString dir = ctx_.ProgramDir.isEmpty() ? QCoreApplication::applicationDirPath() : ctx_.ProgramDir;
+    QString dir = ctx_.FilesDir.isEmpty() ? QCoreApplication::applicationDirPath() : ctx_.FilesDir;
+    // The user's folder is made on its first workbook; a failure shows in the export's own message.
+    QDir().mkpath(dir);
     QTime now = QTime::currentTime();
     ExportResult result =
         SpreadsheetExport(kind_, ctx_.History.ExportRows(), QDir(dir).absolutePath().toStdString(),

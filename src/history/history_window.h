@@ -26,8 +26,9 @@ namespace zephyra {
 struct HistoryContext {
     HistoryController &History;
     Operator &Messages;
-    // Workbooks are saved here: the program's directory (read at each save).
-    const QString &ProgramDir;
+    // Workbooks are saved here (read at each save): the program's folder, or the user's when that
+    // cannot be written.
+    const QString &FilesDir;
 };
 
 class TfrmHistList;
@@ -55,6 +56,8 @@ public:
     void SetGridRows(int rows);
     int GridRows() const { return static_cast<int>(rows_.size()) + 1; }
     void SetHeader(const HistoryRow &cells);
+    // Columns whose cells are right-aligned, by column index.
+    void SetNumberColumns(std::vector<bool> numbers);
     void SetRecord(int row, const HistoryRow &cells);
     // Text of a grid cell; row 0 is the header.
     QString Cell(int row, int column) const;
@@ -63,6 +66,7 @@ private:
     int columns_;
     QStringList header_;
     std::vector<QStringList> rows_;
+    std::vector<bool> numbers_;
 };
 
 class HistoryWindowBase : public QDialog, public HistoryView {

@@ -75,10 +75,20 @@ void StatusLog::Delete() {
     unsaved_ = false;
 }
 
-LogFileResult StatusLog::SaveUnsaved(const std::tm &now) {
+LogFileResult StatusLog::SaveUnsaved(const std::tm &now, const std::filesystem::path &fallback) {
     if (!unsaved_)
         return {};
-    return Save(now);
+    LogFileResult result = Save(now);
+    if (result.Ok() || fallback.empty() || fallback == directory_)
+        return result;
+    LogFileResult moved = WriteLogFile(fallback, now, lines_);
+    if (moved.Ok()) {
+        unsaved_ = false;
+        moved.FallbackReason = result.Error;
+    } else {
+        moved.Error = result.Error + "\n" + moved.Error;
+    }
+    return moved;
 }
 
 } // namespace zephyra

@@ -38,11 +38,14 @@ std::string ToCp949(std::string_view utf8);
 struct LogFileResult {
     std::filesystem::path Path; // the file written (or the one that failed)
     std::string Error;          // empty on success
+    // Set when the log's own folder failed and the file went to the fallback folder instead: why.
+    std::string FallbackReason;
     bool Ok() const { return Error.empty(); }
 };
 
-// Writes the lines, each ended by CR LF, in code page 949, to a new file in directory. An existing file
-// is never replaced: a second write in the same second gets "_2" (then "_3", ...) before ".txt".
+// Writes the lines, each ended by CR LF, in code page 949, to a new file in directory (made when missing).
+// An existing file is never replaced: a second write in the same second gets "_2" (then "_3", ...)
+// before ".txt".
 LogFileResult WriteLogFile(const std::filesystem::path &directory, const std::tm &localTime,
                            const std::vector<std::string> &lines);
 
@@ -77,8 +80,9 @@ public:
 
     // Lines added or edited since the last file; a memo holding only a fresh header has none.
     bool HasUnsavedLines() const { return unsaved_; }
-    // At exit: writes the memo when it has unsaved lines; a success with an empty path otherwise.
-    LogFileResult SaveUnsaved(const std::tm &now);
+    // At exit: writes the memo when it has unsaved lines; a success with an empty path otherwise. If the
+    // log's folder cannot be written by then, the file goes to fallback (when given) rather than be lost.
+    LogFileResult SaveUnsaved(const std::tm &now, const std::filesystem::path &fallback = {});
 
 private:
     std::filesystem::path directory_;

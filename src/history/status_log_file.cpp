@@ -70,6 +70,9 @@ LogFileResult WriteLogFile(const std::filesystem::path &directory, const std::tm
 
     const std::string name = LogFileName(localTime);
     LogFileResult result;
+    // The user's folder is made on its first file; a failure shows as the file's own below.
+    std::error_code ignored;
+    std::filesystem::create_directories(directory, ignored);
     for (int counter = 1; counter <= 1000; ++counter) {
         result.Path = directory / NameWithCounter(name, counter);
         // "x": create only, so an earlier log of the same second is never replaced.
@@ -87,7 +90,6 @@ LogFileResult WriteLogFile(const std::filesystem::path &directory, const std::tm
             error = errno;
         }
         if (!ok) {
-            std::error_code ignored;
             std::filesystem::remove(result.Path, ignored);
             result.Error = ErrorText(result.Path, error);
         }

@@ -1,8 +1,10 @@
 #include "history/status_log_page.h"
 
 #include <QButtonGroup>
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,6 +18,10 @@ namespace zephyra {
 
 namespace {
 
+QString PathText(const std::filesystem::path &path) {
+    return QString::fromStdU16String(path.u16string());
+}
+
 QString JoinLines(const std::vector<std::string> &lines, std::size_t first) {
     QStringList out;
     for (std::size_t i = first; i < lines.size(); ++i)
@@ -26,8 +32,7 @@ QString JoinLines(const std::vector<std::string> &lines, std::size_t first) {
 } // namespace
 
 TStatusLogPage::TStatusLogPage(StatusLogContext ctx, QWidget *parent)
-    : QWidget(parent), ctx_(ctx), log_(std::filesystem::path(ctx.ProgramDir.toStdU16String())),
-      timer5_(this) {
+    : QWidget(parent), ctx_(ctx), log_(std::filesystem::path(ctx.FilesDir.toStdU16String())), timer5_(this) {
     setObjectName("LocalStatusLog");
     timer5_.setObjectName("Timer5");
     timer5_.setInterval(LogPeriodMs(0));
@@ -76,10 +81,18 @@ TStatusLogPage::TStatusLogPage(StatusLogContext ctx, QWidget *parent)
         controls->addWidget(b, 0, Qt::AlignBottom);
     }
 
+    // Where the last file went: the folder may be the user's own rather than the program's.
+    labLogSaved_ = new QLabel;
+    labLogSaved_->setObjectName("labLogSaved");
+    labLogSaved_->setAccessibleName("Saved file");
+    labLogSaved_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    labLogSaved_->setMinimumWidth(40);
+
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(mmLogo_, 1);
     layout->addLayout(controls);
+    layout->addWidget(labLogSaved_);
 
     for (QWidget *w : findChildren<QWidget *>())
         if (!w->objectName().isEmpty())
@@ -119,6 +132,7 @@ void TStatusLogPage::Timer5Timer() {
 
     if (step.Wrote) {
         writeFailing_ = false;
+        ShowSaved(step.File);
     } else if (!step.File.Ok() && !writeFailing_) {
         // Reported once; every later step tries the file again while the memo keeps all lines.
         writeFailing_ = true;
@@ -129,7 +143,9 @@ void TStatusLogPage::Timer5Timer() {
 void TStatusLogPage::Button1Click() {
     TakeBackEdits();
     const LogFileResult saved = log_.Save(LocalTimeNow());
-    if (!saved.Ok())
+    if (saved.Ok())
+        ShowSaved(saved);
+    else
         ctx_.Messages.ShowError(saved.Error);
 }
 
@@ -142,9 +158,20 @@ void TStatusLogPage::Button2Click() {
 void TStatusLogPage::MainFormClosing() {
     SetRunning(false);
     TakeBackEdits();
-    const LogFileResult saved = log_.SaveUnsaved(LocalTimeNow());
+    const LogFileResult saved =
+        log_.SaveUnsaved(LocalTimeNow(), std::filesystem::path(ctx_.FallbackDir.toStdU16String()));
     if (!saved.Ok())
         ctx_.Messages.ShowError(saved.Error);
+    else if (!saved.FallbackReason.empty())
+        // The technician would look beside the program: say where the lines are instead.
+        ctx_.Messages.ShowInformation(saved.FallbackReason + "\nThe log was saved as " +
+                                      QDir::toNativeSeparators(PathText(saved.Path)).toStdString());
+}
+
+void TStatusLogPage::ShowSaved(const LogFileResult &file) {
+    const QString path = QDir::toNativeSeparators(PathText(file.Path));
+    labLogSaved_->setText(path);
+    labLogSaved_->setToolTip(path);
 }
 
 void TStatusLogPage::TakeBackEdits() {

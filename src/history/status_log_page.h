@@ -10,16 +10,19 @@
 
 class QButtonGroup;
 class QGroupBox;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace zephyra {
 
-// What the Log page works with: the last decoded status, message boxes, and the folder for its files.
+// What the Log page works with: the last decoded status, message boxes, and the folders for its files.
 struct StatusLogContext {
     const PollController &Poll;
     Operator &Messages;
-    QString ProgramDir;
+    QString FilesDir;
+    // Where unsaved lines go at exit when FilesDir cannot be written by then; empty: nowhere else.
+    QString FallbackDir;
 };
 
 class TStatusLogPage : public QWidget {
@@ -48,6 +51,7 @@ private:
     void AppendToMemo(std::size_t firstLine);
     void ShowAllLines();
     void SetRunning(bool running);
+    void ShowSaved(const LogFileResult &file);
 
     StatusLogContext ctx_;
     StatusLog log_;
@@ -56,6 +60,7 @@ private:
     QGroupBox *rgLogoTime_ = nullptr;
     QButtonGroup *periods_ = nullptr;
     QPushButton *btnLogo_ = nullptr;
+    QLabel *labLogSaved_ = nullptr;
     bool running_ = false;
     bool rendering_ = false;    // the page itself is changing the memo
     bool memoEdited_ = false;   // the operator changed the memo since the log last took it

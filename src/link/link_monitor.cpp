@@ -18,14 +18,13 @@ std::string Seconds(int64_t ms) {
 bool IsStatusReply(ByteView unit) {
     return unit.size() >= 3 && unit[1] == kFnReadInput && unit[2] == 0xFE;
 }
+} // namespace
 
-// The unit (address, function, fields) of a wire frame.
-ByteView Unit(LinkKind link, ByteView wire) {
+ByteView FrameUnit(LinkKind link, ByteView wire) {
     if (link == LinkKind::Tcp)
         return wire.size() > 6 ? wire.subspan(6) : ByteView{};
     return wire.size() > 2 ? wire.first(wire.size() - 2) : ByteView{};
 }
-} // namespace
 
 int64_t LinkMonitor::TimeoutFor(LinkKind link) const {
     return link == LinkKind::Tcp ? kTcpReplyTimeoutMs : kSerialReplyTimeoutMs;
@@ -64,7 +63,7 @@ void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
                           [tid](const Outstanding &o) { return o.Tid == tid; });
     if (it != outstanding_.end())
         outstanding_.erase(it);
-    ByteView unit = Unit(link, wire);
+    ByteView unit = FrameUnit(link, wire);
     if (unit.size() >= 3 && (unit[1] & kExceptionBit)) {
         ++counters_.Exceptions[unit[2]];
         char text[48];

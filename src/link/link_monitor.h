@@ -128,6 +128,9 @@ private:
     uint64_t timeoutsSinceGood_ = 0;
 };
 
+// Address, function and fields of a wire frame, without the CRC or the MBAP header.
+ByteView FrameUnit(LinkKind link, ByteView wire);
+
 // A few words on what a frame is: "status read 127 regs", "write 0x0028 := 435", "echo",
 // "exception 04 on 0x06", "history record request 1999 of alarm log", "dropped: bad CRC".
 std::string DescribeFrame(const TrafficLine &line);

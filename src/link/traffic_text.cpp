@@ -17,12 +17,8 @@ std::string Hex4(int32_t v) {
     return BytesToHex(two);
 }
 
-// Address, function and fields, without the CRC or the MBAP header.
 ByteView UnitOf(const TrafficLine &line) {
-    ByteView wire(line.Frame);
-    if (line.Link == LinkKind::Tcp)
-        return wire.size() > 6 ? wire.subspan(6) : ByteView{};
-    return wire.size() > 2 ? wire.first(wire.size() - 2) : ByteView{};
+    return FrameUnit(line.Link, line.Frame);
 }
 
 std::string LogName(uint8_t kind) {

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,6 +15,8 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -101,9 +104,6 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
         panels_[i]->setObjectName(QStringLiteral("ComSettingPanel%1").arg(i + 1));
         panels_[i]->setFrameShape(QFrame::Panel);
         panels_[i]->setFrameShadow(QFrame::Sunken);
-        // 120 pixels as designed, wider when a level text or port path needs it: nothing is cut off.
-        if (i < 2)
-            panels_[i]->setMinimumWidth(120);
         bar->addWidget(panels_[i], i < 2 ? 0 : 1);
     }
     pnlLinkHealth_ = new QLabel;
@@ -111,8 +111,18 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
     pnlLinkHealth_->setFrameShape(QFrame::Panel);
     pnlLinkHealth_->setFrameShadow(QFrame::Sunken);
     pnlLinkHealth_->setAutoFillBackground(true);
+    // The health text is the one that gives way when the bar runs short.
+    pnlLinkHealth_->setMinimumWidth(kPanelWidth / 2);
     bar->addWidget(pnlLinkHealth_, 1);
     setStatusBar(bar);
+    // The level and link panels are as wide as their longest texts, at the window's font they now have.
+    std::vector<std::string> levels, links;
+    for (UserLevel level : {UserLevel::User, UserLevel::Admin, UserLevel::Super})
+        levels.push_back(LevelText(level));
+    for (int bits = 0; bits < 0x40; ++bits)
+        links.push_back(EthernetLinkText(bits, 0xFFFF));
+    FitPanel(panels_[0], levels);
+    FitPanel(panels_[2], links);
     RenderSession();
 
     closingWindow_ = new TfrmMsg(this);
@@ -129,6 +139,16 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
 }
 
 TMain_Form::~TMain_Form() = default;
+
+void TMain_Form::FitPanel(QLabel *panel, const std::vector<std::string> &texts) {
+    int width = kPanelWidth;
+    for (const std::string &text : texts) {
+        panel->setText(QString::fromStdString(text));
+        width = std::max(width, panel->sizeHint().width());
+    }
+    panel->clear();
+    panel->setMinimumWidth(width);
+}
 
 void TMain_Form::BuildMenus() {
     auto add = [this](QMenu *menu, const MenuItem &item) {
@@ -208,7 +228,7 @@ QWidget *TMain_Form::BuildTopStrip() {
     row->addStretch();
 
     // The firmware counter lives outside the page, shown only through the hidden toggle.
-    auto *fwCnt = Field("edtFwCnt", 60);
+    auto *fwCnt = Field("edtFwCnt", "65535");
     fwCnt->setVisible(false);
     row->addWidget(fwCnt);
 
@@ -216,17 +236,29 @@ QWidget *TMain_Form::BuildTopStrip() {
     return strip;
 }
 
-QLineEdit *TMain_Form::Field(const char *name, int width) {
+QLineEdit *TMain_Form::Field(const char *name, const char *widest) {
     auto *edit = new QLineEdit;
     edit->setObjectName(name);
     edit->setReadOnly(true);
     edit->setFixedHeight(20);
     // Opaque: a changed value repaints the box alone, not the group and page behind it.
     edit->setAutoFillBackground(true);
-    if (width > 0)
-        edit->setFixedWidth(width);
+    if (widest)
+        edit->setFixedWidth(FieldWidth(edit, widest));
     fields_.insert(name, edit);
     return edit;
+}
+
+int TMain_Form::FieldWidth(QLineEdit *edit, const char *widest) const {
+    // Measured at the window's font, which the field takes once it is placed: whatever font the platform
+    // substitutes, the widest value still shows whole. Beyond the style's frame, QLineEdit keeps two
+    // pixels on each side and one for the cursor, or it scrolls the text.
+    QStyleOptionFrame opt;
+    opt.initFrom(edit);
+    opt.rect = QRect(0, 0, 100, 20);
+    opt.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit);
+    const int frame = 100 - edit->style()->subElementRect(QStyle::SE_LineEditContents, &opt, edit).width();
+    return QFontMetrics(font()).horizontalAdvance(QString::fromUtf8(widest)) + frame + 2 * 2 + 1;
 }
 
 QLabel *TMain_Form::Caption(const char *text, const char *name) {
@@ -246,44 +278,48 @@ QWidget *TMain_Form::BuildInformationPage() {
     infoGroup_->setVisible(false);
     pageLayout->addWidget(infoGroup_);
 
+    // Every field is as wide as the widest text a decode can put in it (any register value; the clock's
+    // registers hold a calendar date), so nothing is ever cut off. The ten address ranges need most of the
+    // width, so the groups around them keep tight margins and the lamps stand in single columns.
+    constexpr int kMargin = 4;
     auto group = [](const char *caption, const char *name) {
         auto *g = new QGroupBox(QString::fromUtf8(caption));
         g->setObjectName(name);
         return g;
     };
-    // A group of "caption: field" rows.
+    // A group of "caption: field" rows, the fields as wide as the group's widest value.
     auto rows = [this](QGroupBox *g, std::initializer_list<std::pair<const char *, const char *>> items,
-                       int fieldWidth) {
+                       const char *widest) {
         auto *grid = new QGridLayout(g);
-        grid->setContentsMargins(6, 4, 6, 4);
+        grid->setContentsMargins(kMargin, 2, kMargin, 2);
         grid->setVerticalSpacing(2);
         int r = 0;
         for (const auto &[caption, name] : items) {
             grid->addWidget(Caption(caption), r, 0);
-            grid->addWidget(Field(name, fieldWidth), r, 1);
+            grid->addWidget(Field(name, widest), r, 1);
             ++r;
         }
         return grid;
     };
-    auto lampGrid = [this](QGroupBox *g, std::initializer_list<std::pair<const char *, const char *>> items) {
+    auto lampColumn = [this](QGroupBox *g,
+                             std::initializer_list<std::pair<const char *, const char *>> items) {
         auto *grid = new QGridLayout(g);
-        grid->setContentsMargins(6, 4, 6, 4);
-        grid->setVerticalSpacing(3);
-        int i = 0;
+        grid->setContentsMargins(kMargin, 2, kMargin, 2);
+        grid->setVerticalSpacing(1);
+        int r = 0;
         for (const auto &[name, caption] : items) {
             auto *lamp = new LampWidget(name);
             lamps_.insert(name, lamp);
-            grid->addWidget(lamp, i / 2, (i % 2) * 2);
-            grid->addWidget(Caption(caption), i / 2, (i % 2) * 2 + 1);
-            ++i;
+            grid->addWidget(lamp, r, 0);
+            grid->addWidget(Caption(caption), r, 1);
+            ++r;
         }
         grid->setColumnStretch(1, 1);
-        grid->setColumnStretch(3, 1);
     };
 
-    // Column 1: clock, measurements, firmware, watchdog.
+    // Column 1: clock, measurements, firmware, set-points.
     auto *clock = group("현재 시간 정보 ", "gbTime");
-    rows(clock, {{"날짜 ", "edtDate"}, {"시간 ", "edtTime"}}, 100);
+    rows(clock, {{"날짜 ", "edtDate"}, {"시간 ", "edtTime"}}, "9999-12-31");
     auto *measure = group("계측값 ", "gbMeasure");
     rows(measure,
          {{"AC 입력전압 ", "edtACV"},
@@ -291,90 +327,95 @@ QWidget *TMain_Form::BuildInformationPage() {
           {"DC 부하전류 ", "edtLCA"},
           {"축전지 전류 ", "edtBCA"},
           {"랙 온도 ", "edtRT"}},
-         100);
+         "+32767 A");
     auto *firmware = group("F/W 버전 ", "gbVersion");
     auto *fwRow = new QHBoxLayout(firmware);
-    fwRow->setContentsMargins(6, 4, 6, 4);
-    fwRow->addWidget(Field("edtVer"));
+    fwRow->setContentsMargins(kMargin, 2, kMargin, 2);
+    auto *version = Field("edtVer");
+    version->setMinimumWidth(FieldWidth(version, "V25.5 (255-255-255)"));
+    fwRow->addWidget(version);
 
-    // Column 2: alarm lamps, contact lamps, set-points, battery.
-    auto *alarms = group("경보 ", "gbAlarm");
-    lampGrid(alarms, {{"spACF", "AC입력 전원이상 "},
-                      {"spDCH", "DC출력 고전압 "},
-                      {"spDCL", "DC출력 저전압 "},
-                      {"spRF1", "정류모듈1 Fail"},
-                      {"spRF2", "정류모듈2 Fail"},
-                      {"spBF", "축전지 차단 "}});
-    auto *relays = group("경보접점 ", "gbRelay");
-    lampGrid(relays, {{"spACF_RY", "AC Fail"},
-                      {"spDCF_RY", "DC Fail"},
-                      {"spBF_RY", "Battery Fail"},
-                      {"spMF_RY", "Module Fail"},
-                      {"spMA_RY", "MA (통합경보)"}});
     auto *setpoints = group("운용 설정값 ", "gbSetPoints");
     rows(setpoints,
          {{"AC 고전압 ", "edtACH"},
           {"AC 저전압 ", "edtACL"},
           {"DC 고전압 ", "edtDCH"},
           {"DC 저전압 ", "edtDCL"}},
-         100);
+         "65535 V");
+
+    // Column 2: alarm lamps, contact lamps, battery.
+    auto *alarms = group("경보 ", "gbAlarm");
+    lampColumn(alarms, {{"spACF", "AC입력 전원이상 "},
+                        {"spDCH", "DC출력 고전압 "},
+                        {"spDCL", "DC출력 저전압 "},
+                        {"spRF1", "정류모듈1 Fail"},
+                        {"spRF2", "정류모듈2 Fail"},
+                        {"spBF", "축전지 차단 "}});
+    auto *relays = group("경보접점 ", "gbRelay");
+    lampColumn(relays, {{"spACF_RY", "AC Fail"},
+                        {"spDCF_RY", "DC Fail"},
+                        {"spBF_RY", "Battery Fail"},
+                        {"spMF_RY", "Module Fail"},
+                        {"spMA_RY", "MA (통합경보)"}});
     auto *battery = group("축전지 운용  ", "gbBattery");
-    auto *batteryGrid = rows(
-        battery,
-        {{"충전전류제한 ", "edtChLimit"}, {"축전지 종류 ", "edtB_Model"}, {"축전지 수량 ", "edtB_Cho"}}, 90);
+    const char *batteryWidest = "65536 조";
+    auto *batteryGrid =
+        rows(battery,
+             {{"충전전류제한 ", "edtChLimit"}, {"축전지 종류 ", "edtB_Model"}, {"축전지 수량 ", "edtB_Cho"}},
+             batteryWidest);
     labChRelay_ = Caption("충전 Relay", "labChRelay");
     labChRef_ = Caption("CH Reference", "labChRef");
     batteryGrid->addWidget(labChRelay_, 3, 0);
-    batteryGrid->addWidget(Field("edtChRelay", 90), 3, 1);
+    batteryGrid->addWidget(Field("edtChRelay", batteryWidest), 3, 1);
     batteryGrid->addWidget(labChRef_, 4, 0);
-    batteryGrid->addWidget(Field("edtChRef", 90), 4, 1);
+    batteryGrid->addWidget(Field("edtChRef", batteryWidest), 4, 1);
     SetChargeFieldsVisible(false);
 
-    // Column 3: network identity, access control list, the other relays.
+    // Column 3: network identity, access control list, watchdog, the other relays.
+    const char *address = "255.255.255.255";
     auto *network = group("정류기 IP 정보 ", "gbIP");
     auto *netGrid = new QGridLayout(network);
-    netGrid->setContentsMargins(6, 4, 6, 4);
-    netGrid->setVerticalSpacing(3);
+    netGrid->setContentsMargins(kMargin, 2, kMargin, 2);
+    netGrid->setVerticalSpacing(2);
     netGrid->addWidget(Caption("IP"), 0, 0);
-    netGrid->addWidget(Field("edtIP", 120), 0, 1);
+    netGrid->addWidget(Field("edtIP", address), 0, 1);
     netGrid->addWidget(Caption("Gateway"), 0, 2);
-    netGrid->addWidget(Field("edtGW", 120), 0, 3);
+    netGrid->addWidget(Field("edtGW", address), 0, 3);
     netGrid->addWidget(Caption("Subnet"), 1, 0);
-    netGrid->addWidget(Field("edtSM", 120), 1, 1);
+    netGrid->addWidget(Field("edtSM", address), 1, 1);
     netGrid->addWidget(Caption("Mac Addr"), 1, 2);
-    netGrid->addWidget(Field("edtMAC", 140), 1, 3);
+    netGrid->addWidget(Field("edtMAC", "DD.DD.DD.DD.DD.DD"), 1, 3); // D is the widest hex digit
+    netGrid->setColumnStretch(4, 1);
 
     auto *acl = group("ACL (Access Control List)  정보 ", "gbACL");
     auto *aclLayout = new QGridLayout(acl);
-    aclLayout->setContentsMargins(6, 4, 6, 4);
-    aclLayout->setVerticalSpacing(3);
+    aclLayout->setContentsMargins(kMargin, 2, kMargin, 2);
+    aclLayout->setVerticalSpacing(2);
     aclLayout->addWidget(Caption("ACL 사용(공인망) / 미사용(NCN망) "), 0, 0, 1, 3);
-    aclLayout->addWidget(Field("edtACLEn", 90), 0, 3);
+    aclLayout->addWidget(Field("edtACLEn", "100M"), 0, 3);
     aclLayout->addWidget(Caption("장비 ID"), 1, 0);
-    auto *deviceId = Field("edtDeviceID", 110);
+    auto *deviceId = Field("edtDeviceID", "DDDDDDDDDD");
     deviceId->setAlignment(Qt::AlignCenter);
     aclLayout->addWidget(deviceId, 1, 1);
     aclLayout->addWidget(Caption("이더넷 속도 "), 1, 2);
-    aclLayout->addWidget(Field("edtEthSpeed", 90), 1, 3);
-    auto rangeGroup = [this](QGroupBox *g, const char *prefix, bool withNumbers, bool disabled) {
+    aclLayout->addWidget(Field("edtEthSpeed", "100M"), 1, 3);
+    aclLayout->setColumnStretch(4, 1);
+    auto rangeGroup = [this, address](QGroupBox *g, const char *prefix, bool withNumbers, bool disabled) {
         auto *grid = new QGridLayout(g);
-        grid->setContentsMargins(4, 2, 4, 2);
-        grid->setVerticalSpacing(2);
-        grid->setHorizontalSpacing(3);
+        grid->setContentsMargins(2, 1, 2, 2);
+        grid->setVerticalSpacing(1);
+        grid->setHorizontalSpacing(2);
         for (int n = 1; n <= 5; ++n) {
             int c = 0;
             if (withNumbers)
                 grid->addWidget(Caption(QStringLiteral("#%1").arg(n).toUtf8().constData()), n, c++);
             for (int m = 1; m <= 2; ++m) {
                 QByteArray name = QStringLiteral("%1%2%3").arg(prefix).arg(n).arg(m).toLatin1();
-                auto *edit = Field(name.constData(), 92);
+                auto *edit = Field(name.constData(), address);
                 edit->setAlignment(Qt::AlignCenter);
-                // Ten address boxes side by side: a lighter face keeps "192.168.100.254" whole.
-                QFont light = edit->font();
-                light.setBold(false);
-                light.setPointSize(8);
-                edit->setFont(light);
-                edit->setEnabled(!disabled);
+                // Read-only already; the fixed default ranges only take no focus, so they stay readable.
+                if (disabled)
+                    edit->setFocusPolicy(Qt::NoFocus);
                 grid->addWidget(edit, n, c++);
                 if (m == 1)
                     grid->addWidget(Caption("~"), n, c++);
@@ -386,30 +427,33 @@ QWidget *TMain_Form::BuildInformationPage() {
     auto *added = group("ACL 추가 대역", "gbAddedACL");
     rangeGroup(added, "edtACL_IP", true, false);
     auto *ranges = new QHBoxLayout;
+    ranges->setSpacing(3);
     ranges->addWidget(defaults);
     ranges->addWidget(added);
-    aclLayout->addLayout(ranges, 2, 0, 1, 4);
+    aclLayout->addLayout(ranges, 2, 0, 1, 5);
 
     // Watchdog and the other relays as single rows: the third column has the width, not the height.
     auto *watchdog = group("Watchdog ", "gbWatchdog");
     auto *watchdogRow = new QHBoxLayout(watchdog);
-    watchdogRow->setContentsMargins(6, 2, 6, 2);
-    for (auto [caption, name] :
-         {std::pair{"TCP 접속", "edtTcpFlag"}, std::pair{"TCP 리셋 카운트 ", "edtTcpComFailCnt"},
-          std::pair{"Watchdog 카운트 ", "edtWatchdogCnt"}}) {
+    watchdogRow->setContentsMargins(kMargin, 2, kMargin, 2);
+    for (auto [caption, name, widest] : {std::tuple{"TCP 접속", "edtTcpFlag", "OFF"},
+                                         std::tuple{"TCP 리셋 카운트 ", "edtTcpComFailCnt", "65535"},
+                                         std::tuple{"Watchdog 카운트 ", "edtWatchdogCnt", "65535"}}) {
         watchdogRow->addWidget(Caption(caption));
-        watchdogRow->addWidget(Field(name, 50));
+        watchdogRow->addWidget(Field(name, widest));
     }
+    watchdogRow->addStretch(1);
 
     relayGroup_ = group("기타 운용  ", "gbEtcRelay");
     auto *relayRow = new QHBoxLayout(relayGroup_);
-    relayRow->setContentsMargins(6, 2, 6, 2);
+    relayRow->setContentsMargins(kMargin, 2, kMargin, 2);
     for (auto [caption, name] :
          {std::pair{"방전 Relay", "edtDischRelay"}, std::pair{"온도 High Relay", "edtTempHRelay"},
           std::pair{"온도 Low Relay", "edtTempLRelay"}}) {
         relayRow->addWidget(Caption(caption));
-        relayRow->addWidget(Field(name, 44));
+        relayRow->addWidget(Field(name, "OFF"));
     }
+    relayRow->addStretch(1);
     relayGroup_->setVisible(false);
 
     auto column = [](std::initializer_list<QWidget *> widgets) {
@@ -422,7 +466,7 @@ QWidget *TMain_Form::BuildInformationPage() {
     };
     auto *columns = new QHBoxLayout(infoGroup_);
     columns->setContentsMargins(0, 0, 0, 0);
-    columns->setSpacing(4);
+    columns->setSpacing(3);
     columns->addLayout(column({clock, measure, firmware, setpoints}));
     columns->addLayout(column({alarms, relays, battery}));
     columns->addLayout(column({network, acl, watchdog, relayGroup_}), 1);
@@ -454,6 +498,8 @@ void TMain_Form::RenderSession() {
         if (panels_[i]->text() != text)
             panels_[i]->setText(text);
     }
+    // The connection panel keeps its designed width, or its port path's when that is longer.
+    panels_[1]->setMinimumWidth(std::max(kPanelWidth, panels_[1]->sizeHint().width()));
     if (session.RelayFieldsShown() && relayGroup_->isHidden()) {
         relayGroup_->setVisible(true);
         SetChargeFieldsVisible(true);
@@ -480,9 +526,12 @@ void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view)
 
 void TMain_Form::RefreshHealth() {
     const LinkHealth health = ctx_.Poll.Health();
-    const QString text = QString::fromStdString(health.Text);
-    if (pnlLinkHealth_->text() != text) {
-        pnlLinkHealth_->setText(text);
+    // Asked on every poll tick: nothing is converted or repainted unless the text changed.
+    if (health.Text != healthText_) {
+        healthText_ = health.Text;
+        pnlLinkHealth_->setText(QString::fromStdString(healthText_));
+        // The panel gives way to the others in a narrow bar: the whole text is one hover away.
+        pnlLinkHealth_->setToolTip(pnlLinkHealth_->text());
         QPalette pal = pnlLinkHealth_->palette();
         pal.setColor(QPalette::Window,
                      health.Stale ? QColor(0xFF, 0xE0, 0x80) : palette().color(QPalette::Window));

@@ -43,6 +43,7 @@ class TMain_Form : public QMainWindow, public StatusView {
 public:
     static constexpr int kClientWidth = 932;
     static constexpr int kClientHeight = 513;
+    static constexpr int kPanelWidth = 120; // the status bar's panels as designed, at the least
 
     explicit TMain_Form(MainWindowContext ctx, QWidget *parent = nullptr);
     ~TMain_Form() override;
@@ -92,8 +93,12 @@ private:
     // Menus, status bar and relay fields as the session says.
     void RenderSession();
     void SetChargeFieldsVisible(bool visible);
-    QLineEdit *Field(const char *name, int width = 0);
+    // A read-only value field, fixed as wide as `widest` needs (stretching with its row without one).
+    QLineEdit *Field(const char *name, const char *widest = nullptr);
+    int FieldWidth(QLineEdit *edit, const char *widest) const;
     QLabel *Caption(const char *text, const char *name = nullptr);
+    // At least as wide as the widest of texts, so none is cut off.
+    static void FitPanel(QLabel *panel, const std::vector<std::string> &texts);
 
     MainWindowContext ctx_;
     uint8_t confirmMode_ = 0;
@@ -114,6 +119,7 @@ private:
     IndicatorWidget *pnlConnect_ = nullptr;
     QLabel *panels_[3] = {};
     QLabel *pnlLinkHealth_ = nullptr;
+    std::string healthText_;
     bool stale_ = false;
     TfrmMsg *closingWindow_ = nullptr;
 };

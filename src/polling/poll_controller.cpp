@@ -1,6 +1,7 @@
 #include "polling/poll_controller.h"
 
 #include "polling/formatters.h"
+#include "polling/register_names.h"
 
 namespace zephyra {
 
@@ -89,7 +90,7 @@ void PollController::ResponseDispatcher(int32_t function, Bytes payload) {
     case kFnWriteSingle | kExceptionBit:
         // The device refused a queued write: the rest of the sequence must not go out.
         if (state_.WriteSequenceRunning)
-            EndWriteSequence(false);
+            EndWriteSequence(false, RefusalText(payload.empty() ? 0 : payload[0]));
         break;
     default:
         break; // other exception replies and unknown functions
@@ -133,7 +134,21 @@ void PollController::SendQueuedWrite() {
     --count;
 }
 
-void PollController::EndWriteSequence(bool ok) {
+std::string PollController::RefusalText(int code) const {
+    // Slots go out from sequenceSlots_ down to 1; the cursor sits just below the one refused.
+    const int32_t refused = state_.PendingWriteCount + 1;
+    if (refused < 1 || refused > sequenceSlots_)
+        return kSettingFail;
+    std::vector<PendingWrite> written, notSent;
+    for (int32_t slot = sequenceSlots_; slot > refused; --slot)
+        written.push_back(state_.PendingWrites[static_cast<std::size_t>(slot)]);
+    for (int32_t slot = refused - 1; slot >= 1; --slot)
+        notSent.push_back(state_.PendingWrites[static_cast<std::size_t>(slot)]);
+    return RefusedSequenceText(written, state_.PendingWrites[static_cast<std::size_t>(refused)], code,
+                               notSent);
+}
+
+void PollController::EndWriteSequence(bool ok, const std::string &failText) {
     state_.WriteSequenceRunning = false;
     if (!ok)
         state_.PendingWriteCount = -1; // later echoes send nothing more
@@ -141,7 +156,7 @@ void PollController::EndWriteSequence(bool ok) {
     if (ok)
         operator_.ShowInformation(kSettingSuccess);
     else
-        operator_.ShowError(kSettingFail);
+        operator_.ShowError(failText);
     // The mode is still 20 while the box is open, so no poll goes out until it is closed.
     if (state_.AlarmTestActive == 1)
         state_.RequestMode = mode::kPoll;
@@ -167,8 +182,12 @@ void PollController::DispatchNetwork(Bytes &payload) {
             DecodeIpSettingsReply(written, snapshot_);
             if (view_)
                 view_->NetworkIdentityChanged(snapshot_);
+            if (networkObserver_)
+                networkObserver_(true);
             operator_.ShowInformation(kSettingSuccess);
         } else if (payload[0] == 2) {
+            if (networkObserver_)
+                networkObserver_(false);
             operator_.ShowError(kSettingFail);
         }
     }
@@ -229,6 +248,7 @@ bool PollController::StartWriteSequence(const std::vector<PendingWrite> &writes)
     }
     state_.WriteSequenceRunning = true;
     --state_.PendingWriteCount;
+    sequenceSlots_ = state_.PendingWriteCount;
     SendQueuedWrite();
     state_.PollCountdown = 3;
     state_.PollDue = true;

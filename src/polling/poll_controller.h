@@ -116,6 +116,11 @@ public:
     bool StartAlarmTest(const std::vector<PendingWrite> &writes);
     // The network identity frame (one 0x47 request); its reply reports success or failure.
     bool StartNetworkWrite(const Bytes &request);
+    // Told the device's answer to that frame before the operator is, so the open window knows what the
+    // device now holds.
+    void SetNetworkWriteObserver(std::function<void(bool accepted)> observer) {
+        networkObserver_ = std::move(observer);
+    }
     // A write sequence or a TCP connect is under way: OK must do nothing.
     bool WriteBusy() const;
     // Told when WriteBusy changes, so the open window can disable its OK.
@@ -143,7 +148,9 @@ private:
     void DispatchStatus(Bytes &payload);
     void DispatchWriteEcho();
     void DispatchNetwork(Bytes &payload);
-    void EndWriteSequence(bool ok);
+    void EndWriteSequence(bool ok, const std::string &failText = kSettingFail);
+    // The fail message for a refusal of the write under the cursor: what went through and what did not.
+    std::string RefusalText(int code) const;
     void SendQueuedWrite();
     // Connects the TCP client if needed, refusing a second OK meanwhile. False when it failed.
     bool EnsureTcpConnected();
@@ -166,7 +173,10 @@ private:
     uint64_t decodeCount_ = 0;
     bool connecting_ = false;
     int64_t lastWriteSentMs_ = 0;
+    // Slots filled by the running sequence's OK.
+    int32_t sequenceSlots_ = 0;
     std::function<void(bool)> busyObserver_;
+    std::function<void(bool)> networkObserver_;
     bool busyShown_ = false;
 };
 

@@ -8,8 +8,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -88,7 +90,7 @@ TEST_F(ConsoleTest, LoginButtonAcceptsTheThreeAccountsAndRejectsNearMisses) {
     };
     for (Case c : {Case{"super", "905172648", "  Super User Mode"},
                    Case{"admin", "6472", "  Admin User Mode"}, Case{"guest", "6793", "  User Mode"}}) {
-        console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace});
+        console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace, {}});
         window().show();
         EXPECT_EQ(LoginWithButton(c.user, c.password), "") << c.user;
         EXPECT_EQ(panel(1), c.panel);
@@ -97,7 +99,7 @@ TEST_F(ConsoleTest, LoginButtonAcceptsTheThreeAccountsAndRejectsNearMisses) {
         EXPECT_FALSE(enabled("mLogin"));
         EXPECT_FALSE(enabled("mDisconnect"));
     }
-    console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace});
+    console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace, {}});
     window().show();
     for (auto [user, password] :
          {std::pair{"Super", "905172648"}, std::pair{"super", "6472"}, std::pair{"guest", "905172648"},
@@ -172,7 +174,7 @@ TEST_F(ConsoleTest, EveryDecodeAppliesTheAccessTableForLevelAndLink) {
          {"mSystemOperation", "mAlarmLog", "mEventLog"}},
     };
     for (const AccessCase &c : cases) {
-        console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace});
+        console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace, {}});
         window().show();
         window().LogIn(c.Level);
         fakes::Arrange(console->State()).Link = c.Link;
@@ -224,6 +226,89 @@ TEST_F(ConsoleTest, DecodeFillsFieldsLampsLabelAndLinkPanel) {
     EXPECT_EQ(panel(3), " Link Up : Full-Duplex 1G, TCP (RX:1,TX:2)");
     // For a look at the layout: build/tests/app/main_window_decoded.png
     EXPECT_TRUE(window().grab().save(QDir::current().filePath("main_window_decoded.png")));
+}
+
+// The window has a fixed size and its fields fixed widths: each field must hold the widest text a decode
+// can give it (any register value, the clock's registers holding a calendar date) at the window's font,
+// wholly inside its group; the level and link panels likewise.
+TEST_F(ConsoleTest, EveryFieldHoldsTheWidestTextADecodeCanGiveIt) {
+    window().LogIn(UserLevel::Super);
+    fakes::Arrange(console->State()).Link = LinkKind::Serial; // shows the relay and charge fields
+    QTest::mouseClick(Child<QWidget>(&window(), "Image10"), Qt::LeftButton); // and the firmware counter
+    const QFontMetrics metrics(window().font());
+    auto wider = [&](const QString &a, const QString &b) {
+        return metrics.horizontalAdvance(a) > metrics.horizontalAdvance(b);
+    };
+
+    // Every register at one value: between them these give each formatter its longest text.
+    QHash<QString, QString> widest;
+    const QList<QLineEdit *> fields = window().findChildren<QLineEdit *>();
+    for (int value : {0xFFFF, 0xDDDD, 0x8000, 0x7FFF, 0x270F, 0x0002, 0x0001, 0x0000}) {
+        StatusBlock block;
+        for (int address = 1; address <= kStatusRegisterCount; ++address)
+            block.Set(address, value);
+        Decode(block.Set({{reg::kYear, 2088},
+                          {reg::kMonth, 12},
+                          {reg::kDay, 28},
+                          {reg::kHour, 23},
+                          {reg::kMinute, 58},
+                          {reg::kSecond, 58}}));
+        for (QLineEdit *field : fields)
+            if (wider(field->text(), widest.value(field->objectName())))
+                widest[field->objectName()] = field->text();
+    }
+    int linkBits = 0;
+    for (int bits = 1; bits < 0x40; ++bits)
+        if (wider(QString::fromStdString(EthernetLinkText(bits, 0xFFFF)),
+                  QString::fromStdString(EthernetLinkText(linkBits, 0xFFFF))))
+            linkBits = bits;
+    Decode(StatusBlock().Set({{reg::kEthLinkBits, linkBits}, {reg::kTcpRxTx, 0xFFFF}}));
+    for (QLineEdit *field : fields)
+        field->setText(widest.value(field->objectName()));
+    // A long health text beside them must not squeeze the other panels.
+    Child<QLabel>(&window(), "pnlLinkHealth")->setText("No reply for 125.0 s — 42 requests timed out");
+    QApplication::processEvents();
+    // For a look: build/tests/app/main_window_widest.png
+    EXPECT_TRUE(window().grab().save(QDir::current().filePath("main_window_widest.png")));
+
+    // QLineEdit keeps 2 pixels on each side inside its contents and one for the cursor, else it scrolls.
+    constexpr int kInnerMargins = 2 * 2 + 1;
+    for (QLineEdit *field : fields) {
+        const std::string name = field->objectName().toStdString();
+        const QString text = field->text();
+        ASSERT_FALSE(text.isEmpty()) << name;
+        EXPECT_TRUE(field->isVisible()) << name;
+        EXPECT_EQ(field->font().toString(), window().font().toString()) << name;
+        QStyleOptionFrame opt;
+        opt.initFrom(field);
+        opt.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, field);
+        opt.midLineWidth = 0;
+        opt.state |= QStyle::State_Sunken;
+        const QRect contents = field->style()->subElementRect(QStyle::SE_LineEditContents, &opt, field);
+        const QMargins margins = field->textMargins();
+        EXPECT_LE(QFontMetrics(field->font()).horizontalAdvance(text) + kInnerMargins,
+                  contents.width() - margins.left() - margins.right())
+            << name << ": " << text.toStdString();
+        for (QWidget *w = field; w != &window(); w = w->parentWidget())
+            EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()))
+                << name << " sticks out of " << w->parentWidget()->objectName().toStdString();
+    }
+
+    // The status bar's level and link panels, a framed label indenting its text by half an "x".
+    auto panelHolds = [](QLabel *panel) {
+        const QFontMetrics fm(panel->font());
+        const int indent = panel->frameWidth() > 0 ? fm.horizontalAdvance('x') / 2 : 0;
+        EXPECT_LE(fm.horizontalAdvance(panel->text()), panel->contentsRect().width() - indent)
+            << panel->text().toStdString();
+    };
+    auto *link = Child<QLabel>(&window(), "ComSettingPanel3");
+    EXPECT_EQ(link->text(), QString::fromStdString(EthernetLinkText(linkBits, 0xFFFF)));
+    panelHolds(link);
+    for (UserLevel level : {UserLevel::User, UserLevel::Admin, UserLevel::Super}) {
+        window().LogIn(level);
+        QApplication::processEvents();
+        panelHolds(Child<QLabel>(&window(), "ComSettingPanel1"));
+    }
 }
 
 // Opens the confirmation window and answers it with the given button.
@@ -319,6 +404,49 @@ TEST_F(ConsoleTest, ExitWithTcpDisconnectsAndStartsTheClosingWindow) {
     EXPECT_TRUE(shownWhileClosing);
     EXPECT_FALSE(console->Tcp().IsConnected());
     EXPECT_FALSE(window().isVisible());
+}
+
+// An installed program's folder is read-only: its workbooks and logs go to the user's folder, made on the
+// first file, and both kinds of file go to the same place.
+TEST(FilesFolder, TheProgramsWhenWritableElseTheUsersOwn) {
+    QTemporaryDir root;
+    QFile plain(root.filePath("plain-file"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const QString writable = root.filePath("program");
+    ASSERT_TRUE(QDir().mkpath(writable));
+    // Root may write anywhere: a path below a plain file is one nobody can create.
+    const QString readOnly = root.filePath("plain-file/program");
+    const QString user = root.filePath("home/Documents/ZEPHYRA-M10");
+    struct Case {
+        const char *name;
+        QString program, user, expected;
+    };
+    const Case cases[] = {
+        {"writable program folder", writable, user, writable},
+        {"read-only program folder", readOnly, user, user},
+        {"read-only, no user folder known", readOnly, {}, readOnly},
+    };
+    std::ostringstream trace;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FolderWritable(c.program), c.program == writable);
+        ConsoleOptions options;
+        options.Trace = &trace;
+        options.ProgramDir = c.program;
+        options.UserDir = c.user;
+        Console console(options);
+        EXPECT_EQ(console.HistoryWindows().FilesDir, c.expected);
+        EXPECT_FALSE(QFileInfo::exists(user)) << "made on the first file only";
+
+        auto *page = Child<QWidget>(&console.MainWindow(), "LocalStatusLog");
+        OnNextModal(
+            &console.MainWindow(), [](QWidget *box) { test::CloseBox(box); }, 1000);
+        Child<QPushButton>(page, "Button1")->click();
+        const QStringList files = QDir(c.expected).entryList({"ZEPHYRA-M10_*.txt"}, QDir::Files);
+        EXPECT_EQ(files.size(), c.expected == readOnly ? 0 : 1);
+        QDir(user).removeRecursively();
+    }
 }
 
 TEST(ClosingWindow, BarCountsFromElevenAndStopsAtFull) {

@@ -79,8 +79,8 @@ TEST(AclSettings, BadDeviceIdOrOctetStopsOkAndNothingIsQueued) {
         {"31415926a3", "1", "장비 ID: '31415926a3' is not ten decimal digits"},
         {"", "1", "장비 ID: '' is not ten decimal digits"},
         {"3141592653", "300", "#3 end: '300' is not a valid address octet (0..255)"},
-        {"3141592653", "", "'' is not a valid integer value"},
-        {"3141592653", "1.5", "'1.5' is not a valid integer value"},
+        {"3141592653", "", "#3 end: '' is not a valid integer value"},
+        {"3141592653", "1.5", "#3 end: '1.5' is not a valid integer value"},
     };
     for (const Case &c : cases) {
         AclInputs in;

@@ -59,7 +59,7 @@ TEST(MeasurementSettings, UnreadableFieldStopsOkEvenWhenItsRowIsUnticked) {
     MeasurementInputs in = With(kRowACVR, "220.0");
     in.Texts[kRowDCV] = "__.__";
     SettingWrites w = MeasurementWrites(in);
-    EXPECT_EQ(w.Error, "'__.__' is not a valid floating point value");
+    EXPECT_EQ(w.Error, "DC 전압: '__.__' is not a valid floating point value");
     EXPECT_TRUE(w.Writes.empty());
 }
 

@@ -76,11 +76,12 @@ TEST(NetworkSettings, BadOctetsStopOkNamingTheSection) {
         {0, "300", "IP: '300' is not a valid address octet (0..255)"},
         {0, "256", "IP: '256' is not a valid address octet (0..255)"},
         {1, "-1", "Gateway: '-1' is not a valid address octet (0..255)"},
-        {1, "", "'' is not a valid integer value"},
-        {2, "-", "'-' is not a valid integer value"},
+        {1, "", "Gateway: '' is not a valid integer value"},
+        {2, "-", "Subnet mask: '-' is not a valid integer value"},
         {2, "1000", "Subnet mask: '1000' is not a valid address octet (0..255)"},
-        {1, "x", "'x' is not a valid integer value"},
-        {3, "ZZ", "'$ZZ' is not a valid integer value"},
+        {1, "x", "Gateway: 'x' is not a valid integer value"},
+        {0, " ", "IP: ' ' is not a valid integer value"},
+        {3, "ZZ", "MAC: '$ZZ' is not a valid integer value"},
         {3, "100", "MAC: '100' is not a valid address octet (00..FF)"},
     };
     StatusSnapshot s = LastStatus();
@@ -102,36 +103,69 @@ TEST(NetworkSettings, EmptyKeptPartsOfAnUntickedSectionStopOk) {
     in.Fields.Ip = {"10", "0", "0", "2"};
     in.IpTicked = true;
     NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(none));
-    EXPECT_EQ(w.Error, "'$' is not a valid integer value");
+    EXPECT_EQ(w.Error, "MAC: '$' is not a valid integer value");
     EXPECT_TRUE(w.Request.empty());
 }
 
-TEST(NetworkSettings, BarcodeGroupsFillTheMacFieldsAndTickTheBox) {
-    NetworkInputs in;
-    in.Fields.Mac = {"x", "x", "x", "x", "x", "x"};
-    in.Barcode = "0A-5E-21-FE-FF-10";
-    ConvertBarcode(in);
-    EXPECT_EQ(in.Fields.Mac, (std::array<std::string, 6>{"0A", "5E", "21", "FE", "FF", "10"}));
-    EXPECT_TRUE(in.MacTicked);
-
-    in.Barcode = "0A:5E:2";
-    ConvertBarcode(in);
-    EXPECT_EQ(in.Fields.Mac, (std::array<std::string, 6>{"0A", "5E", "2", "", "", ""}));
-
-    in.Barcode = "가나-AB";
-    ConvertBarcode(in);
-    EXPECT_EQ(in.Fields.Mac[0], "가나");
-    EXPECT_EQ(in.Fields.Mac[1], "AB");
+TEST(NetworkSettings, BarcodeFillsTheMacOnlyWhenItIsSixHexPairs) {
+    struct Case {
+        const char *barcode;
+        std::array<std::string, 6> mac; // empty: refused
+    };
+    const std::array<std::string, 6> scanned{"0A", "5E", "21", "FE", "FF", "10"};
+    const Case cases[] = {
+        {"0A-5E-21-FE-FF-10", scanned},
+        {"0a:5e:21:fe:ff:10", scanned},
+        {"0A5E21FEFF10", scanned},
+        {" 0A.5E.21.FE.FF.10 ", scanned},
+        {"0A 5E 21 FE FF 10", scanned},
+        {"0A-5E-21-FE-FF-1", {}},
+        {"0A-5E-21-FE-FF-1G", {}},
+        {"0A-5E-21-FE-FF-100", {}},
+        {"0A-5E-21-FE-FF", {}},
+        {"0A-5E-21", {}},
+        {"0A-5E:21-FE-FF-10", {}},
+        {"0A-5E-21-FE-F-F10", {}},
+        {"0A5E21FEFF1", {}},
+        {"0A_5E_21+FE/FF-10", {}},
+        {"0AX5EX21XFEXFFX10", {}},
+        {"가나-AB-CD-EF-01", {}},
+        {"", {}},
+    };
+    const std::array<std::string, 6> before{"00", "11", "22", "33", "44", "AB"};
+    for (const Case &c : cases) {
+        NetworkInputs in;
+        in.Fields.Mac = before;
+        in.Barcode = c.barcode;
+        std::string error = ConvertBarcode(in);
+        const bool good = !c.mac[0].empty();
+        EXPECT_EQ(error.empty(), good) << c.barcode << ": " << error;
+        EXPECT_EQ(in.Fields.Mac, good ? c.mac : before) << c.barcode;
+        EXPECT_EQ(in.MacTicked, good) << c.barcode;
+        if (!good) {
+            EXPECT_EQ(error, "바코드: '" + std::string(c.barcode) +
+                                 "' is not a MAC address (six two-digit hex parts)");
+        }
+    }
 }
 
-TEST(NetworkSettings, ShortBarcodeMakesOkFailInsteadOfSendingAPartialMac) {
-    StatusSnapshot s = LastStatus();
-    NetworkInputs in = PrefillNetwork(s);
-    in.Barcode = "0A-5E-21-FE-FF";
-    ConvertBarcode(in);
-    NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(s));
-    EXPECT_EQ(w.Error, "'$' is not a valid integer value");
-    EXPECT_TRUE(w.Request.empty());
+TEST(NetworkSettings, AnAcceptedWriteIsWhatTheNextOkKeeps) {
+    NetworkParts kept = KeptNetworkParts(LastStatus());
+    NetworkInputs macOnly = PrefillNetwork(LastStatus());
+    macOnly.Fields.Mac = {"0a", "5E", "21", "FE", "FF", "1"};
+    macOnly.MacTicked = true;
+    NetworkWrite first = NetworkWriteRequest(macOnly, kept);
+    ASSERT_TRUE(first.Ok()) << first.Error;
+
+    kept = WrittenNetworkParts(first.Request);
+    EXPECT_EQ(kept.Mac, (std::array<std::string, 6>{"0A", "5E", "21", "FE", "FF", "01"}));
+    NetworkInputs ipOnly = PrefillNetwork(LastStatus());
+    ipOnly.Fields.Ip = {"10", "1", "2", "9"};
+    ipOnly.IpTicked = true;
+    EXPECT_EQ(NetworkWriteRequest(ipOnly, kept).Request,
+              Frame({0x0A, 0x5E, 0x21, 0xFE, 0xFF, 0x01, 10, 1, 2, 9, 255, 255, 0, 0, 10, 1, 2, 254}));
+    EXPECT_EQ(WrittenNetworkParts(Bytes{0x01, 0x47}).Mac, (std::array<std::string, 6>{}))
+        << "a frame without a block gives no parts";
 }
 
 // The dialog's OK, from the frame it built to what crossed the link and what the reply did.
@@ -145,6 +179,11 @@ TEST(NetworkSettings, WriteGoesOutOnSerialAfterADroppedHalfFrameAndItsAcceptance
     NetworkRig rig(LinkKind::Serial);
     const Bytes half{0x01, 0x04, 0xFE, 0x00};
     rig.rx.OnSerialRead(half);
+    // The open window learns the answer before the operator's box: it must hold no stale identity then.
+    std::vector<std::pair<bool, std::size_t>> answers; // accepted, messages shown by then
+    rig.ctl.SetNetworkWriteObserver([&](bool accepted) {
+        answers.push_back({accepted, rig.op.messages.size()});
+    });
     ASSERT_TRUE(SendNetworkWrite(rig.ctl, rig.rx, kWrite));
     EXPECT_EQ(rig.port.Frames(), std::vector<Bytes>{WithCrc(kWrite)});
     EXPECT_EQ(rig.state.LastRawRequest, kWrite);
@@ -157,6 +196,8 @@ TEST(NetworkSettings, WriteGoesOutOnSerialAfterADroppedHalfFrameAndItsAcceptance
     rig.rx.OnSerialRead(WithCrc(Bytes{0x01, 0x47, 0x00, 0x02, 0x02, 0x01}));
     ASSERT_EQ(rig.op.messages.size(), 1u);
     EXPECT_EQ(rig.op.messages[0].text, kSettingSuccess);
+    rig.rx.OnSerialRead(WithCrc(Bytes{0x01, 0x47, 0x00, 0x02, 0x02, 0x02}));
+    EXPECT_EQ(answers, (std::vector<std::pair<bool, std::size_t>>{{true, 0}, {false, 1}}));
     const StatusSnapshot &s = rig.ctl.Snapshot();
     EXPECT_EQ(s.MACText, "0A.5E.21.FE.FF.10");
     EXPECT_EQ(s.IPText, "10.00.00.07");

@@ -80,14 +80,14 @@ TEST(OperatingSettings, UnusableFieldsStopOkWithTheirMessageAndQueueNothing) {
         const char *error;
     };
     const Case cases[] = {
-        {kRowACOV, "", "'' is not a valid integer value"},
-        {kRowACOV, "-", "'-' is not a valid integer value"},
-        {kRowACOV, "25x", "'25x' is not a valid integer value"},
+        {kRowACOV, "", "AC 고전압: '' is not a valid integer value"},
+        {kRowACUV, "-", "AC 저전압: '-' is not a valid integer value"},
+        {kRowACOV, "25x", "AC 고전압: '25x' is not a valid integer value"},
         {kRowACOV, "300", "AC 고전압: '300' is out of range (230..270)"},
         {kRowACUV, "159", "AC 저전압: '159' is out of range (160..210)"},
-        {kRowDCOV, "", "'' is not a valid floating point value"},
-        {kRowDCOV, "+", "'+' is not a valid floating point value"},
-        {kRowDCOV, "fifty", "'fifty' is not a valid floating point value"},
+        {kRowDCOV, "", "DC 고전압: '' is not a valid floating point value"},
+        {kRowDCOV, "+", "DC 고전압: '+' is not a valid floating point value"},
+        {kRowDCUV, "fifty", "DC 저전압: 'fifty' is not a valid floating point value"},
         {kRowDCOV, "59.1", "DC 고전압: '59.1' is out of range (55.0..59.0)"},
         {kRowDCUV, "42.9", "DC 저전압: '42.9' is out of range (43.0..50.0)"},
     };

@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -100,6 +103,24 @@ TEST_F(SettingsDialogsB, IpDialogShowsTheKeptAddressesAndItsButtonsOnlyFillField
         EXPECT_TRUE(Ticked(d, "cbIP_SET_EN") && Ticked(d, "cbGW_SET_EN") && Ticked(d, "cbSM_SET_EN"));
         EXPECT_FALSE(Ticked(d, "cbMAC_SET_EN"));
 
+        // A label read one digit short is refused: the fields and the box stay as they were.
+        Child<QLineEdit>(d, "edtBCode")->setText("12-34-56-78-9A-B");
+        QString refusal;
+        OnNextModal(
+            d,
+            [&](QWidget *box) {
+                refusal = test::BoxText(box);
+                Shot(d, "ip_setting_barcode_refused.png");
+                Shot(box, "ip_setting_barcode_refused_box.png");
+                test::CloseBox(box);
+            },
+            5000, d);
+        Child<QPushButton>(d, "Button_Mac")->click();
+        EXPECT_EQ(refusal, "바코드: '12-34-56-78-9A-B' is not a MAC address (six two-digit hex parts)");
+        EXPECT_EQ(Text(d, "edtMAC1"), "0A");
+        EXPECT_EQ(Text(d, "edtMAC6"), "10");
+        EXPECT_FALSE(Ticked(d, "cbMAC_SET_EN"));
+
         Child<QLineEdit>(d, "edtBCode")->setText("12:34:56:78:9A:BC");
         Child<QPushButton>(d, "Button_Mac")->click();
         EXPECT_EQ(Text(d, "edtMAC3"), "56");
@@ -190,6 +211,111 @@ TEST_F(SettingsDialogsB, TcpRemoteWindowShowsTheSwitchFromTheLastStatus) {
         EXPECT_EQ(Child<QPushButton>(d, "BitBtnOK")->text(), "설정 ");
         Shot(d, "tcp_set_dialog.png");
     });
+}
+
+// Room for text inside a line edit: the style's contents rectangle less the text margins and the 2 px
+// the line edit keeps clear on each side.
+int TextRoom(QLineEdit *field) {
+    QStyleOptionFrame opt;
+    opt.initFrom(field);
+    opt.rect = field->rect();
+    opt.lineWidth =
+        field->hasFrame() ? field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, field) : 0;
+    opt.state |= QStyle::State_Sunken;
+    const QMargins m = field->textMargins();
+    return field->style()->subElementRect(QStyle::SE_LineEditContents, &opt, field).width() - m.left() -
+           m.right() - 4;
+}
+
+double Luminance(const QColor &c) {
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+// The text as painted against its box, in the colour group the box is painted in.
+double Contrast(QLineEdit *field) {
+    const QPalette::ColorGroup group = field->isEnabled() ? QPalette::Active : QPalette::Disabled;
+    double a = Luminance(field->palette().color(group, QPalette::Text));
+    double b = Luminance(field->palette().color(group, QPalette::Base));
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// The widest value a box can hold: `value` or one of its forms with every digit swapped for one digit of
+// `digits` (equal-width digits, but letters differ); `value` itself on a tie.
+QString Widest(const QFontMetrics &metrics, const QString &value, const QString &digits) {
+    QString widest = value;
+    for (QChar d : digits) {
+        QString form = value;
+        for (QChar &c : form)
+            if (digits.contains(c))
+                c = d;
+        if (metrics.horizontalAdvance(form) > metrics.horizontalAdvance(widest))
+            widest = form;
+    }
+    return widest;
+}
+
+QStringList Numbered(const QString &prefix, int count) {
+    QStringList names;
+    for (int i = 1; i <= count; ++i)
+        names << prefix + QString::number(i);
+    return names;
+}
+
+// Every address, MAC and device identifier box shows its widest value whole and readable, at its own font.
+TEST_F(SettingsDialogsB, AddressBoxesShowTheirWidestValueWholeAndReadable) {
+    const QString dec = "0123456789", hex = "0123456789ABCDEF";
+    struct Boxes {
+        QStringList names;
+        QString value, digits;
+    };
+    QStringList aclOctets, mainRanges;
+    for (int k = 1; k <= 5; ++k) {
+        aclOctets << Numbered(QStringLiteral("edtACL%1_Start_IP").arg(k), 4)
+                  << Numbered(QStringLiteral("edtACL%1_End_IP").arg(k), 4);
+        mainRanges << Numbered(QStringLiteral("edtACL_IP%1").arg(k), 2)
+                   << Numbered(QStringLiteral("edtACL_DIP%1").arg(k), 2);
+    }
+    struct Case {
+        const char *window;
+        void (*open)(SettingsContext &, QWidget *); // null: the main window
+        std::vector<Boxes> boxes;
+    };
+    const Case cases[] = {
+        {"IP",
+         OpenIpSettingDialog,
+         {{Numbered("edtIP", 4) + Numbered("edtGW", 4) + Numbered("edtSM", 4), "255", dec},
+          {Numbered("edtMAC", 6), "FF", hex}}},
+        {"ACL", OpenAclCommand, {{aclOctets, "255", dec}, {{"edtDeviceID"}, "9999999999", dec}}},
+        {"main",
+         nullptr,
+         {{QStringList{"edtIP", "edtGW", "edtSM"} + mainRanges, "255.255.255.255", dec},
+          {{"edtMAC"}, "FF.FF.FF.FF.FF.FF", hex},
+          {{"edtDeviceID"}, "9999999999", dec}}},
+    };
+    arrange().Link = LinkKind::Serial;
+    for (const Case &c : cases) {
+        auto check = [&](QWidget *root) {
+            for (const Boxes &b : c.boxes)
+                for (const QString &name : b.names) {
+                    auto *field = root->findChild<QLineEdit *>(name);
+                    ASSERT_TRUE(field) << c.window << " " << name.toStdString();
+                    const QFontMetrics metrics(field->font());
+                    const QString widest = Widest(metrics, b.value, b.digits);
+                    field->setText(widest);
+                    EXPECT_LE(metrics.horizontalAdvance(widest), TextRoom(field))
+                        << c.window << " " << name.toStdString() << " cuts " << widest.toStdString();
+                    EXPECT_GE(Contrast(field), 4.5) << c.window << " " << name.toStdString()
+                                                    << " is hard to read (" << Contrast(field) << ":1)";
+                }
+            if (c.open)
+                Shot(root, QStringLiteral("widest_%1.png").arg(c.window).toLatin1().constData());
+        };
+        if (c.open)
+            Run(c.open, check);
+        else
+            check(&window());
+    }
 }
 
 } // namespace

@@ -354,9 +354,35 @@ struct InitialiseCase {
     HistoryKind kind;
     const char *message;
     QMessageBox::Icon icon;
+    const char *question;
 };
 
 class HistoryInitialise : public HistoryE2e, public ::testing::WithParamInterface<InitialiseCase> {};
+
+// Answers the Yes/No question the next click over `dialog` asks, noting its text.
+void AnswerQuestion(QWidget *dialog, QMessageBox::StandardButton answer, QString *question) {
+    OnNextModal(
+        dialog,
+        [answer, question](QWidget *w) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            if (!box || !box->button(answer)) {
+                ADD_FAILURE() << "no Yes/No question: " << BoxText(w).toStdString();
+                CloseBox(w);
+                return;
+            }
+            *question = box->text();
+            box->button(answer)->click();
+        },
+        5000, dialog);
+}
+
+std::vector<Bytes> InitialiseRequests(const std::vector<JournalEntry> &journal) {
+    std::vector<Bytes> sent;
+    for (const Bytes &f : JournalFrames(journal, "RTU", "RX"))
+        if (f.size() >= 2 && f[1] == kFnHistory)
+            sent.push_back(Bytes(f.begin(), f.end() - 2));
+    return sent;
+}
 
 TEST_P(HistoryInitialise, SetSendsTheInitialiseRequestAndShowsTheDevicesAnswer) {
     const InitialiseCase &c = GetParam();
@@ -375,6 +401,10 @@ TEST_P(HistoryInitialise, SetSendsTheInitialiseRequestAndShowsTheDevicesAnswer) 
         ASSERT_TRUE(item);
         item->click();
         bool seen = false;
+        QString question;
+        AnswerQuestion(w, QMessageBox::Yes, &question);
+        set->click();
+        EXPECT_EQ(question, c.question);
         OnNextModal(
             w,
             [&](QWidget *box) {
@@ -385,7 +415,6 @@ TEST_P(HistoryInitialise, SetSendsTheInitialiseRequestAndShowsTheDevicesAnswer) 
                 seen = true;
             },
             5000, w);
-        set->click();
         ASSERT_TRUE(WaitFor([&] { return seen; }, 5000));
         EXPECT_TRUE(w->isVisible()) << "the dialog stays open after Set";
         statusAtExit = StatusReads(sim->ReadJournal());
@@ -393,10 +422,7 @@ TEST_P(HistoryInitialise, SetSendsTheInitialiseRequestAndShowsTheDevicesAnswer) 
     });
     EXPECT_EQ(shown, c.message);
     EXPECT_EQ(icon, c.icon);
-    std::vector<Bytes> sent;
-    for (const Bytes &f : JournalFrames(sim->ReadJournal(), "RTU", "RX"))
-        if (f.size() >= 2 && f[1] == kFnHistory)
-            sent.push_back(Bytes(f.begin(), f.end() - 2));
+    const std::vector<Bytes> sent = InitialiseRequests(sim->ReadJournal());
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0], (Bytes{0x01, 0x41, 0x00, 0x02, static_cast<uint8_t>(c.kind), 0x03}));
     // Exit resumes the status poll.
@@ -404,14 +430,48 @@ TEST_P(HistoryInitialise, SetSendsTheInitialiseRequestAndShowsTheDevicesAnswer) 
     EXPECT_TRUE(WaitFor([&] { return StatusReads(sim->ReadJournal()) > statusAtExit; }, 3000));
 }
 
-INSTANTIATE_TEST_SUITE_P(Results, HistoryInitialise,
-                         ::testing::Values(InitialiseCase{false, "알람이력", HistoryKind::Alarm,
-                                                          " Setting Sucess!!", QMessageBox::Information},
-                                           InitialiseCase{true, "이벤트이력", HistoryKind::Event,
-                                                          " Setting Fail!!", QMessageBox::Critical}),
-                         [](const ::testing::TestParamInfo<InitialiseCase> &info) {
-                             return std::string(info.param.refuse ? "Refused" : "Accepted");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Results, HistoryInitialise,
+    ::testing::Values(InitialiseCase{false, "알람이력", HistoryKind::Alarm, " Setting Sucess!!",
+                                     QMessageBox::Information,
+                                     "알람이력: the device's alarm log is erased. Continue?"},
+                      InitialiseCase{true, "이벤트이력", HistoryKind::Event, " Setting Fail!!",
+                                     QMessageBox::Critical,
+                                     "이벤트이력: the device's event log is erased. Continue?"}),
+    [](const ::testing::TestParamInfo<InitialiseCase> &info) {
+        return std::string(info.param.refuse ? "Refused" : "Accepted");
+    });
+
+// No erases nothing; Yes and leaving at once still tells the operator the device cleared its log.
+TEST_F(HistoryE2e, InitialiseAsksFirstAndReportsAnAnswerThatComesAfterTheDialogClosed) {
+    Begin(LogsScenario(3, 4));
+    QString shown;
+    bool seen = false;
+    Open("mInitialLog", [&](QWidget *w) {
+        auto *set = Child<QPushButton>(w, "BitBtnI_OK");
+        Child<QRadioButton>(w, "rgInitialItem0")->click();
+        QString question;
+        AnswerQuestion(w, QMessageBox::No, &question);
+        set->click();
+        EXPECT_EQ(question, "알람이력: the device's alarm log is erased. Continue?");
+        AnswerQuestion(w, QMessageBox::Yes, &question);
+        set->click();
+        // The request is out; its answer can only be read once this click returns to the event loop.
+        OnNextModal(
+            &console->MainWindow(),
+            [&](QWidget *box) {
+                shown = BoxText(box);
+                CloseBox(box);
+                seen = true;
+            },
+            5000, w);
+        Child<QPushButton>(w, "BitBtnI_Cancel")->click();
+    });
+    ASSERT_TRUE(WaitFor([&] { return seen; }, 5000));
+    EXPECT_EQ(shown, " Setting Sucess!!");
+    EXPECT_EQ(InitialiseRequests(sim->ReadJournal()),
+              (std::vector<Bytes>{{0x01, 0x41, 0x00, 0x02, 0x01, 0x03}}));
+}
 
 // Names the workbook may have when saved between `from` and `to`.
 QStringList NamesBetween(const char *log, QTime from, QTime to) {

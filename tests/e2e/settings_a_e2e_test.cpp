@@ -91,8 +91,8 @@ protected:
             << command;
     }
 
-    // Clicks a window's button and answers the message box it brings up (none: Seen stays false).
-    Message Click(QDialog &dialog, const char *button, int timeoutMs = 5000) {
+    // Catches the next message box over `dialog` into a Message and closes it.
+    std::shared_ptr<Message> Catch(QDialog &dialog, int timeoutMs) {
         auto message = std::make_shared<Message>();
         const PollState *state = &State();
         OnNextModal(
@@ -106,6 +106,12 @@ protected:
                 CloseBox(box);
             },
             timeoutMs, &dialog);
+        return message;
+    }
+
+    // Clicks a window's button and answers the message box it brings up (none: Seen stays false).
+    Message Click(QDialog &dialog, const char *button, int timeoutMs = 5000) {
+        auto message = Catch(dialog, timeoutMs);
         auto *b = Child<QPushButton>(&dialog, button);
         EXPECT_NE(b, nullptr) << button;
         if (!b)
@@ -115,6 +121,38 @@ protected:
         return *message;
     }
 
+    // A button that asks Yes/No first: the question's text, then (after Yes) the message that follows.
+    struct Asked {
+        QString Question;
+        Message After;
+    };
+    Asked ClickAnswering(QDialog &dialog, const char *button, QMessageBox::StandardButton answer) {
+        auto question = std::make_shared<QString>();
+        auto after = std::make_shared<std::shared_ptr<Message>>();
+        OnNextModal(
+            &dialog,
+            [this, &dialog, question, after, answer](QWidget *w) {
+                auto *box = qobject_cast<QMessageBox *>(w);
+                if (!box || !box->button(answer)) {
+                    ADD_FAILURE() << "no Yes/No question: " << BoxText(w).toStdString();
+                    CloseBox(w);
+                    return;
+                }
+                *question = box->text();
+                if (answer == QMessageBox::Yes)
+                    *after = Catch(dialog, 5000);
+                box->button(answer)->click();
+            },
+            5000, &dialog);
+        auto *b = Child<QPushButton>(&dialog, button);
+        EXPECT_NE(b, nullptr) << button;
+        if (!b)
+            return {};
+        b->click();
+        if (answer == QMessageBox::Yes)
+            WaitFor([after] { return *after && (*after)->Seen; }, 5000);
+        return {*question, *after ? **after : Message{}};
+    }
     std::size_t Mark() { return JournalWrites(*sim, link_).size(); }
     // The writes after `mark`, once at least `expected` of them are in the journal.
     std::vector<WireWrite> WritesSince(std::size_t mark, std::size_t expected) {
@@ -229,9 +267,9 @@ TEST_F(SettingsA, BadInputShowsItsMessageAndNeverReachesTheDevice) {
         const struct {
             const char *Tick, *Field, *Text, *Message;
         } cases[] = {
-            {"ckbACOV", "mskACOV", "", "'' is not a valid integer value"},
-            {"ckbACUV", "mskACUV", "-", "'-' is not a valid integer value"},
-            {"ckbDCOV", "mskDCOV", "+", "'+' is not a valid floating point value"},
+            {"ckbACOV", "mskACOV", "", "AC 고전압: '' is not a valid integer value"},
+            {"ckbACUV", "mskACUV", "-", "AC 저전압: '-' is not a valid integer value"},
+            {"ckbDCOV", "mskDCOV", "+", "DC 고전압: '+' is not a valid floating point value"},
             {"ckbDCUV", "mskDCUV", "42.9", "DC 저전압: '42.9' is out of range (43.0..50.0)"},
         };
         for (const auto &c : cases) {
@@ -253,7 +291,7 @@ TEST_F(SettingsA, BadInputShowsItsMessageAndNeverReachesTheDevice) {
         SetMasked(d, "MskDCV", "");
         Get<QLineEdit>(d, "MskDCV")->setCursorPosition(1);
         QTest::keyClicks(Get<QLineEdit>(d, "MskDCV"), "5");
-        EXPECT_EQ(Click(d, "bbtnOK").Text, "'_5.__' is not a valid floating point value");
+        EXPECT_EQ(Click(d, "bbtnOK").Text, "DC 전압: '_5.__' is not a valid floating point value");
         // A ticked row reading zero is skipped without a word.
         for (QCheckBox *tick : d.findChildren<QCheckBox *>())
             tick->setChecked(false);
@@ -419,9 +457,24 @@ TEST_F(SettingsA, ResetAndFactoryInitialiseWriteTheControlRegister) {
         std::size_t mark = Mark();
         // Nothing chosen: OK does nothing.
         Get<QPushButton>(d, "bbtnOK")->click();
-        for (auto [entry, value] : {std::pair{"rbFactory1", 8}, std::pair{"rbFactory0", 4}}) {
+        const struct {
+            const char *Entry;
+            int Value;
+            const char *Question;
+        } entries[] = {
+            {"rbFactory1", 8,
+             "환경정보 초기화: the controller's environment settings are reset to factory values. Continue?"},
+            {"rbFactory0", 4,
+             "구성정보 초기화: the controller's configuration is reset to factory values. Continue?"},
+        };
+        for (auto [entry, value, question] : entries) {
             Get<QRadioButton>(d, entry)->click();
-            EXPECT_EQ(Click(d, "bbtnOK").Text, kSuccess);
+            // No sends nothing: the Yes after it must be the only write.
+            EXPECT_EQ(ClickAnswering(d, "bbtnOK", QMessageBox::No).Question, question);
+            EXPECT_TRUE(Get<QRadioButton>(d, entry)->isChecked());
+            Asked yes = ClickAnswering(d, "bbtnOK", QMessageBox::Yes);
+            EXPECT_EQ(yes.Question, question);
+            EXPECT_EQ(yes.After.Text, kSuccess);
             EXPECT_EQ(WritesSince(mark, 1), (std::vector<WireWrite>{{0x0022, value}})) << entry;
             EXPECT_FALSE(Get<QRadioButton>(d, entry)->isChecked());
             EXPECT_TRUE(Get<QPushButton>(d, "bbtnOK")->isEnabled());
@@ -440,6 +493,7 @@ struct WindowCase {
     std::function<void(QDialog &)> Prepare;
     std::size_t Writes;
     const char *CloseButton; // nullptr: the close box
+    bool Asks = false;       // OK asks Yes/No first
 };
 
 const std::vector<WindowCase> &WindowCases() {
@@ -454,7 +508,7 @@ const std::vector<WindowCase> &WindowCases() {
         {"mDataTimeSet", 20, 0, [](QDialog &) {}, 6, "bbtClose"},
         {"mControllerReset", 20, 0, [](QDialog &d) { Get<QRadioButton>(d, "rbReset")->click(); }, 1, nullptr},
         {"mFactoryInitial", 20, 0, [](QDialog &d) { Get<QRadioButton>(d, "rbFactory0")->click(); }, 1,
-         "bbtnExit"},
+         "bbtnExit", true},
         {"mAlarmTest", 0, 0, [](QDialog &) {}, 1, "bbtClose"},
     };
     return cases;
@@ -487,7 +541,7 @@ TEST_P(SettingsAModes, EachWindowPausesAndResumesThePollAsItsLinkRequires) {
                 }
                 const std::size_t mark = Mark();
                 c.Prepare(d);
-                Message m = Click(d, "bbtnOK");
+                Message m = c.Asks ? ClickAnswering(d, "bbtnOK", QMessageBox::Yes).After : Click(d, "bbtnOK");
                 EXPECT_EQ(m.Text, kSuccess);
                 EXPECT_EQ(m.ModeWhileShown, 20) << "no poll while the writes run";
                 EXPECT_EQ(WritesSince(mark, c.Writes).size(), c.Writes);
@@ -512,28 +566,32 @@ TEST_P(SettingsAModes, EachWindowPausesAndResumesThePollAsItsLinkRequires) {
 INSTANTIATE_TEST_SUITE_P(Links, SettingsAModes, ::testing::Values(LinkKind::Serial, LinkKind::Tcp),
                          [](const auto &info) { return info.param == LinkKind::Serial ? "Serial" : "Tcp"; });
 
-TEST_F(SettingsA, RefusedWriteEndsTheSequenceWithFailAndTheWindowStaysUsable) {
+TEST_F(SettingsA, RefusedWriteEndsTheSequenceSayingWhatWasAndWasNotWritten) {
     for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
         SCOPED_TRACE(link == LinkKind::Serial ? "serial" : "TCP");
         TearDown();
-        ASSERT_NO_FATAL_FAILURE(Start(link, R"({"steady": true, "faults": {"exception_registers": [40]}})"));
+        ASSERT_NO_FATAL_FAILURE(
+            Start(link, R"({"steady": true, "faults": {"exception_registers": [39], "exception_code": 3}})"));
         Run(
             "mSystemOperation",
             [&](QDialog &d) {
-                // DC low (0x0028) goes first and is refused: nothing after it may go out.
+                // DC low (0x0028) goes first and takes; DC high is refused: nothing after it may go out.
                 std::size_t mark = Mark();
                 Get<QPushButton>(d, "bbtnSelectAll")->click();
                 Message m = Click(d, "bbtnOK");
-                EXPECT_EQ(m.Text, kFail);
+                EXPECT_EQ(m.Text.toStdString(),
+                          std::string(kFail) + "\nWritten: DC 저전압"
+                                               "\nRefused: DC 고전압 (illegal data value)"
+                                               "\nNot sent: AC 저전압, AC 고전압, 축전지 수량, 축전지 종류");
                 EXPECT_EQ(m.Icon, QMessageBox::Critical);
                 EXPECT_EQ(Mode(), link == LinkKind::Serial ? 20 : 0);
                 // The next OK starts afresh and its echo brings the success message.
                 Tick(d, "ckbACOV");
                 EXPECT_EQ(Click(d, "bbtnOK").Text, kSuccess);
-                const std::vector<WireWrite> writes = WritesSince(mark, 2);
-                ASSERT_EQ(writes.size(), 2u);
-                EXPECT_EQ(writes[0].Address, 0x0028);
-                EXPECT_EQ(writes[1].Address, 0x0025);
+                std::vector<int> addresses;
+                for (const WireWrite &w : WritesSince(mark, 3))
+                    addresses.push_back(w.Address);
+                EXPECT_EQ(addresses, (std::vector<int>{0x0028, 0x0027, 0x0025}));
             },
             link == LinkKind::Tcp);
         EXPECT_EQ(Mode(), 0);

@@ -157,8 +157,8 @@ TEST_F(SettingsB, AclDialogOnSerialRefusesBadInputThenWritesRangeAndIdentifierLa
         ExpectRefused(d,
                       {{"edtDeviceID", "314159265", "장비 ID: '314159265' is not ten decimal digits"},
                        {"edtDeviceID", "31415x2653", "장비 ID: '31415x2653' is not ten decimal digits"},
-                       {"edtACL1_Start_IP2", "", "'' is not a valid integer value"},
-                       {"edtACL1_End_IP3", "a", "'a' is not a valid integer value"},
+                       {"edtACL1_Start_IP2", "", "#1 start: '' is not a valid integer value"},
+                       {"edtACL1_End_IP3", "a", "#1 end: 'a' is not a valid integer value"},
                        {"edtACL1_End_IP4", "256", "#1 end: '256' is not a valid address octet (0..255)"}},
                       {"cbDeviceID", "cbACL1_SET_EN"});
 
@@ -192,22 +192,30 @@ TEST_F(SettingsB, IpDialogOnSerialSendsTheDefaultsInOneFrameAndReadsTheIdentityB
 
     RunDialog("mIPSet", [&](QWidget *d) {
         EXPECT_EQ(Mode(), mode::kPaused);
+        // A label read one digit short is refused at once; it neither fills nor ticks the MAC, so the
+        // OK after it has nothing to send (the list of frames below shows none went out).
+        SetText(d, "edtBCode", "0A-5E-21-FE-FF-1");
+        Box barcode = ClickAndAnswer(d, "Button_Mac");
+        EXPECT_EQ(barcode.Text, "바코드: '0A-5E-21-FE-FF-1' is not a MAC address (six two-digit hex parts)");
+        EXPECT_EQ(barcode.Icon, QMessageBox::Critical);
+        EXPECT_EQ(Child<QLineEdit>(d, "edtMAC1")->text(), "00");
+        EXPECT_FALSE(Ticked(d, "cbMAC_SET_EN"));
+        Child<QPushButton>(d, "bbtnOK")->click();
+
         Child<QPushButton>(d, "bbtnDefault")->click();
         ExpectRefused(d,
                       {{"edtIP4", "256", "IP: '256' is not a valid address octet (0..255)"},
                        {"edtGW1", "300", "Gateway: '300' is not a valid address octet (0..255)"},
                        {"edtSM4", "999", "Subnet mask: '999' is not a valid address octet (0..255)"},
-                       {"edtGW2", "", "'' is not a valid integer value"},
-                       {"edtSM2", "ff", "'ff' is not a valid integer value"}},
+                       {"edtGW2", "", "Gateway: '' is not a valid integer value"},
+                       {"edtSM2", "ff", "Subnet mask: 'ff' is not a valid integer value"}},
                       {"cbIP_SET_EN", "cbGW_SET_EN", "cbSM_SET_EN"});
-        // A barcode one group short leaves the last MAC field empty: refused, not sent half.
-        SetText(d, "edtBCode", "0A-5E-21-FE-FF");
-        Child<QPushButton>(d, "Button_Mac")->click();
-        EXPECT_EQ(ClickAndAnswer(d, "bbtnOK").Text, "'$' is not a valid integer value");
-        SetText(d, "edtMAC6", "G1");
-        EXPECT_EQ(ClickAndAnswer(d, "bbtnOK").Text, "'$G1' is not a valid integer value");
-        SetText(d, "edtMAC6", "123");
-        EXPECT_EQ(ClickAndAnswer(d, "bbtnOK").Text, "MAC: '123' is not a valid address octet (00..FF)");
+        Tick(d, "cbMAC_SET_EN");
+        ExpectRefused(d,
+                      {{"edtMAC6", "", "MAC: '$' is not a valid integer value"},
+                       {"edtMAC6", "G1", "MAC: '$G1' is not a valid integer value"},
+                       {"edtMAC6", "123", "MAC: '123' is not a valid address octet (00..FF)"}},
+                      {"cbMAC_SET_EN"});
         // Unticked, the MAC goes out as it was kept at opening, whatever the fields hold.
         Tick(d, "cbMAC_SET_EN", false);
 
@@ -228,6 +236,36 @@ TEST_F(SettingsB, IpDialogOnSerialSendsTheDefaultsInOneFrameAndReadsTheIdentityB
     EXPECT_EQ(Field("edtGW"), "192.168.30.1");
     EXPECT_EQ(Field("edtSM"), "255.255.255.0");
     EXPECT_EQ(Field("edtMAC"), "00.11.22.33.44.AB");
+}
+
+TEST_F(SettingsB, IpDialogSendsWhatItWroteBeforeForSectionsNotTickedAgain) {
+    StartSim(kOtherIdentity, false, true);
+    StartConsole(UserLevel::Super);
+    Connect(LinkKind::Serial);
+    ASSERT_TRUE(WaitForDecode()) << sim->Stderr();
+
+    RunDialog("mIPSet", [&](QWidget *d) {
+        SetText(d, "edtBCode", "0A:5E:21:FE:FF:10");
+        Child<QPushButton>(d, "Button_Mac")->click();
+        EXPECT_EQ(ClickAndAnswer(d, "bbtnOK").Text, " Setting Sucess!!");
+        Tick(d, "cbIP_SET_EN");
+        SetText(d, "edtIP4", "9");
+        EXPECT_EQ(ClickAndAnswer(d, "bbtnOK").Text, " Setting Sucess!!");
+    });
+    const Bytes head{0x01, 0x47, 0x00, 0x13, 0x02, 0x0A, 0x5E, 0x21, 0xFE, 0xFF, 0x10};
+    auto write = [&](std::initializer_list<uint8_t> addresses) {
+        Bytes frame = head;
+        frame.insert(frame.end(), addresses);
+        return frame;
+    };
+    ASSERT_TRUE(WaitFor([&] { return OfFunction(Requests(*sim, "RTU"), 0x47).size() >= 3; }));
+    EXPECT_EQ(OfFunction(Requests(*sim, "RTU"), 0x47),
+              (std::vector<Bytes>{write({10, 1, 2, 3, 255, 255, 0, 0, 10, 1, 2, 254}),
+                                  write({10, 1, 2, 9, 255, 255, 0, 0, 10, 1, 2, 254}), kIdentityRead}));
+    ASSERT_TRUE(WaitFor([&] { return Mode() == mode::kPoll; }));
+    ASSERT_TRUE(NextDecode());
+    EXPECT_EQ(Field("edtMAC"), "0A.5E.21.FE.FF.10");
+    EXPECT_EQ(Field("edtIP"), "10.1.2.9");
 }
 
 TEST_F(SettingsB, IpDialogOnTcpPausesThePollOnlyFromOkAndReportsARefusal) {

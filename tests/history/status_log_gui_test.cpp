@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -58,11 +59,12 @@ class LogPageTest : public ::testing::Test {
 public:
     void SetUp() override { Start(dir.path()); }
 
-    void Start(const QString &programDir) {
+    void Start(const QString &programDir, const QString &userDir = {}) {
         console.reset();
         ConsoleOptions options;
         options.Trace = &trace;
         options.ProgramDir = programDir;
+        options.UserDir = userDir;
         console = std::make_unique<Console>(options);
         window().show();
         page = Child<TStatusLogPage>(&window(), "LocalStatusLog");
@@ -217,6 +219,8 @@ TEST_F(LogPageTest, SaveWritesWhatTheMemoShowsOperatorEditsIncludedAndKeepsIt) {
     button("Button1")->click();
     ASSERT_EQ(Files().size(), 2);
     EXPECT_EQ(ReadLogFile(Files()[1]), FileText(expected));
+    EXPECT_EQ(Child<QLabel>(page, "labLogSaved")->text(), QDir::toNativeSeparators(dir.filePath(Files()[1])))
+        << "where the file went";
     EXPECT_EQ(MemoLines(), expected);
 
     button("Button2")->click();
@@ -349,11 +353,41 @@ TEST_F(LogPageTest, UnwritableDirectoryNamesTheFileKeepsEveryLineAndTheLogRunnin
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files) == QStringList{"plain-file"});
 }
 
+TEST_F(LogPageTest, ExitKeepsUnsavedLinesInTheUserFolderWhenTheProgramFolderCannotBeWrittenAnyMore) {
+    const QString program = dir.filePath("program");
+    const QString user = dir.filePath("user/ZEPHYRA-M10");
+    ASSERT_TRUE(QDir().mkpath(program));
+    Start(program, user);
+    Decode(kBlock);
+    button("btnLogo")->click();
+    page->Timer5Timer();
+    const std::vector<std::string> lines = MemoLines();
+    // The program's folder went away while the console ran; a plain file now stands in its place.
+    ASSERT_TRUE(QDir(program).removeRecursively());
+    QFile plain(program);
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+
+    BoxRecorder boxes(&window());
+    window().mExitClick();
+    const QStringList saved = QDir(user).entryList(QDir::Files);
+    ASSERT_EQ(saved.size(), 1);
+    QFile f(QDir(user).filePath(saved[0]));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().toStdString(), FileText(lines));
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.icons[0], QMessageBox::Information);
+    EXPECT_TRUE(boxes.texts[0].contains(program)) << "the folder that failed";
+    EXPECT_TRUE(boxes.texts[0].contains(QDir::toNativeSeparators(QDir(user).filePath(saved[0]))))
+        << boxes.texts[0].toStdString();
+}
+
 TEST_F(LogPageTest, PageShowsEveryControlWholeWithKoreanInTheMemo) {
     Decode(kBlock);
     button("btnLogo")->click();
     for (int i = 0; i < 40; ++i)
         page->Timer5Timer();
+    button("Button1")->click(); // and where the file went
     QApplication::processEvents();
     // For a look: build/tests/history/status_log_page.png
     EXPECT_TRUE(window().grab().save(QDir::current().filePath("status_log_page.png")));
@@ -364,7 +398,8 @@ TEST_F(LogPageTest, PageShowsEveryControlWholeWithKoreanInTheMemo) {
         controls << w;
     for (QWidget *w : page->findChildren<QPushButton *>())
         controls << w;
-    ASSERT_EQ(controls.size(), 2 + 8 + 3);
+    controls << Child<QLabel>(page, "labLogSaved");
+    ASSERT_EQ(controls.size(), 2 + 8 + 3 + 1);
     for (QWidget *w : controls) {
         EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
         const QRect r(w->mapTo(page, QPoint(0, 0)), w->size());

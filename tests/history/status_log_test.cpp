@@ -178,7 +178,8 @@ TEST_F(StatusLogFiles, TwoWritesInOneSecondKeepBothFiles) {
 
 TEST_F(StatusLogFiles, UnwritableDirectoryReportsTheFileAndLosesNoLine) {
     std::ofstream(dir_ / "plain-file") << "x";
-    for (const fs::path &bad : {dir_ / "plain-file" / "logs", dir_ / "missing" / "logs"}) {
+    // Root may write anywhere: a path below a plain file is one nobody can create.
+    for (const fs::path &bad : {dir_ / "plain-file" / "logs"}) {
         StatusLog log(bad);
         log.AppendHeader();
         const StatusSnapshot s = ExampleStatus();
@@ -220,6 +221,46 @@ TEST_F(StatusLogFiles, UnsavedLinesAreWrittenAtExitAndNothingOtherwise) {
     log.Delete();
     EXPECT_TRUE(log.Lines().empty());
     EXPECT_FALSE(log.HasUnsavedLines());
+}
+
+TEST_F(StatusLogFiles, AtExitLinesGoToTheFallbackWhenTheLogsFolderCannotBeWritten) {
+    std::ofstream(dir_ / "plain-file") << "x";
+    const fs::path bad = dir_ / "plain-file" / "logs";
+    struct Case {
+        const char *name;
+        fs::path folder, fallback;
+        fs::path writtenIn; // empty: nothing could be written
+    };
+    const Case cases[] = {
+        {"a missing folder is made", dir_ / "new" / "logs", dir_ / "user", dir_ / "new" / "logs"},
+        {"the fallback, made when missing", bad, dir_ / "user" / "ZEPHYRA-M10",
+         dir_ / "user" / "ZEPHYRA-M10"},
+        {"no fallback", bad, {}, {}},
+        {"the fallback fails too", bad, dir_ / "plain-file" / "user", {}},
+    };
+    const std::tm now = At(2025, 3, 7, 14, 5, 9);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        StatusLog log(c.folder);
+        log.AppendHeader();
+        log.AddLine(ExampleStatus(), now);
+        const LogFileResult result = log.SaveUnsaved(now, c.fallback);
+        EXPECT_EQ(result.Ok(), !c.writtenIn.empty()) << result.Error;
+        EXPECT_EQ(log.HasUnsavedLines(), c.writtenIn.empty());
+        if (c.writtenIn.empty()) {
+            EXPECT_NE(result.Error.find(bad.string()), std::string::npos) << result.Error;
+            EXPECT_NE(result.Error.find(c.fallback.string()), std::string::npos) << result.Error;
+            continue;
+        }
+        EXPECT_EQ(result.Path.parent_path(), c.writtenIn);
+        std::string text;
+        for (const std::string &line : log.Lines())
+            text += line + "\r\n";
+        EXPECT_EQ(ReadFile(result.Path), ToCp949(text));
+        // Moved files say why, naming the folder that failed.
+        EXPECT_EQ(result.FallbackReason.find(bad.string()) != std::string::npos, c.folder == bad)
+            << result.FallbackReason;
+    }
 }
 
 TEST(StatusLogMemo, OnlyAnEditThatLeavesNewTextCountsAsUnsaved) {

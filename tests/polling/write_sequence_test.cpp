@@ -13,7 +13,6 @@ using testrig::PollRig;
 
 const std::vector<PendingWrite> kThree{{0x21, 30}, {0x25, 264}, {0x27, 575}};
 const FakeOperator::Message kSuccess{FakeOperator::Kind::Information, " Setting Sucess!!"};
-const FakeOperator::Message kFail{FakeOperator::Kind::Error, " Setting Fail!!"};
 
 Bytes Write(int32_t address, int32_t value) {
     return WriteRequestUnit(address, value);
@@ -61,7 +60,8 @@ TEST_P(WriteSequence, DeviceRefusalEndsTheSequenceAndLeavesTheRestUnsent) {
     rig.ctl.StartWriteSequence(kThree);
     rig.Echo();
     rig.Reply(Hex("01 86 02"));
-    EXPECT_EQ(rig.op.messages, std::vector<FakeOperator::Message>{kFail});
+    ASSERT_EQ(rig.op.messages.size(), 1u);
+    EXPECT_EQ(rig.op.messages[0].kind, FakeOperator::Kind::Error);
     EXPECT_EQ(rig.state.RequestMode, GetParam() == LinkKind::Tcp ? mode::kPoll : mode::kPaused);
 
     rig.Echo();
@@ -73,6 +73,43 @@ TEST_P(WriteSequence, DeviceRefusalEndsTheSequenceAndLeavesTheRestUnsent) {
     rig.ctl.StartWriteSequence({{0x30, 230}});
     rig.Echo();
     EXPECT_EQ(rig.op.messages.back(), kSuccess);
+}
+
+// The fail box says which writes took effect, which one the device refused and why, and which never
+// went out; the first line stays the plain fail text.
+TEST(WriteSequence, RefusalNamesWhatWasWrittenRefusedAndNotSent) {
+    const std::vector<PendingWrite> aclRange{{0x4E, 1}, {0x4F, 2}, {0x50, 3}, {0x51, 4}};
+    const std::vector<PendingWrite> unnamedThenCommand{{0x99, 1}, {0x22, 4}};
+    const struct {
+        std::vector<PendingWrite> writes;
+        int echoes;
+        const char *reply;
+        std::string text;
+    } cases[] = {
+        {kThree, 1, "01 86 02",
+         " Setting Fail!!\nWritten: DC 고전압\nRefused: AC 고전압 (illegal data address)\n"
+         "Not sent: 충전전류 제한"},
+        {kThree, 0, "01 86 03",
+         " Setting Fail!!\nRefused: DC 고전압 (illegal data value)\nNot sent: AC 고전압, 충전전류 제한"},
+        {kThree, 2, "01 86 0B",
+         " Setting Fail!!\nWritten: DC 고전압, AC 고전압\nRefused: 충전전류 제한 (exception 0B)"},
+        {unnamedThenCommand, 0, "01 86 06",
+         " Setting Fail!!\nRefused: 구성정보 초기화 (server device busy)\nNot sent: register 0x0099"},
+        // Two words of one address read as that address once.
+        {aclRange, 2, "01 86 04",
+         " Setting Fail!!\nWritten: #2 end\nRefused: #2 start (server device failure)\nNot sent: #2 start"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.reply);
+        PollRig rig;
+        rig.state.RequestMode = mode::kPaused;
+        rig.ctl.StartWriteSequence(c.writes);
+        for (int i = 0; i < c.echoes; ++i)
+            rig.Echo();
+        rig.Reply(Hex(c.reply));
+        EXPECT_EQ(rig.op.messages, (std::vector<FakeOperator::Message>{{FakeOperator::Kind::Error, c.text}}));
+        EXPECT_EQ(rig.port.writes.size(), static_cast<std::size_t>(c.echoes + 1));
+    }
 }
 
 TEST_P(WriteSequence, OtherExceptionRepliesAreDropped) {

@@ -1,0 +1,24 @@
+// Names of the writable registers as the settings windows caption them, so a message about a write
+// speaks of the field the operator ticked rather than of an address.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "polling/poll_state.h"
+
+namespace zephyra {
+
+// The caption of the field that writes the register, or "register 0xNNNN".
+std::string RegisterName(int32_t address);
+// A queued write by name; the command register is named after the command it carries.
+std::string WriteName(const PendingWrite &write);
+// A Modbus exception code in words: "illegal data address", or "exception NN" for the rarer ones.
+std::string ExceptionText(int code);
+// What a sequence refused part-way did: the fail line, then the writes that took effect, the refused
+// one with the device's reason, and those never sent, each group in the order it went (or would have).
+std::string RefusedSequenceText(std::span<const PendingWrite> written, const PendingWrite &refused, int code,
+                                std::span<const PendingWrite> notSent);
+
+} // namespace zephyra
