@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <memory>
@@ -101,6 +102,9 @@ protected:
                 message->Text = BoxText(box);
                 if (auto *b = qobject_cast<QMessageBox *>(box))
                     message->Icon = b->icon();
+                // A look at a partial failure as the operator reads it: build/tests/e2e/partial_failure.png
+                if (message->Text.contains("Refused:"))
+                    box->grab().save(QDir::current().filePath("partial_failure.png"));
                 message->ModeWhileShown = state->RequestMode;
                 message->Seen = true;
                 CloseBox(box);
