@@ -1,8 +1,9 @@
 // Whole-process measurements of the console's own code (same windows, endpoints and core as
 // zephyra-console, with a scripted operator):
 //   --startup            quit as soon as the main window is exposed (time it from outside)
-//   --poll SECONDS PATH [TRAFFIC_LINES]
-//                        log in, connect over serial to PATH, poll for SECONDS, print the decode count;
+//   --poll SECONDS PATH|tcp:PORT [TRAFFIC_LINES]
+//                        log in, connect over serial to PATH (or TCP to 127.0.0.1:PORT), poll for SECONDS,
+//                        print the decode count and the CPU per poll;
 //                        with TRAFFIC_LINES, the traffic store is first filled with that many lines of
 //                        status-sized frames (what days of polling leave in it)
 #include <QApplication>
@@ -51,8 +52,14 @@ int main(int argc, char *argv[]) {
         return app.exec();
     }
     if (args.size() >= 4 && args[1] == "--poll") {
-        int seconds = args[2].toInt();
-        options.ExtraSerialPaths << args[3];
+        const int seconds = args[2].toInt();
+        // PATH, or tcp:PORT for the simulator's loopback port.
+        const bool tcp = args[3].startsWith("tcp:");
+        if (tcp)
+            options.TcpPort = static_cast<quint16>(args[3].mid(4).toUInt());
+        else
+            options.ExtraSerialPaths << args[3];
+        options.DefaultHost = "127.0.0.1";
         Console console(options);
         console.MainWindow().show();
         console.MainWindow().LogIn(UserLevel::User);
@@ -66,14 +73,18 @@ int main(int argc, char *argv[]) {
                              nullptr,
                              "127.0.0.1"};
         TfrmComPort connect(cc);
-        connect.SerialClick();
-        auto *ports = connect.findChild<QComboBox *>("PortSelect");
-        int index = ports->findData(args[3]);
-        if (index < 0) {
-            std::fprintf(stderr, "port %s not found\n", qPrintable(args[3]));
-            return 1;
+        if (tcp) {
+            connect.TCPClick();
+        } else {
+            connect.SerialClick();
+            auto *ports = connect.findChild<QComboBox *>("PortSelect");
+            const int index = ports->findData(args[3]);
+            if (index < 0) {
+                std::fprintf(stderr, "port %s not found\n", qPrintable(args[3]));
+                return 1;
+            }
+            connect.PortSelectChange(index);
         }
-        connect.PortSelectChange(index);
         connect.Btn_OK();
         if (args.size() >= 5) {
             Bytes reply(259, 0x5A);
@@ -84,12 +95,14 @@ int main(int argc, char *argv[]) {
         QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
         app.exec();
         const double atEnd = CpuSeconds();
+        const auto decodes = console.Controller().DecodeCount();
         // Start-up and the port search are one-off costs; the rest is what polling costs.
-        std::printf("decodes %llu cpu_start_and_connect_s=%.3f cpu_polling_s=%.3f\n",
-                    static_cast<unsigned long long>(console.Controller().DecodeCount()), atConnect,
-                    atEnd - atConnect);
-        return console.Controller().DecodeCount() > 0 ? 0 : 1;
+        std::printf("decodes %llu cpu_start_and_connect_s=%.3f cpu_polling_s=%.3f cpu_per_poll_ms=%.2f\n",
+                    static_cast<unsigned long long>(decodes), atConnect, atEnd - atConnect,
+                    decodes ? (atEnd - atConnect) * 1000.0 / static_cast<double>(decodes) : 0.0);
+        return decodes > 0 ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: %s --startup | --poll SECONDS SERIAL_PATH [TRAFFIC_LINES]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s --startup | --poll SECONDS SERIAL_PATH|tcp:PORT [TRAFFIC_LINES]\n",
+                 argv[0]);
     return 2;
 }

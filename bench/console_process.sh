@@ -1,27 +1,41 @@
 #!/usr/bin/env bash
-# Whole-process figures of the console against zephyra-sim: CPU time over 60 s of serial polling at the
-# 600 ms cadence, peak resident memory, and the median time from start to the main window shown.
+# Whole-process figures of the console against zephyra-sim, whose values move every poll: CPU time over
+# POLL_SECONDS of polling on the serial link (600 ms cadence) and on TCP (900 ms), CPU per poll, peak
+# resident memory, and the median time from start to the main window shown.
+# Runs on a real X server (Xvfb, as a field laptop's screen would be) unless PLATFORM=offscreen.
 # Usage: bench/console_process.sh [BUILD_DIR] [POLL_SECONDS] [TRAFFIC_LINES]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 seconds=${2:-60}
 lines=${3:-}
+platform=${PLATFORM:-xvfb}
 cmake --build "$build" --target bench_console_process zephyra-sim -j"$(nproc)" >/dev/null
 
 run=$(mktemp -d /tmp/zephyra-bench.XXXXXX)
-"$build/sim/zephyra-sim" --no-tcp --link "$run/ttyV0" >"$run/ready" 2>"$run/sim.err" &
+"$build/sim/zephyra-sim" --link "$run/ttyV0" --tcp-port 0 >"$run/ready" 2>"$run/sim.err" &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$run"' EXIT
 for _ in $(seq 100); do grep -q ready "$run/ready" 2>/dev/null && break; sleep 0.1; done
+port=$(sed -n 's/.*tcp=127\.0\.0\.1:\([0-9]*\).*/\1/p' "$run/ready")
 
-export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
-echo "== $seconds s of serial polling (user s, system s, peak RSS kB)"
-/usr/bin/time -f "cpu_user=%U cpu_sys=%S peak_rss_kb=%M" \
-    "$build/bench/bench_console_process" --poll "$seconds" "$run/ttyV0" $lines
+# Every measured command runs under the chosen platform.
+on_screen() {
+    if [ "$platform" = offscreen ] || ! command -v xvfb-run >/dev/null; then
+        QT_QPA_PLATFORM=offscreen "$@"
+    else
+        QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" "$@"
+    fi
+}
+echo "== platform: $platform"
+for link in "$run/ttyV0" "tcp:$port"; do
+    echo "== $seconds s of polling on $link (user s, system s, peak RSS kB)"
+    on_screen /usr/bin/time -f "cpu_user=%U cpu_sys=%S peak_rss_kb=%M" \
+        "$build/bench/bench_console_process" --poll "$seconds" "$link" $lines
+done
 
 echo "== start to main window shown, 21 runs"
-/usr/bin/python3 - "$build/bench/bench_console_process" <<'PY'
+on_screen /usr/bin/python3 - "$build/bench/bench_console_process" <<'PY'
 import statistics, subprocess, sys, time
 times = []
 for _ in range(21):

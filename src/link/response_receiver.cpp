@@ -6,6 +6,7 @@
 namespace zephyra {
 
 void ResponseReceiver::Reset() {
+    tcpCarry_.clear();
     rxState_ = kIdle;
     frameReady_ = false;
     frameDone_ = false;
@@ -177,6 +178,21 @@ bool ResponseReceiver::TcpHeaderMarkAt(ByteView bytes, std::size_t i) const {
 }
 
 void ResponseReceiver::OnTcpRead(ByteView bytes) {
+    if (tcpCarry_.empty()) {
+        ReadTcp(bytes);
+        return;
+    }
+    Bytes joined;
+    joined.swap(tcpCarry_);
+    if (clock_.NowMs() - lastTcpByteMs_ > kTcpSilenceMs) {
+        Drop(LinkKind::Tcp, joined, DropReason::Noise);
+        joined.clear();
+    }
+    joined.insert(joined.end(), bytes.begin(), bytes.end());
+    ReadTcp(joined);
+}
+
+void ResponseReceiver::ReadTcp(ByteView bytes) {
     // After a single-register write the frame is taken as complete one byte early; the rest of the
     // frame in the same read still joins it.
     const int32_t tail = codec_.LastSentFunction() == kFnWriteSingle ? 5 : 6;
@@ -227,6 +243,11 @@ void ResponseReceiver::OnTcpRead(ByteView bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         uint8_t b = bytes[i];
         if (rxState_ == kTcpIdle) {
+            if (i + 3 >= bytes.size() && !frameDone_) {
+                // Perhaps the start of a header whose rest is still on its way.
+                tcpCarry_.assign(bytes.begin() + static_cast<std::ptrdiff_t>(i), bytes.end());
+                break;
+            }
             if (TcpHeaderMarkAt(bytes, i) && takenTid != (bytes[i] << 8 | bytes[i + 1])) {
                 dropSkipped();
                 frame_.clear();

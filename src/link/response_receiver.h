@@ -45,8 +45,8 @@ public:
     // USB adapters deliver in bursts at most ~16 ms apart, while the device is asked again every 90 ms or
     // more; 50 ms sits well clear of both.
     static constexpr int64_t kSerialSilenceMs = 50;
-    // TCP is read every 100 ms, so a reply split across reads has gaps of that order; the next
-    // request goes out 900 ms after the last (300 ms ticks), so 500 ms drops a stuck frame before it.
+    // A reply split across TCP reads has gaps of milliseconds; the next request goes out 900 ms after
+    // the last (300 ms ticks), so 500 ms drops a stuck frame before it.
     static constexpr int64_t kTcpSilenceMs = 500;
 
     ResponseReceiver(const ModbusCodec &codec, ResponseSink &sink, const Clock &clock)
@@ -66,6 +66,7 @@ public:
 
 private:
     void ResetSerialFrame();
+    void ReadTcp(ByteView bytes);
     bool TcpHeaderMarkAt(ByteView bytes, std::size_t i) const;
     void Drop(LinkKind link, ByteView bytes, DropReason reason);
     // A complete frame: recorded and dispatched, or dropped when its function is not one we use.
@@ -93,6 +94,8 @@ private:
     int32_t tcpPosition_ = 0;
     int32_t tcpLength_ = 0;
     uint8_t tcpTidHigh_ = 0;
+    // Bytes read while idle too few to tell a header (reads come as bytes arrive): kept for the next.
+    Bytes tcpCarry_;
 };
 
 } // namespace zephyra

@@ -5,11 +5,9 @@
 namespace zephyra {
 
 TcpEndpoint::TcpEndpoint(QObject *parent) : QObject(parent) {
-    timer7_.setInterval(kReceivePollMs);
-    connect(&timer7_, &QTimer::timeout, this, &TcpEndpoint::Timer7Timer);
-    // The receive poll only has work while a connection is up; idle wake-ups cost CPU on serial links.
-    connect(&socket_, &QTcpSocket::connected, &timer7_, qOverload<>(&QTimer::start));
-    connect(&socket_, &QTcpSocket::disconnected, &timer7_, &QTimer::stop);
+    // Bytes are taken as they arrive: a timed receive poll woke the console ten times a second for
+    // nothing. The receiver keeps a header cut between two reads until its rest comes.
+    connect(&socket_, &QTcpSocket::readyRead, this, &TcpEndpoint::Timer7Timer);
     connectTimeout_.setSingleShot(true);
     connect(&connectTimeout_, &QTimer::timeout, this, [this] {
         if (!IsConnecting())

@@ -1,4 +1,4 @@
-// The TCP link on QTcpSocket: never blocks the window, reads by the 100 ms receive poll.
+// The TCP link on QTcpSocket: never blocks the window, reads bytes as they arrive.
 #pragma once
 
 #include <QObject>
@@ -14,7 +14,6 @@ class TcpEndpoint : public QObject {
     Q_OBJECT
 public:
     static constexpr quint16 kDevicePort = 502;
-    static constexpr int kReceivePollMs = 100;
     // A host that does not answer fails after this, not after the system's two-minute default.
     static constexpr int kConnectTimeoutMs = 3000;
 
@@ -46,7 +45,6 @@ private:
     void Timer7Timer();
 
     QTcpSocket socket_;
-    QTimer timer7_;
     QTimer connectTimeout_;
     QString host_;
     quint16 port_ = kDevicePort;
