@@ -8,7 +8,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -271,23 +270,13 @@ TEST_F(ConsoleTest, EveryFieldHoldsTheWidestTextADecodeCanGiveIt) {
     // For a look: build/tests/app/main_window_widest.png
     EXPECT_TRUE(window().grab().save(QDir::current().filePath("main_window_widest.png")));
 
-    // QLineEdit keeps 2 pixels on each side inside its contents and one for the cursor, else it scrolls.
-    constexpr int kInnerMargins = 2 * 2 + 1;
     for (QLineEdit *field : fields) {
         const std::string name = field->objectName().toStdString();
         const QString text = field->text();
         ASSERT_FALSE(text.isEmpty()) << name;
         EXPECT_TRUE(field->isVisible()) << name;
         EXPECT_EQ(field->font().toString(), window().font().toString()) << name;
-        QStyleOptionFrame opt;
-        opt.initFrom(field);
-        opt.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, field);
-        opt.midLineWidth = 0;
-        opt.state |= QStyle::State_Sunken;
-        const QRect contents = field->style()->subElementRect(QStyle::SE_LineEditContents, &opt, field);
-        const QMargins margins = field->textMargins();
-        EXPECT_LE(QFontMetrics(field->font()).horizontalAdvance(text) + kInnerMargins,
-                  contents.width() - margins.left() - margins.right())
+        EXPECT_LE(QFontMetrics(field->font()).horizontalAdvance(text), test::TextRoom(field))
             << name << ": " << text.toStdString();
         for (QWidget *w = field; w != &window(); w = w->parentWidget())
             EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()))

@@ -6,8 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
-#include <QStyleOptionFrame>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -213,20 +211,6 @@ TEST_F(SettingsDialogsB, TcpRemoteWindowShowsTheSwitchFromTheLastStatus) {
     });
 }
 
-// Room for text inside a line edit: the style's contents rectangle less the text margins and the 2 px
-// the line edit keeps clear on each side.
-int TextRoom(QLineEdit *field) {
-    QStyleOptionFrame opt;
-    opt.initFrom(field);
-    opt.rect = field->rect();
-    opt.lineWidth =
-        field->hasFrame() ? field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, field) : 0;
-    opt.state |= QStyle::State_Sunken;
-    const QMargins m = field->textMargins();
-    return field->style()->subElementRect(QStyle::SE_LineEditContents, &opt, field).width() - m.left() -
-           m.right() - 4;
-}
-
 double Luminance(const QColor &c) {
     auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
     return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
@@ -287,11 +271,9 @@ TEST_F(SettingsDialogsB, AddressBoxesShowTheirWidestValueWholeAndReadable) {
          {{Numbered("edtIP", 4) + Numbered("edtGW", 4) + Numbered("edtSM", 4), "255", dec},
           {Numbered("edtMAC", 6), "FF", hex}}},
         {"ACL", OpenAclCommand, {{aclOctets, "255", dec}, {{"edtDeviceID"}, "9999999999", dec}}},
-        {"main",
-         nullptr,
-         {{QStringList{"edtIP", "edtGW", "edtSM"} + mainRanges, "255.255.255.255", dec},
-          {{"edtMAC"}, "FF.FF.FF.FF.FF.FF", hex},
-          {{"edtDeviceID"}, "9999999999", dec}}},
+        // The main window's other fields are sized by the console's own test; here the range boxes, the
+        // fixed ones among them read-only but not greyed out.
+        {"main", nullptr, {{mainRanges, "255.255.255.255", dec}}},
     };
     arrange().Link = LinkKind::Serial;
     for (const Case &c : cases) {
@@ -303,7 +285,7 @@ TEST_F(SettingsDialogsB, AddressBoxesShowTheirWidestValueWholeAndReadable) {
                     const QFontMetrics metrics(field->font());
                     const QString widest = Widest(metrics, b.value, b.digits);
                     field->setText(widest);
-                    EXPECT_LE(metrics.horizontalAdvance(widest), TextRoom(field))
+                    EXPECT_LE(metrics.horizontalAdvance(widest), test::TextRoom(field))
                         << c.window << " " << name.toStdString() << " cuts " << widest.toStdString();
                     EXPECT_GE(Contrast(field), 4.5) << c.window << " " << name.toStdString()
                                                     << " is hard to read (" << Contrast(field) << ":1)";

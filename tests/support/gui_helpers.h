@@ -6,8 +6,11 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -62,6 +65,19 @@ inline bool WaitFor(std::function<bool()> pred, int timeoutMs = 5000) {
         QTest::qWait(5);
     }
     return true;
+}
+
+// Pixels a line edit has for its text: the style's contents rectangle less the text margins, the 2 px it
+// keeps clear on each side and one for the cursor (a wider text scrolls and is cut).
+inline int TextRoom(QLineEdit *field) {
+    QStyleOptionFrame opt;
+    opt.initFrom(field);
+    opt.lineWidth =
+        field->hasFrame() ? field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, field) : 0;
+    opt.state |= QStyle::State_Sunken;
+    const QMargins m = field->textMargins();
+    return field->style()->subElementRect(QStyle::SE_LineEditContents, &opt, field).width() - m.left() -
+           m.right() - 5;
 }
 
 template <typename T> T *Child(QObject *parent, const char *name) {
