@@ -112,6 +112,8 @@ void PollController::DispatchStatus(Bytes &payload) {
     ++decodeCount_;
     if (view_)
         view_->ShowStatus(snapshot_, view_model_);
+    if (decodeObserver_)
+        decodeObserver_(snapshot_, view_model_);
 }
 
 void PollController::DispatchWriteEcho() {

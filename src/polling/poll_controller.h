@@ -76,6 +76,10 @@ public:
     void SetHistoryCollector(HistoryCollector *collector) { history_ = collector; }
     // Told when a link opens and closes, and ticked with the poll so replies can time out.
     void SetLinkMonitor(LinkMonitor *monitor) { monitor_ = monitor; }
+    // Told after the view of every decoded status block (the trend and the command line listen here).
+    void SetDecodeObserver(std::function<void(const StatusSnapshot &, const StatusViewModel &)> observer) {
+        decodeObserver_ = std::move(observer);
+    }
 
     void Timer1Timer();
     void ResponseDispatcher(int32_t function, Bytes payload) override;
@@ -177,6 +181,7 @@ private:
     int32_t sequenceSlots_ = 0;
     std::function<void(bool)> busyObserver_;
     std::function<void(bool)> networkObserver_;
+    std::function<void(const StatusSnapshot &, const StatusViewModel &)> decodeObserver_;
     bool busyShown_ = false;
 };
 
