@@ -8,6 +8,8 @@
 //                        status-sized frames (what days of polling leave in it)
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
+#include <QMap>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
@@ -34,6 +36,30 @@ protected:
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         return false;
     }
+};
+// Paint events per widget while polling: which widgets a poll repaints, and how often.
+class PaintCensus : public QObject {
+public:
+    void Print(unsigned long long polls) const {
+        for (auto it = counts_.begin(); it != counts_.end(); ++it)
+            if (it.value() * 20 >= static_cast<int>(polls)) // at least one in twenty polls
+                std::fprintf(stderr, "paints/poll %.2f %s\n", it.value() / static_cast<double>(polls ? polls : 1),
+                             qPrintable(it.key()));
+    }
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override {
+        if (event->type() == QEvent::Paint) {
+            QString key = QString::fromLatin1(object->metaObject()->className()) + " " + object->objectName();
+            if (auto *label = qobject_cast<QLabel *>(object))
+                key += " \"" + label->text() + "\"";
+            ++counts_[key];
+        }
+        return false;
+    }
+
+private:
+    QMap<QString, int> counts_;
 };
 } // namespace
 
@@ -91,11 +117,15 @@ int main(int argc, char *argv[]) {
             for (int i = 0; i < args[4].toInt(); ++i)
                 console.Monitor().FrameDropped(LinkKind::Serial, reply, DropReason::Noise);
         }
+        PaintCensus census;
+        if (qEnvironmentVariableIsSet("ZEPHYRA_PAINT_CENSUS"))
+            app.installEventFilter(&census);
         const double atConnect = CpuSeconds();
         QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
         app.exec();
         const double atEnd = CpuSeconds();
         const auto decodes = console.Controller().DecodeCount();
+        census.Print(decodes);
         // Start-up and the port search are one-off costs; the rest is what polling costs.
         std::printf("decodes %llu cpu_start_and_connect_s=%.3f cpu_polling_s=%.3f cpu_per_poll_ms=%.2f\n",
                     static_cast<unsigned long long>(decodes), atConnect, atEnd - atConnect,

@@ -1,5 +1,6 @@
 #include "polling/lamp_widget.h"
 
+#include <QEvent>
 #include <QPainter>
 
 namespace zephyra {
@@ -49,13 +50,38 @@ void IndicatorWidget::SetColors(const QColor &background, const QColor &text) {
     update();
 }
 
+QPixmap IndicatorWidget::Look(const QColor &background, const QColor &text) const {
+    const qreal ratio = devicePixelRatioF();
+    for (const CachedLook &look : looks_)
+        if (look.Background == background.rgba() && look.Text == text.rgba() &&
+            look.Picture.devicePixelRatio() == ratio)
+            return look.Picture;
+    QPixmap picture(size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    QPainter p(&picture);
+    p.setFont(font());
+    const QRect r(QPoint(0, 0), size());
+    p.fillRect(r, background);
+    p.setPen(QColor(0x40, 0x40, 0x40));
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    p.setPen(text);
+    p.drawText(r, Qt::AlignCenter, text_);
+    p.end();
+    if (looks_.size() >= 4)
+        looks_.erase(looks_.begin());
+    looks_.push_back({background.rgba(), text.rgba(), picture});
+    return picture;
+}
+
+void IndicatorWidget::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::FontChange)
+        looks_.clear();
+    QWidget::changeEvent(event);
+}
+
 void IndicatorWidget::paintEvent(QPaintEvent *) {
     QPainter p(this);
-    p.fillRect(rect(), background_);
-    p.setPen(QColor(0x40, 0x40, 0x40));
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-    p.setPen(foreground_);
-    p.drawText(rect(), Qt::AlignCenter, text_);
+    p.drawPixmap(0, 0, Look(background_, foreground_));
 }
 
 } // namespace zephyra

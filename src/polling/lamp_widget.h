@@ -1,6 +1,7 @@
 // A round alarm lamp: lime when normal, red when active, with an olive outline.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 
 namespace zephyra {
@@ -23,8 +24,9 @@ private:
     bool stale_ = false;
 };
 
-// A flat traffic light with a caption (TX, RX, Connect). It paints itself whole in one fill, so a
-// blink on every request repaints nothing behind it.
+// A flat traffic light with a caption (TX, RX, Connect). It paints itself whole, so a blink on every
+// request repaints nothing behind it, and from a picture of each of its looks: the caption is laid out
+// once per colour, not on every blink.
 class IndicatorWidget : public QWidget {
     Q_OBJECT
 public:
@@ -34,10 +36,19 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    QPixmap Look(const QColor &background, const QColor &text) const;
+
     QString text_;
     QColor background_, foreground_;
+    // Lit and unlit: a light has two looks (the Connect light two more at most).
+    struct CachedLook {
+        QRgb Background, Text;
+        QPixmap Picture;
+    };
+    mutable std::vector<CachedLook> looks_;
 };
 
 } // namespace zephyra

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyleFactory>
 #include <QTabWidget>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 
 #include "access/confirm_window.h"
 #include "app/console.h"
+#include "polling/cached_panel_style.h"
 #include "polling/lamp_widget.h"
 #include "support/fakes.h"
 #include "support/gui_helpers.h"
@@ -448,3 +450,26 @@ TEST(ClosingWindow, BarCountsFromElevenAndStopsAtFull) {
 
 } // namespace
 } // namespace zephyra
+
+// The cached panel must look exactly like the style's own, in every state a field can be in.
+TEST(CachedPanelStyle, FieldsLookAsTheStyleDrawsThem) {
+    std::unique_ptr<QStyle> plain(QStyleFactory::create(QApplication::style()->name()));
+    zephyra::CachedPanelStyle cached(QStyleFactory::create(QApplication::style()->name()));
+    for (int state = 0; state < 4; ++state) {
+        QLineEdit edit("221 V");
+        edit.resize(77 + state, 21);
+        edit.setReadOnly(state & 1);
+        edit.setEnabled(state != 2);
+        if (state == 3) {
+            QPalette pal = edit.palette();
+            pal.setColor(QPalette::Text, QColor(0x90, 0x90, 0x90)); // stale values
+            edit.setPalette(pal);
+        }
+        edit.setStyle(plain.get());
+        const QImage expected = edit.grab().toImage();
+        for (int twice = 0; twice < 2; ++twice) { // drawn, then from the cache
+            edit.setStyle(&cached);
+            EXPECT_EQ(edit.grab().toImage(), expected) << "state " << state << " pass " << twice;
+        }
+    }
+}
