@@ -87,7 +87,9 @@ int main(int argc, char *argv[]) {
             options.ExtraSerialPaths << args[3];
         options.DefaultHost = "127.0.0.1";
         Console console(options);
-        console.MainWindow().show();
+        // With ZEPHYRA_BENCH_HIDDEN the window is never shown: what polling costs without drawing.
+        if (!qEnvironmentVariableIsSet("ZEPHYRA_BENCH_HIDDEN"))
+            console.MainWindow().show();
         console.MainWindow().LogIn(UserLevel::User);
         TMain_Form &w = console.MainWindow();
         ConnectionContext cc{console.Controller(),
