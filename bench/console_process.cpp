@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QMap>
 #include <QTimer>
 #include <QWindow>
@@ -52,7 +53,12 @@ protected:
         if (event->type() == QEvent::Paint) {
             QString key = QString::fromLatin1(object->metaObject()->className()) + " " + object->objectName();
             if (auto *label = qobject_cast<QLabel *>(object))
-                key += " \"" + label->text() + "\"";
+                key += " \"" + label->text().left(12) + "\"";
+            if (auto *w = qobject_cast<QWidget *>(object)) {
+                QRect r = static_cast<QPaintEvent *>(event)->rect();
+                QPoint g = w->mapTo(w->window(), r.topLeft());
+                key += QStringLiteral(" [%1,%2 %3x%4]").arg(g.x()).arg(g.y()).arg(r.width()).arg(r.height());
+            }
             ++counts_[key];
         }
         return false;

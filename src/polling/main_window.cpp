@@ -140,6 +140,16 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
 
 TMain_Form::~TMain_Form() = default;
 
+void TMain_Form::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    // The Ethernet link panel is already as wide as its widest text and the window cannot be resized:
+    // held at its laid-out size, a new counter in its text no longer makes the whole bar lay out and
+    // repaint on every poll.
+    QLabel *link = panels_[2];
+    if (link->minimumWidth() != link->maximumWidth() && link->width() >= link->minimumWidth())
+        link->setFixedSize(link->size());
+}
+
 void TMain_Form::FitPanel(QLabel *panel, const std::vector<std::string> &texts) {
     int width = kPanelWidth;
     for (const std::string &text : texts) {
