@@ -36,7 +36,7 @@ std::string Value(double v) {
     return text;
 }
 
-bool ParsePort(std::string_view text, uint16_t &port) {
+bool ParsePort(std::string_view text, uint16_t &port, bool zeroAllowed) {
     if (text.empty() || text.size() > 5)
         return false;
     unsigned v = 0;
@@ -45,7 +45,7 @@ bool ParsePort(std::string_view text, uint16_t &port) {
             return false;
         v = v * 10 + static_cast<unsigned>(c - '0');
     }
-    if (v == 0 || v > 65535)
+    if ((v == 0 && !zeroAllowed) || v > 65535)
         return false;
     port = static_cast<uint16_t>(v);
     return true;
@@ -95,7 +95,7 @@ std::string DeviceSpec::Name() const {
     return "tcp:" + (v6 ? "[" + Host + "]" : Host) + ":" + std::to_string(Port);
 }
 
-std::optional<DeviceSpec> ParseTcpTarget(std::string_view text, std::string *error) {
+std::optional<DeviceSpec> ParseTcpTarget(std::string_view text, std::string *error, bool listening) {
     DeviceSpec d;
     d.Link = LinkKind::Tcp;
     std::string_view host = text, port;
@@ -129,7 +129,7 @@ std::optional<DeviceSpec> ParseTcpTarget(std::string_view text, std::string *err
         *error = "no host in " + std::string(text);
         return std::nullopt;
     }
-    if (!port.empty() && !ParsePort(port, d.Port)) {
+    if (!port.empty() && !ParsePort(port, d.Port, listening)) {
         *error = "the port in " + std::string(text) + " is not a number from 1 to 65535";
         return std::nullopt;
     }
@@ -207,6 +207,7 @@ std::string PollSummary(const std::string &device, const LinkCounters &c, std::s
     std::snprintf(loss, sizeof loss, "%.1f%%", LossPercent(c, outstanding));
     return "--- " + device + " poll statistics ---\n" + std::to_string(c.Requests) + " requests, " +
            std::to_string(c.Replies) + " replies, " + std::to_string(c.Timeouts) + " time-outs, " +
+           std::to_string(c.Superseded) + " superseded, " + std::to_string(outstanding) + " awaiting reply, " +
            std::to_string(c.CrcErrors) + " CRC errors, " + std::to_string(exceptions) + " exceptions, " +
            std::to_string(dropped) + " dropped frames, " + std::to_string(c.Reconnects) + " reconnects, " +
            loss + " loss\n";

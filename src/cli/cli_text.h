@@ -27,8 +27,9 @@ struct DeviceSpec {
 
 // "tcp:HOST[:PORT]" or "serial:PATH"; nullopt and *error when neither.
 std::optional<DeviceSpec> ParseDevice(std::string_view text, std::string *error);
-// "HOST[:PORT]" of --tcp; an IPv6 address goes in brackets when a port follows.
-std::optional<DeviceSpec> ParseTcpTarget(std::string_view text, std::string *error);
+// "HOST[:PORT]" of --tcp; an IPv6 address goes in brackets when a port follows. Port 0 (the system
+// chooses) only for a listening address.
+std::optional<DeviceSpec> ParseTcpTarget(std::string_view text, std::string *error, bool listening = false);
 
 // One status read: the window's field texts and lamps by name, and the raw registers.
 std::string StatusJson(const std::string &device, const StatusSnapshot &snapshot, const StatusViewModel &view,

@@ -54,7 +54,8 @@ Commands:
                          Progress goes to standard error.
   metrics --listen ADDR:PORT DEVICE...
                          polls every DEVICE at once and serves their status at
-                         http://ADDR:PORT/metrics in the Prometheus text format. DEVICE is
+                         http://ADDR:PORT/metrics in the Prometheus text format (port 0: the
+                         system chooses; standard error names it). DEVICE is
                          tcp:HOST[:PORT] or serial:PATH. ADDR must be given; use 127.0.0.1 unless
                          another machine must scrape it. --interval S sets the poll period
                          (default 1 s); a device silent for three periods reports zephyra_up 0.
@@ -420,7 +421,7 @@ int Metrics(const Args &a) {
         return 2;
     }
     std::string error;
-    auto listen = ParseTcpTarget(a.listen, &error);
+    auto listen = ParseTcpTarget(a.listen, &error, true);
     QHostAddress address;
     if (!listen || a.listen.find(':') == std::string::npos ||
         !address.setAddress(QString::fromStdString(listen->Host))) {
@@ -454,7 +455,9 @@ int Metrics(const Args &a) {
         Fail("cannot listen on " + a.listen + ": " + server.ErrorText().toStdString());
         return 1;
     }
-    std::cerr << "serving http://" << a.listen << "/metrics for " << devices.size() << " device"
+    // The port actually bound: 0 lets the system choose.
+    const bool v6 = listen->Host.find(':') != std::string::npos;
+    std::cerr << "serving http://" << (v6 ? "[" + listen->Host + "]" : listen->Host) << ":" << server.Port() << "/metrics for " << devices.size() << " device"
               << (devices.size() == 1 ? "" : "s") << std::endl;
     QCoreApplication::exec();
     return 0;
