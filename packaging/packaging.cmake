@@ -31,21 +31,26 @@ if(TARGET zephyra-console)
 endif()
 install(FILES ${ZEPHYRA_PACKAGING_DIR}/copyright ${ZEPHYRA_CHANGELOG}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zephyra-console)
+install(FILES ${ZEPHYRA_PACKAGING_DIR}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME zephyra-console)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zephyra-console)
 set(CPACK_PACKAGE_VERSION ${ZEPHYRA_PACKAGE_VERSION})
+# A Debian revision: the package is not native to Debian, so its changelog is changelog.Debian.gz.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_CONTACT "ZEPHYRA console developers <console-dev@zephyra.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "console for the ZEPHYRA-M10 48 V DC rectifier controller")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "console for the ZEPHYRA-M10 48 V DC rectifier controller
- Field technicians watch and configure one ZEPHYRA-M10 controller over Modbus RTU
- (serial, 115200 8N1) or Modbus TCP: live status with alarm lamps, settings, the
- alarm and event history with spreadsheet export, and a local status log.
- .
- zephyra-cli reads the same status without a window (status, watch, history
- download) and serves several controllers as Prometheus metrics. zephyra-sim is
- a simulated controller for training and tests.")
+# CPack puts the summary first and indents these lines itself.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Field technicians watch and configure one ZEPHYRA-M10 controller over
+Modbus RTU (serial, 115200 8N1) or Modbus TCP: live status with alarm
+lamps, settings, the alarm and event history with spreadsheet export,
+and a local status log.
+
+zephyra-cli reads the same status without a window (status, watch,
+history download) and serves several controllers as Prometheus metrics.
+zephyra-sim is a simulated controller for training and tests.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
