@@ -415,6 +415,8 @@ int History(Device &dev, const Args &a) {
     return 0;
 }
 
+constexpr int kRetryOpenMs = 5000;
+
 int Metrics(const Args &a) {
     if (a.listen.empty() || a.words.empty()) {
         Fail("usage: metrics --listen ADDR:PORT DEVICE...");
@@ -438,12 +440,22 @@ int Metrics(const Args &a) {
         devices.push_back(std::make_unique<Device>(*spec));
     }
     const int periodMs = static_cast<int>(std::lround(a.intervalS.value_or(1.0) * 1000));
+    std::vector<Device *> waiting;
     for (auto &d : devices) {
         d->Link().Controller().SetStatusPollPeriod(periodMs);
-        // A serial port that cannot be opened now is reported down; the others are polled meanwhile.
-        if (!d->Start(&error))
-            Fail(d->Name() + ": " + error);
+        // A serial port that cannot be opened now is reported down and tried again; the others are
+        // polled meanwhile.
+        if (!d->Start(&error)) {
+            Fail(d->Name() + ": " + error + "; trying again every " + Seconds(kRetryOpenMs / 1000.0) + " s");
+            waiting.push_back(d.get());
+        }
     }
+    QTimer retry;
+    QObject::connect(&retry, &QTimer::timeout, [&waiting] {
+        std::string ignored;
+        std::erase_if(waiting, [&ignored](Device *d) { return d->Start(&ignored); });
+    });
+    retry.start(kRetryOpenMs);
     MetricsServer server([&devices] {
         std::vector<DeviceMetrics> all;
         all.reserve(devices.size());
