@@ -50,14 +50,14 @@ QString ChooseFilesDir(const QString &programDir, bool programDirWritable, const
 }
 
 Console::Console(const ConsoleOptions &options)
-    : link_(operator_, *options.Trace), session_(link_.State()),
-      settings_{link_.Controller(), link_.Receiver(), operator_, session_},
+    : link_(operator_, *options.Trace),
+      session_(link_.State()), settings_{link_.Controller(), link_.Receiver(), operator_, session_},
       filesDir_(ChooseFilesDir(options.ProgramDir, FolderWritable(options.ProgramDir), options.UserDir)) {
     link_.Serial().SetExtraPaths(options.ExtraSerialPaths);
     link_.Tcp().SetPort(options.TcpPort);
 
-    mainWindow_ = std::make_unique<TMain_Form>(MainWindowContext{link_.Controller(), session_, link_.Serial(),
-                                                                 link_.Tcp(), operator_, options.DefaultHost});
+    mainWindow_ = std::make_unique<TMain_Form>(MainWindowContext{
+        link_.Controller(), session_, link_.Serial(), link_.Tcp(), operator_, options.DefaultHost});
     TMain_Form *w = mainWindow_.get();
     link_.Controller().SetStatusView(w);
     link_.Port().SetPainter([w](bool green) { w->PaintConnect(green); });

@@ -80,9 +80,13 @@ void Sample(std::string &out, const char *name, const std::string &labels, const
 }
 
 const char *DropReasonLabel(std::size_t reason) {
-    static constexpr const char *kLabels[kDropReasonCount] = {
-        "none", "bad_crc", "unknown_unit_or_function", "stale_transaction", "length_mismatch",
-        "half_frame_after_silence", "noise"};
+    static constexpr const char *kLabels[kDropReasonCount] = {"none",
+                                                              "bad_crc",
+                                                              "unknown_unit_or_function",
+                                                              "stale_transaction",
+                                                              "length_mismatch",
+                                                              "half_frame_after_silence",
+                                                              "noise"};
     return reason < kDropReasonCount ? kLabels[reason] : "unknown";
 }
 
@@ -152,15 +156,11 @@ std::optional<DeviceSpec> ParseDevice(std::string_view text, std::string *error)
 
 namespace {
 json SampleJson(const TrendSample &t) {
-    return json{{"time", FormatIsoLocal(t.Time)},
-           {"device_time", t.DeviceTime},
-           {"ac_input_v", Number(t.AcV)},
-           {"dc_output_v", Number(t.DcV)},
-           {"load_current_a", Number(t.LoadA)},
-           {"battery_current_a", Number(t.BatteryA)},
-           {"rack_temperature_c", Number(t.RackC)},
-           {"alarm_bits", Hex4(t.AlarmBits)},
-           {"relay_bits", Hex4(t.RelayBits)}};
+    return json{{"time", FormatIsoLocal(t.Time)},        {"device_time", t.DeviceTime},
+                {"ac_input_v", Number(t.AcV)},           {"dc_output_v", Number(t.DcV)},
+                {"load_current_a", Number(t.LoadA)},     {"battery_current_a", Number(t.BatteryA)},
+                {"rack_temperature_c", Number(t.RackC)}, {"alarm_bits", Hex4(t.AlarmBits)},
+                {"relay_bits", Hex4(t.RelayBits)}};
 }
 } // namespace
 
@@ -207,10 +207,10 @@ std::string PollSummary(const std::string &device, const LinkCounters &c, std::s
     std::snprintf(loss, sizeof loss, "%.1f%%", LossPercent(c, outstanding));
     return "--- " + device + " poll statistics ---\n" + std::to_string(c.Requests) + " requests, " +
            std::to_string(c.Replies) + " replies, " + std::to_string(c.Timeouts) + " time-outs, " +
-           std::to_string(c.Superseded) + " superseded, " + std::to_string(outstanding) + " awaiting reply, " +
-           std::to_string(c.CrcErrors) + " CRC errors, " + std::to_string(exceptions) + " exceptions, " +
-           std::to_string(dropped) + " dropped frames, " + std::to_string(c.Reconnects) + " reconnects, " +
-           loss + " loss\n";
+           std::to_string(c.Superseded) + " superseded, " + std::to_string(outstanding) +
+           " awaiting reply, " + std::to_string(c.CrcErrors) + " CRC errors, " + std::to_string(exceptions) +
+           " exceptions, " + std::to_string(dropped) + " dropped frames, " + std::to_string(c.Reconnects) +
+           " reconnects, " + loss + " loss\n";
 }
 
 std::string HistoryCsv(const std::vector<HistoryRow> &rows) {
@@ -259,7 +259,8 @@ std::string MetricsText(const std::vector<DeviceMetrics> &devices) {
         labels.push_back("device=\"" + EscapeLabelValue(d.Device) + "\"");
     std::string out;
 
-    Head(out, {"zephyra_up", "gauge", "1 while the device's status replies are live, 0 when they are stale."});
+    Head(out,
+         {"zephyra_up", "gauge", "1 while the device's status replies are live, 0 when they are stale."});
     for (std::size_t i = 0; i < devices.size(); ++i)
         Sample(out, "zephyra_up", labels[i], devices[i].Up ? "1" : "0");
 
@@ -287,7 +288,8 @@ std::string MetricsText(const std::vector<DeviceMetrics> &devices) {
         }
     }
 
-    Head(out, {"zephyra_alarm", "gauge", "Alarm and relay lamps of the main window by name: 1 active (red), 0 not."});
+    Head(out, {"zephyra_alarm", "gauge",
+               "Alarm and relay lamps of the main window by name: 1 active (red), 0 not."});
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const DeviceMetrics &d = devices[i];
         if (!d.Up || !d.Decoded)
@@ -306,12 +308,16 @@ std::string MetricsText(const std::vector<DeviceMetrics> &devices) {
         {{"zephyra_requests_total", "counter", "Requests sent."}, &LinkCounters::Requests},
         {{"zephyra_replies_total", "counter", "Replies received whole (exceptions included)."},
          &LinkCounters::Replies},
-        {{"zephyra_timeouts_total", "counter", "Requests that got no reply in time."}, &LinkCounters::Timeouts},
+        {{"zephyra_timeouts_total", "counter", "Requests that got no reply in time."},
+         &LinkCounters::Timeouts},
         {{"zephyra_superseded_requests_total", "counter", "TCP requests pushed out by newer ones."},
          &LinkCounters::Superseded},
-        {{"zephyra_crc_errors_total", "counter", "Serial frames dropped for a bad CRC."}, &LinkCounters::CrcErrors},
-        {{"zephyra_reconnects_total", "counter", "Links made again after a loss."}, &LinkCounters::Reconnects},
-        {{"zephyra_port_losses_total", "counter", "Serial ports lost under the poll."}, &LinkCounters::PortLosses},
+        {{"zephyra_crc_errors_total", "counter", "Serial frames dropped for a bad CRC."},
+         &LinkCounters::CrcErrors},
+        {{"zephyra_reconnects_total", "counter", "Links made again after a loss."},
+         &LinkCounters::Reconnects},
+        {{"zephyra_port_losses_total", "counter", "Serial ports lost under the poll."},
+         &LinkCounters::PortLosses},
     };
     for (const Count &c : counts) {
         Head(out, c.F);
@@ -334,7 +340,8 @@ std::string MetricsText(const std::vector<DeviceMetrics> &devices) {
 }
 
 bool HttpHeadComplete(std::string_view received) {
-    return received.find("\r\n\r\n") != std::string_view::npos || received.find("\n\n") != std::string_view::npos;
+    return received.find("\r\n\r\n") != std::string_view::npos ||
+           received.find("\n\n") != std::string_view::npos;
 }
 
 int HttpCheckRequest(std::string_view head, bool *headOnly) {

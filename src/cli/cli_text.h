@@ -70,7 +70,7 @@ template <typename Page> std::string HttpResponse(std::string_view head, Page &&
     const int code = HttpCheckRequest(head, &headOnly);
     if (code != 0)
         return HttpStatus(code, "text/plain; charset=utf-8",
-                          code == 404 ? "not found: the page is /metrics\n"
+                          code == 404   ? "not found: the page is /metrics\n"
                           : code == 405 ? "method not allowed\n"
                                         : "bad request\n");
     return HttpStatus(200, "text/plain; version=0.0.4; charset=utf-8", page(), !headOnly);

@@ -306,8 +306,8 @@ private:
             constexpr int kWidth = 40;
             const int filled = percent * kWidth / 100;
             std::cerr << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
-                      << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] " << percent << "% "
-                      << received_ << "/" << total_ << std::flush;
+                      << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] " << percent
+                      << "% " << received_ << "/" << total_ << std::flush;
             drawn_ = true;
         } else if (percent / 10 != lastTenth_ || received_ == total_) {
             lastTenth_ = percent / 10;
@@ -346,7 +346,8 @@ int History(Device &dev, const Args &a) {
         return 2;
     }
     // Refused before the download, not after minutes of it; checked again when the file is made.
-    if (QFileInfo::exists(QString::fromStdString(a.out)) || QFileInfo(QString::fromStdString(a.out)).isSymLink()) {
+    if (QFileInfo::exists(QString::fromStdString(a.out)) ||
+        QFileInfo(QString::fromStdString(a.out)).isSymLink()) {
         Fail(a.out + ": the file exists already; nothing was downloaded");
         return 1;
     }
@@ -378,7 +379,8 @@ int History(Device &dev, const Args &a) {
         link.History().WatchdogTick();
         if (!link.State().History.Active) {
             QCoreApplication::quit();
-        } else if (!view.Stall().empty() && now - view.LastProgressMs() > HistoryController::kStallAfterMs + timeoutMs) {
+        } else if (!view.Stall().empty() &&
+                   now - view.LastProgressMs() > HistoryController::kStallAfterMs + timeoutMs) {
             failure = view.Stall();
             QCoreApplication::quit();
         }
@@ -399,14 +401,13 @@ int History(Device &dev, const Args &a) {
     if (rows.size() <= 1)
         std::cerr << "the device's " << a.words[0] << " log is empty\n";
     const ExportResult result =
-        xls ? SpreadsheetExportAs(kind, rows, a.out)
-            : WriteNewFile(a.out, [&rows](const std::string &path) {
-                  std::FILE *f = std::fopen(path.c_str(), "wb");
-                  const std::string text = HistoryCsv(rows);
-                  const bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-                  const bool closed = f && std::fclose(f) == 0;
-                  return ok && closed ? std::string() : std::string("the file cannot be written");
-              });
+        xls ? SpreadsheetExportAs(kind, rows, a.out) : WriteNewFile(a.out, [&rows](const std::string &path) {
+            std::FILE *f = std::fopen(path.c_str(), "wb");
+            const std::string text = HistoryCsv(rows);
+            const bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+            const bool closed = f && std::fclose(f) == 0;
+            return ok && closed ? std::string() : std::string("the file cannot be written");
+        });
     if (!result.Ok) {
         Fail(result.Path + ": " + result.Error);
         return 1;
@@ -427,7 +428,8 @@ int Metrics(const Args &a) {
     QHostAddress address;
     if (!listen || a.listen.find(':') == std::string::npos ||
         !address.setAddress(QString::fromStdString(listen->Host))) {
-        Fail("--listen needs an address and a port, e.g. 127.0.0.1:9464" + (error.empty() ? "" : ": " + error));
+        Fail("--listen needs an address and a port, e.g. 127.0.0.1:9464" +
+             (error.empty() ? "" : ": " + error));
         return 2;
     }
     std::vector<std::unique_ptr<Device>> devices;
@@ -469,8 +471,9 @@ int Metrics(const Args &a) {
     }
     // The port actually bound: 0 lets the system choose.
     const bool v6 = listen->Host.find(':') != std::string::npos;
-    std::cerr << "serving http://" << (v6 ? "[" + listen->Host + "]" : listen->Host) << ":" << server.Port() << "/metrics for " << devices.size() << " device"
-              << (devices.size() == 1 ? "" : "s") << std::endl;
+    std::cerr << "serving http://" << (v6 ? "[" + listen->Host + "]" : listen->Host) << ":" << server.Port()
+              << "/metrics for " << devices.size() << " device" << (devices.size() == 1 ? "" : "s")
+              << std::endl;
     QCoreApplication::exec();
     return 0;
 }

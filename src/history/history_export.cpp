@@ -57,7 +57,8 @@ std::string ExportFileName(HistoryKind kind, TimeOfDay now, int attempt) {
 namespace {
 
 // The grid as a workbook; false when it does not fit on one sheet.
-bool BuildWorkbook(HistoryKind kind, const std::vector<HistoryRow> &rows, Workbook &book, std::string &error) {
+bool BuildWorkbook(HistoryKind kind, const std::vector<HistoryRow> &rows, Workbook &book,
+                   std::string &error) {
     const int columns = HistoryColumnCount(kind);
     // Record k lands in sheet row k + 2 (0-based k + 1); the sheet has 65536 rows.
     if (rows.size() + 1 > static_cast<std::size_t>(kWorkbookMaxRows)) {
@@ -93,7 +94,8 @@ bool BuildWorkbook(HistoryKind kind, const std::vector<HistoryRow> &rows, Workbo
 
 // Writes the target under a temporary name and hands it over complete, so no half-written file is left.
 // The commit step decides whether an existing target is replaced.
-std::string WriteThroughTemporary(const fs::path &target, const std::function<std::string(const std::string &)> &write,
+std::string WriteThroughTemporary(const fs::path &target,
+                                  const std::function<std::string(const std::string &)> &write,
                                   const std::function<std::string(const fs::path &)> &commit) {
     fs::path temporary = target;
     temporary += ".part";
@@ -102,7 +104,8 @@ std::string WriteThroughTemporary(const fs::path &target, const std::function<st
     errno = 0;
     if (!std::ofstream(temporary, std::ios::binary | std::ios::trunc)) {
         const std::error_code why(errno, std::generic_category());
-        const bool refused = why == std::errc::permission_denied || why == std::errc::operation_not_permitted ||
+        const bool refused = why == std::errc::permission_denied ||
+                             why == std::errc::operation_not_permitted ||
                              why == std::errc::read_only_file_system;
         return Because(refused ? "the folder is not writable" : "the file cannot be created", errno);
     }
@@ -168,7 +171,8 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
     return result;
 }
 
-ExportResult WriteNewFile(const std::string &path, const std::function<std::string(const std::string &)> &write) {
+ExportResult WriteNewFile(const std::string &path,
+                          const std::function<std::string(const std::string &)> &write) {
     ExportResult result;
     result.Path = path;
     const fs::path target(path);
@@ -197,7 +201,8 @@ ExportResult WriteNewFile(const std::string &path, const std::function<std::stri
     return result;
 }
 
-ExportResult SpreadsheetExportAs(HistoryKind kind, const std::vector<HistoryRow> &rows, const std::string &path) {
+ExportResult SpreadsheetExportAs(HistoryKind kind, const std::vector<HistoryRow> &rows,
+                                 const std::string &path) {
     Workbook book;
     ExportResult result;
     result.Path = path;

@@ -37,9 +37,11 @@ std::string ExportFileName(HistoryKind kind, TimeOfDay now, int attempt = 1);
 ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &rows,
                                const std::string &directory, TimeOfDay now);
 // The same workbook at a path of the caller's choosing; an existing file there is never replaced.
-ExportResult SpreadsheetExportAs(HistoryKind kind, const std::vector<HistoryRow> &rows, const std::string &path);
+ExportResult SpreadsheetExportAs(HistoryKind kind, const std::vector<HistoryRow> &rows,
+                                 const std::string &path);
 // Creates the file at `path` complete or not at all, refusing when something is there already: `write`
 // fills a temporary name beside it and returns an error text, empty on success.
-ExportResult WriteNewFile(const std::string &path, const std::function<std::string(const std::string &)> &write);
+ExportResult WriteNewFile(const std::string &path,
+                          const std::function<std::string(const std::string &)> &write);
 
 } // namespace zephyra

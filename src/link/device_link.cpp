@@ -4,8 +4,8 @@ namespace zephyra {
 
 DeviceLink::DeviceLink(Operator &messages, std::ostream &trace)
     : port_(serial_, tcp_), codec_(state_.Link, port_), pollTimer_(timer1_),
-      controller_(state_, codec_, pollTimer_, messages, clock_, trace), receiver_(codec_, controller_, clock_),
-      history_(controller_, clock_) {
+      controller_(state_, codec_, pollTimer_, messages, clock_, trace),
+      receiver_(codec_, controller_, clock_), history_(controller_, clock_) {
     codec_.AttachReceiver(&receiver_);
     codec_.SetMonitor(&monitor_);
     receiver_.SetMonitor(&monitor_);

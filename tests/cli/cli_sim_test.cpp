@@ -45,7 +45,8 @@ ByteView Unit(const std::string &link, const Bytes &frame) {
 // Counts of the summary line "N requests, N replies, N time-outs, N CRC errors, ...".
 std::map<std::string, long> SummaryCounts(const std::string &err) {
     std::map<std::string, long> counts;
-    const std::regex item(R"((\d+) (requests|replies|time-outs|superseded|awaiting reply|CRC errors|exceptions|dropped frames))");
+    const std::regex item(
+        R"((\d+) (requests|replies|time-outs|superseded|awaiting reply|CRC errors|exceptions|dropped frames))");
     for (std::sregex_iterator it(err.begin(), err.end(), item), end; it != end; ++it)
         counts[(*it)[2]] = std::stol((*it)[1]);
     return counts;
@@ -93,7 +94,8 @@ TEST_P(CliSim, StatusJsonIsTheWindowsDecodeOfTheBlockSent) {
     for (const LampState &l : view.Lamps)
         EXPECT_EQ(got["lamps"][l.Name], l.Active) << l.Name;
     for (int i = 0; i < kStatusRegisterCount; ++i)
-        EXPECT_EQ(got["registers"][static_cast<std::size_t>(i)], snapshot.Raw[static_cast<std::size_t>(i)]) << i;
+        EXPECT_EQ(got["registers"][static_cast<std::size_t>(i)], snapshot.Raw[static_cast<std::size_t>(i)])
+            << i;
     const TrendSample sample = MakeTrendSample(snapshot, {});
     EXPECT_EQ(got["sample"]["device_time"], sample.DeviceTime);
     EXPECT_DOUBLE_EQ(got["sample"]["dc_output_v"].get<double>(), sample.DcV);
@@ -112,7 +114,8 @@ TEST_P(CliSim, WatchPrintsALinePerDecodeAndTheLinkSummary) {
     const std::vector<std::string> lines = Lines(csv.out);
     ASSERT_EQ(lines.size(), 5u) << csv.out;
     EXPECT_EQ(lines[0], TrendCsvHeader());
-    const std::regex row(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d,2025-08-07 09:05:03,.*,0x[0-9A-F]{4},0x[0-9A-F]{4})");
+    const std::regex row(
+        R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d,2025-08-07 09:05:03,.*,0x[0-9A-F]{4},0x[0-9A-F]{4})");
     for (std::size_t i = 1; i < lines.size(); ++i)
         EXPECT_TRUE(std::regex_match(lines[i], row)) << lines[i];
     auto counts = SummaryCounts(csv.err);
@@ -142,9 +145,9 @@ TEST_P(CliSim, AFaultyLineShowsInTheSummaryAlsoAfterSigterm) {
     ASSERT_TRUE(watch);
     // Ten decodes take at least fourteen requests with a third of the replies dropped; no more than four
     // requests are awaited at a time, so some were settled as lost.
-    ASSERT_TRUE(watch->WaitForOutput([](const std::string &out, const std::string &) {
-        return Lines(out).size() >= 11;
-    }, 60000)) << watch->Err();
+    ASSERT_TRUE(watch->WaitForOutput(
+        [](const std::string &out, const std::string &) { return Lines(out).size() >= 11; }, 60000))
+        << watch->Err();
     watch->Signal(SIGTERM);
     ASSERT_EQ(watch->Wait(), 0);
     const std::string err = watch->Err();
@@ -152,8 +155,8 @@ TEST_P(CliSim, AFaultyLineShowsInTheSummaryAlsoAfterSigterm) {
     ASSERT_GE(counts["requests"], 14) << err;
     // Every decode printed a line; some replies were lost, the serial ones also to bad CRCs.
     EXPECT_GE(counts["replies"], static_cast<long>(Lines(watch->Out()).size() - 1)) << err;
-    EXPECT_EQ(counts["requests"], counts["replies"] + counts["time-outs"] + counts["superseded"] +
-                                      counts["awaiting reply"])
+    EXPECT_EQ(counts["requests"],
+              counts["replies"] + counts["time-outs"] + counts["superseded"] + counts["awaiting reply"])
         << err;
     EXPECT_GT(counts["time-outs"] + counts["superseded"], 0) << err;
     if (Serial()) {
@@ -223,7 +226,8 @@ TEST(CliNoDevice, StatusFailsWithAReasonWhenNothingAnswers) {
     ASSERT_EQ(bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
     getsockname(s, reinterpret_cast<sockaddr *>(&a), &len);
     close(s);
-    const SimRun tcp = Cli({"--tcp", "127.0.0.1:" + std::to_string(ntohs(a.sin_port)), "--timeout", "0.5", "status"});
+    const SimRun tcp =
+        Cli({"--tcp", "127.0.0.1:" + std::to_string(ntohs(a.sin_port)), "--timeout", "0.5", "status"});
     EXPECT_EQ(tcp.exitCode, 1);
     EXPECT_NE(tcp.err.find("no status reply from tcp:127.0.0.1:"), std::string::npos) << tcp.err;
     EXPECT_TRUE(tcp.out.empty()) << tcp.out;
@@ -286,9 +290,11 @@ TEST(CliMetrics, ThreeDevicesServedPromtoolAcceptsAndASilentOneGoesDown) {
     const std::string odd = sims[2]->Dir() + "/tty\"odd\\0";
     fs::create_symlink(sims[2]->PtyPath(), odd);
     const std::vector<std::string> devices{"tcp:127.0.0.1:" + std::to_string(sims[0]->TcpPort()),
-                                           "tcp:127.0.0.1:" + std::to_string(sims[1]->TcpPort()), "serial:" + odd};
+                                           "tcp:127.0.0.1:" + std::to_string(sims[1]->TcpPort()),
+                                           "serial:" + odd};
     const int periodMs = 500;
-    std::vector<std::string> args{ZEPHYRA_CLI_PATH, "metrics", "--listen", "127.0.0.1:0", "--interval", "0.5"};
+    std::vector<std::string> args{ZEPHYRA_CLI_PATH, "metrics",    "--listen",
+                                  "127.0.0.1:0",    "--interval", "0.5"};
     args.insert(args.end(), devices.begin(), devices.end());
     auto server = ChildProcess::Start(args);
     ASSERT_TRUE(server);
@@ -334,7 +340,8 @@ TEST(CliMetrics, ThreeDevicesServedPromtoolAcceptsAndASilentOneGoesDown) {
            std::chrono::steady_clock::now() - stopped < std::chrono::seconds(10))
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const auto downAfter =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - stopped).count();
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - stopped)
+            .count();
     kill(sims[1]->Pid(), SIGCONT);
     EXPECT_EQ(Up(page, devices[1]), 0) << page;
     // Three poll periods, and one scrape's worth of slack for a busy machine.

@@ -326,7 +326,8 @@ bool ChildProcess::WaitForOutput(const std::function<bool(const std::string &, c
             return true;
         siginfo_t info{};
         // Ended (not reaped, so Wait still gets its status): no more output will come.
-        const bool ended = pid_ <= 0 || waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+        const bool ended = pid_ <= 0 ||
+                           waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
                            info.si_pid != 0;
         if (NowMs() >= end || ended)
             return pred(Out(), Err());
