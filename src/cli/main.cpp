@@ -52,12 +52,12 @@ Commands:
                          does, and writes it as the console's workbook (.xls) or as CSV. An
                          existing FILE is never replaced: the command refuses and writes nothing.
                          Progress goes to standard error.
-  metrics --listen ADDR:PORT DEVICE...
+  metrics [--listen ADDR:PORT] [--interval S] DEVICE...
                          polls every DEVICE at once and serves their status at
-                         http://ADDR:PORT/metrics in the Prometheus text format (port 0: the
-                         system chooses; standard error names it). DEVICE is
-                         tcp:HOST[:PORT] or serial:PATH. ADDR must be given; use 127.0.0.1 unless
-                         another machine must scrape it. --interval S sets the poll period
+                         http://ADDR:PORT/metrics in the Prometheus text format (default
+                         127.0.0.1:9464, loopback only; another address only when given; port 0:
+                         the system chooses, standard error names it). DEVICE is
+                         tcp:HOST[:PORT] or serial:PATH. --interval S sets the poll period
                          (default 1 s); a device silent for three periods reports zephyra_up 0.
 
 Exit status: 0 done, 1 the device did not answer or a file could not be written, 2 bad usage,
@@ -417,16 +417,19 @@ int History(Device &dev, const Args &a) {
 }
 
 constexpr int kRetryOpenMs = 5000;
+constexpr const char *kDefaultListen = "127.0.0.1:9464";
 
 int Metrics(const Args &a) {
-    if (a.listen.empty() || a.words.empty()) {
-        Fail("usage: metrics --listen ADDR:PORT DEVICE...");
+    if (a.words.empty()) {
+        Fail("usage: metrics [--listen ADDR:PORT] DEVICE...");
         return 2;
     }
+    // Loopback unless the caller names another address.
+    const std::string listenText = a.listen.empty() ? kDefaultListen : a.listen;
     std::string error;
-    auto listen = ParseTcpTarget(a.listen, &error, true);
+    auto listen = ParseTcpTarget(listenText, &error, true);
     QHostAddress address;
-    if (!listen || a.listen.find(':') == std::string::npos ||
+    if (!listen || listenText.find(':') == std::string::npos ||
         !address.setAddress(QString::fromStdString(listen->Host))) {
         Fail("--listen needs an address and a port, e.g. 127.0.0.1:9464" +
              (error.empty() ? "" : ": " + error));
@@ -466,7 +469,7 @@ int Metrics(const Args &a) {
         return MetricsText(all);
     });
     if (!server.Listen(address, listen->Port)) {
-        Fail("cannot listen on " + a.listen + ": " + server.ErrorText().toStdString());
+        Fail("cannot listen on " + listenText + ": " + server.ErrorText().toStdString());
         return 1;
     }
     // The port actually bound: 0 lets the system choose.
