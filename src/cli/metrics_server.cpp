@@ -18,6 +18,12 @@ bool MetricsServer::Listen(const QHostAddress &address, quint16 port) {
 
 void MetricsServer::Accept() {
     while (QTcpSocket *socket = server_.nextPendingConnection()) {
+        if (open_ >= kMaxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++open_;
         // Each connection owns its buffer and deadline; both go with the socket.
         auto *received = new QByteArray;
         auto *deadline = new QTimer(socket);
@@ -44,7 +50,10 @@ void MetricsServer::Accept() {
                 finish(HttpStatus(400, "text/plain; charset=utf-8", "request too large\n"));
         });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QObject::destroyed, [received] { delete received; });
+        connect(socket, &QObject::destroyed, this, [this, received] {
+            delete received;
+            --open_;
+        });
         deadline->start(kRequestTimeoutMs);
     }
 }

@@ -14,6 +14,8 @@ public:
     // A request head larger than this, or slower than the time-out, is answered 400 and closed.
     static constexpr int kMaxHeadBytes = 8192;
     static constexpr int kRequestTimeoutMs = 5000;
+    // Clients that open connections and say nothing cannot take the poller's memory or descriptors.
+    static constexpr int kMaxConnections = 64;
 
     explicit MetricsServer(std::function<std::string()> page, QObject *parent = nullptr);
     bool Listen(const QHostAddress &address, quint16 port);
@@ -25,6 +27,7 @@ private:
 
     QTcpServer server_;
     std::function<std::string()> page_;
+    int open_ = 0;
 };
 
 } // namespace zephyra::cli
