@@ -52,74 +52,38 @@ QString ChooseFilesDir(const QString &programDir, bool programDirWritable, const
 }
 
 Console::Console(const ConsoleOptions &options)
-    : port_(serial_, tcp_), codec_(state_.Link, port_), pollTimer_(timer1_),
-      controller_(state_, codec_, pollTimer_, operator_, clock_, *options.Trace),
-      receiver_(codec_, controller_, clock_), history_(controller_, clock_),
-      session_(state_), settings_{controller_, receiver_, operator_, session_},
+    : link_(operator_, *options.Trace),
+      session_(link_.State()), settings_{link_.Controller(), link_.Receiver(), operator_, session_},
       filesDir_(ChooseFilesDir(options.ProgramDir, FolderWritable(options.ProgramDir), options.UserDir)) {
-    codec_.AttachReceiver(&receiver_);
-    codec_.SetMonitor(&monitor_);
-    receiver_.SetMonitor(&monitor_);
-    controller_.SetLinkMonitor(&monitor_);
-    controller_.SetHistoryCollector(&history_);
-    serial_.SetExtraPaths(options.ExtraSerialPaths);
-    tcp_.SetPort(options.TcpPort);
-    serial_.SetReceiver([this](ByteView bytes) { receiver_.OnSerialRead(bytes); });
-    tcp_.SetReceiver([this](ByteView bytes) { receiver_.OnTcpRead(bytes); });
+    link_.Serial().SetExtraPaths(options.ExtraSerialPaths);
+    link_.Tcp().SetPort(options.TcpPort);
 
     // Same look, cheaper repaints of the value fields; once per application.
     if (!qobject_cast<CachedPanelStyle *>(QApplication::style()))
         QApplication::setStyle(new CachedPanelStyle(QStyleFactory::create(QApplication::style()->name())));
 
-    timer1_.setInterval(kDefaultPollIntervalMs);
-    QObject::connect(&timer1_, &QTimer::timeout, [this] {
-        controller_.Timer1Timer();
-        mainWindow_->RefreshHealth();
-    });
-
-    mainWindow_ = std::make_unique<TMain_Form>(
-        MainWindowContext{controller_, session_, serial_, tcp_, operator_, options.DefaultHost});
+    mainWindow_ = std::make_unique<TMain_Form>(MainWindowContext{
+        link_.Controller(), session_, link_.Serial(), link_.Tcp(), operator_, options.DefaultHost});
     TMain_Form *w = mainWindow_.get();
-    controller_.SetStatusView(w);
-    port_.SetPainter([w](bool green) { w->PaintConnect(green); });
-    QObject::connect(&serial_, &SerialEndpoint::TxLight, w, &TMain_Form::SetTxLight);
-    QObject::connect(&serial_, &SerialEndpoint::RxLight, w, &TMain_Form::SetRxLight);
-    // A frame cut off by the old connection must not swallow the new one's replies.
-    QObject::connect(&tcp_, &TcpEndpoint::Connected, w, [this, w] {
-        receiver_.Reset();
-        monitor_.Reconnected();
-        w->RefreshHealth();
-    });
-    QObject::connect(&tcp_, &TcpEndpoint::Disconnected, w, [this, w] {
-        w->PaintConnect(false);
-        monitor_.ConnectFailed("connection closed");
-        w->RefreshHealth();
-    });
-    QObject::connect(&tcp_, &TcpEndpoint::ConnectAttemptFailed, w, [this, w](const QString &error) {
-        monitor_.ConnectFailed(error.toStdString());
-        w->RefreshHealth();
-    });
-    // A lost serial port is opened again by the poll's next request on the same path.
-    QObject::connect(&serial_, &SerialEndpoint::PortLost, w, [this, w](const QString &path) {
-        monitor_.PortLost(path.toStdString());
-        w->RefreshHealth();
-    });
-    QObject::connect(&serial_, &SerialEndpoint::PortReopened, w, [this, w] {
-        receiver_.Reset();
-        monitor_.Reconnected();
-        w->RefreshHealth();
-    });
+    link_.Controller().SetStatusView(w);
+    link_.Port().SetPainter([w](bool green) { w->PaintConnect(green); });
+    link_.SetHealthObserver([w] { w->RefreshHealth(); });
+    QObject::connect(&link_.Serial(), &SerialEndpoint::TxLight, w, &TMain_Form::SetTxLight);
+    QObject::connect(&link_.Serial(), &SerialEndpoint::RxLight, w, &TMain_Form::SetRxLight);
 
     InstallSettingsCommands(*w, settings_);
     InstallHistoryCommands(*w, HistoryWindows());
     // Lines still unsaved at exit go to the user's folder when the log's own cannot be written by then.
-    InstallStatusLogPage(*w, StatusLogContext{controller_, operator_, filesDir_, options.UserDir});
-    InstallTrafficCommand(*w, monitor_);
+    InstallStatusLogPage(*w, StatusLogContext{link_.Controller(), operator_, filesDir_, options.UserDir});
+    InstallTrafficCommand(*w, link_.Monitor());
 }
 
 Console::~Console() {
-    timer1_.stop();
-    controller_.SetStatusView(nullptr);
+    // The window goes first: nothing may paint it or refresh its health after that.
+    link_.Timer1().stop();
+    link_.Controller().SetStatusView(nullptr);
+    link_.SetHealthObserver(nullptr);
+    link_.Port().SetPainter(nullptr);
 }
 
 } // namespace zephyra

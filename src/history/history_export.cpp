@@ -54,19 +54,17 @@ std::string ExportFileName(HistoryKind kind, TimeOfDay now, int attempt) {
     return name + ".xls";
 }
 
-ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &rows,
-                               const std::string &directory, TimeOfDay now) {
-    ExportResult result;
-    const fs::path dir = fs::path(directory);
-    result.Path = (dir / ExportFileName(kind, now)).string();
+namespace {
+
+// The grid as a workbook; false when it does not fit on one sheet.
+bool BuildWorkbook(HistoryKind kind, const std::vector<HistoryRow> &rows, Workbook &book,
+                   std::string &error) {
     const int columns = HistoryColumnCount(kind);
     // Record k lands in sheet row k + 2 (0-based k + 1); the sheet has 65536 rows.
     if (rows.size() + 1 > static_cast<std::size_t>(kWorkbookMaxRows)) {
-        result.Error = "too many rows for one sheet (" + std::to_string(kWorkbookMaxRows - 2) + " at most)";
-        return result;
+        error = "too many rows for one sheet (" + std::to_string(kWorkbookMaxRows - 2) + " at most)";
+        return false;
     }
-
-    Workbook book;
     std::vector<int> widths(static_cast<std::size_t>(columns), 0);
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const int sheetRow = static_cast<int>(r) + 1;
@@ -91,6 +89,52 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
         if (widths[static_cast<std::size_t>(c)] > 0)
             book.SetColumnWidth(c, widths[static_cast<std::size_t>(c)] + 1.0);
     book.SetText(0, 0, ExportTitle(kind));
+    return true;
+}
+
+// Writes the target under a temporary name and hands it over complete, so no half-written file is left.
+// The commit step decides whether an existing target is replaced.
+std::string WriteThroughTemporary(const fs::path &target,
+                                  const std::function<std::string(const std::string &)> &write,
+                                  const std::function<std::string(const fs::path &)> &commit) {
+    fs::path temporary = target;
+    temporary += ".part";
+    // The writers say only that they failed; creating the file here first keeps the system's reason,
+    // which is what a technician can act on.
+    errno = 0;
+    if (!std::ofstream(temporary, std::ios::binary | std::ios::trunc)) {
+        const std::error_code why(errno, std::generic_category());
+        const bool refused = why == std::errc::permission_denied ||
+                             why == std::errc::operation_not_permitted ||
+                             why == std::errc::read_only_file_system;
+        return Because(refused ? "the folder is not writable" : "the file cannot be created", errno);
+    }
+    errno = 0;
+    std::string error = write(temporary.string());
+    if (!error.empty() && errno != 0)
+        error = Because("the file cannot be written", errno);
+    if (error.empty())
+        error = commit(temporary);
+    std::error_code ec;
+    if (!error.empty())
+        fs::remove(temporary, ec);
+    return error;
+}
+
+std::string SaveBook(const Workbook &book, const std::string &path) {
+    return book.Save(path);
+}
+
+} // namespace
+
+ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &rows,
+                               const std::string &directory, TimeOfDay now) {
+    ExportResult result;
+    const fs::path dir = fs::path(directory);
+    result.Path = (dir / ExportFileName(kind, now)).string();
+    Workbook book;
+    if (!BuildWorkbook(kind, rows, book, result.Error))
+        return result;
 
     std::error_code ec;
     const fs::file_status folder = fs::status(dir, ec);
@@ -116,37 +160,55 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
         return result;
     }
     result.Path = target.string();
-
-    // Written under a temporary name and renamed when complete, so no half-written workbook is left.
-    fs::path temporary = target;
-    temporary += ".part";
-    // The workbook writer says only that it failed; creating the file here first keeps the system's
-    // reason, which is what a technician can act on.
-    errno = 0;
-    if (!std::ofstream(temporary, std::ios::binary | std::ios::trunc)) {
-        const std::error_code why(errno, std::generic_category());
-        const bool refused = why == std::errc::permission_denied ||
-                             why == std::errc::operation_not_permitted ||
-                             why == std::errc::read_only_file_system;
-        result.Error = Because(refused ? "the folder is not writable" : "the file cannot be created", errno);
-        return result;
-    }
-    errno = 0;
-    std::string error = book.Save(temporary.string());
-    if (!error.empty() && errno != 0)
-        error = Because("the file cannot be written", errno);
-    if (error.empty()) {
-        fs::rename(temporary, target, ec);
-        if (ec)
-            error = "the finished file cannot be renamed (" + ec.message() + ")";
-    }
-    if (!error.empty()) {
-        fs::remove(temporary, ec);
-        result.Error = error;
-        return result;
-    }
-    result.Ok = true;
+    result.Error = WriteThroughTemporary(
+        target, [&book](const std::string &path) { return SaveBook(book, path); },
+        [&target](const fs::path &temporary) {
+            std::error_code why;
+            fs::rename(temporary, target, why);
+            return why ? "the finished file cannot be renamed (" + why.message() + ")" : std::string();
+        });
+    result.Ok = result.Error.empty();
     return result;
+}
+
+ExportResult WriteNewFile(const std::string &path,
+                          const std::function<std::string(const std::string &)> &write) {
+    ExportResult result;
+    result.Path = path;
+    const fs::path target(path);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(target, ec))) {
+        result.Error = "the file exists already";
+        return result;
+    }
+    result.Error = WriteThroughTemporary(target, write, [&target](const fs::path &temporary) -> std::string {
+        // A hard link never replaces a file that appeared meanwhile; file systems without links (a FAT
+        // memory stick) get a rename after one more look.
+        std::error_code why;
+        fs::create_hard_link(temporary, target, why);
+        if (why == std::errc::file_exists)
+            return "the file exists already";
+        if (why) {
+            if (fs::exists(fs::symlink_status(target, why)))
+                return "the file exists already";
+            fs::rename(temporary, target, why);
+            return why ? "the finished file cannot be renamed (" + why.message() + ")" : std::string();
+        }
+        fs::remove(temporary, why);
+        return {};
+    });
+    result.Ok = result.Error.empty();
+    return result;
+}
+
+ExportResult SpreadsheetExportAs(HistoryKind kind, const std::vector<HistoryRow> &rows,
+                                 const std::string &path) {
+    Workbook book;
+    ExportResult result;
+    result.Path = path;
+    if (!BuildWorkbook(kind, rows, book, result.Error))
+        return result;
+    return WriteNewFile(path, [&book](const std::string &temporary) { return SaveBook(book, temporary); });
 }
 
 } // namespace zephyra

@@ -1,6 +1,7 @@
 // Save File of the history windows: the downloaded grid as an Excel 97-2003 workbook.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,12 @@ std::string ExportFileName(HistoryKind kind, TimeOfDay now, int attempt = 1);
 // The workbook appears in `directory` complete or not at all.
 ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &rows,
                                const std::string &directory, TimeOfDay now);
+// The same workbook at a path of the caller's choosing; an existing file there is never replaced.
+ExportResult SpreadsheetExportAs(HistoryKind kind, const std::vector<HistoryRow> &rows,
+                                 const std::string &path);
+// Creates the file at `path` complete or not at all, refusing when something is there already: `write`
+// fills a temporary name beside it and returns an error text, empty on success.
+ExportResult WriteNewFile(const std::string &path,
+                          const std::function<std::string(const std::string &)> &write);
 
 } // namespace zephyra

@@ -31,10 +31,12 @@ int64_t LinkMonitor::TimeoutFor(LinkKind link) const {
 }
 
 void LinkMonitor::Add(LinkKind link, Direction dir, DropReason reason, ByteView wire) {
-    if (lines_.size() == kLineCapacity)
+    ++linesAdded_;
+    if (lineCapacity_ == 0)
+        return;
+    while (lines_.size() >= lineCapacity_)
         lines_.pop_front();
     lines_.push_back(TrafficLine{clock_.NowMs(), link, dir, reason, Bytes(wire.begin(), wire.end())});
-    ++linesAdded_;
 }
 
 void LinkMonitor::NoteError(std::string text) {

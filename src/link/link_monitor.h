@@ -73,6 +73,8 @@ public:
     static constexpr std::size_t kLineCapacity = 10000;
 
     explicit LinkMonitor(const Clock &clock) : clock_(clock) {}
+    // A headless poller that never shows the traffic keeps only the last few lines (0: none).
+    void SetLineCapacity(std::size_t lines) { lineCapacity_ = lines; }
 
     // --- what the link layer reports ---
     // A request went out; tid is the TCP transaction id (ignored on serial).
@@ -92,6 +94,8 @@ public:
 
     // --- what the link layer asks ---
     bool TransactionOutstanding(uint16_t tid) const;
+    // Requests still waiting for their reply or their time-out.
+    std::size_t OutstandingCount() const { return outstanding_.size(); }
 
     // --- what the windows render ---
     // pollPeriodMs: the link's status poll period; statusPolled: the poll is asking for the status
@@ -117,6 +121,7 @@ private:
     const Clock &clock_;
     LinkCounters counters_;
     std::deque<TrafficLine> lines_;
+    std::size_t lineCapacity_ = kLineCapacity;
     uint64_t linesAdded_ = 0;
     std::deque<Outstanding> outstanding_;
     bool open_ = false;

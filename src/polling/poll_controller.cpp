@@ -1,5 +1,7 @@
 #include "polling/poll_controller.h"
 
+#include <algorithm>
+
 #include "polling/formatters.h"
 #include "polling/register_names.h"
 
@@ -28,12 +30,7 @@ void PollController::Timer1Timer() {
         HistoryDownload &h = state_.History;
         switch (state_.RequestMode) {
         case mode::kPoll:
-            if (state_.Link != LinkKind::Serial)
-                timer_.SetInterval(kTcpTickMs);
-            else if (state_.AlarmTestActive != 0)
-                timer_.SetInterval(kAlarmTestTickMs);
-            else
-                timer_.SetInterval(kSerialTickMs);
+            timer_.SetInterval(StatusTickMs());
             codec_.BuildReadRequest(kStatusStartHex, kStatusCountHex);
             break;
         case mode::kNetworkReadBack: {
@@ -340,13 +337,22 @@ void PollController::LinkClosed() {
         monitor_->LinkClosed();
 }
 
+int PollController::StatusTickMs() const {
+    if (pollPeriodMs_ > 0)
+        return std::max(1, pollPeriodMs_ / 3);
+    return state_.Link != LinkKind::Serial ? kTcpTickMs
+           : state_.AlarmTestActive != 0   ? kAlarmTestTickMs
+                                           : kSerialTickMs;
+}
+
+int PollController::StatusPollPeriod() const {
+    return 3 * StatusTickMs();
+}
+
 LinkHealth PollController::Health() const {
     if (!monitor_ || !state_.Connected)
         return {};
-    int tick = state_.Link != LinkKind::Serial ? kTcpTickMs
-               : state_.AlarmTestActive != 0   ? kAlarmTestTickMs
-                                               : kSerialTickMs;
-    return monitor_->Health(3 * tick, state_.RequestMode == mode::kPoll);
+    return monitor_->Health(StatusPollPeriod(), state_.RequestMode == mode::kPoll);
 }
 
 // --- Settings windows ---

@@ -81,6 +81,11 @@ public:
         decodeObserver_ = std::move(observer);
     }
 
+    // The status read goes out every third tick; a headless poller may ask for another period than the
+    // link's own (0: the link's).
+    void SetStatusPollPeriod(int periodMs) { pollPeriodMs_ = periodMs; }
+    int StatusPollPeriod() const;
+
     void Timer1Timer();
     void ResponseDispatcher(int32_t function, Bytes payload) override;
 
@@ -183,6 +188,8 @@ private:
     std::function<void(bool)> networkObserver_;
     std::function<void(const StatusSnapshot &, const StatusViewModel &)> decodeObserver_;
     bool busyShown_ = false;
+    int pollPeriodMs_ = 0;
+    int StatusTickMs() const;
 };
 
 } // namespace zephyra

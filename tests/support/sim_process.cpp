@@ -255,39 +255,98 @@ bool SimProcess::WaitForJournal(const std::function<bool(const std::vector<Journ
 }
 
 SimRun RunSimToEnd(const std::vector<std::string> &args, int timeoutMs) {
-    SimRun run;
-    const std::string binary = SimBinary();
-    std::string dir = MakeTempDir();
-    if (binary.empty() || dir.empty())
-        return run;
-    std::vector<std::string> all{binary};
+    std::vector<std::string> all{SimBinary()};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char *> argv;
-    for (auto &a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int out = open((dir + "/out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    int err = open((dir + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    return SimBinary().empty() ? SimRun{} : RunToEnd(all, timeoutMs);
+}
+
+SimRun RunToEnd(const std::vector<std::string> &argv, int timeoutMs) {
+    SimRun run;
+    auto child = ChildProcess::Start(argv);
+    if (!child)
+        return run;
+    run.exitCode = child->Wait(timeoutMs);
+    if (run.exitCode == -2) {
+        run.timedOut = true;
+        child->Signal(SIGKILL);
+        run.exitCode = child->Wait(5000);
+    }
+    run.out = child->Out();
+    run.err = child->Err();
+    return run;
+}
+
+std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string> &argv) {
+    std::unique_ptr<ChildProcess> child(new ChildProcess);
+    child->dir_ = MakeTempDir();
+    if (argv.empty() || child->dir_.empty())
+        return nullptr;
+    std::vector<std::string> args = argv;
+    std::vector<char *> pointers;
+    for (auto &a : args)
+        pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    int out = open((child->dir_ + "/out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int err = open((child->dir_ + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     pid_t pid = fork();
     if (pid == 0)
-        ExecChild(dir, out, err, argv);
+        ExecChild(child->dir_, out, err, pointers);
     if (out >= 0)
         close(out);
     if (err >= 0)
         close(err);
-    if (pid > 0) {
-        run.exitCode = WaitFor(pid, timeoutMs);
-        if (run.exitCode == -2) {
-            run.timedOut = true;
-            kill(pid, SIGKILL);
-            run.exitCode = WaitFor(pid, 5000);
-        }
+    if (pid < 0)
+        return nullptr;
+    child->pid_ = pid;
+    return child;
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        WaitFor(pid_, 5000);
     }
-    run.out = ReadFile(dir + "/out");
-    run.err = ReadFile(dir + "/err");
     std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-    return run;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+std::string ChildProcess::Out() const {
+    return ReadFile(dir_ + "/out");
+}
+
+std::string ChildProcess::Err() const {
+    return ReadFile(dir_ + "/err");
+}
+
+bool ChildProcess::WaitForOutput(const std::function<bool(const std::string &, const std::string &)> &pred,
+                                 int timeoutMs) const {
+    const int64_t end = NowMs() + timeoutMs;
+    for (;;) {
+        if (pred(Out(), Err()))
+            return true;
+        siginfo_t info{};
+        // Ended (not reaped, so Wait still gets its status): no more output will come.
+        const bool ended = pid_ <= 0 ||
+                           waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+                           info.si_pid != 0;
+        if (NowMs() >= end || ended)
+            return pred(Out(), Err());
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void ChildProcess::Signal(int signal) const {
+    if (pid_ > 0)
+        kill(pid_, signal);
+}
+
+int ChildProcess::Wait(int timeoutMs) {
+    if (pid_ <= 0)
+        return -1;
+    const int status = WaitFor(pid_, timeoutMs);
+    if (status != -2)
+        pid_ = -1;
+    return status;
 }
 
 std::vector<Bytes> JournalFrames(const std::vector<JournalEntry> &entries, const std::string &link,

@@ -77,6 +77,31 @@ struct SimRun {
 };
 // Runs the simulator to completion with these arguments (for --help and bad invocations).
 SimRun RunSimToEnd(const std::vector<std::string> &args, int timeoutMs = 10000);
+// Runs any program (argv[0] its path) to completion in a fresh temporary directory.
+SimRun RunToEnd(const std::vector<std::string> &argv, int timeoutMs = 30000);
+
+// A program that runs beside the simulator (zephyra-cli watching it), its output kept in files.
+class ChildProcess {
+public:
+    static std::unique_ptr<ChildProcess> Start(const std::vector<std::string> &argv);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess &) = delete;
+    ChildProcess &operator=(const ChildProcess &) = delete;
+
+    std::string Out() const;
+    std::string Err() const;
+    // Polls the output until pred(stdout, stderr) holds, the program ends or the timeout passes.
+    bool WaitForOutput(const std::function<bool(const std::string &, const std::string &)> &pred,
+                       int timeoutMs = 10000) const;
+    void Signal(int signal) const;
+    // The exit code (128 + signal when killed by one); -2 when it is still running after the timeout.
+    int Wait(int timeoutMs = 10000);
+
+private:
+    ChildProcess() = default;
+    pid_t pid_ = -1;
+    std::string dir_;
+};
 
 // Frames of one direction on one link, in journal order ("RTU"/"TCP", "RX"/"TX"/...).
 std::vector<Bytes> JournalFrames(const std::vector<JournalEntry> &entries, const std::string &link,

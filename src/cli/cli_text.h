@@ -1,0 +1,79 @@
+// What zephyra-cli prints: device names, the status as JSON, poll lines, the poll summary, history rows as
+// CSV, and the metrics page with its HTTP framing. No Qt: the command line's rules live here, next to
+// their tests.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "history/history_record.h"
+#include "link/link_monitor.h"
+#include "polling/status_decoder.h"
+#include "trend/trend_sample.h"
+
+namespace zephyra::cli {
+
+struct DeviceSpec {
+    LinkKind Link = LinkKind::Tcp;
+    std::string Host; // TCP
+    uint16_t Port = 502;
+    std::string Path; // serial
+    // "tcp:127.0.0.1:1502" or "serial:/dev/ttyUSB0": the device label of every line and metric.
+    std::string Name() const;
+};
+
+// "tcp:HOST[:PORT]" or "serial:PATH"; nullopt and *error when neither.
+std::optional<DeviceSpec> ParseDevice(std::string_view text, std::string *error);
+// "HOST[:PORT]" of --tcp; an IPv6 address goes in brackets when a port follows. Port 0 (the system
+// chooses) only for a listening address.
+std::optional<DeviceSpec> ParseTcpTarget(std::string_view text, std::string *error, bool listening = false);
+
+// One status read: the window's field texts and lamps by name, and the raw registers.
+std::string StatusJson(const std::string &device, const StatusSnapshot &snapshot, const StatusViewModel &view,
+                       const TrendSample &sample);
+// The columns of TrendCsvLine as one JSON object.
+std::string TrendJsonLine(const TrendSample &sample);
+// Requests that never got a reply, in per cent of those sent; the ones still waiting count neither way.
+double LossPercent(const LinkCounters &counters, std::size_t outstanding);
+// After the last poll line: what went over the link.
+std::string PollSummary(const std::string &device, const LinkCounters &counters, std::size_t outstanding);
+// Header and records, one line each (RFC 4180 quoting, CRLF line ends).
+std::string HistoryCsv(const std::vector<HistoryRow> &rows);
+
+struct DeviceMetrics {
+    std::string Device;
+    bool Up = false;
+    bool Decoded = false; // the view and sample hold a decode
+    StatusViewModel View;
+    TrendSample Sample;
+    LinkCounters Counters;
+};
+// The Prometheus text exposition (version 0.0.4) of all devices, families in a fixed order.
+std::string MetricsText(const std::vector<DeviceMetrics> &devices);
+// A label value with \, " and line feeds escaped.
+std::string EscapeLabelValue(std::string_view value);
+
+// Whether a request head is complete (its blank line arrived).
+bool HttpHeadComplete(std::string_view received);
+// The whole response to a request head: 200 with the page for GET /metrics, 404, 405 or 400 otherwise.
+// The page is built only when it is asked for.
+template <typename Page> std::string HttpResponse(std::string_view head, Page &&page);
+std::string HttpStatus(int code, std::string_view contentType, std::string_view body, bool withBody = true);
+// 0 when the head asks for the metrics page (GET or HEAD /metrics), else the status code to answer.
+int HttpCheckRequest(std::string_view head, bool *headOnly);
+
+template <typename Page> std::string HttpResponse(std::string_view head, Page &&page) {
+    bool headOnly = false;
+    const int code = HttpCheckRequest(head, &headOnly);
+    if (code != 0)
+        return HttpStatus(code, "text/plain; charset=utf-8",
+                          code == 404   ? "not found: the page is /metrics\n"
+                          : code == 405 ? "method not allowed\n"
+                                        : "bad request\n");
+    return HttpStatus(200, "text/plain; version=0.0.4; charset=utf-8", page(), !headOnly);
+}
+
+} // namespace zephyra::cli

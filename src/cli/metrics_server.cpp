@@ -1,0 +1,61 @@
+#include "cli/metrics_server.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+#include "cli/cli_text.h"
+
+namespace zephyra::cli {
+
+MetricsServer::MetricsServer(std::function<std::string()> page, QObject *parent)
+    : QObject(parent), page_(std::move(page)) {
+    connect(&server_, &QTcpServer::newConnection, this, &MetricsServer::Accept);
+}
+
+bool MetricsServer::Listen(const QHostAddress &address, quint16 port) {
+    return server_.listen(address, port);
+}
+
+void MetricsServer::Accept() {
+    while (QTcpSocket *socket = server_.nextPendingConnection()) {
+        if (open_ >= kMaxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++open_;
+        // Each connection owns its buffer and deadline; both go with the socket.
+        auto *received = new QByteArray;
+        auto *deadline = new QTimer(socket);
+        deadline->setSingleShot(true);
+        auto finish = [socket, received](const std::string &response) {
+            if (socket->property("answered").toBool())
+                return;
+            socket->setProperty("answered", true);
+            socket->write(response.data(), static_cast<qint64>(response.size()));
+            socket->disconnectFromHost();
+        };
+        connect(deadline, &QTimer::timeout, socket,
+                [finish] { finish(HttpStatus(400, "text/plain; charset=utf-8", "request timed out\n")); });
+        connect(socket, &QTcpSocket::readyRead, socket, [this, socket, received, finish] {
+            if (socket->property("answered").toBool()) {
+                socket->readAll(); // a client that goes on talking is not listened to
+                return;
+            }
+            received->append(socket->readAll());
+            const std::string_view head(received->constData(), static_cast<std::size_t>(received->size()));
+            if (HttpHeadComplete(head))
+                finish(HttpResponse(head, page_));
+            else if (received->size() > kMaxHeadBytes)
+                finish(HttpStatus(400, "text/plain; charset=utf-8", "request too large\n"));
+        });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QObject::destroyed, this, [this, received] {
+            delete received;
+            --open_;
+        });
+        deadline->start(kRequestTimeoutMs);
+    }
+}
+
+} // namespace zephyra::cli

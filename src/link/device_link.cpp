@@ -1,0 +1,81 @@
+#include "link/device_link.h"
+
+namespace zephyra {
+
+DeviceLink::DeviceLink(Operator &messages, std::ostream &trace)
+    : port_(serial_, tcp_), codec_(state_.Link, port_), pollTimer_(timer1_),
+      controller_(state_, codec_, pollTimer_, messages, clock_, trace),
+      receiver_(codec_, controller_, clock_), history_(controller_, clock_) {
+    codec_.AttachReceiver(&receiver_);
+    codec_.SetMonitor(&monitor_);
+    receiver_.SetMonitor(&monitor_);
+    controller_.SetLinkMonitor(&monitor_);
+    controller_.SetHistoryCollector(&history_);
+    serial_.SetReceiver([this](ByteView bytes) { receiver_.OnSerialRead(bytes); });
+    tcp_.SetReceiver([this](ByteView bytes) { receiver_.OnTcpRead(bytes); });
+
+    timer1_.setInterval(kDefaultPollIntervalMs);
+    QObject::connect(&timer1_, &QTimer::timeout, &context_, [this] {
+        controller_.Timer1Timer();
+        HealthChanged();
+    });
+    // A frame cut off by the old connection must not swallow the new one's replies.
+    QObject::connect(&tcp_, &TcpEndpoint::Connected, &context_, [this] {
+        receiver_.Reset();
+        if (!firstConnectPending_)
+            monitor_.Reconnected();
+        firstConnectPending_ = false;
+        HealthChanged();
+    });
+    QObject::connect(&tcp_, &TcpEndpoint::Disconnected, &context_, [this] {
+        port_.PaintConnect(false);
+        monitor_.ConnectFailed("connection closed");
+        HealthChanged();
+    });
+    QObject::connect(&tcp_, &TcpEndpoint::ConnectAttemptFailed, &context_, [this](const QString &error) {
+        monitor_.ConnectFailed(error.toStdString());
+        HealthChanged();
+    });
+    // A lost serial port is opened again by the poll's next request on the same path.
+    QObject::connect(&serial_, &SerialEndpoint::PortLost, &context_, [this](const QString &path) {
+        monitor_.PortLost(path.toStdString());
+        HealthChanged();
+    });
+    QObject::connect(&serial_, &SerialEndpoint::PortReopened, &context_, [this] {
+        receiver_.Reset();
+        monitor_.Reconnected();
+        HealthChanged();
+    });
+}
+
+DeviceLink::~DeviceLink() {
+    timer1_.stop();
+    controller_.SetStatusView(nullptr);
+}
+
+void DeviceLink::HealthChanged() {
+    if (healthObserver_)
+        healthObserver_();
+}
+
+bool DeviceLink::StartSerial(const QString &path) {
+    serial_.SetDeviceName(path);
+    if (!serial_.Open())
+        return false;
+    tcp_.Disconnect();
+    serial_.SetReadEnabled(true);
+    controller_.LinkConfirmed(LinkKind::Serial);
+    return true;
+}
+
+void DeviceLink::StartTcp(const QString &host, quint16 port) {
+    serial_.Close();
+    serial_.SetReadEnabled(false);
+    tcp_.SetHost(host);
+    tcp_.SetPort(port);
+    firstConnectPending_ = true;
+    tcp_.ConnectAsync();
+    controller_.LinkConfirmed(LinkKind::Tcp);
+}
+
+} // namespace zephyra

@@ -1,0 +1,86 @@
+// What zephyra-cli reads from its command line and from HTTP clients.
+#include <gtest/gtest.h>
+
+#include "cli/cli_text.h"
+
+namespace zephyra::cli {
+namespace {
+
+TEST(CliText, DeviceNamesParseOrSayWhyNot) {
+    struct Case {
+        const char *text;
+        const char *name; // nullptr: refused
+    };
+    const Case cases[] = {
+        {"tcp:127.0.0.1", "tcp:127.0.0.1:502"},
+        {"tcp:127.0.0.1:1502", "tcp:127.0.0.1:1502"},
+        {"tcp:[::1]:1502", "tcp:[::1]:1502"},
+        {"tcp:::1", "tcp:[::1]:502"},
+        {"serial:/dev/ttyUSB0", "serial:/dev/ttyUSB0"},
+        {"tcp:127.0.0.1:", nullptr},
+        {"tcp:127.0.0.1:0", nullptr},
+        {"tcp:127.0.0.1:65536", nullptr},
+        {"tcp:host:12x", nullptr},
+        {"tcp:[::1", nullptr},
+        {"tcp:", nullptr},
+        {"serial:", nullptr},
+        {"/dev/ttyUSB0", nullptr},
+    };
+    for (const Case &c : cases) {
+        std::string error;
+        auto d = ParseDevice(c.text, &error);
+        if (c.name) {
+            ASSERT_TRUE(d) << c.text << ": " << error;
+            EXPECT_EQ(d->Name(), c.name);
+        } else {
+            EXPECT_FALSE(d) << c.text;
+            EXPECT_FALSE(error.empty()) << c.text;
+        }
+    }
+    std::string error;
+    EXPECT_EQ(ParseTcpTarget("127.0.0.1:0", &error, true)->Port, 0);
+}
+
+TEST(CliText, HttpRequestsGetTheMetricsOrAnError) {
+    struct Case {
+        const char *head;
+        int status;
+    };
+    const Case cases[] = {
+        {"GET /metrics HTTP/1.1\r\nHost: x\r\n\r\n", 200},
+        {"GET /metrics?x=1 HTTP/1.0\r\n\r\n", 200},
+        {"HEAD /metrics HTTP/1.1\r\n\r\n", 200},
+        {"GET / HTTP/1.1\r\n\r\n", 404},
+        {"POST /metrics HTTP/1.1\r\n\r\n", 405},
+        {"GET /metrics\r\n\r\n", 400},
+        {"GET /metrics HTTP/2.0\r\n\r\n", 400},
+        {"GET  /metrics HTTP/1.1\r\n\r\n", 400},
+        {"\x16\x03\x01 garbage\r\n\r\n", 400},
+        {"\r\n\r\n", 400},
+    };
+    for (const Case &c : cases) {
+        int built = 0;
+        const std::string response = HttpResponse(c.head, [&] {
+            ++built;
+            return std::string("page\n");
+        });
+        EXPECT_EQ(response.substr(0, 12), "HTTP/1.1 " + std::to_string(c.status)) << c.head;
+        EXPECT_EQ(built, c.status == 200 ? 1 : 0) << c.head;
+        const bool hasBody = response.size() >= 5 && response.compare(response.size() - 5, 5, "page\n") == 0;
+        EXPECT_EQ(hasBody, c.status == 200 && std::string(c.head).rfind("HEAD", 0) != 0) << c.head;
+    }
+    EXPECT_FALSE(HttpHeadComplete("GET /metrics HTTP/1.1\r\nHost: x\r\n"));
+}
+
+TEST(CliText, LabelValuesAndLossAreEscapedAndCounted) {
+    EXPECT_EQ(EscapeLabelValue("serial:/tmp/a\"b\\c\nd"), "serial:/tmp/a\\\"b\\\\c\\nd");
+    LinkCounters c;
+    c.Requests = 11;
+    c.Replies = 8;
+    // One request still in flight is neither lost nor answered.
+    EXPECT_DOUBLE_EQ(LossPercent(c, 1), 20.0);
+    EXPECT_DOUBLE_EQ(LossPercent(LinkCounters{}, 0), 0.0);
+}
+
+} // namespace
+} // namespace zephyra::cli
