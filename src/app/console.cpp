@@ -109,11 +109,16 @@ Console::Console(const ConsoleOptions &options)
     // Lines still unsaved at exit go to the user's folder when the log's own cannot be written by then.
     InstallStatusLogPage(*w, StatusLogContext{controller_, operator_, filesDir_, options.UserDir});
     InstallTrafficCommand(*w, monitor_);
+    QStringList alarmNames;
+    for (const LampBit &lamp : LampBits())
+        alarmNames << w->LampCaption(lamp.Name);
+    InstallTrendPage(*w, controller_, TrendContext{filesDir_, alarmNames, options.SettingsFile});
 }
 
 Console::~Console() {
     timer1_.stop();
     controller_.SetStatusView(nullptr);
+    controller_.SetDecodeObserver(nullptr);
 }
 
 } // namespace zephyra

@@ -20,6 +20,7 @@
 #include "link/serial_endpoint.h"
 #include "link/tcp_endpoint.h"
 #include "polling/main_window.h"
+#include "trend/trend_page.h"
 
 namespace zephyra {
 
@@ -64,6 +65,8 @@ struct ConsoleOptions {
     std::ostream *Trace = &std::cout;
     // The user's own folder for the files when the program's cannot be written; empty: none.
     QString UserDir;
+    // Where choices are remembered between runs (an INI file); empty: nothing is remembered.
+    QString SettingsFile;
 };
 
 // The user's own folder for the console's files: Documents/ZEPHYRA-M10.

@@ -140,6 +140,10 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
 
 TMain_Form::~TMain_Form() = default;
 
+void TMain_Form::AddPage(QWidget *page, const QString &title) {
+    pageControl_->addTab(page, title);
+}
+
 void TMain_Form::FitPanel(QLabel *panel, const std::vector<std::string> &texts) {
     int width = kPanelWidth;
     for (const std::string &text : texts) {
@@ -310,6 +314,7 @@ QWidget *TMain_Form::BuildInformationPage() {
         for (const auto &[name, caption] : items) {
             auto *lamp = new LampWidget(name);
             lamps_.insert(name, lamp);
+            lampCaptions_.insert(name, QString::fromUtf8(caption));
             grid->addWidget(lamp, r, 0);
             grid->addWidget(Caption(caption), r, 1);
             ++r;
