@@ -203,7 +203,7 @@ void TrendChart::paintEvent(QPaintEvent *) {
             prevX = x;
             prevY = yOf(col.Last);
         }
-        p.setPen(QPen(kSeries[s].Color, 1.2));
+        p.setPen(QPen(kSeries[s].Color, 1));
         p.setClipRect(plot);
         p.drawLines(lines);
         p.setClipping(false);

@@ -199,7 +199,9 @@ bool TTrendPage::OpenRecording(const QString &path) {
     btnTrendLive_->setEnabled(true);
     QString text = QFileInfo(path).fileName() + QString(" (read-only): %1 samples").arg(read.Samples);
     if (read.Skipped)
-        text += QString(", %1 lines skipped that could not be read").arg(read.Skipped);
+        text += QString(", %1 %2 skipped that could not be read")
+                    .arg(read.Skipped)
+                    .arg(read.Skipped == 1 ? "line" : "lines");
     labTrendMessage_->setText(text);
     sbTrendTime_->setValue(0);
     ShowView();

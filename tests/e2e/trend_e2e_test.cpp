@@ -112,12 +112,33 @@ TEST_F(TrendWithSim, EveryDecodeIsASampleAndARecordedLineAndAlarmChangesAreMarke
             EXPECT_FLOAT_EQ(store.At(i).Values[s], static_cast<float>(values[s])) << "sample " << i;
     }
 
-    // The marker on the time line carries the lamp's caption; the picture: build/tests/e2e/trend_page.png
+    // The marker on the time line carries the lamp's caption; the pointer on the newest sample reads its
+    // values. The picture: build/tests/e2e/trend_page.png
+    auto *chart = Child<TrendChart>(page, "TrendChart");
+    int x = chart->width();
+    while (--x > 0 && (chart->ShowValuesAt(x), chart->ReadoutText().isEmpty())) {
+    }
+    EXPECT_TRUE(chart->ReadoutText().contains("DC 출력전압  " + QString::number(sent.back().DcV, 'f', 1) + " V"))
+        << chart->ReadoutText().toStdString();
     const QPixmap picture = page->grab();
-    EXPECT_TRUE(page->Chart().DrawnMarkerTexts().contains("DC출력 고전압 발생"))
-        << page->Chart().DrawnMarkerTexts().join(" | ").toStdString();
+    EXPECT_TRUE(chart->DrawnMarkerTexts().contains("DC출력 고전압 발생"))
+        << chart->DrawnMarkerTexts().join(" | ").toStdString();
     EXPECT_TRUE(picture.save(QDir::current().filePath("trend_page.png")));
     ASSERT_TRUE(side.Exchange(WriteRequestUnit(reg::kAlarmTestOn, 0)));
+
+    // The chart as a picture in the files folder, named on the page.
+    Child<QPushButton>(page, "btnTrendSavePng")->click();
+    const QStringList pictures = QDir(options.ProgramDir).entryList({"trend-*.png"}, QDir::Files);
+    ASSERT_EQ(pictures.size(), 1);
+    EXPECT_TRUE(page->Message().contains(pictures[0])) << page->Message().toStdString();
+
+    // The recording opened again, with a line that is not one of ours.
+    { std::ofstream(recording.toStdString(), std::ios::app) << "not a sample\n"; }
+    ASSERT_TRUE(page->OpenRecording(recording));
+    EXPECT_EQ(chart->Store()->Size(), sent.size());
+    EXPECT_NE(chart->Store(), &store) << "read-only, beside the session";
+    EXPECT_TRUE(page->Message().contains(QString("%1 samples, 1 line skipped").arg(sent.size())))
+        << page->Message().toStdString();
 }
 
 #ifdef ZEPHYRA_CONSOLE_PROCESS
