@@ -66,7 +66,7 @@ struct ConsoleOptions {
     // The user's own folder for the files when the program's cannot be written; empty: none.
     QString UserDir;
     // Where choices are remembered between runs (an INI file); empty: nothing is remembered.
-    QString SettingsFile;
+    QString SettingsFile = {};
 };
 
 // The user's own folder for the console's files: Documents/ZEPHYRA-M10.
