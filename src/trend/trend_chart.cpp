@@ -17,8 +17,8 @@ struct SeriesLook {
 
 // Captions as the Information page's measurement rows.
 const SeriesLook kSeries[kTrendSeriesCount] = {
-    {"AC 입력전압", "V", 0, QColor(0x1f, 0x5f, 0xbf)},  {"DC 출력전압", "V", 1, QColor(0xb0, 0x30, 0x20)},
-    {"DC 부하전류", "A", 1, QColor(0x20, 0x80, 0x30)},  {"축전지 전류", "A", 1, QColor(0x90, 0x40, 0xa0)},
+    {"AC 입력전압", "V", 0, QColor(0x1f, 0x5f, 0xbf)}, {"DC 출력전압", "V", 1, QColor(0xb0, 0x30, 0x20)},
+    {"DC 부하전류", "A", 1, QColor(0x20, 0x80, 0x30)}, {"축전지 전류", "A", 1, QColor(0x90, 0x40, 0xa0)},
     {"랙 온도", "°C", 1, QColor(0xc0, 0x70, 0x00)},
 };
 
@@ -46,8 +46,9 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 }
 
 QString LocalText(int64_t ms, int32_t offset, int from, int length) {
-    return QString::fromStdString(FormatIsoLocal({ms, offset}).substr(static_cast<std::size_t>(from),
-                                                                     static_cast<std::size_t>(length)));
+    return QString::fromStdString(
+        FormatIsoLocal({ms, offset})
+            .substr(static_cast<std::size_t>(from), static_cast<std::size_t>(length)));
 }
 
 QString ValueText(float v, int series) {
@@ -102,7 +103,8 @@ int64_t TrendChart::FirstColumn() const {
 
 void TrendChart::ShowValuesAt(int x) {
     hoverX_ = x >= kLeft && x < kLeft + Columns() ? x : -1;
-    readout_ = hoverX_ < 0 ? QString() : Readout((FirstColumn() + hoverX_ - kLeft) * ColumnMs() + ColumnMs() / 2);
+    readout_ =
+        hoverX_ < 0 ? QString() : Readout((FirstColumn() + hoverX_ - kLeft) * ColumnMs() + ColumnMs() / 2);
     update();
 }
 
@@ -119,7 +121,8 @@ QString TrendChart::Readout(int64_t timeMs) const {
     QStringList lines{LocalText(s.TimeMs, store_->UtcOffsetSeconds(), 0, 10) + " " +
                       LocalText(s.TimeMs, store_->UtcOffsetSeconds(), 11, 8)};
     for (int k = 0; k < kTrendSeriesCount; ++k)
-        lines << QString::fromUtf8(kSeries[k].Caption) + "  " + ValueText(s.Values[static_cast<std::size_t>(k)], k);
+        lines << QString::fromUtf8(kSeries[k].Caption) + "  " +
+                     ValueText(s.Values[static_cast<std::size_t>(k)], k);
     return lines.join('\n');
 }
 
@@ -158,7 +161,13 @@ void TrendChart::paintEvent(QPaintEvent *) {
 
     for (int s = 0; s < kTrendSeriesCount; ++s) {
         const QRect plot(area.left(), area.top() + s * (plotHeight + kGap), area.width(), plotHeight);
-        p.fillRect(plot, Qt::white);
+        // The plot is drawn pixel by pixel into an image of its own and copied in one go: a column's spread
+        // as QPainter lines costs a span per pixel row, handed out to worker threads in small batches.
+        if (layer_.size() != plot.size())
+            layer_ = QImage(plot.size(), QImage::Format_RGB32);
+        layer_.fill(Qt::white);
+        QPainter grid(&layer_);
+        grid.setPen(QColor(0xdd, 0xdd, 0xdd));
 
         float lo = INFINITY, hi = -INFINITY;
         for (const TrendBucket &b : buckets)
@@ -175,38 +184,47 @@ void TrendChart::paintEvent(QPaintEvent *) {
         const double yLo = std::floor(lo / step - 0.25) * step, yHi = std::ceil(hi / step + 0.25) * step;
         auto yOf = [&](double v) { return plot.bottom() - (v - yLo) / (yHi - yLo) * (plot.height() - 1); };
 
-        p.setPen(QColor(0xdd, 0xdd, 0xdd));
         for (double v = yLo; v <= yHi + step / 2; v += step) {
             const int y = static_cast<int>(std::lround(yOf(v)));
-            p.setPen(QColor(0xdd, 0xdd, 0xdd));
-            p.drawLine(plot.left(), y, plot.right(), y);
+            grid.drawLine(0, y - plot.top(), plot.width() - 1, y - plot.top());
             p.setPen(Qt::black);
             const QString label = QString::number(v, 'f', step < 1 ? (step < 0.1 ? 2 : 1) : 0);
             if (y - fm.ascent() / 2 >= plot.top() - 2 && y + fm.ascent() / 2 <= plot.bottom() + 2)
-                p.drawText(QRect(0, y - fm.height() / 2, kLeft - 4, fm.height()), Qt::AlignRight | Qt::AlignVCenter,
-                           label);
+                p.drawText(QRect(0, y - fm.height() / 2, kLeft - 4, fm.height()),
+                           Qt::AlignRight | Qt::AlignVCenter, label);
         }
+        grid.end();
 
-        QVector<QLineF> lines;
-        lines.reserve(columns * 2);
-        bool havePrev = false;
-        double prevX = 0, prevY = 0;
+        QRgb *bits = reinterpret_cast<QRgb *>(layer_.bits());
+        const qsizetype stride = layer_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+        const QRgb rgb = kSeries[s].Color.rgb();
+        const int rows = layer_.height();
+        auto rowOf = [&](float v) { return static_cast<int>(std::lround(yOf(v))) - plot.top(); };
+        auto run = [&](int x, int y0, int y1) {
+            if (y0 > y1)
+                std::swap(y0, y1);
+            for (int y = std::max(y0, 0); y <= std::min(y1, rows - 1); ++y)
+                bits[y * stride + x] = rgb;
+        };
+        int prevX = -1, prevY = 0;
         for (int c = 0; c < static_cast<int>(buckets.size()); ++c) {
             const TrendColumn &col = buckets[static_cast<std::size_t>(c)].Series[static_cast<std::size_t>(s)];
             if (std::isnan(col.Min))
                 continue;
-            const double x = area.left() + c + 0.5;
-            if (col.JoinsPrevious && havePrev)
-                lines.append(QLineF(prevX, prevY, x, yOf(col.First)));
-            lines.append(QLineF(x, yOf(col.Max), col.Min == col.Max ? x + 0.5 : x, yOf(col.Min)));
-            havePrev = true;
-            prevX = x;
-            prevY = yOf(col.Last);
+            if (col.JoinsPrevious && prevX >= 0) {
+                // A straight line over any empty columns in between, without holes.
+                const int to = rowOf(col.First);
+                for (int x = prevX + 1, from = prevY; x <= c; ++x) {
+                    const int y = prevY + (to - prevY) * (x - prevX) / (c - prevX);
+                    run(x, from, y);
+                    from = y;
+                }
+            }
+            run(c, rowOf(col.Max), rowOf(col.Min));
+            prevX = c;
+            prevY = rowOf(col.Last);
         }
-        p.setPen(QPen(kSeries[s].Color, 1));
-        p.setClipRect(plot);
-        p.drawLines(lines);
-        p.setClipping(false);
+        p.drawImage(plot.topLeft(), layer_);
         p.setPen(QColor(0x99, 0x99, 0x99));
         p.drawRect(plot.adjusted(0, 0, -1, -1));
 
@@ -238,8 +256,8 @@ void TrendChart::paintEvent(QPaintEvent *) {
     }
     // The day of the view's end, where no tick label sits.
     p.drawText(QRect(0, area.bottom() + 4, kLeft - 4, fm.height()), Qt::AlignRight | Qt::AlignTop,
-               LocalText(std::min(viewEnd, store_ && !store_->Empty() ? store_->Newest().TimeMs : viewEnd), offset, 5,
-                         5));
+               LocalText(std::min(viewEnd, store_ && !store_->Empty() ? store_->Newest().TimeMs : viewEnd),
+                         offset, 5, 5));
 
     // Lamp changes: a line through every plot, the lamps' captions in the lane above, two rows of them.
     // Changes in the same pixel column share one label.
@@ -256,7 +274,8 @@ void TrendChart::paintEvent(QPaintEvent *) {
             if (m.TimeMs < viewStart || m.TimeMs >= viewEnd)
                 continue;
             const int x = xOf(m.TimeMs);
-            const QString name = m.Lamp < alarmNames_.size() ? alarmNames_[m.Lamp].trimmed() : QString::number(m.Lamp);
+            const QString name =
+                m.Lamp < alarmNames_.size() ? alarmNames_[m.Lamp].trimmed() : QString::number(m.Lamp);
             const QString text = name + (m.Active ? " 발생" : " 해제");
             ++drawnMarkers_;
             markerTexts_ << text;
@@ -294,7 +313,8 @@ void TrendChart::paintEvent(QPaintEvent *) {
     if (hoverX_ >= 0 && !readout_.isEmpty()) {
         p.setPen(QPen(Qt::black, 1, Qt::DotLine));
         p.drawLine(hoverX_, area.top(), hoverX_, area.bottom());
-        const QRect need = fm.boundingRect(QRect(0, 0, 400, 400), Qt::AlignLeft, readout_).adjusted(-5, -4, 5, 4);
+        const QRect need =
+            fm.boundingRect(QRect(0, 0, 400, 400), Qt::AlignLeft, readout_).adjusted(-5, -4, 5, 4);
         QRect box = need.translated(hoverX_ + 12, area.top() + 6);
         if (box.right() > width() - 2)
             box.moveRight(hoverX_ - 12);

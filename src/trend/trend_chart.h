@@ -2,6 +2,7 @@
 // values under the pointer. Draws from a TrendStore it does not own, one min/max per pixel column.
 #pragma once
 
+#include <QImage>
 #include <QStringList>
 #include <QWidget>
 
@@ -48,6 +49,7 @@ private:
 
     const TrendStore *store_ = nullptr;
     TrendDecimator decimator_;
+    QImage layer_; // one plot's pixels, reused for each
     QStringList alarmNames_;
     int64_t endMs_ = 0, spanMs_ = 600'000;
     int hoverX_ = -1;

@@ -56,7 +56,8 @@ TTrendPage::TTrendPage(TrendContext ctx, QWidget *parent)
     ckbTrendRecord_ = new QCheckBox("Record to CSV");
     ckbTrendRecord_->setObjectName("ckbTrendRecord");
     if (!ctx_.SettingsFile.isEmpty())
-        ckbTrendRecord_->setChecked(QSettings(ctx_.SettingsFile, QSettings::IniFormat).value(kRecordKey).toBool());
+        ckbTrendRecord_->setChecked(
+            QSettings(ctx_.SettingsFile, QSettings::IniFormat).value(kRecordKey).toBool());
     connect(ckbTrendRecord_, &QCheckBox::toggled, this, &TTrendPage::ckbTrendRecordClick);
 
     auto *open = new QPushButton("Open recording…");
@@ -235,7 +236,8 @@ QString TTrendPage::btnTrendSavePngClick() {
 void InstallTrendPage(TMain_Form &window, PollController &poll, TrendContext ctx) {
     auto *page = new TTrendPage(std::move(ctx));
     window.AddPage(page, "Trend");
-    poll.SetDecodeObserver([page](const StatusSnapshot &snapshot, const StatusViewModel &) { page->AddStatus(snapshot); });
+    poll.SetDecodeObserver(
+        [page](const StatusSnapshot &snapshot, const StatusViewModel &) { page->AddStatus(snapshot); });
 }
 
 } // namespace zephyra

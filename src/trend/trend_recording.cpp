@@ -17,7 +17,8 @@ std::string DayFileName(const std::string &day, int n) {
 
 std::string WriteError(const std::filesystem::path &path) {
     const int e = errno;
-    return "The recording cannot be written to " + path.string() + (e ? std::string(": ") + std::strerror(e) : "");
+    return "The recording cannot be written to " + path.string() +
+           (e ? std::string(": ") + std::strerror(e) : "");
 }
 
 // Days since 1970-01-01 of a civil date (proleptic Gregorian).
@@ -55,7 +56,8 @@ bool ParseIsoLocal(std::string_view s, WallTime &t) {
     if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || se > 59 || oh > 14 || om > 59)
         return false;
     const int32_t offset = static_cast<int32_t>((oh * 3600 + om * 60) * (s[23] == '-' ? -1 : 1));
-    const int64_t local = ((DaysFromCivil(y, static_cast<int>(mo), static_cast<int>(d)) * 24 + h) * 60 + mi) * 60 + se;
+    const int64_t local =
+        ((DaysFromCivil(y, static_cast<int>(mo), static_cast<int>(d)) * 24 + h) * 60 + mi) * 60 + se;
     t.UnixMs = (local - offset) * 1000 + ms;
     t.UtcOffsetSeconds = offset;
     return true;
@@ -158,15 +160,17 @@ std::optional<TrendSample> ParseTrendCsvLine(std::string_view line) {
     std::vector<std::string_view> cells;
     for (std::size_t start = 0;;) {
         const std::size_t comma = line.find(',', start);
-        cells.push_back(line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        cells.push_back(
+            line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
         if (comma == std::string_view::npos)
             break;
         start = comma + 1;
     }
     TrendSample t;
-    if (cells.size() != 9 || !ParseIsoLocal(cells[0], t.Time) || cells[1].empty() || !ParseValue(cells[2], t.AcV) ||
-        !ParseValue(cells[3], t.DcV) || !ParseValue(cells[4], t.LoadA) || !ParseValue(cells[5], t.BatteryA) ||
-        !ParseValue(cells[6], t.RackC) || !ParseBits(cells[7], t.AlarmBits) || !ParseBits(cells[8], t.RelayBits))
+    if (cells.size() != 9 || !ParseIsoLocal(cells[0], t.Time) || cells[1].empty() ||
+        !ParseValue(cells[2], t.AcV) || !ParseValue(cells[3], t.DcV) || !ParseValue(cells[4], t.LoadA) ||
+        !ParseValue(cells[5], t.BatteryA) || !ParseValue(cells[6], t.RackC) ||
+        !ParseBits(cells[7], t.AlarmBits) || !ParseBits(cells[8], t.RelayBits))
         return std::nullopt;
     t.DeviceTime = std::string(cells[1]);
     return t;

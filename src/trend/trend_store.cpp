@@ -15,8 +15,9 @@ TrendStore::TrendStore(std::size_t capacity) : capacity_(std::max<std::size_t>(c
 void TrendStore::Push(const TrendSample &sample) {
     StoredSample s;
     s.TimeMs = size_ ? std::max(sample.Time.UnixMs, Newest().TimeMs) : sample.Time.UnixMs;
-    s.Values = {static_cast<float>(sample.AcV), static_cast<float>(sample.DcV), static_cast<float>(sample.LoadA),
-                static_cast<float>(sample.BatteryA), static_cast<float>(sample.RackC)};
+    s.Values = {static_cast<float>(sample.AcV), static_cast<float>(sample.DcV),
+                static_cast<float>(sample.LoadA), static_cast<float>(sample.BatteryA),
+                static_cast<float>(sample.RackC)};
     s.AlarmBits = sample.AlarmBits;
     s.RelayBits = sample.RelayBits;
     utcOffset_ = sample.Time.UtcOffsetSeconds;

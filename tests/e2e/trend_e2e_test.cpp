@@ -60,7 +60,9 @@ class TrendWithSim : public ConsoleWithSim {};
 
 // ZEPHYRA_TREND_POLLS sets how long it watches (the picture after some minutes: 300).
 TEST_F(TrendWithSim, EveryDecodeIsASampleAndARecordedLineAndAlarmChangesAreMarked) {
-    const int polls = qEnvironmentVariableIsSet("ZEPHYRA_TREND_POLLS") ? qEnvironmentVariableIntValue("ZEPHYRA_TREND_POLLS") : 12;
+    const int polls = qEnvironmentVariableIsSet("ZEPHYRA_TREND_POLLS")
+                          ? qEnvironmentVariableIntValue("ZEPHYRA_TREND_POLLS")
+                          : 12;
     ASSERT_NO_FATAL_FAILURE(StartSim(kMovingScenario));
     ConsoleOptions options;
     options.ExtraSerialPaths << QString::fromStdString(sim->LinkPath());
@@ -78,8 +80,9 @@ TEST_F(TrendWithSim, EveryDecodeIsASampleAndARecordedLineAndAlarmChangesAreMarke
     Connect(LinkKind::Serial);
     ASSERT_TRUE(WaitForDecode());
     Child<QTabWidget>(&w, "PageControl1")->setCurrentWidget(page);
-    ASSERT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() >= static_cast<uint64_t>(polls) / 2; },
-                        polls * 1000 + 5000));
+    ASSERT_TRUE(
+        WaitFor([&] { return console->Controller().DecodeCount() >= static_cast<uint64_t>(polls) / 2; },
+                polls * 1000 + 5000));
 
     // The DC high-voltage alarm comes on by the device's alarm test, asked on the other link.
     CoreLink side(LinkKind::Tcp);
@@ -92,7 +95,8 @@ TEST_F(TrendWithSim, EveryDecodeIsASampleAndARecordedLineAndAlarmChangesAreMarke
 
     // The poll stops; the reply on its way is still taken.
     console->Timer1().stop();
-    ASSERT_TRUE(WaitFor([&] { return SentSamples(*sim, "RTU").size() == console->Controller().DecodeCount(); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return SentSamples(*sim, "RTU").size() == console->Controller().DecodeCount(); }));
     const std::vector<TrendSample> sent = SentSamples(*sim, "RTU");
     const TrendStore &store = page->Session();
     ASSERT_EQ(store.Size(), sent.size());
@@ -107,7 +111,8 @@ TEST_F(TrendWithSim, EveryDecodeIsASampleAndARecordedLineAndAlarmChangesAreMarke
         ASSERT_TRUE(recorded) << lines[i + 1];
         EXPECT_EQ(Values(*recorded), Values(sent[i])) << "line " << i + 1;
         EXPECT_EQ(recorded->Time.UnixMs, store.At(i).TimeMs);
-        const double values[] = {recorded->AcV, recorded->DcV, recorded->LoadA, recorded->BatteryA, recorded->RackC};
+        const double values[] = {recorded->AcV, recorded->DcV, recorded->LoadA, recorded->BatteryA,
+                                 recorded->RackC};
         for (int s = 0; s < kTrendSeriesCount; ++s)
             EXPECT_FLOAT_EQ(store.At(i).Values[s], static_cast<float>(values[s])) << "sample " << i;
     }
@@ -118,7 +123,8 @@ TEST_F(TrendWithSim, EveryDecodeIsASampleAndARecordedLineAndAlarmChangesAreMarke
     int x = chart->width();
     while (--x > 0 && (chart->ShowValuesAt(x), chart->ReadoutText().isEmpty())) {
     }
-    EXPECT_TRUE(chart->ReadoutText().contains("DC 출력전압  " + QString::number(sent.back().DcV, 'f', 1) + " V"))
+    EXPECT_TRUE(
+        chart->ReadoutText().contains("DC 출력전압  " + QString::number(sent.back().DcV, 'f', 1) + " V"))
         << chart->ReadoutText().toStdString();
     const QPixmap picture = page->grab();
     EXPECT_TRUE(chart->DrawnMarkerTexts().contains("DC출력 고전압 발생"))
@@ -156,13 +162,15 @@ TEST_F(TrendWithSim, AKilledConsoleLeavesARecordingWhoseEveryLineReads) {
     ASSERT_NO_FATAL_FAILURE(StartSim(kMovingScenario));
     const std::string settings = sim->Dir() + "/console.ini";
     QSettings(QString::fromStdString(settings), QSettings::IniFormat).setValue("trend/record", true);
-    const pid_t console =
-        Spawn({ZEPHYRA_CONSOLE_PROCESS, "--poll", "300", sim->LinkPath(), "--files-dir", sim->Dir(), "--settings", settings});
+    const pid_t console = Spawn({ZEPHYRA_CONSOLE_PROCESS, "--poll", "300", sim->LinkPath(), "--files-dir",
+                                 sim->Dir(), "--settings", settings});
     ASSERT_GT(console, 0);
-    const bool recorded = WaitFor([&] {
-        const QString path = TodaysRecording(sim->Dir());
-        return !path.isEmpty() && CsvLines(path).size() > 10;
-    }, 20000);
+    const bool recorded = WaitFor(
+        [&] {
+            const QString path = TodaysRecording(sim->Dir());
+            return !path.isEmpty() && CsvLines(path).size() > 10;
+        },
+        20000);
     kill(console, SIGKILL);
     int status = 0;
     waitpid(console, &status, 0);

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <random>
 #include <sstream>
