@@ -251,7 +251,7 @@ void TrendChart::paintEvent(QPaintEvent *) {
         p.setPen(Qt::black);
         const QString label = LocalText(t, offset, 11, tick < 60'000 ? 8 : 5);
         const int w = fm.horizontalAdvance(label);
-        if (x - w / 2 >= 0 && x + w / 2 <= width())
+        if (x - w / 2 >= kLeft && x + w / 2 <= width()) // clear of the day under the value labels
             p.drawText(x - w / 2, area.bottom() + 4 + fm.ascent(), label);
     }
     // The day of the view's end, where no tick label sits.
