@@ -6,11 +6,16 @@
 //                        print the decode count and the CPU per poll;
 //                        with TRAFFIC_LINES, the traffic store is first filled with that many lines of
 //                        status-sized frames (what days of polling leave in it)
+// Anywhere after the program name:
+//   --files-dir DIR      the console's files folder (recordings)
+//   --settings FILE      the remembered choices (the Trend page's record tick)
+//   --trend-fill         the Trend page's store is first filled with a day of samples
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
-#include <QPaintEvent>
 #include <QMap>
+#include <QPaintEvent>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
@@ -75,6 +80,18 @@ int main(int argc, char *argv[]) {
     std::ostringstream trace; // the trace line is not what is measured
     ConsoleOptions options;
     options.Trace = &trace;
+    auto take = [&args](const char *flag, QString *value) {
+        const qsizetype at = args.indexOf(flag);
+        if (at < 1 || (value && at + 1 >= args.size()))
+            return false;
+        if (value)
+            *value = args.takeAt(at + 1);
+        args.removeAt(at);
+        return true;
+    };
+    take("--files-dir", &options.ProgramDir);
+    take("--settings", &options.SettingsFile);
+    const bool trendFill = take("--trend-fill", nullptr);
 
     if (args.size() >= 2 && args[1] == "--startup") {
         Console console(options);
@@ -120,6 +137,22 @@ int main(int argc, char *argv[]) {
             connect.PortSelectChange(index);
         }
         connect.Btn_OK();
+        if (trendFill) {
+            // A day at the serial poll, ending now, with values that move.
+            auto *page = w.findChild<TTrendPage *>("TrendPage");
+            const int64_t now = QDateTime::currentMSecsSinceEpoch();
+            const int n = static_cast<int>(page->Session().Capacity());
+            for (int i = 0; i < n; ++i) {
+                TrendSample s;
+                s.Time = {now - int64_t{n - i} * 600, 0};
+                s.AcV = 220 + i % 7;
+                s.DcV = 53.5 + (i % 11) / 10.0;
+                s.LoadA = 12 + (i % 13) / 10.0;
+                s.BatteryA = -1.5 + (i % 5) / 10.0;
+                s.RackC = 25 + (i % 17) / 10.0;
+                page->AddSample(s);
+            }
+        }
         if (args.size() >= 5) {
             Bytes reply(259, 0x5A);
             for (int i = 0; i < args[4].toInt(); ++i)

@@ -4,6 +4,7 @@
 # resident memory, and the median time from start to the main window shown.
 # Runs on a real X server (Xvfb, as a field laptop's screen would be) unless PLATFORM=offscreen.
 # Usage: bench/console_process.sh [BUILD_DIR] [POLL_SECONDS] [TRAFFIC_LINES]
+# BENCH_ARGS adds options to the polling runs (--trend-fill: the Trend page's store first holds a day).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -31,7 +32,7 @@ echo "== platform: $platform"
 for link in "$run/ttyV0" "tcp:$port"; do
     echo "== $seconds s of polling on $link (user s, system s, peak RSS kB)"
     on_screen /usr/bin/time -f "cpu_user=%U cpu_sys=%S peak_rss_kb=%M" \
-        "$build/bench/bench_console_process" --poll "$seconds" "$link" $lines
+        "$build/bench/bench_console_process" --poll "$seconds" "$link" $lines ${BENCH_ARGS:-}
 done
 
 echo "== start to main window shown, 21 runs"

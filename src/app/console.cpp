@@ -76,12 +76,17 @@ Console::Console(const ConsoleOptions &options)
     // Lines still unsaved at exit go to the user's folder when the log's own cannot be written by then.
     InstallStatusLogPage(*w, StatusLogContext{link_.Controller(), operator_, filesDir_, options.UserDir});
     InstallTrafficCommand(*w, link_.Monitor());
+    QStringList alarmNames;
+    for (const LampBit &lamp : LampBits())
+        alarmNames << w->LampCaption(lamp.Name);
+    InstallTrendPage(*w, link_.Controller(), TrendContext{filesDir_, alarmNames, options.SettingsFile});
 }
 
 Console::~Console() {
     // The window goes first: nothing may paint it or refresh its health after that.
     link_.Timer1().stop();
     link_.Controller().SetStatusView(nullptr);
+    link_.Controller().SetDecodeObserver(nullptr);
     link_.SetHealthObserver(nullptr);
     link_.Port().SetPainter(nullptr);
 }

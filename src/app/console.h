@@ -13,6 +13,7 @@
 #include "history/status_log_page.h"
 #include "link/device_link.h"
 #include "polling/main_window.h"
+#include "trend/trend_page.h"
 
 namespace zephyra {
 
@@ -31,6 +32,8 @@ struct ConsoleOptions {
     std::ostream *Trace = &std::cout;
     // The user's own folder for the files when the program's cannot be written; empty: none.
     QString UserDir;
+    // Where choices are remembered between runs (an INI file); empty: nothing is remembered.
+    QString SettingsFile = {};
 };
 
 // The user's own folder for the console's files: Documents/ZEPHYRA-M10.

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QStandardPaths>
 
 #include "app/console.h"
 
@@ -36,6 +37,7 @@ int main(int argc, char *argv[]) {
     // read-only.
     options.ProgramDir = QCoreApplication::applicationDirPath();
     options.UserDir = zephyra::UserFilesDir();
+    options.SettingsFile = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/console.ini";
 
     zephyra::Console console(options);
     console.MainWindow().show();

@@ -150,6 +150,10 @@ void TMain_Form::showEvent(QShowEvent *event) {
         link->setFixedSize(link->size());
 }
 
+void TMain_Form::AddPage(QWidget *page, const QString &title) {
+    pageControl_->addTab(page, title);
+}
+
 void TMain_Form::FitPanel(QLabel *panel, const std::vector<std::string> &texts) {
     int width = kPanelWidth;
     for (const std::string &text : texts) {
@@ -320,6 +324,7 @@ QWidget *TMain_Form::BuildInformationPage() {
         for (const auto &[name, caption] : items) {
             auto *lamp = new LampWidget(name);
             lamps_.insert(name, lamp);
+            lampCaptions_.insert(name, QString::fromUtf8(caption));
             grid->addWidget(lamp, r, 0);
             grid->addWidget(Caption(caption), r, 1);
             ++r;

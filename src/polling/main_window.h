@@ -54,6 +54,10 @@ public:
 
     QAction *Action(const char *name) const { return actions_.value(QString::fromLatin1(name)); }
     QWidget *LogPage() const { return logPage_; }
+    // A further page beside Information and Log, shown with them after the first decode.
+    void AddPage(QWidget *page, const QString &title);
+    // The caption beside a lamp ("spACF" -> "AC입력 전원이상 ").
+    QString LampCaption(const char *lamp) const { return lampCaptions_.value(QString::fromLatin1(lamp)); }
     const SessionModel &Session() const { return ctx_.Session; }
     UserLevel Level() const { return ctx_.Session.Level(); }
     bool LoggedIn() const { return ctx_.Session.LoggedIn(); }
@@ -107,6 +111,7 @@ private:
     QHash<QString, QAction *> actions_;
     QHash<QString, QLineEdit *> fields_;
     QHash<QString, LampWidget *> lamps_;
+    QHash<QString, QString> lampCaptions_;
     QTabWidget *pageControl_ = nullptr;
     QWidget *infoGroup_ = nullptr;
     QWidget *logPage_ = nullptr;

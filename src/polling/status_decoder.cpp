@@ -19,12 +19,6 @@ std::array<uint8_t, 4> AddressBytes(const StatusSnapshot &s, int address) {
             static_cast<uint8_t>(b & 0xFF)};
 }
 
-struct LampBit {
-    const char *Name;
-    int Register;
-    int Mask;
-};
-
 constexpr std::array<LampBit, kAlarmLampCount + kRelayLampCount> kLampBits{{
     {"spACF", reg::kAlarmBits, 0x01},
     {"spDCH", reg::kAlarmBits, 0x02},
@@ -73,6 +67,10 @@ const char *EthSpeedText(int32_t code) {
 }
 
 } // namespace
+
+std::span<const LampBit> LampBits() {
+    return kLampBits;
+}
 
 SignedMagnitude SplitSign(int32_t raw16) {
     if (raw16 & 0x8000)

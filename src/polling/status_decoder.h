@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,14 @@ struct LampState {
 
 inline constexpr int kAlarmLampCount = 6;
 inline constexpr int kRelayLampCount = 5;
+
+// Which register bit lights which lamp, in the order of StatusViewModel::Lamps.
+struct LampBit {
+    const char *Name;
+    int Register;
+    int Mask;
+};
+std::span<const LampBit> LampBits();
 
 // Everything the Information page and the status bar show after one decode.
 struct StatusViewModel {

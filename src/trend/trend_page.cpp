@@ -1,0 +1,243 @@
+#include "trend/trend_page.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSettings>
+#include <QVBoxLayout>
+#include <filesystem>
+#include <fstream>
+
+#include "polling/main_window.h"
+
+namespace zephyra {
+
+namespace {
+
+constexpr const char *kRecordKey = "trend/record";
+
+std::filesystem::path FsPath(const QString &path) {
+    return std::filesystem::path(path.toStdU16String());
+}
+
+QString PathText(const std::filesystem::path &path) {
+    return QDir::toNativeSeparators(QString::fromStdU16String(path.u16string()));
+}
+
+} // namespace
+
+TTrendPage::TTrendPage(TrendContext ctx, QWidget *parent)
+    : QWidget(parent), ctx_(std::move(ctx)), recorder_(FsPath(ctx_.FilesDir)) {
+    setObjectName("TrendPage");
+
+    chart_ = new TrendChart;
+    chart_->SetAlarmNames(ctx_.AlarmNames);
+    chart_->SetStore(&live_);
+
+    sbTrendTime_ = new QScrollBar(Qt::Horizontal);
+    sbTrendTime_->setObjectName("sbTrendTime");
+    sbTrendTime_->setAccessibleName("Scroll back in time");
+    sbTrendTime_->setRange(0, 0);
+    connect(sbTrendTime_, &QScrollBar::valueChanged, this, [this] { ShowView(); });
+
+    cbTrendSpan_ = new QComboBox;
+    cbTrendSpan_->setObjectName("cbTrendSpan");
+    cbTrendSpan_->setAccessibleName("Span");
+    cbTrendSpan_->addItems({"10 min", "1 h", "8 h", "24 h"});
+    connect(cbTrendSpan_, &QComboBox::currentIndexChanged, this, &TTrendPage::cbTrendSpanChange);
+
+    ckbTrendRecord_ = new QCheckBox("Record to CSV");
+    ckbTrendRecord_->setObjectName("ckbTrendRecord");
+    if (!ctx_.SettingsFile.isEmpty())
+        ckbTrendRecord_->setChecked(
+            QSettings(ctx_.SettingsFile, QSettings::IniFormat).value(kRecordKey).toBool());
+    connect(ckbTrendRecord_, &QCheckBox::toggled, this, &TTrendPage::ckbTrendRecordClick);
+
+    auto *open = new QPushButton("Open recording…");
+    open->setObjectName("btnTrendOpen");
+    connect(open, &QPushButton::clicked, this, &TTrendPage::btnTrendOpenClick);
+    btnTrendLive_ = new QPushButton("Live");
+    btnTrendLive_->setObjectName("btnTrendLive");
+    btnTrendLive_->setEnabled(false);
+    connect(btnTrendLive_, &QPushButton::clicked, this, &TTrendPage::btnTrendLiveClick);
+    auto *save = new QPushButton("Save PNG");
+    save->setObjectName("btnTrendSavePng");
+    connect(save, &QPushButton::clicked, this, &TTrendPage::btnTrendSavePngClick);
+
+    auto *spanCaption = new QLabel("Span");
+    spanCaption->setObjectName("labTrendSpan");
+    spanCaption->setBuddy(cbTrendSpan_);
+    labTrendRecord_ = new QLabel;
+    labTrendRecord_->setObjectName("labTrendRecord");
+    labTrendRecord_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    labTrendRecord_->setMinimumWidth(40);
+    labTrendMessage_ = new QLabel;
+    labTrendMessage_->setObjectName("labTrendMessage");
+    labTrendMessage_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    labTrendMessage_->setMinimumWidth(40);
+
+    auto *controls = new QHBoxLayout;
+    controls->addWidget(spanCaption);
+    controls->addWidget(cbTrendSpan_);
+    controls->addSpacing(12);
+    controls->addWidget(ckbTrendRecord_);
+    controls->addWidget(labTrendRecord_, 1);
+    for (QPushButton *b : {open, btnTrendLive_, save})
+        controls->addWidget(b);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setSpacing(2);
+    layout->addWidget(chart_, 1);
+    layout->addWidget(sbTrendTime_);
+    layout->addLayout(controls);
+    layout->addWidget(labTrendMessage_);
+
+    for (QWidget *w : findChildren<QWidget *>())
+        if (!w->objectName().isEmpty())
+            w->setAccessibleDescription(w->objectName());
+    setAccessibleDescription(objectName());
+    ShowView();
+}
+
+void TTrendPage::AddStatus(const StatusSnapshot &snapshot) {
+    const QDateTime now = QDateTime::currentDateTime();
+    AddSample(MakeTrendSample(snapshot, {now.toMSecsSinceEpoch(), now.offsetFromUtc()}));
+}
+
+void TTrendPage::AddSample(const TrendSample &sample) {
+    live_.Push(sample);
+    if (ckbTrendRecord_->isChecked()) {
+        const TrendRecordResult r = recorder_.Record(sample);
+        if (!r.Wrote && !recordFailing_) {
+            // Said once; every later decode tries the file again while the chart keeps all samples.
+            recordFailing_ = true;
+            labTrendRecord_->setText(QString::fromStdString(r.Error));
+            labTrendRecord_->setStyleSheet("color: #c00000;");
+        } else if (r.Wrote && (recordFailing_ || labTrendRecord_->toolTip() != PathText(r.Path))) {
+            recordFailing_ = false;
+            labTrendRecord_->setStyleSheet({});
+            labTrendRecord_->setText(PathText(r.Path));
+            labTrendRecord_->setToolTip(PathText(r.Path));
+        }
+    }
+    if (!loaded_)
+        ShowView();
+}
+
+void TTrendPage::ShowView() {
+    const TrendStore &store = Shown();
+    const int64_t span = kSpans[std::max(0, cbTrendSpan_->currentIndex())];
+    if (store.Empty()) {
+        chart_->SetView(QDateTime::currentMSecsSinceEpoch(), span);
+        return;
+    }
+    const int64_t oldest = store.At(0).TimeMs, newest = store.Newest().TimeMs;
+    // Whole seconds from the first possible end of the view; the last one follows the newest sample.
+    const int last = static_cast<int>(std::max<int64_t>(0, (newest - oldest - span + 999) / 1000));
+    const bool following = sbTrendTime_->value() >= sbTrendTime_->maximum();
+    {
+        const QSignalBlocker quiet(sbTrendTime_);
+        sbTrendTime_->setRange(0, last);
+        sbTrendTime_->setPageStep(static_cast<int>(span / 1000));
+        if (following)
+            sbTrendTime_->setValue(last);
+    }
+    chart_->SetView(oldest + span + int64_t{sbTrendTime_->value()} * 1000, span);
+}
+
+void TTrendPage::cbTrendSpanChange(int) {
+    // The newest samples stay in view when the span changes.
+    sbTrendTime_->setValue(sbTrendTime_->maximum());
+    ShowView();
+    sbTrendTime_->setValue(sbTrendTime_->maximum());
+}
+
+void TTrendPage::ckbTrendRecordClick(bool on) {
+    if (!ctx_.SettingsFile.isEmpty())
+        QSettings(ctx_.SettingsFile, QSettings::IniFormat).setValue(kRecordKey, on);
+    if (!on) {
+        recorder_.Close();
+        recordFailing_ = false;
+        labTrendRecord_->setStyleSheet({});
+        labTrendRecord_->clear();
+        labTrendRecord_->setToolTip({});
+    }
+}
+
+bool TTrendPage::Recording() const {
+    return ckbTrendRecord_->isChecked();
+}
+
+QString TTrendPage::Message() const {
+    return labTrendMessage_->text();
+}
+
+void TTrendPage::btnTrendOpenClick() {
+    const QString path = QFileDialog::getOpenFileName(this, "Open recording", ctx_.FilesDir,
+                                                      "Trend recordings (trend-*.csv);;CSV files (*.csv)");
+    if (!path.isEmpty())
+        OpenRecording(path);
+}
+
+bool TTrendPage::OpenRecording(const QString &path) {
+    std::ifstream in(FsPath(path), std::ios::binary);
+    if (!in) {
+        labTrendMessage_->setText("Cannot open " + QDir::toNativeSeparators(path));
+        return false;
+    }
+    auto store = std::make_unique<TrendStore>();
+    const TrendCsvRead read = ReadTrendCsv(in, *store);
+    loaded_ = std::move(store);
+    chart_->SetStore(loaded_.get());
+    btnTrendLive_->setEnabled(true);
+    QString text = QFileInfo(path).fileName() + QString(" (read-only): %1 samples").arg(read.Samples);
+    if (read.Skipped)
+        text += QString(", %1 %2 skipped that could not be read")
+                    .arg(read.Skipped)
+                    .arg(read.Skipped == 1 ? "line" : "lines");
+    labTrendMessage_->setText(text);
+    sbTrendTime_->setValue(0);
+    ShowView();
+    return true;
+}
+
+void TTrendPage::btnTrendLiveClick() {
+    loaded_.reset();
+    chart_->SetStore(&live_);
+    btnTrendLive_->setEnabled(false);
+    labTrendMessage_->clear();
+    sbTrendTime_->setValue(sbTrendTime_->maximum());
+    ShowView();
+    sbTrendTime_->setValue(sbTrendTime_->maximum());
+}
+
+QString TTrendPage::btnTrendSavePngClick() {
+    QDir().mkpath(ctx_.FilesDir);
+    const QString stamp = QDateTime::currentDateTime().toString("yyyy-MM-dd-HHmmss");
+    QString path = QDir(ctx_.FilesDir).filePath("trend-" + stamp + ".png");
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = QDir(ctx_.FilesDir).filePath(QString("trend-%1-%2.png").arg(stamp).arg(n));
+    if (!chart_->grab().save(path, "PNG")) {
+        labTrendMessage_->setText("The chart could not be saved as " + QDir::toNativeSeparators(path));
+        return {};
+    }
+    labTrendMessage_->setText("Chart saved as " + QDir::toNativeSeparators(path));
+    return path;
+}
+
+void InstallTrendPage(TMain_Form &window, PollController &poll, TrendContext ctx) {
+    auto *page = new TTrendPage(std::move(ctx));
+    window.AddPage(page, "Trend");
+    poll.SetDecodeObserver(
+        [page](const StatusSnapshot &snapshot, const StatusViewModel &) { page->AddStatus(snapshot); });
+}
+
+} // namespace zephyra

@@ -1,0 +1,52 @@
+// The recording: every decoded status as one CSV line in a file per day, and reading such a file back.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "trend/trend_sample.h"
+#include "trend/trend_store.h"
+
+namespace zephyra {
+
+struct TrendRecordResult {
+    bool Wrote = false;
+    std::filesystem::path Path; // the file written, or the one that failed
+    std::string Error;          // why the line was not written
+};
+
+class TrendRecorder {
+public:
+    explicit TrendRecorder(std::filesystem::path dir) : dir_(std::move(dir)) {}
+
+    // Appends the sample's line to its day's file, trend-YYYY-MM-DD.csv, and flushes it, so a killed
+    // program loses at most the line being written. A file of that day with the same header is continued;
+    // one with another header is never touched: the next free trend-YYYY-MM-DD-N.csv is started instead.
+    // After a failure the next call tries the file again.
+    TrendRecordResult Record(const TrendSample &sample);
+    void Close();
+    const std::filesystem::path &Path() const { return path_; }
+
+private:
+    std::string Open(const std::string &day);
+
+    std::filesystem::path dir_, path_;
+    std::string day_;
+    std::ofstream out_;
+};
+
+// The line as TrendCsvLine writes it; nullopt for anything else (the header included).
+std::optional<TrendSample> ParseTrendCsvLine(std::string_view line);
+
+struct TrendCsvRead {
+    std::size_t Samples = 0;
+    std::size_t Skipped = 0; // lines that are neither a sample, the header nor empty
+};
+// Every sample of a recording into store, in file order.
+TrendCsvRead ReadTrendCsv(std::istream &in, TrendStore &store);
+
+} // namespace zephyra
