@@ -58,5 +58,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Hangul in the windows needs a font that covers it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-nanum")
+# The workbook library is loaded when a workbook is first saved, so shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgsf-1-114")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -9,4 +9,6 @@ target_sources(zcore PRIVATE
 # libgsf writes the OLE2 container of the .xls workbook.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(GSF REQUIRED IMPORTED_TARGET libgsf-1)
-target_link_libraries(zcore PUBLIC PkgConfig::GSF)
+# Only its headers at build time: the writer loads the library at the first save.
+target_include_directories(zcore PRIVATE ${GSF_INCLUDE_DIRS})
+target_link_libraries(zcore PUBLIC ${CMAKE_DL_LIBS})
