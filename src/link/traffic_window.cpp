@@ -221,8 +221,11 @@ void InstallTrafficCommand(TMain_Form &window, LinkMonitor &monitor) {
     QAction *action = window.Action("mTraffic");
     if (!action)
         return;
-    auto *traffic = new TfrmTraffic(monitor, &window);
-    QObject::connect(action, &QAction::triggered, traffic, [traffic] {
+    // Built when first asked for: most sessions never open it.
+    QObject::connect(action, &QAction::triggered, &window, [&window, &monitor] {
+        auto *traffic = window.findChild<TfrmTraffic *>(QString(), Qt::FindDirectChildrenOnly);
+        if (!traffic)
+            traffic = new TfrmTraffic(monitor, &window);
         traffic->show();
         traffic->raise();
         traffic->activateWindow();
