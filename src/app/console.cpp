@@ -12,7 +12,7 @@
 #include "history/history_commands.h"
 #include "history/status_log_commands.h"
 #include "link/traffic_window.h"
-#include "polling/cached_panel_style.h"
+#include "polling/cached_panel_widget_style.h"
 
 namespace zephyra {
 

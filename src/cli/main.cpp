@@ -21,9 +21,9 @@
 #endif
 
 #include "cli/cli_text.h"
-#include "cli/metrics_server.h"
+#include "cli/metrics_endpoint.h"
 #include "history/history_export.h"
-#include "link/device_link.h"
+#include "link/device_link_endpoint.h"
 
 namespace zephyra::cli {
 namespace {

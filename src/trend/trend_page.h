@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "polling/poll_controller.h"
-#include "trend/trend_chart.h"
+#include "trend/trend_chart_widget.h"
 #include "trend/trend_recording.h"
 
 class QCheckBox;

@@ -17,7 +17,7 @@
 
 #include "access/confirm_window.h"
 #include "app/console.h"
-#include "polling/cached_panel_style.h"
+#include "polling/cached_panel_widget_style.h"
 #include "polling/lamp_widget.h"
 #include "support/fakes.h"
 #include "support/gui_helpers.h"

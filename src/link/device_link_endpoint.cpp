@@ -1,4 +1,4 @@
-#include "link/device_link.h"
+#include "link/device_link_endpoint.h"
 
 namespace zephyra {
 

@@ -1,4 +1,4 @@
-#include "cli/metrics_server.h"
+#include "cli/metrics_endpoint.h"
 
 #include <QTcpSocket>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "trend/trend_chart.h"
+#include "trend/trend_chart_widget.h"
 
 #include <QMouseEvent>
 #include <QPainter>
