@@ -75,13 +75,9 @@ TEST_P(CliSim, StatusJsonIsTheWindowsDecodeOfTheBlockSent) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const json got = json::parse(run.out);
 
-    Bytes block;
-    for (const Bytes &f : JournalFrames(sim_->ReadJournal(), LinkTag(), "TX")) {
-        ByteView u = Unit(LinkTag(), f);
-        if (u.size() == 3 + kStatusByteCount && u[1] == kFnReadInput)
-            block.assign(u.begin() + 3, u.end());
-    }
-    ASSERT_EQ(block.size(), static_cast<std::size_t>(kStatusByteCount));
+    const std::vector<Bytes> blocks = SentStatusBlocks(*sim_, LinkTag());
+    ASSERT_FALSE(blocks.empty());
+    const Bytes &block = blocks.back();
     StatusSnapshot snapshot;
     StatusViewModel view;
     DecodeStatus(block, snapshot, view);

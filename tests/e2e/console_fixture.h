@@ -18,6 +18,9 @@ namespace zephyra::test {
 // A device whose measured values hold still, so texts can be compared exactly.
 inline constexpr const char *kSteadyScenario = R"({"steady": true, "start_time": "2025-08-07 09:05:03",
     "clock_running": false})";
+// A device whose values move on every poll, with its clock running.
+inline constexpr const char *kMovingScenario = R"({"steady": false, "clock_running": true,
+    "start_time": "2025-08-07 09:05:03"})";
 
 class ConsoleWithSim : public ::testing::Test {
 protected:

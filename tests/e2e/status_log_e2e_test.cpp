@@ -15,19 +15,13 @@ namespace zephyra::test {
 namespace {
 
 // The device's clock runs and its measured values wander, so consecutive lines differ.
-constexpr const char *kMovingScenario = R"({"steady": false, "clock_running": true,
-    "start_time": "2025-08-07 09:05:03"})";
-
 // One log line for every status block the simulator sent on a link.
 std::set<std::string> LinesFromJournal(const SimProcess &sim, const std::string &link) {
     std::set<std::string> lines;
-    const std::size_t skip = link == "TCP" ? 6 : 0;
-    for (const Bytes &frame : JournalFrames(sim.ReadJournal(), link, "TX")) {
-        if (frame.size() < skip + 3 + 254 || frame[skip + 1] != 0x04 || frame[skip + 2] != 0xFE)
-            continue;
+    for (const Bytes &block : SentStatusBlocks(sim, link)) {
         StatusSnapshot snapshot;
         StatusViewModel view;
-        DecodeStatus(ByteView(frame).subspan(skip + 3, 254), snapshot, view);
+        DecodeStatus(block, snapshot, view);
         lines.insert(LogLine(snapshot));
     }
     return lines;

@@ -19,19 +19,13 @@ extern char **environ;
 namespace zephyra::test {
 namespace {
 
-constexpr const char *kMovingScenario = R"({"steady": false, "clock_running": true,
-    "start_time": "2025-08-07 09:05:03"})";
-
 // The samples of every status block the simulator sent on a link, in order.
 std::vector<TrendSample> SentSamples(const SimProcess &sim, const std::string &link) {
     std::vector<TrendSample> out;
-    const std::size_t skip = link == "TCP" ? 6 : 0;
-    for (const Bytes &frame : JournalFrames(sim.ReadJournal(), link, "TX")) {
-        if (frame.size() < skip + 3 + 254 || frame[skip + 1] != 0x04 || frame[skip + 2] != 0xFE)
-            continue;
+    for (const Bytes &block : SentStatusBlocks(sim, link)) {
         StatusSnapshot snapshot;
         StatusViewModel view;
-        DecodeStatus(ByteView(frame).subspan(skip + 3, 254), snapshot, view);
+        DecodeStatus(block, snapshot, view);
         out.push_back(MakeTrendSample(snapshot, {}));
     }
     return out;

@@ -358,4 +358,14 @@ std::vector<Bytes> JournalFrames(const std::vector<JournalEntry> &entries, const
     return out;
 }
 
+std::vector<Bytes> SentStatusBlocks(const SimProcess &sim, const std::string &link) {
+    std::vector<Bytes> blocks;
+    const std::size_t skip = link == "TCP" ? 6 : 0; // the MBAP header before the unit
+    for (const Bytes &frame : JournalFrames(sim.ReadJournal(), link, "TX"))
+        if (frame.size() >= skip + 3 + 254 && frame[skip + 1] == 0x04 && frame[skip + 2] == 0xFE)
+            blocks.emplace_back(frame.begin() + static_cast<std::ptrdiff_t>(skip + 3),
+                                frame.begin() + static_cast<std::ptrdiff_t>(skip + 3 + 254));
+    return blocks;
+}
+
 } // namespace zephyra::test

@@ -106,5 +106,7 @@ private:
 // Frames of one direction on one link, in journal order ("RTU"/"TCP", "RX"/"TX"/...).
 std::vector<Bytes> JournalFrames(const std::vector<JournalEntry> &entries, const std::string &link,
                                  const std::string &dir);
+// The 254-byte status blocks the simulator sent on a link ("RTU"/"TCP"), in order.
+std::vector<Bytes> SentStatusBlocks(const SimProcess &sim, const std::string &link);
 
 } // namespace zephyra::test
