@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Whole-process figures of the console against zephyra-sim, whose values move every poll: CPU time over
 # POLL_SECONDS of polling on the serial link (600 ms cadence) and on TCP (900 ms), CPU per poll, peak
-# resident memory, and the median time from start to the main window shown.
+# resident memory, and the median time from start to the main window shown. Each link also runs
+# bench_qt_floor, a bare Qt program doing only a poll's visible work (request, reply, TX/RX lights, two
+# changing fields, the Korean fonts): what any Qt window costs here, under the console's own figure.
 # Runs on a real X server (Xvfb, as a field laptop's screen would be) unless PLATFORM=offscreen.
 # Usage: bench/console_process.sh [BUILD_DIR] [POLL_SECONDS] [TRAFFIC_LINES]
 # BENCH_ARGS adds options to the polling runs (--trend-fill: the Trend page's store first holds a day).
@@ -11,7 +13,7 @@ build=${1:-$root/build}
 seconds=${2:-60}
 lines=${3:-}
 platform=${PLATFORM:-xvfb}
-cmake --build "$build" --target bench_console_process zephyra-sim -j"$(nproc)" >/dev/null
+cmake --build "$build" --target bench_console_process bench_qt_floor zephyra-sim -j"$(nproc)" >/dev/null
 
 run=$(mktemp -d /tmp/zephyra-bench.XXXXXX)
 "$build/sim/zephyra-sim" --link "$run/ttyV0" --tcp-port 0 >"$run/ready" 2>"$run/sim.err" &
@@ -33,6 +35,9 @@ for link in "$run/ttyV0" "tcp:$port"; do
     echo "== $seconds s of polling on $link (user s, system s, peak RSS kB)"
     on_screen /usr/bin/time -f "cpu_user=%U cpu_sys=%S peak_rss_kb=%M" \
         "$build/bench/bench_console_process" --poll "$seconds" "$link" $lines ${BENCH_ARGS:-}
+    echo "== the floor: bench_qt_floor, $seconds s on $link"
+    on_screen /usr/bin/time -f "cpu_user=%U cpu_sys=%S peak_rss_kb=%M" \
+        "$build/bench/bench_qt_floor" "$seconds" "$link"
 done
 
 echo "== start to main window shown, 21 runs"
