@@ -20,21 +20,14 @@
 #include <QWindow>
 #include <cstdio>
 #include <sstream>
-#include <sys/resource.h>
 
 #include "app/console.h"
 #include "link/connection_window.h"
+#include "process_cpu.h"
 
 using namespace zephyra;
 
 namespace {
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
 class ExposeWatcher : public QObject {
 protected:
     bool eventFilter(QObject *, QEvent *event) override {
@@ -49,8 +42,8 @@ public:
     void Print(unsigned long long polls) const {
         for (auto it = counts_.begin(); it != counts_.end(); ++it)
             if (it.value() * 20 >= static_cast<int>(polls)) // at least one in twenty polls
-                std::fprintf(stderr, "paints/poll %.2f %s\n", it.value() / static_cast<double>(polls ? polls : 1),
-                             qPrintable(it.key()));
+                std::fprintf(stderr, "paints/poll %.2f %s\n",
+                             it.value() / static_cast<double>(polls ? polls : 1), qPrintable(it.key()));
     }
 
 protected:
@@ -161,10 +154,10 @@ int main(int argc, char *argv[]) {
         PaintCensus census;
         if (qEnvironmentVariableIsSet("ZEPHYRA_PAINT_CENSUS"))
             app.installEventFilter(&census);
-        const double atConnect = CpuSeconds();
+        const double atConnect = ProcessCpuSeconds();
         QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
         app.exec();
-        const double atEnd = CpuSeconds();
+        const double atEnd = ProcessCpuSeconds();
         const auto decodes = console.Controller().DecodeCount();
         census.Print(decodes);
         // Start-up and the port search are one-off costs; the rest is what polling costs.

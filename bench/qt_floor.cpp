@@ -14,22 +14,15 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <cstdio>
-#include <sys/resource.h>
 
 #include "link/modbus_codec.h"
 #include "polling/cached_panel_widget_style.h"
 #include "polling/lamp_widget.h"
+#include "process_cpu.h"
 
 using namespace zephyra;
 
 namespace {
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
 QByteArray ToQt(const Bytes &b) {
     return QByteArray(reinterpret_cast<const char *>(b.data()), static_cast<qsizetype>(b.size()));
 }
@@ -116,10 +109,10 @@ int main(int argc, char *argv[]) {
     });
     poll.start();
 
-    const double start = CpuSeconds();
+    const double start = ProcessCpuSeconds();
     QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
     app.exec();
-    const double cpu = CpuSeconds() - start;
+    const double cpu = ProcessCpuSeconds() - start;
     std::printf("floor replies %llu cpu_polling_s=%.3f cpu_per_poll_ms=%.2f\n", replies, cpu,
                 replies ? cpu * 1000.0 / static_cast<double>(replies) : 0.0);
     return replies > 0 ? 0 : 1;
