@@ -161,6 +161,15 @@ void LinkMonitor::ResetCounters() {
     counters_ = LinkCounters{};
 }
 
+int64_t LinkMonitor::NextTickChangeMs(int pollPeriodMs) const {
+    int64_t next = INT64_MAX;
+    if (!outstanding_.empty())
+        next = outstanding_.front().SentMs + TimeoutFor(outstanding_.front().Link);
+    if (open_ && lastGoodMs_ >= 0)
+        next = std::min(next, lastGoodMs_ + 3 * static_cast<int64_t>(pollPeriodMs) + 1);
+    return next;
+}
+
 LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
     LinkHealth h;
     if (!open_)

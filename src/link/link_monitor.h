@@ -97,6 +97,9 @@ public:
     // Requests still waiting for their reply or their time-out.
     std::size_t OutstandingCount() const { return outstanding_.size(); }
 
+    // The earliest time at which Tick() counts a time-out or Health() turns stale (INT64_MAX: none due).
+    int64_t NextTickChangeMs(int pollPeriodMs) const;
+
     // --- what the windows render ---
     // pollPeriodMs: the link's status poll period; statusPolled: the poll is asking for the status
     // now (not paused by a settings window or a history download).

@@ -69,6 +69,19 @@ void PollController::Timer1Timer() {
     }
 }
 
+int PollController::QuietTicksAhead(int64_t firstTickMs) const {
+    if (!state_.Connected || state_.RequestMode != mode::kPoll || state_.PollDue ||
+        state_.WriteSequenceRunning || WriteBusy() || busyShown_ || Health().Stale)
+        return 0;
+    // The stale text counts up on every tick, and a time-out is counted on the tick after it.
+    const int64_t change = monitor_ ? monitor_->NextTickChangeMs(StatusPollPeriod()) : INT64_MAX;
+    const int64_t interval = timer_.Interval();
+    int quiet = 0;
+    while (quiet < state_.PollCountdown && firstTickMs + quiet * interval < change)
+        ++quiet;
+    return quiet;
+}
+
 void PollController::ResponseDispatcher(int32_t function, Bytes payload) {
     switch (function) {
     case kFnReadInput:

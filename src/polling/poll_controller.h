@@ -87,6 +87,11 @@ public:
     int StatusPollPeriod() const;
 
     void Timer1Timer();
+    // How many of the coming ticks (the first at firstTickMs, then one per timer interval) would only
+    // count down: no request, no time-out, no change of health or of a window's OK. The poll timer may
+    // sleep through them and run them late, before anything else reaches the poll: one wake-up per
+    // status poll instead of three, with the same requests on the same ticks.
+    int QuietTicksAhead(int64_t firstTickMs) const;
     void ResponseDispatcher(int32_t function, Bytes payload) override;
 
     const PollState &State() const { return state_; }

@@ -420,7 +420,7 @@ TEST_F(SettingsA, AlarmTestWritesSelectionThenSwitchAndThePollRunsOn) {
         EXPECT_EQ(WritesSince(mark, 1), (std::vector<WireWrite>{{0x002F, 0x14}}));
         EXPECT_EQ(Mode(), 0);
         EXPECT_EQ(State().AlarmTestActive, 1);
-        EXPECT_TRUE(WaitFor([&] { return console->Timer1().interval() == 400; }, 3000));
+        EXPECT_TRUE(WaitFor([&] { return console->TickIntervalMs() == 400; }, 3000));
 
         for (auto [entry, value] : {std::pair{1, 1}, std::pair{0, 0}}) {
             for (QCheckBox *box : d.findChildren<QCheckBox *>())

@@ -1,7 +1,9 @@
 // What each Timer1 tick sends, how often, and the trace line it prints.
 #include <gtest/gtest.h>
 
+#include "link/link_monitor.h"
 #include "polling/poll_rig.h"
+#include "support/status_block.h"
 
 namespace zephyra {
 namespace {
@@ -130,6 +132,38 @@ TEST(Tick, TcpPollWhileDisconnectedReconnectsAndRetriesOnTheNextDueTick) {
     rig.ctl.Timer1Timer();
     ASSERT_EQ(rig.port.writes.size(), 1u);
     EXPECT_EQ(rig.port.Last(), Hex("00 01 00 00 00 06 01 04 00 01 00 7F"));
+}
+
+// The timer sleeps through ticks that only count down and runs them late: no sleep may hide a request,
+// a time-out, the values turning stale or a write under way.
+TEST(Tick, QuietTicksOnlyCountDownToTheNextRequest) {
+    PollRig rig;
+    LinkMonitor monitor(rig.clock);
+    rig.codec.SetMonitor(&monitor);
+    rig.rx.SetMonitor(&monitor);
+    rig.ctl.SetLinkMonitor(&monitor);
+    monitor.LinkOpened(LinkKind::Serial);
+    const auto quiet = [&] { return rig.ctl.QuietTicksAhead(rig.clock.now + rig.timer.interval); };
+
+    rig.Ticks(1);
+    EXPECT_EQ(quiet(), 0) << "no reply yet: the waiting text counts up on every tick";
+    rig.Reply(test::StatusBlock().Unit());
+    std::vector<int> ahead{quiet()};
+    for (int tick = 0; tick < 3; ++tick) {
+        rig.Ticks(1);
+        ahead.push_back(quiet());
+    }
+    EXPECT_EQ(ahead, (std::vector<int>{2, 1, 0, 2})) << "the third tick sends";
+    ASSERT_EQ(rig.port.writes.size(), 2u);
+
+    rig.clock.Advance(700);
+    EXPECT_EQ(quiet(), 1) << "the second tick would count the unanswered request as timed out";
+    rig.clock.Advance(1200);
+    EXPECT_EQ(quiet(), 0) << "stale";
+    rig.Reply(test::StatusBlock().Unit());
+    ASSERT_EQ(quiet(), 2);
+    rig.ctl.StartWriteSequence({{0x30, 230}});
+    EXPECT_EQ(quiet(), 0) << "a write sequence";
 }
 
 } // namespace
