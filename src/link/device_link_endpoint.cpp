@@ -115,8 +115,10 @@ void DeviceLink::OnTimer1() {
     if (ticking_)
         return;
     ticking_ = true;
-    for (; slept_ > 0; --slept_)
+    while (slept_ > 0) {
+        --slept_;
         RunTick();
+    }
     RunTick();
     ticking_ = false;
     PlanSleep();
