@@ -81,11 +81,6 @@ std::ostream &NullTrace() {
     return none;
 }
 
-WallTime NowWallTime() {
-    const QDateTime now = QDateTime::currentDateTime();
-    return {now.toMSecsSinceEpoch(), now.offsetFromUtc()};
-}
-
 std::string Seconds(double s) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", s);

@@ -108,8 +108,7 @@ TTrendPage::TTrendPage(TrendContext ctx, QWidget *parent)
 }
 
 void TTrendPage::AddStatus(const StatusSnapshot &snapshot) {
-    const QDateTime now = QDateTime::currentDateTime();
-    AddSample(MakeTrendSample(snapshot, {now.toMSecsSinceEpoch(), now.offsetFromUtc()}));
+    AddSample(MakeTrendSample(snapshot, NowWallTime()));
 }
 
 void TTrendPage::AddSample(const TrendSample &sample) {

@@ -1,6 +1,8 @@
 #include "trend/trend_sample.h"
 
+#include <chrono>
 #include <cmath>
+#include <ctime>
 #include <limits>
 
 #include "polling/formatters.h"
@@ -53,10 +55,19 @@ TrendSample MakeTrendSample(const StatusSnapshot &s, WallTime time) {
     t.LoadA = s.Reg(reg::kLCA) / 10.0;
     t.BatteryA = Signed16(s.Reg(reg::kBCA)) / 10.0;
     t.RackC = SplitSign(s.Reg(reg::kRT)).Magnitude == kUnusedSensor ? std::numeric_limits<double>::quiet_NaN()
-                                                                     : Signed16(s.Reg(reg::kRT)) / 10.0;
+                                                                    : Signed16(s.Reg(reg::kRT)) / 10.0;
     t.AlarmBits = static_cast<uint16_t>(s.Reg(reg::kAlarmBits));
     t.RelayBits = static_cast<uint16_t>(s.Reg(reg::kRelayBits));
     return t;
+}
+
+WallTime NowWallTime() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    return {std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count(),
+            static_cast<int32_t>(local.tm_gmtoff)};
 }
 
 std::string FormatIsoLocal(WallTime time) {
@@ -70,7 +81,8 @@ std::string FormatIsoLocal(WallTime time) {
     return std::to_string(y) + "-" + DecDigits(m, 2) + "-" + DecDigits(d, 2) + "T" +
            DecDigits(msOfDay / 3'600'000, 2) + ":" + DecDigits(msOfDay / 60'000 % 60, 2) + ":" +
            DecDigits(msOfDay / 1000 % 60, 2) + "." + DecDigits(msOfDay % 1000, 3) +
-           (time.UtcOffsetSeconds < 0 ? "-" : "+") + DecDigits(off / 3600, 2) + ":" + DecDigits(off / 60 % 60, 2);
+           (time.UtcOffsetSeconds < 0 ? "-" : "+") + DecDigits(off / 3600, 2) + ":" +
+           DecDigits(off / 60 % 60, 2);
 }
 
 std::string TrendCsvHeader() {
@@ -79,9 +91,9 @@ std::string TrendCsvHeader() {
 }
 
 std::string TrendCsvLine(const TrendSample &t) {
-    return FormatIsoLocal(t.Time) + "," + t.DeviceTime + "," + std::to_string(static_cast<int64_t>(t.AcV)) + "," +
-           Tenths(t.DcV) + "," + Tenths(t.LoadA) + "," + Tenths(t.BatteryA) + "," + Tenths(t.RackC) + ",0x" +
-           HexDigits(t.AlarmBits, 4) + ",0x" + HexDigits(t.RelayBits, 4);
+    return FormatIsoLocal(t.Time) + "," + t.DeviceTime + "," + std::to_string(static_cast<int64_t>(t.AcV)) +
+           "," + Tenths(t.DcV) + "," + Tenths(t.LoadA) + "," + Tenths(t.BatteryA) + "," + Tenths(t.RackC) +
+           ",0x" + HexDigits(t.AlarmBits, 4) + ",0x" + HexDigits(t.RelayBits, 4);
 }
 
 } // namespace zephyra

@@ -24,6 +24,9 @@ struct TrendSample {
     uint16_t AlarmBits = 0, RelayBits = 0;
 };
 
+// The wall clock now, with the local offset from UTC in force.
+WallTime NowWallTime();
+
 TrendSample MakeTrendSample(const StatusSnapshot &snapshot, WallTime time);
 
 // "2026-12-07T19:05:03.120+09:00"
