@@ -22,7 +22,7 @@
 #include <sstream>
 
 #include "app/console.h"
-#include "link/connection_window.h"
+#include "device/connection_window.h"
 #include "process_cpu.h"
 
 using namespace zephyra;

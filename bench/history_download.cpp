@@ -13,7 +13,7 @@
 
 #include "app/console.h"
 #include "history/history_window.h"
-#include "link/connection_window.h"
+#include "device/connection_window.h"
 #include "support/gui_helpers.h"
 #include "support/sim_process.h"
 

@@ -11,7 +11,7 @@
 #include "config/settings_commands.h"
 #include "history/history_commands.h"
 #include "history/status_log_commands.h"
-#include "link/traffic_window.h"
+#include "device/traffic_window.h"
 #include "polling/cached_panel_widget_style.h"
 
 namespace zephyra {

@@ -11,7 +11,7 @@
 #include "history/history_collector.h"
 #include "history/history_window.h"
 #include "history/status_log_page.h"
-#include "link/device_link_endpoint.h"
+#include "device/device_link_endpoint.h"
 #include "polling/main_window.h"
 #include "trend/trend_page.h"
 

@@ -23,7 +23,7 @@
 #include "cli/cli_text.h"
 #include "cli/metrics_endpoint.h"
 #include "history/history_export.h"
-#include "link/device_link_endpoint.h"
+#include "device/device_link_endpoint.h"
 
 namespace zephyra::cli {
 namespace {

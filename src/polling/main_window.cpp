@@ -23,7 +23,7 @@
 
 #include "access/confirm_window.h"
 #include "access/login_window.h"
-#include "link/connection_window.h"
+#include "device/connection_window.h"
 #include "link/serial_endpoint.h"
 #include "link/tcp_endpoint.h"
 #include "polling/lamp_widget.h"

@@ -12,9 +12,9 @@
 #include <filesystem>
 
 #include "e2e/console_fixture.h"
-#include "link/connection_window.h"
+#include "device/connection_window.h"
 #include "link/modbus_codec.h"
-#include "link/traffic_window.h"
+#include "device/traffic_window.h"
 #include "polling/lamp_widget.h"
 
 namespace zephyra::test {

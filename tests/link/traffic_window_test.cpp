@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "link/modbus_codec.h"
-#include "link/traffic_window.h"
+#include "device/traffic_window.h"
 #include "support/fakes.h"
 #include "support/gui_helpers.h"
 

@@ -1,4 +1,4 @@
-#include "link/traffic_window.h"
+#include "device/traffic_window.h"
 
 #include <QAction>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "link/connection_window.h"
+#include "device/connection_window.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "link/device_link_endpoint.h"
+#include "device/device_link_endpoint.h"
 
 #include <QCoreApplication>
 #include <algorithm>
