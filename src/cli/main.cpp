@@ -22,6 +22,7 @@
 
 #include "cli/cli_text.h"
 #include "cli/metrics_endpoint.h"
+#include "cli/profile_commands.h"
 #include "history/history_export.h"
 #include "device/device_link_endpoint.h"
 
@@ -59,8 +60,15 @@ Commands:
                          the system chooses, standard error names it). DEVICE is
                          tcp:HOST[:PORT] or serial:PATH. --interval S sets the poll period
                          (default 1 s); a device silent for three periods reports zephyra_up 0.
+  profile save FILE      writes the device's operating set-points, access list and Ethernet speed
+                         as a site profile (JSON); an existing FILE is never replaced
+  profile diff FILE      compares the device with a site profile and prints each difference;
+                         exit status 0 when the device matches, 3 when it differs
+  report FILE.pdf        writes the commissioning report (identity, set-points, access list,
+                         measurements, lamps, link figures); an existing FILE is never replaced
 
 Exit status: 0 done, 1 the device did not answer or a file could not be written, 2 bad usage,
+3 profile diff found differences,
 130 interrupted (history writes nothing then).
 )";
 
@@ -515,14 +523,15 @@ int main(int argc, char *argv[]) {
             std::cout << kUsage;
             return 0;
         }
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, words);
     QCoreApplication::setApplicationName("zephyra-cli");
     Args a;
     if (const std::string error = ParseArgs(words, a); !error.empty()) {
         Fail(error + " (see zephyra-cli --help)");
         return 2;
     }
-    if (a.command != "status" && a.command != "watch" && a.command != "history" && a.command != "metrics") {
+    if (a.command != "status" && a.command != "watch" && a.command != "history" && a.command != "metrics" &&
+        a.command != "profile" && a.command != "report") {
         Fail("unknown command " + a.command + " (see zephyra-cli --help)");
         return 2;
     }
@@ -539,5 +548,9 @@ int main(int argc, char *argv[]) {
         return Status(dev, a);
     if (a.command == "watch")
         return Watch(dev, a);
+    if (a.command == "profile")
+        return ProfileCommand(dev.Link(), dev.Name(), a.words, a.timeoutS);
+    if (a.command == "report")
+        return ReportCommand(dev.Link(), dev.Name(), a.words, a.timeoutS);
     return History(dev, a);
 }
