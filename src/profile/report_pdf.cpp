@@ -15,10 +15,11 @@ QString Html(const std::string &text) {
     return QString::fromStdString(text).toHtmlEscaped();
 }
 
-// A font with Hangul, so the PDF embeds it instead of leaving boxes.
+// A font with Hangul, so the PDF embeds it instead of leaving boxes. NanumGothic first would lose the
+// blanks for text extraction (pdftotext reads "AC고전압"); NanumBarunGothic keeps them.
 QFont ReportFont() {
     const QStringList families = QFontDatabase::families();
-    for (const char *name : {"NanumGothic", "NanumBarunGothic", "Noto Sans CJK KR"})
+    for (const char *name : {"NanumBarunGothic", "NanumGothic", "Noto Sans CJK KR"})
         if (families.contains(QString::fromLatin1(name))) {
             QFont font(QString::fromLatin1(name));
             font.setPointSizeF(9);

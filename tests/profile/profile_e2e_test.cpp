@@ -18,7 +18,7 @@ constexpr const char *kDeviceA = R"({"steady": true, "registers": {"ACHigh": 260
     ["0.0.0.0", "0.0.0.0"], ["0.0.0.0", "0.0.0.0"]]}})";
 constexpr const char *kDeviceB = R"({"steady": true})";
 // Device B refusing the AC high-voltage register.
-constexpr const char *kDeviceBRefusing = R"({"steady": true, "faults": {"exception_registers": [37]}})";
+constexpr const char *kDeviceBRefusing = R"({"steady": true, "faults": {"exception_registers": [37], "exception_code": 2}})";
 
 struct Write {
     int Address, Value;
