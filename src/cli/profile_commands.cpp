@@ -42,7 +42,8 @@ bool WriteNew(const std::string &path, const std::string &content) {
         Fail("cannot write " + path + ": " + file.errorString().toStdString());
         return false;
     }
-    if (file.write(content.data(), static_cast<qint64>(content.size())) != static_cast<qint64>(content.size())) {
+    if (file.write(content.data(), static_cast<qint64>(content.size())) !=
+        static_cast<qint64>(content.size())) {
         Fail("cannot write " + path + ": " + file.errorString().toStdString());
         file.remove();
         return false;
@@ -52,7 +53,8 @@ bool WriteNew(const std::string &path, const std::string &content) {
 
 } // namespace
 
-std::unique_ptr<QCoreApplication> MakeApplication(int &argc, char **argv, const std::vector<std::string> &words) {
+std::unique_ptr<QCoreApplication> MakeApplication(int &argc, char **argv,
+                                                  const std::vector<std::string> &words) {
     for (const std::string &w : words)
         if (w == "report") {
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

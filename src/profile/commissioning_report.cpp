@@ -110,8 +110,10 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
         const std::size_t records = in.HistoryRows.size() - 1;
         history.Heading = std::string("이력: ") + kind;
         history.Header = in.HistoryRows.front();
-        const std::size_t first = records > kReportHistoryRows ? in.HistoryRows.size() - kReportHistoryRows : 1;
-        history.Rows.assign(in.HistoryRows.begin() + static_cast<std::ptrdiff_t>(first), in.HistoryRows.end());
+        const std::size_t first =
+            records > kReportHistoryRows ? in.HistoryRows.size() - kReportHistoryRows : 1;
+        history.Rows.assign(in.HistoryRows.begin() + static_cast<std::ptrdiff_t>(first),
+                            in.HistoryRows.end());
         history.Note = "기록 " + std::to_string(records) + "건 중 마지막 " +
                        std::to_string(in.HistoryRows.size() - first) + "건";
     }

@@ -78,10 +78,11 @@ void AddRow(QTableWidget *t, const QStringList &cells, bool highlight = false) {
 
 QString RegisterText(ProfileSetting s) {
     const ProfileSettingInfo &info = InfoOf(s);
-    QString text = QStringLiteral("0x%1").arg(info.Register, 4, 16, QLatin1Char('0')).toUpper().replace("0X", "0x");
-    if (info.Registers > 1)
-        text += QStringLiteral("..0x%1").arg(info.Register + info.Registers - 1, 4, 16, QLatin1Char('0')).toUpper();
-    return text;
+    auto hex = [](int v) {
+        return "0x" + QString::number(v, 16).toUpper().rightJustified(4, QLatin1Char('0'));
+    };
+    return info.Registers > 1 ? hex(info.Register) + ".." + hex(info.Register + info.Registers - 1)
+                              : hex(info.Register);
 }
 
 // Runs the event loop until done() holds or nothing has moved for kAnswerWaitMs (progress() resets it).
@@ -116,7 +117,8 @@ QString DefaultChooseFile(QWidget *parent, const QString &suggested, bool save) 
     const bool pdf = suggested.endsWith(".pdf");
     const QString filter = pdf ? Tr("PDF (*.pdf)") : Tr("사이트 프로필 (*.json)");
     return save ? QFileDialog::getSaveFileName(parent, Tr("저장"), suggested, filter)
-                : QFileDialog::getOpenFileName(parent, Tr("열기"), QFileInfo(suggested).absolutePath(), filter);
+                : QFileDialog::getOpenFileName(parent, Tr("열기"), QFileInfo(suggested).absolutePath(),
+                                               filter);
 }
 
 } // namespace
@@ -146,7 +148,8 @@ QString LoadProfile(const QString &path, SiteProfile &profile) {
     if (!file.open(QIODevice::ReadOnly) || file.size() > 1 << 20)
         return Tr("프로필을 읽지 못했습니다: ") + path;
     const QByteArray bytes = file.readAll();
-    return Q(ProfileFromJson(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), profile));
+    return Q(ProfileFromJson(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                             profile));
 }
 
 ReportInputs CollectReportInputs(ProfileContext &ctx) {
@@ -169,7 +172,8 @@ QString SaveReport(ProfileContext &ctx, QWidget *, const QString &path) {
     return WriteReportPdf(BuildCommissioningReport(CollectReportInputs(ctx)), path);
 }
 
-std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *parent, const SiteProfile &profile) {
+std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *parent,
+                                             const SiteProfile &profile) {
     PollController &poll = ctx.Poll;
     const StatusSnapshot before = poll.Snapshot();
     const bool aclWritable = poll.Link() == LinkKind::Serial && ctx.Session.Enabled("mACLSet");
@@ -184,7 +188,8 @@ std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *paren
     if (!withheld.isEmpty())
         withheld = Tr("\n\nACL 설정은 시리얼 연결에서만 쓸 수 있어 보내지 않습니다:") + withheld;
     if (plan.Writes.empty()) {
-        ctx.Messages.ShowMessage((Tr("장비가 이미 프로필과 같습니다. 보낼 것이 없습니다.") + withheld).toStdString());
+        ctx.Messages.ShowMessage(
+            (Tr("장비가 이미 프로필과 같습니다. 보낼 것이 없습니다.") + withheld).toStdString());
         return {};
     }
 
@@ -194,7 +199,8 @@ std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *paren
         question += "\n  " + Q(InfoOf(s).Label) + ": " + Q(held.Value(s).value_or("")) + "  →  " +
                     Q(profile.Value(s).value_or(""));
     question += withheld + Tr("\n\n계속할까요?");
-    QMessageBox ask(QMessageBox::Question, Tr("프로필 적용"), question, QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox ask(QMessageBox::Question, Tr("프로필 적용"), question, QMessageBox::Yes | QMessageBox::No,
+                    parent);
     ask.setObjectName("ProfileApplyQuestion");
     ask.setDefaultButton(QMessageBox::No);
     if (ask.exec() != QMessageBox::Yes)
@@ -231,7 +237,8 @@ TfrmProfileCompare::TfrmProfileCompare(ProfileContext &ctx, const SiteProfile &p
     setWindowTitle(tr("프로필 비교"));
     auto *label = new QLabel(tr("프로필: %1").arg(QDir::toNativeSeparators(file)));
     label->setObjectName("labProfileFile");
-    auto *grid = Table("grdCompare", {tr("설정"), tr("레지스터"), tr("장비 값"), tr("프로필 값"), tr("차이")});
+    auto *grid =
+        Table("grdCompare", {tr("설정"), tr("레지스터"), tr("장비 값"), tr("프로필 값"), tr("차이")});
     int differ = 0;
     for (const ProfileCompareRow &r : rows_) {
         differ += r.Differs ? 1 : 0;
@@ -241,7 +248,8 @@ TfrmProfileCompare::TfrmProfileCompare(ProfileContext &ctx, const SiteProfile &p
                r.Differs);
     }
     grid->resizeColumnsToContents();
-    auto *summary = new QLabel(differ == 0 ? tr("장비가 프로필과 같습니다.") : tr("다른 설정: %1개").arg(differ));
+    auto *summary =
+        new QLabel(differ == 0 ? tr("장비가 프로필과 같습니다.") : tr("다른 설정: %1개").arg(differ));
     summary->setObjectName("labCompareSummary");
     auto *save = new QPushButton(tr("CSV 저장"));
     save->setObjectName("btnSaveCsv");
@@ -255,14 +263,15 @@ TfrmProfileCompare::TfrmProfileCompare(ProfileContext &ctx, const SiteProfile &p
     layout->addWidget(label);
     layout->addWidget(grid, 1);
     layout->addLayout(buttons);
-    resize(720, 480);
+    resize(720, 560);
     connect(save, &QPushButton::clicked, this, &TfrmProfileCompare::btnSaveCsvClick);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     NameControls(this);
 }
 
 void TfrmProfileCompare::btnSaveCsvClick() {
-    const QString path = Choose(ctx_, this, QStringLiteral("%1_profile_compare_%2.csv").arg(kModelName, Stamp()), true);
+    const QString path =
+        Choose(ctx_, this, QStringLiteral("%1_profile_compare_%2.csv").arg(kModelName, Stamp()), true);
     if (path.isEmpty())
         return;
     QFile file(path);
@@ -284,7 +293,8 @@ TfrmProfileResult::TfrmProfileResult(const std::vector<ProfileApplyResult> &resu
     for (const ProfileApplyResult &r : results) {
         const bool bad = r.Outcome == ApplyOutcome::Refused || r.Outcome == ApplyOutcome::NotConfirmed ||
                          r.Outcome == ApplyOutcome::NotSent || r.Outcome == ApplyOutcome::Pending;
-        AddRow(grid, {Q(InfoOf(r.Setting).Label), RegisterText(r.Setting), Q(r.Wanted), Q(OutcomeText(r))}, bad);
+        AddRow(grid, {Q(InfoOf(r.Setting).Label), RegisterText(r.Setting), Q(r.Wanted), Q(OutcomeText(r))},
+               bad);
     }
     grid->resizeColumnsToContents();
     auto *close = new QPushButton(tr("닫기"));
@@ -292,7 +302,7 @@ TfrmProfileResult::TfrmProfileResult(const std::vector<ProfileApplyResult> &resu
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(grid, 1);
     layout->addWidget(close, 0, Qt::AlignRight);
-    resize(720, 420);
+    resize(760, 560);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     NameControls(this);
 }
@@ -333,14 +343,16 @@ void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
         [w, &ctx] {
             if (!ProfileReadAllowed(ctx))
                 return;
-            const QString path = Choose(ctx, w, QStringLiteral("%1_profile_%2.json").arg(kModelName, Stamp()), true);
+            const QString path =
+                Choose(ctx, w, QStringLiteral("%1_profile_%2.json").arg(kModelName, Stamp()), true);
             if (path.isEmpty())
                 return;
             const QString error = SaveProfile(ctx, path);
             if (!error.isEmpty())
                 ctx.Messages.ShowError(error.toStdString());
             else
-                ShowSavedWithFolder(w, Tr("프로필을 저장했습니다: %1").arg(QDir::toNativeSeparators(path)), path);
+                ShowSavedWithFolder(w, Tr("프로필을 저장했습니다: %1").arg(QDir::toNativeSeparators(path)),
+                                    path);
         },
         Qt::QueuedConnection);
     QObject::connect(
@@ -381,14 +393,16 @@ void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
         [w, &ctx] {
             if (!ProfileReadAllowed(ctx))
                 return;
-            const QString path = Choose(ctx, w, QStringLiteral("%1_report_%2.pdf").arg(kModelName, Stamp()), true);
+            const QString path =
+                Choose(ctx, w, QStringLiteral("%1_report_%2.pdf").arg(kModelName, Stamp()), true);
             if (path.isEmpty())
                 return;
             const QString error = SaveReport(ctx, w, path);
             if (!error.isEmpty())
                 ctx.Messages.ShowError((Tr("보고서를 저장하지 못했습니다: ") + error).toStdString());
             else
-                ShowSavedWithFolder(w, Tr("보고서를 저장했습니다: %1").arg(QDir::toNativeSeparators(path)), path);
+                ShowSavedWithFolder(w, Tr("보고서를 저장했습니다: %1").arg(QDir::toNativeSeparators(path)),
+                                    path);
         },
         Qt::QueuedConnection);
 }

@@ -48,7 +48,8 @@ QString SaveReport(ProfileContext &ctx, QWidget *parent, const QString &path);
 
 // Asks first (Yes/No), writes what differs and waits for the next status; returns what happened to each
 // setting (empty when nothing was sent).
-std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *parent, const SiteProfile &profile);
+std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *parent,
+                                             const SiteProfile &profile);
 
 class TfrmProfileCompare : public QDialog {
     Q_OBJECT

@@ -47,8 +47,8 @@ QString ReportHtml(const CommissioningReport &report) {
                 html += "<tr>";
                 for (std::size_t i = 0; i < row.size(); ++i) {
                     const bool label = table.Header.empty() && i == 0;
-                    html += QString(label ? "<td width=\"35%\" bgcolor=\"#f2f2f2\">" : "<td>") + Html(row[i]) +
-                            "</td>";
+                    html += QString(label ? "<td width=\"35%\" bgcolor=\"#f2f2f2\">" : "<td>") +
+                            Html(row[i]) + "</td>";
                 }
                 html += "</tr>";
             }

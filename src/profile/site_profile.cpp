@@ -16,7 +16,7 @@ using json = nlohmann::ordered_json;
 using S = ProfileSetting;
 
 constexpr ProfileSettingInfo kInfos[] = {
-    {S::CHLimit, "charge_current_limit", "충전전류 제한", "A", reg::kChLimit, 1, false},
+    {S::CHLimit, "charge_current_limit", "충전전류 제한", "", reg::kChLimit, 1, false},
     {S::BModel, "battery_model", "축전지 종류", "", reg::kBModel, 1, false},
     {S::BCho, "battery_strings", "축전지 수량", "", reg::kBCho, 1, false},
     {S::ACOV, "ac_high_voltage", "AC 고전압", "V", reg::kACHigh, 1, false},
@@ -25,10 +25,14 @@ constexpr ProfileSettingInfo kInfos[] = {
     {S::DCUV, "dc_low_voltage", "DC 저전압", "V", reg::kDCLow, 1, false},
     {S::EthSpeed, "ethernet_speed", "Ethernet Speed", "", reg::kEthSpeed, 1, true},
     {S::AclEnable, "acl_enabled", "ACL 사용", "", reg::kACLEn, 1, true},
-    {static_cast<S>(static_cast<int>(S::AclRange1) + 0), "acl_range_1", "ACL #1", "", reg::kAclAdded, 4, true},
-    {static_cast<S>(static_cast<int>(S::AclRange1) + 1), "acl_range_2", "ACL #2", "", reg::kAclAdded + 4, 4, true},
-    {static_cast<S>(static_cast<int>(S::AclRange1) + 2), "acl_range_3", "ACL #3", "", reg::kAclAdded + 8, 4, true},
-    {static_cast<S>(static_cast<int>(S::AclRange1) + 3), "acl_range_4", "ACL #4", "", reg::kAclAdded + 12, 4, true},
+    {static_cast<S>(static_cast<int>(S::AclRange1) + 0), "acl_range_1", "ACL #1", "", reg::kAclAdded, 4,
+     true},
+    {static_cast<S>(static_cast<int>(S::AclRange1) + 1), "acl_range_2", "ACL #2", "", reg::kAclAdded + 4, 4,
+     true},
+    {static_cast<S>(static_cast<int>(S::AclRange1) + 2), "acl_range_3", "ACL #3", "", reg::kAclAdded + 8, 4,
+     true},
+    {static_cast<S>(static_cast<int>(S::AclRange1) + 3), "acl_range_4", "ACL #4", "", reg::kAclAdded + 12, 4,
+     true},
     {S::AclRange5, "acl_range_5", "ACL #5", "", reg::kAclAdded + 16, 4, true},
 };
 static_assert(std::size(kInfos) == kProfileSettings);
@@ -123,7 +127,8 @@ bool SplitRange(const std::string &text, AclRange &range) {
         return false;
     const std::vector<std::string> start =
         SplitParts(TrimBlanks(std::string_view(text).substr(0, tilde)), '.', 4);
-    const std::vector<std::string> end = SplitParts(TrimBlanks(std::string_view(text).substr(tilde + 1)), '.', 4);
+    const std::vector<std::string> end =
+        SplitParts(TrimBlanks(std::string_view(text).substr(tilde + 1)), '.', 4);
     for (std::size_t i = 0; i < 4; ++i) {
         range.Start[i] = start[i];
         range.End[i] = end[i];
@@ -133,8 +138,7 @@ bool SplitRange(const std::string &text, AclRange &range) {
 
 // The list entry the dialog would show for a register, when writing that entry gives the register back;
 // otherwise the raw number, which no entry matches.
-template <typename Writes>
-std::string DeviceListText(S s, int index, int32_t raw, Writes writesFor) {
+template <typename Writes> std::string DeviceListText(S s, int index, int32_t raw, Writes writesFor) {
     auto list = ListOf(s);
     if (index >= 0 && static_cast<std::size_t>(index) < list.size()) {
         const SettingWrites w = writesFor(index);
@@ -179,17 +183,21 @@ SiteProfile ProfileFromSnapshot(const StatusSnapshot &snapshot) {
     };
     SiteProfile p;
     auto set = [&](S s, std::string text) { p.Values[Index(s)] = std::move(text); };
-    set(S::CHLimit, DeviceListText(S::CHLimit, op.CHLimitIndex, snapshot.Reg(reg::kChLimit),
-                                   operatingWrite(kRowCHLimit, [](OperatingInputs &in, int i) { in.CHLimitIndex = i; })));
-    set(S::BModel, DeviceListText(S::BModel, op.BModelIndex, snapshot.Reg(reg::kBModel),
-                                  operatingWrite(kRowBModel, [](OperatingInputs &in, int i) { in.BModelIndex = i; })));
-    set(S::BCho, DeviceListText(S::BCho, op.BChoIndex, snapshot.Reg(reg::kBCho),
-                                operatingWrite(kRowBCho, [](OperatingInputs &in, int i) { in.BChoIndex = i; })));
+    set(S::CHLimit,
+        DeviceListText(S::CHLimit, op.CHLimitIndex, snapshot.Reg(reg::kChLimit),
+                       operatingWrite(kRowCHLimit, [](OperatingInputs &in, int i) { in.CHLimitIndex = i; })));
+    set(S::BModel,
+        DeviceListText(S::BModel, op.BModelIndex, snapshot.Reg(reg::kBModel),
+                       operatingWrite(kRowBModel, [](OperatingInputs &in, int i) { in.BModelIndex = i; })));
+    set(S::BCho,
+        DeviceListText(S::BCho, op.BChoIndex, snapshot.Reg(reg::kBCho),
+                       operatingWrite(kRowBCho, [](OperatingInputs &in, int i) { in.BChoIndex = i; })));
     set(S::ACOV, op.ACOV);
     set(S::ACUV, op.ACUV);
     set(S::DCOV, op.DCOV);
     set(S::DCUV, op.DCUV);
-    set(S::EthSpeed, DeviceListText(S::EthSpeed, acl.EthSpeedIndex, snapshot.Reg(reg::kEthSpeed), [&](int index) {
+    set(S::EthSpeed,
+        DeviceListText(S::EthSpeed, acl.EthSpeedIndex, snapshot.Reg(reg::kEthSpeed), [&](int index) {
             AclInputs in = acl;
             in.Ticked = {};
             in.Ticked[kRowEthSpeed] = true;
@@ -198,7 +206,8 @@ SiteProfile ProfileFromSnapshot(const StatusSnapshot &snapshot) {
         }));
     set(S::AclEnable, kAclList[acl.AclIndex == 1 ? 1 : 0]);
     for (int k = 0; k < kAclRanges; ++k)
-        set(static_cast<S>(static_cast<int>(S::AclRange1) + k), RangeText(acl.Ranges[static_cast<std::size_t>(k)]));
+        set(static_cast<S>(static_cast<int>(S::AclRange1) + k),
+            RangeText(acl.Ranges[static_cast<std::size_t>(k)]));
     return p;
 }
 
@@ -247,16 +256,17 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
     if (!version.is_number_integer() || version.get<int64_t>() < 1)
         return "프로필의 \"format_version\"이 올바르지 않습니다";
     if (version.get<int64_t>() > kProfileFormatVersion)
-        return "프로필 형식 버전 " + std::to_string(version.get<int64_t>()) + "은(는) 이 프로그램보다 새롭습니다 (버전 " +
-               std::to_string(kProfileFormatVersion) + "까지 읽을 수 있습니다)";
+        return "프로필 형식 버전 " + std::to_string(version.get<int64_t>()) +
+               "은(는) 이 프로그램보다 새롭습니다 (버전 " + std::to_string(kProfileFormatVersion) +
+               "까지 읽을 수 있습니다)";
     for (const auto &[key, _] : root.items())
         if (key != "format" && key != "format_version" && key != "model" && key != "never_in_a_profile" &&
             key != "settings")
             return "프로필에 알 수 없는 항목이 있습니다: " + key;
     const json model = root.value("model", json());
     if (!model.is_string() || model.get<std::string>() != kModelName)
-        return std::string("다른 장비의 프로필입니다: 모델이 ") + kModelName + "이어야 합니다 (파일: " +
-               (model.is_string() ? model.get<std::string>() : model.dump()) + ")";
+        return std::string("다른 장비의 프로필입니다: 모델이 ") + kModelName +
+               "이어야 합니다 (파일: " + (model.is_string() ? model.get<std::string>() : model.dump()) + ")";
     const json settings = root.value("settings", json());
     if (!settings.is_array())
         return "프로필의 \"settings\"가 목록이 아닙니다";
@@ -296,7 +306,8 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
         }
         const S s = info->Setting;
         if (address >= 0 && address != info->Register)
-            return key + ": 레지스터가 " + Hex4(info->Register) + "이어야 합니다 (파일: " + Hex4(address) + ")";
+            return key + ": 레지스터가 " + Hex4(info->Register) + "이어야 합니다 (파일: " + Hex4(address) +
+                   ")";
         if (out.Value(s))
             return key + ": 두 번 들어 있습니다";
         if (!entry.contains("value"))
@@ -366,7 +377,8 @@ std::string DiffLine(const ProfileCompareRow &row) {
     return std::string(info.Key) + " (" + info.Label + "): device " + row.Device + ", profile " + row.Profile;
 }
 
-ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile, bool aclWritable) {
+ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile,
+                                  bool aclWritable) {
     ProfileApplyPlan plan;
     const SiteProfile held = ProfileFromSnapshot(device);
     OperatingInputs op = PrefillOperating(device);
@@ -471,7 +483,8 @@ ProfileApplyTracker::ProfileApplyTracker(const StatusSnapshot &device, const Sit
         const auto &v = profile.Value(info.Setting);
         if (!v)
             continue;
-        ProfileApplyResult r{info.Setting, ApplyOutcome::Unchanged, 0, *v, held.Value(info.Setting).value_or("")};
+        ProfileApplyResult r{info.Setting, ApplyOutcome::Unchanged, 0, *v,
+                             held.Value(info.Setting).value_or("")};
         if (std::find(plan.Changed.begin(), plan.Changed.end(), info.Setting) != plan.Changed.end())
             r.Outcome = ApplyOutcome::Pending;
         else if (std::find(plan.Withheld.begin(), plan.Withheld.end(), info.Setting) != plan.Withheld.end())

@@ -108,7 +108,8 @@ struct ProfileApplyResult {
 // Follows one apply: each write's answer as the controller reports it, then the next status decode.
 class ProfileApplyTracker {
 public:
-    ProfileApplyTracker(const StatusSnapshot &device, const SiteProfile &profile, const ProfileApplyPlan &plan);
+    ProfileApplyTracker(const StatusSnapshot &device, const SiteProfile &profile,
+                        const ProfileApplyPlan &plan);
     // code 0: echoed; otherwise the device's exception code.
     void WriteAnswered(const PendingWrite &write, int code);
     // Every write echoed, or one refused: nothing more will go out.

@@ -13,12 +13,14 @@ namespace {
 using S = ProfileSetting;
 
 // Device A: set-points, Ethernet speed and one access range off the factory values of device B.
-constexpr const char *kDeviceA = R"({"steady": true, "registers": {"ACHigh": 260, "DCLow": 450, "EthSpeed": 1},
+constexpr const char *kDeviceA =
+    R"({"steady": true, "registers": {"ACHigh": 260, "DCLow": 450, "EthSpeed": 1},
     "acl": {"enabled": true, "added": [["10.0.0.1", "10.0.0.254"], ["0.0.0.0", "0.0.0.0"], ["0.0.0.0", "0.0.0.0"],
     ["0.0.0.0", "0.0.0.0"], ["0.0.0.0", "0.0.0.0"]]}})";
 constexpr const char *kDeviceB = R"({"steady": true})";
 // Device B refusing the AC high-voltage register.
-constexpr const char *kDeviceBRefusing = R"({"steady": true, "faults": {"exception_registers": [37], "exception_code": 2}})";
+constexpr const char *kDeviceBRefusing =
+    R"({"steady": true, "faults": {"exception_registers": [37], "exception_code": 2}})";
 
 struct Write {
     int Address, Value;
@@ -103,14 +105,16 @@ protected:
 TEST_F(ProfileWithSim, ApplyWritesExactlyTheDifferencesInTheDialogsOrderAndConfirmsEach) {
     SaveFromAThenConnectTo(kDeviceB);
     // zephyra-cli sees the differences before, and none after.
-    const std::vector<std::string> diff{ZEPHYRA_CLI_PATH, "--tcp", "127.0.0.1:" + std::to_string(sim->TcpPort()),
-                                        "profile", "diff", profilePath};
+    const std::vector<std::string> diff{
+        ZEPHYRA_CLI_PATH, "--tcp", "127.0.0.1:" + std::to_string(sim->TcpPort()),
+        "profile",        "diff",  profilePath};
     SimRun before = RunToEnd(diff);
     EXPECT_EQ(before.exitCode, 3) << before.err;
     EXPECT_NE(before.out.find("ac_high_voltage (AC 고전압): device 270, profile 260"), std::string::npos)
         << before.out;
-    EXPECT_NE(before.out.find("acl_range_1 (ACL #1): device 0.0.0.0 ~ 0.0.0.0, profile 10.0.0.1 ~ 10.0.0.254"),
-              std::string::npos)
+    EXPECT_NE(
+        before.out.find("acl_range_1 (ACL #1): device 0.0.0.0 ~ 0.0.0.0, profile 10.0.0.1 ~ 10.0.0.254"),
+        std::string::npos)
         << before.out;
 
     AnswerApply(true);
@@ -120,7 +124,8 @@ TEST_F(ProfileWithSim, ApplyWritesExactlyTheDifferencesInTheDialogsOrderAndConfi
     for (S s : {S::DCUV, S::ACOV, S::EthSpeed, S::AclEnable, S::AclRange1})
         EXPECT_EQ(outcomes.at(s), ApplyOutcome::Confirmed) << InfoOf(s).Key;
     EXPECT_EQ(outcomes.at(S::ACUV), ApplyOutcome::Unchanged);
-    EXPECT_TRUE(resultRows.contains("AC 고전압 | 기록, 다음 상태 읽기에서 확인됨")) << resultRows.join("\n").toStdString();
+    EXPECT_TRUE(resultRows.contains("AC 고전압 | 기록, 다음 상태 읽기에서 확인됨"))
+        << resultRows.join("\n").toStdString();
     EXPECT_EQ(boxes, QStringList{" Setting Sucess!!"});
 
     SimRun after = RunToEnd(diff);
@@ -150,7 +155,8 @@ TEST_F(ProfileWithSim, ARefusedWriteStopsTheRestAndIsReportedBySetting) {
     EXPECT_EQ(outcomes.at(S::ACOV), ApplyOutcome::Refused);
     for (S s : {S::EthSpeed, S::AclEnable, S::AclRange1})
         EXPECT_EQ(outcomes.at(s), ApplyOutcome::NotSent) << InfoOf(s).Key;
-    EXPECT_TRUE(resultRows.contains("AC 고전압 | 거부됨: illegal data address")) << resultRows.join("\n").toStdString();
+    EXPECT_TRUE(resultRows.contains("AC 고전압 | 거부됨: illegal data address"))
+        << resultRows.join("\n").toStdString();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes[0].startsWith(" Setting Fail!!")) << boxes[0].toStdString();
 }
@@ -164,6 +170,31 @@ TEST_F(ProfileWithSim, NoAtTheQuestionSendsNothing) {
     ASSERT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() > decodes; }));
     EXPECT_TRUE(JournalWrites(*sim).empty());
     EXPECT_TRUE(resultRows.isEmpty());
+}
+
+TEST_F(ProfileWithSim, CompareWindowMarksTheDifferencesAndSavesThemAsCsv) {
+    SaveFromAThenConnectTo(kDeviceB);
+    const QString csv = QString::fromStdString(sim->Dir()) + "/compare.csv";
+    console->Profiles().ChooseFile = [csv](QWidget *, const QString &, bool) { return csv; };
+    TfrmProfileCompare window(console->Profiles(), profile, QString::fromStdString(profilePath));
+    auto *grid = Child<QTableWidget>(&window, "grdCompare");
+    QStringList differ, highlighted;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        if (grid->item(r, 4)->text() == "다름")
+            differ << grid->item(r, 0)->text();
+        if (grid->item(r, 2)->background().style() != Qt::NoBrush)
+            highlighted << grid->item(r, 0)->text();
+    }
+    const QStringList expected{"AC 고전압", "DC 저전압", "Ethernet Speed", "ACL 사용", "ACL #1"};
+    EXPECT_EQ(differ, expected);
+    EXPECT_EQ(highlighted, expected);
+    OnNextModal(&window, [](QWidget *box) { CloseBox(box); });
+    Child<QPushButton>(&window, "btnSaveCsv")->click();
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), 1 + static_cast<int>(kProfileSettings));
+    EXPECT_TRUE(lines.contains("AC 고전압,0x0025,270,260,다름")) << lines.join("\n").toStdString();
 }
 
 } // namespace

@@ -140,9 +140,14 @@ TEST(SiteProfile, ApplyPlanIsWhatTheDialogsSendForTheSameChanges) {
            {kRowBCho, [](OperatingInputs &in) { in.BChoIndex = 2; }},
            {kRowACOV, [](OperatingInputs &in) { in.ACOV = "270"; }}},
           {{kRowEthSpeed, [](AclInputs &in) { in.EthSpeedIndex = 0; }},
-           {kRowRange1, [](AclInputs &in) { in.Ranges[0] = {{"192", "168", "0", "1"}, {"192", "168", "0", "9"}}; }},
+           {kRowRange1,
+            [](AclInputs &in) {
+                in.Ranges[0] = {{"192", "168", "0", "1"}, {"192", "168", "0", "9"}};
+            }},
            {kRowRange1 + 4,
-            [](AclInputs &in) { in.Ranges[4] = {{"172", "16", "0", "1"}, {"172", "16", "255", "254"}}; }}}},
+            [](AclInputs &in) {
+                in.Ranges[4] = {{"172", "16", "0", "1"}, {"172", "16", "255", "254"}};
+            }}}},
          {}},
         {"access list withheld on TCP",
          With(same, {{S::ACUV, "160"}, {S::AclEnable, "미사용"}}),
@@ -157,9 +162,10 @@ TEST(SiteProfile, ApplyPlanIsWhatTheDialogsSendForTheSameChanges) {
         EXPECT_EQ(plan.Withheld, c.Withheld) << c.Name;
     }
     // The operating set-points reach the device first, then the access list, each in its dialog's order.
-    const ProfileApplyPlan both = PlanProfileApply(device, With(same, {{S::ACOV, "230"}, {S::DCOV, "55.0"},
-                                                                       {S::EthSpeed, "1G"}, {S::AclEnable, "미사용"}}),
-                                                   true);
+    const ProfileApplyPlan both = PlanProfileApply(
+        device,
+        With(same, {{S::ACOV, "230"}, {S::DCOV, "55.0"}, {S::EthSpeed, "1G"}, {S::AclEnable, "미사용"}}),
+        true);
     EXPECT_EQ(WireOrder(both.Writes),
               (std::vector<WireWrite>{{0x27, 550}, {0x25, 230}, {0x49, 0}, {0x3C, 3}}));
 }
@@ -171,8 +177,9 @@ TEST(SiteProfile, OutOfRangeValuesAreRefusedBeforeAnyWriteNamingTheSetting) {
         S Setting;
         const char *Value, *Named;
     } cases[] = {
-        {S::ACOV, "300", "AC 고전압"},      {S::ACUV, "159", "AC 저전압"},    {S::DCOV, "59.1", "DC 고전압"},
-        {S::DCUV, "42.9", "DC 저전압"},     {S::BModel, "XYZ", "축전지 종류"}, {S::CHLimit, "6 A", "충전전류 제한"},
+        {S::ACOV, "300", "AC 고전압"},          {S::ACUV, "159", "AC 저전압"},
+        {S::DCOV, "59.1", "DC 고전압"},         {S::DCUV, "42.9", "DC 저전압"},
+        {S::BModel, "XYZ", "축전지 종류"},      {S::CHLimit, "6 A", "충전전류 제한"},
         {S::EthSpeed, "10G", "Ethernet Speed"}, {kAclRange3, "10.0.0.1 ~ 10.0.0.256", "#3"},
     };
     for (const auto &c : cases) {
@@ -187,7 +194,8 @@ TEST(SiteProfile, OutOfRangeValuesAreRefusedBeforeAnyWriteNamingTheSetting) {
 TEST(SiteProfile, TrackerSettlesEachSettingFromAnswersAndTheNextStatus) {
     const StatusSnapshot device = Device();
     const SiteProfile profile =
-        With(ProfileFromSnapshot(device), {{S::ACOV, "240"}, {S::ACUV, "200"}, {S::DCOV, "56.0"}, {S::DCUV, "44.0"}});
+        With(ProfileFromSnapshot(device),
+             {{S::ACOV, "240"}, {S::ACUV, "200"}, {S::DCOV, "56.0"}, {S::DCUV, "44.0"}});
     const ProfileApplyPlan plan = PlanProfileApply(device, profile, true);
     ASSERT_EQ(plan.Writes.size(), 4u);
     ProfileApplyTracker tracker(device, profile, plan);
