@@ -30,9 +30,6 @@ namespace zephyra {
 
 namespace {
 
-QString Tr(const char *text) {
-    return QCoreApplication::translate("ProfileWindow", text);
-}
 QString Q(const std::string &text) {
     return QString::fromStdString(text);
 }
@@ -101,7 +98,8 @@ template <typename Done> void WaitUntil(Done done, QElapsedTimer &sinceProgress)
 void ShowSavedWithFolder(QWidget *parent, const QString &text, const QString &path) {
     QMessageBox box(QMessageBox::Information, QString::fromLatin1(kModelName), text, QMessageBox::Ok, parent);
     box.setObjectName("ProfileSavedBox");
-    QPushButton *open = box.addButton(Tr("폴더 열기"), QMessageBox::ActionRole);
+    QPushButton *open =
+        box.addButton(QCoreApplication::translate("ProfileWindow", "폴더 열기"), QMessageBox::ActionRole);
     open->setObjectName("btnOpenFolder");
     box.exec();
     if (box.clickedButton() == open)
@@ -115,10 +113,12 @@ QString Choose(ProfileContext &ctx, QWidget *parent, const QString &name, bool s
 
 QString DefaultChooseFile(QWidget *parent, const QString &suggested, bool save) {
     const bool pdf = suggested.endsWith(".pdf");
-    const QString filter = pdf ? Tr("PDF (*.pdf)") : Tr("사이트 프로필 (*.json)");
-    return save ? QFileDialog::getSaveFileName(parent, Tr("저장"), suggested, filter)
-                : QFileDialog::getOpenFileName(parent, Tr("열기"), QFileInfo(suggested).absolutePath(),
-                                               filter);
+    const QString filter = pdf ? QCoreApplication::translate("ProfileWindow", "PDF (*.pdf)")
+                               : QCoreApplication::translate("ProfileWindow", "사이트 프로필 (*.json)");
+    return save ? QFileDialog::getSaveFileName(parent, QCoreApplication::translate("ProfileWindow", "저장"),
+                                               suggested, filter)
+                : QFileDialog::getOpenFileName(parent, QCoreApplication::translate("ProfileWindow", "열기"),
+                                               QFileInfo(suggested).absolutePath(), filter);
 }
 
 } // namespace
@@ -134,11 +134,13 @@ bool ProfileApplyAllowed(const ProfileContext &ctx) {
 QString SaveProfile(ProfileContext &ctx, const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return Tr("프로필을 저장하지 못했습니다: ") + file.errorString();
+        return QCoreApplication::translate("ProfileWindow", "프로필을 저장하지 못했습니다: ") +
+               file.errorString();
     const std::string json = ProfileToJson(ProfileFromSnapshot(ctx.Poll.Snapshot()));
     if (file.write(json.data(), static_cast<qint64>(json.size())) != static_cast<qint64>(json.size()) ||
         !file.flush())
-        return Tr("프로필을 저장하지 못했습니다: ") + file.errorString();
+        return QCoreApplication::translate("ProfileWindow", "프로필을 저장하지 못했습니다: ") +
+               file.errorString();
     return {};
 }
 
@@ -146,7 +148,7 @@ QString LoadProfile(const QString &path, SiteProfile &profile) {
     QFile file(path);
     // A profile is a few kilobytes; anything far larger is not one.
     if (!file.open(QIODevice::ReadOnly) || file.size() > 1 << 20)
-        return Tr("프로필을 읽지 못했습니다: ") + path;
+        return QCoreApplication::translate("ProfileWindow", "프로필을 읽지 못했습니다: ") + path;
     const QByteArray bytes = file.readAll();
     return Q(ProfileFromJson(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                              profile));
@@ -186,21 +188,25 @@ std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *paren
     for (ProfileSetting s : plan.Withheld)
         withheld += "\n  " + Q(InfoOf(s).Label);
     if (!withheld.isEmpty())
-        withheld = Tr("\n\nACL 설정은 시리얼 연결에서만 쓸 수 있어 보내지 않습니다:") + withheld;
+        withheld = QCoreApplication::translate(
+                       "ProfileWindow", "\n\nACL 설정은 시리얼 연결에서만 쓸 수 있어 보내지 않습니다:") +
+                   withheld;
     if (plan.Writes.empty()) {
-        ctx.Messages.ShowMessage(
-            (Tr("장비가 이미 프로필과 같습니다. 보낼 것이 없습니다.") + withheld).toStdString());
+        ctx.Messages.ShowMessage((QCoreApplication::translate(
+                                      "ProfileWindow", "장비가 이미 프로필과 같습니다. 보낼 것이 없습니다.") +
+                                  withheld)
+                                     .toStdString());
         return {};
     }
 
     const SiteProfile held = ProfileFromSnapshot(before);
-    QString question = Tr("다음 설정을 장비에 씁니다:\n");
+    QString question = QCoreApplication::translate("ProfileWindow", "다음 설정을 장비에 씁니다:\n");
     for (ProfileSetting s : plan.Changed)
         question += "\n  " + Q(InfoOf(s).Label) + ": " + Q(held.Value(s).value_or("")) + "  →  " +
                     Q(profile.Value(s).value_or(""));
-    question += withheld + Tr("\n\n계속할까요?");
-    QMessageBox ask(QMessageBox::Question, Tr("프로필 적용"), question, QMessageBox::Yes | QMessageBox::No,
-                    parent);
+    question += withheld + QCoreApplication::translate("ProfileWindow", "\n\n계속할까요?");
+    QMessageBox ask(QMessageBox::Question, QCoreApplication::translate("ProfileWindow", "프로필 적용"),
+                    question, QMessageBox::Yes | QMessageBox::No, parent);
     ask.setObjectName("ProfileApplyQuestion");
     ask.setDefaultButton(QMessageBox::No);
     if (ask.exec() != QMessageBox::Yes)
@@ -323,10 +329,10 @@ void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
         a->setObjectName(name);
         return a;
     };
-    QAction *save = add("mProfileSave", Tr("프로필 저장 "));
-    QAction *compare = add("mProfileCompare", Tr("프로필 비교 "));
-    QAction *apply = add("mProfileApply", Tr("프로필 적용 "));
-    QAction *report = add("mReport", Tr("시운전 보고서 "));
+    QAction *save = add("mProfileSave", QCoreApplication::translate("ProfileWindow", "프로필 저장 "));
+    QAction *compare = add("mProfileCompare", QCoreApplication::translate("ProfileWindow", "프로필 비교 "));
+    QAction *apply = add("mProfileApply", QCoreApplication::translate("ProfileWindow", "프로필 적용 "));
+    QAction *report = add("mReport", QCoreApplication::translate("ProfileWindow", "시운전 보고서 "));
     auto refresh = [&ctx, save, compare, apply, report] {
         const bool read = ProfileReadAllowed(ctx);
         for (QAction *a : {save, compare, report})
@@ -351,7 +357,9 @@ void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
             if (!error.isEmpty())
                 ctx.Messages.ShowError(error.toStdString());
             else
-                ShowSavedWithFolder(w, Tr("프로필을 저장했습니다: %1").arg(QDir::toNativeSeparators(path)),
+                ShowSavedWithFolder(w,
+                                    QCoreApplication::translate("ProfileWindow", "프로필을 저장했습니다: %1")
+                                        .arg(QDir::toNativeSeparators(path)),
                                     path);
         },
         Qt::QueuedConnection);
@@ -399,9 +407,13 @@ void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
                 return;
             const QString error = SaveReport(ctx, w, path);
             if (!error.isEmpty())
-                ctx.Messages.ShowError((Tr("보고서를 저장하지 못했습니다: ") + error).toStdString());
+                ctx.Messages.ShowError(
+                    (QCoreApplication::translate("ProfileWindow", "보고서를 저장하지 못했습니다: ") + error)
+                        .toStdString());
             else
-                ShowSavedWithFolder(w, Tr("보고서를 저장했습니다: %1").arg(QDir::toNativeSeparators(path)),
+                ShowSavedWithFolder(w,
+                                    QCoreApplication::translate("ProfileWindow", "보고서를 저장했습니다: %1")
+                                        .arg(QDir::toNativeSeparators(path)),
                                     path);
         },
         Qt::QueuedConnection);

@@ -292,10 +292,11 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
         }
         auto info = std::find_if(std::begin(kInfos), std::end(kInfos),
                                  [&](const ProfileSettingInfo &i) { return key == i.Key; });
-        const bool foreign = std::any_of(std::begin(kPerUnit), std::end(kPerUnit), [&](const PerUnit &p) {
-            return key == p.Key || key.rfind(std::string(p.Key) + "_", 0) == 0 ||
-                   (address >= p.First && address <= p.Last);
-        });
+        const bool foreign = info == std::end(kInfos) &&
+                             std::any_of(std::begin(kPerUnit), std::end(kPerUnit), [&](const PerUnit &p) {
+                                 return key == p.Key || key.rfind(std::string(p.Key) + "_", 0) == 0 ||
+                                        (address >= p.First && address <= p.Last);
+                             });
         if (foreign) {
             perUnit.push_back(key);
             continue;
