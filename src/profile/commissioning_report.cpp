@@ -106,7 +106,9 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
     if (in.History == HistoryKind::None || in.HistoryRows.empty()) {
         history.Note = "이번 세션에서 내려받은 이력이 없습니다.";
     } else {
-        const char *kind = in.History == HistoryKind::Event ? "이벤트 이력" : "알람 이력";
+        const char *kind = in.History == HistoryKind::Event  ? "이벤트 이력"
+                           : in.History == HistoryKind::Data ? "데이터 이력"
+                                                             : "알람 이력";
         const std::size_t records = in.HistoryRows.size() - 1;
         history.Heading = std::string("이력: ") + kind;
         history.Header = in.HistoryRows.front();
