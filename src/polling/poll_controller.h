@@ -136,7 +136,8 @@ public:
         networkObserver_ = std::move(observer);
     }
     // Told of each queued write the device answered, before the sequence moves on: code 0 for its echo,
-    // else the exception code. A caller that must know what took effect listens here.
+    // else the exception code (-1 when the reply carries none). A caller that must know what took effect
+    // listens here.
     void SetWriteResultObserver(std::function<void(const PendingWrite &write, int code)> observer) {
         writeObserver_ = std::move(observer);
     }
