@@ -57,6 +57,9 @@ protected:
         sim->Stop();
         StartSim(deviceB);
         StartConsole(UserLevel::Admin);
+        // Nothing to save, compare or apply before a status has been read.
+        EXPECT_FALSE(ProfileReadAllowed(console->Profiles()));
+        EXPECT_FALSE(ProfileApplyAllowed(console->Profiles()));
         Connect(LinkKind::Serial);
         ASSERT_TRUE(WaitForDecode());
         ASSERT_TRUE(ProfileApplyAllowed(console->Profiles()));
