@@ -25,17 +25,21 @@ constexpr ProfileSettingInfo kInfos[] = {
     {S::DCUV, "dc_low_voltage", "DC 저전압", "V", reg::kDCLow, 1, false},
     {S::EthSpeed, "ethernet_speed", "Ethernet Speed", "", reg::kEthSpeed, 1, true},
     {S::AclEnable, "acl_enabled", "ACL 사용", "", reg::kACLEn, 1, true},
-    {static_cast<S>(static_cast<int>(S::AclRange1) + 0), "acl_range_1", "ACL #1", "", reg::kAclAdded, 4,
-     true},
-    {static_cast<S>(static_cast<int>(S::AclRange1) + 1), "acl_range_2", "ACL #2", "", reg::kAclAdded + 4, 4,
-     true},
-    {static_cast<S>(static_cast<int>(S::AclRange1) + 2), "acl_range_3", "ACL #3", "", reg::kAclAdded + 8, 4,
-     true},
-    {static_cast<S>(static_cast<int>(S::AclRange1) + 3), "acl_range_4", "ACL #4", "", reg::kAclAdded + 12, 4,
-     true},
+    {S::AclRange1, "acl_range_1", "ACL #1", "", reg::kAclAdded, 4, true},
+    {S::AclRange2, "acl_range_2", "ACL #2", "", reg::kAclAdded + 4, 4, true},
+    {S::AclRange3, "acl_range_3", "ACL #3", "", reg::kAclAdded + 8, 4, true},
+    {S::AclRange4, "acl_range_4", "ACL #4", "", reg::kAclAdded + 12, 4, true},
     {S::AclRange5, "acl_range_5", "ACL #5", "", reg::kAclAdded + 16, 4, true},
 };
 static_assert(std::size(kInfos) == kProfileSettings);
+// InfoOf indexes by setting, and the operating settings tick the dialog's row of the same number.
+constexpr bool InSettingOrder() {
+    for (std::size_t i = 0; i < std::size(kInfos); ++i)
+        if (static_cast<std::size_t>(kInfos[i].Setting) != i || (i < kOperatingRows) == kInfos[i].AclDialog)
+            return false;
+    return static_cast<int>(S::CHLimit) == kRowCHLimit && static_cast<int>(S::DCUV) == kRowDCUV;
+}
+static_assert(InSettingOrder());
 
 // Settings that belong to one unit: a profile naming them is refused.
 struct PerUnit {

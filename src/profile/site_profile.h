@@ -31,7 +31,10 @@ enum class ProfileSetting {
     EthSpeed,
     AclEnable,
     AclRange1,
-    AclRange5 = AclRange1 + 4,
+    AclRange2,
+    AclRange3,
+    AclRange4,
+    AclRange5,
     Count
 };
 inline constexpr std::size_t kProfileSettings = static_cast<std::size_t>(ProfileSetting::Count);

@@ -14,7 +14,6 @@ namespace {
 using test::WireOrder;
 using test::WireWrite;
 using S = ProfileSetting;
-constexpr S kAclRange3 = static_cast<S>(static_cast<int>(S::AclRange1) + 2);
 
 // A device with set-points off the defaults and one access range in use.
 StatusSnapshot Device(std::initializer_list<std::pair<int, int32_t>> changes = {}) {
@@ -180,7 +179,7 @@ TEST(SiteProfile, OutOfRangeValuesAreRefusedBeforeAnyWriteNamingTheSetting) {
         {S::ACOV, "300", "AC 고전압"},          {S::ACUV, "159", "AC 저전압"},
         {S::DCOV, "59.1", "DC 고전압"},         {S::DCUV, "42.9", "DC 저전압"},
         {S::BModel, "XYZ", "축전지 종류"},      {S::CHLimit, "6 A", "충전전류 제한"},
-        {S::EthSpeed, "10G", "Ethernet Speed"}, {kAclRange3, "10.0.0.1 ~ 10.0.0.256", "#3"},
+        {S::EthSpeed, "10G", "Ethernet Speed"}, {S::AclRange3, "10.0.0.1 ~ 10.0.0.256", "#3"},
     };
     for (const auto &c : cases) {
         // The bad value is refused even beside a valid change and even on a link that leaves ACL alone.
