@@ -102,28 +102,38 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
                          {"마지막 오류", c.LastError.empty() ? "-" : c.LastError}},
                         {}});
 
-    ReportTable history{"이력", {}, {}, {}};
-    if (in.History == HistoryKind::None || in.HistoryRows.empty()) {
-        history.Note = "이번 세션에서 내려받은 이력이 없습니다.";
-    } else {
-        const char *kind = in.History == HistoryKind::Event  ? "이벤트 이력"
-                           : in.History == HistoryKind::Data ? "데이터 이력"
-                                                             : "알람 이력";
-        const std::size_t records = in.HistoryRows.size() - 1;
-        history.Heading = std::string("이력: ") + kind;
-        history.Header = in.HistoryRows.front();
-        const std::size_t first =
-            records > kReportHistoryRows ? in.HistoryRows.size() - kReportHistoryRows : 1;
-        history.Rows.assign(in.HistoryRows.begin() + static_cast<std::ptrdiff_t>(first),
-                            in.HistoryRows.end());
-        history.Note = "기록 " + std::to_string(records) + "건 중 마지막 " +
-                       std::to_string(in.HistoryRows.size() - first) + "건";
+    bool anyLog = false;
+    for (const auto &[kind, rows] : in.Logs) {
+        if (rows.size() < 2)
+            continue;
+        anyLog = true;
+        const char *name = kind == HistoryKind::Event  ? "이벤트 이력"
+                           : kind == HistoryKind::Data ? "데이터 이력"
+                                                       : "알람 이력";
+        const std::size_t records = rows.size() - 1;
+        const std::size_t first = records > kReportHistoryRows ? rows.size() - kReportHistoryRows : 1;
+        r.Tables.push_back({std::string("이력: ") + name,
+                            rows.front(),
+                            {rows.begin() + static_cast<std::ptrdiff_t>(first), rows.end()},
+                            "기록 " + std::to_string(records) + "건 중 마지막 " +
+                                std::to_string(rows.size() - first) + "건"});
     }
-    r.Tables.push_back(std::move(history));
+    if (!anyLog)
+        r.Tables.push_back({"이력", {}, {}, "이번 세션에서 내려받은 이력이 없습니다."});
 
     r.SignatureLines = {"기술자 이름: ______________________", "서명: ______________________",
                         "날짜: ______________________"};
     return r;
+}
+
+std::vector<HistoryRow> ReceivedRows(const std::vector<HistoryRow> &grid) {
+    std::size_t end = grid.size();
+    auto empty = [](const HistoryRow &row) {
+        return std::all_of(row.begin(), row.end(), [](const std::string &cell) { return cell.empty(); });
+    };
+    while (end > 1 && empty(grid[end - 1]))
+        --end;
+    return {grid.begin(), grid.begin() + static_cast<std::ptrdiff_t>(end)};
 }
 
 } // namespace zephyra

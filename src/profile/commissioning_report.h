@@ -2,6 +2,7 @@
 // link fared and what its logs hold, as titled tables. The PDF writer only lays them out.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,8 @@ struct ReportInputs {
     LinkCounters Counters;
     std::string HealthText;
     std::string Created; // local date and time of writing
-    // The last log downloaded in this session: header row first. None when nothing was downloaded.
-    HistoryKind History = HistoryKind::None;
-    std::vector<HistoryRow> HistoryRows;
+    // The logs downloaded in this session, the last download of each kind, header row first.
+    std::map<HistoryKind, std::vector<HistoryRow>> Logs;
 };
 
 struct ReportTable {
@@ -41,5 +41,9 @@ struct CommissioningReport {
 inline constexpr int kReportHistoryRows = 20;
 
 CommissioningReport BuildCommissioningReport(const ReportInputs &in);
+
+// A download's grid (header, then one row per record, empty until received) without the rows at its end
+// that never arrived: a stopped download reports what it got.
+std::vector<HistoryRow> ReceivedRows(const std::vector<HistoryRow> &grid);
 
 } // namespace zephyra

@@ -162,11 +162,10 @@ ReportInputs CollectReportInputs(ProfileContext &ctx) {
     in.Counters = ctx.Monitor.Counters();
     in.HealthText = ctx.Poll.Health().Text;
     in.Created = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+    in.Logs = ctx.KeptLogs;
     const HistoryKind kind = ctx.Poll.State().History.Kind;
-    if (kind != HistoryKind::None && ctx.History.Rows().size() > 1) {
-        in.History = kind;
-        in.HistoryRows = ctx.History.ExportRows();
-    }
+    if (kind != HistoryKind::None && ctx.History.Rows().size() > 1)
+        in.Logs[kind] = ReceivedRows(ctx.History.Rows());
     return in;
 }
 
@@ -341,6 +340,16 @@ void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
     };
     refresh();
     QObject::connect(menu, &QMenu::aboutToShow, menu, refresh);
+
+    // The history commands start their download later (queued), which clears the rows of the one before:
+    // they are kept here first, so the report can hold every log of the session.
+    for (const char *name : {"mAlarmLog", "mEventLog"})
+        if (QAction *history = window.Action(name))
+            QObject::connect(history, &QAction::triggered, menu, [&ctx] {
+                const HistoryKind kind = ctx.Poll.State().History.Kind;
+                if (kind != HistoryKind::None && ctx.History.Rows().size() > 1)
+                    ctx.KeptLogs[kind] = ReceivedRows(ctx.History.Rows());
+            });
 
     TMain_Form *w = &window;
     // Queued: each opens a modal window and must not keep its caller waiting.

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "access/session_model.h"
@@ -30,6 +31,8 @@ struct ProfileContext {
     const QString &FilesDir;
     // Asks for a file name (save or open); empty when the operator cancels. Tests answer without a dialog.
     std::function<QString(QWidget *parent, const QString &suggested, bool save)> ChooseFile;
+    // Logs downloaded earlier in the session, kept for the report: a new download clears the last one's rows.
+    std::map<HistoryKind, std::vector<HistoryRow>> KeptLogs = {};
 };
 
 // Adds Save profile, Compare with profile, Apply profile and the report to the settings menu.

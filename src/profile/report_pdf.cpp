@@ -40,15 +40,19 @@ QString ReportHtml(const CommissioningReport &report) {
             if (!table.Header.empty()) {
                 html += "<tr>";
                 for (const std::string &h : table.Header)
-                    html += "<th bgcolor=\"#dde6f0\">" + Html(h) + "</th>";
+                    html += "<th bgcolor=\"#dde6f0\" style=\"font-size: 7pt\">" + Html(h) + "</th>";
                 html += "</tr>";
             }
             for (const auto &row : table.Rows) {
                 html += "<tr>";
                 for (std::size_t i = 0; i < row.size(); ++i) {
                     const bool label = table.Header.empty() && i == 0;
-                    html += QString(label ? "<td width=\"35%\" bgcolor=\"#f2f2f2\">" : "<td>") +
-                            Html(row[i]) + "</td>";
+                    // Log rows: dates and times kept whole, in a smaller type.
+                    const char *open = label ? "<td width=\"35%\" bgcolor=\"#f2f2f2\">"
+                                       : table.Header.empty()
+                                           ? "<td>"
+                                           : "<td style=\"white-space: nowrap; font-size: 7pt\">";
+                    html += QString(open) + Html(row[i]) + "</td>";
                 }
                 html += "</tr>";
             }

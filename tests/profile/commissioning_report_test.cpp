@@ -25,11 +25,10 @@ TEST(CommissioningReport, HistoryShowsItsCountAndOnlyTheLastRows) {
     };
     for (const auto &c : cases) {
         ReportInputs in;
-        in.History = c.Kind;
         if (c.Kind != HistoryKind::None) {
-            in.HistoryRows.push_back({"No", "Text"});
+            in.Logs[c.Kind].push_back({"No", "Text"});
             for (int i = 1; i <= c.Records; ++i)
-                in.HistoryRows.push_back({std::to_string(i), "record"});
+                in.Logs[c.Kind].push_back({std::to_string(i), "record"});
         }
         const CommissioningReport r = BuildCommissioningReport(in);
         const ReportTable *history = Table(r, "이력");

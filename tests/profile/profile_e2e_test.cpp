@@ -87,6 +87,21 @@ protected:
         timer->start(10);
     }
 
+    // Downloads a log through its menu command to the completion message, then closes its window.
+    void DownloadLog(const char *action) {
+        bool done = false;
+        OnNextModal(&console->MainWindow(), [&](QWidget *win) {
+            OnNextModal(
+                win, [&](QWidget *box) { CloseBox(box), done = true; }, 60000, win);
+            WaitFor([&] { return done; }, 60000);
+            auto *close = Child<QPushButton>(win, "bbtClose");
+            WaitFor([&] { return close->isEnabled(); });
+            close->click();
+        });
+        console->MainWindow().Action(action)->trigger();
+        ASSERT_TRUE(WaitFor([&] { return done && !QApplication::activeModalWidget(); }, 120000)) << action;
+    }
+
     std::map<S, ApplyOutcome> Outcomes(const std::vector<ProfileApplyResult> &results) {
         std::map<S, ApplyOutcome> out;
         for (const ProfileApplyResult &r : results)
@@ -120,6 +135,10 @@ TEST_F(ProfileWithSim, ApplyWritesExactlyTheDifferencesInTheDialogsOrderAndConfi
         std::string::npos)
         << before.out;
 
+    // Both logs go into the report, though the second download clears the first one's rows.
+    DownloadLog("mAlarmLog");
+    DownloadLog("mEventLog");
+
     AnswerApply(true);
     const auto results = ApplyProfile(console->Profiles(), &console->MainWindow(), profile);
     EXPECT_EQ(JournalWrites(*sim), kAllDifferences);
@@ -143,7 +162,9 @@ TEST_F(ProfileWithSim, ApplyWritesExactlyTheDifferencesInTheDialogsOrderAndConfi
     for (const QString &expected :
          {QString("ZEPHYRA-M10 시운전 보고서"), QString("펌웨어 버전"), Field("edtVer"), QString("260 V"),
           QString("45.0 V"), QString("170 V"), QString("58.0 V"), QString("3 A"), QString("10M"),
-          QString("10.0.0.1 ~ 10.0.0.254"), QString("0.0.0.0 ~ 0.0.0.0"), QString("기술자 이름")})
+          QString("10.0.0.1 ~ 10.0.0.254"), QString("0.0.0.0 ~ 0.0.0.0"), QString("기술자 이름"),
+          QString("이력: 알람 이력"), QString("기록 24건 중 마지막 20건"), QString("이력: 이벤트 이력"),
+          QString("기록 36건 중 마지막 20건")})
         EXPECT_TRUE(QString::fromStdString(text.out).contains(expected)) << expected.toStdString();
     if (qEnvironmentVariableIsSet("ZEPHYRA_KEEP_REPORT"))
         QFile::copy(pdf, qEnvironmentVariable("ZEPHYRA_KEEP_REPORT"));
