@@ -2,7 +2,7 @@
 # icon, manual pages, the copyright file and the changelog. `scripts/package` builds and checks it.
 include(GNUInstallDirs)
 
-set(ZEPHYRA_PACKAGE_VERSION 0.1.0)
+set(ZEPHYRA_PACKAGE_VERSION ${PROJECT_VERSION})
 set(ZEPHYRA_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 foreach(program zephyra-console zephyra-cli zephyra-sim)

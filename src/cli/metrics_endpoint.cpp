@@ -18,25 +18,31 @@ bool MetricsServer::Listen(const QHostAddress &address, quint16 port) {
 
 void MetricsServer::Accept() {
     while (QTcpSocket *socket = server_.nextPendingConnection()) {
-        if (open_ >= kMaxConnections) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
+        if (open_.size() >= static_cast<std::size_t>(kMaxConnections)) {
+            QTcpSocket *oldest = open_.front();
+            open_.pop_front();
+            oldest->abort();
         }
-        ++open_;
-        // Each connection owns its buffer and deadline; both go with the socket.
+        open_.push_back(socket);
+        // Each connection owns its buffer and deadline; both go with the socket. One deadline bounds
+        // the request, then the answer's delivery; the connection closes after its one answer.
         auto *received = new QByteArray;
         auto *deadline = new QTimer(socket);
         deadline->setSingleShot(true);
-        auto finish = [socket, received](const std::string &response) {
+        auto finish = [socket, deadline](const std::string &response) {
             if (socket->property("answered").toBool())
                 return;
             socket->setProperty("answered", true);
             socket->write(response.data(), static_cast<qint64>(response.size()));
             socket->disconnectFromHost();
+            deadline->start(kWriteTimeoutMs);
         };
-        connect(deadline, &QTimer::timeout, socket,
-                [finish] { finish(HttpStatus(400, "text/plain; charset=utf-8", "request timed out\n")); });
+        connect(deadline, &QTimer::timeout, socket, [socket, finish] {
+            if (socket->property("answered").toBool())
+                socket->abort(); // the client does not take its answer
+            else
+                finish(HttpStatus(400, "text/plain; charset=utf-8", "request timed out\n"));
+        });
         connect(socket, &QTcpSocket::readyRead, socket, [this, socket, received, finish] {
             if (socket->property("answered").toBool()) {
                 socket->readAll(); // a client that goes on talking is not listened to
@@ -50,11 +56,11 @@ void MetricsServer::Accept() {
                 finish(HttpStatus(400, "text/plain; charset=utf-8", "request too large\n"));
         });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QObject::destroyed, this, [this, received] {
+        connect(socket, &QObject::destroyed, this, [this, socket, received] {
             delete received;
-            --open_;
+            std::erase(open_, socket);
         });
-        deadline->start(kRequestTimeoutMs);
+        deadline->start(kReadTimeoutMs);
     }
 }
 
