@@ -356,8 +356,8 @@ std::string MetricsText(const std::vector<DeviceMetrics> &devices) {
         std::string l = labels[i] + ",address=\"" + EscapeLabelValue(d.Address) + "\"";
         if (d.Decoded)
             l += ",firmware_version=\"" + EscapeLabelValue(d.Info.FirmwareVersion) + "\",firmware_date=\"" +
-                 EscapeLabelValue(d.Info.FirmwareDate) + "\",device_id=\"" + EscapeLabelValue(d.Info.DeviceId) +
-                 "\"";
+                 EscapeLabelValue(d.Info.FirmwareDate) + "\",device_id=\"" +
+                 EscapeLabelValue(d.Info.DeviceId) + "\"";
         Sample(out, "zephyra_device_info", l, "1");
     }
 
@@ -415,8 +415,8 @@ std::string MetricsText(const std::vector<DeviceMetrics> &devices) {
                     continue;
                 const ReadableName *n = FindReadableName(l.Name);
                 Sample(out, name,
-                       labels[i] + (relays ? ",relay=\"" : ",alarm=\"") + ReadableKey(l.Name) + "\",caption=\"" +
-                           EscapeLabelValue(n ? n->Caption : "") + "\"",
+                       labels[i] + (relays ? ",relay=\"" : ",alarm=\"") + ReadableKey(l.Name) +
+                           "\",caption=\"" + EscapeLabelValue(n ? n->Caption : "") + "\"",
                        l.Active ? "1" : "0");
             }
         }

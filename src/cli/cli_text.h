@@ -20,7 +20,7 @@ struct DeviceSpec {
     LinkKind Link = LinkKind::Tcp;
     std::string Host; // TCP
     uint16_t Port = 502;
-    std::string Path; // serial
+    std::string Path;  // serial
     std::string Label; // the name a device list gives it; empty: known by its address
     // "tcp:127.0.0.1:1502" or "serial:/dev/ttyUSB0".
     std::string Address() const;

@@ -12,10 +12,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,8 +27,8 @@
 
 #include "cli/cli_text.h"
 #include "cli/metrics_endpoint.h"
-#include "history/history_export.h"
 #include "device/device_link_endpoint.h"
+#include "history/history_export.h"
 
 namespace zephyra::cli {
 namespace {
@@ -166,7 +166,8 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             (w == "--timeout" ? a.timeoutS : a.intervalS).emplace(s);
             if (w == "--interval" && s * 1000 < kMinPollIntervalMs)
                 return "--interval " + *v + " is shorter than the link can carry: at least " +
-                       Seconds(kMinPollIntervalMs / 1000.0) + " s (a status reply alone takes 23 ms at 115200 baud)";
+                       Seconds(kMinPollIntervalMs / 1000.0) +
+                       " s (a status reply alone takes 23 ms at 115200 baud)";
         } else if (w == "--count") {
             auto v = value(i);
             try {
@@ -288,8 +289,8 @@ private:
             return;
         down_ = true;
         downSinceMs_ = MonotonicMs();
-        std::cerr << "zephyra-cli: " << Name() << ": down: " << (c.LastError.empty() ? health.Text : c.LastError)
-                  << std::endl;
+        std::cerr << "zephyra-cli: " << Name()
+                  << ": down: " << (c.LastError.empty() ? health.Text : c.LastError) << std::endl;
     }
 
     DeviceSpec spec_;
@@ -668,8 +669,9 @@ int Metrics(const Args &a) {
     // The port actually bound: 0 lets the system choose.
     const std::string bound = address.toString().toStdString();
     const bool v6 = bound.find(':') != std::string::npos;
-    std::cerr << "serving http://" << (v6 ? "[" + bound + "]" : bound) << ":" << server.Port() << "/metrics for "
-              << devices.size() << " device" << (devices.size() == 1 ? "" : "s") << std::endl;
+    std::cerr << "serving http://" << (v6 ? "[" + bound + "]" : bound) << ":" << server.Port()
+              << "/metrics for " << devices.size() << " device" << (devices.size() == 1 ? "" : "s")
+              << std::endl;
     QCoreApplication::exec();
     return 0;
 }

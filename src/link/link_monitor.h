@@ -57,8 +57,8 @@ struct LinkCounters {
 
 // What the status bar's link-health panel shows.
 struct LinkHealth {
-    bool Stale = false; // no good status reply for about three poll periods: values are old
-    std::string Text;   // "OK · 0.6 s", "No reply for 6 s — 9 requests timed out", "Serial port lost"
+    bool Stale = false;     // no good status reply for about three poll periods: values are old
+    std::string Text;       // "OK · 0.6 s", "No reply for 6 s — 9 requests timed out", "Serial port lost"
     bool TakenOver = false; // the device dropped a working connection; another client may hold it
 };
 
@@ -154,7 +154,8 @@ ByteView FrameUnit(LinkKind link, ByteView wire);
 std::string DescribeFrame(const TrafficLine &line);
 std::string DropReasonText(DropReason reason);
 // What the command line and the link-health panel say when the device dropped a working connection.
-inline constexpr const char *kTakeoverText = "the device dropped this connection; another client may be using it";
+inline constexpr const char *kTakeoverText =
+    "the device dropped this connection; another client may be using it";
 // One traffic line as the window and the saved file show it: time, link, direction, hex, meaning.
 std::string FormatTrafficLine(const TrafficLine &line);
 
