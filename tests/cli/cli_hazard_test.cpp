@@ -23,9 +23,12 @@ int64_t MsSince(Clock::time_point start) {
 
 class CliHazard : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { StartSim(FrozenScenario()); }
+    void StartSim(const json &scenario) {
+        if (sim_)
+            sim_->Stop();
         SimOptions options;
-        options.scenarioJson = FrozenScenario().dump();
+        options.scenarioJson = scenario.dump();
         options.pty = false;
         options.link = false;
         std::string error;
@@ -197,6 +200,24 @@ TEST_F(CliHazard, ADeviceListNamesDevicesAndATakeoverIsCounted) {
     EXPECT_NE(page.find("zephyra_link_takeovers_total{device=\"rect-a\"} 1"), std::string::npos) << page;
     server->Signal(SIGTERM);
     EXPECT_EQ(server->Wait(), 0);
+}
+
+// Durations are timed on the monotonic clock: a wall clock running 200 times too fast (as after a step)
+// must not turn a slow first reply into "no status reply".
+TEST_F(CliHazard, AWallClockStepDoesNotEndADownload) {
+    const char *faketime = "/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1";
+    ASSERT_TRUE(fs::exists(faketime)) << "libfaketime is missing (Debian package faketime)";
+    json scenario = FrozenScenario();
+    scenario["faults"] = {{"latency_ms", 300}};
+    scenario["logs"] = {{"event", 2}};
+    StartSim(scenario);
+    const std::string out = sim_->Dir() + "/event.csv";
+    const SimRun run = RunToEnd({"/usr/bin/env", "FAKETIME=+0 x200", "DONT_FAKE_MONOTONIC=1",
+                                 std::string("LD_PRELOAD=") + faketime, ZEPHYRA_CLI_PATH, "--tcp",
+                                 "127.0.0.1:" + std::to_string(sim_->TcpPort()), "--timeout", "5", "history",
+                                 "event", "--out", out});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Lines(run.err).back(), "2 records written to " + out);
 }
 
 } // namespace
