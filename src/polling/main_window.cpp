@@ -99,6 +99,8 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
     auto *bar = new QStatusBar;
     bar->setObjectName("ComSetting");
     bar->setSizeGripEnabled(false);
+    // This program's own version, one hover away (the caption carries the device firmware's).
+    bar->setToolTip(QStringLiteral("zephyra-console " ZEPHYRA_VERSION));
     for (int i = 0; i < 3; ++i) {
         panels_[i] = new QLabel;
         panels_[i]->setObjectName(QStringLiteral("ComSettingPanel%1").arg(i + 1));
