@@ -337,6 +337,20 @@ std::string EscapeLabelValue(std::string_view value) {
     return out;
 }
 
+void AddCounters(LinkCounters &total, const LinkCounters &more) {
+    for (uint64_t LinkCounters::*field :
+         {&LinkCounters::Requests, &LinkCounters::Replies, &LinkCounters::Timeouts, &LinkCounters::Superseded,
+          &LinkCounters::CrcErrors, &LinkCounters::Reconnects, &LinkCounters::PortLosses,
+          &LinkCounters::Takeovers})
+        total.*field += more.*field;
+    for (const auto &[code, n] : more.Exceptions)
+        total.Exceptions[code] += n;
+    for (std::size_t r = 0; r < kDropReasonCount; ++r)
+        total.Dropped[r] += more.Dropped[r];
+    if (!more.LastError.empty())
+        total.LastError = more.LastError;
+}
+
 std::string MetricsText(const std::vector<DeviceMetrics> &devices) {
     std::vector<std::string> labels;
     for (const DeviceMetrics &d : devices)

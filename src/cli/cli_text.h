@@ -80,6 +80,8 @@ struct DeviceMetrics {
     // The DC voltage alarm set-points, in volts; NaN where the device reports none.
     double DcHighSetpointV = 0, DcLowSetpointV = 0;
 };
+// Adds one read's counters to the totals kept between reads (read-on-scrape mode).
+void AddCounters(LinkCounters &total, const LinkCounters &more);
 // The Prometheus text exposition (version 0.0.4) of all devices, families in a fixed order.
 std::string MetricsText(const std::vector<DeviceMetrics> &devices);
 // A label value with \, " and line feeds escaped.

@@ -6,6 +6,7 @@
 #include <QHostInfo>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -17,6 +18,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -62,7 +64,7 @@ Commands:
                          does, and writes it as the console's workbook (.xls) or as CSV. An
                          existing FILE is never replaced: the command refuses and writes nothing.
                          Progress goes to standard error.
-  metrics [--listen HOST:PORT] [--interval S] [--config FILE] [DEVICE...]
+  metrics [--listen HOST:PORT] [--interval S] [--config FILE] [--read-on-scrape] [DEVICE...]
                          polls every DEVICE at once and serves their status at
                          http://HOST:PORT/metrics in the Prometheus text format (default
                          127.0.0.1:9464, loopback only; another address only when given; port 0:
@@ -71,7 +73,9 @@ Commands:
                          "NAME = tcp:HOST[:PORT]" (NAME becomes the device label). --interval S sets
                          the poll period (default 1 s, at least 0.1 s); a device silent for three
                          periods reports zephyra_up 0. Devices going down and coming back are
-                         logged on standard error with the cause.
+                         logged on standard error with the cause. --read-on-scrape: no poll;
+                         each scrape connects, reads one status block (within --timeout S,
+                         default 5) and lets go, so the device is free between scrapes.
   --version              the program's version
 
 Exit status: 0 done, 1 the device did not answer or a file could not be written, 2 bad usage,
@@ -120,7 +124,7 @@ struct Args {
     std::optional<double> timeoutS;
     std::string command;
     std::vector<std::string> words; // the command's own words
-    bool json = false, jsonl = false;
+    bool json = false, jsonl = false, onScrape = false;
     std::optional<double> intervalS;
     long count = 0;
     std::string out, listen, config;
@@ -186,6 +190,8 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             a.json = true;
         } else if (w == "--jsonl") {
             a.jsonl = true;
+        } else if (w == "--read-on-scrape") {
+            a.onScrape = true;
         } else if (w == "--csv") {
             a.jsonl = false;
         } else if (w.size() > 1 && w[0] == '-') {
@@ -610,6 +616,97 @@ std::string MetricsDevices(const Args &a, std::vector<DeviceSpec> &specs) {
     return DuplicateDevice(specs);
 }
 
+// "serving http://127.0.0.1:9464/metrics for 3 devices": the port actually bound (0 lets the system
+// choose).
+void SayServing(const QHostAddress &address, quint16 port, std::size_t devices) {
+    const std::string bound = address.toString().toStdString();
+    const bool v6 = bound.find(':') != std::string::npos;
+    std::cerr << "serving http://" << (v6 ? "[" + bound + "]" : bound) << ":" << port << "/metrics for "
+              << devices << " device" << (devices == 1 ? "" : "s") << std::endl;
+}
+
+// Read-on-scrape: each scrape connects to every device, reads one status block and lets go, so the
+// device's one connection is free between scrapes. Scrapes that come during a read share it.
+class ScrapeReader {
+public:
+    ScrapeReader(std::vector<DeviceSpec> specs, int timeoutMs)
+        : specs_(std::move(specs)), totals_(specs_.size()), timeoutMs_(timeoutMs) {
+        deadline_.setSingleShot(true);
+        QObject::connect(&deadline_, &QTimer::timeout, [this] { Finish(); });
+    }
+    void Read(MetricsServer::Deliver deliver) {
+        waiting_.push_back(std::move(deliver));
+        if (!devices_.empty())
+            return;
+        pending_ = specs_.size();
+        ++round_;
+        for (const DeviceSpec &spec : specs_) {
+            auto device = std::make_unique<Device>(spec);
+            Device *d = device.get();
+            d->OnDecode([this, d](const StatusSnapshot &, const StatusViewModel &) { Settled(d); });
+            d->OnConnectFailed([this, d](const std::string &) { Settled(d); });
+            devices_.push_back(std::move(device));
+        }
+        deadline_.start(timeoutMs_);
+        std::string ignored;
+        for (auto &d : devices_)
+            if (!d->Start(&ignored))
+                Settled(d.get());
+    }
+
+private:
+    void Settled(Device *d) {
+        if (std::find(settled_.begin(), settled_.end(), d) != settled_.end())
+            return;
+        settled_.push_back(d);
+        if (--pending_ == 0) // finished later: not inside the device's own call, and this read only
+            QTimer::singleShot(0, &deadline_, [this, round = round_] {
+                if (round == round_)
+                    Finish();
+            });
+    }
+    void Finish() {
+        if (devices_.empty())
+            return;
+        deadline_.stop();
+        std::vector<DeviceMetrics> all;
+        for (std::size_t i = 0; i < devices_.size(); ++i) {
+            DeviceMetrics m = devices_[i]->Metrics();
+            AddCounters(totals_[i], m.Counters);
+            m.Counters = totals_[i];
+            all.push_back(std::move(m));
+        }
+        devices_.clear(); // closes every link
+        settled_.clear();
+        const std::string page = MetricsText(all);
+        for (auto &deliver : std::exchange(waiting_, {}))
+            deliver(page);
+    }
+
+    std::vector<DeviceSpec> specs_;
+    std::vector<LinkCounters> totals_;
+    int timeoutMs_;
+    QTimer deadline_;
+    std::vector<std::unique_ptr<Device>> devices_;
+    std::vector<Device *> settled_;
+    std::size_t pending_ = 0;
+    uint64_t round_ = 0;
+    std::vector<MetricsServer::Deliver> waiting_;
+};
+
+int ServeOnScrape(const Args &a, const std::vector<DeviceSpec> &specs, const QHostAddress &address,
+                  quint16 port) {
+    ScrapeReader reader(specs, static_cast<int>(a.Timeout() * 1000));
+    MetricsServer server([&reader](MetricsServer::Deliver deliver) { reader.Read(std::move(deliver)); });
+    if (!server.Listen(address, port)) {
+        Fail("cannot listen: " + server.ErrorText().toStdString());
+        return 1;
+    }
+    SayServing(address, server.Port(), specs.size());
+    QCoreApplication::exec();
+    return 0;
+}
+
 int Metrics(const Args &a) {
     // Loopback unless the caller names another address.
     const std::string listenText = a.listen.empty() ? kDefaultListen : a.listen;
@@ -634,6 +731,8 @@ int Metrics(const Args &a) {
         Fail(error);
         return 2;
     }
+    if (a.onScrape)
+        return ServeOnScrape(a, specs, address, listen->Port);
     std::vector<std::unique_ptr<Device>> devices;
     for (const DeviceSpec &spec : specs)
         devices.push_back(std::make_unique<Device>(spec));
@@ -666,12 +765,7 @@ int Metrics(const Args &a) {
         Fail("cannot listen on " + listenText + ": " + server.ErrorText().toStdString());
         return 1;
     }
-    // The port actually bound: 0 lets the system choose.
-    const std::string bound = address.toString().toStdString();
-    const bool v6 = bound.find(':') != std::string::npos;
-    std::cerr << "serving http://" << (v6 ? "[" + bound + "]" : bound) << ":" << server.Port()
-              << "/metrics for " << devices.size() << " device" << (devices.size() == 1 ? "" : "s")
-              << std::endl;
+    SayServing(address, server.Port(), devices.size());
     QCoreApplication::exec();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "cli/metrics_endpoint.h"
 
+#include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -9,6 +10,11 @@ namespace zephyra::cli {
 
 MetricsServer::MetricsServer(std::function<std::string()> page, QObject *parent)
     : QObject(parent), page_(std::move(page)) {
+    connect(&server_, &QTcpServer::newConnection, this, &MetricsServer::Accept);
+}
+
+MetricsServer::MetricsServer(std::function<void(Deliver)> page, QObject *parent)
+    : QObject(parent), laterPage_(std::move(page)) {
     connect(&server_, &QTcpServer::newConnection, this, &MetricsServer::Accept);
 }
 
@@ -43,16 +49,27 @@ void MetricsServer::Accept() {
             else
                 finish(HttpStatus(400, "text/plain; charset=utf-8", "request timed out\n"));
         });
-        connect(socket, &QTcpSocket::readyRead, socket, [this, socket, received, finish] {
-            if (socket->property("answered").toBool()) {
+        connect(socket, &QTcpSocket::readyRead, socket, [this, socket, received, finish, deadline] {
+            if (socket->property("answered").toBool() || socket->property("asked").toBool()) {
                 socket->readAll(); // a client that goes on talking is not listened to
                 return;
             }
             received->append(socket->readAll());
             const std::string_view head(received->constData(), static_cast<std::size_t>(received->size()));
-            if (HttpHeadComplete(head))
-                finish(HttpResponse(head, page_));
-            else if (received->size() > kMaxHeadBytes)
+            bool headOnly = false;
+            if (HttpHeadComplete(head) && laterPage_ && HttpCheckRequest(head, &headOnly) == 0) {
+                // The devices are read now; the deadline is theirs until the page comes.
+                deadline->stop();
+                socket->setProperty("asked", true);
+                laterPage_([socket = QPointer<QTcpSocket>(socket), finish,
+                            headOnly](const std::string &page) {
+                    if (socket)
+                        finish(HttpStatus(200, "text/plain; version=0.0.4; charset=utf-8", page, !headOnly));
+                });
+            } else if (HttpHeadComplete(head)) {
+                finish(HttpResponse(head, [this] { return page_ ? page_() : std::string(); }));
+            }
+            if (!HttpHeadComplete(head) && received->size() > kMaxHeadBytes)
                 finish(HttpStatus(400, "text/plain; charset=utf-8", "request too large\n"));
         });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);

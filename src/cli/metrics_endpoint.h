@@ -23,6 +23,9 @@ public:
     static constexpr int kMaxConnections = 512;
 
     explicit MetricsServer(std::function<std::string()> page, QObject *parent = nullptr);
+    // The page made later: `page` is handed a function to call with it (read-on-scrape mode).
+    using Deliver = std::function<void(const std::string &)>;
+    explicit MetricsServer(std::function<void(Deliver)> page, QObject *parent = nullptr);
     bool Listen(const QHostAddress &address, quint16 port);
     QString ErrorText() const { return server_.errorString(); }
     quint16 Port() const { return server_.serverPort(); }
@@ -32,6 +35,7 @@ private:
 
     QTcpServer server_;
     std::function<std::string()> page_;
+    std::function<void(Deliver)> laterPage_;
     std::deque<QTcpSocket *> open_; // in the order they came
 };
 

@@ -202,6 +202,33 @@ TEST_F(CliHazard, ADeviceListNamesDevicesAndATakeoverIsCounted) {
     EXPECT_EQ(server->Wait(), 0);
 }
 
+// Read-on-scrape: each scrape holds the device's one connection only while it reads.
+TEST_F(CliHazard, ReadOnScrapeLetsTheDeviceGoBetweenScrapes) {
+    int port = 0;
+    auto server = Serve({"--read-on-scrape", Device()}, &port);
+    ASSERT_NE(port, 0);
+    auto notes = [this](const std::string &text) {
+        int n = 0;
+        for (const JournalEntry &e : sim_->ReadJournal())
+            n += e.dir == "NOTE" && e.text.find(text) != std::string::npos;
+        return n;
+    };
+    for (int scrape = 1; scrape <= 2; ++scrape) {
+        const std::string page = Body(Http(port, "GET /metrics HTTP/1.0\r\n\r\n"));
+        EXPECT_NE(page.find("zephyra_up{device=\"" + Device() + "\"} 1"), std::string::npos) << page;
+        EXPECT_NE(page.find("zephyra_requests_total{device=\"" + Device() + "\"} " + std::to_string(scrape)),
+                  std::string::npos)
+            << "counters add up across scrapes\n"
+            << page;
+        EXPECT_TRUE(sim_->WaitForJournal([&](const std::vector<JournalEntry> &) {
+            return notes("connection closed: by the client") == scrape;
+        }));
+    }
+    EXPECT_EQ(notes("connection opened"), 2);
+    server->Signal(SIGTERM);
+    EXPECT_EQ(server->Wait(), 0);
+}
+
 // Durations are timed on the monotonic clock: a wall clock running 200 times too fast (as after a step)
 // must not turn a slow first reply into "no status reply".
 TEST_F(CliHazard, AWallClockStepDoesNotEndADownload) {
