@@ -287,14 +287,18 @@ std::string PollSummary(const std::string &device, const LinkCounters &c, std::s
         exceptions += n;
     for (uint64_t n : c.Dropped)
         dropped += n;
-    char loss[32];
-    std::snprintf(loss, sizeof loss, "%.1f%%", LossPercent(c, outstanding));
+    char loss[40];
+    // Nothing settled (never connected, or every request still awaited) measures no loss, least of all 0 %.
+    if (c.Requests <= outstanding)
+        std::snprintf(loss, sizeof loss, "loss not measured");
+    else
+        std::snprintf(loss, sizeof loss, "%.1f%% loss", LossPercent(c, outstanding));
     return "--- " + device + " poll statistics ---\n" + std::to_string(c.Requests) + " requests, " +
            std::to_string(c.Replies) + " replies, " + std::to_string(c.Timeouts) + " time-outs, " +
            std::to_string(c.Superseded) + " superseded, " + std::to_string(outstanding) +
            " awaiting reply, " + std::to_string(c.CrcErrors) + " CRC errors, " + std::to_string(exceptions) +
            " exceptions, " + std::to_string(dropped) + " dropped frames, " + std::to_string(c.Reconnects) +
-           " reconnects, " + loss + " loss\n";
+           " reconnects, " + loss + "\n";
 }
 
 std::string HistoryCsv(const std::vector<HistoryRow> &rows) {

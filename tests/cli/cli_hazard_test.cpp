@@ -108,6 +108,7 @@ TEST_F(CliHazard, WatchBoundsEachLineReportsOutagesAndFailsWithoutAReply) {
     EXPECT_FALSE(silent.timedOut);
     EXPECT_EQ(silent.exitCode, 1) << silent.err;
     EXPECT_NE(silent.err.find("no status reply from " + Device()), std::string::npos) << silent.err;
+    EXPECT_EQ(silent.err.find(" 0.0% loss"), std::string::npos) << silent.err;
 }
 
 TEST_F(CliHazard, HistoryRefusesAnUnwritableFolderBeforeTheFirstRequest) {
