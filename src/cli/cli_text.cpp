@@ -239,12 +239,24 @@ DeviceInfo MakeDeviceInfo(const StatusSnapshot &s) {
 }
 
 namespace {
+// The sample's measurements by the widgets that show them: their readable keys name the columns.
+struct SampleColumn {
+    const char *Widget;
+    double TrendSample::*Field;
+};
+constexpr SampleColumn kSampleColumns[] = {{"edtACV", &TrendSample::AcV},
+                                           {"edtDCV", &TrendSample::DcV},
+                                           {"edtLCA", &TrendSample::LoadA},
+                                           {"edtBCA", &TrendSample::BatteryA},
+                                           {"edtRT", &TrendSample::RackC}};
+
 json SampleJson(const TrendSample &t) {
-    return json{{"time", FormatIsoLocal(t.Time)},        {"device_time", t.DeviceTime},
-                {"ac_input_v", Number(t.AcV)},           {"dc_output_v", Number(t.DcV)},
-                {"load_current_a", Number(t.LoadA)},     {"battery_current_a", Number(t.BatteryA)},
-                {"rack_temperature_c", Number(t.RackC)}, {"alarm_bits", Hex4(t.AlarmBits)},
-                {"relay_bits", Hex4(t.RelayBits)}};
+    json j{{"time", FormatIsoLocal(t.Time)}, {"device_time", t.DeviceTime}};
+    for (const SampleColumn &c : kSampleColumns)
+        j[ReadableKey(c.Widget)] = Number(t.*c.Field);
+    j["alarm_bits"] = Hex4(t.AlarmBits);
+    j["relay_bits"] = Hex4(t.RelayBits);
+    return j;
 }
 } // namespace
 
@@ -268,6 +280,15 @@ std::string StatusJson(const std::string &device, const StatusSnapshot &snapshot
            {"registers_from", 1},
            {"registers", registers}};
     return j.dump(2, ' ', false, json::error_handler_t::replace);
+}
+
+std::string WatchCsvHeader() {
+    std::string header = "time,device_time";
+    for (const SampleColumn &c : kSampleColumns) {
+        const ReadableName *n = FindReadableName(c.Widget);
+        header += std::string(",") + n->Key + " (" + n->Unit + ")";
+    }
+    return header + ",alarm_bits (hex),relay_bits (hex)";
 }
 
 std::string TrendJsonLine(const TrendSample &t) {

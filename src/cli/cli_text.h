@@ -57,7 +57,9 @@ DeviceInfo MakeDeviceInfo(const StatusSnapshot &snapshot);
 // One status read: the window's field texts and lamps by name, and the raw registers.
 std::string StatusJson(const std::string &device, const StatusSnapshot &snapshot, const StatusViewModel &view,
                        const TrendSample &sample);
-// The columns of TrendCsvLine as one JSON object.
+// The header of TrendCsvLine's columns for watch: readable keys with their units.
+std::string WatchCsvHeader();
+// The columns of TrendCsvLine as one JSON object, keyed as in WatchCsvHeader without the units.
 std::string TrendJsonLine(const TrendSample &sample);
 // Requests that never got a reply, in per cent of those sent; the ones still waiting count neither way.
 double LossPercent(const LinkCounters &counters, std::size_t outstanding);

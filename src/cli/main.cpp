@@ -52,9 +52,9 @@ Commands:
   status [--json]        one status read, with the texts the console's window shows; --json adds
                          the lamps, the measurements and the 127 raw registers
   watch [--interval S] [--count N] [--csv|--jsonl]
-                         one line per status poll on standard output (CSV with a header, the
-                         columns of the console's trend recording, or JSON lines with the same
-                         fields); every S seconds (default: the link's own pace, 0.6 s serial,
+                         one line per status poll on standard output (CSV, the columns of the
+                         console's trend recording under readable keys with their units, or JSON
+                         lines with the same keys); every S seconds (default: the link's own pace, 0.6 s serial,
                          0.9 s TCP; at least 0.1 s), N lines (default: until Ctrl-C or SIGTERM).
                          Outages and recoveries go to standard error as they happen, and at the end
                          a summary of the link's requests, replies, time-outs, errors and loss.
@@ -361,7 +361,7 @@ int Watch(Device &dev, const Args &a) {
             stop(kExitOutputClosed); // nobody reads: stop polling, the link is free for others
     };
     if (!a.jsonl)
-        print(TrendCsvHeader());
+        print(WatchCsvHeader());
     // Each line within the time-out when one was asked for; a count asks for one too.
     QTimer lineDeadline;
     lineDeadline.setSingleShot(true);
