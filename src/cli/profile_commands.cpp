@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QTimer>
 #include <iostream>
 
 #include "device/device_link_endpoint.h"
@@ -17,23 +16,6 @@ namespace {
 
 void Fail(const std::string &text) {
     std::cerr << "zephyra-cli: " << text << std::endl;
-}
-
-// Polls until the first status decode or the time-out; false when none came.
-bool ReadStatus(DeviceLink &link, const std::string &device, double timeoutS) {
-    bool decoded = false;
-    link.Controller().SetDecodeObserver([&](const StatusSnapshot &, const StatusViewModel &) {
-        decoded = true;
-        QCoreApplication::quit();
-    });
-    QTimer::singleShot(static_cast<int>(timeoutS * 1000), [] { QCoreApplication::quit(); });
-    QCoreApplication::exec();
-    link.Controller().SetDecodeObserver(nullptr);
-    if (!decoded) {
-        const std::string why = link.Monitor().Counters().LastError;
-        Fail("no status reply from " + device + (why.empty() ? "" : " (" + why + ")"));
-    }
-    return decoded;
 }
 
 bool WriteNew(const std::string &path, const std::string &content) {
@@ -64,36 +46,40 @@ std::unique_ptr<QCoreApplication> MakeApplication(int &argc, char **argv,
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 
-int ProfileCommand(DeviceLink &link, const std::string &device, const std::vector<std::string> &words,
-                   double timeoutS) {
+int ProfileUsage(const std::vector<std::string> &words, SiteProfile &profile) {
     if (words.size() != 2 || (words[0] != "save" && words[0] != "diff")) {
         Fail("usage: profile save FILE | profile diff FILE");
         return 2;
     }
     const std::string &path = words[1];
-    SiteProfile profile;
-    if (words[0] == "diff") {
-        QFile file(QString::fromStdString(path));
-        if (!file.open(QIODevice::ReadOnly) || file.size() > 1 << 20) {
-            Fail("cannot read " + path);
+    if (words[0] == "save") {
+        if (QFileInfo::exists(QString::fromStdString(path))) {
+            Fail(path + " exists; it is not replaced");
             return 1;
         }
-        const QByteArray bytes = file.readAll();
-        const std::string error = ProfileFromJson(std::string_view(bytes.constData(), bytes.size()), profile);
-        if (!error.empty()) {
-            Fail(path + ": " + error);
-            return 1;
-        }
-    } else if (QFileInfo::exists(QString::fromStdString(path))) {
-        Fail(path + " exists; it is not replaced");
+        return 0;
+    }
+    QFile file(QString::fromStdString(path));
+    // A profile is a few kilobytes; anything far larger is not one.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 1 << 20) {
+        Fail("cannot read " + path);
         return 1;
     }
-    if (!ReadStatus(link, device, timeoutS))
+    const QByteArray bytes = file.readAll();
+    const std::string error =
+        ProfileFromJson(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), profile);
+    if (!error.empty()) {
+        Fail(path + ": " + error);
         return 1;
-    const StatusSnapshot &snapshot = link.Controller().Snapshot();
+    }
+    return 0;
+}
+
+int ProfileCommand(const std::vector<std::string> &words, const SiteProfile &profile,
+                   const std::string &device, const StatusSnapshot &snapshot) {
+    const std::string &path = words[1];
     if (words[0] == "save")
         return WriteNew(path, ProfileToJson(ProfileFromSnapshot(snapshot))) ? 0 : 1;
-
     int differ = 0;
     for (const ProfileCompareRow &row : CompareProfile(snapshot, profile))
         if (row.Differs) {
@@ -106,19 +92,19 @@ int ProfileCommand(DeviceLink &link, const std::string &device, const std::vecto
     return differ == 0 ? 0 : 3;
 }
 
-int ReportCommand(DeviceLink &link, const std::string &device, const std::vector<std::string> &words,
-                  double timeoutS) {
+int ReportUsage(const std::vector<std::string> &words) {
     if (words.size() != 1) {
         Fail("usage: report FILE.pdf");
         return 2;
     }
-    const QString path = QString::fromStdString(words[0]);
-    if (QFileInfo::exists(path)) {
+    if (QFileInfo::exists(QString::fromStdString(words[0]))) {
         Fail(words[0] + " exists; it is not replaced");
         return 1;
     }
-    if (!ReadStatus(link, device, timeoutS))
-        return 1;
+    return 0;
+}
+
+int ReportCommand(const std::vector<std::string> &words, const std::string &device, DeviceLink &link) {
     ReportInputs in;
     in.Snapshot = link.Controller().Snapshot();
     in.View = link.Controller().LastView();
@@ -126,7 +112,7 @@ int ReportCommand(DeviceLink &link, const std::string &device, const std::vector
     in.Counters = link.Monitor().Counters();
     in.HealthText = link.Controller().Health().Text;
     in.Created = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
-    const QString error = WriteReportPdf(BuildCommissioningReport(in), path);
+    const QString error = WriteReportPdf(BuildCommissioningReport(in), QString::fromStdString(words[0]));
     if (!error.isEmpty()) {
         Fail("cannot write " + words[0] + ": " + error.toStdString());
         return 1;

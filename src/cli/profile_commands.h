@@ -1,10 +1,13 @@
-// zephyra-cli's site-profile and report commands. Both read the device once and never write to it.
+// zephyra-cli's site-profile and report commands. Both work from one status read and never write to
+// the device.
 #pragma once
 
 #include <QCoreApplication>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "profile/site_profile.h"
 
 namespace zephyra {
 class DeviceLink;
@@ -17,12 +20,15 @@ namespace zephyra::cli {
 std::unique_ptr<QCoreApplication> MakeApplication(int &argc, char **argv,
                                                   const std::vector<std::string> &words);
 
-// profile save FILE | profile diff FILE. Exit 0 done (diff: the device matches), 3 diff found
-// differences (printed one a line), 1 no status or a file problem, 2 bad usage.
-int ProfileCommand(DeviceLink &link, const std::string &device, const std::vector<std::string> &words,
-                   double timeoutS);
-// report FILE.pdf: the commissioning report of the device as it is now.
-int ReportCommand(DeviceLink &link, const std::string &device, const std::vector<std::string> &words,
-                  double timeoutS);
+// profile save FILE | profile diff FILE, checked before the link opens (diff reads its profile): 0 when
+// good, else the exit status (2 bad usage, 1 a file that cannot be used), said on standard error.
+int ProfileUsage(const std::vector<std::string> &words, SiteProfile &profile);
+// With the first status: 0 saved or matching, 3 differences (printed one a line), 1 a file not written.
+int ProfileCommand(const std::vector<std::string> &words, const SiteProfile &profile,
+                   const std::string &device, const StatusSnapshot &snapshot);
+// report FILE.pdf
+int ReportUsage(const std::vector<std::string> &words);
+// With the first status: the commissioning report of the device as it is now.
+int ReportCommand(const std::vector<std::string> &words, const std::string &device, DeviceLink &link);
 
 } // namespace zephyra::cli
