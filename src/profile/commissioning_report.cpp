@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "polling/readable_names.h"
 #include "profile/site_profile.h"
 
 namespace zephyra {
@@ -16,18 +17,9 @@ std::string FieldOf(const StatusViewModel &view, const char *name) {
     return {};
 }
 
-// The Information page's captions of the lamps, by lamp name.
 const char *LampLabel(const char *name) {
-    static constexpr std::pair<const char *, const char *> kLabels[] = {
-        {"spACF", "AC입력 전원이상"}, {"spDCH", "DC출력 고전압"},   {"spDCL", "DC출력 저전압"},
-        {"spRF1", "정류모듈1 Fail"},  {"spRF2", "정류모듈2 Fail"},  {"spBF", "축전지 차단"},
-        {"spACF_RY", "AC Fail"},      {"spDCF_RY", "DC Fail"},      {"spBF_RY", "Battery Fail"},
-        {"spMF_RY", "Module Fail"},   {"spMA_RY", "MA (통합경보)"},
-    };
-    for (const auto &[lamp, label] : kLabels)
-        if (std::strcmp(lamp, name) == 0)
-            return label;
-    return name;
+    const ReadableName *readable = FindReadableName(name);
+    return readable ? readable->Caption : name;
 }
 
 } // namespace
