@@ -8,6 +8,7 @@
 #include <QStyleFactory>
 #include <QTemporaryFile>
 
+#include "app/language.h"
 #include "config/settings_commands.h"
 #include "history/history_commands.h"
 #include "history/status_log_commands.h"
@@ -76,6 +77,7 @@ Console::Console(const ConsoleOptions &options)
     // Lines still unsaved at exit go to the user's folder when the log's own cannot be written by then.
     InstallStatusLogPage(*w, StatusLogContext{link_.Controller(), operator_, filesDir_, options.UserDir});
     InstallTrafficCommand(*w, link_.Monitor());
+    InstallLanguageMenu(*w, options.SettingsFile);
     QStringList alarmNames;
     for (const LampBit &lamp : LampBits())
         alarmNames << w->LampCaption(lamp.Name);

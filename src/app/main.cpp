@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 
 #include "app/console.h"
+#include "app/language.h"
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
@@ -16,8 +17,14 @@ int main(int argc, char *argv[]) {
     QCommandLineOption serialPath("serial-path", "Extra serial device path to search (repeatable).", "path");
     QCommandLineOption tcpPort("tcp-port", "TCP port of the controller (default 502).", "port", "502");
     QCommandLineOption host("host", "Host address offered in the connection window.", "address");
-    parser.addOptions({serialPath, tcpPort, host});
+    QCommandLineOption lang("lang", "Language of the windows: ko (default) or en; remembered choice otherwise.",
+                            "ko|en");
+    parser.addOptions({serialPath, tcpPort, host, lang});
     parser.process(app);
+    if (parser.isSet(lang) && parser.value(lang) != "ko" && parser.value(lang) != "en") {
+        fprintf(stderr, "zephyra-console: --lang is ko or en\n");
+        return 2;
+    }
 
     zephyra::ConsoleOptions options;
     options.ExtraSerialPaths = parser.values(serialPath);
@@ -38,6 +45,11 @@ int main(int argc, char *argv[]) {
     options.ProgramDir = QCoreApplication::applicationDirPath();
     options.UserDir = zephyra::UserFilesDir();
     options.SettingsFile = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/console.ini";
+
+    // Before any window is built: texts are translated as they are created.
+    const QString language = zephyra::ChosenLanguage(parser.value(lang), options.SettingsFile);
+    if (!zephyra::InstallLanguage(language))
+        fprintf(stderr, "zephyra-console: the English translation could not be loaded\n");
 
     zephyra::Console console(options);
     console.MainWindow().show();

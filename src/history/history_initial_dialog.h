@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include "core/text_key.h"
 
 #include "access/access_rules.h"
 #include "history/history_window.h"
@@ -12,7 +13,7 @@ class QPushButton;
 
 namespace zephyra {
 
-inline constexpr const char *kInitialCaption = "이력 초기화 ";
+inline constexpr const char *kInitialCaption = QT_TRANSLATE_NOOP("zephyra", "이력 초기화 ");
 
 class TfrmInitial : public QDialog {
     Q_OBJECT
