@@ -13,11 +13,11 @@
     </message>
     <message>
         <source>구성정보 초기화: 제어기의 구성정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?</source>
-        <translation>Reset configuration: the controller&apos;s configuration is reset to factory values. Continue?</translation>
+        <translation>Reset configuration: the controller's configuration is reset to factory values. Continue?</translation>
     </message>
     <message>
         <source>환경정보 초기화: 제어기의 환경정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?</source>
-        <translation>Reset environment settings: the controller&apos;s environment settings are reset to factory values. Continue?</translation>
+        <translation>Reset environment settings: the controller's environment settings are reset to factory values. Continue?</translation>
     </message>
     <message>
         <source>AC 전압</source>
@@ -53,11 +53,11 @@
     </message>
     <message>
         <source>알람이력: 장치의 알람 이력이 지워집니다. 계속하시겠습니까?</source>
-        <translation>Alarm history: the device&apos;s alarm log is erased. Continue?</translation>
+        <translation>Alarm history: the device's alarm log is erased. Continue?</translation>
     </message>
     <message>
         <source>이벤트이력: 장치의 이벤트 이력이 지워집니다. 계속하시겠습니까?</source>
-        <translation>Event history: the device&apos;s event log is erased. Continue?</translation>
+        <translation>Event history: the device's event log is erased. Continue?</translation>
     </message>
     <message>
         <source>전체 : </source>
@@ -168,8 +168,14 @@
         <translation> string(s)</translation>
     </message>
     <message>
+        <source>미사용</source>
+        <comment>ACL switch</comment>
+        <translation>Off</translation>
+    </message>
+    <message>
         <source>사용</source>
-        <translation>Used</translation>
+        <comment>ACL switch</comment>
+        <translation>On</translation>
     </message>
 </context>
 <context>
@@ -479,6 +485,85 @@
     <message>
         <source>나가기 </source>
         <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TTrendPage</name>
+    <message>
+        <source>지난 시간 보기</source>
+        <translation>Scroll back in time</translation>
+    </message>
+    <message>
+        <source>구간</source>
+        <translation>Span</translation>
+    </message>
+    <message>
+        <source>10분</source>
+        <translation>10 min</translation>
+    </message>
+    <message>
+        <source>1시간</source>
+        <translation>1 h</translation>
+    </message>
+    <message>
+        <source>8시간</source>
+        <translation>8 h</translation>
+    </message>
+    <message>
+        <source>24시간</source>
+        <translation>24 h</translation>
+    </message>
+    <message>
+        <source>CSV로 기록</source>
+        <translation>Record to CSV</translation>
+    </message>
+    <message>
+        <source>기록 열기…</source>
+        <translation>Open recording…</translation>
+    </message>
+    <message>
+        <source>실시간</source>
+        <translation>Live</translation>
+    </message>
+    <message>
+        <source>PNG 저장</source>
+        <translation>Save PNG</translation>
+    </message>
+    <message>
+        <source>기록 열기</source>
+        <translation>Open recording</translation>
+    </message>
+    <message>
+        <source>추이 기록 (trend-*.csv);;CSV 파일 (*.csv)</source>
+        <translation>Trend recordings (trend-*.csv);;CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>%1 파일을 열 수 없습니다</source>
+        <translation>Cannot open %1</translation>
+    </message>
+    <message>
+        <source>%1 (읽기 전용): 표본 %2개</source>
+        <translation>%1 (read-only): %2 samples</translation>
+    </message>
+    <message>
+        <source>%1 (읽기 전용): 표본 %2개, 읽을 수 없는 1줄은 건너뜀</source>
+        <translation>%1 (read-only): %2 samples, 1 line skipped that could not be read</translation>
+    </message>
+    <message>
+        <source>%1 (읽기 전용): 표본 %2개, 읽을 수 없는 %3줄은 건너뜀</source>
+        <translation>%1 (read-only): %2 samples, %3 lines skipped that could not be read</translation>
+    </message>
+    <message>
+        <source>차트를 %1(으)로 저장하지 못했습니다</source>
+        <translation>The chart could not be saved as %1</translation>
+    </message>
+    <message>
+        <source>차트 저장됨: %1</source>
+        <translation>Chart saved as %1</translation>
+    </message>
+    <message>
+        <source>추이</source>
+        <translation>Trend</translation>
     </message>
 </context>
 <context>
@@ -911,7 +996,7 @@
     </message>
     <message>
         <source>DC 출력전압</source>
-        <translation>DC output</translation>
+        <translation>DC output voltage</translation>
     </message>
     <message>
         <source>DC 부하전류</source>

@@ -10,9 +10,9 @@
 
 #include "app/language.h"
 #include "config/settings_commands.h"
+#include "device/traffic_window.h"
 #include "history/history_commands.h"
 #include "history/status_log_commands.h"
-#include "device/traffic_window.h"
 #include "polling/cached_panel_widget_style.h"
 
 namespace zephyra {

@@ -24,7 +24,8 @@ QString ChosenLanguage(const QString &commandLine, const QString &settingsFile) 
     if (Known(commandLine))
         return commandLine;
     if (!settingsFile.isEmpty()) {
-        const QString remembered = QSettings(settingsFile, QSettings::IniFormat).value(kLanguageKey).toString();
+        const QString remembered =
+            QSettings(settingsFile, QSettings::IniFormat).value(kLanguageKey).toString();
         if (Known(remembered))
             return remembered;
     }
@@ -64,27 +65,30 @@ void InstallLanguageMenu(TMain_Form &window, const QString &settingsFile) {
     QMenu *menu = link ? link->addMenu("Language / 언어") : window.menuBar()->addMenu("Language / 언어");
     menu->setObjectName("mLanguage");
     auto *group = new QActionGroup(menu);
-    for (auto [name, language, caption] : {std::tuple{"mLanguageKo", "ko", "한국어"},
-                                           std::tuple{"mLanguageEn", "en", "English"}}) {
+    for (auto [name, language, caption] :
+         {std::tuple{"mLanguageKo", "ko", "한국어"}, std::tuple{"mLanguageEn", "en", "English"}}) {
         QAction *a = menu->addAction(QString::fromUtf8(caption));
         a->setObjectName(name);
         a->setCheckable(true);
         a->setChecked(CurrentLanguage() == language);
         group->addAction(a);
         const QString chosen = QString::fromLatin1(language);
-        QObject::connect(a, &QAction::triggered, &window, [&window, settingsFile, chosen] {
-            if (chosen == CurrentLanguage())
-                return;
-            RememberLanguage(settingsFile, chosen);
-            // The windows are built once in one language; switching them live is not worth the risk of
-            // half-translated dialogs.
-            QMessageBox box(QMessageBox::Information, window.windowTitle(),
-                            chosen == "en" ? "English will be used from the next start of the console."
-                                           : QString::fromUtf8("다음 시작부터 한국어로 표시합니다."),
-                            QMessageBox::Ok, &window);
-            box.setObjectName("MessageBox");
-            box.exec();
-        }, Qt::QueuedConnection);
+        QObject::connect(
+            a, &QAction::triggered, &window,
+            [&window, settingsFile, chosen] {
+                if (chosen == CurrentLanguage())
+                    return;
+                RememberLanguage(settingsFile, chosen);
+                // The windows are built once in one language; switching them live is not worth the risk of
+                // half-translated dialogs.
+                QMessageBox box(QMessageBox::Information, window.windowTitle(),
+                                chosen == "en" ? "English will be used from the next start of the console."
+                                               : QString::fromUtf8("다음 시작부터 한국어로 표시합니다."),
+                                QMessageBox::Ok, &window);
+                box.setObjectName("MessageBox");
+                box.exec();
+            },
+            Qt::QueuedConnection);
     }
 }
 

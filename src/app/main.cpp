@@ -17,8 +17,8 @@ int main(int argc, char *argv[]) {
     QCommandLineOption serialPath("serial-path", "Extra serial device path to search (repeatable).", "path");
     QCommandLineOption tcpPort("tcp-port", "TCP port of the controller (default 502).", "port", "502");
     QCommandLineOption host("host", "Host address offered in the connection window.", "address");
-    QCommandLineOption lang("lang", "Language of the windows: ko (default) or en; remembered choice otherwise.",
-                            "ko|en");
+    QCommandLineOption lang(
+        "lang", "Language of the windows: ko (default) or en; remembered choice otherwise.", "ko|en");
     parser.addOptions({serialPath, tcpPort, host, lang});
     parser.process(app);
     if (parser.isSet(lang) && parser.value(lang) != "ko" && parser.value(lang) != "en") {
@@ -44,7 +44,8 @@ int main(int argc, char *argv[]) {
     // read-only.
     options.ProgramDir = QCoreApplication::applicationDirPath();
     options.UserDir = zephyra::UserFilesDir();
-    options.SettingsFile = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/console.ini";
+    options.SettingsFile =
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/console.ini";
 
     // Before any window is built: texts are translated as they are created.
     const QString language = zephyra::ChosenLanguage(parser.value(lang), options.SettingsFile);

@@ -1,6 +1,6 @@
 #include "config/control_command_dialog.h"
-#include "polling/core_text.h"
 #include "access/confirm_window.h"
+#include "polling/core_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -133,9 +133,12 @@ TfrmAlarmTest::TfrmAlarmTest(SettingsContext &ctx, QWidget *parent)
         int32_t Bit;
     };
     static constexpr BitBox kBoxes[kBitBoxes] = {
-        {"CheckBox0_0", QT_TR_NOOP("AC 전원이상  "), 0x01},    {"CheckBox0_1", QT_TR_NOOP("DC 고전압 "), 0x02},
-        {"CheckBox0_2", QT_TR_NOOP("DC 저전압 "), 0x04},       {"CheckBox0_3", "Rect1 Fail", 0x08},
-        {"CheckBox0_4", "Rect2 Fail", 0x10},       {"CheckBox0_6", QT_TR_NOOP("축전지 차단 "), 0x40},
+        {"CheckBox0_0", QT_TR_NOOP("AC 전원이상  "), 0x01},
+        {"CheckBox0_1", QT_TR_NOOP("DC 고전압 "), 0x02},
+        {"CheckBox0_2", QT_TR_NOOP("DC 저전압 "), 0x04},
+        {"CheckBox0_3", "Rect1 Fail", 0x08},
+        {"CheckBox0_4", "Rect2 Fail", 0x10},
+        {"CheckBox0_6", QT_TR_NOOP("축전지 차단 "), 0x40},
         {"CheckBox0_7", QT_TR_NOOP("축전지 방전시험 "), 0x80},
     };
     const AlarmTestInputs prefill = PrefillAlarmTest(ctx_.Poll.Snapshot());

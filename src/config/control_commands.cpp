@@ -15,7 +15,8 @@ std::vector<PendingWrite> ControllerResetWrites() {
 
 std::vector<std::string> FactoryInitialEntries(int32_t userLevel) {
     if (userLevel == kAdminLevel || userLevel == kSuperLevel)
-        return {QT_TRANSLATE_NOOP("zephyra", "구성정보 초기화"), QT_TRANSLATE_NOOP("zephyra", "환경정보 초기화")};
+        return {QT_TRANSLATE_NOOP("zephyra", "구성정보 초기화"),
+                QT_TRANSLATE_NOOP("zephyra", "환경정보 초기화")};
     return {QT_TRANSLATE_NOOP("zephyra", "구성정보 초기화")};
 }
 
@@ -31,8 +32,13 @@ std::string FactoryInitialQuestion(int32_t userLevel, int entryIndex) {
     if (entryIndex < 0 || entryIndex >= static_cast<int>(entries.size()))
         return {};
     // Whole sentences, so each is translated as one.
-    return entryIndex == 0 ? QT_TRANSLATE_NOOP("zephyra", "구성정보 초기화: 제어기의 구성정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?")
-                           : QT_TRANSLATE_NOOP("zephyra", "환경정보 초기화: 제어기의 환경정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?");
+    return entryIndex == 0
+               ? QT_TRANSLATE_NOOP(
+                     "zephyra",
+                     "구성정보 초기화: 제어기의 구성정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?")
+               : QT_TRANSLATE_NOOP(
+                     "zephyra",
+                     "환경정보 초기화: 제어기의 환경정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?");
 }
 
 AlarmTestInputs PrefillAlarmTest(const StatusSnapshot &snapshot) {

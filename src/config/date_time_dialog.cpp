@@ -53,8 +53,8 @@ TfrmSetTime::TfrmSetTime(SettingsContext &ctx, QWidget *parent)
     auto *time = new QGroupBox(tr("시간"));
     time->setObjectName("gbTime");
     auto *timeRow = new QHBoxLayout(time);
-    for (auto [field, unit] :
-         {std::pair{spinedtHour_, tr("시")}, std::pair{spinedtMIn_, tr("분")}, std::pair{spinedtSec_, tr("초")}}) {
+    for (auto [field, unit] : {std::pair{spinedtHour_, tr("시")}, std::pair{spinedtMIn_, tr("분")},
+                               std::pair{spinedtSec_, tr("초")}}) {
         timeRow->addWidget(field);
         timeRow->addWidget(new QLabel(unit));
         timeRow->addSpacing(8);

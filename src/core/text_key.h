@@ -5,6 +5,9 @@
 #ifndef QT_TRANSLATE_NOOP
 #define QT_TRANSLATE_NOOP(scope, x) x
 #endif
+#ifndef QT_TRANSLATE_NOOP3
+#define QT_TRANSLATE_NOOP3(scope, x, comment) x
+#endif
 
 namespace zephyra {
 // The one context under which the core's texts are translated: QT_TRANSLATE_NOOP("zephyra", ...).

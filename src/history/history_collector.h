@@ -3,8 +3,8 @@
 // requests and hands every 0x41 reply to CollectHistory.
 #pragma once
 
-#include <array>
 #include "core/text_key.h"
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>

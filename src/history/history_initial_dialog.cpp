@@ -1,6 +1,6 @@
 #include "history/history_initial_dialog.h"
-#include "polling/core_text.h"
 #include "access/confirm_window.h"
+#include "polling/core_text.h"
 
 #include <QButtonGroup>
 #include <QFrame>

@@ -1,8 +1,8 @@
 // TfrmInitial: clears the device's alarm log or (Super and Admin) its event log.
 #pragma once
 
-#include <QDialog>
 #include "core/text_key.h"
+#include <QDialog>
 
 #include "access/access_rules.h"
 #include "history/history_window.h"

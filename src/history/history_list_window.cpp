@@ -9,9 +9,12 @@ namespace zephyra {
 
 namespace {
 const QColor kSkyBlue(0xA6, 0xCA, 0xF0);
-const char *const kListLines[] = {QT_TRANSLATE_NOOP("zephyra::TfrmHistList", "  ( 계측 List )"),       "",
-                                  QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " AC(V) : AC 입력전압"),  QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " DC(V) : DC 출력전압"),
-                                  QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " LC(A)  : DC 부하전류"), QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " BC(A)  : Battery 전류"),
+const char *const kListLines[] = {QT_TRANSLATE_NOOP("zephyra::TfrmHistList", "  ( 계측 List )"),
+                                  "",
+                                  QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " AC(V) : AC 입력전압"),
+                                  QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " DC(V) : DC 출력전압"),
+                                  QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " LC(A)  : DC 부하전류"),
+                                  QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " BC(A)  : Battery 전류"),
                                   QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " RT(C)  : Rack 온도")};
 } // namespace
 

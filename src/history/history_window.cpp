@@ -371,8 +371,9 @@ void HistoryWindowBase::SetGauge(int percent) {
 void HistoryWindowBase::SetCountLabel(const std::string &text) {
     // The count comes after the core's Korean prefix.
     const std::string prefix = kHistoryCountPrefix;
-    labAlarm_->setText(text.starts_with(prefix) ? CoreText(kHistoryCountPrefix) + Text(text.substr(prefix.size()))
-                                                : Text(text));
+    labAlarm_->setText(text.starts_with(prefix)
+                           ? CoreText(kHistoryCountPrefix) + Text(text.substr(prefix.size()))
+                           : Text(text));
 }
 
 void HistoryWindowBase::EnableClose(bool enabled) {

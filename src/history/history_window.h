@@ -4,8 +4,8 @@
 // controller decides everything; the windows render and pass the clicks on.
 #pragma once
 
-#include <QAbstractTableModel>
 #include "core/text_key.h"
+#include <QAbstractTableModel>
 #include <QDialog>
 #include <QPointer>
 #include <QStringList>

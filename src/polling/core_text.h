@@ -11,6 +11,10 @@ namespace zephyra {
 inline QString CoreText(const char *text) {
     return QCoreApplication::translate(kCoreTextContext, text);
 }
+// The same Korean word can read differently in English; the comment tells which it is.
+inline QString CoreText(const std::string &text, const char *comment) {
+    return QCoreApplication::translate(kCoreTextContext, text.c_str(), comment);
+}
 inline QString CoreText(const std::string &text) {
     // Only Korean texts have a translation; the rest (numbers, addresses) are shown as they are.
     for (unsigned char c : text)

@@ -175,21 +175,26 @@ void TMain_Form::BuildMenus() {
     QMenu *exit = menuBar()->addMenu(tr("나가기 "));
     add(exit, {"mExit", QT_TR_NOOP("종료 ")});
     QMenu *link = menuBar()->addMenu(tr("접속 "));
-    for (const MenuItem &item : {MenuItem{"mConnect", QT_TR_NOOP("연결하기 ")}, MenuItem{"mDisconnect", QT_TR_NOOP("연결끊기 ")},
-                                 MenuItem{"mLogin", QT_TR_NOOP("로그인 ")}, MenuItem{"mLogout", QT_TR_NOOP("로그아웃 ")}})
+    for (const MenuItem &item :
+         {MenuItem{"mConnect", QT_TR_NOOP("연결하기 ")}, MenuItem{"mDisconnect", QT_TR_NOOP("연결끊기 ")},
+          MenuItem{"mLogin", QT_TR_NOOP("로그인 ")}, MenuItem{"mLogout", QT_TR_NOOP("로그아웃 ")}})
         add(link, item);
     link->addSeparator();
     add(link, {"mTraffic", QT_TR_NOOP("통신 모니터")});
     QMenu *settings = menuBar()->addMenu(tr("조회/설정 "));
     for (const MenuItem &item :
-         {MenuItem{"mSystemOperation", QT_TR_NOOP("운용/알람 설정 ")}, MenuItem{"mMeasurementSet", QT_TR_NOOP("계측값 설정 ")},
-          MenuItem{"mDataTimeSet", QT_TR_NOOP("날짜/시간 설정 ")}, MenuItem{"mIPSet", QT_TR_NOOP("정류기 IP 설정 ")},
-          MenuItem{"mACLSet", QT_TR_NOOP("ACL 설정")}, MenuItem{"mControllerReset", QT_TR_NOOP("제어보드 리셋 ")},
-          MenuItem{"mFactoryInitial", QT_TR_NOOP("공장 초기화 ")}, MenuItem{"mAlarmTest", QT_TR_NOOP("경보 시험 ")}})
+         {MenuItem{"mSystemOperation", QT_TR_NOOP("운용/알람 설정 ")},
+          MenuItem{"mMeasurementSet", QT_TR_NOOP("계측값 설정 ")},
+          MenuItem{"mDataTimeSet", QT_TR_NOOP("날짜/시간 설정 ")},
+          MenuItem{"mIPSet", QT_TR_NOOP("정류기 IP 설정 ")}, MenuItem{"mACLSet", QT_TR_NOOP("ACL 설정")},
+          MenuItem{"mControllerReset", QT_TR_NOOP("제어보드 리셋 ")},
+          MenuItem{"mFactoryInitial", QT_TR_NOOP("공장 초기화 ")},
+          MenuItem{"mAlarmTest", QT_TR_NOOP("경보 시험 ")}})
         add(settings, item);
     QMenu *history = menuBar()->addMenu(tr("이력 "));
-    for (const MenuItem &item : {MenuItem{"mAlarmLog", QT_TR_NOOP("알람 이력 ")}, MenuItem{"mEventLog", QT_TR_NOOP("이벤트 이력 ")},
-                                 MenuItem{"mInitialLog", QT_TR_NOOP("이력 초기화 ")}})
+    for (const MenuItem &item :
+         {MenuItem{"mAlarmLog", QT_TR_NOOP("알람 이력 ")}, MenuItem{"mEventLog", QT_TR_NOOP("이벤트 이력 ")},
+          MenuItem{"mInitialLog", QT_TR_NOOP("이력 초기화 ")}})
         add(history, item);
     QMenu *home = menuBar()->addMenu(tr("홈페이지 "));
     add(home, {"mHomePage", kHomePageCaption});
@@ -375,10 +380,11 @@ QWidget *TMain_Form::BuildInformationPage() {
                         {"spMA_RY", QT_TR_NOOP("MA (통합경보)")}});
     auto *battery = group(QT_TR_NOOP("축전지 운용  "), "gbBattery");
     const char *batteryWidest = QT_TR_NOOP("65536 조");
-    auto *batteryGrid =
-        rows(battery,
-             {{QT_TR_NOOP("충전전류제한 "), "edtChLimit"}, {QT_TR_NOOP("축전지 종류 "), "edtB_Model"}, {QT_TR_NOOP("축전지 수량 "), "edtB_Cho"}},
-             batteryWidest);
+    auto *batteryGrid = rows(battery,
+                             {{QT_TR_NOOP("충전전류제한 "), "edtChLimit"},
+                              {QT_TR_NOOP("축전지 종류 "), "edtB_Model"},
+                              {QT_TR_NOOP("축전지 수량 "), "edtB_Cho"}},
+                             batteryWidest);
     labChRelay_ = Caption(QT_TR_NOOP("충전 Relay"), "labChRelay");
     labChRef_ = Caption("CH Reference", "labChRef");
     batteryGrid->addWidget(labChRelay_, 3, 0);
@@ -452,9 +458,10 @@ QWidget *TMain_Form::BuildInformationPage() {
     auto *watchdog = group("Watchdog ", "gbWatchdog");
     auto *watchdogRow = new QHBoxLayout(watchdog);
     watchdogRow->setContentsMargins(kMargin, 2, kMargin, 2);
-    for (auto [caption, name, widest] : {std::tuple{QT_TR_NOOP("TCP 접속"), "edtTcpFlag", "OFF"},
-                                         std::tuple{QT_TR_NOOP("TCP 리셋 카운트 "), "edtTcpComFailCnt", "65535"},
-                                         std::tuple{QT_TR_NOOP("Watchdog 카운트 "), "edtWatchdogCnt", "65535"}}) {
+    for (auto [caption, name, widest] :
+         {std::tuple{QT_TR_NOOP("TCP 접속"), "edtTcpFlag", "OFF"},
+          std::tuple{QT_TR_NOOP("TCP 리셋 카운트 "), "edtTcpComFailCnt", "65535"},
+          std::tuple{QT_TR_NOOP("Watchdog 카운트 "), "edtWatchdogCnt", "65535"}}) {
         watchdogRow->addWidget(Caption(caption));
         watchdogRow->addWidget(Field(name, widest));
     }
@@ -463,9 +470,9 @@ QWidget *TMain_Form::BuildInformationPage() {
     relayGroup_ = group(QT_TR_NOOP("기타 운용  "), "gbEtcRelay");
     auto *relayRow = new QHBoxLayout(relayGroup_);
     relayRow->setContentsMargins(kMargin, 2, kMargin, 2);
-    for (auto [caption, name] :
-         {std::pair{QT_TR_NOOP("방전 Relay"), "edtDischRelay"}, std::pair{QT_TR_NOOP("온도 High Relay"), "edtTempHRelay"},
-          std::pair{QT_TR_NOOP("온도 Low Relay"), "edtTempLRelay"}}) {
+    for (auto [caption, name] : {std::pair{QT_TR_NOOP("방전 Relay"), "edtDischRelay"},
+                                 std::pair{QT_TR_NOOP("온도 High Relay"), "edtTempHRelay"},
+                                 std::pair{QT_TR_NOOP("온도 Low Relay"), "edtTempLRelay"}}) {
         relayRow->addWidget(Caption(caption));
         relayRow->addWidget(Field(name, "OFF"));
     }
@@ -525,7 +532,7 @@ void TMain_Form::RenderSession() {
 void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view) {
     for (const FieldText &f : view.Fields)
         if (QLineEdit *edit = fields_.value(QLatin1String(f.Name))) {
-            QString text = ShownText(f.Text);
+            QString text = ShownText(f.Name, f.Text);
             if (edit->text() != text)
                 edit->setText(text);
         }
@@ -540,7 +547,9 @@ void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view)
         panels_[2]->setText(linkText);
 }
 
-QString TMain_Form::ShownText(const std::string &text) {
+QString TMain_Form::ShownText(const char *field, const std::string &text) {
+    if (std::string_view(field) == "edtACLEn")
+        return CoreText(text, "ACL switch");
     // A count of battery strings is the one field whose Korean comes after a number.
     static const std::string strings = " 조";
     if (text.size() > strings.size() && text.ends_with(strings))

@@ -177,7 +177,8 @@ void DecodeStatus(ByteView data, StatusSnapshot &s, StatusViewModel &view) {
     s.MACText = show("edtMAC", DottedHex(mac));
 
     s.ACLEn = s.Reg(reg::kACLEn);
-    show("edtACLEn", s.ACLEn == 0 ? QT_TRANSLATE_NOOP("zephyra", "미사용") : QT_TRANSLATE_NOOP("zephyra", "사용"));
+    show("edtACLEn", s.ACLEn == 0 ? QT_TRANSLATE_NOOP3("zephyra", "미사용", "ACL switch")
+                                  : QT_TRANSLATE_NOOP3("zephyra", "사용", "ACL switch"));
 
     for (int i = 0; i < 10; ++i)
         s.AclAddedTexts[static_cast<std::size_t>(i)] =

@@ -17,8 +17,10 @@ struct SeriesLook {
 
 // Captions as the Information page's measurement rows.
 const SeriesLook kSeries[kTrendSeriesCount] = {
-    {QT_TRANSLATE_NOOP("zephyra::TrendChart", "AC 입력전압"), "V", 0, QColor(0x1f, 0x5f, 0xbf)}, {QT_TRANSLATE_NOOP("zephyra::TrendChart", "DC 출력전압"), "V", 1, QColor(0xb0, 0x30, 0x20)},
-    {QT_TRANSLATE_NOOP("zephyra::TrendChart", "DC 부하전류"), "A", 1, QColor(0x20, 0x80, 0x30)}, {QT_TRANSLATE_NOOP("zephyra::TrendChart", "축전지 전류"), "A", 1, QColor(0x90, 0x40, 0xa0)},
+    {QT_TRANSLATE_NOOP("zephyra::TrendChart", "AC 입력전압"), "V", 0, QColor(0x1f, 0x5f, 0xbf)},
+    {QT_TRANSLATE_NOOP("zephyra::TrendChart", "DC 출력전압"), "V", 1, QColor(0xb0, 0x30, 0x20)},
+    {QT_TRANSLATE_NOOP("zephyra::TrendChart", "DC 부하전류"), "A", 1, QColor(0x20, 0x80, 0x30)},
+    {QT_TRANSLATE_NOOP("zephyra::TrendChart", "축전지 전류"), "A", 1, QColor(0x90, 0x40, 0xa0)},
     {QT_TRANSLATE_NOOP("zephyra::TrendChart", "랙 온도"), "°C", 1, QColor(0xc0, 0x70, 0x00)},
 };
 
