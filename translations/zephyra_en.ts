@@ -463,6 +463,10 @@
         <source>%1 조</source>
         <translation>%1 string(s)</translation>
     </message>
+    <message>
+        <source>장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중</source>
+        <translation>The device dropped this connection; another client may be using it — reconnecting</translation>
+    </message>
 </context>
 <context>
     <name>zephyra::TOutMessage</name>

@@ -100,6 +100,8 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
     auto *bar = new QStatusBar;
     bar->setObjectName("ComSetting");
     bar->setSizeGripEnabled(false);
+    // This program's own version, one hover away (the caption carries the device firmware's).
+    bar->setToolTip(QStringLiteral("zephyra-console " ZEPHYRA_VERSION));
     for (int i = 0; i < 3; ++i) {
         panels_[i] = new QLabel;
         panels_[i]->setObjectName(QStringLiteral("ComSettingPanel%1").arg(i + 1));
@@ -558,11 +560,14 @@ QString TMain_Form::ShownText(const char *field, const std::string &text) {
 }
 
 void TMain_Form::RefreshHealth() {
-    const LinkHealth health = ctx_.Poll.Health();
+    LinkHealth health = ctx_.Poll.Health();
+    if (health.TakenOver)
+        health.Text =
+            QT_TR_NOOP("장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중");
     // Asked on every poll tick: nothing is converted or repainted unless the text changed.
     if (health.Text != healthText_) {
         healthText_ = health.Text;
-        pnlLinkHealth_->setText(QString::fromStdString(healthText_));
+        pnlLinkHealth_->setText(tr(healthText_.c_str()));
         // The panel gives way to the others in a narrow bar: the whole text is one hover away.
         pnlLinkHealth_->setToolTip(pnlLinkHealth_->text());
         QPalette pal = pnlLinkHealth_->palette();
