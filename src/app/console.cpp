@@ -8,10 +8,11 @@
 #include <QStyleFactory>
 #include <QTemporaryFile>
 
+#include "app/language.h"
 #include "config/settings_commands.h"
+#include "device/traffic_window.h"
 #include "history/history_commands.h"
 #include "history/status_log_commands.h"
-#include "device/traffic_window.h"
 #include "polling/cached_panel_widget_style.h"
 
 namespace zephyra {
@@ -78,6 +79,7 @@ Console::Console(const ConsoleOptions &options)
     InstallStatusLogPage(*w, StatusLogContext{link_.Controller(), operator_, filesDir_, options.UserDir});
     InstallTrafficCommand(*w, link_.Monitor());
     InstallProfileCommands(*w, profiles_);
+    InstallLanguageMenu(*w, options.SettingsFile);
     QStringList alarmNames;
     for (const LampBit &lamp : LampBits())
         alarmNames << w->LampCaption(lamp.Name);
