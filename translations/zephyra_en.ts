@@ -2,6 +2,95 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="ko_KR">
 <context>
+    <name>ProfileWindow</name>
+    <message>
+        <source>폴더 열기</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>PDF (*.pdf)</source>
+        <translation>PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <source>사이트 프로필 (*.json)</source>
+        <translation>Site profile (*.json)</translation>
+    </message>
+    <message>
+        <source>저장</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>열기</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>프로필을 저장하지 못했습니다: </source>
+        <translation>Could not save the profile: </translation>
+    </message>
+    <message>
+        <source>프로필을 읽지 못했습니다: </source>
+        <translation>Could not read the profile: </translation>
+    </message>
+    <message>
+        <source>
+
+ACL 설정은 시리얼 연결에서만 쓸 수 있어 보내지 않습니다:</source>
+        <translation>
+
+Access-list settings can only be written over a serial link and are not sent:</translation>
+    </message>
+    <message>
+        <source>장비가 이미 프로필과 같습니다. 보낼 것이 없습니다.</source>
+        <translation>The controller already matches the profile. Nothing to send.</translation>
+    </message>
+    <message>
+        <source>다음 설정을 장비에 씁니다:
+</source>
+        <translation>These settings will be written to the controller:
+</translation>
+    </message>
+    <message>
+        <source>
+
+계속할까요?</source>
+        <translation>
+
+Continue?</translation>
+    </message>
+    <message>
+        <source>프로필 적용</source>
+        <translation>Apply profile</translation>
+    </message>
+    <message>
+        <source>프로필 저장 </source>
+        <translation>Save profile </translation>
+    </message>
+    <message>
+        <source>프로필 비교 </source>
+        <translation>Compare with profile </translation>
+    </message>
+    <message>
+        <source>프로필 적용 </source>
+        <translation>Apply profile </translation>
+    </message>
+    <message>
+        <source>시운전 보고서 </source>
+        <translation>Commissioning report </translation>
+    </message>
+    <message>
+        <source>프로필을 저장했습니다: %1</source>
+        <translation>Profile saved: %1</translation>
+    </message>
+    <message>
+        <source>보고서를 저장하지 못했습니다: </source>
+        <translation>Could not save the report: </translation>
+    </message>
+    <message>
+        <source>보고서를 저장했습니다: %1</source>
+        <translation>Report saved: %1</translation>
+    </message>
+</context>
+<context>
     <name>zephyra</name>
     <message>
         <source>구성정보 초기화</source>
@@ -13,11 +102,11 @@
     </message>
     <message>
         <source>구성정보 초기화: 제어기의 구성정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?</source>
-        <translation>Reset configuration: the controller's configuration is reset to factory values. Continue?</translation>
+        <translation>Reset configuration: the controller&apos;s configuration is reset to factory values. Continue?</translation>
     </message>
     <message>
         <source>환경정보 초기화: 제어기의 환경정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?</source>
-        <translation>Reset environment settings: the controller's environment settings are reset to factory values. Continue?</translation>
+        <translation>Reset environment settings: the controller&apos;s environment settings are reset to factory values. Continue?</translation>
     </message>
     <message>
         <source>AC 전압</source>
@@ -53,11 +142,11 @@
     </message>
     <message>
         <source>알람이력: 장치의 알람 이력이 지워집니다. 계속하시겠습니까?</source>
-        <translation>Alarm history: the device's alarm log is erased. Continue?</translation>
+        <translation>Alarm history: the device&apos;s alarm log is erased. Continue?</translation>
     </message>
     <message>
         <source>이벤트이력: 장치의 이벤트 이력이 지워집니다. 계속하시겠습니까?</source>
-        <translation>Event history: the device's event log is erased. Continue?</translation>
+        <translation>Event history: the device&apos;s event log is erased. Continue?</translation>
     </message>
     <message>
         <source>전체 : </source>
@@ -847,6 +936,96 @@
     <message>
         <source>나가기 </source>
         <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmProfileCompare</name>
+    <message>
+        <source>프로필 비교</source>
+        <translation>Compare with profile</translation>
+    </message>
+    <message>
+        <source>프로필: %1</source>
+        <translation>Profile: %1</translation>
+    </message>
+    <message>
+        <source>설정</source>
+        <translation>Setting</translation>
+    </message>
+    <message>
+        <source>레지스터</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>장비 값</source>
+        <translation>Controller value</translation>
+    </message>
+    <message>
+        <source>프로필 값</source>
+        <translation>Profile value</translation>
+    </message>
+    <message>
+        <source>차이</source>
+        <translation>Difference</translation>
+    </message>
+    <message>
+        <source>(없음)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>다름</source>
+        <translation>Differs</translation>
+    </message>
+    <message>
+        <source>장비가 프로필과 같습니다.</source>
+        <translation>The controller matches the profile.</translation>
+    </message>
+    <message>
+        <source>다른 설정: %1개</source>
+        <translation>Settings that differ: %1</translation>
+    </message>
+    <message>
+        <source>CSV 저장</source>
+        <translation>Save CSV</translation>
+    </message>
+    <message>
+        <source>닫기</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>CSV를 저장하지 못했습니다: </source>
+        <translation>Could not save the CSV: </translation>
+    </message>
+    <message>
+        <source>저장했습니다: %1</source>
+        <translation>Saved: %1</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmProfileResult</name>
+    <message>
+        <source>프로필 적용 결과</source>
+        <translation>Profile apply result</translation>
+    </message>
+    <message>
+        <source>설정</source>
+        <translation>Setting</translation>
+    </message>
+    <message>
+        <source>레지스터</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>프로필 값</source>
+        <translation>Profile value</translation>
+    </message>
+    <message>
+        <source>결과</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>닫기</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>
