@@ -143,6 +143,8 @@ ByteView FrameUnit(LinkKind link, ByteView wire);
 // "exception 04 on 0x06", "history record request 1999 of alarm log", "dropped: bad CRC".
 std::string DescribeFrame(const TrafficLine &line);
 std::string DropReasonText(DropReason reason);
+// The longest texts Health gives, for the panel that shows them to be wide enough.
+std::vector<std::string> WidestHealthTexts();
 // One traffic line as the window and the saved file show it: time, link, direction, hex, meaning.
 std::string FormatTrafficLine(const TrafficLine &line);
 
