@@ -267,8 +267,18 @@ void TrendChart::Refresh() {
     p.end();
     frame_ = std::move(l);
     frame_.Buckets = nullptr;
-    // Only what changed goes to the screen: the newest columns, or, once the view moved, the chart.
-    update(k > 0 ? whole : changed);
+    // Only what changed goes to the screen. A moved view moves the plots on screen too, which a window
+    // system does without the pixels passing through the program again; the readout would move with
+    // them, so under the pointer the chart is shown whole.
+    if (k > 0 && hoverX_ < 0) {
+        scroll(-k, 0, area);
+        update(QRect(0, 0, width(), area.top()));
+        update(QRect(0, area.bottom() + 1, width(), height() - area.bottom() - 1));
+        update(QRect(area.left(), area.top(), titleEnd + 1, area.height()));
+        update(changed);
+    } else {
+        update(k > 0 ? whole : changed);
+    }
 }
 
 void TrendChart::PaintColumns(const Layout &l, int s, int x0, int x1) {
