@@ -75,6 +75,8 @@ public:
             return;
         full_ = text;
         setToolTip(text);
+        // A screen reader reads the whole path, not the shortened one.
+        setAccessibleName(text);
         Elide();
     }
     const QString &FullText() const { return full_; }

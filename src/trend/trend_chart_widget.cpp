@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStaticText>
 #include <cmath>
 #include <cstring>
 
@@ -333,31 +334,38 @@ void TrendChart::PaintColumns(const Layout &l, int s, int x0, int x1) {
     }
 }
 
-QRect TrendChart::TitleRect(const QRect &plot) const {
-    QFont title = font();
-    title.setPointSizeF(8);
+void TrendChart::PrepareTitles() {
+    // Laid out once per font: shaping the Korean captions again on every poll costs more than the plots.
+    QFont title = SmallFont();
     title.setBold(true);
+    titleFont_ = title;
     const QFontMetrics fm(title);
+    titleWidth_ = 0;
+    for (int s = 0; s < kTrendSeriesCount; ++s) {
+        titles_[static_cast<std::size_t>(s)] = QStaticText(TrendSeriesTitle(s));
+        titles_[static_cast<std::size_t>(s)].prepare(QTransform(), title);
+        titleWidths_[static_cast<std::size_t>(s)] = fm.horizontalAdvance(TrendSeriesTitle(s));
+        titleWidth_ = std::max(titleWidth_, titleWidths_[static_cast<std::size_t>(s)]);
+    }
+    titleHeight_ = fm.height();
+}
+
+QRect TrendChart::TitleRect(const QRect &plot) const {
     // Wide enough for any series' title.
-    int w = 0;
-    for (int s = 0; s < kTrendSeriesCount; ++s)
-        w = std::max(w, fm.horizontalAdvance(TrendSeriesTitle(s)));
-    return QRect(plot.left() + 4, plot.top() + 2, w + 6, fm.height());
+    return QRect(plot.left() + 4, plot.top() + 2, titleWidth_ + 6, titleHeight_);
 }
 
 void TrendChart::PaintFrameAndTitle(QPainter &p, const QRect &plot, int s) {
     p.setPen(QColor(0x99, 0x99, 0x99));
     p.drawRect(plot.adjusted(0, 0, -1, -1));
-    QFont title = font();
-    title.setPointSizeF(8);
-    title.setBold(true);
-    p.setFont(title);
-    const QString text = TrendSeriesTitle(s);
-    const QRect box(plot.left() + 4, plot.top() + 2, QFontMetrics(title).horizontalAdvance(text) + 6,
-                    QFontMetrics(title).height());
+    p.setFont(titleFont_);
+    const QStaticText &text = titles_[static_cast<std::size_t>(s)];
+    const QRect box(plot.left() + 4, plot.top() + 2, titleWidths_[static_cast<std::size_t>(s)] + 6,
+                    titleHeight_);
     p.fillRect(box, QColor(255, 255, 255, 210));
     p.setPen(kSeries[s].Color);
-    p.drawText(box, Qt::AlignCenter, text);
+    p.drawStaticText(box.left() + 3, box.top() + (box.height() - static_cast<int>(text.size().height())) / 2,
+                     text);
 }
 
 QFont TrendChart::SmallFont() const {
@@ -447,6 +455,7 @@ void TrendChart::PaintMarkers(QPainter &p, const Layout &l, const QRegion &clip)
 }
 
 void TrendChart::RenderFrame() {
+    PrepareTitles();
     Layout l = LayoutNow();
     if (frameImage_.size() != size())
         frameImage_ = QImage(size(), QImage::Format_RGB32);
@@ -490,7 +499,8 @@ void TrendChart::paintEvent(QPaintEvent *event) {
     if (!frameValid_ || frameImage_.size() != size())
         RenderFrame();
     QPainter p(this);
-    p.drawImage(event->rect(), frameImage_, event->rect());
+    for (const QRect &r : event->region())
+        p.drawImage(r, frameImage_, r);
     if (hoverX_ >= 0 && !readout_.isEmpty()) {
         const QRect area = PlotArea();
         p.setFont(SmallFont());

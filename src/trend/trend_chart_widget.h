@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QRegion>
+#include <QStaticText>
 #include <QStringList>
 #include <QWidget>
 #include <array>
@@ -68,6 +69,7 @@ private:
     };
     Layout LayoutNow();
     QRect PlotRect(const Layout &l, int series) const;
+    void PrepareTitles();
     QRect TitleRect(const QRect &plot) const;
     QFont SmallFont() const;
     // Draws what changed into the frame and asks for only that to be shown.
@@ -86,6 +88,10 @@ private:
     TrendDecimator decimator_;
     QImage frameImage_; // the chart as last drawn, without the readout
     Layout frame_;
+    std::array<QStaticText, kTrendSeriesCount> titles_;
+    std::array<int, kTrendSeriesCount> titleWidths_{};
+    int titleWidth_ = 0, titleHeight_ = 0;
+    QFont titleFont_;
     bool frameValid_ = false;
     QStringList alarmNames_;
     int64_t endMs_ = 0, spanMs_ = 600'000;

@@ -317,6 +317,7 @@ TEST_F(ConsoleTest, EveryFieldHoldsTheWidestTextADecodeCanGiveIt) {
     EXPECT_TRUE(port->text().startsWith("/dev/")) << port->text().toStdString();
     EXPECT_TRUE(port->text().endsWith("port0")) << port->text().toStdString();
     EXPECT_EQ(port->toolTip(), byId);
+    EXPECT_EQ(port->accessibleName(), byId);
     // For a look: build/tests/app/main_window_by_id.png
     EXPECT_TRUE(window().grab().save(QDir::current().filePath("main_window_by_id.png")));
     for (UserLevel level : {UserLevel::User, UserLevel::Admin, UserLevel::Super}) {
