@@ -206,10 +206,11 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
 }
 
 std::vector<std::string> WidestHealthTexts() {
-    // Hours of silence and as many time-outs; past that the tooltip still holds the whole text.
-    const int64_t hoursMs = 9999 * 1000LL;
+    // A quarter of an hour of silence and as many time-outs: beside the port and link panels the fixed
+    // window has no more room. Longer, the tooltip holds the whole text.
+    const int64_t silenceMs = 999 * 1000LL;
     return {"Serial port lost — retrying", "Not connected — retrying", "Waiting for the first reply",
-            "OK · " + Seconds(9999),       PausedText(hoursMs),        NoReplyText(hoursMs, 9999)};
+            "OK · " + Seconds(9999),       PausedText(silenceMs),      NoReplyText(silenceMs, 999)};
 }
 
 } // namespace zephyra
