@@ -161,12 +161,16 @@ void LinkMonitor::ResetCounters() {
     counters_ = LinkCounters{};
 }
 
-int64_t LinkMonitor::NextTickChangeMs(int pollPeriodMs) const {
+int64_t LinkMonitor::NextChangeMs(int pollPeriodMs) const {
     int64_t next = INT64_MAX;
     if (!outstanding_.empty())
         next = outstanding_.front().SentMs + TimeoutFor(outstanding_.front().Link);
-    if (open_ && lastGoodMs_ >= 0)
-        next = std::min(next, lastGoodMs_ + 3 * static_cast<int64_t>(pollPeriodMs) + 1);
+    if (open_) {
+        const int64_t since = lastGoodMs_ >= 0 ? lastGoodMs_ : openedMs_;
+        const int64_t stale = since + 3 * static_cast<int64_t>(pollPeriodMs) + 1;
+        if (stale > clock_.NowMs())
+            next = std::min(next, stale);
+    }
     return next;
 }
 

@@ -89,7 +89,7 @@ public:
     void PortLost(const std::string &cause);
     void ConnectFailed(const std::string &cause);
     void Reconnected();
-    // Expires outstanding requests whose reply time-out has passed; called on every poll tick.
+    // Expires outstanding requests whose reply time-out has passed; called on every poll wake-up.
     void Tick();
 
     // --- what the link layer asks ---
@@ -97,8 +97,8 @@ public:
     // Requests still waiting for their reply or their time-out.
     std::size_t OutstandingCount() const { return outstanding_.size(); }
 
-    // The earliest time at which Tick() counts a time-out or Health() turns stale (INT64_MAX: none due).
-    int64_t NextTickChangeMs(int pollPeriodMs) const;
+    // The next moment Tick() counts a time-out or Health() turns stale (INT64_MAX: none due).
+    int64_t NextChangeMs(int pollPeriodMs) const;
 
     // --- what the windows render ---
     // pollPeriodMs: the link's status poll period; statusPolled: the poll is asking for the status
