@@ -322,7 +322,7 @@ void ApplyFaults(const json &obj, Scenario &s) {
     CheckKeys(obj, "faults",
               {"latency_ms", "jitter_ms", "drop_every", "corrupt_crc_every", "chunk", "noise_before",
                "exception_registers", "exception_code", "close_tcp_after", "refuse_network_write",
-               "refuse_initialise", "seed"});
+               "refuse_initialise", "one_at_a_time", "seed"});
     Faults &f = s.faults;
     auto count = [&](const char *key, int &out, int hi) {
         if (obj.contains(key))
@@ -366,6 +366,8 @@ void ApplyFaults(const json &obj, Scenario &s) {
     }
     if (obj.contains("refuse_network_write"))
         f.refuseNetworkWrite = Flag(obj["refuse_network_write"], "faults.refuse_network_write");
+    if (obj.contains("one_at_a_time"))
+        f.oneAtATime = Flag(obj["one_at_a_time"], "faults.one_at_a_time");
     if (obj.contains("refuse_initialise"))
         f.refuseInitialise = Flag(obj["refuse_initialise"], "faults.refuse_initialise");
 }

@@ -27,6 +27,8 @@ inline constexpr std::size_t kEventBodySize = 12;
 struct Faults {
     int latencyMs = 0;
     int jitterMs = 0;
+    // The latency runs from the previous reply: a device working through its queue one request at a time.
+    bool oneAtATime = false;
     int dropEvery = 0;       // every N-th reply is not sent
     int corruptCrcEvery = 0; // every N-th serial reply carries a wrong CRC
     int chunkSize = 0;       // reply written in pieces of this many bytes ...

@@ -1,6 +1,11 @@
 #include "device/device_link_endpoint.h"
 
+#include <QLoggingCategory>
 #include <algorithm>
+
+// Developer logs, off unless QT_LOGGING_RULES="zephyra.link.debug=true;zephyra.poll.debug=true".
+Q_LOGGING_CATEGORY(lcLink, "zephyra.link", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcPoll, "zephyra.poll", QtInfoMsg)
 
 namespace zephyra {
 
@@ -21,7 +26,20 @@ DeviceLink::DeviceLink(Operator &messages, std::ostream &trace)
     wakeTimer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&wakeTimer_, &QTimer::timeout, &context_, [this] {
         controller_.Wake();
+        if (lcPoll().isDebugEnabled()) {
+            const int64_t next = controller_.NextWakeMs();
+            qCDebug(lcPoll).nospace() << "wake: mode " << state_.RequestMode << ", countdown "
+                                      << state_.PollCountdown << ", tick " << controller_.TickIntervalMs()
+                                      << " ms, next wake "
+                                      << (next == INT64_MAX ? QStringLiteral("none")
+                                                            : QStringLiteral("in %1 ms").arg(next - clock_.NowMs()));
+        }
         HealthChanged();
+    });
+    // Every request, reply and dropped frame, with its reason.
+    monitor_.SetLineObserver([](const TrafficLine &line) {
+        if (lcLink().isDebugEnabled())
+            qCDebug(lcLink).noquote() << QString::fromStdString(FormatTrafficLine(line));
     });
     // A frame cut off by the old connection must not swallow the new one's replies.
     QObject::connect(&tcp_, &TcpEndpoint::Connected, &context_, [this] {
@@ -32,16 +50,19 @@ DeviceLink::DeviceLink(Operator &messages, std::ostream &trace)
         HealthChanged();
     });
     QObject::connect(&tcp_, &TcpEndpoint::Disconnected, &context_, [this] {
+        qCDebug(lcLink) << "TCP connection closed";
         port_.PaintConnect(false);
         monitor_.ConnectFailed("connection closed");
         HealthChanged();
     });
     QObject::connect(&tcp_, &TcpEndpoint::ConnectAttemptFailed, &context_, [this](const QString &error) {
+        qCDebug(lcLink) << "TCP connect failed:" << error;
         monitor_.ConnectFailed(error.toStdString());
         HealthChanged();
     });
     // A lost serial port is opened again by the poll's next request on the same path.
     QObject::connect(&serial_, &SerialEndpoint::PortLost, &context_, [this](const QString &path) {
+        qCDebug(lcLink) << "serial port lost:" << path;
         monitor_.PortLost(path.toStdString());
         HealthChanged();
     });
@@ -62,6 +83,13 @@ void QtPollTimer::ArmAt(int64_t ms) {
 }
 
 void DeviceLink::HealthChanged() {
+    if (lcPoll().isDebugEnabled()) {
+        const LinkHealth health = controller_.Health();
+        if (health.Text != loggedHealth_)
+            qCDebug(lcPoll).noquote() << "health:" << QString::fromStdString(health.Text)
+                                      << (health.Stale ? "(stale)" : "");
+        loggedHealth_ = health.Text;
+    }
     if (healthObserver_)
         healthObserver_();
 }

@@ -82,6 +82,7 @@ private:
     ResponseReceiver receiver_;
     HistoryController history_;
     std::function<void()> healthObserver_;
+    std::string loggedHealth_;
     // StartTcp's own connect, made in the background once the poll runs, is no reconnect.
     bool firstConnectPending_ = false;
     // Owns the endpoint connections; gone first, so no signal reaches a half-destroyed link.

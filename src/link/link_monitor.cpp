@@ -15,9 +15,6 @@ std::string Seconds(int64_t ms) {
     return text;
 }
 
-bool IsStatusReply(ByteView unit) {
-    return unit.size() >= 3 && unit[1] == kFnReadInput && unit[2] == 0xFE;
-}
 } // namespace
 
 ByteView FrameUnit(LinkKind link, ByteView wire) {
@@ -32,11 +29,16 @@ int64_t LinkMonitor::TimeoutFor(LinkKind link) const {
 
 void LinkMonitor::Add(LinkKind link, Direction dir, DropReason reason, ByteView wire) {
     ++linesAdded_;
+    if (lineCapacity_ == 0 && !lineObserver_)
+        return;
+    TrafficLine line{clock_.NowMs(), link, dir, reason, Bytes(wire.begin(), wire.end())};
+    if (lineObserver_)
+        lineObserver_(line);
     if (lineCapacity_ == 0)
         return;
     while (lines_.size() >= lineCapacity_)
         lines_.pop_front();
-    lines_.push_back(TrafficLine{clock_.NowMs(), link, dir, reason, Bytes(wire.begin(), wire.end())});
+    lines_.push_back(std::move(line));
 }
 
 void LinkMonitor::NoteError(std::string text) {
@@ -63,8 +65,10 @@ void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
     if (link == LinkKind::Tcp)
         it = std::find_if(outstanding_.begin(), outstanding_.end(),
                           [tid](const Outstanding &o) { return o.Tid == tid; });
-    if (it != outstanding_.end())
+    if (it != outstanding_.end()) {
+        lastLatencyMs_ = clock_.NowMs() - it->SentMs;
         outstanding_.erase(it);
+    }
     ByteView unit = FrameUnit(link, wire);
     if (unit.size() >= 3 && (unit[1] & kExceptionBit)) {
         ++counters_.Exceptions[unit[2]];
@@ -72,8 +76,6 @@ void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
         std::snprintf(text, sizeof text, "exception %02X on 0x%02X", unit[2], unit[1] & 0x7F);
         NoteError(text);
     }
-    if (IsStatusReply(unit))
-        StatusDecoded();
 }
 
 void LinkMonitor::FrameDropped(LinkKind link, ByteView wire, DropReason reason) {
@@ -86,7 +88,30 @@ void LinkMonitor::FrameDropped(LinkKind link, ByteView wire, DropReason reason) 
     NoteError("dropped: " + DropReasonText(reason));
 }
 
-void LinkMonitor::StatusDecoded() {
+void LinkMonitor::ReplyDropped(LinkKind link, ByteView unit, DropReason reason) {
+    if (reason == DropReason::None)
+        return;
+    ++counters_.Dropped[static_cast<std::size_t>(reason)];
+    // The line shows the unit as it would go on the wire, so the traffic window can describe it.
+    Bytes wire;
+    if (link == LinkKind::Tcp)
+        wire.assign(6, 0);
+    wire.insert(wire.end(), unit.begin(), unit.end());
+    if (link != LinkKind::Tcp)
+        wire.insert(wire.end(), 2, 0);
+    Add(link, Direction::Dropped, reason, wire);
+    NoteError("dropped: " + DropReasonText(reason));
+}
+
+bool LinkMonitor::Saturated(LinkKind link) const {
+    if (link != LinkKind::Tcp)
+        return false;
+    return std::count_if(outstanding_.begin(), outstanding_.end(), [](const Outstanding &o) {
+               return o.Link == LinkKind::Tcp;
+           }) >= static_cast<std::ptrdiff_t>(kMaxOutstanding);
+}
+
+void LinkMonitor::StatusBlockDecoded() {
     const int64_t now = clock_.NowMs();
     if (lastGoodMs_ >= 0 && now != lastGoodMs_)
         lastGoodGapMs_ = now - lastGoodMs_;
@@ -103,6 +128,7 @@ void LinkMonitor::LinkOpened(LinkKind) {
     openedMs_ = clock_.NowMs();
     lastGoodMs_ = -1;
     lastGoodGapMs_ = -1;
+    lastLatencyMs_ = -1;
     timeoutsSinceGood_ = 0;
     outstanding_.clear();
 }
@@ -126,6 +152,7 @@ void LinkMonitor::ConnectFailed(const std::string &cause) {
     if (!open_)
         return;
     connectFailed_ = true;
+    outstanding_.clear(); // nothing sent on a closed connection is answered
     NoteError("connect failed" + (cause.empty() ? std::string() : ": " + cause));
 }
 
@@ -139,21 +166,24 @@ void LinkMonitor::Reconnected() {
 
 void LinkMonitor::Tick() {
     const int64_t now = clock_.NowMs();
-    while (!outstanding_.empty()) {
-        const int64_t timeout = TimeoutFor(outstanding_.front().Link);
-        if (now - outstanding_.front().SentMs < timeout)
-            break;
-        outstanding_.pop_front();
+    for (Outstanding &o : outstanding_) {
+        const int64_t timeout = TimeoutFor(o.Link);
+        if (o.TimedOut || now - o.SentMs < timeout)
+            continue;
+        o.TimedOut = true;
         ++counters_.Timeouts;
         ++timeoutsSinceGood_;
         NoteError("no reply within " + Seconds(timeout));
     }
+    std::erase_if(outstanding_, [&](const Outstanding &o) {
+        return o.TimedOut && (o.Link != LinkKind::Tcp || now - o.SentMs >= kTcpGiveUpMs);
+    });
 }
 
 bool LinkMonitor::TransactionOutstanding(uint16_t tid) const {
     const int64_t now = clock_.NowMs();
     return std::any_of(outstanding_.begin(), outstanding_.end(), [&](const Outstanding &o) {
-        return o.Link == LinkKind::Tcp && o.Tid == tid && now - o.SentMs < kTcpReplyTimeoutMs;
+        return o.Link == LinkKind::Tcp && o.Tid == tid && now - o.SentMs < kTcpGiveUpMs;
     });
 }
 
@@ -161,10 +191,16 @@ void LinkMonitor::ResetCounters() {
     counters_ = LinkCounters{};
 }
 
+int64_t LinkMonitor::NextChangeOf(const Outstanding &o) const {
+    if (!o.TimedOut)
+        return o.SentMs + TimeoutFor(o.Link);
+    return o.Link == LinkKind::Tcp ? o.SentMs + kTcpGiveUpMs : INT64_MAX;
+}
+
 int64_t LinkMonitor::NextChangeMs(int pollPeriodMs) const {
     int64_t next = INT64_MAX;
-    if (!outstanding_.empty())
-        next = outstanding_.front().SentMs + TimeoutFor(outstanding_.front().Link);
+    for (const Outstanding &o : outstanding_)
+        next = std::min(next, NextChangeOf(o));
     if (open_) {
         const int64_t since = lastGoodMs_ >= 0 ? lastGoodMs_ : openedMs_;
         const int64_t stale = since + 3 * static_cast<int64_t>(pollPeriodMs) + 1;
@@ -189,14 +225,24 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
         h.Stale = true;
         h.Text = "Not connected — retrying";
     } else if (!h.Stale) {
-        h.Text = lastGoodGapMs_ > 0 ? "OK · " + Seconds(lastGoodGapMs_) : "OK";
+        // Replies that come after the next request was due: the device answers, late.
+        if (lastLatencyMs_ > pollPeriodMs)
+            h.Text = "Slow replies · " + Seconds(lastLatencyMs_);
+        else
+            h.Text = lastGoodGapMs_ > 0 ? "OK · " + Seconds(lastGoodGapMs_) : "OK";
     } else if (!statusPolled) {
         h.Text = "Polling paused · values " + Seconds(age) + " old";
     } else if (lastGoodMs_ < 0 && age <= 3 * static_cast<int64_t>(pollPeriodMs)) {
         h.Text = "Waiting for the first reply";
     } else {
-        h.Text = "No reply for " + Seconds(age) + " — " + std::to_string(timeoutsSinceGood_) +
-                 (timeoutsSinceGood_ == 1 ? " request timed out" : " requests timed out");
+        const auto count = [](uint64_t n, const char *one, const char *many) {
+            return std::to_string(n) + (n == 1 ? one : many);
+        };
+        h.Text = "No reply for " + Seconds(age);
+        if (timeoutsSinceGood_ > 0)
+            h.Text += " — " + count(timeoutsSinceGood_, " request timed out", " requests timed out");
+        else if (!outstanding_.empty())
+            h.Text += " — " + count(outstanding_.size(), " request awaited", " requests awaited");
     }
     return h;
 }

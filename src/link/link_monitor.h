@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,8 +29,11 @@ enum class DropReason : uint8_t {
     LengthMismatch,        // a length or byte count that does not fit the frame
     HalfFrameAfterSilence, // the rest of a frame never came
     Noise,                 // bytes before any frame start
+    NotAwaited,            // a whole reply the poll was not waiting for (wrong mode, no write under way)
+    ShortBlock,            // fewer data bytes than the reply's byte count or kind needs
+    RequestMismatch,       // serial: function or byte count differs from the request awaited
 };
-inline constexpr std::size_t kDropReasonCount = 7;
+inline constexpr std::size_t kDropReasonCount = 10;
 
 struct TrafficLine {
     int64_t Ms = 0; // monotonic, from the console's clock
@@ -44,6 +48,7 @@ struct LinkCounters {
     uint64_t Replies = 0;
     uint64_t Timeouts = 0;
     uint64_t Superseded = 0; // TCP requests pushed out by newer ones before their time-out
+    uint64_t HeldBack = 0;   // due TCP polls not sent while the device still owed the most replies
     uint64_t CrcErrors = 0;
     uint64_t Reconnects = 0;
     uint64_t PortLosses = 0;
@@ -56,7 +61,7 @@ struct LinkCounters {
 // What the status bar's link-health panel shows.
 struct LinkHealth {
     bool Stale = false; // no good status reply for about three poll periods: values are old
-    std::string Text;   // "OK · 0.6 s", "No reply for 6 s — 9 requests timed out", "Serial port lost"
+    std::string Text;   // "OK · 0.6 s", "Slow replies · 2.5 s", "No reply for 6 s — 9 requests timed out"
 };
 
 class LinkMonitor {
@@ -67,14 +72,19 @@ public:
     // TCP replies may come slower than the 900 ms poll period (routers, busy device); 3 s keeps a
     // device with 1.5 s latency decoded while a dead one is noticed within a few polls.
     static constexpr int64_t kTcpReplyTimeoutMs = 3000;
-    // At most this many TCP requests wait for replies; older ones count as superseded.
+    // At most this many TCP requests wait for replies: a due poll is held back meanwhile.
     static constexpr std::size_t kMaxOutstanding = 4;
+    // A TCP request stays awaited after its time-out (a slow device still answers it, and it still
+    // occupies the device) until this long after it went out.
+    static constexpr int64_t kTcpGiveUpMs = 30000;
     // Bounded so memory stays flat over days of polling.
     static constexpr std::size_t kLineCapacity = 10000;
 
     explicit LinkMonitor(const Clock &clock) : clock_(clock) {}
     // A headless poller that never shows the traffic keeps only the last few lines (0: none).
     void SetLineCapacity(std::size_t lines) { lineCapacity_ = lines; }
+    // Told every line as it is added, kept or not (the developer log listens here).
+    void SetLineObserver(std::function<void(const TrafficLine &)> observer) { lineObserver_ = std::move(observer); }
 
     // --- what the link layer reports ---
     // A request went out; tid is the TCP transaction id (ignored on serial).
@@ -82,8 +92,13 @@ public:
     // A complete frame reached the dispatcher (function has the exception bit for exceptions).
     void FrameReceived(LinkKind link, ByteView wire, uint16_t tid);
     void FrameDropped(LinkKind link, ByteView wire, DropReason reason);
-    // The status block was decoded: the values on screen are live.
-    void StatusDecoded();
+    // The dispatcher set aside a frame it had been handed (unit: address, function and payload).
+    void ReplyDropped(LinkKind link, ByteView unit, DropReason reason);
+    // A status block was decoded into the values on screen: they are live.
+    void StatusBlockDecoded();
+    // A due TCP poll was not sent: kMaxOutstanding requests are still awaited.
+    bool Saturated(LinkKind link) const;
+    void RequestHeldBack() { ++counters_.HeldBack; }
     void LinkOpened(LinkKind link);
     void LinkClosed();
     void PortLost(const std::string &cause);
@@ -116,7 +131,10 @@ private:
         uint16_t Tid;
         int64_t SentMs;
         LinkKind Link;
+        bool TimedOut = false;
     };
+    // When the entry next changes: its time-out, then (TCP) its give-up.
+    int64_t NextChangeOf(const Outstanding &o) const;
     void Add(LinkKind link, Direction dir, DropReason reason, ByteView wire);
     void NoteError(std::string text);
     int64_t TimeoutFor(LinkKind link) const;
@@ -125,6 +143,7 @@ private:
     LinkCounters counters_;
     std::deque<TrafficLine> lines_;
     std::size_t lineCapacity_ = kLineCapacity;
+    std::function<void(const TrafficLine &)> lineObserver_;
     uint64_t linesAdded_ = 0;
     std::deque<Outstanding> outstanding_;
     bool open_ = false;
@@ -133,6 +152,7 @@ private:
     int64_t openedMs_ = -1;
     int64_t lastGoodMs_ = -1;
     int64_t lastGoodGapMs_ = -1; // time between the last two good status replies
+    int64_t lastLatencyMs_ = -1; // from the request to its reply, the last one answered
     uint64_t timeoutsSinceGood_ = 0;
 };
 

@@ -36,6 +36,11 @@ void PollController::RunTick() {
         switch (state_.RequestMode) {
         case mode::kPoll:
             SetTick(StatusTickMs());
+            // A slow device owes the most replies it may: asking again would only queue up there.
+            if (monitor_ && monitor_->Saturated(state_.Link)) {
+                monitor_->RequestHeldBack();
+                break;
+            }
             codec_.BuildReadRequest(kStatusStartHex, kStatusCountHex);
             break;
         case mode::kNetworkReadBack: {
@@ -184,19 +189,31 @@ void PollController::ResponseDispatcher(int32_t function, Bytes payload) {
     }
 }
 
+void PollController::DropReply(int32_t function, const Bytes &payload, DropReason reason) {
+    if (!monitor_)
+        return;
+    Bytes unit{kUnitAddress, static_cast<uint8_t>(function)};
+    unit.insert(unit.end(), payload.begin(), payload.end());
+    monitor_->ReplyDropped(state_.Link, unit, reason);
+}
+
 void PollController::DispatchStatus(Bytes &payload) {
     if (payload.empty())
-        return;
-    Bytes count = TakeFront(payload, 1);
-    if (state_.RequestMode != mode::kPoll || HexDigits(count[0], 2) != kStatusByteCountHex)
-        return;
+        return DropReply(kFnReadInput, payload, DropReason::ShortBlock);
+    if (state_.RequestMode != mode::kPoll)
+        return DropReply(kFnReadInput, payload, DropReason::NotAwaited);
+    if (HexDigits(payload[0], 2) != kStatusByteCountHex)
+        return DropReply(kFnReadInput, payload, DropReason::LengthMismatch);
     // A TCP frame may claim the right count yet carry fewer bytes.
-    if (payload.size() < static_cast<std::size_t>(kStatusByteCount))
-        return;
+    if (payload.size() < static_cast<std::size_t>(kStatusByteCount) + 1)
+        return DropReply(kFnReadInput, payload, DropReason::ShortBlock);
+    TakeFront(payload, 1);
     if (view_)
         view_->ApplyAccessRules();
     DecodeStatus(payload, snapshot_, view_model_);
     ++decodeCount_;
+    if (monitor_)
+        monitor_->StatusBlockDecoded();
     if (view_)
         view_->ShowStatus(snapshot_, view_model_);
     if (decodeObserver_)
@@ -209,6 +226,8 @@ void PollController::DispatchWriteEcho() {
         SendQueuedWrite();
     } else if (count == 0 && state_.WriteSequenceRunning) {
         EndWriteSequence(true);
+    } else {
+        DropReply(kFnWriteSingle, {}, DropReason::NotAwaited);
     }
 }
 
@@ -255,9 +274,9 @@ void PollController::EndWriteSequence(bool ok, const std::string &failText) {
 }
 
 void PollController::DispatchNetwork(Bytes &payload) {
+    if (payload.size() < 3)
+        return DropReply(kFnNetwork, payload, DropReason::ShortBlock);
     TakeFront(payload, 2);
-    if (payload.empty())
-        return;
     uint8_t sub = TakeFront(payload, 1)[0];
     if (sub == 1) {
         DecodeIpSettingsReply(payload, snapshot_);

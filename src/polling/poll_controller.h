@@ -165,6 +165,8 @@ public:
 
 private:
     void DispatchStatus(Bytes &payload);
+    // Records why the dispatcher set a reply aside.
+    void DropReply(int32_t function, const Bytes &payload, DropReason reason);
     void DispatchWriteEcho();
     void DispatchNetwork(Bytes &payload);
     void EndWriteSequence(bool ok, const std::string &failText = kSettingFail);

@@ -43,6 +43,7 @@ struct MonitorRig {
                 rx.OnSerialRead(WithCrc(StatusReplyUnit()));
             else
                 rx.OnTcpRead(WithMbap(static_cast<uint16_t>(codec.TransactionCounter()), StatusReplyUnit()));
+            monitor.StatusBlockDecoded(); // what the dispatcher reports once the block is decoded
             clock.Advance(580);
         } else {
             clock.Advance(600);
@@ -106,9 +107,29 @@ TEST(LinkMonitor, TcpRepliesToAnyAwaitedRequestAreTakenOthersAreStale) {
     EXPECT_FALSE(r.monitor.TransactionOutstanding(3));
     EXPECT_TRUE(r.monitor.TransactionOutstanding(4));
     r.clock.Advance(LinkMonitor::kTcpReplyTimeoutMs);
-    EXPECT_FALSE(r.monitor.TransactionOutstanding(7));
     r.monitor.Tick();
     EXPECT_EQ(r.monitor.Counters().Timeouts, 4u);
+    EXPECT_TRUE(r.monitor.TransactionOutstanding(7)) << "timed out, and still answered by a slow device";
+    EXPECT_TRUE(r.monitor.Saturated(LinkKind::Tcp));
+    r.clock.Advance(LinkMonitor::kTcpGiveUpMs);
+    r.monitor.Tick();
+    EXPECT_FALSE(r.monitor.TransactionOutstanding(7));
+    EXPECT_FALSE(r.monitor.Saturated(LinkKind::Tcp));
+    EXPECT_EQ(r.monitor.Counters().Timeouts, 4u);
+}
+
+// The texts of a slow device and of a first silence on TCP say what is true.
+TEST(LinkMonitor, SlowRepliesAreSaidSlowAndAwaitedRequestsAreNotCalledTimedOut) {
+    MonitorRig r(LinkKind::Tcp);
+    r.codec.SendRequest(kStatusRead);
+    r.clock.Advance(2500);
+    r.rx.OnTcpRead(WithMbap(1, StatusReplyUnit()));
+    r.monitor.StatusBlockDecoded();
+    EXPECT_EQ(r.monitor.Health(900, true).Text, "Slow replies · 2.5 s");
+    r.codec.SendRequest(kStatusRead);
+    r.clock.Advance(2701);
+    r.monitor.Tick();
+    EXPECT_EQ(r.monitor.Health(900, true).Text, "No reply for 2.7 s — 1 request awaited");
 }
 
 // What the receivers throw away, and why.
