@@ -28,11 +28,11 @@ DeviceLink::DeviceLink(Operator &messages, std::ostream &trace)
         controller_.Wake();
         if (lcPoll().isDebugEnabled()) {
             const int64_t next = controller_.NextWakeMs();
-            qCDebug(lcPoll).nospace() << "wake: mode " << state_.RequestMode << ", countdown "
-                                      << state_.PollCountdown << ", tick " << controller_.TickIntervalMs()
-                                      << " ms, next wake "
-                                      << (next == INT64_MAX ? QStringLiteral("none")
-                                                            : QStringLiteral("in %1 ms").arg(next - clock_.NowMs()));
+            qCDebug(lcPoll).nospace()
+                << "wake: mode " << state_.RequestMode << ", countdown " << state_.PollCountdown << ", tick "
+                << controller_.TickIntervalMs() << " ms, next wake "
+                << (next == INT64_MAX ? QStringLiteral("none")
+                                      : QStringLiteral("in %1 ms").arg(next - clock_.NowMs()));
         }
         HealthChanged();
     });
@@ -86,8 +86,8 @@ void DeviceLink::HealthChanged() {
     if (lcPoll().isDebugEnabled()) {
         const LinkHealth health = controller_.Health();
         if (health.Text != loggedHealth_)
-            qCDebug(lcPoll).noquote() << "health:" << QString::fromStdString(health.Text)
-                                      << (health.Stale ? "(stale)" : "");
+            qCDebug(lcPoll).noquote()
+                << "health:" << QString::fromStdString(health.Text) << (health.Stale ? "(stale)" : "");
         loggedHealth_ = health.Text;
     }
     if (healthObserver_)

@@ -84,7 +84,9 @@ public:
     // A headless poller that never shows the traffic keeps only the last few lines (0: none).
     void SetLineCapacity(std::size_t lines) { lineCapacity_ = lines; }
     // Told every line as it is added, kept or not (the developer log listens here).
-    void SetLineObserver(std::function<void(const TrafficLine &)> observer) { lineObserver_ = std::move(observer); }
+    void SetLineObserver(std::function<void(const TrafficLine &)> observer) {
+        lineObserver_ = std::move(observer);
+    }
 
     // --- what the link layer reports ---
     // A request went out; tid is the TCP transaction id (ignored on serial).

@@ -32,7 +32,8 @@ void ResponseReceiver::Deliver(LinkKind link, ByteView wire, uint16_t tid, int32
     }
     // TCP replies are matched by transaction id before they get here.
     if (link == LinkKind::Serial) {
-        if (const DropReason mismatch = codec_.MatchSerialReply(function, payload); mismatch != DropReason::None) {
+        if (const DropReason mismatch = codec_.MatchSerialReply(function, payload);
+            mismatch != DropReason::None) {
             Drop(link, wire, mismatch);
             return;
         }

@@ -48,9 +48,8 @@ TEST_P(SlowDevice, AtMostFourAwaitedEveryReplyDecodedAndStaleOnlyWhenRepliesStop
     clock.start();
     int64_t lastDecodeMs = -1, staleMs = -1;
     bool staleWhileAnswered = false, saidSlow = false;
-    link.Controller().SetDecodeObserver([&](const StatusSnapshot &, const StatusViewModel &) {
-        lastDecodeMs = clock.elapsed();
-    });
+    link.Controller().SetDecodeObserver(
+        [&](const StatusSnapshot &, const StatusViewModel &) { lastDecodeMs = clock.elapsed(); });
     link.SetHealthObserver([&] {
         const LinkHealth health = link.Controller().Health();
         saidSlow = saidSlow || health.Text.starts_with("Slow replies · ");
@@ -77,7 +76,8 @@ TEST_P(SlowDevice, AtMostFourAwaitedEveryReplyDecodedAndStaleOnlyWhenRepliesStop
     const int period = link.Controller().StatusPollPeriod();
     ASSERT_TRUE(WaitFor([&] { return staleMs >= 0; }, 3 * period + latency + 5000));
     EXPECT_LE(staleMs - lastDecodeMs, 3 * period + 100);
-    EXPECT_EQ(link.Controller().Health().Text.rfind("No reply for ", 0), 0u) << link.Controller().Health().Text;
+    EXPECT_EQ(link.Controller().Health().Text.rfind("No reply for ", 0), 0u)
+        << link.Controller().Health().Text;
     kill(sim->Pid(), SIGCONT);
 }
 
