@@ -34,11 +34,12 @@ class SlowDevice : public ::testing::TestWithParam<int> {};
 TEST_P(SlowDevice, AtMostFourAwaitedEveryReplyDecodedAndStaleOnlyWhenRepliesStop) {
     const int latency = GetParam();
     std::string error;
-    auto sim = SimProcess::Start({.scenarioJson = R"({"faults": {"latency_ms": )" + std::to_string(latency) +
-                                                  R"(, "one_at_a_time": true}})",
-                                  .pty = false,
-                                  .link = false},
-                                 &error);
+    SimOptions options;
+    options.scenarioJson =
+        R"({"faults": {"latency_ms": )" + std::to_string(latency) + R"(, "one_at_a_time": true}})";
+    options.pty = false;
+    options.link = false;
+    auto sim = SimProcess::Start(options, &error);
     ASSERT_TRUE(sim) << error;
 
     fakes::FakeOperator op;
