@@ -14,8 +14,11 @@ constexpr const char *kStatusByteCountHex = "FE";
 } // namespace
 
 void PollController::Timer1Timer() {
-    Entry entry(*this);
+    // A tick run by hand stands for the timer's: the next one is an interval from now.
+    if (ticking_)
+        nextTickMs_ = clock_.NowMs() + tickMs_;
     RunTick();
+    Rearm();
 }
 
 void PollController::RunTick() {
