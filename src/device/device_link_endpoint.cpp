@@ -28,7 +28,7 @@ DeviceLink::DeviceLink(Operator &messages, std::ostream &trace)
         controller_.Wake();
         if (lcPoll().isDebugEnabled()) {
             const int64_t next = controller_.NextWakeMs();
-            qCDebug(lcPoll).nospace()
+            qCDebug(lcPoll).nospace().noquote()
                 << "wake: mode " << state_.RequestMode << ", countdown " << state_.PollCountdown << ", tick "
                 << controller_.TickIntervalMs() << " ms, next wake "
                 << (next == INT64_MAX ? QStringLiteral("none")
@@ -87,7 +87,7 @@ void DeviceLink::HealthChanged() {
         const LinkHealth health = controller_.Health();
         if (health.Text != loggedHealth_)
             qCDebug(lcPoll).noquote()
-                << "health:" << QString::fromStdString(health.Text) << (health.Stale ? "(stale)" : "");
+                << "health:" << QString::fromStdString(health.Text) << (health.Stale ? "(stale)" : "(live)");
         loggedHealth_ = health.Text;
     }
     if (healthObserver_)
