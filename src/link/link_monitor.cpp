@@ -62,9 +62,15 @@ void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
     // A serial reply answers the latest request (the device answers within milliseconds, long before
     // the next one); a TCP reply the request with its transaction id.
     auto it = outstanding_.empty() ? outstanding_.end() : std::prev(outstanding_.end());
-    if (link == LinkKind::Tcp)
+    if (link == LinkKind::Tcp) {
         it = std::find_if(outstanding_.begin(), outstanding_.end(),
                           [tid](const Outstanding &o) { return o.Tid == tid; });
+        // The device answers in order: requests sent before this one and still awaited were lost.
+        if (it != outstanding_.end()) {
+            counters_.Superseded += static_cast<uint64_t>(it - outstanding_.begin());
+            it = outstanding_.erase(outstanding_.begin(), it);
+        }
+    }
     if (it != outstanding_.end()) {
         lastLatencyMs_ = clock_.NowMs() - it->SentMs;
         outstanding_.erase(it);
@@ -166,24 +172,21 @@ void LinkMonitor::Reconnected() {
 
 void LinkMonitor::Tick() {
     const int64_t now = clock_.NowMs();
-    for (Outstanding &o : outstanding_) {
-        const int64_t timeout = TimeoutFor(o.Link);
-        if (o.TimedOut || now - o.SentMs < timeout)
-            continue;
-        o.TimedOut = true;
+    while (!outstanding_.empty()) {
+        const int64_t timeout = TimeoutFor(outstanding_.front().Link);
+        if (now - outstanding_.front().SentMs < timeout)
+            break;
+        outstanding_.pop_front();
         ++counters_.Timeouts;
         ++timeoutsSinceGood_;
         NoteError("no reply within " + Seconds(timeout));
     }
-    std::erase_if(outstanding_, [&](const Outstanding &o) {
-        return o.TimedOut && (o.Link != LinkKind::Tcp || now - o.SentMs >= kTcpGiveUpMs);
-    });
 }
 
 bool LinkMonitor::TransactionOutstanding(uint16_t tid) const {
     const int64_t now = clock_.NowMs();
     return std::any_of(outstanding_.begin(), outstanding_.end(), [&](const Outstanding &o) {
-        return o.Link == LinkKind::Tcp && o.Tid == tid && now - o.SentMs < kTcpGiveUpMs;
+        return o.Link == LinkKind::Tcp && o.Tid == tid && now - o.SentMs < kTcpReplyTimeoutMs;
     });
 }
 
@@ -191,16 +194,10 @@ void LinkMonitor::ResetCounters() {
     counters_ = LinkCounters{};
 }
 
-int64_t LinkMonitor::NextChangeOf(const Outstanding &o) const {
-    if (!o.TimedOut)
-        return o.SentMs + TimeoutFor(o.Link);
-    return o.Link == LinkKind::Tcp ? o.SentMs + kTcpGiveUpMs : INT64_MAX;
-}
-
 int64_t LinkMonitor::NextChangeMs(int pollPeriodMs) const {
     int64_t next = INT64_MAX;
-    for (const Outstanding &o : outstanding_)
-        next = std::min(next, NextChangeOf(o));
+    if (!outstanding_.empty())
+        next = outstanding_.front().SentMs + TimeoutFor(outstanding_.front().Link);
     if (open_) {
         const int64_t since = lastGoodMs_ >= 0 ? lastGoodMs_ : openedMs_;
         const int64_t stale = since + 3 * static_cast<int64_t>(pollPeriodMs) + 1;

@@ -47,7 +47,7 @@ struct LinkCounters {
     uint64_t Requests = 0;
     uint64_t Replies = 0;
     uint64_t Timeouts = 0;
-    uint64_t Superseded = 0; // TCP requests pushed out by newer ones before their time-out
+    uint64_t Superseded = 0; // requests settled as lost before their time-out: a later one was answered
     uint64_t HeldBack = 0;   // due TCP polls not sent while the device still owed the most replies
     uint64_t CrcErrors = 0;
     uint64_t Reconnects = 0;
@@ -69,14 +69,12 @@ public:
     // A serial request unanswered for this long is lost: the device answers within tens of ms and the
     // next request goes out 600 ms later.
     static constexpr int64_t kSerialReplyTimeoutMs = 1000;
-    // TCP replies may come slower than the 900 ms poll period (routers, busy device); 3 s keeps a
-    // device with 1.5 s latency decoded while a dead one is noticed within a few polls.
-    static constexpr int64_t kTcpReplyTimeoutMs = 3000;
+    // TCP replies may come much slower than the 900 ms poll period (routers, a busy device working
+    // through its queue): a request stays awaited this long, since it still occupies the device and its
+    // reply is still life. A silent device shows as stale long before, from its last reply.
+    static constexpr int64_t kTcpReplyTimeoutMs = 15000;
     // At most this many TCP requests wait for replies: a due poll is held back meanwhile.
     static constexpr std::size_t kMaxOutstanding = 4;
-    // A TCP request stays awaited after its time-out (a slow device still answers it, and it still
-    // occupies the device) until this long after it went out.
-    static constexpr int64_t kTcpGiveUpMs = 30000;
     // Bounded so memory stays flat over days of polling.
     static constexpr std::size_t kLineCapacity = 10000;
 
@@ -133,10 +131,7 @@ private:
         uint16_t Tid;
         int64_t SentMs;
         LinkKind Link;
-        bool TimedOut = false;
     };
-    // When the entry next changes: its time-out, then (TCP) its give-up.
-    int64_t NextChangeOf(const Outstanding &o) const;
     void Add(LinkKind link, Direction dir, DropReason reason, ByteView wire);
     void NoteError(std::string text);
     int64_t TimeoutFor(LinkKind link) const;
