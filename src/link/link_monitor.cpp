@@ -72,7 +72,7 @@ void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
         }
     }
     if (it != outstanding_.end()) {
-        lastLatencyMs_ = clock_.NowMs() - it->SentMs;
+        lastReplyTimeMs_ = clock_.NowMs() - it->SentMs;
         outstanding_.erase(it);
     }
     ByteView unit = FrameUnit(link, wire);
@@ -125,16 +125,18 @@ void LinkMonitor::StatusBlockDecoded() {
     timeoutsSinceGood_ = 0;
     portLost_ = false;
     connectFailed_ = false;
+    takenOver_ = false;
 }
 
 void LinkMonitor::LinkOpened(LinkKind) {
     open_ = true;
     portLost_ = false;
     connectFailed_ = false;
+    takenOver_ = false;
     openedMs_ = clock_.NowMs();
     lastGoodMs_ = -1;
     lastGoodGapMs_ = -1;
-    lastLatencyMs_ = -1;
+    lastReplyTimeMs_ = -1;
     timeoutsSinceGood_ = 0;
     outstanding_.clear();
 }
@@ -159,7 +161,18 @@ void LinkMonitor::ConnectFailed(const std::string &cause) {
         return;
     connectFailed_ = true;
     outstanding_.clear(); // nothing sent on a closed connection is answered
+    if (takenOver_)
+        return; // the takeover says more than the close that follows it
     NoteError("connect failed" + (cause.empty() ? std::string() : ": " + cause));
+}
+
+void LinkMonitor::PeerClosed() {
+    // Only a connection that worked: a device refusing a fresh one is an ordinary connect failure.
+    if (!open_ || lastGoodMs_ < 0 || connectFailed_)
+        return;
+    ++counters_.Takeovers;
+    takenOver_ = true;
+    NoteError(kTakeoverText);
 }
 
 void LinkMonitor::Reconnected() {
@@ -218,13 +231,19 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
     if (portLost_) {
         h.Stale = true;
         h.Text = "Serial port lost — retrying";
+    } else if (takenOver_) {
+        h.Stale = true;
+        h.TakenOver = true;
+        h.Text = kTakeoverText;
+        h.Text[0] = 'T';
+        h.Text += " — retrying";
     } else if (connectFailed_) {
         h.Stale = true;
         h.Text = "Not connected — retrying";
     } else if (!h.Stale) {
         // Replies that come after the next request was due: the device answers, late.
-        if (lastLatencyMs_ > pollPeriodMs)
-            h.Text = "Slow replies · " + Seconds(lastLatencyMs_);
+        if (lastReplyTimeMs_ > pollPeriodMs)
+            h.Text = "Slow replies · " + Seconds(lastReplyTimeMs_);
         else
             h.Text = lastGoodGapMs_ > 0 ? "OK · " + Seconds(lastGoodGapMs_) : "OK";
     } else if (!statusPolled) {
