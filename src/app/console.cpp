@@ -8,10 +8,11 @@
 #include <QStyleFactory>
 #include <QTemporaryFile>
 
+#include "app/language.h"
 #include "config/settings_commands.h"
+#include "device/traffic_window.h"
 #include "history/history_commands.h"
 #include "history/status_log_commands.h"
-#include "device/traffic_window.h"
 #include "polling/cached_panel_widget_style.h"
 
 namespace zephyra {
@@ -54,7 +55,8 @@ QString ChooseFilesDir(const QString &programDir, bool programDirWritable, const
 Console::Console(const ConsoleOptions &options)
     : link_(operator_, *options.Trace),
       session_(link_.State()), settings_{link_.Controller(), link_.Receiver(), operator_, session_},
-      filesDir_(ChooseFilesDir(options.ProgramDir, FolderWritable(options.ProgramDir), options.UserDir)) {
+      filesDir_(ChooseFilesDir(options.ProgramDir, FolderWritable(options.ProgramDir), options.UserDir)),
+      profiles_{link_.Controller(), session_, link_.Monitor(), link_.History(), operator_, filesDir_, {}} {
     link_.Serial().SetExtraPaths(options.ExtraSerialPaths);
     link_.Tcp().SetPort(options.TcpPort);
 
@@ -76,6 +78,8 @@ Console::Console(const ConsoleOptions &options)
     // Lines still unsaved at exit go to the user's folder when the log's own cannot be written by then.
     InstallStatusLogPage(*w, StatusLogContext{link_.Controller(), operator_, filesDir_, options.UserDir});
     InstallTrafficCommand(*w, link_.Monitor());
+    InstallProfileCommands(*w, profiles_);
+    InstallLanguageMenu(*w, options.SettingsFile);
     QStringList alarmNames;
     for (const LampBit &lamp : LampBits())
         alarmNames << w->LampCaption(lamp.Name);

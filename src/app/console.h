@@ -13,6 +13,7 @@
 #include "history/status_log_page.h"
 #include "device/device_link_endpoint.h"
 #include "polling/main_window.h"
+#include "profile/profile_window.h"
 #include "trend/trend_page.h"
 
 namespace zephyra {
@@ -65,6 +66,7 @@ public:
     HistoryController &History() { return link_.History(); }
     ResponseReceiver &Receiver() { return link_.Receiver(); }
     LinkMonitor &Monitor() { return link_.Monitor(); }
+    ProfileContext &Profiles() { return profiles_; }
 
 private:
     MessageBoxOperator operator_;
@@ -73,6 +75,7 @@ private:
     SettingsContext settings_;
     // Files the console writes (status logs, workbooks) go here; see ChooseFilesDir.
     QString filesDir_;
+    ProfileContext profiles_;
     std::unique_ptr<TMain_Form> mainWindow_;
 };
 
