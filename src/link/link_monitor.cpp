@@ -19,13 +19,17 @@ std::string PausedText(int64_t ageMs) {
     return "Polling paused · values " + Seconds(ageMs) + " old";
 }
 
-std::string NoReplyText(int64_t ageMs, int timeouts) {
-    return "No reply for " + Seconds(ageMs) + " — " + std::to_string(timeouts) +
-           (timeouts == 1 ? " request timed out" : " requests timed out");
-}
-
-bool IsStatusReply(ByteView unit) {
-    return unit.size() >= 3 && unit[1] == kFnReadInput && unit[2] == 0xFE;
+// Time-outs when some came; else the requests still awaited, so a slow start never reads "0 timed out".
+std::string NoReplyText(int64_t ageMs, uint64_t timeouts, uint64_t awaited) {
+    const auto count = [](uint64_t n, const char *one, const char *many) {
+        return std::to_string(n) + (n == 1 ? one : many);
+    };
+    std::string text = "No reply for " + Seconds(ageMs);
+    if (timeouts > 0)
+        text += " — " + count(timeouts, " request timed out", " requests timed out");
+    else if (awaited > 0)
+        text += " — " + count(awaited, " request awaited", " requests awaited");
+    return text;
 }
 } // namespace
 
@@ -41,11 +45,16 @@ int64_t LinkMonitor::TimeoutFor(LinkKind link) const {
 
 void LinkMonitor::Add(LinkKind link, Direction dir, DropReason reason, ByteView wire) {
     ++linesAdded_;
+    if (lineCapacity_ == 0 && !lineObserver_)
+        return;
+    TrafficLine line{clock_.NowMs(), link, dir, reason, Bytes(wire.begin(), wire.end())};
+    if (lineObserver_)
+        lineObserver_(line);
     if (lineCapacity_ == 0)
         return;
     while (lines_.size() >= lineCapacity_)
         lines_.pop_front();
-    lines_.push_back(TrafficLine{clock_.NowMs(), link, dir, reason, Bytes(wire.begin(), wire.end())});
+    lines_.push_back(std::move(line));
 }
 
 void LinkMonitor::NoteError(std::string text) {
@@ -69,9 +78,15 @@ void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
     // A serial reply answers the latest request (the device answers within milliseconds, long before
     // the next one); a TCP reply the request with its transaction id.
     auto it = outstanding_.empty() ? outstanding_.end() : std::prev(outstanding_.end());
-    if (link == LinkKind::Tcp)
+    if (link == LinkKind::Tcp) {
         it = std::find_if(outstanding_.begin(), outstanding_.end(),
                           [tid](const Outstanding &o) { return o.Tid == tid; });
+        // The device answers in order: requests sent before this one and still awaited were lost.
+        if (it != outstanding_.end()) {
+            counters_.Superseded += static_cast<uint64_t>(it - outstanding_.begin());
+            it = outstanding_.erase(outstanding_.begin(), it);
+        }
+    }
     if (it != outstanding_.end()) {
         lastReplyTimeMs_ = clock_.NowMs() - it->SentMs;
         outstanding_.erase(it);
@@ -83,8 +98,6 @@ void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
         std::snprintf(text, sizeof text, "exception %02X on 0x%02X", unit[2], unit[1] & 0x7F);
         NoteError(text);
     }
-    if (IsStatusReply(unit))
-        StatusDecoded();
 }
 
 void LinkMonitor::FrameDropped(LinkKind link, ByteView wire, DropReason reason) {
@@ -97,7 +110,30 @@ void LinkMonitor::FrameDropped(LinkKind link, ByteView wire, DropReason reason) 
     NoteError("dropped: " + DropReasonText(reason));
 }
 
-void LinkMonitor::StatusDecoded() {
+void LinkMonitor::ReplyDropped(LinkKind link, ByteView unit, DropReason reason) {
+    if (reason == DropReason::None)
+        return;
+    ++counters_.Dropped[static_cast<std::size_t>(reason)];
+    // The line shows the unit as it would go on the wire, so the traffic window can describe it.
+    Bytes wire;
+    if (link == LinkKind::Tcp)
+        wire.assign(6, 0);
+    wire.insert(wire.end(), unit.begin(), unit.end());
+    if (link != LinkKind::Tcp)
+        wire.insert(wire.end(), 2, 0);
+    Add(link, Direction::Dropped, reason, wire);
+    NoteError("dropped: " + DropReasonText(reason));
+}
+
+bool LinkMonitor::Saturated(LinkKind link) const {
+    if (link != LinkKind::Tcp)
+        return false;
+    return std::count_if(outstanding_.begin(), outstanding_.end(), [](const Outstanding &o) {
+               return o.Link == LinkKind::Tcp;
+           }) >= static_cast<std::ptrdiff_t>(kMaxOutstanding);
+}
+
+void LinkMonitor::StatusBlockDecoded() {
     const int64_t now = clock_.NowMs();
     if (lastGoodMs_ >= 0 && now != lastGoodMs_)
         lastGoodGapMs_ = now - lastGoodMs_;
@@ -116,6 +152,7 @@ void LinkMonitor::LinkOpened(LinkKind) {
     openedMs_ = clock_.NowMs();
     lastGoodMs_ = -1;
     lastGoodGapMs_ = -1;
+    lastReplyTimeMs_ = -1;
     timeoutsSinceGood_ = 0;
     outstanding_.clear();
 }
@@ -139,6 +176,7 @@ void LinkMonitor::ConnectFailed(const std::string &cause) {
     if (!open_)
         return;
     connectFailed_ = true;
+    outstanding_.clear(); // nothing sent on a closed connection is answered
     if (takenOver_)
         return; // the takeover says more than the close that follows it
     NoteError("connect failed" + (cause.empty() ? std::string() : ": " + cause));
@@ -185,12 +223,16 @@ void LinkMonitor::ResetCounters() {
     counters_ = LinkCounters{};
 }
 
-int64_t LinkMonitor::NextTickChangeMs(int pollPeriodMs) const {
+int64_t LinkMonitor::NextChangeMs(int pollPeriodMs) const {
     int64_t next = INT64_MAX;
     if (!outstanding_.empty())
         next = outstanding_.front().SentMs + TimeoutFor(outstanding_.front().Link);
-    if (open_ && lastGoodMs_ >= 0)
-        next = std::min(next, lastGoodMs_ + 3 * static_cast<int64_t>(pollPeriodMs) + 1);
+    if (open_) {
+        const int64_t since = lastGoodMs_ >= 0 ? lastGoodMs_ : openedMs_;
+        const int64_t stale = since + 3 * static_cast<int64_t>(pollPeriodMs) + 1;
+        if (stale > clock_.NowMs())
+            next = std::min(next, stale);
+    }
     return next;
 }
 
@@ -215,13 +257,17 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
         h.Stale = true;
         h.Text = "Not connected — retrying";
     } else if (!h.Stale) {
-        h.Text = lastGoodGapMs_ > 0 ? "OK · " + Seconds(lastGoodGapMs_) : "OK";
+        // Replies that come after the next request was due: the device answers, late.
+        if (lastReplyTimeMs_ > pollPeriodMs)
+            h.Text = "Slow replies · " + Seconds(lastReplyTimeMs_);
+        else
+            h.Text = lastGoodGapMs_ > 0 ? "OK · " + Seconds(lastGoodGapMs_) : "OK";
     } else if (!statusPolled) {
         h.Text = PausedText(age);
     } else if (lastGoodMs_ < 0 && age <= 3 * static_cast<int64_t>(pollPeriodMs)) {
         h.Text = "Waiting for the first reply";
     } else {
-        h.Text = NoReplyText(age, timeoutsSinceGood_);
+        h.Text = NoReplyText(age, timeoutsSinceGood_, outstanding_.size());
     }
     return h;
 }
@@ -231,7 +277,8 @@ std::vector<std::string> WidestHealthTexts() {
     // window has no more room. Longer, the tooltip holds the whole text.
     const int64_t silenceMs = 999 * 1000LL;
     return {"Serial port lost — retrying", "Not connected — retrying", "Waiting for the first reply",
-            "OK · " + Seconds(9999),       PausedText(silenceMs),      NoReplyText(silenceMs, 999)};
+            "OK · " + Seconds(9999), "Slow replies · " + Seconds(silenceMs), PausedText(silenceMs),
+            NoReplyText(silenceMs, 999, 0)};
 }
 
 } // namespace zephyra
