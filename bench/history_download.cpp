@@ -64,11 +64,9 @@ int main(int argc, char *argv[]) {
     w.show();
     w.LogIn(UserLevel::User);
     ConnectionContext cc{console->Controller(),
-                         console->Serial(),
-                         console->Tcp(),
+                         console->Link(),
                          console->Messages(),
                          [](LinkKind, const QString &) {},
-                         [&w](bool green) { w.PaintConnect(green); },
                          nullptr,
                          "127.0.0.1"};
     {

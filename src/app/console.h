@@ -59,13 +59,14 @@ public:
     HistoryContext HistoryWindows() { return {link_.History(), operator_, filesDir_}; }
     // Where exports go from now on (tests point it at a place that cannot be written).
     void SetProgramDir(const QString &dir) { filesDir_ = dir; }
+    // What the windows connect and disconnect through.
+    LinkControl &Link() { return link_; }
     SerialEndpoint &Serial() { return link_.Serial(); }
     TcpEndpoint &Tcp() { return link_.Tcp(); }
     QTimer &Timer1() { return link_.Timer1(); }
     int TickIntervalMs() const { return link_.TickIntervalMs(); }
     Operator &Messages() { return operator_; }
     HistoryController &History() { return link_.History(); }
-    ResponseReceiver &Receiver() { return link_.Receiver(); }
     LinkMonitor &Monitor() { return link_.Monitor(); }
 
 private:

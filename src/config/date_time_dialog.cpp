@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "config/month_calendar_widget.h"
+#include "core/local_clock.h"
 #include "config/spin_field_widget.h"
 
 namespace zephyra {

@@ -38,6 +38,8 @@ public:
 
     // The 0x41 request resets this receiver before it is sent.
     void AttachReceiver(ResponseReceiver *receiver) { receiver_ = receiver; }
+    // A half frame left over must not swallow the reply to the next request.
+    void ResetReceiver();
     // Every request that goes out is recorded here.
     void SetMonitor(LinkMonitor *monitor) { monitor_ = monitor; }
 

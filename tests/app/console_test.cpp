@@ -178,7 +178,7 @@ TEST_F(ConsoleTest, EveryDecodeAppliesTheAccessTableForLevelAndLink) {
         console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace, {}});
         window().show();
         window().LogIn(c.Level);
-        fakes::Arrange(console->State()).Link = c.Link;
+        console->Controller().LinkChosen(c.Link);
         Decode(StatusBlock());
         std::vector<const char *> on = c.On;
         if (c.Link == LinkKind::Serial)
@@ -234,7 +234,7 @@ TEST_F(ConsoleTest, DecodeFillsFieldsLampsLabelAndLinkPanel) {
 // wholly inside its group; the level and link panels likewise.
 TEST_F(ConsoleTest, EveryFieldHoldsTheWidestTextADecodeCanGiveIt) {
     window().LogIn(UserLevel::Super);
-    fakes::Arrange(console->State()).Link = LinkKind::Serial; // shows the relay and charge fields
+    console->Controller().LinkChosen(LinkKind::Serial); // shows the relay and charge fields
     QTest::mouseClick(Child<QWidget>(&window(), "Image10"), Qt::LeftButton); // and the firmware counter
     const QFontMetrics metrics(window().font());
     auto wider = [&](const QString &a, const QString &b) {
@@ -315,8 +315,7 @@ void Confirm(TMain_Form &w, void (TMain_Form::*command)(), const char *button,
 
 TEST_F(ConsoleTest, DisconnectConfirmedOrCancelled) {
     window().LogIn(UserLevel::Super);
-    fakes::Arrange(console->State()).Connected = true; // a port that is not really opened here
-    console->Timer1().start();
+    console->Controller().LinkConfirmed(LinkKind::Serial); // a port that is not really opened here
     Decode(StatusBlock());
     QString caption;
     Confirm(window(), &TMain_Form::mDisconnectClick, "BitBtn2", &caption);
@@ -338,8 +337,7 @@ TEST_F(ConsoleTest, DisconnectConfirmedOrCancelled) {
 
 TEST_F(ConsoleTest, LogoutCancelledOrConfirmed) {
     window().LogIn(UserLevel::Admin);
-    fakes::Arrange(console->State()).Connected = true;
-    console->Timer1().start();
+    console->Controller().LinkConfirmed(LinkKind::Serial);
     Decode(StatusBlock());
     Confirm(window(), &TMain_Form::mLogoutClick, "BitBtn2");
     EXPECT_TRUE(enabled("mLogout"));
@@ -372,6 +370,34 @@ TEST_F(ConsoleTest, HiddenTogglesFlipTheFirmwareCounterAndTheChargeFields) {
     EXPECT_FALSE(Child<QWidget>(&window(), "labChRef")->isHidden());
     QTest::mouseClick(Child<QWidget>(&window(), "Image1"), Qt::LeftButton);
     EXPECT_TRUE(chRelay->isHidden());
+}
+
+// The rules act on every decode: a Super decode on serial shows again the charge fields Image1 hid, an
+// Admin decode leaves them as they are.
+TEST_F(ConsoleTest, EverySuperDecodeOnSerialShowsTheChargeFieldsAgain) {
+    auto shown = [&] {
+        std::vector<bool> out;
+        for (const char *name : {"labChRef", "edtChRef", "labChRelay", "edtChRelay"})
+            out.push_back(!Child<QWidget>(&window(), name)->isHidden());
+        return out;
+    };
+    const std::vector<bool> all(4, true), none(4, false);
+    auto image1 = [&] { QTest::mouseClick(Child<QWidget>(&window(), "Image1"), Qt::LeftButton); };
+    window().LogIn(UserLevel::Super);
+    console->Controller().LinkChosen(LinkKind::Serial);
+    Decode(StatusBlock());
+    EXPECT_EQ(shown(), all);
+    image1();
+    EXPECT_EQ(shown(), none);
+    Decode(StatusBlock());
+    EXPECT_EQ(shown(), all) << "a hide lasts until the next Super decode";
+
+    window().LogIn(UserLevel::Admin);
+    Decode(StatusBlock());
+    EXPECT_EQ(shown(), all) << "nothing hides them again";
+    image1();
+    Decode(StatusBlock());
+    EXPECT_EQ(shown(), none) << "only a Super decode shows them";
 }
 
 TEST_F(ConsoleTest, ExitWithoutTcpClosesAtOnce) {
