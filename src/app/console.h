@@ -8,7 +8,7 @@
 
 #include "access/session_model.h"
 #include "config/setting_form_dialog.h"
-#include "history/history_collector.h"
+#include "history/history_controller.h"
 #include "history/history_window.h"
 #include "history/status_log_page.h"
 #include "device/device_link_endpoint.h"

@@ -10,6 +10,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "polling/accessible_names.h"
+
 namespace zephyra {
 
 namespace {
@@ -72,6 +74,7 @@ TfrmComPort::TfrmComPort(ConnectionContext ctx, QWidget *parent) : QDialog(paren
     connect(portSelect_, &QComboBox::activated, this, &TfrmComPort::PortSelectChange);
     connect(bitBtn1_, &QPushButton::clicked, this, &TfrmComPort::Btn_OK);
     connect(bitBtn2_, &QPushButton::clicked, this, &TfrmComPort::BitBtn2Click);
+    DescribeByObjectName(this);
 }
 
 void TfrmComPort::reject() {

@@ -11,7 +11,7 @@
 #include <ostream>
 
 #include "core/link_control.h"
-#include "history/history_collector.h"
+#include "history/history_controller.h"
 #include "link/link_monitor.h"
 #include "link/link_port_endpoint.h"
 #include "link/response_receiver.h"

@@ -12,7 +12,7 @@
 
 #include <QString>
 
-#include "history/history_collector.h"
+#include "history/history_controller.h"
 
 class QHBoxLayout;
 class QLabel;

@@ -13,6 +13,7 @@
 
 #include "core/local_clock.h"
 #include "history/status_log_commands.h"
+#include "polling/accessible_names.h"
 #include "polling/main_window.h"
 
 namespace zephyra {
@@ -95,9 +96,7 @@ TStatusLogPage::TStatusLogPage(StatusLogContext ctx, QWidget *parent)
     layout->addLayout(controls);
     layout->addWidget(labLogSaved_);
 
-    for (QWidget *w : findChildren<QWidget *>())
-        if (!w->objectName().isEmpty())
-            w->setAccessibleDescription(w->objectName());
+    DescribeByObjectName(this);
 }
 
 void TStatusLogPage::rgLogoTimeClick(int index) {

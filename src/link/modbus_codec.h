@@ -50,7 +50,6 @@ public:
 
     uint32_t TransactionCounter() const { return transactionCounter_; }
     int32_t LastSentFunction() const { return lastSentFunction_; }
-    void ResetTransactionCounter() { transactionCounter_ = 0; }
     LinkPort &Port() { return port_; }
     LinkKind Link() const { return link_; }
 

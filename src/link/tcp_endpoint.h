@@ -42,7 +42,7 @@ signals:
     void ConnectAttemptFailed(const QString &error);
 
 private:
-    void Timer7Timer();
+    void ReadArrived();
 
     QTcpSocket socket_;
     QTimer connectTimeout_;

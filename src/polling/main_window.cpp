@@ -24,6 +24,7 @@
 #include "access/confirm_window.h"
 #include "access/login_window.h"
 #include "device/connection_window.h"
+#include "polling/accessible_names.h"
 #include "polling/lamp_widget.h"
 
 namespace zephyra {
@@ -130,10 +131,7 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    // Assistive tools (and scripted tests) find every control by its name.
-    for (QWidget *w : findChildren<QWidget *>())
-        if (!w->objectName().isEmpty() && w->accessibleDescription().isEmpty())
-            w->setAccessibleDescription(w->objectName());
+    DescribeByObjectName(this);
 }
 
 TMain_Form::~TMain_Form() = default;

@@ -12,7 +12,7 @@
 #include "core/ports.h"
 #include "link/link_monitor.h"
 #include "link/modbus_codec.h"
-#include "link/response_receiver.h"
+#include "link/response_sink.h"
 #include "polling/poll_state.h"
 #include "polling/status_decoder.h"
 

@@ -397,8 +397,8 @@ TEST_F(SettingsA, ClockGoesOutMinuteHourDayMonthYearSecond) {
         EXPECT_EQ(WritesSince(mark, 6),
                   (std::vector<WireWrite>{{5, 20}, {4, 10}, {3, 25}, {2, 12}, {1, 2024}, {6, 30}}));
         // Active again after the message: the PC's time is back in the fields (a new year may have begun).
-        const int shown = Get<SpinFieldWidget>(d, "spinedtYear")->Text().toInt();
-        EXPECT_TRUE(shown == yearBefore || shown == LocalNow().tm_year + 1900) << shown;
+        const int year = Get<SpinFieldWidget>(d, "spinedtYear")->Text().toInt();
+        EXPECT_TRUE(year == yearBefore || year == LocalNow().tm_year + 1900) << year;
         Get<QPushButton>(d, "bbtClose")->click();
     });
     EXPECT_EQ(Mode(), 0);

@@ -1,4 +1,4 @@
-#include "history/history_collector.h"
+#include "history/history_controller.h"
 
 #include <algorithm>
 
