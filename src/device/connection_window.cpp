@@ -131,6 +131,8 @@ void TfrmComPort::PortClick() {
 void TfrmComPort::PortSelectChange(int index) {
     if (index < 0)
         return;
+    // The connect button takes the current entry; a caller may pick one without the list.
+    portSelect_->setCurrentIndex(index);
     const QString path = portSelect_->itemData(index).toString();
     if (std::string error = ctx_.Link.HoldPort(path.toStdString()); !error.empty())
         ctx_.Messages.ShowError(
