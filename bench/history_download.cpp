@@ -12,8 +12,8 @@
 #include <sstream>
 
 #include "app/console.h"
-#include "history/history_window.h"
 #include "device/connection_window.h"
+#include "history/history_window.h"
 #include "support/gui_helpers.h"
 #include "support/sim_process.h"
 

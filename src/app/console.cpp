@@ -9,9 +9,9 @@
 #include <QTemporaryFile>
 
 #include "config/settings_commands.h"
+#include "device/traffic_window.h"
 #include "history/history_commands.h"
 #include "history/status_log_commands.h"
-#include "device/traffic_window.h"
 #include "polling/cached_panel_widget_style.h"
 
 namespace zephyra {
@@ -53,7 +53,8 @@ QString ChooseFilesDir(const QString &programDir, bool programDirWritable, const
 
 Console::Console(const ConsoleOptions &options)
     : link_(operator_, *options.Trace),
-      session_(link_.State().Link, link_.State().Connected), settings_{link_.Controller(), operator_, session_},
+      session_(link_.State().Link, link_.State().Connected), settings_{link_.Controller(), operator_,
+                                                                       session_},
       filesDir_(ChooseFilesDir(options.ProgramDir, FolderWritable(options.ProgramDir), options.UserDir)) {
     link_.Serial().SetExtraPaths(options.ExtraSerialPaths);
     link_.SetTcpPort(options.TcpPort);
@@ -62,8 +63,8 @@ Console::Console(const ConsoleOptions &options)
     if (!qobject_cast<CachedPanelStyle *>(QApplication::style()))
         QApplication::setStyle(new CachedPanelStyle(QStyleFactory::create(QApplication::style()->name())));
 
-    mainWindow_ = std::make_unique<TMain_Form>(MainWindowContext{
-        link_.Controller(), session_, link_, operator_, options.DefaultHost});
+    mainWindow_ = std::make_unique<TMain_Form>(
+        MainWindowContext{link_.Controller(), session_, link_, operator_, options.DefaultHost});
     TMain_Form *w = mainWindow_.get();
     link_.Controller().SetStatusView(w);
     link_.Port().SetPainter([w](bool green) { w->PaintConnect(green); });

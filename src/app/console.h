@@ -8,10 +8,10 @@
 
 #include "access/session_model.h"
 #include "config/setting_form_dialog.h"
+#include "device/device_link_endpoint.h"
 #include "history/history_controller.h"
 #include "history/history_window.h"
 #include "history/status_log_page.h"
-#include "device/device_link_endpoint.h"
 #include "polling/main_window.h"
 #include "trend/trend_page.h"
 

@@ -22,8 +22,8 @@
 
 #include "cli/cli_text.h"
 #include "cli/metrics_endpoint.h"
-#include "history/history_export.h"
 #include "device/device_link_endpoint.h"
+#include "history/history_export.h"
 
 namespace zephyra::cli {
 namespace {

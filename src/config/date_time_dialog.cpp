@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 
 #include "config/month_calendar_widget.h"
-#include "core/local_clock.h"
 #include "config/spin_field_widget.h"
+#include "core/local_clock.h"
 
 namespace zephyra {
 

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-
 namespace zephyra {
 
 namespace {

@@ -135,8 +135,9 @@ void TfrmComPort::PortSelectChange(int index) {
     portSelect_->setCurrentIndex(index);
     const QString path = portSelect_->itemData(index).toString();
     if (std::string error = ctx_.Link.HoldPort(path.toStdString()); !error.empty())
-        ctx_.Messages.ShowError(
-            QStringLiteral("%1: cannot open the port\n%2").arg(path, QString::fromStdString(error)).toStdString());
+        ctx_.Messages.ShowError(QStringLiteral("%1: cannot open the port\n%2")
+                                    .arg(path, QString::fromStdString(error))
+                                    .toStdString());
 }
 
 void TfrmComPort::Btn_OK() {

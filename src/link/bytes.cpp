@@ -18,7 +18,6 @@ int HexValue(char c) {
     return -1;
 }
 
-
 void AppendBE16(Bytes &out, int32_t v) {
     out.push_back(static_cast<uint8_t>((v / 256) & 0xFF));
     out.push_back(static_cast<uint8_t>((v % 256) & 0xFF));

@@ -35,8 +35,8 @@ TEST(ConnectionWindow, ASecondClickWhileConnectingStartsNoSecondConnect) {
     FakeLinkControl link;
     link.error = "Connection timed out";
     int confirmed = 0;
-    TfrmComPort window(ConnectionContext{rig.ctl, link, rig.op, [&](LinkKind, const QString &) { ++confirmed; },
-                                         nullptr, "127.0.0.1"});
+    TfrmComPort window(ConnectionContext{
+        rig.ctl, link, rig.op, [&](LinkKind, const QString &) { ++confirmed; }, nullptr, "127.0.0.1"});
     window.show();
     window.TCPClick();
     auto *connect = test::Child<QPushButton>(&window, "BitBtn1");

@@ -11,10 +11,10 @@
 
 #include <filesystem>
 
-#include "e2e/console_fixture.h"
 #include "device/connection_window.h"
-#include "link/modbus_codec.h"
 #include "device/traffic_window.h"
+#include "e2e/console_fixture.h"
+#include "link/modbus_codec.h"
 #include "polling/lamp_widget.h"
 
 namespace zephyra::test {
@@ -34,7 +34,8 @@ std::string StatusExchange(const std::vector<JournalEntry> &journal, const std::
         const Bytes unit = Unit(e);
         if (e.link != link || unit.size() < 3)
             continue;
-        if (e.dir == "RX" && unit.size() >= 6 && std::equal(kStatusRead.begin(), kStatusRead.end(), unit.begin()))
+        if (e.dir == "RX" && unit.size() >= 6 &&
+            std::equal(kStatusRead.begin(), kStatusRead.end(), unit.begin()))
             order += 'R';
         else if (e.dir == "TX" && unit[1] == 0x04 && unit[2] == 0xFE)
             order += 'A';

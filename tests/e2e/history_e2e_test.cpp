@@ -1,10 +1,10 @@
 // Alarm and event log downloads, history initialise and Save File: the console against zephyra-sim over
 // the pseudo-terminal. What the simulator journals is what went over the wire.
+#include <QDateTime>
 #include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRegularExpression>
-#include <QDateTime>
 #include <csignal>
 #include <map>
 #include <sys/types.h>
