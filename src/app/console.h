@@ -61,8 +61,6 @@ public:
     void SetProgramDir(const QString &dir) { filesDir_ = dir; }
     // What the windows connect and disconnect through.
     LinkControl &Link() { return link_; }
-    SerialEndpoint &Serial() { return link_.Serial(); }
-    TcpEndpoint &Tcp() { return link_.Tcp(); }
     QTimer &Timer1() { return link_.Timer1(); }
     int TickIntervalMs() const { return link_.TickIntervalMs(); }
     Operator &Messages() { return operator_; }

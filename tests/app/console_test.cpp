@@ -11,6 +11,7 @@
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -411,15 +412,17 @@ TEST_F(ConsoleTest, ExitWithoutTcpClosesAtOnce) {
 TEST_F(ConsoleTest, ExitWithTcpDisconnectsAndStartsTheClosingWindow) {
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-    console->Tcp().SetHost("127.0.0.1");
-    console->Tcp().SetPort(server.serverPort());
-    ASSERT_EQ(console->Tcp().ConnectAndWait(), "");
+    console = std::make_unique<Console>(ConsoleOptions{{}, server.serverPort(), "127.0.0.1", {}, &trace, {}});
+    window().show();
+    ASSERT_EQ(console->Link().Connect(LinkKind::Tcp, "127.0.0.1").Error, "");
+    ASSERT_TRUE(server.hasPendingConnections() || server.waitForNewConnection(3000));
+    QTcpSocket *device = server.nextPendingConnection();
     auto *closing = Child<TfrmMsg>(&window(), "TfrmMsg");
     bool shownWhileClosing = false;
     QObject::connect(&window(), &TMain_Form::Closing, [&] { shownWhileClosing = closing->isVisible(); });
     window().mExitClick();
     EXPECT_TRUE(shownWhileClosing);
-    EXPECT_FALSE(console->Tcp().IsConnected());
+    EXPECT_TRUE(test::WaitFor([&] { return device->state() == QAbstractSocket::UnconnectedState; }, 3000));
     EXPECT_FALSE(window().isVisible());
 }
 
