@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# zephyra-cli metrics polling DEVICES simulated controllers over loopback TCP at a 1 s period for SECONDS:
+# zephyra-cli metrics polling DEVICES simulated controllers, listed in a device list file (--config), over
+# loopback TCP at a 1 s period for SECONDS:
 # CPU time (user + system, and as a share of one core), peak resident memory, and a scrape at the end
 # that must show every device up. mbpoll reading one device at the same pace is the anchor.
 # Usage: bench/cli_metrics.sh [BUILD_DIR] [SECONDS] [DEVICES]
@@ -28,11 +29,13 @@ for i in $(seq "$count"); do
     devices+=("tcp:$(sed -n 's/.*tcp=\(127\.0\.0\.1:[0-9]*\).*/\1/p' "$run/ready$i")")
 done
 
-echo "== zephyra-cli metrics: $count devices, 1 s period, $seconds s (user s, system s, peak RSS kB)"
+for i in $(seq "$count"); do echo "rect-$i = ${devices[$((i - 1))]}"; done >"$run/metrics.conf"
+
+echo "== zephyra-cli metrics: $count devices from a device list, 1 s period, $seconds s (user s, system s, peak RSS kB)"
 # timeout ends it with SIGTERM (its summary path) after the run; time reports it as timeout's child.
 /usr/bin/time -f "cpu_user=%U cpu_sys=%S peak_rss_kb=%M" -o "$run/time" \
     timeout -s TERM "$seconds" "$build/src/cli/zephyra-cli" metrics --listen 127.0.0.1:0 --interval 1 \
-    "${devices[@]}" 2>"$run/cli.err" &
+    --config "$run/metrics.conf" 2>"$run/cli.err" &
 cli=$!
 for _ in $(seq 100); do grep -q serving "$run/cli.err" 2>/dev/null && break; sleep 0.1; done
 port=$(sed -n 's/.*127\.0\.0\.1:\([0-9]*\)\/metrics.*/\1/p' "$run/cli.err")

@@ -27,10 +27,13 @@ Options:
   --tcp-port N      Modbus TCP port on 127.0.0.1 (default 0: the system chooses; the line says which)
   --no-pty          no pseudo-terminal (TCP only)
   --no-tcp          no TCP (pseudo-terminal only)
+  --max-clients N   TCP clients served at once (default 1, as the controller); a client beyond them
+                    pushes the oldest off
   --journal FILE    one line per frame: "<ms> <RTU|TCP> <RX|TX|DROP|NOISE|JUNK> <hex>" and NOTE lines
   --print-default-scenario
                     print the built-in default scenario and exit
   -h, --help        this text
+  --version         the program's version
 
 Scenario keys: start_time "YYYY-MM-DD hh:mm:ss", clock_running, steady, registers {name or address:
 value}, device_id "ten digits", identity {mac, ip, mask, gateway}, acl {enabled, added, default},
@@ -85,6 +88,9 @@ int main(int argc, char **argv) {
         if (arg == "-h" || arg == "--help") {
             std::cout << kUsage;
             return 0;
+        } else if (arg == "--version") {
+            std::cout << "zephyra-sim " ZEPHYRA_VERSION "\n";
+            return 0;
         } else if (arg == "--print-default-scenario") {
             std::cout << DefaultScenarioJson();
             return 0;
@@ -103,6 +109,12 @@ int main(int argc, char **argv) {
                 return Fail("--tcp-port needs a port number 0..65535");
         } else if (arg == "--no-pty" && !inlineValue) {
             options.pty = false;
+        } else if (arg == "--max-clients") {
+            std::string text;
+            if (!takeValue(text) || text.empty() || text.size() > 4 ||
+                text.find_first_not_of("0123456789") != std::string::npos || std::stoi(text) < 1)
+                return Fail("--max-clients needs a number from 1 to 9999");
+            options.maxClients = std::stoi(text);
         } else if (arg == "--no-tcp" && !inlineValue) {
             options.tcp = false;
         } else {

@@ -62,7 +62,8 @@ Server::Server(const Scenario &scenario, ServerOptions options)
       rng_(scenario.faults.seed), startMs_(MonoMs()) {}
 
 Server::~Server() {
-    CloseFd(client_);
+    for (Client &c : clients_)
+        CloseFd(c.fd);
     CloseFd(listen_);
     if (linkMade_) {
         // Only remove the link if it still points at our terminal.
@@ -182,24 +183,27 @@ int Server::PollTimeoutMs(int64_t now) const {
 }
 
 void Server::Run() {
+    std::vector<pollfd> fds;
+    std::vector<uint64_t> polled; // the connection of each client entry, in order
     for (;;) {
-        pollfd fds[4];
-        int n = 0;
-        fds[n++] = {gSignalPipe[0], POLLIN, 0};
-        int ptyIndex = -1, listenIndex = -1, clientIndex = -1;
+        fds.clear();
+        polled.clear();
+        fds.push_back({gSignalPipe[0], POLLIN, 0});
+        int ptyIndex = -1, listenIndex = -1;
         if (master_ >= 0) {
-            ptyIndex = n;
-            fds[n++] = {master_, static_cast<short>(POLLIN | (ptyOut_.empty() ? 0 : POLLOUT)), 0};
+            ptyIndex = static_cast<int>(fds.size());
+            fds.push_back({master_, static_cast<short>(POLLIN | (ptyOut_.empty() ? 0 : POLLOUT)), 0});
         }
         if (listen_ >= 0) {
-            listenIndex = n;
-            fds[n++] = {listen_, POLLIN, 0};
+            listenIndex = static_cast<int>(fds.size());
+            fds.push_back({listen_, POLLIN, 0});
         }
-        if (client_ >= 0) {
-            clientIndex = n;
-            fds[n++] = {client_, static_cast<short>(POLLIN | (tcpOut_.empty() ? 0 : POLLOUT)), 0};
+        const std::size_t firstClient = fds.size();
+        for (const Client &c : clients_) {
+            fds.push_back({c.fd, static_cast<short>(POLLIN | (c.out.empty() ? 0 : POLLOUT)), 0});
+            polled.push_back(c.connection);
         }
-        int ready = poll(fds, static_cast<nfds_t>(n), PollTimeoutMs(NowMs()));
+        int ready = poll(fds.data(), static_cast<nfds_t>(fds.size()), PollTimeoutMs(NowMs()));
         if (ready < 0 && errno != EINTR)
             break;
         if (ready > 0 && (fds[0].revents & POLLIN))
@@ -212,14 +216,14 @@ void Server::Run() {
             if (fds[ptyIndex].revents & POLLOUT)
                 Flush(master_, ptyOut_);
         }
-        if (ready > 0 && clientIndex >= 0 && client_ >= 0) {
-            short ev = fds[clientIndex].revents;
-            if (ev & (POLLIN | POLLHUP | POLLERR))
-                OnClientReadable(now);
-            if (client_ >= 0 && (ev & POLLOUT))
-                Flush(client_, tcpOut_);
-            if (client_ >= 0 && closeWhenFlushed_ && tcpOut_.empty())
-                CloseClient(now, "closed after requests");
+        for (std::size_t i = 0; ready > 0 && i < polled.size(); ++i) {
+            const short ev = fds[firstClient + i].revents;
+            if (Client *c = FindClient(polled[i]); c && (ev & (POLLIN | POLLHUP | POLLERR)))
+                OnClientReadable(*c, now);
+            if (Client *c = FindClient(polled[i]); c && (ev & POLLOUT))
+                Flush(c->fd, c->out);
+            if (Client *c = FindClient(polled[i]); c && c->closeWhenFlushed && c->out.empty())
+                CloseClient(c->connection, now, "closed after requests");
         }
         if (ready > 0 && listenIndex >= 0 && (fds[listenIndex].revents & POLLIN))
             OnAccept(now);
@@ -254,53 +258,60 @@ void Server::HandleRtuPieces(const std::vector<RtuPiece> &pieces, int64_t now) {
     }
 }
 
+Server::Client *Server::FindClient(uint64_t connection) {
+    for (Client &c : clients_)
+        if (c.connection == connection)
+            return &c;
+    return nullptr;
+}
+
 void Server::OnAccept(int64_t now) {
     for (;;) {
         int fd = accept4(listen_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0)
             return;
-        // One client at a time, as the controller allows: the newest wins.
-        if (client_ >= 0)
-            CloseClient(now, "replaced by a new connection");
+        // As many clients as the controller allows (one by default): the newest wins.
+        while (static_cast<int>(clients_.size()) >= std::max(1, options_.maxClients))
+            CloseClient(clients_.front().connection, now, "replaced by a new connection");
         int one = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        client_ = fd;
-        ++connection_;
-        connectionRequests_ = 0;
-        closeWhenFlushed_ = false;
-        tcpFramer_.Clear();
-        tcpOut_.clear();
+        Client c;
+        c.fd = fd;
+        c.connection = ++connection_;
+        clients_.push_back(std::move(c));
         device_.SetTcpConnected(true);
         journal_.Note(now - startMs_, Channel::Tcp, "connection opened");
     }
 }
 
-void Server::CloseClient(int64_t now, const char *why) {
-    if (client_ < 0)
+void Server::CloseClient(uint64_t connection, int64_t now, const char *why) {
+    auto it = std::find_if(clients_.begin(), clients_.end(),
+                           [connection](const Client &c) { return c.connection == connection; });
+    if (it == clients_.end())
         return;
-    CloseFd(client_);
-    tcpOut_.clear();
-    closeWhenFlushed_ = false;
-    device_.SetTcpConnected(false);
+    CloseFd(it->fd);
+    clients_.erase(it);
+    device_.SetTcpConnected(!clients_.empty());
     journal_.Note(now - startMs_, Channel::Tcp, std::string("connection closed: ") + why);
 }
 
-void Server::OnClientReadable(int64_t now) {
+void Server::OnClientReadable(Client &client, int64_t now) {
+    const uint64_t id = client.connection;
     uint8_t buf[4096];
     for (;;) {
-        ssize_t got = recv(client_, buf, sizeof buf, 0);
+        ssize_t got = recv(client.fd, buf, sizeof buf, 0);
         if (got == 0) {
-            CloseClient(now, "by the client");
+            CloseClient(id, now, "by the client");
             return;
         }
         if (got < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
                 return;
-            CloseClient(now, "read error");
+            CloseClient(id, now, "read error");
             return;
         }
         bool broken = false;
-        auto adus = tcpFramer_.Feed(ByteView(buf, static_cast<std::size_t>(got)), broken);
+        auto adus = client.framer.Feed(ByteView(buf, static_cast<std::size_t>(got)), broken);
         for (const Bytes &adu : adus) {
             journal_.Frame(now - startMs_, Channel::Tcp, "RX", adu);
             const uint8_t unitId = adu[6];
@@ -314,17 +325,17 @@ void Server::OnClientReadable(int64_t now) {
                 continue;
             }
             Answer(Channel::Tcp, ByteView(adu.data() + 6, adu.size() - 6),
-                   Bytes(adu.begin(), adu.begin() + 2), now);
+                   Bytes(adu.begin(), adu.begin() + 2), now, &client);
         }
         if (broken) {
             journal_.Note(now - startMs_, Channel::Tcp, "MBAP length outside 2..254");
-            CloseClient(now, "not a Modbus TCP stream");
+            CloseClient(id, now, "not a Modbus TCP stream");
             return;
         }
     }
 }
 
-void Server::Answer(Channel channel, ByteView unit, const Bytes &transaction, int64_t now) {
+void Server::Answer(Channel channel, ByteView unit, const Bytes &transaction, int64_t now, Client *client) {
     const int64_t t = now - startMs_;
     Bytes reply = device_.Handle(unit, channel, now);
     for (const std::string &note : device_.TakeNotes())
@@ -344,9 +355,10 @@ void Server::Answer(Channel channel, ByteView unit, const Bytes &transaction, in
     }
 
     bool closeAfter = false;
-    if (channel == Channel::Tcp) {
-        ++connectionRequests_;
-        closeAfter = f.closeTcpAfter > 0 && connectionRequests_ == f.closeTcpAfter;
+    const uint64_t connection = client ? client->connection : 0;
+    if (client) {
+        ++client->requests;
+        closeAfter = f.closeTcpAfter > 0 && client->requests == f.closeTcpAfter;
     }
 
     int64_t due = now + f.latencyMs;
@@ -363,7 +375,7 @@ void Server::Answer(Channel channel, ByteView unit, const Bytes &transaction, in
         if (!f.noiseBefore.empty()) {
             Action noise;
             noise.channel = channel;
-            noise.connection = connection_;
+            noise.connection = connection;
             noise.bytes = f.noiseBefore;
             noise.journalAs = "NOISE";
             noise.journalBytes = f.noiseBefore;
@@ -373,7 +385,7 @@ void Server::Answer(Channel channel, ByteView unit, const Bytes &transaction, in
         for (std::size_t at = 0; at < frame.size(); at += size) {
             Action write;
             write.channel = channel;
-            write.connection = connection_;
+            write.connection = connection;
             write.bytes.assign(frame.begin() + static_cast<std::ptrdiff_t>(at),
                                frame.begin() +
                                    static_cast<std::ptrdiff_t>(std::min(frame.size(), at + size)));
@@ -393,7 +405,7 @@ void Server::Answer(Channel channel, ByteView unit, const Bytes &transaction, in
         Action close;
         close.kind = Action::Close;
         close.channel = channel;
-        close.connection = connection_;
+        close.connection = connection;
         Schedule(due, std::move(close));
     }
 }
@@ -414,20 +426,21 @@ void Server::Perform(Action &action, int64_t now) {
     const int64_t t = now - startMs_;
     if (action.channel == Channel::Tcp) {
         // Output for a connection that has gone is dropped with it.
-        if (client_ < 0 || action.connection != connection_)
+        Client *c = FindClient(action.connection);
+        if (!c)
             return;
         if (action.kind == Action::Close) {
-            closeWhenFlushed_ = true;
-            if (tcpOut_.empty())
-                CloseClient(now, "closed after requests");
+            c->closeWhenFlushed = true;
+            if (c->out.empty())
+                CloseClient(c->connection, now, "closed after requests");
             return;
         }
         if (action.journalAs)
             journal_.Frame(t, Channel::Tcp, action.journalAs, action.journalBytes);
-        tcpOut_.insert(tcpOut_.end(), action.bytes.begin(), action.bytes.end());
-        Flush(client_, tcpOut_);
-        if (closeWhenFlushed_ && tcpOut_.empty())
-            CloseClient(now, "closed after requests");
+        c->out.insert(c->out.end(), action.bytes.begin(), action.bytes.end());
+        Flush(c->fd, c->out);
+        if (c->closeWhenFlushed && c->out.empty())
+            CloseClient(c->connection, now, "closed after requests");
         return;
     }
     if (master_ < 0)
@@ -440,7 +453,7 @@ void Server::Perform(Action &action, int64_t now) {
 
 void Server::Flush(int fd, Bytes &queue) {
     while (!queue.empty()) {
-        ssize_t n = fd == client_ ? send(fd, queue.data(), queue.size(), MSG_NOSIGNAL)
+        ssize_t n = fd != master_ ? send(fd, queue.data(), queue.size(), MSG_NOSIGNAL)
                                   : write(fd, queue.data(), queue.size());
         if (n > 0) {
             queue.erase(queue.begin(), queue.begin() + n);

@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "device.h"
 #include "journal.h"
@@ -21,6 +22,8 @@ struct ServerOptions {
     bool tcp = true;
     int tcpPort = 0; // 0 = the system chooses
     std::string journalPath;
+    // TCP clients served at once; one more pushes the oldest off, as a one-client controller does.
+    int maxClients = 1;
 };
 
 class Server {
@@ -55,9 +58,20 @@ private:
     void OnPtyReadable(int64_t now);
     void HandleRtuPieces(const std::vector<RtuPiece> &pieces, int64_t now);
     void OnAccept(int64_t now);
-    void OnClientReadable(int64_t now);
-    void CloseClient(int64_t now, const char *why);
-    void Answer(Channel channel, ByteView unit, const Bytes &tcpHeader, int64_t now);
+    struct Client {
+        int fd = -1;
+        uint64_t connection = 0;
+        int requests = 0;
+        bool closeWhenFlushed = false;
+        TcpFramer framer;
+        Bytes out;
+    };
+    Client *FindClient(uint64_t connection);
+    void OnClientReadable(Client &client, int64_t now);
+    // Closes and forgets the client; references to it are invalid afterwards.
+    void CloseClient(uint64_t connection, int64_t now, const char *why);
+    void Answer(Channel channel, ByteView unit, const Bytes &tcpHeader, int64_t now,
+                Client *client = nullptr);
     void Flush(int fd, Bytes &queue);
 
     Scenario scenario_;
@@ -74,12 +88,9 @@ private:
     bool linkMade_ = false;
     int listen_ = -1;
     int tcpPortBound_ = 0;
-    int client_ = -1;
-    uint64_t connection_ = 0;
-    int connectionRequests_ = 0;
-    bool closeWhenFlushed_ = false;
+    std::vector<Client> clients_; // oldest first
+    uint64_t connection_ = 0;     // the id of the latest connection
     Bytes ptyOut_;
-    Bytes tcpOut_;
 
     std::map<std::pair<int64_t, uint64_t>, Action> actions_;
     uint64_t actionSeq_ = 0;

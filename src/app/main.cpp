@@ -6,17 +6,45 @@
 
 #include "app/console.h"
 
-int main(int argc, char *argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("zephyra-console");
+namespace {
 
-    QCommandLineParser parser;
+const QCommandLineOption kSerialPath("serial-path", "Extra serial device path to search (repeatable).",
+                                     "path");
+const QCommandLineOption kTcpPort("tcp-port", "TCP port of the controller (default 502).", "port", "502");
+const QCommandLineOption kHost("host", "Host address offered in the connection window.", "address");
+
+void Describe(QCommandLineParser &parser) {
+    QCoreApplication::setApplicationName("zephyra-console");
+    QCoreApplication::setApplicationVersion(ZEPHYRA_VERSION);
     parser.setApplicationDescription("ZEPHYRA-M10 rectifier controller console");
     parser.addHelpOption();
-    QCommandLineOption serialPath("serial-path", "Extra serial device path to search (repeatable).", "path");
-    QCommandLineOption tcpPort("tcp-port", "TCP port of the controller (default 502).", "port", "502");
-    QCommandLineOption host("host", "Host address offered in the connection window.", "address");
-    parser.addOptions({serialPath, tcpPort, host});
+    parser.addVersionOption();
+    parser.addOptions({kSerialPath, kTcpPort, kHost});
+}
+
+// Prints the help or the version and ends the program; false only for bad options.
+bool RunParser(QCoreApplication &core) {
+    QCommandLineParser parser;
+    Describe(parser);
+    parser.process(core);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    // --help and --version need no display: answered before the window system is opened.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" || arg == "--version") {
+            QCoreApplication core(argc, argv);
+            return RunParser(core) ? 0 : 2;
+        }
+    }
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption serialPath = kSerialPath, tcpPort = kTcpPort, host = kHost;
+    Describe(parser);
     parser.process(app);
 
     zephyra::ConsoleOptions options;
@@ -37,7 +65,8 @@ int main(int argc, char *argv[]) {
     // read-only.
     options.ProgramDir = QCoreApplication::applicationDirPath();
     options.UserDir = zephyra::UserFilesDir();
-    options.SettingsFile = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/console.ini";
+    options.SettingsFile =
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/console.ini";
 
     zephyra::Console console(options);
     console.MainWindow().show();

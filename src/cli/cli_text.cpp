@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "polling/formatters.h"
+#include "polling/readable_names.h"
+
 namespace zephyra::cli {
 
 namespace {
@@ -92,7 +95,7 @@ const char *DropReasonLabel(std::size_t reason) {
 
 } // namespace
 
-std::string DeviceSpec::Name() const {
+std::string DeviceSpec::Address() const {
     if (Link == LinkKind::Serial)
         return "serial:" + Path;
     const bool v6 = Host.find(':') != std::string::npos;
@@ -155,12 +158,105 @@ std::optional<DeviceSpec> ParseDevice(std::string_view text, std::string *error)
 }
 
 namespace {
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool GoodLabel(std::string_view name) {
+    if (name.empty())
+        return false;
+    for (char c : name)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+              c == '-' || c == '.'))
+            return false;
+    return true;
+}
+} // namespace
+
+std::optional<std::vector<DeviceSpec>> ParseDeviceList(std::string_view text, std::string *error) {
+    std::vector<DeviceSpec> devices;
+    int number = 0;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        const std::string_view line = Trim(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        ++number;
+        if (line.empty() || line.front() == '#' || line.front() == ';')
+            continue;
+        std::string_view name, device = line;
+        if (const auto eq = line.find('='); eq != std::string_view::npos) {
+            name = Trim(line.substr(0, eq));
+            device = Trim(line.substr(eq + 1));
+            if (!GoodLabel(name)) {
+                *error = "line " + std::to_string(number) + ": a name is letters, digits, _ - and ., not '" +
+                         std::string(name) + "'";
+                return std::nullopt;
+            }
+        }
+        std::string why;
+        auto spec = ParseDevice(device, &why);
+        if (!spec) {
+            *error = "line " + std::to_string(number) + ": " + why;
+            return std::nullopt;
+        }
+        spec->Label = std::string(name);
+        devices.push_back(std::move(*spec));
+    }
+    return devices;
+}
+
+std::string DuplicateDevice(const std::vector<DeviceSpec> &devices) {
+    for (std::size_t i = 0; i < devices.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j) {
+            if (devices[i].Name() == devices[j].Name())
+                return "device " + devices[i].Name() + " is listed twice";
+            if (devices[i].Address() == devices[j].Address())
+                return "devices " + devices[j].Name() + " and " + devices[i].Name() + " are both " +
+                       devices[i].Address() + ": one poller per device";
+        }
+    return {};
+}
+
+std::string StatusText(const StatusViewModel &view) {
+    std::string out;
+    for (const FieldText &f : view.Fields)
+        out += std::string(ReadableKey(f.Name)) + ": " + f.Text + "\n";
+    for (const LampState &l : view.Lamps)
+        if (l.Name)
+            out += std::string(ReadableKey(l.Name)) + ": " + (l.Active ? "active" : "off") + "\n";
+    return out;
+}
+
+DeviceInfo MakeDeviceInfo(const StatusSnapshot &s) {
+    const int32_t ver = s.Reg(reg::kFwVersion), date = s.Reg(reg::kFwDate);
+    return {FormatTenths(ver >> 8),
+            std::to_string(ver & 0xFF) + "-" + std::to_string(date >> 8) + "-" + std::to_string(date & 0xFF),
+            DeviceIdText(s.Reg(reg::kDeviceId1), s.Reg(reg::kDeviceId2), s.Reg(reg::kDeviceId3))};
+}
+
+namespace {
+// The sample's measurements by the widgets that show them: their readable keys name the columns.
+struct SampleColumn {
+    const char *Widget;
+    double TrendSample::*Field;
+};
+constexpr SampleColumn kSampleColumns[] = {{"edtACV", &TrendSample::AcV},
+                                           {"edtDCV", &TrendSample::DcV},
+                                           {"edtLCA", &TrendSample::LoadA},
+                                           {"edtBCA", &TrendSample::BatteryA},
+                                           {"edtRT", &TrendSample::RackC}};
+
 json SampleJson(const TrendSample &t) {
-    return json{{"time", FormatIsoLocal(t.Time)},        {"device_time", t.DeviceTime},
-                {"ac_input_v", Number(t.AcV)},           {"dc_output_v", Number(t.DcV)},
-                {"load_current_a", Number(t.LoadA)},     {"battery_current_a", Number(t.BatteryA)},
-                {"rack_temperature_c", Number(t.RackC)}, {"alarm_bits", Hex4(t.AlarmBits)},
-                {"relay_bits", Hex4(t.RelayBits)}};
+    json j{{"time", FormatIsoLocal(t.Time)}, {"device_time", t.DeviceTime}};
+    for (const SampleColumn &c : kSampleColumns)
+        j[ReadableKey(c.Widget)] = Number(t.*c.Field);
+    j["alarm_bits"] = Hex4(t.AlarmBits);
+    j["relay_bits"] = Hex4(t.RelayBits);
+    return j;
 }
 } // namespace
 
@@ -168,11 +264,11 @@ std::string StatusJson(const std::string &device, const StatusSnapshot &snapshot
                        const TrendSample &sample) {
     json fields = json::object();
     for (const FieldText &f : view.Fields)
-        fields[f.Name] = f.Text;
+        fields[ReadableKey(f.Name)] = f.Text;
     json lamps = json::object();
     for (const LampState &l : view.Lamps)
         if (l.Name)
-            lamps[l.Name] = l.Active;
+            lamps[ReadableKey(l.Name)] = l.Active;
     json registers = json::array();
     for (int32_t r : snapshot.Raw)
         registers.push_back(r);
@@ -184,6 +280,15 @@ std::string StatusJson(const std::string &device, const StatusSnapshot &snapshot
            {"registers_from", 1},
            {"registers", registers}};
     return j.dump(2, ' ', false, json::error_handler_t::replace);
+}
+
+std::string WatchCsvHeader() {
+    std::string header = "time,device_time";
+    for (const SampleColumn &c : kSampleColumns) {
+        const ReadableName *n = FindReadableName(c.Widget);
+        header += std::string(",") + n->Key + " (" + n->Unit + ")";
+    }
+    return header + ",alarm_bits (hex),relay_bits (hex)";
 }
 
 std::string TrendJsonLine(const TrendSample &t) {
@@ -203,14 +308,18 @@ std::string PollSummary(const std::string &device, const LinkCounters &c, std::s
         exceptions += n;
     for (uint64_t n : c.Dropped)
         dropped += n;
-    char loss[32];
-    std::snprintf(loss, sizeof loss, "%.1f%%", LossPercent(c, outstanding));
+    char loss[40];
+    // Nothing settled (never connected, or every request still awaited) measures no loss, least of all 0 %.
+    if (c.Requests <= outstanding)
+        std::snprintf(loss, sizeof loss, "loss not measured");
+    else
+        std::snprintf(loss, sizeof loss, "%.1f%% loss", LossPercent(c, outstanding));
     return "--- " + device + " poll statistics ---\n" + std::to_string(c.Requests) + " requests, " +
            std::to_string(c.Replies) + " replies, " + std::to_string(c.Timeouts) + " time-outs, " +
            std::to_string(c.Superseded) + " superseded, " + std::to_string(outstanding) +
            " awaiting reply, " + std::to_string(c.CrcErrors) + " CRC errors, " + std::to_string(exceptions) +
            " exceptions, " + std::to_string(dropped) + " dropped frames, " + std::to_string(c.Reconnects) +
-           " reconnects, " + loss + " loss\n";
+           " reconnects, " + loss + "\n";
 }
 
 std::string HistoryCsv(const std::vector<HistoryRow> &rows) {
@@ -253,51 +362,103 @@ std::string EscapeLabelValue(std::string_view value) {
     return out;
 }
 
+void AddCounters(LinkCounters &total, const LinkCounters &more) {
+    for (uint64_t LinkCounters::*field :
+         {&LinkCounters::Requests, &LinkCounters::Replies, &LinkCounters::Timeouts, &LinkCounters::Superseded,
+          &LinkCounters::CrcErrors, &LinkCounters::Reconnects, &LinkCounters::PortLosses,
+          &LinkCounters::Takeovers})
+        total.*field += more.*field;
+    for (const auto &[code, n] : more.Exceptions)
+        total.Exceptions[code] += n;
+    for (std::size_t r = 0; r < kDropReasonCount; ++r)
+        total.Dropped[r] += more.Dropped[r];
+    if (!more.LastError.empty())
+        total.LastError = more.LastError;
+}
+
 std::string MetricsText(const std::vector<DeviceMetrics> &devices) {
     std::vector<std::string> labels;
     for (const DeviceMetrics &d : devices)
         labels.push_back("device=\"" + EscapeLabelValue(d.Device) + "\"");
     std::string out;
+    auto live = [](const DeviceMetrics &d) { return d.Up && d.Decoded; };
 
     Head(out,
          {"zephyra_up", "gauge", "1 while the device's status replies are live, 0 when they are stale."});
     for (std::size_t i = 0; i < devices.size(); ++i)
         Sample(out, "zephyra_up", labels[i], devices[i].Up ? "1" : "0");
 
+    Head(out, {"zephyra_device_info", "gauge",
+               "Always 1: the device's address and, once it answered, its firmware and device id."});
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const DeviceMetrics &d = devices[i];
+        std::string l = labels[i] + ",address=\"" + EscapeLabelValue(d.Address) + "\"";
+        if (d.Decoded)
+            l += ",firmware_version=\"" + EscapeLabelValue(d.Info.FirmwareVersion) + "\",firmware_date=\"" +
+                 EscapeLabelValue(d.Info.FirmwareDate) + "\",device_id=\"" +
+                 EscapeLabelValue(d.Info.DeviceId) + "\"";
+        Sample(out, "zephyra_device_info", l, "1");
+    }
+
+    Head(out, {"zephyra_last_reply_age_seconds", "gauge",
+               "Seconds since the last good status reply (absent before the first)."});
+    for (std::size_t i = 0; i < devices.size(); ++i)
+        if (devices[i].LastReplyAgeS >= 0)
+            Sample(out, "zephyra_last_reply_age_seconds", labels[i], Value(devices[i].LastReplyAgeS));
+    Head(out, {"zephyra_reply_time_seconds", "gauge", "Time from the latest request to its reply."});
+    for (std::size_t i = 0; i < devices.size(); ++i)
+        if (devices[i].ReplyTimeS >= 0)
+            Sample(out, "zephyra_reply_time_seconds", labels[i], Value(devices[i].ReplyTimeS));
+
     // Measurements only while live: a stale value would look current to whoever graphs it.
     struct Measure {
-        Family F;
+        const char *Name, *Widget;
+        double DeviceMetrics::*Own; // a field of the metrics, or of the sample when null
         double TrendSample::*Field;
     };
     const Measure measures[] = {
-        {{"zephyra_ac_input_volts", "gauge", "AC input voltage."}, &TrendSample::AcV},
-        {{"zephyra_dc_output_volts", "gauge", "DC output voltage."}, &TrendSample::DcV},
-        {{"zephyra_load_current_amperes", "gauge", "Load current."}, &TrendSample::LoadA},
-        {{"zephyra_battery_current_amperes", "gauge", "Battery current, negative while discharging."},
-         &TrendSample::BatteryA},
-        {{"zephyra_rack_temperature_celsius", "gauge", "Rack temperature (absent without a sensor)."},
-         &TrendSample::RackC},
+        {"zephyra_ac_input_volts", "edtACV", nullptr, &TrendSample::AcV},
+        {"zephyra_dc_output_volts", "edtDCV", nullptr, &TrendSample::DcV},
+        {"zephyra_load_current_amperes", "edtLCA", nullptr, &TrendSample::LoadA},
+        {"zephyra_battery_current_amperes", "edtBCA", nullptr, &TrendSample::BatteryA},
+        {"zephyra_rack_temperature_celsius", "edtRT", nullptr, &TrendSample::RackC},
+        {"zephyra_dc_high_setpoint_volts", "edtDCH", &DeviceMetrics::DcHighSetpointV, nullptr},
+        {"zephyra_dc_low_setpoint_volts", "edtDCL", &DeviceMetrics::DcLowSetpointV, nullptr},
     };
     for (const Measure &m : measures) {
-        Head(out, m.F);
+        const ReadableName *n = FindReadableName(m.Widget);
+        const std::string help = std::string(n->Key) + " (" + n->Caption + ")" +
+                                 (m.Field == &TrendSample::BatteryA ? ", negative while discharging." : ".");
+        Head(out, {m.Name, "gauge", help.c_str()});
         for (std::size_t i = 0; i < devices.size(); ++i) {
             const DeviceMetrics &d = devices[i];
-            const double v = d.Sample.*m.Field;
-            if (d.Up && d.Decoded && !std::isnan(v))
-                Sample(out, m.F.Name, labels[i], Value(v));
+            const double v = m.Own ? d.*m.Own : d.Sample.*m.Field;
+            if (live(d) && !std::isnan(v))
+                Sample(out, m.Name, labels[i], Value(v));
         }
     }
 
-    Head(out, {"zephyra_alarm", "gauge",
-               "Alarm and relay lamps of the main window by name: 1 active (red), 0 not."});
-    for (std::size_t i = 0; i < devices.size(); ++i) {
-        const DeviceMetrics &d = devices[i];
-        if (!d.Up || !d.Decoded)
-            continue;
-        for (const LampState &l : d.View.Lamps)
-            if (l.Name)
-                Sample(out, "zephyra_alarm", labels[i] + ",alarm=\"" + EscapeLabelValue(l.Name) + "\"",
+    // Alarm lamps and relays by their readable key, with the window's caption beside it.
+    for (const bool relays : {false, true}) {
+        const char *name = relays ? "zephyra_relay" : "zephyra_alarm";
+        Head(out, {name, "gauge",
+                   relays ? "Relay lamps of the main window: 1 active (red), 0 not."
+                          : "Alarm lamps of the main window: 1 active (red), 0 not."});
+        for (std::size_t i = 0; i < devices.size(); ++i) {
+            const DeviceMetrics &d = devices[i];
+            if (!live(d))
+                continue;
+            for (std::size_t k = 0; k < d.View.Lamps.size(); ++k) {
+                const LampState &l = d.View.Lamps[k];
+                if (!l.Name || (k >= static_cast<std::size_t>(kAlarmLampCount)) != relays)
+                    continue;
+                const ReadableName *n = FindReadableName(l.Name);
+                Sample(out, name,
+                       labels[i] + (relays ? ",relay=\"" : ",alarm=\"") + ReadableKey(l.Name) +
+                           "\",caption=\"" + EscapeLabelValue(n ? n->Caption : "") + "\"",
                        l.Active ? "1" : "0");
+            }
+        }
     }
 
     struct Count {
@@ -318,6 +479,9 @@ std::string MetricsText(const std::vector<DeviceMetrics> &devices) {
          &LinkCounters::Reconnects},
         {{"zephyra_port_losses_total", "counter", "Serial ports lost under the poll."},
          &LinkCounters::PortLosses},
+        {{"zephyra_link_takeovers_total", "counter",
+          "Working connections the device dropped: another client may be using it."},
+         &LinkCounters::Takeovers},
     };
     for (const Count &c : counts) {
         Head(out, c.F);

@@ -20,9 +20,12 @@ struct DeviceSpec {
     LinkKind Link = LinkKind::Tcp;
     std::string Host; // TCP
     uint16_t Port = 502;
-    std::string Path; // serial
-    // "tcp:127.0.0.1:1502" or "serial:/dev/ttyUSB0": the device label of every line and metric.
-    std::string Name() const;
+    std::string Path;  // serial
+    std::string Label; // the name a device list gives it; empty: known by its address
+    // "tcp:127.0.0.1:1502" or "serial:/dev/ttyUSB0".
+    std::string Address() const;
+    // The label, or the address: the device label of every line and metric.
+    std::string Name() const { return Label.empty() ? Address() : Label; }
 };
 
 // "tcp:HOST[:PORT]" or "serial:PATH"; nullopt and *error when neither.
@@ -31,10 +34,32 @@ std::optional<DeviceSpec> ParseDevice(std::string_view text, std::string *error)
 // chooses) only for a listening address.
 std::optional<DeviceSpec> ParseTcpTarget(std::string_view text, std::string *error, bool listening = false);
 
+// A device list file: one device a line, "NAME = tcp:HOST[:PORT]" or "NAME = serial:PATH" or the
+// device alone; blank lines and lines starting with # or ; are skipped. nullopt and *error (with the
+// line number) on the first line that is not one of these.
+std::optional<std::vector<DeviceSpec>> ParseDeviceList(std::string_view text, std::string *error);
+// "device X is listed twice" when two devices share a name or an address (their series would clash
+// and their pollers take the link from each other); empty when all differ.
+std::string DuplicateDevice(const std::vector<DeviceSpec> &devices);
+
+// The shortest poll period a link carries: a 254-byte status reply alone takes 23 ms at 115200 baud,
+// and the device needs its turn-around besides.
+inline constexpr int kMinPollIntervalMs = 100;
+
+// One status read as text: "key: text" for every field, "key: active|off" for every lamp.
+std::string StatusText(const StatusViewModel &view);
+// What identifies the device's firmware and itself, for the info metric.
+struct DeviceInfo {
+    std::string FirmwareVersion, FirmwareDate, DeviceId;
+};
+DeviceInfo MakeDeviceInfo(const StatusSnapshot &snapshot);
+
 // One status read: the window's field texts and lamps by name, and the raw registers.
 std::string StatusJson(const std::string &device, const StatusSnapshot &snapshot, const StatusViewModel &view,
                        const TrendSample &sample);
-// The columns of TrendCsvLine as one JSON object.
+// The header of TrendCsvLine's columns for watch: readable keys with their units.
+std::string WatchCsvHeader();
+// The columns of TrendCsvLine as one JSON object, keyed as in WatchCsvHeader without the units.
 std::string TrendJsonLine(const TrendSample &sample);
 // Requests that never got a reply, in per cent of those sent; the ones still waiting count neither way.
 double LossPercent(const LinkCounters &counters, std::size_t outstanding);
@@ -45,12 +70,20 @@ std::string HistoryCsv(const std::vector<HistoryRow> &rows);
 
 struct DeviceMetrics {
     std::string Device;
+    std::string Address;
     bool Up = false;
     bool Decoded = false; // the view and sample hold a decode
     StatusViewModel View;
     TrendSample Sample;
     LinkCounters Counters;
+    DeviceInfo Info;
+    double LastReplyAgeS = -1; // since the last good status reply; negative: none yet
+    double ReplyTimeS = -1;    // request to reply, the latest one
+    // The DC voltage alarm set-points, in volts; NaN where the device reports none.
+    double DcHighSetpointV = 0, DcLowSetpointV = 0;
 };
+// Adds one read's counters to the totals kept between reads (read-on-scrape mode).
+void AddCounters(LinkCounters &total, const LinkCounters &more);
 // The Prometheus text exposition (version 0.0.4) of all devices, families in a fixed order.
 std::string MetricsText(const std::vector<DeviceMetrics> &devices);
 // A label value with \, " and line feeds escaped.

@@ -1,17 +1,24 @@
 // zephyra-cli: the console's engine without a window. It reads one device's status, watches it, downloads
 // its logs, or serves the status of several devices as Prometheus metrics. It never writes to a device.
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -36,32 +43,43 @@ LINK (one device):
   --serial PATH          Modbus RTU on a serial port, 115200 8N1 (e.g. /dev/ttyUSB0)
   --tcp HOST[:PORT]      Modbus TCP (port 502 unless given; IPv6 as [ADDR]:PORT)
   --timeout S            seconds to wait for the device (default 5): status gives up after it,
-                         history when the download stalls that long after its own retries
+                         watch waits at most this long for each line (when --timeout or --count
+                         is given; otherwise it rides out outages), history gives up when the
+                         download stalls that long after its own retries. A refused connection
+                         or an unknown host ends at once.
 
 Commands:
   status [--json]        one status read, with the texts the console's window shows; --json adds
                          the lamps, the measurements and the 127 raw registers
   watch [--interval S] [--count N] [--csv|--jsonl]
-                         one line per status poll on standard output (CSV with a header, the
-                         columns of the console's trend recording, or JSON lines with the same
-                         fields); every S seconds (default: the link's own pace, 0.6 s serial,
-                         0.9 s TCP), N lines (default: until Ctrl-C or SIGTERM). A summary of the
-                         link's requests, replies, time-outs, errors and loss goes to standard error.
+                         one line per status poll on standard output (CSV, the columns of the
+                         console's trend recording under readable keys with their units, or JSON
+                         lines with the same keys); every S seconds (default: the link's own pace, 0.6 s serial,
+                         0.9 s TCP; at least 0.1 s), N lines (default: until Ctrl-C or SIGTERM).
+                         Outages and recoveries go to standard error as they happen, and at the end
+                         a summary of the link's requests, replies, time-outs, errors and loss.
+                         When standard output goes away (watch | head) it ends at once, status 141.
   history alarm|data|event --out FILE.xls|FILE.csv
                          downloads a log from the device, one request at a time as the console
                          does, and writes it as the console's workbook (.xls) or as CSV. An
                          existing FILE is never replaced: the command refuses and writes nothing.
                          Progress goes to standard error.
-  metrics [--listen ADDR:PORT] [--interval S] DEVICE...
+  metrics [--listen HOST:PORT] [--interval S] [--config FILE] [--read-on-scrape] [DEVICE...]
                          polls every DEVICE at once and serves their status at
-                         http://ADDR:PORT/metrics in the Prometheus text format (default
+                         http://HOST:PORT/metrics in the Prometheus text format (default
                          127.0.0.1:9464, loopback only; another address only when given; port 0:
                          the system chooses, standard error names it). DEVICE is
-                         tcp:HOST[:PORT] or serial:PATH. --interval S sets the poll period
-                         (default 1 s); a device silent for three periods reports zephyra_up 0.
+                         tcp:HOST[:PORT] or serial:PATH; FILE lists devices one a line, as
+                         "NAME = tcp:HOST[:PORT]" (NAME becomes the device label). --interval S sets
+                         the poll period (default 1 s, at least 0.1 s); a device silent for three
+                         periods reports zephyra_up 0. Devices going down and coming back are
+                         logged on standard error with the cause. --read-on-scrape: no poll;
+                         each scrape connects, reads one status block (within --timeout S,
+                         default 5) and lets go, so the device is free between scrapes.
+  --version              the program's version
 
 Exit status: 0 done, 1 the device did not answer or a file could not be written, 2 bad usage,
-130 interrupted (history writes nothing then).
+130 interrupted (history writes nothing then), 141 standard output closed (watch).
 )";
 
 // Core messages (the completion box, "No History data") go to the caller's log; nothing waits for them.
@@ -81,6 +99,13 @@ std::ostream &NullTrace() {
     return none;
 }
 
+// Durations are timed on the monotonic clock: a wall-clock step must not end or stretch a wait.
+int64_t MonotonicMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 std::string Seconds(double s) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", s);
@@ -91,15 +116,19 @@ void Fail(const std::string &text) {
     std::cerr << "zephyra-cli: " << text << std::endl;
 }
 
+// What a shell sees from a program killed by SIGPIPE: the reader of standard output went away.
+constexpr int kExitOutputClosed = 141;
+
 struct Args {
     std::optional<DeviceSpec> device;
-    double timeoutS = 5;
+    std::optional<double> timeoutS;
     std::string command;
     std::vector<std::string> words; // the command's own words
-    bool json = false, jsonl = false;
+    bool json = false, jsonl = false, onScrape = false;
     std::optional<double> intervalS;
     long count = 0;
-    std::string out, listen;
+    std::string out, listen, config;
+    double Timeout() const { return timeoutS.value_or(5); }
 };
 
 bool ParseSeconds(const std::string &text, double &value) {
@@ -129,7 +158,7 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             if (a.device)
                 return "one link only: --serial or --tcp, once";
             if (w == "--serial") {
-                a.device = DeviceSpec{LinkKind::Serial, {}, 0, *v};
+                a.device = DeviceSpec{LinkKind::Serial, {}, 0, *v, {}};
             } else if (!(a.device = ParseTcpTarget(*v, &error))) {
                 return error;
             }
@@ -138,7 +167,11 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             double s = 0;
             if (!v || !ParseSeconds(*v, s))
                 return w + " needs a number of seconds";
-            (w == "--timeout" ? a.timeoutS : a.intervalS.emplace()) = s;
+            (w == "--timeout" ? a.timeoutS : a.intervalS).emplace(s);
+            if (w == "--interval" && s * 1000 < kMinPollIntervalMs)
+                return "--interval " + *v + " is shorter than the link can carry: at least " +
+                       Seconds(kMinPollIntervalMs / 1000.0) +
+                       " s (a status reply alone takes 23 ms at 115200 baud)";
         } else if (w == "--count") {
             auto v = value(i);
             try {
@@ -148,15 +181,17 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             }
             if (a.count <= 0)
                 return "--count needs a number of lines";
-        } else if (w == "--out" || w == "--listen") {
+        } else if (w == "--out" || w == "--listen" || w == "--config") {
             auto v = value(i);
             if (!v || v->empty())
                 return w + " needs a value";
-            (w == "--out" ? a.out : a.listen) = *v;
+            (w == "--out" ? a.out : w == "--listen" ? a.listen : a.config) = *v;
         } else if (w == "--json") {
             a.json = true;
         } else if (w == "--jsonl") {
             a.jsonl = true;
+        } else if (w == "--read-on-scrape") {
+            a.onScrape = true;
         } else if (w == "--csv") {
             a.jsonl = false;
         } else if (w.size() > 1 && w[0] == '-') {
@@ -171,10 +206,14 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
         return "no command given";
     if (a.command != "metrics" && !a.device)
         return a.command + " needs a link: --serial PATH or --tcp HOST[:PORT]";
+    // A word a script did not mean must not pass as success.
+    if ((a.command == "status" || a.command == "watch") && !a.words.empty())
+        return a.command + " takes no words, not '" + a.words.front() + "'";
     return {};
 }
 
-// One device's engine, started on its link.
+// One device's engine, started on its link. It says on standard error when the device goes down
+// and when it comes back, with the cause.
 class Device {
 public:
     explicit Device(const DeviceSpec &spec) : spec_(spec), link_(messages_, NullTrace()) {
@@ -182,6 +221,23 @@ public:
         link_.Monitor().SetLineCapacity(0);
         // The poll keeps trying after a failed first connect; nobody waits for it.
         link_.SetConnectInBackground(true);
+        link_.SetHealthObserver([this] { CheckHealth(); });
+        link_.Controller().SetDecodeObserver([this](const StatusSnapshot &s, const StatusViewModel &view) {
+            ++decodes_;
+            if (down_) {
+                down_ = false;
+                std::cerr << "zephyra-cli: " << Name() << ": up again after "
+                          << Seconds(static_cast<double>(MonotonicMs() - downSinceMs_) / 1000.0) << " s"
+                          << std::endl;
+            }
+            if (onDecode_)
+                onDecode_(s, view);
+        });
+        QObject::connect(&link_.Tcp(), &TcpEndpoint::ConnectAttemptFailed, &link_.Tcp(),
+                         [this](const QString &error) {
+                             if (onConnectFailed_)
+                                 onConnectFailed_(error.toStdString());
+                         });
     }
     bool Start(std::string *error) {
         const bool serial = spec_.Link == LinkKind::Serial;
@@ -192,73 +248,157 @@ public:
             *error = outcome.Error;
         return outcome.Confirmed;
     }
+    void OnDecode(std::function<void(const StatusSnapshot &, const StatusViewModel &)> f) {
+        onDecode_ = std::move(f);
+    }
+    // A connect attempt failed (refused, host not found, timed out).
+    void OnConnectFailed(std::function<void(const std::string &)> f) { onConnectFailed_ = std::move(f); }
+    // For the long-running commands: each outage and recovery goes to standard error.
+    void LogOutages() { logOutages_ = true; }
     DeviceLink &Link() { return link_; }
     const DeviceSpec &Spec() const { return spec_; }
     std::string Name() const { return spec_.Name(); }
+    uint64_t Decodes() const { return decodes_; }
     // What went wrong last, for a message: "connect failed: Connection refused".
     std::string LastError() { return link_.Monitor().Counters().LastError; }
     DeviceMetrics Metrics() {
         DeviceMetrics m;
         m.Device = Name();
-        m.Up = !link_.Controller().Health().Stale && link_.Controller().Snapshot().Decoded;
-        m.Decoded = link_.Controller().Snapshot().Decoded;
+        m.Address = spec_.Address();
+        const StatusSnapshot &s = link_.Controller().Snapshot();
+        m.Up = !link_.Controller().Health().Stale && s.Decoded;
+        m.Decoded = s.Decoded;
         if (m.Decoded) {
             m.View = link_.Controller().LastView();
-            m.Sample = MakeTrendSample(link_.Controller().Snapshot(), {});
+            m.Sample = MakeTrendSample(s, {});
+            m.Info = MakeDeviceInfo(s);
+            // A set-point of 0 is one the device does not report.
+            const auto setpoint = [&s](int r) { return s.Reg(r) ? s.Reg(r) / 10.0 : std::nan(""); };
+            m.DcHighSetpointV = setpoint(reg::kDCHigh);
+            m.DcLowSetpointV = setpoint(reg::kDCLow);
         }
-        m.Counters = link_.Monitor().Counters();
+        const LinkMonitor &monitor = link_.Monitor();
+        m.Counters = monitor.Counters();
+        m.LastReplyAgeS = static_cast<double>(monitor.LastGoodAgeMs()) / 1000.0;
+        m.ReplyTimeS = static_cast<double>(monitor.LastReplyTimeMs()) / 1000.0;
         return m;
     }
 
 private:
+    void CheckHealth() {
+        if (down_ || !logOutages_)
+            return;
+        const LinkHealth health = link_.Controller().Health();
+        const LinkCounters &c = link_.Monitor().Counters();
+        // Before the first reply only a failure with a cause counts; the wait itself is no outage.
+        if (!health.Stale || (decodes_ == 0 && c.LastError.empty() && c.Timeouts == 0))
+            return;
+        down_ = true;
+        downSinceMs_ = MonotonicMs();
+        std::cerr << "zephyra-cli: " << Name()
+                  << ": down: " << (c.LastError.empty() ? health.Text : c.LastError) << std::endl;
+    }
+
     DeviceSpec spec_;
     QuietOperator messages_;
     DeviceLink link_;
+    std::function<void(const StatusSnapshot &, const StatusViewModel &)> onDecode_;
+    std::function<void(const std::string &)> onConnectFailed_;
+    uint64_t decodes_ = 0;
+    bool logOutages_ = false;
+    bool down_ = false;
+    int64_t downSinceMs_ = 0;
 };
+
+// "no status reply from X within 5 s (connect failed: Connection refused)"
+std::string NoReply(Device &dev, double timeoutS) {
+    const std::string why = dev.LastError();
+    return "no status reply from " + dev.Name() + " within " + Seconds(timeoutS) + " s" +
+           (why.empty() ? "" : " (" + why + ")");
+}
 
 int Status(Device &dev, const Args &a) {
     int exitCode = 1;
-    dev.Link().Controller().SetDecodeObserver([&](const StatusSnapshot &s, const StatusViewModel &view) {
+    std::string refused;
+    dev.OnDecode([&](const StatusSnapshot &s, const StatusViewModel &view) {
         if (exitCode == 0)
             return;
         exitCode = 0;
-        if (a.json) {
+        if (a.json)
             std::cout << StatusJson(dev.Name(), s, view, MakeTrendSample(s, NowWallTime())) << std::endl;
-        } else {
-            for (const FieldText &f : view.Fields)
-                std::cout << f.Name << ": " << f.Text << "\n";
-            for (const LampState &l : view.Lamps)
-                std::cout << l.Name << ": " << (l.Active ? "active" : "off") << "\n";
-            std::cout.flush();
-        }
+        else
+            std::cout << StatusText(view) << std::flush;
+        if (!std::cout)
+            exitCode = kExitOutputClosed;
         QCoreApplication::quit();
     });
-    QTimer::singleShot(static_cast<int>(a.timeoutS * 1000), [] { QCoreApplication::quit(); });
+    // Nothing listening, or no such host: waiting longer changes nothing.
+    dev.OnConnectFailed([&](const std::string &error) {
+        refused = error;
+        QCoreApplication::quit();
+    });
+    QTimer::singleShot(static_cast<int>(a.Timeout() * 1000), [] { QCoreApplication::quit(); });
     QCoreApplication::exec();
-    if (exitCode != 0) {
-        const std::string why = dev.LastError();
-        Fail("no status reply from " + dev.Name() + " within " + Seconds(a.timeoutS) + " s" +
-             (why.empty() ? "" : " (" + why + ")"));
-    }
+    if (!refused.empty() && exitCode != 0)
+        Fail(dev.Name() + ": " + refused);
+    else if (exitCode == 1)
+        Fail(NoReply(dev, a.Timeout()));
     return exitCode;
 }
 
 int Watch(Device &dev, const Args &a) {
+    dev.LogOutages();
     if (a.intervalS)
         dev.Link().Controller().SetStatusPollPeriod(static_cast<int>(std::lround(*a.intervalS * 1000)));
+    int exitCode = 0;
+    auto stop = [&exitCode](int code) {
+        exitCode = code;
+        QCoreApplication::quit();
+    };
+    auto print = [&](const std::string &line) {
+        std::cout << line << std::endl;
+        if (!std::cout)
+            stop(kExitOutputClosed); // nobody reads: stop polling, the link is free for others
+    };
     if (!a.jsonl)
-        std::cout << TrendCsvHeader() << std::endl;
-    long lines = 0;
-    dev.Link().Controller().SetDecodeObserver([&](const StatusSnapshot &s, const StatusViewModel &) {
-        const TrendSample sample = MakeTrendSample(s, NowWallTime());
-        std::cout << (a.jsonl ? TrendJsonLine(sample) : TrendCsvLine(sample)) << std::endl;
-        if (a.count > 0 && ++lines >= a.count)
-            QCoreApplication::quit();
+        print(WatchCsvHeader());
+    // Each line within the time-out when one was asked for; a count asks for one too.
+    QTimer lineDeadline;
+    lineDeadline.setSingleShot(true);
+    QObject::connect(&lineDeadline, &QTimer::timeout, [&] {
+        Fail(NoReply(dev, a.Timeout()));
+        stop(1);
     });
-    QCoreApplication::exec();
+    const bool bounded = a.timeoutS || a.count > 0;
+    const int lineTimeoutMs =
+        static_cast<int>(a.Timeout() * 1000) + (a.intervalS ? static_cast<int>(*a.intervalS * 1000) : 0);
+    long lines = 0;
+    dev.OnDecode([&](const StatusSnapshot &s, const StatusViewModel &) {
+        if (bounded)
+            lineDeadline.start(lineTimeoutMs);
+        const TrendSample sample = MakeTrendSample(s, NowWallTime());
+        print(a.jsonl ? TrendJsonLine(sample) : TrendCsvLine(sample));
+        if (a.count > 0 && ++lines >= a.count)
+            stop(exitCode);
+    });
+    dev.OnConnectFailed([&](const std::string &error) {
+        if (dev.Decodes() == 0) {
+            Fail(dev.Name() + ": " + error);
+            stop(1);
+        }
+    });
+    if (bounded)
+        lineDeadline.start(lineTimeoutMs);
+    if (exitCode == 0)
+        QCoreApplication::exec();
     const LinkMonitor &monitor = dev.Link().Monitor();
+    if (dev.Decodes() == 0 && exitCode == 0) {
+        Fail("no status reply from " + dev.Name() +
+             (monitor.Counters().LastError.empty() ? "" : " (" + monitor.Counters().LastError + ")"));
+        exitCode = 1;
+    }
     std::cerr << PollSummary(dev.Name(), monitor.Counters(), monitor.OutstandingCount()) << std::flush;
-    return 0;
+    return exitCode;
 }
 
 // Progress on standard error: a bar redrawn in place on a terminal, a line per tenth otherwise.
@@ -288,7 +428,7 @@ public:
             std::cerr << "\n";
     }
     int64_t LastProgressMs() const { return lastProgressMs_; }
-    void Touch() { lastProgressMs_ = QDateTime::currentMSecsSinceEpoch(); }
+    void Touch() { lastProgressMs_ = MonotonicMs(); }
     const std::string &Stall() const { return stall_; }
     int Total() const { return total_; }
 
@@ -325,45 +465,80 @@ bool StderrIsTerminal() {
 #endif
 }
 
-int History(Device &dev, const Args &a) {
+// The output file, made empty before the first request so a missing or read-only folder is known at
+// once and nobody else takes the name meanwhile; given up (removed) unless the download fills it.
+class Reservation {
+public:
+    // An error text, empty when the file is reserved.
+    std::string Make(const std::string &path) {
+        std::FILE *f = std::fopen(path.c_str(), "wx");
+        if (!f) {
+            const int e = errno;
+            if (e == EEXIST)
+                return path + ": the file exists already; nothing was downloaded";
+            return path + ": cannot be created (" + std::strerror(e) + "); nothing was downloaded";
+        }
+        std::fclose(f);
+        path_ = path;
+        return {};
+    }
+    // Before the finished file takes its place (the writers never replace a file).
+    void Release() {
+        if (!path_.empty())
+            std::remove(path_.c_str());
+        path_.clear();
+    }
+    ~Reservation() { Release(); }
+
+private:
+    std::string path_;
+};
+
+// The checks of history's words, before any link is opened: 0 when they are good.
+int HistoryUsage(const Args &a) {
     if (a.words.size() != 1 || (a.words[0] != "alarm" && a.words[0] != "data" && a.words[0] != "event") ||
         a.out.empty()) {
         Fail("usage: history alarm|data|event --out FILE.xls|FILE.csv");
         return 2;
     }
-    const HistoryKind kind = a.words[0] == "alarm"  ? HistoryKind::Alarm
-                             : a.words[0] == "data" ? HistoryKind::Data
-                                                    : HistoryKind::Event;
     const bool csv = a.out.size() >= 4 && a.out.compare(a.out.size() - 4, 4, ".csv") == 0;
     const bool xls = a.out.size() >= 4 && a.out.compare(a.out.size() - 4, 4, ".xls") == 0;
     if (!csv && !xls) {
         Fail("--out names a .xls or .csv file");
         return 2;
     }
-    // Refused before the download, not after minutes of it; checked again when the file is made.
-    if (QFileInfo::exists(QString::fromStdString(a.out)) ||
-        QFileInfo(QString::fromStdString(a.out)).isSymLink()) {
-        Fail(a.out + ": the file exists already; nothing was downloaded");
-        return 1;
-    }
+    return 0;
+}
+
+int History(Device &dev, const Args &a, Reservation &reservation) {
+    const HistoryKind kind = a.words[0] == "alarm"  ? HistoryKind::Alarm
+                             : a.words[0] == "data" ? HistoryKind::Data
+                                                    : HistoryKind::Event;
+    const bool xls = a.out.compare(a.out.size() - 4, 4, ".xls") == 0;
     DeviceLink &link = dev.Link();
     ProgressView view(StderrIsTerminal());
     bool started = false;
     std::string failure;
     // As the console: the download starts on a device that answers the status poll.
-    link.Controller().SetDecodeObserver([&](const StatusSnapshot &, const StatusViewModel &) {
+    dev.OnDecode([&](const StatusSnapshot &, const StatusViewModel &) {
         if (started)
             return;
         started = true;
         view.Touch();
         link.History().StartDownload(kind, &view);
     });
+    dev.OnConnectFailed([&](const std::string &error) {
+        if (!started) {
+            failure = error;
+            QCoreApplication::quit();
+        }
+    });
     // The history windows' 100 ms watchdog: it also notices the end of the download.
     QTimer watchdog;
-    const int64_t startMs = QDateTime::currentMSecsSinceEpoch();
-    const auto timeoutMs = static_cast<int64_t>(a.timeoutS * 1000);
+    const int64_t startMs = MonotonicMs();
+    const auto timeoutMs = static_cast<int64_t>(a.Timeout() * 1000);
     QObject::connect(&watchdog, &QTimer::timeout, [&] {
-        const int64_t now = QDateTime::currentMSecsSinceEpoch();
+        const int64_t now = MonotonicMs();
         if (!started) {
             if (now - startMs > timeoutMs) {
                 failure = "no status reply from " + dev.Name();
@@ -389,12 +564,14 @@ int History(Device &dev, const Args &a) {
     }
     if (!failure.empty()) {
         const std::string why = dev.LastError();
-        Fail(failure + (why.empty() ? "" : " (" + why + ")") + "; nothing was written");
+        Fail(failure + (why.empty() || why.find(failure) != std::string::npos ? "" : " (" + why + ")") +
+             "; nothing was written");
         return 1;
     }
     const std::vector<HistoryRow> rows = link.History().ExportRows();
     if (rows.size() <= 1)
         std::cerr << "the device's " << a.words[0] << " log is empty\n";
+    reservation.Release();
     const ExportResult result =
         xls ? SpreadsheetExportAs(kind, rows, a.out) : WriteNewFile(a.out, [&rows](const std::string &path) {
             std::FILE *f = std::fopen(path.c_str(), "wb");
@@ -414,34 +591,155 @@ int History(Device &dev, const Args &a) {
 constexpr int kRetryOpenMs = 5000;
 constexpr const char *kDefaultListen = "127.0.0.1:9464";
 
-int Metrics(const Args &a) {
-    if (a.words.empty()) {
-        Fail("usage: metrics [--listen ADDR:PORT] DEVICE...");
-        return 2;
+// The devices of the command line and of --config, or an error text.
+std::string MetricsDevices(const Args &a, std::vector<DeviceSpec> &specs) {
+    std::string error;
+    if (!a.config.empty()) {
+        std::ifstream in(a.config);
+        if (!in)
+            return a.config + ": cannot be read";
+        std::stringstream text;
+        text << in.rdbuf();
+        auto listed = ParseDeviceList(text.str(), &error);
+        if (!listed)
+            return a.config + ": " + error;
+        specs = std::move(*listed);
     }
+    for (const std::string &w : a.words) {
+        auto spec = ParseDevice(w, &error);
+        if (!spec)
+            return error;
+        specs.push_back(*spec);
+    }
+    if (specs.empty())
+        return "usage: metrics [--listen HOST:PORT] [--config FILE] [DEVICE...]: no device given";
+    return DuplicateDevice(specs);
+}
+
+// "serving http://127.0.0.1:9464/metrics for 3 devices": the port actually bound (0 lets the system
+// choose).
+void SayServing(const QHostAddress &address, quint16 port, std::size_t devices) {
+    const std::string bound = address.toString().toStdString();
+    const bool v6 = bound.find(':') != std::string::npos;
+    std::cerr << "serving http://" << (v6 ? "[" + bound + "]" : bound) << ":" << port << "/metrics for "
+              << devices << " device" << (devices == 1 ? "" : "s") << std::endl;
+}
+
+// Read-on-scrape: each scrape connects to every device, reads one status block and lets go, so the
+// device's one connection is free between scrapes. Scrapes that come during a read share it.
+class ScrapeReader {
+public:
+    ScrapeReader(std::vector<DeviceSpec> specs, int timeoutMs)
+        : specs_(std::move(specs)), totals_(specs_.size()), timeoutMs_(timeoutMs) {
+        deadline_.setSingleShot(true);
+        QObject::connect(&deadline_, &QTimer::timeout, [this] { Finish(); });
+    }
+    void Read(MetricsServer::Deliver deliver) {
+        waiting_.push_back(std::move(deliver));
+        if (!devices_.empty())
+            return;
+        pending_ = specs_.size();
+        ++round_;
+        for (const DeviceSpec &spec : specs_) {
+            auto device = std::make_unique<Device>(spec);
+            Device *d = device.get();
+            d->OnDecode([this, d](const StatusSnapshot &, const StatusViewModel &) { Settled(d); });
+            d->OnConnectFailed([this, d](const std::string &) { Settled(d); });
+            devices_.push_back(std::move(device));
+        }
+        deadline_.start(timeoutMs_);
+        std::string ignored;
+        for (auto &d : devices_)
+            if (!d->Start(&ignored))
+                Settled(d.get());
+    }
+
+private:
+    void Settled(Device *d) {
+        if (std::find(settled_.begin(), settled_.end(), d) != settled_.end())
+            return;
+        settled_.push_back(d);
+        if (--pending_ == 0) // finished later: not inside the device's own call, and this read only
+            QTimer::singleShot(0, &deadline_, [this, round = round_] {
+                if (round == round_)
+                    Finish();
+            });
+    }
+    void Finish() {
+        if (devices_.empty())
+            return;
+        deadline_.stop();
+        std::vector<DeviceMetrics> all;
+        for (std::size_t i = 0; i < devices_.size(); ++i) {
+            DeviceMetrics m = devices_[i]->Metrics();
+            AddCounters(totals_[i], m.Counters);
+            m.Counters = totals_[i];
+            all.push_back(std::move(m));
+        }
+        devices_.clear(); // closes every link
+        settled_.clear();
+        const std::string page = MetricsText(all);
+        for (auto &deliver : std::exchange(waiting_, {}))
+            deliver(page);
+    }
+
+    std::vector<DeviceSpec> specs_;
+    std::vector<LinkCounters> totals_;
+    int timeoutMs_;
+    QTimer deadline_;
+    std::vector<std::unique_ptr<Device>> devices_;
+    std::vector<Device *> settled_;
+    std::size_t pending_ = 0;
+    uint64_t round_ = 0;
+    std::vector<MetricsServer::Deliver> waiting_;
+};
+
+int ServeOnScrape(const Args &a, const std::vector<DeviceSpec> &specs, const QHostAddress &address,
+                  quint16 port) {
+    ScrapeReader reader(specs, static_cast<int>(a.Timeout() * 1000));
+    MetricsServer server([&reader](MetricsServer::Deliver deliver) { reader.Read(std::move(deliver)); });
+    if (!server.Listen(address, port)) {
+        Fail("cannot listen: " + server.ErrorText().toStdString());
+        return 1;
+    }
+    SayServing(address, server.Port(), specs.size());
+    QCoreApplication::exec();
+    return 0;
+}
+
+int Metrics(const Args &a) {
     // Loopback unless the caller names another address.
     const std::string listenText = a.listen.empty() ? kDefaultListen : a.listen;
     std::string error;
     auto listen = ParseTcpTarget(listenText, &error, true);
     QHostAddress address;
-    if (!listen || listenText.find(':') == std::string::npos ||
+    if (listen && listenText.find(':') != std::string::npos &&
         !address.setAddress(QString::fromStdString(listen->Host))) {
-        Fail("--listen needs an address and a port, e.g. 127.0.0.1:9464" +
-             (error.empty() ? "" : ": " + error));
+        // A host name: its first address (localhost is 127.0.0.1 or ::1).
+        const QHostInfo info = QHostInfo::fromName(QString::fromStdString(listen->Host));
+        if (!info.addresses().isEmpty())
+            address = info.addresses().constFirst();
+        else
+            error = listen->Host + ": " + info.errorString().toStdString();
+    }
+    if (!listen || listenText.find(':') == std::string::npos || address.isNull()) {
+        Fail("--listen needs a host and a port, e.g. 127.0.0.1:9464" + (error.empty() ? "" : ": " + error));
         return 2;
     }
-    std::vector<std::unique_ptr<Device>> devices;
-    for (const std::string &w : a.words) {
-        auto spec = ParseDevice(w, &error);
-        if (!spec) {
-            Fail(error);
-            return 2;
-        }
-        devices.push_back(std::make_unique<Device>(*spec));
+    std::vector<DeviceSpec> specs;
+    if (error = MetricsDevices(a, specs); !error.empty()) {
+        Fail(error);
+        return 2;
     }
+    if (a.onScrape)
+        return ServeOnScrape(a, specs, address, listen->Port);
+    std::vector<std::unique_ptr<Device>> devices;
+    for (const DeviceSpec &spec : specs)
+        devices.push_back(std::make_unique<Device>(spec));
     const int periodMs = static_cast<int>(std::lround(a.intervalS.value_or(1.0) * 1000));
     std::vector<Device *> waiting;
     for (auto &d : devices) {
+        d->LogOutages();
         d->Link().Controller().SetStatusPollPeriod(periodMs);
         // A serial port that cannot be opened now is reported down and tried again; the others are
         // polled meanwhile.
@@ -467,11 +765,7 @@ int Metrics(const Args &a) {
         Fail("cannot listen on " + listenText + ": " + server.ErrorText().toStdString());
         return 1;
     }
-    // The port actually bound: 0 lets the system choose.
-    const bool v6 = listen->Host.find(':') != std::string::npos;
-    std::cerr << "serving http://" << (v6 ? "[" + listen->Host + "]" : listen->Host) << ":" << server.Port()
-              << "/metrics for " << devices.size() << " device" << (devices.size() == 1 ? "" : "s")
-              << std::endl;
+    SayServing(address, server.Port(), devices.size());
     QCoreApplication::exec();
     return 0;
 }
@@ -499,6 +793,10 @@ void QuitOnSignals() {
     sa.sa_flags = SA_RESTART;
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+    // A closed standard output shows as a failed write, which ends the command with its summary.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, nullptr);
 }
 #else
 void QuitOnSignals() {}
@@ -513,6 +811,9 @@ int main(int argc, char *argv[]) {
     for (const std::string &w : words)
         if (w == "--help" || w == "-h") {
             std::cout << kUsage;
+            return 0;
+        } else if (w == "--version") {
+            std::cout << "zephyra-cli " ZEPHYRA_VERSION "\n";
             return 0;
         }
     QCoreApplication app(argc, argv);
@@ -529,6 +830,16 @@ int main(int argc, char *argv[]) {
     QuitOnSignals();
     if (a.command == "metrics")
         return Metrics(a);
+    // history's words and its output file are settled before the link is opened.
+    Reservation reservation;
+    if (a.command == "history") {
+        if (const int usage = HistoryUsage(a); usage != 0)
+            return usage;
+        if (const std::string why = reservation.Make(a.out); !why.empty()) {
+            Fail(why);
+            return 1;
+        }
+    }
     Device dev(*a.device);
     std::string error;
     if (!dev.Start(&error)) {
@@ -539,5 +850,5 @@ int main(int argc, char *argv[]) {
         return Status(dev, a);
     if (a.command == "watch")
         return Watch(dev, a);
-    return History(dev, a);
+    return History(dev, a, reservation);
 }

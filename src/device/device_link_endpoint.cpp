@@ -40,6 +40,7 @@ DeviceLink::DeviceLink(Operator &messages, std::ostream &trace)
         monitor_.ConnectFailed("connection closed");
         HealthChanged();
     });
+    QObject::connect(&tcp_, &TcpEndpoint::PeerClosed, &context_, [this] { monitor_.PeerClosed(); });
     QObject::connect(&tcp_, &TcpEndpoint::ConnectAttemptFailed, &context_, [this](const QString &error) {
         monitor_.ConnectFailed(error.toStdString());
         HealthChanged();

@@ -63,8 +63,10 @@ void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
     if (link == LinkKind::Tcp)
         it = std::find_if(outstanding_.begin(), outstanding_.end(),
                           [tid](const Outstanding &o) { return o.Tid == tid; });
-    if (it != outstanding_.end())
+    if (it != outstanding_.end()) {
+        lastReplyTimeMs_ = clock_.NowMs() - it->SentMs;
         outstanding_.erase(it);
+    }
     ByteView unit = FrameUnit(link, wire);
     if (unit.size() >= 3 && (unit[1] & kExceptionBit)) {
         ++counters_.Exceptions[unit[2]];
@@ -94,12 +96,14 @@ void LinkMonitor::StatusDecoded() {
     timeoutsSinceGood_ = 0;
     portLost_ = false;
     connectFailed_ = false;
+    takenOver_ = false;
 }
 
 void LinkMonitor::LinkOpened(LinkKind) {
     open_ = true;
     portLost_ = false;
     connectFailed_ = false;
+    takenOver_ = false;
     openedMs_ = clock_.NowMs();
     lastGoodMs_ = -1;
     lastGoodGapMs_ = -1;
@@ -126,7 +130,18 @@ void LinkMonitor::ConnectFailed(const std::string &cause) {
     if (!open_)
         return;
     connectFailed_ = true;
+    if (takenOver_)
+        return; // the takeover says more than the close that follows it
     NoteError("connect failed" + (cause.empty() ? std::string() : ": " + cause));
+}
+
+void LinkMonitor::PeerClosed() {
+    // Only a connection that worked: a device refusing a fresh one is an ordinary connect failure.
+    if (!open_ || lastGoodMs_ < 0 || connectFailed_)
+        return;
+    ++counters_.Takeovers;
+    takenOver_ = true;
+    NoteError(kTakeoverText);
 }
 
 void LinkMonitor::Reconnected() {
@@ -181,6 +196,12 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
     if (portLost_) {
         h.Stale = true;
         h.Text = "Serial port lost — retrying";
+    } else if (takenOver_) {
+        h.Stale = true;
+        h.TakenOver = true;
+        h.Text = kTakeoverText;
+        h.Text[0] = 'T';
+        h.Text += " — retrying";
     } else if (connectFailed_) {
         h.Stale = true;
         h.Text = "Not connected — retrying";

@@ -47,6 +47,8 @@ struct LinkCounters {
     uint64_t CrcErrors = 0;
     uint64_t Reconnects = 0;
     uint64_t PortLosses = 0;
+    // Working connections the device closed: with one client slot, another client took it.
+    uint64_t Takeovers = 0;
     std::map<uint8_t, uint64_t> Exceptions; // by exception code
     std::array<uint64_t, kDropReasonCount> Dropped{};
     std::string LastError;
@@ -55,8 +57,9 @@ struct LinkCounters {
 
 // What the status bar's link-health panel shows.
 struct LinkHealth {
-    bool Stale = false; // no good status reply for about three poll periods: values are old
-    std::string Text;   // "OK · 0.6 s", "No reply for 6 s — 9 requests timed out", "Serial port lost"
+    bool Stale = false;     // no good status reply for about three poll periods: values are old
+    std::string Text;       // "OK · 0.6 s", "No reply for 6 s — 9 requests timed out", "Serial port lost"
+    bool TakenOver = false; // the device dropped a working connection; another client may hold it
 };
 
 class LinkMonitor {
@@ -89,6 +92,8 @@ public:
     void PortLost(const std::string &cause);
     void ConnectFailed(const std::string &cause);
     void Reconnected();
+    // The device closed a connection we did not close.
+    void PeerClosed();
     // Expires outstanding requests whose reply time-out has passed; called on every poll tick.
     void Tick();
 
@@ -105,6 +110,9 @@ public:
     // now (not paused by a settings window or a history download).
     LinkHealth Health(int pollPeriodMs, bool statusPolled) const;
     const LinkCounters &Counters() const { return counters_; }
+    // Milliseconds since the last good status reply, and the last request-to-reply time (-1: none yet).
+    int64_t LastGoodAgeMs() const { return lastGoodMs_ < 0 ? -1 : clock_.NowMs() - lastGoodMs_; }
+    int64_t LastReplyTimeMs() const { return lastReplyTimeMs_; }
     void ResetCounters();
     const std::deque<TrafficLine> &Lines() const { return lines_; }
     // Lines ever added (the store drops the oldest): a window appends what is new since its last look.
@@ -130,6 +138,8 @@ private:
     bool open_ = false;
     bool portLost_ = false;
     bool connectFailed_ = false;
+    bool takenOver_ = false;
+    int64_t lastReplyTimeMs_ = -1;
     int64_t openedMs_ = -1;
     int64_t lastGoodMs_ = -1;
     int64_t lastGoodGapMs_ = -1; // time between the last two good status replies
@@ -143,6 +153,9 @@ ByteView FrameUnit(LinkKind link, ByteView wire);
 // "exception 04 on 0x06", "history record request 1999 of alarm log", "dropped: bad CRC".
 std::string DescribeFrame(const TrafficLine &line);
 std::string DropReasonText(DropReason reason);
+// What the command line and the link-health panel say when the device dropped a working connection.
+inline constexpr const char *kTakeoverText =
+    "the device dropped this connection; another client may be using it";
 // One traffic line as the window and the saved file show it: time, link, direction, hex, meaning.
 std::string FormatTrafficLine(const TrafficLine &line);
 

@@ -21,7 +21,9 @@ TcpEndpoint::TcpEndpoint(QObject *parent) : QObject(parent) {
         attempting_ = false;
         emit Connected();
     });
-    connect(&socket_, &QTcpSocket::errorOccurred, this, [this] {
+    connect(&socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+        if (error == QAbstractSocket::RemoteHostClosedError && !attempting_)
+            emit PeerClosed();
         if (!attempting_ || IsConnected())
             return;
         attempting_ = false;

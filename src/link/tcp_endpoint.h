@@ -40,6 +40,8 @@ signals:
     void Disconnected();
     // An attempt started by ConnectAsync failed (the connection window reports its own).
     void ConnectAttemptFailed(const QString &error);
+    // The device closed a connection that was up (not our own Disconnect()).
+    void PeerClosed();
 
 private:
     void ReadArrived();

@@ -98,6 +98,8 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
     auto *bar = new QStatusBar;
     bar->setObjectName("ComSetting");
     bar->setSizeGripEnabled(false);
+    // This program's own version, one hover away (the caption carries the device firmware's).
+    bar->setToolTip(QStringLiteral("zephyra-console " ZEPHYRA_VERSION));
     for (int i = 0; i < 3; ++i) {
         panels_[i] = new QLabel;
         panels_[i]->setObjectName(QStringLiteral("ComSettingPanel%1").arg(i + 1));
@@ -537,7 +539,9 @@ void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view)
 }
 
 void TMain_Form::RefreshHealth() {
-    const LinkHealth health = ctx_.Poll.Health();
+    LinkHealth health = ctx_.Poll.Health();
+    if (health.TakenOver)
+        health.Text = "장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중";
     // Asked on every poll tick: nothing is converted or repainted unless the text changed.
     if (health.Text != healthText_) {
         healthText_ = health.Text;

@@ -6,6 +6,36 @@
 namespace zephyra::cli {
 namespace {
 
+TEST(CliText, DeviceListsNameDevicesAndSayWhichLineIsWrong) {
+    std::string error;
+    auto listed = ParseDeviceList("# site\n\nrect-a = tcp:10.0.0.5\r\n ; old\n rect_b=serial:/dev/ttyUSB0 \n"
+                                  "tcp:10.0.0.7:1502\n",
+                                  &error);
+    ASSERT_TRUE(listed) << error;
+    ASSERT_EQ(listed->size(), 3u);
+    EXPECT_EQ((*listed)[0].Name(), "rect-a");
+    EXPECT_EQ((*listed)[0].Address(), "tcp:10.0.0.5:502");
+    EXPECT_EQ((*listed)[1].Name(), "rect_b");
+    EXPECT_EQ((*listed)[2].Name(), "tcp:10.0.0.7:1502");
+    EXPECT_EQ(DuplicateDevice(*listed), "");
+
+    const struct {
+        const char *text, *error;
+    } wrong[] = {
+        {"a = tcp:h\nb = udp:h\n", "line 2: a device is tcp:HOST[:PORT] or serial:PATH, not udp:h"},
+        {"rect a = tcp:h\n", "line 1: a name is letters, digits, _ - and ., not 'rect a'"},
+        {"= tcp:h\n", "line 1: a name is letters, digits, _ - and ., not ''"},
+    };
+    for (const auto &w : wrong) {
+        EXPECT_FALSE(ParseDeviceList(w.text, &error)) << w.text;
+        EXPECT_EQ(error, w.error);
+    }
+    EXPECT_EQ(DuplicateDevice(*ParseDeviceList("a = tcp:h\nb = tcp:h:502\n", &error)),
+              "devices a and b are both tcp:h:502: one poller per device");
+    EXPECT_EQ(DuplicateDevice(*ParseDeviceList("a = tcp:h\na = tcp:g\n", &error)),
+              "device a is listed twice");
+}
+
 TEST(CliText, DeviceNamesParseOrSayWhyNot) {
     struct Case {
         const char *text;

@@ -223,6 +223,22 @@ TEST_F(ConsoleWithSim, SlowTcpDeviceIsDecodedAtItsOwnPace) {
     EXPECT_FALSE(console->MainWindow().ValuesStale()) << Health(console->MainWindow()).toStdString();
 }
 
+// Another client takes the device's one connection: the panel says so, and the poll takes it back.
+TEST_F(ConsoleWithSim, ATakenConnectionIsSaidInTheHealthPanel) {
+    StartSim(kSteadyScenario, true, false);
+    StartConsole();
+    Connect(LinkKind::Tcp);
+    ASSERT_TRUE(WaitForDecode());
+    TMain_Form &w = console->MainWindow();
+    ASSERT_TRUE(WaitFor([&] { return Health(w).startsWith("OK"); }));
+    QTcpSocket technician;
+    technician.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(sim->TcpPort()));
+    EXPECT_TRUE(WaitFor([&] { return Health(w).startsWith("장비가 이 연결을 끊었습니다"); }))
+        << Health(w).toStdString();
+    EXPECT_EQ(console->Monitor().Counters().Takeovers, 1u);
+    EXPECT_TRUE(WaitFor([&] { return Health(w).startsWith("OK"); }, 10000)) << Health(w).toStdString();
+}
+
 // No device yet: the panel says the console is retrying, and turns healthy once one appears.
 TEST_F(ConsoleWithSim, FailedConnectSaysRetryingUntilTheDeviceAppears) {
     quint16 port = 0;

@@ -85,6 +85,28 @@ TEST(LinkMonitor, SilenceTurnsStaleWithTimeOutsAndTheNextReplyIsHealthyAgain) {
     EXPECT_EQ(r.monitor.Counters().Requests, 0u);
 }
 
+// A one-client device drops our working connection when another client connects; a connection it
+// never answered on is an ordinary connect failure.
+TEST(LinkMonitor, ADroppedWorkingConnectionIsATakeoverWithItsReplyTimes) {
+    MonitorRig r(LinkKind::Tcp);
+    r.monitor.PeerClosed();
+    EXPECT_EQ(r.monitor.Counters().Takeovers, 0u);
+    EXPECT_EQ(r.monitor.LastReplyTimeMs(), -1);
+    r.Poll(true);
+    EXPECT_EQ(r.monitor.LastReplyTimeMs(), 20);
+    EXPECT_EQ(r.monitor.LastGoodAgeMs(), 580);
+    r.monitor.PeerClosed();
+    r.monitor.ConnectFailed("connection closed");
+    const LinkHealth h = r.monitor.Health(900, true);
+    EXPECT_TRUE(h.Stale && h.TakenOver);
+    EXPECT_EQ(h.Text, "The device dropped this connection; another client may be using it — retrying");
+    EXPECT_EQ(r.monitor.Counters().Takeovers, 1u);
+    EXPECT_EQ(r.monitor.Counters().LastError, kTakeoverText);
+    r.monitor.Reconnected();
+    r.Poll(true);
+    EXPECT_FALSE(r.monitor.Health(900, true).TakenOver);
+}
+
 // A device slower than the poll: its replies carry ids of earlier requests still awaited.
 TEST(LinkMonitor, TcpRepliesToAnyAwaitedRequestAreTakenOthersAreStale) {
     MonitorRig r(LinkKind::Tcp);

@@ -142,6 +142,25 @@ TEST_P(SimTcpRobustTest, ImpossibleLengthClosesTheConnectionOnly) {
     }
 }
 
+TEST_P(SimTcpRobustTest, MaxClientsAreServedAtOnceAndOneMorePushesTheOldestOff) {
+    SimOptions options;
+    options.scenarioJson = FrozenScenario().dump();
+    options.pty = options.link = false;
+    options.extraArgs = {"--max-clients", "2"};
+    std::string error;
+    sim_ = SimProcess::Start(options, &error);
+    ASSERT_TRUE(sim_) << error;
+    std::vector<std::unique_ptr<CoreLink>> clients;
+    for (int i = 0; i < 3; ++i) {
+        clients.push_back(std::make_unique<CoreLink>(LinkKind::Tcp));
+        ASSERT_TRUE(clients.back()->ConnectTcp(sim_->TcpPort()));
+        // Every client still connected is answered.
+        for (std::size_t k = i < 2 ? 0 : 1; k < clients.size(); ++k)
+            EXPECT_TRUE(clients[k]->Exchange(ReadRequestUnit(reg::kACHigh, 1))) << i << " " << k;
+    }
+    EXPECT_TRUE(clients[0]->Raw().WaitClosed(3000));
+}
+
 TEST_P(SimTcpRobustTest, RandomBytesNeverStopIt) {
     ASSERT_NO_FATAL_FAILURE(StartSim(FrozenScenario()));
     std::mt19937 rng(7);

@@ -1,0 +1,252 @@
+// zephyra-cli in scripts and as an unattended service, against one simulated device over loopback TCP:
+// it ends when its reader or its device is gone, refuses what it cannot do before it starts, and its
+// metrics endpoint answers while idle clients hold connections.
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "cli/cli_run.h"
+#include "sim/sim_fixture.h"
+
+namespace zephyra::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+int64_t MsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+class CliHazard : public ::testing::Test {
+protected:
+    void SetUp() override { StartSim(FrozenScenario()); }
+    void StartSim(const json &scenario) {
+        if (sim_)
+            sim_->Stop();
+        SimOptions options;
+        options.scenarioJson = scenario.dump();
+        options.pty = false;
+        options.link = false;
+        std::string error;
+        sim_ = SimProcess::Start(options, &error);
+        ASSERT_TRUE(sim_) << error;
+    }
+    void TearDown() override {
+        if (sim_)
+            kill(sim_->Pid(), SIGCONT);
+    }
+    std::string Device() const { return "tcp:127.0.0.1:" + std::to_string(sim_->TcpPort()); }
+    std::vector<std::string> Tcp(std::vector<std::string> args) const {
+        args.insert(args.begin(), {"--tcp", "127.0.0.1:" + std::to_string(sim_->TcpPort())});
+        return args;
+    }
+    // The device keeps its connection but answers nothing.
+    void Freeze() const { kill(sim_->Pid(), SIGSTOP); }
+    // A running metrics service and its port.
+    std::unique_ptr<ChildProcess> Serve(std::vector<std::string> args, int *port) const {
+        args.insert(args.begin(), {ZEPHYRA_CLI_PATH, "metrics", "--interval", "0.2"});
+        auto server = ChildProcess::Start(args);
+        std::smatch m;
+        std::string err;
+        const bool serving = server->WaitForOutput([&](const std::string &, const std::string &e) {
+            err = e;
+            return std::regex_search(err, m, std::regex(R"(serving http://[^ ]*:(\d+)/metrics)"));
+        });
+        EXPECT_TRUE(serving) << err;
+        *port = serving ? std::stoi(m[1]) : 0;
+        return server;
+    }
+    std::vector<JournalEntry> Received() const {
+        std::vector<JournalEntry> rx;
+        for (const JournalEntry &e : sim_->ReadJournal())
+            if (e.dir == "RX")
+                rx.push_back(e);
+        return rx;
+    }
+
+    std::unique_ptr<SimProcess> sim_;
+};
+
+TEST_F(CliHazard, WatchEndsAtOnceWhenItsReaderGoesAway) {
+    const auto start = Clock::now();
+    // The outer timeout only reaps a watch that never ends.
+    const SimRun run = RunToEnd({"/bin/bash", "-c",
+                                 "timeout -s KILL 20 \"$0\" --tcp 127.0.0.1:$1 watch | head -1 >/dev/null; "
+                                 "echo ${PIPESTATUS[0]}",
+                                 ZEPHYRA_CLI_PATH, std::to_string(sim_->TcpPort())});
+    EXPECT_LT(MsSince(start), 2000);
+    EXPECT_EQ(run.out, "141\n") << run.err;
+}
+
+TEST_F(CliHazard, WatchBoundsEachLineReportsOutagesAndFailsWithoutAReply) {
+    auto watch = ChildProcess::Start([&] {
+        std::vector<std::string> argv = Tcp({"--timeout", "30", "watch", "--interval", "0.2"});
+        argv.insert(argv.begin(), ZEPHYRA_CLI_PATH);
+        return argv;
+    }());
+    ASSERT_TRUE(watch->WaitForOutput([](const std::string &out, const std::string &) {
+        return Lines(out).size() >= 2;
+    })) << watch->Err();
+    Freeze();
+    ASSERT_TRUE(watch->WaitForOutput([](const std::string &, const std::string &err) {
+        return err.find(": down: ") != std::string::npos;
+    })) << watch->Err();
+    kill(sim_->Pid(), SIGCONT);
+    ASSERT_TRUE(watch->WaitForOutput([](const std::string &, const std::string &err) {
+        return err.find(": up again after ") != std::string::npos;
+    })) << watch->Err();
+    watch->Signal(SIGTERM);
+    EXPECT_EQ(watch->Wait(), 0) << watch->Err();
+
+    // Never a reply: the count's lines never come, the time-out ends it, and the run is a failure.
+    Freeze();
+    const SimRun silent = Cli(Tcp({"--timeout", "1", "watch", "--count", "3"}), 20000);
+    EXPECT_FALSE(silent.timedOut);
+    EXPECT_EQ(silent.exitCode, 1) << silent.err;
+    EXPECT_NE(silent.err.find("no status reply from " + Device()), std::string::npos) << silent.err;
+    EXPECT_EQ(silent.err.find(" 0.0% loss"), std::string::npos) << silent.err;
+}
+
+TEST_F(CliHazard, HistoryRefusesAnUnwritableFolderBeforeTheFirstRequest) {
+    const std::string missing = sim_->Dir() + "/no-such-folder/alarm.xls";
+    const SimRun run = Cli(Tcp({"history", "alarm", "--out", missing}));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find(missing + ": cannot be created"), std::string::npos) << run.err;
+    EXPECT_TRUE(Received().empty()) << "the device was asked before the folder was checked";
+}
+
+TEST_F(CliHazard, ARefusedConnectionEndsAtOnce) {
+    const SimRun run =
+        Cli({"--tcp", "127.0.0.1:" + std::to_string(FreePort()), "--timeout", "60", "status"}, 20000);
+    EXPECT_FALSE(run.timedOut) << "waited for the whole time-out";
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Connection refused"), std::string::npos) << run.err;
+    EXPECT_TRUE(run.out.empty()) << run.out;
+}
+
+TEST_F(CliHazard, LooseArgumentsAreRefusedAndHostNamesAccepted) {
+    const struct {
+        std::vector<std::string> args;
+        const char *message;
+    } refused[] = {
+        {Tcp({"status", "extra", "words"}), "status takes no words, not 'extra'"},
+        {Tcp({"watch", "--interval", "0.003"}), "at least 0.1 s"},
+        {{"metrics", Device(), Device()}, "is listed twice"},
+    };
+    for (const auto &c : refused) {
+        const SimRun run = Cli(c.args, 20000);
+        EXPECT_EQ(run.exitCode, 2) << c.args.back() << ": " << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
+    EXPECT_TRUE(Received().empty());
+
+    int port = 0;
+    auto server = Serve({"--listen", "localhost:0", Device()}, &port);
+    EXPECT_NE(port, 0);
+    server->Signal(SIGTERM);
+    EXPECT_EQ(server->Wait(), 0) << server->Err();
+}
+
+TEST_F(CliHazard, AScrapeIsAnsweredWhileIdleClientsHoldConnections) {
+    int port = 0;
+    auto server = Serve({Device()}, &port);
+    ASSERT_NE(port, 0);
+    std::vector<int> idle;
+    for (int i = 0; i < 200; ++i)
+        idle.push_back(ConnectLoopback(port));
+    // One more that sends half a request and stops.
+    idle.push_back(ConnectLoopback(port));
+    ASSERT_EQ(write(idle.back(), "GET /met", 8), 8);
+    const auto start = Clock::now();
+    const std::string page = Http(port, "GET /metrics HTTP/1.0\r\n\r\n");
+    EXPECT_LT(MsSince(start), 1000);
+    EXPECT_EQ(page.substr(0, 12), "HTTP/1.1 200") << page;
+    EXPECT_NE(page.find("zephyra_up{device=\"" + Device() + "\"}"), std::string::npos);
+    for (int s : idle)
+        if (s >= 0)
+            close(s);
+    server->Signal(SIGTERM);
+    EXPECT_EQ(server->Wait(), 0);
+}
+
+// A device list names the device; a second client on the device's one connection shows as a takeover.
+TEST_F(CliHazard, ADeviceListNamesDevicesAndATakeoverIsCounted) {
+    const std::string config = sim_->Dir() + "/metrics.conf";
+    std::ofstream(config) << "# site A\nrect-a = " << Device() << "\n";
+    int port = 0;
+    auto server = Serve({"--config", config}, &port);
+    ASSERT_NE(port, 0);
+    std::string page;
+    ASSERT_TRUE(server->WaitForOutput([&](const std::string &, const std::string &) {
+        page = Body(Http(port, "GET /metrics HTTP/1.0\r\n\r\n"));
+        return page.find("zephyra_up{device=\"rect-a\"} 1") != std::string::npos;
+    })) << page;
+    EXPECT_NE(
+        page.find("zephyra_device_info{device=\"rect-a\",address=\"" + Device() + "\",firmware_version="),
+        std::string::npos)
+        << page;
+    // The simulator keeps one client: the newest.
+    const int technician = ConnectLoopback(sim_->TcpPort());
+    ASSERT_GE(technician, 0);
+    ASSERT_TRUE(server->WaitForOutput([&](const std::string &, const std::string &err) {
+        return err.find("rect-a: down: the device dropped this connection; another client may be using it") !=
+               std::string::npos;
+    })) << server->Err();
+    close(technician);
+    page = Body(Http(port, "GET /metrics HTTP/1.0\r\n\r\n"));
+    EXPECT_NE(page.find("zephyra_link_takeovers_total{device=\"rect-a\"} 1"), std::string::npos) << page;
+    server->Signal(SIGTERM);
+    EXPECT_EQ(server->Wait(), 0);
+}
+
+// Read-on-scrape: each scrape holds the device's one connection only while it reads.
+TEST_F(CliHazard, ReadOnScrapeLetsTheDeviceGoBetweenScrapes) {
+    int port = 0;
+    auto server = Serve({"--read-on-scrape", Device()}, &port);
+    ASSERT_NE(port, 0);
+    auto notes = [this](const std::string &text) {
+        int n = 0;
+        for (const JournalEntry &e : sim_->ReadJournal())
+            n += e.dir == "NOTE" && e.text.find(text) != std::string::npos;
+        return n;
+    };
+    for (int scrape = 1; scrape <= 2; ++scrape) {
+        const std::string page = Body(Http(port, "GET /metrics HTTP/1.0\r\n\r\n"));
+        EXPECT_NE(page.find("zephyra_up{device=\"" + Device() + "\"} 1"), std::string::npos) << page;
+        EXPECT_NE(page.find("zephyra_requests_total{device=\"" + Device() + "\"} " + std::to_string(scrape)),
+                  std::string::npos)
+            << "counters add up across scrapes\n"
+            << page;
+        EXPECT_TRUE(sim_->WaitForJournal([&](const std::vector<JournalEntry> &) {
+            return notes("connection closed: by the client") == scrape;
+        }));
+    }
+    EXPECT_EQ(notes("connection opened"), 2);
+    server->Signal(SIGTERM);
+    EXPECT_EQ(server->Wait(), 0);
+}
+
+// Durations are timed on the monotonic clock: a wall clock running 200 times too fast (as after a step)
+// must not turn a slow first reply into "no status reply".
+TEST_F(CliHazard, AWallClockStepDoesNotEndADownload) {
+    const char *faketime = "/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1";
+    ASSERT_TRUE(fs::exists(faketime)) << "libfaketime is missing (Debian package faketime)";
+    json scenario = FrozenScenario();
+    scenario["faults"] = {{"latency_ms", 300}};
+    scenario["logs"] = {{"event", 2}};
+    StartSim(scenario);
+    const std::string out = sim_->Dir() + "/event.csv";
+    const SimRun run = RunToEnd({"/usr/bin/env", "FAKETIME=+0 x200", "DONT_FAKE_MONOTONIC=1",
+                                 std::string("LD_PRELOAD=") + faketime, ZEPHYRA_CLI_PATH, "--tcp",
+                                 "127.0.0.1:" + std::to_string(sim_->TcpPort()), "--timeout", "5", "history",
+                                 "event", "--out", out});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Lines(run.err).back(), "2 records written to " + out);
+}
+
+} // namespace
+} // namespace zephyra::test
