@@ -2,6 +2,7 @@
 // connect, disconnect. They never open, close or hold an endpoint themselves.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,11 @@ public:
     // Opens the port and keeps it while the operator decides; the error text, empty when it opened.
     virtual std::string HoldPort(const std::string &path) = 0;
     virtual void ReleasePort() = 0;
-    // Serial: the device path; TCP: the host (on the device port).
-    virtual ConnectOutcome Connect(LinkKind link, const std::string &address) = 0;
+    // Serial: the device path; TCP: the host (on the device port). A failed TCP connect is told to
+    // connectFailed before the poll starts, so its message box comes first, as before the retries.
+    virtual ConnectOutcome
+    Connect(LinkKind link, const std::string &address,
+            const std::function<void(const std::string &error)> &connectFailed = {}) = 0;
     // Closes both links and stops the poll. True when a TCP connection was up.
     virtual bool Disconnect() = 0;
 };

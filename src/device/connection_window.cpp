@@ -161,10 +161,10 @@ void TfrmComPort::Btn_OK() {
         // Stays disabled through the failure box too: the window closes after it either way.
         connecting_ = true;
         bitBtn1_->setEnabled(false);
-        const ConnectOutcome outcome = ctx_.Link.Connect(LinkKind::Tcp, host.toStdString());
+        const ConnectOutcome outcome =
+            ctx_.Link.Connect(LinkKind::Tcp, host.toStdString(),
+                              [this](const std::string &) { ctx_.Messages.ShowMessage(kCheckLan); });
         port_->setEnabled(!outcome.Error.empty());
-        if (!outcome.Error.empty())
-            ctx_.Messages.ShowMessage(kCheckLan);
         if (ctx_.OnLinkConfirmed)
             ctx_.OnLinkConfirmed(LinkKind::Tcp, edtHostIP_->text());
         connecting_ = false;

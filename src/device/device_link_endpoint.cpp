@@ -172,7 +172,8 @@ void DeviceLink::ReleasePort() {
     serial_.Close();
 }
 
-ConnectOutcome DeviceLink::Connect(LinkKind link, const std::string &address) {
+ConnectOutcome DeviceLink::Connect(LinkKind link, const std::string &address,
+                                   const std::function<void(const std::string &error)> &connectFailed) {
     switch (link) {
     case LinkKind::Serial: {
         // Polling a closed port would look connected while nothing is sent.
@@ -196,6 +197,8 @@ ConnectOutcome DeviceLink::Connect(LinkKind link, const std::string &address) {
             firstConnectPending_ = false;
             if (error.empty())
                 port_.PaintConnect(true);
+            else if (connectFailed)
+                connectFailed(error);
         }
         // Also after a failed connect: the poll keeps trying to reconnect.
         controller_.LinkConfirmed(LinkKind::Tcp, error);

@@ -71,7 +71,8 @@ public:
     std::vector<PortChoice> SearchPorts() override;
     std::string HoldPort(const std::string &path) override;
     void ReleasePort() override;
-    ConnectOutcome Connect(LinkKind link, const std::string &address) override;
+    ConnectOutcome Connect(LinkKind link, const std::string &address,
+                           const std::function<void(const std::string &error)> &connectFailed = {}) override;
     bool Disconnect() override;
 
     const PollState &State() const { return state_; }

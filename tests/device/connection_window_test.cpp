@@ -16,11 +16,14 @@ public:
     std::vector<PortChoice> SearchPorts() override { return {}; }
     std::string HoldPort(const std::string &) override { return {}; }
     void ReleasePort() override {}
-    ConnectOutcome Connect(LinkKind, const std::string &) override {
+    ConnectOutcome Connect(LinkKind, const std::string &,
+                           const std::function<void(const std::string &)> &connectFailed) override {
         ++connects;
         // The real TCP connect waits in a local event loop: clicks are handled in there.
         if (auto during = std::exchange(whileConnecting, nullptr))
             during();
+        if (!error.empty() && connectFailed)
+            connectFailed(error);
         return {true, error};
     }
     bool Disconnect() override { return false; }
