@@ -94,11 +94,14 @@ set(CPACK_DEBIAN_CLI_PACKAGE_NAME zephyra-cli)
 set(CPACK_COMPONENT_CLI_DESCRIPTION "ZEPHYRA-M10 controller tools without a window
 zephyra-cli reads the status of a ZEPHYRA-M10 48 V DC rectifier controller
 over Modbus RTU (serial, 115200 8N1) or Modbus TCP without a window
-(status, watch, history download) and serves several controllers as
+(status, watch, history download), compares it with a site profile,
+writes its commissioning report as PDF, and serves several controllers as
 Prometheus metrics (zephyra-metrics.service, not enabled by default, with
 alert rules). zephyra-sim is a simulated controller for training and tests.")
 # The workbook library is loaded when a workbook is first saved, so shlibdeps cannot see it.
 set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS "libgsf-1-114")
+# The commissioning report embeds a Hangul font.
+set(CPACK_DEBIAN_CLI_PACKAGE_RECOMMENDS "fonts-nanum")
 set(CPACK_DEBIAN_CLI_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/conffiles)
 
 set(CPACK_DEBIAN_CONSOLE_PACKAGE_NAME zephyra-console)

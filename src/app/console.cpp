@@ -53,9 +53,9 @@ QString ChooseFilesDir(const QString &programDir, bool programDirWritable, const
 
 Console::Console(const ConsoleOptions &options)
     : link_(operator_, *options.Trace),
-      session_(link_.State().Link, link_.State().Connected), settings_{link_.Controller(), operator_,
-                                                                       session_},
-      filesDir_(ChooseFilesDir(options.ProgramDir, FolderWritable(options.ProgramDir), options.UserDir)) {
+      session_(link_.State().Link, link_.State().Connected), settings_{link_.Controller(), operator_, session_},
+      filesDir_(ChooseFilesDir(options.ProgramDir, FolderWritable(options.ProgramDir), options.UserDir)),
+      profiles_{link_.Controller(), session_, link_.Monitor(), link_.History(), operator_, filesDir_, {}} {
     link_.Serial().SetExtraPaths(options.ExtraSerialPaths);
     link_.SetTcpPort(options.TcpPort);
 
@@ -77,6 +77,7 @@ Console::Console(const ConsoleOptions &options)
     // Lines still unsaved at exit go to the user's folder when the log's own cannot be written by then.
     InstallStatusLogPage(*w, StatusLogContext{link_.Controller(), operator_, filesDir_, options.UserDir});
     InstallTrafficCommand(*w, link_.Monitor());
+    InstallProfileCommands(*w, profiles_);
     QStringList alarmNames;
     for (const LampBit &lamp : LampBits())
         alarmNames << w->LampCaption(lamp.Name);

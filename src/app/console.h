@@ -13,6 +13,7 @@
 #include "history/history_window.h"
 #include "history/status_log_page.h"
 #include "polling/main_window.h"
+#include "profile/profile_window.h"
 #include "trend/trend_page.h"
 
 namespace zephyra {
@@ -66,6 +67,7 @@ public:
     Operator &Messages() { return operator_; }
     HistoryController &History() { return link_.History(); }
     LinkMonitor &Monitor() { return link_.Monitor(); }
+    ProfileContext &Profiles() { return profiles_; }
 
 private:
     MessageBoxOperator operator_;
@@ -74,6 +76,7 @@ private:
     SettingsContext settings_;
     // Files the console writes (status logs, workbooks) go here; see ChooseFilesDir.
     QString filesDir_;
+    ProfileContext profiles_;
     std::unique_ptr<TMain_Form> mainWindow_;
 };
 

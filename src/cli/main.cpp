@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -29,6 +30,7 @@
 
 #include "cli/cli_text.h"
 #include "cli/metrics_endpoint.h"
+#include "cli/profile_commands.h"
 #include "device/device_link_endpoint.h"
 #include "history/history_export.h"
 
@@ -76,10 +78,17 @@ Commands:
                          logged on standard error with the cause. --read-on-scrape: no poll;
                          each scrape connects, reads one status block (within --timeout S,
                          default 5) and lets go, so the device is free between scrapes.
+  profile save FILE      writes the device's operating set-points, access list and Ethernet speed
+                         as a site profile (JSON); an existing FILE is never replaced
+  profile diff FILE      compares the device with a site profile and prints each difference;
+                         exit status 0 when the device matches, 3 when it differs
+  report FILE.pdf        writes the commissioning report (identity, set-points, access list,
+                         measurements, lamps, link figures); an existing FILE is never replaced
   --version              the program's version
 
 Exit status: 0 done, 1 the device did not answer or a file could not be written, 2 bad usage,
-130 interrupted (history writes nothing then), 141 standard output closed (watch).
+3 profile diff found differences, 130 interrupted (history writes nothing then), 141 standard
+output closed (watch).
 )";
 
 // Core messages (the completion box, "No History data") go to the caller's log; nothing waits for them.
@@ -317,19 +326,18 @@ std::string NoReply(Device &dev, double timeoutS) {
            (why.empty() ? "" : " (" + why + ")");
 }
 
-int Status(Device &dev, const Args &a) {
+// Waits for the first status decode (within --timeout; a refused connection ends at once) and hands it
+// to `first`, whose exit status is returned; 1, after saying why, when none came.
+int FirstStatus(Device &dev, const Args &a,
+                const std::function<int(const StatusSnapshot &, const StatusViewModel &)> &first) {
     int exitCode = 1;
+    bool seen = false;
     std::string refused;
     dev.OnDecode([&](const StatusSnapshot &s, const StatusViewModel &view) {
-        if (exitCode == 0)
+        if (seen)
             return;
-        exitCode = 0;
-        if (a.json)
-            std::cout << StatusJson(dev.Name(), s, view, MakeTrendSample(s, NowWallTime())) << std::endl;
-        else
-            std::cout << StatusText(view) << std::flush;
-        if (!std::cout)
-            exitCode = kExitOutputClosed;
+        seen = true;
+        exitCode = first(s, view);
         QCoreApplication::quit();
     });
     // Nothing listening, or no such host: waiting longer changes nothing.
@@ -339,11 +347,23 @@ int Status(Device &dev, const Args &a) {
     });
     QTimer::singleShot(static_cast<int>(a.Timeout() * 1000), [] { QCoreApplication::quit(); });
     QCoreApplication::exec();
-    if (!refused.empty() && exitCode != 0)
+    dev.OnDecode(nullptr);
+    dev.OnConnectFailed(nullptr);
+    if (!seen && !refused.empty())
         Fail(dev.Name() + ": " + refused);
-    else if (exitCode == 1)
+    else if (!seen)
         Fail(NoReply(dev, a.Timeout()));
     return exitCode;
+}
+
+int Status(Device &dev, const Args &a) {
+    return FirstStatus(dev, a, [&](const StatusSnapshot &s, const StatusViewModel &view) {
+        if (a.json)
+            std::cout << StatusJson(dev.Name(), s, view, MakeTrendSample(s, NowWallTime())) << std::endl;
+        else
+            std::cout << StatusText(view) << std::flush;
+        return std::cout ? 0 : kExitOutputClosed;
+    });
 }
 
 int Watch(Device &dev, const Args &a) {
@@ -816,14 +836,15 @@ int main(int argc, char *argv[]) {
             std::cout << "zephyra-cli " ZEPHYRA_VERSION "\n";
             return 0;
         }
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, words);
     QCoreApplication::setApplicationName("zephyra-cli");
     Args a;
     if (const std::string error = ParseArgs(words, a); !error.empty()) {
         Fail(error + " (see zephyra-cli --help)");
         return 2;
     }
-    if (a.command != "status" && a.command != "watch" && a.command != "history" && a.command != "metrics") {
+    if (a.command != "status" && a.command != "watch" && a.command != "history" && a.command != "metrics" &&
+        a.command != "profile" && a.command != "report") {
         Fail("unknown command " + a.command + " (see zephyra-cli --help)");
         return 2;
     }
@@ -840,6 +861,14 @@ int main(int argc, char *argv[]) {
             return 1;
         }
     }
+    // profile's and report's words, and the profile itself, are settled before the link is opened too.
+    zephyra::SiteProfile profile;
+    if (a.command == "profile")
+        if (const int usage = ProfileUsage(a.words, profile); usage != 0)
+            return usage;
+    if (a.command == "report")
+        if (const int usage = ReportUsage(a.words); usage != 0)
+            return usage;
     Device dev(*a.device);
     std::string error;
     if (!dev.Start(&error)) {
@@ -850,5 +879,13 @@ int main(int argc, char *argv[]) {
         return Status(dev, a);
     if (a.command == "watch")
         return Watch(dev, a);
+    if (a.command == "profile")
+        return FirstStatus(dev, a, [&](const zephyra::StatusSnapshot &s, const zephyra::StatusViewModel &) {
+            return ProfileCommand(a.words, profile, dev.Name(), s);
+        });
+    if (a.command == "report")
+        return FirstStatus(dev, a, [&](const zephyra::StatusSnapshot &, const zephyra::StatusViewModel &) {
+            return ReportCommand(a.words, dev.Name(), dev.Link());
+        });
     return History(dev, a, reservation);
 }

@@ -99,8 +99,10 @@ void PollController::ResponseDispatcher(int32_t function, Bytes payload) {
         break;
     case kFnWriteSingle | kExceptionBit:
         // The device refused a queued write: the rest of the sequence must not go out.
-        if (state_.WriteSequenceRunning)
+        if (state_.WriteSequenceRunning) {
+            ReportWriteAnswer(payload.empty() || payload[0] == 0 ? -1 : payload[0]);
             EndWriteSequence(false, RefusalText(payload.empty() ? 0 : payload[0]));
+        }
         break;
     default:
         break; // other exception replies and unknown functions
@@ -128,6 +130,8 @@ void PollController::DispatchStatus(Bytes &payload) {
 
 void PollController::DispatchWriteEcho() {
     int32_t &count = state_.PendingWriteCount;
+    if (state_.WriteSequenceRunning)
+        ReportWriteAnswer(0);
     if (count > 0) {
         SendQueuedWrite();
     } else if (count == 0 && state_.WriteSequenceRunning) {
@@ -144,6 +148,12 @@ void PollController::SendQueuedWrite() {
     codec_.BuildWriteRequest(w.Address, w.Value);
     lastWriteSentMs_ = clock_.NowMs();
     --count;
+}
+
+void PollController::ReportWriteAnswer(int code) {
+    const int32_t slot = state_.PendingWriteCount + 1;
+    if (writeObserver_ && slot >= 1 && slot <= sequenceSlots_)
+        writeObserver_(state_.PendingWrites[static_cast<std::size_t>(slot)], code);
 }
 
 std::string PollController::RefusalText(int code) const {

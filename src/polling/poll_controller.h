@@ -139,6 +139,12 @@ public:
     void SetNetworkWriteObserver(std::function<void(bool accepted)> observer) {
         networkObserver_ = std::move(observer);
     }
+    // Told of each queued write the device answered, before the sequence moves on: code 0 for its echo,
+    // else the exception code (-1 when the reply carries none). A caller that must know what took effect
+    // listens here.
+    void SetWriteResultObserver(std::function<void(const PendingWrite &write, int code)> observer) {
+        writeObserver_ = std::move(observer);
+    }
     // A write sequence or a TCP connect is under way: OK must do nothing.
     bool WriteBusy() const;
     // Told when WriteBusy changes, so the open window can disable its OK.
@@ -170,6 +176,8 @@ private:
     // The fail message for a refusal of the write under the cursor: what went through and what did not.
     std::string RefusalText(int code) const;
     void SendQueuedWrite();
+    // The write in flight is the slot just above the cursor.
+    void ReportWriteAnswer(int code);
     // Connects the TCP client if needed, refusing a second OK meanwhile. False when it failed.
     bool EnsureTcpConnected();
     void ResumePoll();
@@ -195,6 +203,7 @@ private:
     int32_t sequenceSlots_ = 0;
     std::function<void(bool)> busyObserver_;
     std::function<void(bool)> networkObserver_;
+    std::function<void(const PendingWrite &, int)> writeObserver_;
     std::function<void(const StatusSnapshot &, const StatusViewModel &)> decodeObserver_;
     bool busyShown_ = false;
     int pollPeriodMs_ = 0;

@@ -1,0 +1,123 @@
+#include "cli/profile_commands.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <iostream>
+
+#include "device/device_link_endpoint.h"
+#include "profile/report_pdf.h"
+#include "profile/site_profile.h"
+
+namespace zephyra::cli {
+
+namespace {
+
+void Fail(const std::string &text) {
+    std::cerr << "zephyra-cli: " << text << std::endl;
+}
+
+bool WriteNew(const std::string &path, const std::string &content) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        Fail("cannot write " + path + ": " + file.errorString().toStdString());
+        return false;
+    }
+    if (file.write(content.data(), static_cast<qint64>(content.size())) !=
+        static_cast<qint64>(content.size())) {
+        Fail("cannot write " + path + ": " + file.errorString().toStdString());
+        file.remove();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<QCoreApplication> MakeApplication(int &argc, char **argv,
+                                                  const std::vector<std::string> &words) {
+    for (const std::string &w : words)
+        if (w == "report") {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            return std::make_unique<QGuiApplication>(argc, argv);
+        }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+int ProfileUsage(const std::vector<std::string> &words, SiteProfile &profile) {
+    if (words.size() != 2 || (words[0] != "save" && words[0] != "diff")) {
+        Fail("usage: profile save FILE | profile diff FILE");
+        return 2;
+    }
+    const std::string &path = words[1];
+    if (words[0] == "save") {
+        if (QFileInfo::exists(QString::fromStdString(path))) {
+            Fail(path + " exists; it is not replaced");
+            return 1;
+        }
+        return 0;
+    }
+    QFile file(QString::fromStdString(path));
+    // A profile is a few kilobytes; anything far larger is not one.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 1 << 20) {
+        Fail("cannot read " + path);
+        return 1;
+    }
+    const QByteArray bytes = file.readAll();
+    const std::string error =
+        ProfileFromJson(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), profile);
+    if (!error.empty()) {
+        Fail(path + ": " + error);
+        return 1;
+    }
+    return 0;
+}
+
+int ProfileCommand(const std::vector<std::string> &words, const SiteProfile &profile,
+                   const std::string &device, const StatusSnapshot &snapshot) {
+    const std::string &path = words[1];
+    if (words[0] == "save")
+        return WriteNew(path, ProfileToJson(ProfileFromSnapshot(snapshot))) ? 0 : 1;
+    int differ = 0;
+    for (const ProfileCompareRow &row : CompareProfile(snapshot, profile))
+        if (row.Differs) {
+            std::cout << device << " " << DiffLine(row) << "\n";
+            ++differ;
+        }
+    std::cout.flush();
+    if (differ == 0)
+        std::cerr << device << " matches " << path << std::endl;
+    return differ == 0 ? 0 : 3;
+}
+
+int ReportUsage(const std::vector<std::string> &words) {
+    if (words.size() != 1) {
+        Fail("usage: report FILE.pdf");
+        return 2;
+    }
+    if (QFileInfo::exists(QString::fromStdString(words[0]))) {
+        Fail(words[0] + " exists; it is not replaced");
+        return 1;
+    }
+    return 0;
+}
+
+int ReportCommand(const std::vector<std::string> &words, const std::string &device, DeviceLink &link) {
+    ReportInputs in;
+    in.Snapshot = link.Controller().Snapshot();
+    in.View = link.Controller().LastView();
+    in.LinkName = device;
+    in.Counters = link.Monitor().Counters();
+    in.HealthText = link.Controller().Health().Text;
+    in.Created = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+    const QString error = WriteReportPdf(BuildCommissioningReport(in), QString::fromStdString(words[0]));
+    if (!error.isEmpty()) {
+        Fail("cannot write " + words[0] + ": " + error.toStdString());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace zephyra::cli

@@ -1,0 +1,425 @@
+#include "profile/profile_window.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "polling/accessible_names.h"
+#include "polling/main_window.h"
+#include "polling/register_names.h"
+#include "profile/report_pdf.h"
+
+namespace zephyra {
+
+namespace {
+
+QString Q(const std::string &text) {
+    return QString::fromStdString(text);
+}
+
+// A device that stops answering mid-sequence ends it silently; the run gives up after this long without
+// an answer, and as long for the status read that settles what was written.
+constexpr int kAnswerWaitMs = 5000;
+
+const QColor kDiffers(0xFF, 0xE0, 0x8A);
+
+QString Stamp() {
+    return QDateTime::currentDateTime().toString("yyyyMMdd_HHmmss");
+}
+
+QTableWidget *Table(const char *name, const QStringList &header) {
+    auto *t = new QTableWidget(0, static_cast<int>(header.size()));
+    t->setObjectName(name);
+    t->setHorizontalHeaderLabels(header);
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->setSelectionBehavior(QAbstractItemView::SelectRows);
+    t->verticalHeader()->setVisible(false);
+    t->horizontalHeader()->setStretchLastSection(true);
+    return t;
+}
+
+void AddRow(QTableWidget *t, const QStringList &cells, bool highlight = false) {
+    const int r = t->rowCount();
+    t->insertRow(r);
+    for (int c = 0; c < cells.size(); ++c) {
+        auto *item = new QTableWidgetItem(cells[c]);
+        if (highlight)
+            item->setBackground(kDiffers);
+        t->setItem(r, c, item);
+    }
+}
+
+QString RegisterText(ProfileSetting s) {
+    const ProfileSettingInfo &info = InfoOf(s);
+    auto hex = [](int v) {
+        return "0x" + QString::number(v, 16).toUpper().rightJustified(4, QLatin1Char('0'));
+    };
+    return info.Registers > 1 ? hex(info.Register) + ".." + hex(info.Register + info.Registers - 1)
+                              : hex(info.Register);
+}
+
+// Runs the event loop until done() holds or nothing has moved for kAnswerWaitMs (progress() resets it).
+template <typename Done> void WaitUntil(Done done, QElapsedTimer &sinceProgress) {
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done() || sinceProgress.elapsed() > kAnswerWaitMs)
+            loop.quit();
+    });
+    check.start(20);
+    if (!done())
+        loop.exec();
+}
+
+void ShowSavedWithFolder(QWidget *parent, const QString &text, const QString &path) {
+    QMessageBox box(QMessageBox::Information, QString::fromLatin1(kModelName), text, QMessageBox::Ok, parent);
+    box.setObjectName("ProfileSavedBox");
+    QPushButton *open =
+        box.addButton(QCoreApplication::translate("ProfileWindow", "폴더 열기"), QMessageBox::ActionRole);
+    open->setObjectName("btnOpenFolder");
+    box.exec();
+    if (box.clickedButton() == open)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+}
+
+QString Choose(ProfileContext &ctx, QWidget *parent, const QString &name, bool save) {
+    QDir().mkpath(ctx.FilesDir);
+    return ctx.ChooseFile(parent, QDir(ctx.FilesDir).filePath(name), save);
+}
+
+QString DefaultChooseFile(QWidget *parent, const QString &suggested, bool save) {
+    const bool pdf = suggested.endsWith(".pdf");
+    const QString filter = pdf ? QCoreApplication::translate("ProfileWindow", "PDF (*.pdf)")
+                               : QCoreApplication::translate("ProfileWindow", "사이트 프로필 (*.json)");
+    return save ? QFileDialog::getSaveFileName(parent, QCoreApplication::translate("ProfileWindow", "저장"),
+                                               suggested, filter)
+                : QFileDialog::getOpenFileName(parent, QCoreApplication::translate("ProfileWindow", "열기"),
+                                               QFileInfo(suggested).absolutePath(), filter);
+}
+
+} // namespace
+
+bool ProfileReadAllowed(const ProfileContext &ctx) {
+    return ctx.Session.LoggedIn() && ctx.Poll.Snapshot().Decoded;
+}
+
+bool ProfileApplyAllowed(const ProfileContext &ctx) {
+    return ProfileReadAllowed(ctx) && ctx.Session.Connected() && ctx.Session.Enabled("mSystemOperation");
+}
+
+QString SaveProfile(ProfileContext &ctx, const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QCoreApplication::translate("ProfileWindow", "프로필을 저장하지 못했습니다: ") +
+               file.errorString();
+    const std::string json = ProfileToJson(ProfileFromSnapshot(ctx.Poll.Snapshot()));
+    if (file.write(json.data(), static_cast<qint64>(json.size())) != static_cast<qint64>(json.size()) ||
+        !file.flush())
+        return QCoreApplication::translate("ProfileWindow", "프로필을 저장하지 못했습니다: ") +
+               file.errorString();
+    return {};
+}
+
+QString LoadProfile(const QString &path, SiteProfile &profile) {
+    QFile file(path);
+    // A profile is a few kilobytes; anything far larger is not one.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 1 << 20)
+        return QCoreApplication::translate("ProfileWindow", "프로필을 읽지 못했습니다: ") + path;
+    const QByteArray bytes = file.readAll();
+    return Q(ProfileFromJson(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                             profile));
+}
+
+ReportInputs CollectReportInputs(ProfileContext &ctx) {
+    ReportInputs in;
+    in.Snapshot = ctx.Poll.Snapshot();
+    in.View = ctx.Poll.LastView();
+    in.LinkName = ctx.Session.Panel(1);
+    in.Counters = ctx.Monitor.Counters();
+    in.HealthText = ctx.Poll.Health().Text;
+    in.Created = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+    in.Logs = ctx.KeptLogs;
+    const HistoryKind kind = ctx.Poll.State().History.Kind;
+    if (kind != HistoryKind::None && ctx.History.Rows().size() > 1)
+        in.Logs[kind] = ReceivedRows(ctx.History.Rows());
+    return in;
+}
+
+QString SaveReport(ProfileContext &ctx, QWidget *, const QString &path) {
+    return WriteReportPdf(BuildCommissioningReport(CollectReportInputs(ctx)), path);
+}
+
+std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *parent,
+                                             const SiteProfile &profile) {
+    PollController &poll = ctx.Poll;
+    const StatusSnapshot before = poll.Snapshot();
+    const bool aclWritable = poll.Link() == LinkKind::Serial && ctx.Session.Enabled("mACLSet");
+    const ProfileApplyPlan plan = PlanProfileApply(before, profile, aclWritable);
+    if (!plan.Error.empty()) {
+        ctx.Messages.ShowError(plan.Error);
+        return {};
+    }
+    QString withheld;
+    for (ProfileSetting s : plan.Withheld)
+        withheld += "\n  " + Q(InfoOf(s).Label);
+    if (!withheld.isEmpty())
+        withheld = QCoreApplication::translate(
+                       "ProfileWindow", "\n\nACL 설정은 시리얼 연결에서만 쓸 수 있어 보내지 않습니다:") +
+                   withheld;
+    if (plan.Writes.empty()) {
+        ctx.Messages.ShowMessage((QCoreApplication::translate(
+                                      "ProfileWindow", "장비가 이미 프로필과 같습니다. 보낼 것이 없습니다.") +
+                                  withheld)
+                                     .toStdString());
+        return {};
+    }
+
+    const SiteProfile held = ProfileFromSnapshot(before);
+    QString question = QCoreApplication::translate("ProfileWindow", "다음 설정을 장비에 씁니다:\n");
+    for (ProfileSetting s : plan.Changed)
+        question += "\n  " + Q(InfoOf(s).Label) + ": " + Q(held.Value(s).value_or("")) + "  →  " +
+                    Q(profile.Value(s).value_or(""));
+    question += withheld + QCoreApplication::translate("ProfileWindow", "\n\n계속할까요?");
+    QMessageBox ask(QMessageBox::Question, QCoreApplication::translate("ProfileWindow", "프로필 적용"),
+                    question, QMessageBox::Yes | QMessageBox::No, parent);
+    ask.setObjectName("ProfileApplyQuestion");
+    ask.setDefaultButton(QMessageBox::No);
+    if (ask.exec() != QMessageBox::Yes)
+        return {};
+
+    ProfileApplyTracker tracker(before, profile, plan);
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
+    poll.SettingsWindowOpened(SettingsWindow::Operating);
+    poll.SetWriteResultObserver([&](const PendingWrite &write, int code) {
+        tracker.WriteAnswered(write, code);
+        sinceProgress.restart();
+    });
+    if (poll.StartWriteSequence(plan.Writes))
+        WaitUntil([&] { return tracker.SequenceOver(); }, sinceProgress);
+    poll.SetWriteResultObserver(nullptr);
+
+    // Only a status read after the writes tells what the device now holds.
+    const uint64_t decodes = poll.DecodeCount();
+    poll.SettingsWindowClosed(SettingsWindow::Operating);
+    sinceProgress.restart();
+    WaitUntil([&] { return poll.DecodeCount() > decodes; }, sinceProgress);
+    tracker.Confirm(poll.Snapshot());
+
+    TfrmProfileResult result(tracker.Results(), parent);
+    result.exec();
+    return tracker.Results();
+}
+
+TfrmProfileCompare::TfrmProfileCompare(ProfileContext &ctx, const SiteProfile &profile, const QString &file,
+                                       QWidget *parent)
+    : QDialog(parent), ctx_(ctx), rows_(CompareProfile(ctx.Poll.Snapshot(), profile)) {
+    setObjectName("TfrmProfileCompare");
+    setWindowTitle(tr("프로필 비교"));
+    auto *label = new QLabel(tr("프로필: %1").arg(QDir::toNativeSeparators(file)));
+    label->setObjectName("labProfileFile");
+    auto *grid =
+        Table("grdCompare", {tr("설정"), tr("레지스터"), tr("장비 값"), tr("프로필 값"), tr("차이")});
+    int differ = 0;
+    for (const ProfileCompareRow &r : rows_) {
+        differ += r.Differs ? 1 : 0;
+        AddRow(grid,
+               {Q(InfoOf(r.Setting).Label), RegisterText(r.Setting), Q(r.Device),
+                r.Profile.empty() ? tr("(없음)") : Q(r.Profile), r.Differs ? tr("다름") : QString()},
+               r.Differs);
+    }
+    grid->resizeColumnsToContents();
+    auto *summary =
+        new QLabel(differ == 0 ? tr("장비가 프로필과 같습니다.") : tr("다른 설정: %1개").arg(differ));
+    summary->setObjectName("labCompareSummary");
+    auto *save = new QPushButton(tr("CSV 저장"));
+    save->setObjectName("btnSaveCsv");
+    auto *close = new QPushButton(tr("닫기"));
+    close->setObjectName("btnClose");
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(summary, 1);
+    buttons->addWidget(save);
+    buttons->addWidget(close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(grid, 1);
+    layout->addLayout(buttons);
+    resize(720, 560);
+    connect(save, &QPushButton::clicked, this, &TfrmProfileCompare::btnSaveCsvClick);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    DescribeByObjectName(this);
+}
+
+void TfrmProfileCompare::btnSaveCsvClick() {
+    const QString path =
+        Choose(ctx_, this, QStringLiteral("%1_profile_compare_%2.csv").arg(kModelName, Stamp()), true);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    const std::string csv = CompareCsv(rows_);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(csv.data(), static_cast<qint64>(csv.size())) != static_cast<qint64>(csv.size())) {
+        ctx_.Messages.ShowError((tr("CSV를 저장하지 못했습니다: ") + file.errorString()).toStdString());
+        return;
+    }
+    file.close();
+    ShowSavedWithFolder(this, tr("저장했습니다: %1").arg(QDir::toNativeSeparators(path)), path);
+}
+
+TfrmProfileResult::TfrmProfileResult(const std::vector<ProfileApplyResult> &results, QWidget *parent)
+    : QDialog(parent) {
+    setObjectName("TfrmProfileResult");
+    setWindowTitle(tr("프로필 적용 결과"));
+    auto *grid = Table("grdResult", {tr("설정"), tr("레지스터"), tr("프로필 값"), tr("결과")});
+    for (const ProfileApplyResult &r : results) {
+        const bool bad = r.Outcome == ApplyOutcome::Refused || r.Outcome == ApplyOutcome::NotConfirmed ||
+                         r.Outcome == ApplyOutcome::NotSent || r.Outcome == ApplyOutcome::Pending;
+        AddRow(grid, {Q(InfoOf(r.Setting).Label), RegisterText(r.Setting), Q(r.Wanted), Q(OutcomeText(r))},
+               bad);
+    }
+    grid->resizeColumnsToContents();
+    auto *close = new QPushButton(tr("닫기"));
+    close->setObjectName("btnClose");
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(grid, 1);
+    layout->addWidget(close, 0, Qt::AlignRight);
+    resize(760, 560);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    DescribeByObjectName(this);
+}
+
+void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
+    if (!ctx.ChooseFile)
+        ctx.ChooseFile = DefaultChooseFile;
+    QAction *anchor = window.Action("mSystemOperation");
+    QMenu *menu = nullptr;
+    for (QAction *top : window.menuBar()->actions())
+        if (top->menu() && anchor && top->menu()->actions().contains(anchor))
+            menu = top->menu();
+    if (!menu)
+        return;
+    menu->addSeparator();
+    auto add = [&](const char *name, const QString &caption) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(name);
+        return a;
+    };
+    QAction *save = add("mProfileSave", QCoreApplication::translate("ProfileWindow", "프로필 저장 "));
+    QAction *compare = add("mProfileCompare", QCoreApplication::translate("ProfileWindow", "프로필 비교 "));
+    QAction *apply = add("mProfileApply", QCoreApplication::translate("ProfileWindow", "프로필 적용 "));
+    QAction *report = add("mReport", QCoreApplication::translate("ProfileWindow", "시운전 보고서 "));
+    auto refresh = [&ctx, save, compare, apply, report] {
+        const bool read = ProfileReadAllowed(ctx);
+        for (QAction *a : {save, compare, report})
+            a->setEnabled(read);
+        apply->setEnabled(ProfileApplyAllowed(ctx));
+    };
+    refresh();
+    QObject::connect(menu, &QMenu::aboutToShow, menu, refresh);
+
+    // The history commands start their download later (queued), which clears the rows of the one before:
+    // they are kept here first, so the report can hold every log of the session.
+    for (const char *name : {"mAlarmLog", "mEventLog"})
+        if (QAction *history = window.Action(name))
+            QObject::connect(history, &QAction::triggered, menu, [&ctx] {
+                const HistoryKind kind = ctx.Poll.State().History.Kind;
+                if (kind != HistoryKind::None && ctx.History.Rows().size() > 1)
+                    ctx.KeptLogs[kind] = ReceivedRows(ctx.History.Rows());
+            });
+
+    TMain_Form *w = &window;
+    // Queued: each opens a modal window and must not keep its caller waiting.
+    QObject::connect(
+        save, &QAction::triggered, w,
+        [w, &ctx] {
+            if (!ProfileReadAllowed(ctx))
+                return;
+            const QString path =
+                Choose(ctx, w, QStringLiteral("%1_profile_%2.json").arg(kModelName, Stamp()), true);
+            if (path.isEmpty())
+                return;
+            const QString error = SaveProfile(ctx, path);
+            if (!error.isEmpty())
+                ctx.Messages.ShowError(error.toStdString());
+            else
+                ShowSavedWithFolder(w,
+                                    QCoreApplication::translate("ProfileWindow", "프로필을 저장했습니다: %1")
+                                        .arg(QDir::toNativeSeparators(path)),
+                                    path);
+        },
+        Qt::QueuedConnection);
+    QObject::connect(
+        compare, &QAction::triggered, w,
+        [w, &ctx] {
+            if (!ProfileReadAllowed(ctx))
+                return;
+            const QString path = Choose(ctx, w, QString(), false);
+            SiteProfile profile;
+            if (path.isEmpty())
+                return;
+            if (const QString error = LoadProfile(path, profile); !error.isEmpty()) {
+                ctx.Messages.ShowError(error.toStdString());
+                return;
+            }
+            TfrmProfileCompare window(ctx, profile, path, w);
+            window.exec();
+        },
+        Qt::QueuedConnection);
+    QObject::connect(
+        apply, &QAction::triggered, w,
+        [w, &ctx] {
+            if (!ProfileApplyAllowed(ctx))
+                return;
+            const QString path = Choose(ctx, w, QString(), false);
+            SiteProfile profile;
+            if (path.isEmpty())
+                return;
+            if (const QString error = LoadProfile(path, profile); !error.isEmpty()) {
+                ctx.Messages.ShowError(error.toStdString());
+                return;
+            }
+            ApplyProfile(ctx, w, profile);
+        },
+        Qt::QueuedConnection);
+    QObject::connect(
+        report, &QAction::triggered, w,
+        [w, &ctx] {
+            if (!ProfileReadAllowed(ctx))
+                return;
+            const QString path =
+                Choose(ctx, w, QStringLiteral("%1_report_%2.pdf").arg(kModelName, Stamp()), true);
+            if (path.isEmpty())
+                return;
+            const QString error = SaveReport(ctx, w, path);
+            if (!error.isEmpty())
+                ctx.Messages.ShowError(
+                    (QCoreApplication::translate("ProfileWindow", "보고서를 저장하지 못했습니다: ") + error)
+                        .toStdString());
+            else
+                ShowSavedWithFolder(w,
+                                    QCoreApplication::translate("ProfileWindow", "보고서를 저장했습니다: %1")
+                                        .arg(QDir::toNativeSeparators(path)),
+                                    path);
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace zephyra

@@ -1,0 +1,76 @@
+// Site profiles and the commissioning report in the console: the menu items beside the settings
+// dialogs, the compare window and the apply run with its result window.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "access/session_model.h"
+#include "history/history_controller.h"
+#include "link/link_monitor.h"
+#include "polling/poll_controller.h"
+#include "profile/commissioning_report.h"
+#include "profile/site_profile.h"
+
+class QTableWidget;
+
+namespace zephyra {
+
+class TMain_Form;
+
+struct ProfileContext {
+    PollController &Poll;
+    const SessionModel &Session;
+    const LinkMonitor &Monitor;
+    const HistoryController &History;
+    Operator &Messages;
+    // Profiles and reports are offered in the folder the exports use.
+    const QString &FilesDir;
+    // Asks for a file name (save or open); empty when the operator cancels. Tests answer without a dialog.
+    std::function<QString(QWidget *parent, const QString &suggested, bool save)> ChooseFile;
+    // Logs downloaded earlier in the session, kept for the report: a new download clears the last one's rows.
+    std::map<HistoryKind, std::vector<HistoryRow>> KeptLogs = {};
+};
+
+// Adds Save profile, Compare with profile, Apply profile and the report to the settings menu.
+void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx);
+
+// The menu states: reading needs a decoded status; applying needs the operating dialog to be open to
+// this level on this link.
+bool ProfileReadAllowed(const ProfileContext &ctx);
+bool ProfileApplyAllowed(const ProfileContext &ctx);
+
+// Each returns the error shown, empty on success.
+QString SaveProfile(ProfileContext &ctx, const QString &path);
+QString LoadProfile(const QString &path, SiteProfile &profile);
+ReportInputs CollectReportInputs(ProfileContext &ctx);
+QString SaveReport(ProfileContext &ctx, QWidget *parent, const QString &path);
+
+// Asks first (Yes/No), writes what differs and waits for the next status; returns what happened to each
+// setting (empty when nothing was sent).
+std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *parent,
+                                             const SiteProfile &profile);
+
+class TfrmProfileCompare : public QDialog {
+    Q_OBJECT
+public:
+    TfrmProfileCompare(ProfileContext &ctx, const SiteProfile &profile, const QString &file,
+                       QWidget *parent = nullptr);
+    const std::vector<ProfileCompareRow> &Rows() const { return rows_; }
+    void btnSaveCsvClick();
+
+private:
+    ProfileContext &ctx_;
+    std::vector<ProfileCompareRow> rows_;
+};
+
+class TfrmProfileResult : public QDialog {
+    Q_OBJECT
+public:
+    TfrmProfileResult(const std::vector<ProfileApplyResult> &results, QWidget *parent = nullptr);
+};
+
+} // namespace zephyra

@@ -1,0 +1,559 @@
+#include "profile/site_profile.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+#include "config/acl_settings.h"
+#include "config/operating_settings.h"
+#include "polling/formatters.h"
+#include "polling/register_names.h"
+
+namespace zephyra {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+using S = ProfileSetting;
+
+constexpr ProfileSettingInfo kInfos[] = {
+    {S::CHLimit, "charge_current_limit", "충전전류 제한", "", reg::kChLimit, 1, false},
+    {S::BModel, "battery_model", "축전지 종류", "", reg::kBModel, 1, false},
+    {S::BCho, "battery_strings", "축전지 수량", "", reg::kBCho, 1, false},
+    {S::ACOV, "ac_high_voltage", "AC 고전압", "V", reg::kACHigh, 1, false},
+    {S::ACUV, "ac_low_voltage", "AC 저전압", "V", reg::kACLow, 1, false},
+    {S::DCOV, "dc_high_voltage", "DC 고전압", "V", reg::kDCHigh, 1, false},
+    {S::DCUV, "dc_low_voltage", "DC 저전압", "V", reg::kDCLow, 1, false},
+    {S::EthSpeed, "ethernet_speed", "Ethernet Speed", "", reg::kEthSpeed, 1, true},
+    {S::AclEnable, "acl_enabled", "ACL 사용", "", reg::kACLEn, 1, true},
+    {S::AclRange1, "acl_range_1", "ACL #1", "", reg::kAclAdded, 4, true},
+    {S::AclRange2, "acl_range_2", "ACL #2", "", reg::kAclAdded + 4, 4, true},
+    {S::AclRange3, "acl_range_3", "ACL #3", "", reg::kAclAdded + 8, 4, true},
+    {S::AclRange4, "acl_range_4", "ACL #4", "", reg::kAclAdded + 12, 4, true},
+    {S::AclRange5, "acl_range_5", "ACL #5", "", reg::kAclAdded + 16, 4, true},
+};
+static_assert(std::size(kInfos) == kProfileSettings);
+// InfoOf indexes by setting, and the operating settings tick the dialog's row of the same number.
+constexpr bool InSettingOrder() {
+    for (std::size_t i = 0; i < std::size(kInfos); ++i)
+        if (static_cast<std::size_t>(kInfos[i].Setting) != i || (i < kOperatingRows) == kInfos[i].AclDialog)
+            return false;
+    return static_cast<int>(S::CHLimit) == kRowCHLimit && static_cast<int>(S::DCUV) == kRowDCUV;
+}
+static_assert(InSettingOrder());
+
+// Settings that belong to one unit: a profile naming them is refused.
+struct PerUnit {
+    const char *Key;
+    int32_t First, Last;
+};
+constexpr PerUnit kPerUnit[] = {
+    {"clock", reg::kYear, reg::kSecond},
+    {"calibration", reg::kCalibrationFirst, reg::kCalibrationLast},
+    {"device_id", reg::kDeviceId1, reg::kDeviceId3},
+    {"ip_address", reg::kIP, reg::kIP + 1},
+    {"gateway", reg::kGW, reg::kGW + 1},
+    {"subnet_mask", reg::kSM, reg::kSM + 1},
+    {"mac_address", reg::kMAC, reg::kMAC + 2},
+};
+
+// The dialogs' pick lists, entry i being list index i.
+constexpr const char *kCHLimitList[] = {"OFF", "3 A", "4 A", "5 A"};
+constexpr const char *kBModelList[] = {"아트라스", "세방전지"};
+constexpr const char *kBChoList[] = {"1조", "2조", "3조"};
+constexpr const char *kEthSpeedList[] = {"Auto", "10M", "100M", "1G"};
+constexpr const char *kAclList[] = {"미사용", "사용"};
+
+std::span<const char *const> ListOf(S s) {
+    switch (s) {
+    case S::CHLimit:
+        return kCHLimitList;
+    case S::BModel:
+        return kBModelList;
+    case S::BCho:
+        return kBChoList;
+    case S::EthSpeed:
+        return kEthSpeedList;
+    case S::AclEnable:
+        return kAclList;
+    default:
+        return {};
+    }
+}
+
+bool IsRange(S s) {
+    return s >= S::AclRange1 && s <= S::AclRange5;
+}
+bool IsTenths(S s) {
+    return s == S::DCOV || s == S::DCUV;
+}
+std::size_t Index(S s) {
+    return static_cast<std::size_t>(s);
+}
+int RangeNumber(S s) {
+    return static_cast<int>(s) - static_cast<int>(S::AclRange1);
+}
+
+int ListIndexOf(S s, const std::string &text) {
+    auto list = ListOf(s);
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (text == list[i])
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::string ListError(S s, const std::string &text) {
+    std::string entries;
+    for (const char *e : ListOf(s))
+        entries += std::string(entries.empty() ? "" : ", ") + e;
+    return std::string(InfoOf(s).Label) + ": '" + text + "'은(는) 목록에 없는 값입니다 (" + entries + ")";
+}
+
+std::string Hex4(int32_t v) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out = "0x";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out += digits[(v >> shift) & 0xF];
+    return out;
+}
+
+std::string JoinAddress(const std::array<std::string, 4> &parts) {
+    return parts[0] + "." + parts[1] + "." + parts[2] + "." + parts[3];
+}
+
+std::string RangeText(const AclRange &r) {
+    return JoinAddress(r.Start) + " ~ " + JoinAddress(r.End);
+}
+
+// "a.b.c.d ~ e.f.g.h" into the dialog's eight fields; false without the "~".
+bool SplitRange(const std::string &text, AclRange &range) {
+    const std::size_t tilde = text.find('~');
+    if (tilde == std::string::npos)
+        return false;
+    const std::vector<std::string> start =
+        SplitParts(TrimBlanks(std::string_view(text).substr(0, tilde)), '.', 4);
+    const std::vector<std::string> end =
+        SplitParts(TrimBlanks(std::string_view(text).substr(tilde + 1)), '.', 4);
+    for (std::size_t i = 0; i < 4; ++i) {
+        range.Start[i] = start[i];
+        range.End[i] = end[i];
+    }
+    return true;
+}
+
+// The list entry the dialog would show for a register, when writing that entry gives the register back;
+// otherwise the raw number, which no entry matches.
+template <typename Writes> std::string DeviceListText(S s, int index, int32_t raw, Writes writesFor) {
+    auto list = ListOf(s);
+    if (index >= 0 && static_cast<std::size_t>(index) < list.size()) {
+        const SettingWrites w = writesFor(index);
+        if (w.Ok() && w.Writes.size() == 1 && w.Writes[0].Value == raw)
+            return list[static_cast<std::size_t>(index)];
+    }
+    return std::to_string(raw);
+}
+
+std::string CsvField(const std::string &text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+} // namespace
+
+std::span<const ProfileSettingInfo> ProfileSettingInfos() {
+    return kInfos;
+}
+
+const ProfileSettingInfo &InfoOf(ProfileSetting setting) {
+    return kInfos[Index(setting)];
+}
+
+SiteProfile ProfileFromSnapshot(const StatusSnapshot &snapshot) {
+    const OperatingInputs op = PrefillOperating(snapshot);
+    const AclInputs acl = PrefillAcl(snapshot);
+    auto operatingWrite = [&](OperatingRow row, auto set) {
+        return [&, row, set](int index) {
+            OperatingInputs in = op;
+            in.Ticked[static_cast<std::size_t>(row)] = true;
+            set(in, index);
+            return OperatingWrites(in);
+        };
+    };
+    SiteProfile p;
+    auto set = [&](S s, std::string text) { p.Values[Index(s)] = std::move(text); };
+    set(S::CHLimit,
+        DeviceListText(S::CHLimit, op.CHLimitIndex, snapshot.Reg(reg::kChLimit),
+                       operatingWrite(kRowCHLimit, [](OperatingInputs &in, int i) { in.CHLimitIndex = i; })));
+    set(S::BModel,
+        DeviceListText(S::BModel, op.BModelIndex, snapshot.Reg(reg::kBModel),
+                       operatingWrite(kRowBModel, [](OperatingInputs &in, int i) { in.BModelIndex = i; })));
+    set(S::BCho,
+        DeviceListText(S::BCho, op.BChoIndex, snapshot.Reg(reg::kBCho),
+                       operatingWrite(kRowBCho, [](OperatingInputs &in, int i) { in.BChoIndex = i; })));
+    set(S::ACOV, op.ACOV);
+    set(S::ACUV, op.ACUV);
+    set(S::DCOV, op.DCOV);
+    set(S::DCUV, op.DCUV);
+    set(S::EthSpeed,
+        DeviceListText(S::EthSpeed, acl.EthSpeedIndex, snapshot.Reg(reg::kEthSpeed), [&](int index) {
+            AclInputs in = acl;
+            in.Ticked = {};
+            in.Ticked[kRowEthSpeed] = true;
+            in.EthSpeedIndex = index;
+            return AclWrites(in);
+        }));
+    set(S::AclEnable, kAclList[acl.AclIndex == 1 ? 1 : 0]);
+    for (int k = 0; k < kAclRanges; ++k)
+        set(static_cast<S>(static_cast<int>(S::AclRange1) + k),
+            RangeText(acl.Ranges[static_cast<std::size_t>(k)]));
+    return p;
+}
+
+std::string ProfileToJson(const SiteProfile &profile) {
+    json settings = json::array();
+    for (const ProfileSettingInfo &info : kInfos) {
+        const auto &value = profile.Value(info.Setting);
+        if (!value)
+            continue;
+        json entry;
+        entry["key"] = info.Key;
+        int32_t number = 0;
+        if (IsTenths(info.Setting) && ParseTenths(*value, number))
+            entry["value"] = number / 10.0;
+        else if ((info.Setting == S::ACOV || info.Setting == S::ACUV) && ParseInteger(*value, number))
+            entry["value"] = number;
+        else
+            entry["value"] = *value;
+        if (*info.Unit)
+            entry["unit"] = info.Unit;
+        entry["register"] = Hex4(info.Register);
+        settings.push_back(entry);
+    }
+    json per = json::array();
+    for (const PerUnit &p : kPerUnit)
+        per.push_back(p.Key);
+    json root;
+    root["format"] = kProfileFormat;
+    root["format_version"] = kProfileFormatVersion;
+    root["model"] = profile.Model;
+    root["never_in_a_profile"] = per;
+    root["settings"] = settings;
+    return root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
+    json root;
+    try {
+        root = json::parse(text);
+    } catch (const json::exception &e) {
+        return std::string("프로필 파일을 읽을 수 없습니다 (JSON 아님): ") + e.what();
+    }
+    if (!root.is_object() || root.value("format", json()) != kProfileFormat)
+        return std::string("프로필 파일이 아닙니다: \"format\"이 \"") + kProfileFormat + "\"이어야 합니다";
+    const json version = root.value("format_version", json());
+    if (!version.is_number_integer() || version.get<int64_t>() < 1)
+        return "프로필의 \"format_version\"이 올바르지 않습니다";
+    if (version.get<int64_t>() > kProfileFormatVersion)
+        return "프로필 형식 버전 " + std::to_string(version.get<int64_t>()) +
+               "은(는) 이 프로그램보다 새롭습니다 (버전 " + std::to_string(kProfileFormatVersion) +
+               "까지 읽을 수 있습니다)";
+    for (const auto &[key, _] : root.items())
+        if (key != "format" && key != "format_version" && key != "model" && key != "never_in_a_profile" &&
+            key != "settings")
+            return "프로필에 알 수 없는 항목이 있습니다: " + key;
+    const json model = root.value("model", json());
+    if (!model.is_string() || model.get<std::string>() != kModelName)
+        return std::string("다른 장비의 프로필입니다: 모델이 ") + kModelName +
+               "이어야 합니다 (파일: " + (model.is_string() ? model.get<std::string>() : model.dump()) + ")";
+    const json settings = root.value("settings", json());
+    if (!settings.is_array())
+        return "프로필의 \"settings\"가 목록이 아닙니다";
+
+    SiteProfile out;
+    std::vector<std::string> perUnit, unknown;
+    for (const json &entry : settings) {
+        if (!entry.is_object() || !entry.contains("key") || !entry["key"].is_string())
+            return "프로필의 설정 항목에 \"key\"가 없습니다";
+        const std::string key = entry["key"].get<std::string>();
+        for (const auto &[field, _] : entry.items())
+            if (field != "key" && field != "value" && field != "unit" && field != "register")
+                return key + ": 알 수 없는 항목 " + field;
+        int32_t address = -1;
+        if (entry.contains("register")) {
+            const json &r = entry["register"];
+            std::string t = r.is_string() ? r.get<std::string>() : std::string();
+            if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X') && t.size() <= 6 &&
+                t.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos)
+                address = static_cast<int32_t>(std::stol(t.substr(2), nullptr, 16));
+            else
+                return key + ": \"register\"는 0x0021처럼 16진수로 씁니다";
+        }
+        auto info = std::find_if(std::begin(kInfos), std::end(kInfos),
+                                 [&](const ProfileSettingInfo &i) { return key == i.Key; });
+        const bool foreign = info == std::end(kInfos) &&
+                             std::any_of(std::begin(kPerUnit), std::end(kPerUnit), [&](const PerUnit &p) {
+                                 return key == p.Key || key.rfind(std::string(p.Key) + "_", 0) == 0 ||
+                                        (address >= p.First && address <= p.Last);
+                             });
+        if (foreign) {
+            perUnit.push_back(key);
+            continue;
+        }
+        if (info == std::end(kInfos)) {
+            unknown.push_back(key);
+            continue;
+        }
+        const S s = info->Setting;
+        if (address >= 0 && address != info->Register)
+            return key + ": 레지스터가 " + Hex4(info->Register) + "이어야 합니다 (파일: " + Hex4(address) +
+                   ")";
+        if (out.Value(s))
+            return key + ": 두 번 들어 있습니다";
+        if (!entry.contains("value"))
+            return std::string(info->Label) + " (" + key + "): 값이 없습니다";
+        const json &v = entry["value"];
+        std::string value;
+        if (s == S::ACOV || s == S::ACUV || IsTenths(s)) {
+            if (!v.is_number())
+                return std::string(info->Label) + " (" + key + "): 숫자여야 합니다";
+            value = v.is_number_integer() ? std::to_string(v.get<int64_t>()) : v.dump();
+            int32_t tenths = 0;
+            if (IsTenths(s) && ParseTenths(value, tenths))
+                value = FormatTenths(tenths);
+        } else {
+            if (!v.is_string())
+                return std::string(info->Label) + " (" + key + "): 문자열이어야 합니다";
+            value = v.get<std::string>();
+            if (IsRange(s)) {
+                AclRange range;
+                if (!SplitRange(value, range))
+                    return std::string(info->Label) + " (" + key + "): '시작 주소 ~ 끝 주소'로 씁니다";
+                value = RangeText(range);
+            }
+        }
+        out.Values[Index(s)] = value;
+    }
+    auto joined = [](const std::vector<std::string> &keys) {
+        std::string t;
+        for (const std::string &k : keys)
+            t += (t.empty() ? "" : ", ") + k;
+        return t;
+    };
+    if (!perUnit.empty())
+        return "장비마다 고유한 설정은 프로필에 넣을 수 없습니다: " + joined(perUnit);
+    if (!unknown.empty())
+        return "프로필에 알 수 없는 설정이 있습니다: " + joined(unknown);
+    profile = std::move(out);
+    return {};
+}
+
+std::vector<ProfileCompareRow> CompareProfile(const StatusSnapshot &device, const SiteProfile &profile) {
+    const SiteProfile held = ProfileFromSnapshot(device);
+    std::vector<ProfileCompareRow> rows;
+    for (const ProfileSettingInfo &info : kInfos) {
+        ProfileCompareRow row{info.Setting, held.Value(info.Setting).value_or(""), {}, false};
+        if (const auto &v = profile.Value(info.Setting)) {
+            row.Profile = *v;
+            row.Differs = row.Profile != row.Device;
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::string CompareCsv(const std::vector<ProfileCompareRow> &rows) {
+    std::string out = "설정,레지스터,장비,프로필,차이\r\n";
+    for (const ProfileCompareRow &r : rows) {
+        const ProfileSettingInfo &info = InfoOf(r.Setting);
+        out += CsvField(info.Label) + "," + Hex4(info.Register) + "," + CsvField(r.Device) + "," +
+               CsvField(r.Profile) + "," + (r.Differs ? "다름" : "") + "\r\n";
+    }
+    return out;
+}
+
+std::string DiffLine(const ProfileCompareRow &row) {
+    const ProfileSettingInfo &info = InfoOf(row.Setting);
+    return std::string(info.Key) + " (" + info.Label + "): device " + row.Device + ", profile " + row.Profile;
+}
+
+ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile,
+                                  bool aclWritable) {
+    ProfileApplyPlan plan;
+    const SiteProfile held = ProfileFromSnapshot(device);
+    OperatingInputs op = PrefillOperating(device);
+    AclInputs acl = PrefillAcl(device);
+    std::array<bool, kProfileSettings> present{}, differs{};
+
+    for (const ProfileSettingInfo &info : kInfos) {
+        const S s = info.Setting;
+        const auto &v = profile.Value(s);
+        if (!v)
+            continue;
+        present[Index(s)] = true;
+        differs[Index(s)] = *v != held.Value(s);
+        int list = ListOf(s).empty() ? 0 : ListIndexOf(s, *v);
+        if (list < 0) {
+            plan.Error = ListError(s, *v);
+            return plan;
+        }
+        switch (s) {
+        case S::CHLimit:
+            op.CHLimitIndex = list;
+            break;
+        case S::BModel:
+            op.BModelIndex = list;
+            break;
+        case S::BCho:
+            op.BChoIndex = list;
+            break;
+        case S::ACOV:
+            op.ACOV = *v;
+            break;
+        case S::ACUV:
+            op.ACUV = *v;
+            break;
+        case S::DCOV:
+            op.DCOV = *v;
+            break;
+        case S::DCUV:
+            op.DCUV = *v;
+            break;
+        case S::EthSpeed:
+            acl.EthSpeedIndex = list;
+            break;
+        case S::AclEnable:
+            acl.AclIndex = list;
+            break;
+        default:
+            SplitRange(*v, acl.Ranges[static_cast<std::size_t>(RangeNumber(s))]);
+            break;
+        }
+    }
+    auto aclRow = [](S s) {
+        return static_cast<std::size_t>(s == S::EthSpeed    ? kRowEthSpeed
+                                        : s == S::AclEnable ? kRowAclEnable
+                                                            : kRowRange1 + RangeNumber(s));
+    };
+    // Ticks the rows the mask selects, as the operator would in the two dialogs.
+    auto tick = [&](const std::array<bool, kProfileSettings> &mask) {
+        op.Ticked = {};
+        acl.Ticked = {};
+        for (const ProfileSettingInfo &info : kInfos) {
+            if (!mask[Index(info.Setting)])
+                continue;
+            if (info.AclDialog)
+                acl.Ticked[aclRow(info.Setting)] = true;
+            else
+                op.Ticked[Index(info.Setting)] = true;
+        }
+    };
+
+    // Every value the profile holds must pass its dialog's rule, not only those that differ.
+    tick(present);
+    for (const SettingWrites &check : {OperatingWrites(op), AclWrites(acl)})
+        if (!check.Ok()) {
+            plan.Error = check.Error;
+            return plan;
+        }
+
+    std::array<bool, kProfileSettings> send = differs;
+    for (const ProfileSettingInfo &info : kInfos) {
+        if (!differs[Index(info.Setting)])
+            continue;
+        if (info.AclDialog && !aclWritable) {
+            send[Index(info.Setting)] = false;
+            plan.Withheld.push_back(info.Setting);
+        } else {
+            plan.Changed.push_back(info.Setting);
+        }
+    }
+    tick(send);
+    plan.Writes = AclWrites(acl).Writes;
+    const std::vector<PendingWrite> operating = OperatingWrites(op).Writes;
+    plan.Writes.insert(plan.Writes.end(), operating.begin(), operating.end());
+    return plan;
+}
+
+ProfileApplyTracker::ProfileApplyTracker(const StatusSnapshot &device, const SiteProfile &profile,
+                                         const ProfileApplyPlan &plan)
+    : plan_(plan), profile_(profile) {
+    const SiteProfile held = ProfileFromSnapshot(device);
+    for (const ProfileSettingInfo &info : kInfos) {
+        const auto &v = profile.Value(info.Setting);
+        if (!v)
+            continue;
+        ProfileApplyResult r{info.Setting, ApplyOutcome::Unchanged, 0, *v,
+                             held.Value(info.Setting).value_or("")};
+        if (std::find(plan.Changed.begin(), plan.Changed.end(), info.Setting) != plan.Changed.end())
+            r.Outcome = ApplyOutcome::Pending;
+        else if (std::find(plan.Withheld.begin(), plan.Withheld.end(), info.Setting) != plan.Withheld.end())
+            r.Outcome = ApplyOutcome::Withheld;
+        results_.push_back(std::move(r));
+    }
+    echoedPerSetting_.assign(results_.size(), 0);
+}
+
+ProfileApplyResult *ProfileApplyTracker::ResultFor(int32_t address) {
+    for (ProfileApplyResult &r : results_) {
+        const ProfileSettingInfo &info = InfoOf(r.Setting);
+        if (address >= info.Register && address < info.Register + info.Registers)
+            return &r;
+    }
+    return nullptr;
+}
+
+void ProfileApplyTracker::WriteAnswered(const PendingWrite &write, int code) {
+    ProfileApplyResult *r = ResultFor(write.Address);
+    if (!r || r->Outcome != ApplyOutcome::Pending || refused_)
+        return;
+    if (code != 0) {
+        r->Outcome = ApplyOutcome::Refused;
+        r->ExceptionCode = code;
+        refused_ = true;
+        return;
+    }
+    ++echoed_;
+    ++echoedPerSetting_[static_cast<std::size_t>(r - results_.data())];
+}
+
+void ProfileApplyTracker::Confirm(const StatusSnapshot &after) {
+    const SiteProfile now = ProfileFromSnapshot(after);
+    for (std::size_t i = 0; i < results_.size(); ++i) {
+        ProfileApplyResult &r = results_[i];
+        r.Decoded = now.Value(r.Setting).value_or("");
+        if (r.Outcome != ApplyOutcome::Pending)
+            continue;
+        if (echoedPerSetting_[i] == 0)
+            r.Outcome = ApplyOutcome::NotSent;
+        else
+            r.Outcome = r.Decoded == r.Wanted ? ApplyOutcome::Confirmed : ApplyOutcome::NotConfirmed;
+    }
+}
+
+std::string OutcomeText(const ProfileApplyResult &result) {
+    switch (result.Outcome) {
+    case ApplyOutcome::Unchanged:
+        return "같음, 보내지 않음";
+    case ApplyOutcome::Confirmed:
+        return "기록, 다음 상태 읽기에서 확인됨";
+    case ApplyOutcome::NotConfirmed:
+        return "기록했으나 확인되지 않음 (읽은 값: " + result.Decoded + ")";
+    case ApplyOutcome::Refused:
+        return "거부됨: " + ExceptionText(result.ExceptionCode);
+    case ApplyOutcome::NotSent:
+        return "보내지 않음";
+    case ApplyOutcome::Withheld:
+        return "보내지 않음: ACL은 시리얼 연결에서만 쓸 수 있음";
+    case ApplyOutcome::Pending:
+        break;
+    }
+    return "응답 없음";
+}
+
+} // namespace zephyra

@@ -1,0 +1,138 @@
+// A site profile: the settings one controller may hand to the next (operating and alarm set-points, the
+// access list and the Ethernet speed), as a small JSON file; comparing it with a device and planning the
+// writes that make the device match. Per-unit settings (network identity, device identifier, clock,
+// measured-value calibration) never travel in a profile.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "polling/poll_state.h"
+#include "polling/status_decoder.h"
+
+namespace zephyra {
+
+inline constexpr const char *kProfileFormat = "zephyra-site-profile";
+inline constexpr int kProfileFormatVersion = 1;
+
+enum class ProfileSetting {
+    CHLimit,
+    BModel,
+    BCho,
+    ACOV,
+    ACUV,
+    DCOV,
+    DCUV,
+    EthSpeed,
+    AclEnable,
+    AclRange1,
+    AclRange2,
+    AclRange3,
+    AclRange4,
+    AclRange5,
+    Count
+};
+inline constexpr std::size_t kProfileSettings = static_cast<std::size_t>(ProfileSetting::Count);
+
+struct ProfileSettingInfo {
+    ProfileSetting Setting;
+    const char *Key;   // the file's name for it
+    const char *Label; // the dialog's caption, for windows and messages
+    const char *Unit;  // "V", "" ...
+    int32_t Register;  // the first register it lives in
+    int Registers;
+    bool AclDialog; // written by the access-list dialog, which only the serial link may open
+};
+// In the order of the dialogs' rows: operating, then access list.
+std::span<const ProfileSettingInfo> ProfileSettingInfos();
+const ProfileSettingInfo &InfoOf(ProfileSetting setting);
+
+// Values are texts in the operator's units, in one canonical spelling per setting ("58.0",
+// "3 A", "10.0.0.1 ~ 10.0.0.254"), so equal settings compare equal as text. A setting the profile does
+// not hold is left alone.
+struct SiteProfile {
+    std::string Model = kModelName;
+    std::array<std::optional<std::string>, kProfileSettings> Values;
+    const std::optional<std::string> &Value(ProfileSetting s) const {
+        return Values[static_cast<std::size_t>(s)];
+    }
+};
+
+// What the device holds, from a decoded status block, in the same spelling.
+SiteProfile ProfileFromSnapshot(const StatusSnapshot &snapshot);
+
+std::string ProfileToJson(const SiteProfile &profile);
+// Refuses (error text, profile untouched) anything it does not understand: not JSON, another format or
+// model, a newer version, unknown keys, per-unit settings (named), a value of the wrong kind, a register
+// that is not the setting's.
+std::string ProfileFromJson(std::string_view text, SiteProfile &profile);
+
+struct ProfileCompareRow {
+    ProfileSetting Setting;
+    std::string Device, Profile; // Profile empty when the profile leaves the setting out
+    bool Differs = false;
+};
+std::vector<ProfileCompareRow> CompareProfile(const StatusSnapshot &device, const SiteProfile &profile);
+// Setting, register, device, profile, differs: one line each, RFC 4180 quoting, CRLF.
+std::string CompareCsv(const std::vector<ProfileCompareRow> &rows);
+
+// "ac_high_voltage (AC 고전압): device 270, profile 260" for a shell reading a difference.
+std::string DiffLine(const ProfileCompareRow &row);
+
+struct ProfileApplyPlan {
+    // Non-empty: refused before anything is written; it names the setting at fault.
+    std::string Error;
+    // For the write sequence, in push order (it sends them last-first): the access-list dialog's writes,
+    // then the operating dialog's, so the device sees the operating set-points first, each group in its
+    // own dialog's order.
+    std::vector<PendingWrite> Writes;
+    std::vector<ProfileSetting> Changed;
+    // Differing access-list settings left out because this link may not write them.
+    std::vector<ProfileSetting> Withheld;
+};
+// Every value the profile holds is checked by its dialog's rule, whether it differs or not; the writes
+// are exactly what the dialogs send with the differing rows ticked.
+ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile, bool aclWritable);
+
+enum class ApplyOutcome { Unchanged, Confirmed, NotConfirmed, Refused, NotSent, Withheld, Pending };
+
+struct ProfileApplyResult {
+    ProfileSetting Setting;
+    ApplyOutcome Outcome = ApplyOutcome::Unchanged;
+    int ExceptionCode = 0;
+    std::string Wanted, Decoded; // Decoded: what the status read after the writes shows
+};
+
+// Follows one apply: each write's answer as the controller reports it, then the next status decode.
+class ProfileApplyTracker {
+public:
+    ProfileApplyTracker(const StatusSnapshot &device, const SiteProfile &profile,
+                        const ProfileApplyPlan &plan);
+    // code 0: echoed; otherwise the device's exception code.
+    void WriteAnswered(const PendingWrite &write, int code);
+    // Every write echoed, or one refused: nothing more will go out.
+    bool SequenceOver() const { return refused_ || echoed_ == plan_.Writes.size(); }
+    // The first status decoded after the sequence settles what was written.
+    void Confirm(const StatusSnapshot &after);
+    const std::vector<ProfileApplyResult> &Results() const { return results_; }
+    std::size_t Echoed() const { return echoed_; }
+
+private:
+    ProfileApplyResult *ResultFor(int32_t address);
+
+    ProfileApplyPlan plan_;
+    SiteProfile profile_;
+    std::vector<ProfileApplyResult> results_;
+    std::vector<std::size_t> echoedPerSetting_;
+    std::size_t echoed_ = 0;
+    bool refused_ = false;
+};
+
+std::string OutcomeText(const ProfileApplyResult &result);
+
+} // namespace zephyra

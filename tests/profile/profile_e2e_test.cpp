@@ -1,0 +1,225 @@
+// Site profiles against zephyra-sim: saved from one controller, applied to another through the console's
+// write sequence (what reaches the device, in which order, what each setting ends as), compared by
+// zephyra-cli, and the commissioning report read back from its PDF.
+#include <QMessageBox>
+#include <QTableWidget>
+#include <memory>
+
+#include "e2e/console_fixture.h"
+
+namespace zephyra::test {
+namespace {
+
+using S = ProfileSetting;
+
+// Device A: set-points, Ethernet speed and one access range off the factory values of device B.
+constexpr const char *kDeviceA =
+    R"({"steady": true, "registers": {"ACHigh": 260, "DCLow": 450, "EthSpeed": 1},
+    "acl": {"enabled": true, "added": [["10.0.0.1", "10.0.0.254"], ["0.0.0.0", "0.0.0.0"], ["0.0.0.0", "0.0.0.0"],
+    ["0.0.0.0", "0.0.0.0"], ["0.0.0.0", "0.0.0.0"]]}})";
+constexpr const char *kDeviceB = R"({"steady": true})";
+// Device B refusing the AC high-voltage register.
+constexpr const char *kDeviceBRefusing =
+    R"({"steady": true, "faults": {"exception_registers": [37], "exception_code": 2}})";
+
+struct Write {
+    int Address, Value;
+    bool operator==(const Write &) const = default;
+};
+std::ostream &operator<<(std::ostream &os, const Write &w) {
+    return os << std::hex << "0x" << w.Address << " := 0x" << w.Value << std::dec;
+}
+
+// The single-register writes the device received on the serial link, in order.
+std::vector<Write> JournalWrites(const SimProcess &sim) {
+    std::vector<Write> out;
+    for (const Bytes &f : JournalFrames(sim.ReadJournal(), "RTU", "RX"))
+        if (f.size() == 8 && f[1] == 0x06)
+            out.push_back({f[2] << 8 | f[3], f[4] << 8 | f[5]});
+    return out;
+}
+
+const std::vector<Write> kAllDifferences{{0x28, 450},    {0x25, 260},    {0x4D, 0x00FE}, {0x4C, 0x0A00},
+                                         {0x4B, 0x0001}, {0x4A, 0x0A00}, {0x49, 1},      {0x3C, 1}};
+
+class ProfileWithSim : public ConsoleWithSim {
+protected:
+    // Saves device A's profile, then leaves the console connected to device B (serial).
+    void SaveFromAThenConnectTo(const char *deviceB) {
+        StartSim(kDeviceA);
+        StartConsole(UserLevel::Admin);
+        Connect(LinkKind::Serial);
+        ASSERT_TRUE(WaitForDecode());
+        profilePath = QDir::tempPath().toStdString() + "/zephyra_profile_" +
+                      std::to_string(QCoreApplication::applicationPid()) + ".json";
+        ASSERT_EQ(SaveProfile(console->Profiles(), QString::fromStdString(profilePath)), "");
+        console.reset();
+        sim->Stop();
+        StartSim(deviceB);
+        StartConsole(UserLevel::Admin);
+        // Nothing to save, compare or apply before a status has been read.
+        EXPECT_FALSE(ProfileReadAllowed(console->Profiles()));
+        EXPECT_FALSE(ProfileApplyAllowed(console->Profiles()));
+        Connect(LinkKind::Serial);
+        ASSERT_TRUE(WaitForDecode());
+        ASSERT_TRUE(ProfileApplyAllowed(console->Profiles()));
+        ASSERT_EQ(LoadProfile(QString::fromStdString(profilePath), profile), "");
+    }
+
+    // Answers every window the apply opens: the question (Yes or No), message boxes (kept) and the result.
+    void AnswerApply(bool yes) {
+        auto *timer = new QTimer(&console->MainWindow());
+        QObject::connect(timer, &QTimer::timeout, timer, [this, yes] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal || !modal->isVisible())
+                return;
+            if (modal->objectName() == "ProfileApplyQuestion") {
+                qobject_cast<QMessageBox *>(modal)->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+            } else if (auto *grid = modal->findChild<QTableWidget *>("grdResult")) {
+                for (int r = 0; r < grid->rowCount(); ++r)
+                    resultRows << grid->item(r, 0)->text() + " | " + grid->item(r, 3)->text();
+                CloseBox(modal);
+            } else {
+                boxes << BoxText(modal);
+                CloseBox(modal);
+            }
+        });
+        timer->start(10);
+    }
+
+    // Downloads a log through its menu command to the completion message, then closes its window.
+    void DownloadLog(const char *action) {
+        bool done = false;
+        OnNextModal(&console->MainWindow(), [&](QWidget *win) {
+            OnNextModal(
+                win, [&](QWidget *box) { CloseBox(box), done = true; }, 60000, win);
+            WaitFor([&] { return done; }, 60000);
+            auto *close = Child<QPushButton>(win, "bbtClose");
+            WaitFor([&] { return close->isEnabled(); });
+            close->click();
+        });
+        console->MainWindow().Action(action)->trigger();
+        ASSERT_TRUE(WaitFor([&] { return done && !QApplication::activeModalWidget(); }, 120000)) << action;
+    }
+
+    std::map<S, ApplyOutcome> Outcomes(const std::vector<ProfileApplyResult> &results) {
+        std::map<S, ApplyOutcome> out;
+        for (const ProfileApplyResult &r : results)
+            out[r.Setting] = r.Outcome;
+        return out;
+    }
+
+    void TearDown() override {
+        if (!profilePath.empty())
+            QFile::remove(QString::fromStdString(profilePath));
+        ConsoleWithSim::TearDown();
+    }
+
+    std::string profilePath;
+    SiteProfile profile;
+    QStringList boxes, resultRows;
+};
+
+TEST_F(ProfileWithSim, ApplyWritesExactlyTheDifferencesInTheDialogsOrderAndConfirmsEach) {
+    SaveFromAThenConnectTo(kDeviceB);
+    // zephyra-cli sees the differences before, and none after.
+    const std::vector<std::string> diff{
+        ZEPHYRA_CLI_PATH, "--tcp", "127.0.0.1:" + std::to_string(sim->TcpPort()),
+        "profile",        "diff",  profilePath};
+    SimRun before = RunToEnd(diff);
+    EXPECT_EQ(before.exitCode, 3) << before.err;
+    EXPECT_NE(before.out.find("ac_high_voltage (AC 고전압): device 270, profile 260"), std::string::npos)
+        << before.out;
+    EXPECT_NE(
+        before.out.find("acl_range_1 (ACL #1): device 0.0.0.0 ~ 0.0.0.0, profile 10.0.0.1 ~ 10.0.0.254"),
+        std::string::npos)
+        << before.out;
+
+    // Both logs go into the report, though the second download clears the first one's rows.
+    DownloadLog("mAlarmLog");
+    DownloadLog("mEventLog");
+
+    AnswerApply(true);
+    const auto results = ApplyProfile(console->Profiles(), &console->MainWindow(), profile);
+    EXPECT_EQ(JournalWrites(*sim), kAllDifferences);
+    const auto outcomes = Outcomes(results);
+    for (S s : {S::DCUV, S::ACOV, S::EthSpeed, S::AclEnable, S::AclRange1})
+        EXPECT_EQ(outcomes.at(s), ApplyOutcome::Confirmed) << InfoOf(s).Key;
+    EXPECT_EQ(outcomes.at(S::ACUV), ApplyOutcome::Unchanged);
+    EXPECT_TRUE(resultRows.contains("AC 고전압 | 기록, 다음 상태 읽기에서 확인됨"))
+        << resultRows.join("\n").toStdString();
+    EXPECT_EQ(boxes, QStringList{" Setting Sucess!!"});
+
+    SimRun after = RunToEnd(diff);
+    EXPECT_EQ(after.exitCode, 0) << after.out << after.err;
+    EXPECT_EQ(after.out, "");
+
+    // The report of the device as it now is.
+    const QString pdf = QString::fromStdString(sim->Dir()) + "/report.pdf";
+    ASSERT_EQ(SaveReport(console->Profiles(), nullptr, pdf), "");
+    SimRun text = RunToEnd({"/usr/bin/pdftotext", "-layout", pdf.toStdString(), "-"});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    for (const QString &expected :
+         {QString("ZEPHYRA-M10 시운전 보고서"), QString("펌웨어 버전"), Field("edtVer"), QString("260 V"),
+          QString("45.0 V"), QString("170 V"), QString("58.0 V"), QString("3 A"), QString("10M"),
+          QString("10.0.0.1 ~ 10.0.0.254"), QString("0.0.0.0 ~ 0.0.0.0"), QString("기술자 이름"),
+          QString("이력: 알람 이력"), QString("기록 24건 중 마지막 20건"), QString("이력: 이벤트 이력"),
+          QString("기록 36건 중 마지막 20건")})
+        EXPECT_TRUE(QString::fromStdString(text.out).contains(expected)) << expected.toStdString();
+    if (qEnvironmentVariableIsSet("ZEPHYRA_KEEP_REPORT"))
+        QFile::copy(pdf, qEnvironmentVariable("ZEPHYRA_KEEP_REPORT"));
+}
+
+TEST_F(ProfileWithSim, ARefusedWriteStopsTheRestAndIsReportedBySetting) {
+    SaveFromAThenConnectTo(kDeviceBRefusing);
+    AnswerApply(true);
+    const auto outcomes = Outcomes(ApplyProfile(console->Profiles(), &console->MainWindow(), profile));
+    EXPECT_EQ(JournalWrites(*sim), (std::vector<Write>{{0x28, 450}, {0x25, 260}}));
+    EXPECT_EQ(outcomes.at(S::DCUV), ApplyOutcome::Confirmed);
+    EXPECT_EQ(outcomes.at(S::ACOV), ApplyOutcome::Refused);
+    for (S s : {S::EthSpeed, S::AclEnable, S::AclRange1})
+        EXPECT_EQ(outcomes.at(s), ApplyOutcome::NotSent) << InfoOf(s).Key;
+    EXPECT_TRUE(resultRows.contains("AC 고전압 | 거부됨: illegal data address"))
+        << resultRows.join("\n").toStdString();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith(" Setting Fail!!")) << boxes[0].toStdString();
+}
+
+TEST_F(ProfileWithSim, NoAtTheQuestionSendsNothing) {
+    SaveFromAThenConnectTo(kDeviceB);
+    AnswerApply(false);
+    EXPECT_TRUE(ApplyProfile(console->Profiles(), &console->MainWindow(), profile).empty());
+    // The poll goes on as before: the next status arrives and still nothing was written.
+    const uint64_t decodes = console->Controller().DecodeCount();
+    ASSERT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() > decodes; }));
+    EXPECT_TRUE(JournalWrites(*sim).empty());
+    EXPECT_TRUE(resultRows.isEmpty());
+}
+
+TEST_F(ProfileWithSim, CompareWindowMarksTheDifferencesAndSavesThemAsCsv) {
+    SaveFromAThenConnectTo(kDeviceB);
+    const QString csv = QString::fromStdString(sim->Dir()) + "/compare.csv";
+    console->Profiles().ChooseFile = [csv](QWidget *, const QString &, bool) { return csv; };
+    TfrmProfileCompare window(console->Profiles(), profile, QString::fromStdString(profilePath));
+    auto *grid = Child<QTableWidget>(&window, "grdCompare");
+    QStringList differ, highlighted;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        if (grid->item(r, 4)->text() == "다름")
+            differ << grid->item(r, 0)->text();
+        if (grid->item(r, 2)->background().style() != Qt::NoBrush)
+            highlighted << grid->item(r, 0)->text();
+    }
+    const QStringList expected{"AC 고전압", "DC 저전압", "Ethernet Speed", "ACL 사용", "ACL #1"};
+    EXPECT_EQ(differ, expected);
+    EXPECT_EQ(highlighted, expected);
+    OnNextModal(&window, [](QWidget *box) { CloseBox(box); });
+    Child<QPushButton>(&window, "btnSaveCsv")->click();
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), 1 + static_cast<int>(kProfileSettings));
+    EXPECT_TRUE(lines.contains("AC 고전압,0x0025,270,260,다름")) << lines.join("\n").toStdString();
+}
+
+} // namespace
+} // namespace zephyra::test
