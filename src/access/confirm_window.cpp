@@ -3,27 +3,38 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace zephyra {
 
+bool AskYesNo(QWidget *parent, const QString &title, const QString &question) {
+    QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName("MessageBox");
+    box.setDefaultButton(QMessageBox::No);
+    // The same words as the console's own confirmation, not the toolkit's.
+    box.button(QMessageBox::Yes)->setText(TOutMessage::tr("예 "));
+    box.button(QMessageBox::No)->setText(TOutMessage::tr("아니오"));
+    return box.exec() == QMessageBox::Yes;
+}
+
 TOutMessage::TOutMessage(uint8_t confirmMode, std::function<void()> onCancel, std::function<void()> onConfirm,
                          QWidget *parent)
     : QDialog(parent), onCancel_(std::move(onCancel)), onConfirm_(std::move(onConfirm)) {
     setObjectName("TOutMessage");
-    setWindowTitle("주의 ");
+    setWindowTitle(tr("주의 "));
     setModal(true);
     auto *group = new QGroupBox(confirmMode == 1 ? "Disconnect" : confirmMode == 2 ? "Logout" : "");
     group->setObjectName("GroupBox1");
-    auto *question = new QLabel("정말 실행하겠습니까 ?");
+    auto *question = new QLabel(tr("정말 실행하겠습니까 ?"));
     question->setAlignment(Qt::AlignCenter);
     auto *inner = new QVBoxLayout(group);
     inner->addWidget(question);
-    auto *yes = new QPushButton("예 ");
+    auto *yes = new QPushButton(tr("예 "));
     yes->setObjectName("BitBtn1");
-    auto *no = new QPushButton("나가기 ");
+    auto *no = new QPushButton(tr("나가기 "));
     no->setObjectName("BitBtn2");
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -9,6 +9,9 @@ class QProgressBar;
 
 namespace zephyra {
 
+// A question that cannot be undone ("Yes" erases something): 예/아니오 buttons, 아니오 the default.
+bool AskYesNo(QWidget *parent, const QString &title, const QString &question);
+
 class TOutMessage : public QDialog {
     Q_OBJECT
 public:

@@ -12,7 +12,7 @@ namespace zephyra {
 TfrmRecControl::TfrmRecControl(std::function<bool(const QString &, const QString &)> check, QWidget *parent)
     : QDialog(parent), check_(std::move(check)) {
     setObjectName("TfrmRecControl");
-    setWindowTitle("로그인 ");
+    setWindowTitle(tr("로그인 "));
     setModal(true);
 
     idInput_ = new QLineEdit;
@@ -21,9 +21,9 @@ TfrmRecControl::TfrmRecControl(std::function<bool(const QString &, const QString
     pwInput_->setObjectName("PW_Input");
     // Masked: a password must not stand on an operator's screen.
     pwInput_->setEchoMode(QLineEdit::Password);
-    bbtnOK_ = new QPushButton("로그인 ");
+    bbtnOK_ = new QPushButton(tr("로그인 "));
     bbtnOK_->setObjectName("bbtnOK");
-    bitBtn2_ = new QPushButton("나가기 ");
+    bitBtn2_ = new QPushButton(tr("나가기 "));
     bitBtn2_->setObjectName("BitBtn2");
     // Enter in the user-name box must do nothing, so no button is a default button.
     for (QPushButton *b : {bbtnOK_, bitBtn2_}) {
@@ -32,9 +32,9 @@ TfrmRecControl::TfrmRecControl(std::function<bool(const QString &, const QString
     }
 
     auto *grid = new QGridLayout;
-    grid->addWidget(new QLabel("아이디 "), 0, 0);
+    grid->addWidget(new QLabel(tr("아이디 ")), 0, 0);
     grid->addWidget(idInput_, 0, 1);
-    grid->addWidget(new QLabel("비밀번호 "), 1, 0);
+    grid->addWidget(new QLabel(tr("비밀번호 ")), 1, 0);
     grid->addWidget(pwInput_, 1, 1);
     grid->setColumnMinimumWidth(1, 160);
     auto *buttons = new QHBoxLayout;

@@ -8,6 +8,7 @@
 #include <QStyleFactory>
 #include <QTemporaryFile>
 
+#include "app/language.h"
 #include "config/settings_commands.h"
 #include "device/traffic_window.h"
 #include "history/history_commands.h"
@@ -78,6 +79,7 @@ Console::Console(const ConsoleOptions &options)
     InstallStatusLogPage(*w, StatusLogContext{link_.Controller(), operator_, filesDir_, options.UserDir});
     InstallTrafficCommand(*w, link_.Monitor());
     InstallProfileCommands(*w, profiles_);
+    InstallLanguageMenu(*w, options.SettingsFile);
     QStringList alarmNames;
     for (const LampBit &lamp : LampBits())
         alarmNames << w->LampCaption(lamp.Name);

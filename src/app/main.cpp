@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 
 #include "app/console.h"
+#include "app/language.h"
 
 namespace {
 
@@ -12,6 +13,8 @@ const QCommandLineOption kSerialPath("serial-path", "Extra serial device path to
                                      "path");
 const QCommandLineOption kTcpPort("tcp-port", "TCP port of the controller (default 502).", "port", "502");
 const QCommandLineOption kHost("host", "Host address offered in the connection window.", "address");
+const QCommandLineOption
+    kLang("lang", "Language of the windows: ko (default) or en; remembered choice otherwise.", "ko|en");
 
 void Describe(QCommandLineParser &parser) {
     QCoreApplication::setApplicationName("zephyra-console");
@@ -19,7 +22,7 @@ void Describe(QCommandLineParser &parser) {
     parser.setApplicationDescription("ZEPHYRA-M10 rectifier controller console");
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({kSerialPath, kTcpPort, kHost});
+    parser.addOptions({kSerialPath, kTcpPort, kHost, kLang});
 }
 
 // Prints the help or the version and ends the program; false only for bad options.
@@ -43,9 +46,13 @@ int main(int argc, char *argv[]) {
     }
     QApplication app(argc, argv);
     QCommandLineParser parser;
-    const QCommandLineOption serialPath = kSerialPath, tcpPort = kTcpPort, host = kHost;
+    const QCommandLineOption serialPath = kSerialPath, tcpPort = kTcpPort, host = kHost, lang = kLang;
     Describe(parser);
     parser.process(app);
+    if (parser.isSet(lang) && parser.value(lang) != "ko" && parser.value(lang) != "en") {
+        fprintf(stderr, "zephyra-console: --lang is ko or en\n");
+        return 2;
+    }
 
     zephyra::ConsoleOptions options;
     options.ExtraSerialPaths = parser.values(serialPath);
@@ -67,6 +74,11 @@ int main(int argc, char *argv[]) {
     options.UserDir = zephyra::UserFilesDir();
     options.SettingsFile =
         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/console.ini";
+
+    // Before any window is built: texts are translated as they are created.
+    const QString language = zephyra::ChosenLanguage(parser.value(lang), options.SettingsFile);
+    if (!zephyra::InstallLanguage(language))
+        fprintf(stderr, "zephyra-console: the English translation could not be loaded\n");
 
     zephyra::Console console(options);
     console.MainWindow().show();

@@ -54,8 +54,8 @@ void SetTexts(const std::array<QLineEdit *, 4> &fields, const std::array<std::st
 } // namespace
 
 TfrmACLSetting::TfrmACLSetting(SettingsContext &ctx, QWidget *parent)
-    : SettingFormDialog(ctx, parent, kWindow, "TfrmACLSetting", "ACL 설정") {
-    auto *group = new QGroupBox("ACL 설정", this);
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmACLSetting", tr("ACL 설정")) {
+    auto *group = new QGroupBox(tr("ACL 설정"), this);
     group->setObjectName("GroupBox1");
     auto *grid = new QGridLayout(group);
 
@@ -66,13 +66,13 @@ TfrmACLSetting::TfrmACLSetting(SettingsContext &ctx, QWidget *parent)
     grid->addWidget(boxes_[kRowEthSpeed], 0, 0);
     grid->addWidget(cbbEthSpeed_, 0, 1, Qt::AlignLeft);
 
-    boxes_[kRowDeviceId] = TickBox("장비 ID", "cbDeviceID", group);
+    boxes_[kRowDeviceId] = TickBox(tr("장비 ID"), "cbDeviceID", group);
     edtDeviceID_ = new QLineEdit(group);
     edtDeviceID_->setObjectName("edtDeviceID");
     edtDeviceID_->setMaxLength(kDeviceIdDigits);
     edtDeviceID_->setFixedWidth(edtDeviceID_->fontMetrics().horizontalAdvance(QStringLiteral("00000000000")) +
                                 12);
-    auto *deviceIdHint = new QLabel("10자리 입력 ", group);
+    auto *deviceIdHint = new QLabel(tr("10자리 입력 "), group);
     deviceIdHint->setObjectName("lblDeviceID");
     auto *deviceIdRow = new QHBoxLayout;
     deviceIdRow->addWidget(edtDeviceID_);
@@ -81,10 +81,10 @@ TfrmACLSetting::TfrmACLSetting(SettingsContext &ctx, QWidget *parent)
     grid->addWidget(boxes_[kRowDeviceId], 1, 0);
     grid->addLayout(deviceIdRow, 1, 1);
 
-    boxes_[kRowAclEnable] = TickBox("ACL 사용(공인망) / 미사용(NCN망) ", "cbACL_SET_EN", group);
+    boxes_[kRowAclEnable] = TickBox(tr("ACL 사용(공인망) / 미사용(NCN망) "), "cbACL_SET_EN", group);
     cbbACL_ = new QComboBox(group);
     cbbACL_->setObjectName("cbbACL");
-    cbbACL_->addItems({"미사용", "사용"});
+    cbbACL_->addItems({tr("미사용"), tr("사용")});
     grid->addWidget(boxes_[kRowAclEnable], 2, 0);
     grid->addWidget(cbbACL_, 2, 1, Qt::AlignLeft);
 
@@ -103,8 +103,8 @@ TfrmACLSetting::TfrmACLSetting(SettingsContext &ctx, QWidget *parent)
     }
     grid->setColumnStretch(1, 1);
 
-    bbtnOK_ = Button("bbtnOK", "설정");
-    bbtnExit_ = Button("bbtnExit", "나가기 ");
+    bbtnOK_ = Button("bbtnOK", tr("설정"));
+    bbtnExit_ = Button("bbtnExit", tr("나가기 "));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(bbtnOK_);

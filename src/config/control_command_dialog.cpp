@@ -1,4 +1,6 @@
 #include "config/control_command_dialog.h"
+#include "access/confirm_window.h"
+#include "polling/core_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,17 +34,17 @@ void Untick(QRadioButton *button) {
 } // namespace
 
 TfrmControl::TfrmControl(SettingsContext &ctx, QWidget *parent)
-    : SettingFormDialog(ctx, parent, kWindow, "TfrmControl", "제어보드 리셋 ") {
-    auto *group = new QGroupBox("제어보드 리셋 ");
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmControl", tr("제어보드 리셋 ")) {
+    auto *group = new QGroupBox(tr("제어보드 리셋 "));
     group->setObjectName("rgReset");
-    confirm_ = new QRadioButton("정말 실행하시겠습니까?");
+    confirm_ = new QRadioButton(tr("정말 실행하시겠습니까?"));
     confirm_->setObjectName("rbReset");
     auto *inner = new QVBoxLayout(group);
     inner->addWidget(confirm_);
 
-    ok_ = Button("bbtnOK", "설정");
+    ok_ = Button("bbtnOK", tr("설정"));
     ok_->setEnabled(false);
-    QPushButton *exit = Button("bbtnExit", "나가기 ");
+    QPushButton *exit = Button("bbtnExit", tr("나가기 "));
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);
@@ -71,22 +73,22 @@ void TfrmControl::bbtnExitClick() {
 }
 
 TFactory_Initial::TFactory_Initial(SettingsContext &ctx, QWidget *parent)
-    : SettingFormDialog(ctx, parent, kWindow, "TFactory_Initial", "공장초기화 "),
+    : SettingFormDialog(ctx, parent, kWindow, "TFactory_Initial", tr("공장초기화 ")),
       level_(static_cast<int32_t>(ctx.Session.Level())) {
 
-    auto *group = new QGroupBox("공장초기화 ");
+    auto *group = new QGroupBox(tr("공장초기화 "));
     group->setObjectName("rgFactory");
     auto *inner = new QVBoxLayout(group);
     int n = 0;
     for (const std::string &entry : FactoryInitialEntries(level_)) {
-        auto *button = new QRadioButton(QString::fromStdString(entry));
+        auto *button = new QRadioButton(CoreText(entry));
         button->setObjectName(QStringLiteral("rbFactory%1").arg(n++));
         inner->addWidget(button);
         entries_.push_back(button);
     }
 
-    QPushButton *ok = Button("bbtnOK", "설정");
-    QPushButton *exit = Button("bbtnExit", "나가기 ");
+    QPushButton *ok = Button("bbtnOK", tr("설정"));
+    QPushButton *exit = Button("bbtnExit", tr("나가기 "));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addLayout(ButtonRow({ok, exit}));
@@ -112,9 +114,8 @@ void TFactory_Initial::bbtnOKClick() {
     if (writes.empty())
         return;
     // One click must not wipe the controller: the operator says Yes to exactly what is reset.
-    const QString question = QString::fromStdString(FactoryInitialQuestion(level_, chosen));
-    if (QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
-                              QMessageBox::No) != QMessageBox::Yes)
+    const QString question = CoreText(FactoryInitialQuestion(level_, chosen));
+    if (!AskYesNo(this, windowTitle(), question))
         return;
     Submit(writes);
     Untick(entries_[static_cast<std::size_t>(chosen)]);
@@ -125,25 +126,28 @@ void TFactory_Initial::bbtnExitClick() {
 }
 
 TfrmAlarmTest::TfrmAlarmTest(SettingsContext &ctx, QWidget *parent)
-    : SettingFormDialog(ctx, parent, kWindow, "TfrmAlarmTest", "경보 시험 ") {
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmAlarmTest", tr("경보 시험 ")) {
     struct BitBox {
         const char *Name;
         const char *Caption;
         int32_t Bit;
     };
     static constexpr BitBox kBoxes[kBitBoxes] = {
-        {"CheckBox0_0", "AC 전원이상  ", 0x01},    {"CheckBox0_1", "DC 고전압 ", 0x02},
-        {"CheckBox0_2", "DC 저전압 ", 0x04},       {"CheckBox0_3", "Rect1 Fail", 0x08},
-        {"CheckBox0_4", "Rect2 Fail", 0x10},       {"CheckBox0_6", "축전지 차단 ", 0x40},
-        {"CheckBox0_7", "축전지 방전시험 ", 0x80},
+        {"CheckBox0_0", QT_TR_NOOP("AC 전원이상  "), 0x01},
+        {"CheckBox0_1", QT_TR_NOOP("DC 고전압 "), 0x02},
+        {"CheckBox0_2", QT_TR_NOOP("DC 저전압 "), 0x04},
+        {"CheckBox0_3", "Rect1 Fail", 0x08},
+        {"CheckBox0_4", "Rect2 Fail", 0x10},
+        {"CheckBox0_6", QT_TR_NOOP("축전지 차단 "), 0x40},
+        {"CheckBox0_7", QT_TR_NOOP("축전지 방전시험 "), 0x80},
     };
     const AlarmTestInputs prefill = PrefillAlarmTest(ctx_.Poll.Snapshot());
 
-    ckbAlarmTestUsed_ = new QCheckBox("경보시험 ");
+    ckbAlarmTestUsed_ = new QCheckBox(tr("경보시험 "));
     ckbAlarmTestUsed_->setObjectName("ckbAlarmTestUsed");
     cbbAlarmTestUsed_ = new QComboBox;
     cbbAlarmTestUsed_->setObjectName("cbbAlarmTestUsed");
-    cbbAlarmTestUsed_->addItems({"미사용", "사용"});
+    cbbAlarmTestUsed_->addItems({tr("미사용"), tr("사용")});
     cbbAlarmTestUsed_->setCurrentIndex(prefill.SwitchIndex);
     cbbAlarmTestUsed_->setFixedWidth(110);
 
@@ -159,7 +163,7 @@ TfrmAlarmTest::TfrmAlarmTest(SettingsContext &ctx, QWidget *parent)
     auto *bitGrid = new QGridLayout(bitGroup);
     int shown = 0;
     for (const BitBox &b : kBoxes) {
-        auto *box = new QCheckBox(QString::fromUtf8(b.Caption));
+        auto *box = new QCheckBox(tr(b.Caption));
         box->setObjectName(b.Name);
         box->setChecked((prefill.Bits & b.Bit) != 0);
         bits_.emplace_back(box, b.Bit);
@@ -173,8 +177,8 @@ TfrmAlarmTest::TfrmAlarmTest(SettingsContext &ctx, QWidget *parent)
         ++shown;
     }
 
-    QPushButton *ok = Button("bbtnOK", "설정");
-    QPushButton *close = Button("bbtClose", "닫기");
+    QPushButton *ok = Button("bbtnOK", tr("설정"));
+    QPushButton *close = Button("bbtClose", tr("닫기"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(switchGroup);
     layout->addWidget(bitGroup);

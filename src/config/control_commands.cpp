@@ -1,4 +1,5 @@
 #include "config/control_commands.h"
+#include "core/text_key.h"
 
 namespace zephyra {
 
@@ -14,8 +15,9 @@ std::vector<PendingWrite> ControllerResetWrites() {
 
 std::vector<std::string> FactoryInitialEntries(int32_t userLevel) {
     if (userLevel == kAdminLevel || userLevel == kSuperLevel)
-        return {"구성정보 초기화", "환경정보 초기화"};
-    return {"구성정보 초기화"};
+        return {QT_TRANSLATE_NOOP("zephyra", "구성정보 초기화"),
+                QT_TRANSLATE_NOOP("zephyra", "환경정보 초기화")};
+    return {QT_TRANSLATE_NOOP("zephyra", "구성정보 초기화")};
 }
 
 std::vector<PendingWrite> FactoryInitialWrites(int32_t userLevel, int entryIndex) {
@@ -29,10 +31,14 @@ std::string FactoryInitialQuestion(int32_t userLevel, int entryIndex) {
     const std::vector<std::string> entries = FactoryInitialEntries(userLevel);
     if (entryIndex < 0 || entryIndex >= static_cast<int>(entries.size()))
         return {};
-    const char *erased = entryIndex == 0
-                             ? "the controller's configuration is reset to factory values"
-                             : "the controller's environment settings are reset to factory values";
-    return entries[static_cast<std::size_t>(entryIndex)] + ": " + erased + ". Continue?";
+    // Whole sentences, so each is translated as one.
+    return entryIndex == 0
+               ? QT_TRANSLATE_NOOP(
+                     "zephyra",
+                     "구성정보 초기화: 제어기의 구성정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?")
+               : QT_TRANSLATE_NOOP(
+                     "zephyra",
+                     "환경정보 초기화: 제어기의 환경정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?");
 }
 
 AlarmTestInputs PrefillAlarmTest(const StatusSnapshot &snapshot) {

@@ -18,7 +18,7 @@
 namespace zephyra {
 
 TfrmSetTime::TfrmSetTime(SettingsContext &ctx, QWidget *parent)
-    : SettingFormDialog(ctx, parent, kWindow, "TfrmSetTime", "날짜/시간 설정 ") {
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmSetTime", tr("날짜/시간 설정 ")) {
     using Kind = SpinFieldWidget::Kind;
     spinedtYear_ = new SpinFieldWidget("spinedtYear", Kind::Integer, kYearMin, kYearMax, LeaveYear, 4);
     cbMonth_ = new QComboBox;
@@ -38,26 +38,26 @@ TfrmSetTime::TfrmSetTime(SettingsContext &ctx, QWidget *parent)
     for (SpinFieldWidget *w : {spinedtHour_, spinedtMIn_, spinedtSec_})
         w->setFixedWidth(60);
 
-    auto *date = new QGroupBox("날짜");
+    auto *date = new QGroupBox(tr("날짜"));
     date->setObjectName("gbDate");
     auto *dateGrid = new QGridLayout(date);
     auto *yearRow = new QHBoxLayout;
     yearRow->addWidget(spinedtYear_);
-    yearRow->addWidget(new QLabel("년"));
+    yearRow->addWidget(new QLabel(tr("년")));
     yearRow->addSpacing(12);
     yearRow->addWidget(cbMonth_);
-    yearRow->addWidget(new QLabel("월"));
+    yearRow->addWidget(new QLabel(tr("월")));
     yearRow->addStretch();
     dateGrid->addLayout(yearRow, 0, 0);
     dateGrid->addWidget(EngCalendar1_, 1, 0, Qt::AlignHCenter);
 
-    auto *time = new QGroupBox("시간");
+    auto *time = new QGroupBox(tr("시간"));
     time->setObjectName("gbTime");
     auto *timeRow = new QHBoxLayout(time);
-    for (auto [field, unit] :
-         {std::pair{spinedtHour_, "시"}, std::pair{spinedtMIn_, "분"}, std::pair{spinedtSec_, "초"}}) {
+    for (auto [field, unit] : {std::pair{spinedtHour_, tr("시")}, std::pair{spinedtMIn_, tr("분")},
+                               std::pair{spinedtSec_, tr("초")}}) {
         timeRow->addWidget(field);
-        timeRow->addWidget(new QLabel(QString::fromUtf8(unit)));
+        timeRow->addWidget(new QLabel(unit));
         timeRow->addSpacing(8);
     }
     timeRow->addStretch();
@@ -69,11 +69,11 @@ TfrmSetTime::TfrmSetTime(SettingsContext &ctx, QWidget *parent)
     pageLayout->addWidget(time);
     auto *pages = new QTabWidget;
     pages->setObjectName("PageControl1");
-    pages->addTab(page, "날짜 / 시간");
+    pages->addTab(page, tr("날짜 / 시간"));
 
-    QPushButton *ok = Button("bbtnOK", "설정");
-    QPushButton *now = Button("bbtnNow", "현재 날짜/시간");
-    QPushButton *close = Button("bbtClose", "닫기");
+    QPushButton *ok = Button("bbtnOK", tr("설정"));
+    QPushButton *now = Button("bbtnNow", tr("현재 날짜/시간"));
+    QPushButton *close = Button("bbtClose", tr("닫기"));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(now);
     buttons->addStretch();

@@ -52,20 +52,20 @@ void SetTexts(const std::array<QLineEdit *, N> &fields, const std::array<std::st
 } // namespace
 
 TfrmIPSetting::TfrmIPSetting(SettingsContext &ctx, QWidget *parent)
-    : SettingFormDialog(ctx, parent, kWindow, "TfrmIPSetting", "IP 설정 ") {
-    auto *group = new QGroupBox("IP 설정 ", this);
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmIPSetting", tr("IP 설정 ")) {
+    auto *group = new QGroupBox(tr("IP 설정 "), this);
     group->setObjectName("GroupBox1");
-    cbIP_SET_EN_ = new QCheckBox("정류기 IP 주소", group);
+    cbIP_SET_EN_ = new QCheckBox(tr("정류기 IP 주소"), group);
     cbIP_SET_EN_->setObjectName("cbIP_SET_EN");
     cbGW_SET_EN_ = new QCheckBox("GATEWAY", group);
     cbGW_SET_EN_->setObjectName("cbGW_SET_EN");
     cbSM_SET_EN_ = new QCheckBox("SUBNET MASK", group);
     cbSM_SET_EN_->setObjectName("cbSM_SET_EN");
-    cbMAC_SET_EN_ = new QCheckBox("Mac 주소", group);
+    cbMAC_SET_EN_ = new QCheckBox(tr("Mac 주소"), group);
     cbMAC_SET_EN_->setObjectName("cbMAC_SET_EN");
     edtBCode_ = new QLineEdit(group);
     edtBCode_->setObjectName("edtBCode");
-    buttonMac_ = Button("Button_Mac", "Mac 주소변환");
+    buttonMac_ = Button("Button_Mac", tr("Mac 주소변환"));
 
     auto *grid = new QGridLayout(group);
     grid->addWidget(cbIP_SET_EN_, 0, 0);
@@ -76,7 +76,7 @@ TfrmIPSetting::TfrmIPSetting(SettingsContext &ctx, QWidget *parent)
     grid->addLayout(OctetRow("edtSM", 3, edtSM_, group), 2, 1);
     grid->addWidget(cbMAC_SET_EN_, 3, 0);
     grid->addLayout(OctetRow("edtMAC", 2, edtMAC_, group), 3, 1);
-    auto *barcodeLabel = new QLabel("Mac 주소 바코드", group);
+    auto *barcodeLabel = new QLabel(tr("Mac 주소 바코드"), group);
     barcodeLabel->setObjectName("lblBCode");
     barcodeLabel->setBuddy(edtBCode_);
     grid->addWidget(barcodeLabel, 4, 0);
@@ -86,9 +86,9 @@ TfrmIPSetting::TfrmIPSetting(SettingsContext &ctx, QWidget *parent)
     grid->addLayout(barcodeRow, 4, 1);
     grid->setColumnStretch(1, 1);
 
-    bbtnOK_ = Button("bbtnOK", "설정");
-    bbtnDefault_ = Button("bbtnDefault", "기본값 ");
-    bbtnExit_ = Button("bbtnExit", "나가기 ");
+    bbtnOK_ = Button("bbtnOK", tr("설정"));
+    bbtnDefault_ = Button("bbtnDefault", tr("기본값 "));
+    bbtnExit_ = Button("bbtnExit", tr("나가기 "));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(bbtnDefault_);
     buttons->addStretch();

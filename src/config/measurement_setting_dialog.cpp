@@ -12,7 +12,7 @@
 namespace zephyra {
 
 TfrmSetting::TfrmSetting(SettingsContext &ctx, QWidget *parent)
-    : SettingFormDialog(ctx, parent, kWindow, "TfrmSetting", "계측값 설정 ") {
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmSetting", tr("계측값 설정 ")) {
     struct Row {
         const char *Tick;
         const char *Caption;
@@ -22,20 +22,20 @@ TfrmSetting::TfrmSetting(SettingsContext &ctx, QWidget *parent)
     };
     // Four digit positions and a fixed point; blank positions show as '_'.
     static constexpr Row kRows[kMeasurementRows] = {
-        {"cbACVR", "AC 전압 ", "MskACVR", "000.0;_", "V"},
-        {"cbDCV", "DC 전압 ", "MskDCV", "00.00;_", "V"},
-        {"cbLCA", "부하 전류 ", "MskLCA", "00.00;_", "A"},
-        {"cbBCAP", "축전지 전류 (+)", "MskBCAP", "00.00;_", "A"},
-        {"cbBCAN", "축전지 전류 (-)", "MskBCAN", "00.00;_", "A"},
+        {"cbACVR", QT_TR_NOOP("AC 전압 "), "MskACVR", "000.0;_", "V"},
+        {"cbDCV", QT_TR_NOOP("DC 전압 "), "MskDCV", "00.00;_", "V"},
+        {"cbLCA", QT_TR_NOOP("부하 전류 "), "MskLCA", "00.00;_", "A"},
+        {"cbBCAP", QT_TR_NOOP("축전지 전류 (+)"), "MskBCAP", "00.00;_", "A"},
+        {"cbBCAN", QT_TR_NOOP("축전지 전류 (-)"), "MskBCAN", "00.00;_", "A"},
     };
     const MeasurementInputs initial;
 
-    auto *group = new QGroupBox("계측값 설정 ");
+    auto *group = new QGroupBox(tr("계측값 설정 "));
     group->setObjectName("gbMeasurement");
     auto *grid = new QGridLayout(group);
     for (int r = 0; r < kMeasurementRows; ++r) {
         const auto i = static_cast<std::size_t>(r);
-        ticks_[i] = new QCheckBox(QString::fromUtf8(kRows[r].Caption));
+        ticks_[i] = new QCheckBox(tr(kRows[r].Caption));
         ticks_[i]->setObjectName(kRows[r].Tick);
         fields_[i] = new QLineEdit;
         fields_[i]->setObjectName(kRows[r].Field);
@@ -48,8 +48,8 @@ TfrmSetting::TfrmSetting(SettingsContext &ctx, QWidget *parent)
         grid->addWidget(new QLabel(kRows[r].Unit), r, 2);
     }
 
-    QPushButton *ok = Button("bbtnOK", "설정");
-    QPushButton *exit = Button("bbtnExit", "나가기 ");
+    QPushButton *ok = Button("bbtnOK", tr("설정"));
+    QPushButton *exit = Button("bbtnExit", tr("나가기 "));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);

@@ -1,4 +1,5 @@
 #include "config/measurement_settings.h"
+#include "core/text_key.h"
 
 #include "polling/status_decoder.h"
 
@@ -10,8 +11,10 @@ constexpr int kRegisters[kMeasurementRows] = {reg::kCalibrationFirst, reg::kCali
                                               reg::kCalibrationFirst + 2, reg::kCalibrationLast,
                                               reg::kCalibrationLast};
 // The rows' captions, as the window shows them.
-constexpr const char *kLabels[kMeasurementRows] = {"AC 전압", "DC 전압", "부하 전류", "축전지 전류 (+)",
-                                                   "축전지 전류 (-)"};
+constexpr const char *kLabels[kMeasurementRows] = {
+    QT_TRANSLATE_NOOP("zephyra", "AC 전압"), QT_TRANSLATE_NOOP("zephyra", "DC 전압"),
+    QT_TRANSLATE_NOOP("zephyra", "부하 전류"), QT_TRANSLATE_NOOP("zephyra", "축전지 전류 (+)"),
+    QT_TRANSLATE_NOOP("zephyra", "축전지 전류 (-)")};
 
 } // namespace
 

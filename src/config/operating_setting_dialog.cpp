@@ -14,33 +14,32 @@ namespace zephyra {
 
 namespace {
 
-QComboBox *PickList(const char *name, std::initializer_list<const char *> entries) {
+QComboBox *PickList(const char *name, const QStringList &entries) {
     auto *list = new QComboBox;
     list->setObjectName(name);
-    for (const char *e : entries)
-        list->addItem(QString::fromUtf8(e));
+    list->addItems(entries);
     return list;
 }
 
 } // namespace
 
 TfrmPoint_Setting::TfrmPoint_Setting(SettingsContext &ctx, QWidget *parent)
-    : SettingFormDialog(ctx, parent, kWindow, "TfrmPoint_Setting", "운용/알람 설정 ") {
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmPoint_Setting", tr("운용/알람 설정 ")) {
     struct Row {
         const char *Name;
         const char *Caption;
     };
-    static constexpr Row kRows[kOperatingRows] = {{"ckbCHLimit", "충전전류 제한 (Off, 3~ 5A) "},
-                                                  {"ckbB_MODEL", "축전지 종류 "},
-                                                  {"ckbB_Cho", "축전지 수량 "},
-                                                  {"ckbACOV", "AC 고전압 (230V ~ 270V)"},
-                                                  {"ckbACUV", "AC 저전압 (160V ~ 210V)"},
-                                                  {"ckbDCOV", "DC 고전압 (55.0V ~ 59.0V) "},
-                                                  {"ckbDCUV", "DC 저전압 (43.0V ~ 50.0V) "}};
+    static constexpr Row kRows[kOperatingRows] = {{"ckbCHLimit", QT_TR_NOOP("충전전류 제한 (Off, 3~ 5A) ")},
+                                                  {"ckbB_MODEL", QT_TR_NOOP("축전지 종류 ")},
+                                                  {"ckbB_Cho", QT_TR_NOOP("축전지 수량 ")},
+                                                  {"ckbACOV", QT_TR_NOOP("AC 고전압 (230V ~ 270V)")},
+                                                  {"ckbACUV", QT_TR_NOOP("AC 저전압 (160V ~ 210V)")},
+                                                  {"ckbDCOV", QT_TR_NOOP("DC 고전압 (55.0V ~ 59.0V) ")},
+                                                  {"ckbDCUV", QT_TR_NOOP("DC 저전압 (43.0V ~ 50.0V) ")}};
 
     cbbCHLimit_ = PickList("cbbCHLimit", {"OFF", "3 A", "4 A", "5 A"});
-    cbbB_MODEL_ = PickList("cbbB_MODEL", {"아트라스", "세방전지"});
-    cbbB_Cho_ = PickList("cbbB_Cho", {"1조", "2조", "3조"});
+    cbbB_MODEL_ = PickList("cbbB_MODEL", {tr("아트라스"), tr("세방전지")});
+    cbbB_Cho_ = PickList("cbbB_Cho", {tr("1조"), tr("2조"), tr("3조")});
     using Kind = SpinFieldWidget::Kind;
     mskACOV_ = new SpinFieldWidget("mskACOV", Kind::Integer, kACOVMin, kACOVMax, LeaveACOV);
     mskACUV_ = new SpinFieldWidget("mskACUV", Kind::Integer, kACUVMin, kACUVMax, LeaveACUV);
@@ -49,21 +48,21 @@ TfrmPoint_Setting::TfrmPoint_Setting(SettingsContext &ctx, QWidget *parent)
     QWidget *inputs[kOperatingRows] = {cbbCHLimit_, cbbB_MODEL_, cbbB_Cho_, mskACOV_,
                                        mskACUV_,    mskDCOV_,    mskDCUV_};
 
-    auto *group = new QGroupBox("운용설정 ");
+    auto *group = new QGroupBox(tr("운용설정 "));
     group->setObjectName("gbOperation");
     auto *grid = new QGridLayout(group);
     for (int r = 0; r < kOperatingRows; ++r) {
-        ticks_[static_cast<std::size_t>(r)] = new QCheckBox(QString::fromUtf8(kRows[r].Caption));
+        ticks_[static_cast<std::size_t>(r)] = new QCheckBox(tr(kRows[r].Caption));
         ticks_[static_cast<std::size_t>(r)]->setObjectName(kRows[r].Name);
         inputs[r]->setFixedWidth(110);
         grid->addWidget(ticks_[static_cast<std::size_t>(r)], r, 0);
         grid->addWidget(inputs[r], r, 1);
     }
 
-    QPushButton *ok = Button("bbtnOK", "설정");
-    QPushButton *defaults = Button("bbtnDefault", "기본값 ");
-    QPushButton *selectAll = Button("bbtnSelectAll", "전체 선택 ");
-    QPushButton *exit = Button("bbtnExit", "나가기 ");
+    QPushButton *ok = Button("bbtnOK", tr("설정"));
+    QPushButton *defaults = Button("bbtnDefault", tr("기본값 "));
+    QPushButton *selectAll = Button("bbtnSelectAll", tr("전체 선택 "));
+    QPushButton *exit = Button("bbtnExit", tr("나가기 "));
     auto *buttons = new QHBoxLayout;
     for (QPushButton *b : {ok, defaults, selectAll, exit})
         buttons->addWidget(b);

@@ -13,10 +13,10 @@ bool IsOkButton(const QPushButton *b) {
 } // namespace
 
 SettingFormDialog::SettingFormDialog(SettingsContext &ctx, QWidget *parent, SettingsWindow window,
-                                     const char *name, const char *caption)
+                                     const char *name, const QString &caption)
     : QDialog(parent), ctx_(ctx), window_(window) {
     setObjectName(name);
-    setWindowTitle(QString::fromUtf8(caption));
+    setWindowTitle(caption);
     setModal(true);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -63,8 +63,8 @@ bool SettingFormDialog::Submit(const std::vector<PendingWrite> &writes) {
     return ctx_.Poll.StartWriteSequence(writes);
 }
 
-QPushButton *SettingFormDialog::Button(const char *name, const char *caption) {
-    auto *button = new QPushButton(QString::fromUtf8(caption));
+QPushButton *SettingFormDialog::Button(const char *name, const QString &caption) {
+    auto *button = new QPushButton(caption);
     button->setObjectName(name);
     // Enter in a field must not press OK: a write goes out only when the operator clicks it.
     button->setAutoDefault(false);

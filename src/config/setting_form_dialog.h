@@ -26,7 +26,7 @@ class SettingFormDialog : public QDialog {
     Q_OBJECT
 public:
     SettingFormDialog(SettingsContext &ctx, QWidget *parent, SettingsWindow window, const char *name,
-                      const char *caption);
+                      const QString &caption);
     ~SettingFormDialog() override;
 
     // Every way of closing (exit button, close box, Esc) ends here.
@@ -42,7 +42,7 @@ protected:
     virtual bool OkReady() const { return true; }
     void RefreshOk();
 
-    QPushButton *Button(const char *name, const char *caption);
+    QPushButton *Button(const char *name, const QString &caption);
 
     void showEvent(QShowEvent *event) override;
 

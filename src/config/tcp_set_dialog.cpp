@@ -12,20 +12,20 @@
 namespace zephyra {
 
 TfrmTCP_Set::TfrmTCP_Set(SettingsContext &ctx, QWidget *parent)
-    : SettingFormDialog(ctx, parent, kWindow, "TfrmTCP_Set", "TCP_원격 설정") {
-    auto *group = new QGroupBox("ACL 설정 ", this);
+    : SettingFormDialog(ctx, parent, kWindow, "TfrmTCP_Set", tr("TCP_원격 설정")) {
+    auto *group = new QGroupBox(tr("ACL 설정 "), this);
     group->setObjectName("GroupBox1");
-    cbACL_SET_EN_ = new QCheckBox("ACL 사용(공인망) / 미사용(NCN망) ", group);
+    cbACL_SET_EN_ = new QCheckBox(tr("ACL 사용(공인망) / 미사용(NCN망) "), group);
     cbACL_SET_EN_->setObjectName("cbACL_SET_EN");
     cbbACL_ = new QComboBox(group);
     cbbACL_->setObjectName("cbbACL");
-    cbbACL_->addItems({"미사용", "사용"});
+    cbbACL_->addItems({tr("미사용"), tr("사용")});
     auto *row = new QHBoxLayout(group);
     row->addWidget(cbACL_SET_EN_);
     row->addWidget(cbbACL_);
 
-    BitBtnOK_ = Button("BitBtnOK", "설정 ");
-    BitBtnCancel_ = Button("BitBtnCancel", "나가기 ");
+    BitBtnOK_ = Button("BitBtnOK", tr("설정 "));
+    BitBtnCancel_ = Button("BitBtnCancel", tr("나가기 "));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(BitBtnOK_);

@@ -24,7 +24,7 @@ QString DisplayPortName(QString path) {
 
 TfrmComPort::TfrmComPort(ConnectionContext ctx, QWidget *parent) : QDialog(parent), ctx_(std::move(ctx)) {
     setObjectName("TfrmComPort");
-    setWindowTitle("접속 ");
+    setWindowTitle(tr("접속 "));
     setModal(true);
 
     tcp_ = new QRadioButton("TCP/IP (HOST)");
@@ -43,12 +43,12 @@ TfrmComPort::TfrmComPort(ConnectionContext ctx, QWidget *parent) : QDialog(paren
         QString name = QStringLiteral("COM%1").arg(i);
         portSelect_->addItem(name, name);
     }
-    bitBtn1_ = new QPushButton("접속 ");
+    bitBtn1_ = new QPushButton(tr("접속 "));
     bitBtn1_->setObjectName("BitBtn1");
     bitBtn1_->setEnabled(false);
-    port_ = new QPushButton("포트 찾기 ");
+    port_ = new QPushButton(tr("포트 찾기 "));
     port_->setObjectName("Port");
-    bitBtn2_ = new QPushButton("나가기 ");
+    bitBtn2_ = new QPushButton(tr("나가기 "));
     bitBtn2_->setObjectName("BitBtn2");
 
     auto *grid = new QGridLayout;

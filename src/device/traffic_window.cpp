@@ -30,7 +30,7 @@ QString Seconds(int64_t ms) {
 
 TfrmTraffic::TfrmTraffic(LinkMonitor &monitor, QWidget *parent) : QDialog(parent), monitor_(monitor) {
     setObjectName("TfrmTraffic");
-    setWindowTitle("통신 모니터");
+    setWindowTitle(tr("통신 모니터"));
     setModal(false);
     resize(900, 500);
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/text_key.h"
+
 namespace zephyra {
 
 std::string HistoryCompletionText(int32_t total) {
@@ -11,9 +13,9 @@ std::string HistoryCompletionText(int32_t total) {
 std::string InitialiseQuestion(HistoryKind kind) {
     switch (kind) {
     case HistoryKind::Alarm:
-        return "알람이력: the device's alarm log is erased. Continue?";
+        return QT_TRANSLATE_NOOP("zephyra", "알람이력: 장치의 알람 이력이 지워집니다. 계속하시겠습니까?");
     case HistoryKind::Event:
-        return "이벤트이력: the device's event log is erased. Continue?";
+        return QT_TRANSLATE_NOOP("zephyra", "이벤트이력: 장치의 이벤트 이력이 지워집니다. 계속하시겠습니까?");
     default:
         return {};
     }

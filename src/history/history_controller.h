@@ -3,6 +3,7 @@
 // requests and hands every 0x41 reply to CollectHistory.
 #pragma once
 
+#include "core/text_key.h"
 #include <array>
 #include <cstdint>
 #include <string>
@@ -34,7 +35,7 @@ public:
 };
 
 inline constexpr const char *kNoHistoryData = "No History data";
-inline constexpr const char *kHistoryCountPrefix = "전체 : ";
+inline constexpr const char *kHistoryCountPrefix = QT_TRANSLATE_NOOP("zephyra", "전체 : ");
 
 // Text of the completion box: the count, "개 데이터", a carriage return, "저장됨!!".
 std::string HistoryCompletionText(int32_t total);

@@ -1,4 +1,6 @@
 #include "history/history_initial_dialog.h"
+#include "access/confirm_window.h"
+#include "polling/core_text.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -17,26 +19,26 @@ namespace zephyra {
 TfrmInitial::TfrmInitial(HistoryContext ctx, UserLevel level, QWidget *parent)
     : QDialog(parent), ctx_(std::move(ctx)) {
     setObjectName("TfrmInitial");
-    setWindowTitle(kInitialCaption);
+    setWindowTitle(CoreText(kInitialCaption));
     if (parent)
         setFont(parent->font());
 
     // The event log is cleared by Super and Admin only.
     const bool both = level == UserLevel::Super || level == UserLevel::Admin;
-    rgInitial_ = new QGroupBox(kInitialCaption);
+    rgInitial_ = new QGroupBox(CoreText(kInitialCaption));
     rgInitial_->setObjectName("rgInitial");
     rgInitial_->setFixedHeight(kListHeight[both ? 1 : 0]);
     items_ = new QButtonGroup(this);
     auto *list = new QVBoxLayout(rgInitial_);
-    auto addItem = [&](const char *text, HistoryKind kind) {
+    auto addItem = [&](const QString &text, HistoryKind kind) {
         auto *item = new QRadioButton(text);
         item->setObjectName(QStringLiteral("rgInitialItem%1").arg(items_->buttons().size()));
         items_->addButton(item, static_cast<int>(kind));
         list->addWidget(item);
     };
-    addItem("알람이력", HistoryKind::Alarm);
+    addItem(tr("알람이력"), HistoryKind::Alarm);
     if (both)
-        addItem("이벤트이력", HistoryKind::Event);
+        addItem(tr("이벤트이력"), HistoryKind::Event);
     list->addStretch(1);
 
     auto *panel = new QFrame;
@@ -47,10 +49,10 @@ TfrmInitial::TfrmInitial(HistoryContext ctx, UserLevel level, QWidget *parent)
     panelLayout->setContentsMargins(7, 7, 7, 7);
     panelLayout->addWidget(rgInitial_);
 
-    ok_ = new QPushButton("설정 ");
+    ok_ = new QPushButton(tr("설정 "));
     ok_->setObjectName("BitBtnI_OK");
     ok_->setAutoDefault(false);
-    auto *cancel = new QPushButton("나가기 ");
+    auto *cancel = new QPushButton(tr("나가기 "));
     cancel->setObjectName("BitBtnI_Cancel");
     cancel->setAutoDefault(false);
     auto *buttons = new QHBoxLayout;
@@ -77,8 +79,7 @@ void TfrmInitial::BitBtnI_OKClick() {
         return;
     const auto kind = static_cast<HistoryKind>(id);
     // The device's log cannot be brought back: ask before it goes.
-    if (QMessageBox::question(this, windowTitle(), QString::fromStdString(InitialiseQuestion(kind)),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+    if (!AskYesNo(this, windowTitle(), CoreText(InitialiseQuestion(kind))))
         return;
     ctx_.History.InitialiseLog(kind);
 }

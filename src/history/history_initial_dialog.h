@@ -1,6 +1,7 @@
 // TfrmInitial: clears the device's alarm log or (Super and Admin) its event log.
 #pragma once
 
+#include "core/text_key.h"
 #include <QDialog>
 
 #include "access/access_rules.h"
@@ -12,7 +13,7 @@ class QPushButton;
 
 namespace zephyra {
 
-inline constexpr const char *kInitialCaption = "이력 초기화 ";
+inline constexpr const char *kInitialCaption = QT_TRANSLATE_NOOP("zephyra", "이력 초기화 ");
 
 class TfrmInitial : public QDialog {
     Q_OBJECT

@@ -11,10 +11,13 @@ namespace zephyra {
 
 namespace {
 const QColor kSkyBlue(0xA6, 0xCA, 0xF0);
-const char *const kListLines[] = {"  ( 계측 List )",       "",
-                                  " AC(V) : AC 입력전압",  " DC(V) : DC 출력전압",
-                                  " LC(A)  : DC 부하전류", " BC(A)  : Battery 전류",
-                                  " RT(C)  : Rack 온도"};
+const char *const kListLines[] = {QT_TRANSLATE_NOOP("zephyra::TfrmHistList", "  ( 계측 List )"),
+                                  "",
+                                  QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " AC(V) : AC 입력전압"),
+                                  QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " DC(V) : DC 출력전압"),
+                                  QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " LC(A)  : DC 부하전류"),
+                                  QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " BC(A)  : Battery 전류"),
+                                  QT_TRANSLATE_NOOP("zephyra::TfrmHistList", " RT(C)  : Rack 온도")};
 } // namespace
 
 TfrmHistList::TfrmHistList(QWidget *owner) : QDialog(owner), owner_(owner) {
@@ -28,7 +31,7 @@ TfrmHistList::TfrmHistList(QWidget *owner) : QDialog(owner), owner_(owner) {
     memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
     QStringList lines;
     for (const char *line : kListLines)
-        lines << QString::fromUtf8(line);
+        lines << tr(line);
     memo_->setPlainText(lines.join('\n'));
     QPalette pal = memo_->palette();
     pal.setColor(QPalette::Base, kSkyBlue);

@@ -1,4 +1,5 @@
 #include "history/history_window.h"
+#include "polling/core_text.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -64,7 +65,7 @@ const std::vector<ColumnPlan> &Plan(HistoryKind kind) {
 }
 
 QString Text(const std::string &s) {
-    return QString::fromStdString(s);
+    return CoreText(s);
 }
 
 } // namespace
@@ -162,7 +163,7 @@ HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const
                                      QWidget *parent)
     : QDialog(parent), ctx_(std::move(ctx)), kind_(kind) {
     setObjectName(name);
-    setWindowTitle(kHistoryCaption);
+    setWindowTitle(CoreText(kHistoryCaption));
     // No close box: the Close button is the only way out, so the download is always ended properly.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint);
@@ -202,10 +203,10 @@ HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const
     gp.setColor(QPalette::Highlight, kGaugeGreen);
     gauge_->setPalette(gp);
 
-    labAlarm_ = new QLabel(kHistoryCountPrefix);
+    labAlarm_ = new QLabel(CoreText(kHistoryCountPrefix));
     labAlarm_->setObjectName("LabAlarm");
     labAlarm_->setMinimumWidth(
-        QFontMetrics(font()).horizontalAdvance(QString(kHistoryCountPrefix) + "65535") + 8);
+        QFontMetrics(font()).horizontalAdvance(CoreText(kHistoryCountPrefix) + "65535") + 8);
 
     auto *barWidget = new QWidget;
     barWidget->setObjectName("Panel1");
@@ -236,7 +237,7 @@ HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const
     labSaved_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A long path must not widen the window: it is clipped, and the tooltip holds it whole.
     labSaved_->setMinimumWidth(40);
-    bbtOpenFolder_ = new QPushButton(style()->standardIcon(QStyle::SP_DirOpenIcon), kOpenFolder);
+    bbtOpenFolder_ = new QPushButton(style()->standardIcon(QStyle::SP_DirOpenIcon), CoreText(kOpenFolder));
     bbtOpenFolder_->setObjectName("bbtOpenFolder");
     bbtOpenFolder_->setAutoDefault(false);
     bbtOpenFolder_->setFixedHeight(24);
@@ -367,7 +368,11 @@ void HistoryWindowBase::SetGauge(int percent) {
 }
 
 void HistoryWindowBase::SetCountLabel(const std::string &text) {
-    labAlarm_->setText(Text(text));
+    // The count comes after the core's Korean prefix.
+    const std::string prefix = kHistoryCountPrefix;
+    labAlarm_->setText(text.starts_with(prefix)
+                           ? CoreText(kHistoryCountPrefix) + Text(text.substr(prefix.size()))
+                           : Text(text));
 }
 
 void HistoryWindowBase::EnableClose(bool enabled) {
@@ -432,7 +437,7 @@ void HistoryWindowBase::bbtOpenFolderClick() {
 
 TfrmHistory::TfrmHistory(HistoryContext ctx, HistoryKind kind, TfrmHistList *list, QWidget *parent)
     : HistoryWindowBase(std::move(ctx), kind, "TfrmHistory", QSize(kWidth, kHeight), parent), list_(list) {
-    auto *bitBtn2 = new QPushButton("약어 풀이 ");
+    auto *bitBtn2 = new QPushButton(tr("약어 풀이 "));
     bitBtn2->setObjectName("BitBtn2");
     bitBtn2->setAutoDefault(false);
     bitBtn2->setFixedHeight(26);

@@ -25,6 +25,7 @@
 #include "access/login_window.h"
 #include "device/connection_window.h"
 #include "polling/accessible_names.h"
+#include "polling/core_text.h"
 #include "polling/lamp_widget.h"
 
 namespace zephyra {
@@ -164,31 +165,36 @@ void TMain_Form::FitPanel(QLabel *panel, const std::vector<std::string> &texts) 
 
 void TMain_Form::BuildMenus() {
     auto add = [this](QMenu *menu, const MenuItem &item) {
-        QAction *a = menu->addAction(QString::fromUtf8(item.Caption));
+        QAction *a = menu->addAction(tr(item.Caption));
         a->setObjectName(item.Name);
         actions_.insert(item.Name, a);
         return a;
     };
-    QMenu *exit = menuBar()->addMenu("나가기 ");
-    add(exit, {"mExit", "종료 "});
-    QMenu *link = menuBar()->addMenu("접속 ");
-    for (const MenuItem &item : {MenuItem{"mConnect", "연결하기 "}, MenuItem{"mDisconnect", "연결끊기 "},
-                                 MenuItem{"mLogin", "로그인 "}, MenuItem{"mLogout", "로그아웃 "}})
+    QMenu *exit = menuBar()->addMenu(tr("나가기 "));
+    add(exit, {"mExit", QT_TR_NOOP("종료 ")});
+    QMenu *link = menuBar()->addMenu(tr("접속 "));
+    for (const MenuItem &item :
+         {MenuItem{"mConnect", QT_TR_NOOP("연결하기 ")}, MenuItem{"mDisconnect", QT_TR_NOOP("연결끊기 ")},
+          MenuItem{"mLogin", QT_TR_NOOP("로그인 ")}, MenuItem{"mLogout", QT_TR_NOOP("로그아웃 ")}})
         add(link, item);
     link->addSeparator();
-    add(link, {"mTraffic", "통신 모니터"});
-    QMenu *settings = menuBar()->addMenu("조회/설정 ");
+    add(link, {"mTraffic", QT_TR_NOOP("통신 모니터")});
+    QMenu *settings = menuBar()->addMenu(tr("조회/설정 "));
     for (const MenuItem &item :
-         {MenuItem{"mSystemOperation", "운용/알람 설정 "}, MenuItem{"mMeasurementSet", "계측값 설정 "},
-          MenuItem{"mDataTimeSet", "날짜/시간 설정 "}, MenuItem{"mIPSet", "정류기 IP 설정 "},
-          MenuItem{"mACLSet", "ACL 설정"}, MenuItem{"mControllerReset", "제어보드 리셋 "},
-          MenuItem{"mFactoryInitial", "공장 초기화 "}, MenuItem{"mAlarmTest", "경보 시험 "}})
+         {MenuItem{"mSystemOperation", QT_TR_NOOP("운용/알람 설정 ")},
+          MenuItem{"mMeasurementSet", QT_TR_NOOP("계측값 설정 ")},
+          MenuItem{"mDataTimeSet", QT_TR_NOOP("날짜/시간 설정 ")},
+          MenuItem{"mIPSet", QT_TR_NOOP("정류기 IP 설정 ")}, MenuItem{"mACLSet", QT_TR_NOOP("ACL 설정")},
+          MenuItem{"mControllerReset", QT_TR_NOOP("제어보드 리셋 ")},
+          MenuItem{"mFactoryInitial", QT_TR_NOOP("공장 초기화 ")},
+          MenuItem{"mAlarmTest", QT_TR_NOOP("경보 시험 ")}})
         add(settings, item);
-    QMenu *history = menuBar()->addMenu("이력 ");
-    for (const MenuItem &item : {MenuItem{"mAlarmLog", "알람 이력 "}, MenuItem{"mEventLog", "이벤트 이력 "},
-                                 MenuItem{"mInitialLog", "이력 초기화 "}})
+    QMenu *history = menuBar()->addMenu(tr("이력 "));
+    for (const MenuItem &item :
+         {MenuItem{"mAlarmLog", QT_TR_NOOP("알람 이력 ")}, MenuItem{"mEventLog", QT_TR_NOOP("이벤트 이력 ")},
+          MenuItem{"mInitialLog", QT_TR_NOOP("이력 초기화 ")}})
         add(history, item);
-    QMenu *home = menuBar()->addMenu("홈페이지 ");
+    QMenu *home = menuBar()->addMenu(tr("홈페이지 "));
     add(home, {"mHomePage", kHomePageCaption});
 
     // Queued: a command that opens a modal window must not keep its caller (e.g. an AT-SPI press) waiting.
@@ -231,7 +237,7 @@ QWidget *TMain_Form::BuildTopStrip() {
     pnlConnect_->setVisible(false);
     row->addWidget(pnlConnect_);
 
-    labAlarmTest_ = new QLabel("경보시험 중이며 PC접속이 3분이상 되지 않으면 자동복귀합니다");
+    labAlarmTest_ = new QLabel(tr("경보시험 중이며 PC접속이 3분이상 되지 않으면 자동복귀합니다"));
     labAlarmTest_->setObjectName("Lab_Alarm_Test");
     labAlarmTest_->setStyleSheet("color: red;");
     labAlarmTest_->setAlignment(Qt::AlignCenter);
@@ -270,11 +276,11 @@ int TMain_Form::FieldWidth(QLineEdit *edit, const char *widest) const {
     opt.rect = QRect(0, 0, 100, 20);
     opt.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit);
     const int frame = 100 - edit->style()->subElementRect(QStyle::SE_LineEditContents, &opt, edit).width();
-    return QFontMetrics(font()).horizontalAdvance(QString::fromUtf8(widest)) + frame + 2 * 2 + 1;
+    return QFontMetrics(font()).horizontalAdvance(tr(widest)) + frame + 2 * 2 + 1;
 }
 
 QLabel *TMain_Form::Caption(const char *text, const char *name) {
-    auto *label = new QLabel(QString::fromUtf8(text));
+    auto *label = new QLabel(tr(text));
     if (name)
         label->setObjectName(name);
     return label;
@@ -295,7 +301,7 @@ QWidget *TMain_Form::BuildInformationPage() {
     // width, so the groups around them keep tight margins and the lamps stand in single columns.
     constexpr int kMargin = 4;
     auto group = [](const char *caption, const char *name) {
-        auto *g = new QGroupBox(QString::fromUtf8(caption));
+        auto *g = new QGroupBox(tr(caption));
         g->setObjectName(name);
         return g;
     };
@@ -322,7 +328,7 @@ QWidget *TMain_Form::BuildInformationPage() {
         for (const auto &[name, caption] : items) {
             auto *lamp = new LampWidget(name);
             lamps_.insert(name, lamp);
-            lampCaptions_.insert(name, QString::fromUtf8(caption));
+            lampCaptions_.insert(name, tr(caption));
             grid->addWidget(lamp, r, 0);
             grid->addWidget(Caption(caption), r, 1);
             ++r;
@@ -331,52 +337,53 @@ QWidget *TMain_Form::BuildInformationPage() {
     };
 
     // Column 1: clock, measurements, firmware, set-points.
-    auto *clock = group("현재 시간 정보 ", "gbTime");
-    rows(clock, {{"날짜 ", "edtDate"}, {"시간 ", "edtTime"}}, "9999-12-31");
-    auto *measure = group("계측값 ", "gbMeasure");
+    auto *clock = group(QT_TR_NOOP("현재 시간 정보 "), "gbTime");
+    rows(clock, {{QT_TR_NOOP("날짜 "), "edtDate"}, {QT_TR_NOOP("시간 "), "edtTime"}}, "9999-12-31");
+    auto *measure = group(QT_TR_NOOP("계측값 "), "gbMeasure");
     rows(measure,
-         {{"AC 입력전압 ", "edtACV"},
-          {"DC 출력전압", "edtDCV"},
-          {"DC 부하전류 ", "edtLCA"},
-          {"축전지 전류 ", "edtBCA"},
-          {"랙 온도 ", "edtRT"}},
+         {{QT_TR_NOOP("AC 입력전압 "), "edtACV"},
+          {QT_TR_NOOP("DC 출력전압"), "edtDCV"},
+          {QT_TR_NOOP("DC 부하전류 "), "edtLCA"},
+          {QT_TR_NOOP("축전지 전류 "), "edtBCA"},
+          {QT_TR_NOOP("랙 온도 "), "edtRT"}},
          "+32767 A");
-    auto *firmware = group("F/W 버전 ", "gbVersion");
+    auto *firmware = group(QT_TR_NOOP("F/W 버전 "), "gbVersion");
     auto *fwRow = new QHBoxLayout(firmware);
     fwRow->setContentsMargins(kMargin, 2, kMargin, 2);
     auto *version = Field("edtVer");
     version->setMinimumWidth(FieldWidth(version, "V25.5 (255-255-255)"));
     fwRow->addWidget(version);
 
-    auto *setpoints = group("운용 설정값 ", "gbSetPoints");
+    auto *setpoints = group(QT_TR_NOOP("운용 설정값 "), "gbSetPoints");
     rows(setpoints,
-         {{"AC 고전압 ", "edtACH"},
-          {"AC 저전압 ", "edtACL"},
-          {"DC 고전압 ", "edtDCH"},
-          {"DC 저전압 ", "edtDCL"}},
+         {{QT_TR_NOOP("AC 고전압 "), "edtACH"},
+          {QT_TR_NOOP("AC 저전압 "), "edtACL"},
+          {QT_TR_NOOP("DC 고전압 "), "edtDCH"},
+          {QT_TR_NOOP("DC 저전압 "), "edtDCL"}},
          "65535 V");
 
     // Column 2: alarm lamps, contact lamps, battery.
-    auto *alarms = group("경보 ", "gbAlarm");
-    lampColumn(alarms, {{"spACF", "AC입력 전원이상 "},
-                        {"spDCH", "DC출력 고전압 "},
-                        {"spDCL", "DC출력 저전압 "},
-                        {"spRF1", "정류모듈1 Fail"},
-                        {"spRF2", "정류모듈2 Fail"},
-                        {"spBF", "축전지 차단 "}});
-    auto *relays = group("경보접점 ", "gbRelay");
+    auto *alarms = group(QT_TR_NOOP("경보 "), "gbAlarm");
+    lampColumn(alarms, {{"spACF", QT_TR_NOOP("AC입력 전원이상 ")},
+                        {"spDCH", QT_TR_NOOP("DC출력 고전압 ")},
+                        {"spDCL", QT_TR_NOOP("DC출력 저전압 ")},
+                        {"spRF1", QT_TR_NOOP("정류모듈1 Fail")},
+                        {"spRF2", QT_TR_NOOP("정류모듈2 Fail")},
+                        {"spBF", QT_TR_NOOP("축전지 차단 ")}});
+    auto *relays = group(QT_TR_NOOP("경보접점 "), "gbRelay");
     lampColumn(relays, {{"spACF_RY", "AC Fail"},
                         {"spDCF_RY", "DC Fail"},
                         {"spBF_RY", "Battery Fail"},
                         {"spMF_RY", "Module Fail"},
-                        {"spMA_RY", "MA (통합경보)"}});
-    auto *battery = group("축전지 운용  ", "gbBattery");
-    const char *batteryWidest = "65536 조";
-    auto *batteryGrid =
-        rows(battery,
-             {{"충전전류제한 ", "edtChLimit"}, {"축전지 종류 ", "edtB_Model"}, {"축전지 수량 ", "edtB_Cho"}},
-             batteryWidest);
-    labChRelay_ = Caption("충전 Relay", "labChRelay");
+                        {"spMA_RY", QT_TR_NOOP("MA (통합경보)")}});
+    auto *battery = group(QT_TR_NOOP("축전지 운용  "), "gbBattery");
+    const char *batteryWidest = QT_TR_NOOP("65536 조");
+    auto *batteryGrid = rows(battery,
+                             {{QT_TR_NOOP("충전전류제한 "), "edtChLimit"},
+                              {QT_TR_NOOP("축전지 종류 "), "edtB_Model"},
+                              {QT_TR_NOOP("축전지 수량 "), "edtB_Cho"}},
+                             batteryWidest);
+    labChRelay_ = Caption(QT_TR_NOOP("충전 Relay"), "labChRelay");
     labChRef_ = Caption("CH Reference", "labChRef");
     batteryGrid->addWidget(labChRelay_, 3, 0);
     batteryGrid->addWidget(Field("edtChRelay", batteryWidest), 3, 1);
@@ -386,7 +393,7 @@ QWidget *TMain_Form::BuildInformationPage() {
 
     // Column 3: network identity, access control list, watchdog, the other relays.
     const char *address = "255.255.255.255";
-    auto *network = group("정류기 IP 정보 ", "gbIP");
+    auto *network = group(QT_TR_NOOP("정류기 IP 정보 "), "gbIP");
     auto *netGrid = new QGridLayout(network);
     netGrid->setContentsMargins(kMargin, 2, kMargin, 2);
     netGrid->setVerticalSpacing(2);
@@ -400,17 +407,17 @@ QWidget *TMain_Form::BuildInformationPage() {
     netGrid->addWidget(Field("edtMAC", "DD.DD.DD.DD.DD.DD"), 1, 3); // D is the widest hex digit
     netGrid->setColumnStretch(4, 1);
 
-    auto *acl = group("ACL (Access Control List)  정보 ", "gbACL");
+    auto *acl = group(QT_TR_NOOP("ACL (Access Control List)  정보 "), "gbACL");
     auto *aclLayout = new QGridLayout(acl);
     aclLayout->setContentsMargins(kMargin, 2, kMargin, 2);
     aclLayout->setVerticalSpacing(2);
-    aclLayout->addWidget(Caption("ACL 사용(공인망) / 미사용(NCN망) "), 0, 0, 1, 3);
+    aclLayout->addWidget(Caption(QT_TR_NOOP("ACL 사용(공인망) / 미사용(NCN망) ")), 0, 0, 1, 3);
     aclLayout->addWidget(Field("edtACLEn", "100M"), 0, 3);
-    aclLayout->addWidget(Caption("장비 ID"), 1, 0);
+    aclLayout->addWidget(Caption(QT_TR_NOOP("장비 ID")), 1, 0);
     auto *deviceId = Field("edtDeviceID", "DDDDDDDDDD");
     deviceId->setAlignment(Qt::AlignCenter);
     aclLayout->addWidget(deviceId, 1, 1);
-    aclLayout->addWidget(Caption("이더넷 속도 "), 1, 2);
+    aclLayout->addWidget(Caption(QT_TR_NOOP("이더넷 속도 ")), 1, 2);
     aclLayout->addWidget(Field("edtEthSpeed", "100M"), 1, 3);
     aclLayout->setColumnStretch(4, 1);
     auto rangeGroup = [this, address](QGroupBox *g, const char *prefix, bool withNumbers, bool disabled) {
@@ -437,7 +444,7 @@ QWidget *TMain_Form::BuildInformationPage() {
     };
     auto *defaults = group("Default ACL ", "gbDefaultACL");
     rangeGroup(defaults, "edtACL_DIP", false, true);
-    auto *added = group("ACL 추가 대역", "gbAddedACL");
+    auto *added = group(QT_TR_NOOP("ACL 추가 대역"), "gbAddedACL");
     rangeGroup(added, "edtACL_IP", true, false);
     auto *ranges = new QHBoxLayout;
     ranges->setSpacing(3);
@@ -449,20 +456,21 @@ QWidget *TMain_Form::BuildInformationPage() {
     auto *watchdog = group("Watchdog ", "gbWatchdog");
     auto *watchdogRow = new QHBoxLayout(watchdog);
     watchdogRow->setContentsMargins(kMargin, 2, kMargin, 2);
-    for (auto [caption, name, widest] : {std::tuple{"TCP 접속", "edtTcpFlag", "OFF"},
-                                         std::tuple{"TCP 리셋 카운트 ", "edtTcpComFailCnt", "65535"},
-                                         std::tuple{"Watchdog 카운트 ", "edtWatchdogCnt", "65535"}}) {
+    for (auto [caption, name, widest] :
+         {std::tuple{QT_TR_NOOP("TCP 접속"), "edtTcpFlag", "OFF"},
+          std::tuple{QT_TR_NOOP("TCP 리셋 카운트 "), "edtTcpComFailCnt", "65535"},
+          std::tuple{QT_TR_NOOP("Watchdog 카운트 "), "edtWatchdogCnt", "65535"}}) {
         watchdogRow->addWidget(Caption(caption));
         watchdogRow->addWidget(Field(name, widest));
     }
     watchdogRow->addStretch(1);
 
-    relayGroup_ = group("기타 운용  ", "gbEtcRelay");
+    relayGroup_ = group(QT_TR_NOOP("기타 운용  "), "gbEtcRelay");
     auto *relayRow = new QHBoxLayout(relayGroup_);
     relayRow->setContentsMargins(kMargin, 2, kMargin, 2);
-    for (auto [caption, name] :
-         {std::pair{"방전 Relay", "edtDischRelay"}, std::pair{"온도 High Relay", "edtTempHRelay"},
-          std::pair{"온도 Low Relay", "edtTempLRelay"}}) {
+    for (auto [caption, name] : {std::pair{QT_TR_NOOP("방전 Relay"), "edtDischRelay"},
+                                 std::pair{QT_TR_NOOP("온도 High Relay"), "edtTempHRelay"},
+                                 std::pair{QT_TR_NOOP("온도 Low Relay"), "edtTempLRelay"}}) {
         relayRow->addWidget(Caption(caption));
         relayRow->addWidget(Field(name, "OFF"));
     }
@@ -523,7 +531,7 @@ void TMain_Form::RenderSession() {
 void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view) {
     for (const FieldText &f : view.Fields)
         if (QLineEdit *edit = fields_.value(QLatin1String(f.Name))) {
-            QString text = QString::fromStdString(f.Text);
+            QString text = ShownText(f.Name, f.Text);
             if (edit->text() != text)
                 edit->setText(text);
         }
@@ -538,14 +546,25 @@ void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view)
         panels_[2]->setText(linkText);
 }
 
+QString TMain_Form::ShownText(const char *field, const std::string &text) {
+    if (std::string_view(field) == "edtACLEn")
+        return CoreText(text, "ACL switch");
+    // A count of battery strings is the one field whose Korean comes after a number.
+    static const std::string strings = " 조";
+    if (text.size() > strings.size() && text.ends_with(strings))
+        return tr("%1 조").arg(QString::fromStdString(text.substr(0, text.size() - strings.size())));
+    return CoreText(text);
+}
+
 void TMain_Form::RefreshHealth() {
     LinkHealth health = ctx_.Poll.Health();
     if (health.TakenOver)
-        health.Text = "장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중";
+        health.Text =
+            QT_TR_NOOP("장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중");
     // Asked on every poll tick: nothing is converted or repainted unless the text changed.
     if (health.Text != healthText_) {
         healthText_ = health.Text;
-        pnlLinkHealth_->setText(QString::fromStdString(healthText_));
+        pnlLinkHealth_->setText(tr(healthText_.c_str()));
         // The panel gives way to the others in a narrow bar: the whole text is one hover away.
         pnlLinkHealth_->setToolTip(pnlLinkHealth_->text());
         QPalette pal = pnlLinkHealth_->palette();

@@ -1,4 +1,5 @@
 #include "polling/register_names.h"
+#include "core/text_key.h"
 
 #include "polling/formatters.h"
 #include "polling/poll_controller.h"
@@ -15,30 +16,30 @@ struct NamedRegister {
 
 // Captions as the windows show them, without their ranges and trailing blanks.
 constexpr NamedRegister kNames[] = {
-    {reg::kYear, "년"},
-    {reg::kMonth, "월"},
-    {reg::kDay, "일"},
-    {reg::kHour, "시"},
-    {reg::kMinute, "분"},
-    {reg::kSecond, "초"},
-    {reg::kChLimit, "충전전류 제한"},
-    {reg::kCommand, "제어 명령"},
-    {reg::kBModel, "축전지 종류"},
-    {reg::kBCho, "축전지 수량"},
-    {reg::kACHigh, "AC 고전압"},
-    {reg::kACLow, "AC 저전압"},
-    {reg::kDCHigh, "DC 고전압"},
-    {reg::kDCLow, "DC 저전압"},
-    {reg::kAlarmTestOn, "경보시험"},
-    {reg::kAlarmTestBits, "경보시험 항목"},
-    {reg::kCalibrationFirst, "AC 전압"},
-    {reg::kCalibrationFirst + 1, "DC 전압"},
-    {reg::kCalibrationFirst + 2, "부하 전류"},
-    {reg::kCalibrationLast, "축전지 전류"},
+    {reg::kYear, QT_TRANSLATE_NOOP("zephyra", "년")},
+    {reg::kMonth, QT_TRANSLATE_NOOP("zephyra", "월")},
+    {reg::kDay, QT_TRANSLATE_NOOP("zephyra", "일")},
+    {reg::kHour, QT_TRANSLATE_NOOP("zephyra", "시")},
+    {reg::kMinute, QT_TRANSLATE_NOOP("zephyra", "분")},
+    {reg::kSecond, QT_TRANSLATE_NOOP("zephyra", "초")},
+    {reg::kChLimit, QT_TRANSLATE_NOOP("zephyra", "충전전류 제한")},
+    {reg::kCommand, QT_TRANSLATE_NOOP("zephyra", "제어 명령")},
+    {reg::kBModel, QT_TRANSLATE_NOOP("zephyra", "축전지 종류")},
+    {reg::kBCho, QT_TRANSLATE_NOOP("zephyra", "축전지 수량")},
+    {reg::kACHigh, QT_TRANSLATE_NOOP("zephyra", "AC 고전압")},
+    {reg::kACLow, QT_TRANSLATE_NOOP("zephyra", "AC 저전압")},
+    {reg::kDCHigh, QT_TRANSLATE_NOOP("zephyra", "DC 고전압")},
+    {reg::kDCLow, QT_TRANSLATE_NOOP("zephyra", "DC 저전압")},
+    {reg::kAlarmTestOn, QT_TRANSLATE_NOOP("zephyra", "경보시험")},
+    {reg::kAlarmTestBits, QT_TRANSLATE_NOOP("zephyra", "경보시험 항목")},
+    {reg::kCalibrationFirst, QT_TRANSLATE_NOOP("zephyra", "AC 전압")},
+    {reg::kCalibrationFirst + 1, QT_TRANSLATE_NOOP("zephyra", "DC 전압")},
+    {reg::kCalibrationFirst + 2, QT_TRANSLATE_NOOP("zephyra", "부하 전류")},
+    {reg::kCalibrationLast, QT_TRANSLATE_NOOP("zephyra", "축전지 전류")},
     {reg::kEthSpeed, "Ethernet Speed"},
-    {reg::kDeviceId1, "장비 ID"},
-    {reg::kDeviceId2, "장비 ID"},
-    {reg::kDeviceId3, "장비 ID"},
+    {reg::kDeviceId1, QT_TRANSLATE_NOOP("zephyra", "장비 ID")},
+    {reg::kDeviceId2, QT_TRANSLATE_NOOP("zephyra", "장비 ID")},
+    {reg::kDeviceId3, QT_TRANSLATE_NOOP("zephyra", "장비 ID")},
     {reg::kACLEn, "ACL"},
 };
 
@@ -79,11 +80,11 @@ std::string WriteName(const PendingWrite &write) {
     if (write.Address == reg::kCommand) {
         switch (write.Value) {
         case 1:
-            return "제어보드 리셋";
+            return QT_TRANSLATE_NOOP("zephyra", "제어보드 리셋");
         case 4:
-            return "구성정보 초기화";
+            return QT_TRANSLATE_NOOP("zephyra", "구성정보 초기화");
         case 8:
-            return "환경정보 초기화";
+            return QT_TRANSLATE_NOOP("zephyra", "환경정보 초기화");
         default:
             break;
         }

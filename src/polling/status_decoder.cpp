@@ -1,4 +1,5 @@
 #include "polling/status_decoder.h"
+#include "core/text_key.h"
 
 #include "polling/formatters.h"
 
@@ -7,7 +8,7 @@ namespace zephyra {
 namespace {
 
 constexpr const char *kOffOn[] = {"OFF", "ON"};
-constexpr const char *kNoSensor = "미사용";
+constexpr const char *kNoSensor = QT_TRANSLATE_NOOP("zephyra", "미사용");
 
 const char *OffOn(int32_t v) {
     return kOffOn[v != 0];
@@ -43,9 +44,9 @@ constexpr const char *kAclDefaultNames[10] = {"edtACL_DIP11", "edtACL_DIP12", "e
 const char *BatteryModelText(int32_t code) {
     switch (code) {
     case 0:
-        return "아트라스";
+        return QT_TRANSLATE_NOOP("zephyra", "아트라스");
     case 1:
-        return "세방전지";
+        return QT_TRANSLATE_NOOP("zephyra", "세방전지");
     default:
         return nullptr;
     }
@@ -153,7 +154,7 @@ void DecodeStatus(ByteView data, StatusSnapshot &s, StatusViewModel &view) {
     if (const char *model = BatteryModelText(s.Reg(reg::kBModel)))
         s.BModelText = model;
     show("edtB_Model", s.BModelText);
-    show("edtB_Cho", std::to_string(s.Reg(reg::kBCho) + 1) + " 조");
+    show("edtB_Cho", std::to_string(s.Reg(reg::kBCho) + 1) + QT_TRANSLATE_NOOP("zephyra", " 조"));
     show("edtACH", std::to_string(s.Reg(reg::kACHigh)) + " V");
     show("edtACL", std::to_string(s.Reg(reg::kACLow)) + " V");
     show("edtDCH", FormatTenthsUnit(s.Reg(reg::kDCHigh), 'V'));
@@ -176,7 +177,8 @@ void DecodeStatus(ByteView data, StatusSnapshot &s, StatusViewModel &view) {
     s.MACText = show("edtMAC", DottedHex(mac));
 
     s.ACLEn = s.Reg(reg::kACLEn);
-    show("edtACLEn", s.ACLEn == 0 ? "미사용" : "사용");
+    show("edtACLEn", s.ACLEn == 0 ? QT_TRANSLATE_NOOP3("zephyra", "미사용", "ACL switch")
+                                  : QT_TRANSLATE_NOOP3("zephyra", "사용", "ACL switch"));
 
     for (int i = 0; i < 10; ++i)
         s.AclAddedTexts[static_cast<std::size_t>(i)] =

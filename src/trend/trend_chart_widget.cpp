@@ -17,9 +17,11 @@ struct SeriesLook {
 
 // Captions as the Information page's measurement rows.
 const SeriesLook kSeries[kTrendSeriesCount] = {
-    {"AC 입력전압", "V", 0, QColor(0x1f, 0x5f, 0xbf)}, {"DC 출력전압", "V", 1, QColor(0xb0, 0x30, 0x20)},
-    {"DC 부하전류", "A", 1, QColor(0x20, 0x80, 0x30)}, {"축전지 전류", "A", 1, QColor(0x90, 0x40, 0xa0)},
-    {"랙 온도", "°C", 1, QColor(0xc0, 0x70, 0x00)},
+    {QT_TRANSLATE_NOOP("zephyra::TrendChart", "AC 입력전압"), "V", 0, QColor(0x1f, 0x5f, 0xbf)},
+    {QT_TRANSLATE_NOOP("zephyra::TrendChart", "DC 출력전압"), "V", 1, QColor(0xb0, 0x30, 0x20)},
+    {QT_TRANSLATE_NOOP("zephyra::TrendChart", "DC 부하전류"), "A", 1, QColor(0x20, 0x80, 0x30)},
+    {QT_TRANSLATE_NOOP("zephyra::TrendChart", "축전지 전류"), "A", 1, QColor(0x90, 0x40, 0xa0)},
+    {QT_TRANSLATE_NOOP("zephyra::TrendChart", "랙 온도"), "°C", 1, QColor(0xc0, 0x70, 0x00)},
 };
 
 constexpr int kLeft = 58, kRight = 8, kMarkerLane = 30, kTimeAxis = 18, kGap = 5;
@@ -53,14 +55,14 @@ QString LocalText(int64_t ms, int32_t offset, int from, int length) {
 
 QString ValueText(float v, int series) {
     if (std::isnan(v))
-        return QStringLiteral("미사용");
+        return TrendChart::tr("미사용");
     return QString::number(v, 'f', kSeries[series].Decimals) + " " + QString::fromUtf8(kSeries[series].Unit);
 }
 
 } // namespace
 
 QString TrendSeriesTitle(int series) {
-    return QString::fromUtf8(kSeries[series].Caption) + " (" + QString::fromUtf8(kSeries[series].Unit) + ")";
+    return TrendChart::tr(kSeries[series].Caption) + " (" + QString::fromUtf8(kSeries[series].Unit) + ")";
 }
 
 TrendChart::TrendChart(QWidget *parent) : QWidget(parent) {
@@ -121,7 +123,7 @@ QString TrendChart::Readout(int64_t timeMs) const {
     QStringList lines{LocalText(s.TimeMs, store_->UtcOffsetSeconds(), 0, 10) + " " +
                       LocalText(s.TimeMs, store_->UtcOffsetSeconds(), 11, 8)};
     for (int k = 0; k < kTrendSeriesCount; ++k)
-        lines << QString::fromUtf8(kSeries[k].Caption) + "  " +
+        lines << TrendChart::tr(kSeries[k].Caption) + "  " +
                      ValueText(s.Values[static_cast<std::size_t>(k)], k);
     return lines.join('\n');
 }
@@ -276,7 +278,7 @@ void TrendChart::paintEvent(QPaintEvent *) {
             const int x = xOf(m.TimeMs);
             const QString name =
                 m.Lamp < alarmNames_.size() ? alarmNames_[m.Lamp].trimmed() : QString::number(m.Lamp);
-            const QString text = name + (m.Active ? " 발생" : " 해제");
+            const QString text = name + (m.Active ? tr(" 발생") : tr(" 해제"));
             ++drawnMarkers_;
             markerTexts_ << text;
             if (labels.empty() || labels.back().X != x)

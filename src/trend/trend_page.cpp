@@ -44,35 +44,35 @@ TTrendPage::TTrendPage(TrendContext ctx, QWidget *parent)
 
     sbTrendTime_ = new QScrollBar(Qt::Horizontal);
     sbTrendTime_->setObjectName("sbTrendTime");
-    sbTrendTime_->setAccessibleName("Scroll back in time");
+    sbTrendTime_->setAccessibleName(tr("지난 시간 보기"));
     sbTrendTime_->setRange(0, 0);
     connect(sbTrendTime_, &QScrollBar::valueChanged, this, [this] { ShowView(); });
 
     cbTrendSpan_ = new QComboBox;
     cbTrendSpan_->setObjectName("cbTrendSpan");
-    cbTrendSpan_->setAccessibleName("Span");
-    cbTrendSpan_->addItems({"10 min", "1 h", "8 h", "24 h"});
+    cbTrendSpan_->setAccessibleName(tr("구간"));
+    cbTrendSpan_->addItems({tr("10분"), tr("1시간"), tr("8시간"), tr("24시간")});
     connect(cbTrendSpan_, &QComboBox::currentIndexChanged, this, &TTrendPage::cbTrendSpanChange);
 
-    ckbTrendRecord_ = new QCheckBox("Record to CSV");
+    ckbTrendRecord_ = new QCheckBox(tr("CSV로 기록"));
     ckbTrendRecord_->setObjectName("ckbTrendRecord");
     if (!ctx_.SettingsFile.isEmpty())
         ckbTrendRecord_->setChecked(
             QSettings(ctx_.SettingsFile, QSettings::IniFormat).value(kRecordKey).toBool());
     connect(ckbTrendRecord_, &QCheckBox::toggled, this, &TTrendPage::ckbTrendRecordClick);
 
-    auto *open = new QPushButton("Open recording…");
+    auto *open = new QPushButton(tr("기록 열기…"));
     open->setObjectName("btnTrendOpen");
     connect(open, &QPushButton::clicked, this, &TTrendPage::btnTrendOpenClick);
-    btnTrendLive_ = new QPushButton("Live");
+    btnTrendLive_ = new QPushButton(tr("실시간"));
     btnTrendLive_->setObjectName("btnTrendLive");
     btnTrendLive_->setEnabled(false);
     connect(btnTrendLive_, &QPushButton::clicked, this, &TTrendPage::btnTrendLiveClick);
-    auto *save = new QPushButton("Save PNG");
+    auto *save = new QPushButton(tr("PNG 저장"));
     save->setObjectName("btnTrendSavePng");
     connect(save, &QPushButton::clicked, this, &TTrendPage::btnTrendSavePngClick);
 
-    auto *spanCaption = new QLabel("Span");
+    auto *spanCaption = new QLabel(tr("구간"));
     spanCaption->setObjectName("labTrendSpan");
     spanCaption->setBuddy(cbTrendSpan_);
     labTrendRecord_ = new QLabel;
@@ -178,8 +178,8 @@ QString TTrendPage::Message() const {
 }
 
 void TTrendPage::btnTrendOpenClick() {
-    const QString path = QFileDialog::getOpenFileName(this, "Open recording", ctx_.FilesDir,
-                                                      "Trend recordings (trend-*.csv);;CSV files (*.csv)");
+    const QString path = QFileDialog::getOpenFileName(this, tr("기록 열기"), ctx_.FilesDir,
+                                                      tr("추이 기록 (trend-*.csv);;CSV 파일 (*.csv)"));
     if (!path.isEmpty())
         OpenRecording(path);
 }
@@ -187,7 +187,7 @@ void TTrendPage::btnTrendOpenClick() {
 bool TTrendPage::OpenRecording(const QString &path) {
     std::ifstream in(FsPath(path), std::ios::binary);
     if (!in) {
-        labTrendMessage_->setText("Cannot open " + QDir::toNativeSeparators(path));
+        labTrendMessage_->setText(tr("%1 파일을 열 수 없습니다").arg(QDir::toNativeSeparators(path)));
         return false;
     }
     auto store = std::make_unique<TrendStore>();
@@ -195,11 +195,16 @@ bool TTrendPage::OpenRecording(const QString &path) {
     loaded_ = std::move(store);
     chart_->SetStore(loaded_.get());
     btnTrendLive_->setEnabled(true);
-    QString text = QFileInfo(path).fileName() + QString(" (read-only): %1 samples").arg(read.Samples);
-    if (read.Skipped)
-        text += QString(", %1 %2 skipped that could not be read")
-                    .arg(read.Skipped)
-                    .arg(read.Skipped == 1 ? "line" : "lines");
+    // Whole sentences, so each language words the count its own way.
+    const QString name = QFileInfo(path).fileName();
+    QString text =
+        read.Skipped == 0 ? tr("%1 (읽기 전용): 표본 %2개").arg(name).arg(read.Samples)
+        : read.Skipped == 1
+            ? tr("%1 (읽기 전용): 표본 %2개, 읽을 수 없는 1줄은 건너뜀").arg(name).arg(read.Samples)
+            : tr("%1 (읽기 전용): 표본 %2개, 읽을 수 없는 %3줄은 건너뜀")
+                  .arg(name)
+                  .arg(read.Samples)
+                  .arg(read.Skipped);
     labTrendMessage_->setText(text);
     sbTrendTime_->setValue(0);
     ShowView();
@@ -223,16 +228,17 @@ QString TTrendPage::btnTrendSavePngClick() {
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = QDir(ctx_.FilesDir).filePath(QString("trend-%1-%2.png").arg(stamp).arg(n));
     if (!chart_->grab().save(path, "PNG")) {
-        labTrendMessage_->setText("The chart could not be saved as " + QDir::toNativeSeparators(path));
+        labTrendMessage_->setText(
+            tr("차트를 %1(으)로 저장하지 못했습니다").arg(QDir::toNativeSeparators(path)));
         return {};
     }
-    labTrendMessage_->setText("Chart saved as " + QDir::toNativeSeparators(path));
+    labTrendMessage_->setText(tr("차트 저장됨: %1").arg(QDir::toNativeSeparators(path)));
     return path;
 }
 
 void InstallTrendPage(TMain_Form &window, PollController &poll, TrendContext ctx) {
     auto *page = new TTrendPage(std::move(ctx));
-    window.AddPage(page, "Trend");
+    window.AddPage(page, TTrendPage::tr("추이"));
     poll.SetDecodeObserver(
         [page](const StatusSnapshot &snapshot, const StatusViewModel &) { page->AddStatus(snapshot); });
 }

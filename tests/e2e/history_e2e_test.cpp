@@ -434,10 +434,10 @@ INSTANTIATE_TEST_SUITE_P(
     Results, HistoryInitialise,
     ::testing::Values(InitialiseCase{false, "알람이력", HistoryKind::Alarm, " Setting Sucess!!",
                                      QMessageBox::Information,
-                                     "알람이력: the device's alarm log is erased. Continue?"},
+                                     "알람이력: 장치의 알람 이력이 지워집니다. 계속하시겠습니까?"},
                       InitialiseCase{true, "이벤트이력", HistoryKind::Event, " Setting Fail!!",
                                      QMessageBox::Critical,
-                                     "이벤트이력: the device's event log is erased. Continue?"}),
+                                     "이벤트이력: 장치의 이벤트 이력이 지워집니다. 계속하시겠습니까?"}),
     [](const ::testing::TestParamInfo<InitialiseCase> &info) {
         return std::string(info.param.refuse ? "Refused" : "Accepted");
     });
@@ -453,7 +453,7 @@ TEST_F(HistoryE2e, InitialiseAsksFirstAndReportsAnAnswerThatComesAfterTheDialogC
         QString question;
         AnswerQuestion(w, QMessageBox::No, &question);
         set->click();
-        EXPECT_EQ(question, "알람이력: the device's alarm log is erased. Continue?");
+        EXPECT_EQ(question, "알람이력: 장치의 알람 이력이 지워집니다. 계속하시겠습니까?");
         AnswerQuestion(w, QMessageBox::Yes, &question);
         set->click();
         // The request is out; its answer can only be read once this click returns to the event loop.

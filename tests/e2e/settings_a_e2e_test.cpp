@@ -470,9 +470,9 @@ TEST_F(SettingsA, ResetAndFactoryInitialiseWriteTheControlRegister) {
             const char *Question;
         } entries[] = {
             {"rbFactory1", 8,
-             "환경정보 초기화: the controller's environment settings are reset to factory values. Continue?"},
+             "환경정보 초기화: 제어기의 환경정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?"},
             {"rbFactory0", 4,
-             "구성정보 초기화: the controller's configuration is reset to factory values. Continue?"},
+             "구성정보 초기화: 제어기의 구성정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?"},
         };
         for (auto [entry, value, question] : entries) {
             Get<QRadioButton>(d, entry)->click();

@@ -137,7 +137,7 @@ TEST_F(TrendWithSim, EveryDecodeIsASampleAndARecordedLineAndAlarmChangesAreMarke
     ASSERT_TRUE(page->OpenRecording(recording));
     EXPECT_EQ(chart->Store()->Size(), sent.size());
     EXPECT_NE(chart->Store(), &store) << "read-only, beside the session";
-    EXPECT_TRUE(page->Message().contains(QString("%1 samples, 1 line skipped").arg(sent.size())))
+    EXPECT_TRUE(page->Message().contains(QString("표본 %1개, 읽을 수 없는 1줄은 건너뜀").arg(sent.size())))
         << page->Message().toStdString();
 }
 

@@ -1,0 +1,95 @@
+#include "app/language.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTranslator>
+#include <tuple>
+
+#include "polling/main_window.h"
+
+namespace zephyra {
+
+namespace {
+bool Known(const QString &language) {
+    return language == "ko" || language == "en";
+}
+} // namespace
+
+QString ChosenLanguage(const QString &commandLine, const QString &settingsFile) {
+    if (Known(commandLine))
+        return commandLine;
+    if (!settingsFile.isEmpty()) {
+        const QString remembered =
+            QSettings(settingsFile, QSettings::IniFormat).value(kLanguageKey).toString();
+        if (Known(remembered))
+            return remembered;
+    }
+    return "ko";
+}
+
+void RememberLanguage(const QString &settingsFile, const QString &language) {
+    if (!settingsFile.isEmpty() && Known(language))
+        QSettings(settingsFile, QSettings::IniFormat).setValue(kLanguageKey, language);
+}
+
+namespace {
+QTranslator *english = nullptr;
+} // namespace
+
+QString CurrentLanguage() {
+    return english ? "en" : "ko";
+}
+
+bool InstallLanguage(const QString &language) {
+    if (language != "en")
+        return true;
+    if (english)
+        return true;
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(":/i18n/zephyra_en.qm") || !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    english = translator;
+    return true;
+}
+
+void InstallLanguageMenu(TMain_Form &window, const QString &settingsFile) {
+    // Beside the traffic monitor in the link menu: both are about the console, not the device.
+    auto *link = qobject_cast<QMenu *>(window.Action("mTraffic")->parent());
+    QMenu *menu = link ? link->addMenu("Language / 언어") : window.menuBar()->addMenu("Language / 언어");
+    menu->setObjectName("mLanguage");
+    auto *group = new QActionGroup(menu);
+    for (auto [name, language, caption] :
+         {std::tuple{"mLanguageKo", "ko", "한국어"}, std::tuple{"mLanguageEn", "en", "English"}}) {
+        QAction *a = menu->addAction(QString::fromUtf8(caption));
+        a->setObjectName(name);
+        a->setCheckable(true);
+        a->setChecked(CurrentLanguage() == language);
+        group->addAction(a);
+        const QString chosen = QString::fromLatin1(language);
+        QObject::connect(
+            a, &QAction::triggered, &window,
+            [&window, settingsFile, chosen] {
+                if (chosen == CurrentLanguage())
+                    return;
+                RememberLanguage(settingsFile, chosen);
+                // The windows are built once in one language; switching them live is not worth the risk of
+                // half-translated dialogs.
+                QMessageBox box(QMessageBox::Information, window.windowTitle(),
+                                chosen == "en" ? "English will be used from the next start of the console."
+                                               : QString::fromUtf8("다음 시작부터 한국어로 표시합니다."),
+                                QMessageBox::Ok, &window);
+                box.setObjectName("MessageBox");
+                box.exec();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+} // namespace zephyra

@@ -1,0 +1,1209 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="ko_KR">
+<context>
+    <name>ProfileWindow</name>
+    <message>
+        <source>폴더 열기</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>PDF (*.pdf)</source>
+        <translation>PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <source>사이트 프로필 (*.json)</source>
+        <translation>Site profile (*.json)</translation>
+    </message>
+    <message>
+        <source>저장</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>열기</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>프로필을 저장하지 못했습니다: </source>
+        <translation>Could not save the profile: </translation>
+    </message>
+    <message>
+        <source>프로필을 읽지 못했습니다: </source>
+        <translation>Could not read the profile: </translation>
+    </message>
+    <message>
+        <source>
+
+ACL 설정은 시리얼 연결에서만 쓸 수 있어 보내지 않습니다:</source>
+        <translation>
+
+Access-list settings can only be written over a serial link and are not sent:</translation>
+    </message>
+    <message>
+        <source>장비가 이미 프로필과 같습니다. 보낼 것이 없습니다.</source>
+        <translation>The controller already matches the profile. Nothing to send.</translation>
+    </message>
+    <message>
+        <source>다음 설정을 장비에 씁니다:
+</source>
+        <translation>These settings will be written to the controller:
+</translation>
+    </message>
+    <message>
+        <source>
+
+계속할까요?</source>
+        <translation>
+
+Continue?</translation>
+    </message>
+    <message>
+        <source>프로필 적용</source>
+        <translation>Apply profile</translation>
+    </message>
+    <message>
+        <source>프로필 저장 </source>
+        <translation>Save profile </translation>
+    </message>
+    <message>
+        <source>프로필 비교 </source>
+        <translation>Compare with profile </translation>
+    </message>
+    <message>
+        <source>프로필 적용 </source>
+        <translation>Apply profile </translation>
+    </message>
+    <message>
+        <source>시운전 보고서 </source>
+        <translation>Commissioning report </translation>
+    </message>
+    <message>
+        <source>프로필을 저장했습니다: %1</source>
+        <translation>Profile saved: %1</translation>
+    </message>
+    <message>
+        <source>보고서를 저장하지 못했습니다: </source>
+        <translation>Could not save the report: </translation>
+    </message>
+    <message>
+        <source>보고서를 저장했습니다: %1</source>
+        <translation>Report saved: %1</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra</name>
+    <message>
+        <source>구성정보 초기화</source>
+        <translation>Reset configuration</translation>
+    </message>
+    <message>
+        <source>환경정보 초기화</source>
+        <translation>Reset environment settings</translation>
+    </message>
+    <message>
+        <source>구성정보 초기화: 제어기의 구성정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?</source>
+        <translation>Reset configuration: the controller&apos;s configuration is reset to factory values. Continue?</translation>
+    </message>
+    <message>
+        <source>환경정보 초기화: 제어기의 환경정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?</source>
+        <translation>Reset environment settings: the controller&apos;s environment settings are reset to factory values. Continue?</translation>
+    </message>
+    <message>
+        <source>AC 전압</source>
+        <translation>AC voltage</translation>
+    </message>
+    <message>
+        <source>DC 전압</source>
+        <translation>DC voltage</translation>
+    </message>
+    <message>
+        <source>부하 전류</source>
+        <translation>Load current</translation>
+    </message>
+    <message>
+        <source>축전지 전류 (+)</source>
+        <translation>Battery current (+)</translation>
+    </message>
+    <message>
+        <source>축전지 전류 (-)</source>
+        <translation>Battery current (-)</translation>
+    </message>
+    <message>
+        <source>계측정보 초기화</source>
+        <translation>Reset measurement calibration</translation>
+    </message>
+    <message>
+        <source>경보설정 초기화</source>
+        <translation>Reset alarm settings</translation>
+    </message>
+    <message>
+        <source>공장 초기화</source>
+        <translation>Factory reset</translation>
+    </message>
+    <message>
+        <source>알람이력: 장치의 알람 이력이 지워집니다. 계속하시겠습니까?</source>
+        <translation>Alarm history: the device&apos;s alarm log is erased. Continue?</translation>
+    </message>
+    <message>
+        <source>이벤트이력: 장치의 이벤트 이력이 지워집니다. 계속하시겠습니까?</source>
+        <translation>Event history: the device&apos;s event log is erased. Continue?</translation>
+    </message>
+    <message>
+        <source>전체 : </source>
+        <translation>Total : </translation>
+    </message>
+    <message>
+        <source>이력 초기화 </source>
+        <translation>Clear History</translation>
+    </message>
+    <message>
+        <source>이력 데이터 </source>
+        <translation>History Data</translation>
+    </message>
+    <message>
+        <source>폴더 열기</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>년</source>
+        <translation>Year</translation>
+    </message>
+    <message>
+        <source>월</source>
+        <translation>Month</translation>
+    </message>
+    <message>
+        <source>일</source>
+        <translation>Day</translation>
+    </message>
+    <message>
+        <source>시</source>
+        <translation>Hour</translation>
+    </message>
+    <message>
+        <source>분</source>
+        <translation>Minute</translation>
+    </message>
+    <message>
+        <source>초</source>
+        <translation>Second</translation>
+    </message>
+    <message>
+        <source>충전전류 제한</source>
+        <translation>Charge current limit</translation>
+    </message>
+    <message>
+        <source>제어 명령</source>
+        <translation>Control command</translation>
+    </message>
+    <message>
+        <source>축전지 종류</source>
+        <translation>Battery type</translation>
+    </message>
+    <message>
+        <source>축전지 수량</source>
+        <translation>Battery strings</translation>
+    </message>
+    <message>
+        <source>AC 고전압</source>
+        <translation>AC high voltage</translation>
+    </message>
+    <message>
+        <source>AC 저전압</source>
+        <translation>AC low voltage</translation>
+    </message>
+    <message>
+        <source>DC 고전압</source>
+        <translation>DC high voltage</translation>
+    </message>
+    <message>
+        <source>DC 저전압</source>
+        <translation>DC low voltage</translation>
+    </message>
+    <message>
+        <source>경보시험</source>
+        <translation>Alarm test</translation>
+    </message>
+    <message>
+        <source>경보시험 항목</source>
+        <translation>Alarm test items</translation>
+    </message>
+    <message>
+        <source>축전지 전류</source>
+        <translation>Battery current</translation>
+    </message>
+    <message>
+        <source>장비 ID</source>
+        <translation>Device ID</translation>
+    </message>
+    <message>
+        <source>제어보드 리셋</source>
+        <translation>Controller reset</translation>
+    </message>
+    <message>
+        <source>미사용</source>
+        <translation>Not used</translation>
+    </message>
+    <message>
+        <source>아트라스</source>
+        <translation>Atlas</translation>
+    </message>
+    <message>
+        <source>세방전지</source>
+        <translation>Sebang</translation>
+    </message>
+    <message>
+        <source> 조</source>
+        <translation> string(s)</translation>
+    </message>
+    <message>
+        <source>미사용</source>
+        <comment>ACL switch</comment>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>사용</source>
+        <comment>ACL switch</comment>
+        <translation>On</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TFactory_Initial</name>
+    <message>
+        <source>공장초기화 </source>
+        <translation>Factory Reset</translation>
+    </message>
+    <message>
+        <source>설정</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>나가기 </source>
+        <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TMain_Form</name>
+    <message>
+        <source>나가기 </source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>종료 </source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>접속 </source>
+        <translation>Connection</translation>
+    </message>
+    <message>
+        <source>연결하기 </source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>연결끊기 </source>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
+        <source>로그인 </source>
+        <translation>Log in</translation>
+    </message>
+    <message>
+        <source>로그아웃 </source>
+        <translation>Log out</translation>
+    </message>
+    <message>
+        <source>통신 모니터</source>
+        <translation>Traffic monitor</translation>
+    </message>
+    <message>
+        <source>조회/설정 </source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>운용/알람 설정 </source>
+        <translation>Operation/Alarm settings</translation>
+    </message>
+    <message>
+        <source>계측값 설정 </source>
+        <translation>Measurement calibration</translation>
+    </message>
+    <message>
+        <source>날짜/시간 설정 </source>
+        <translation>Date/Time settings</translation>
+    </message>
+    <message>
+        <source>정류기 IP 설정 </source>
+        <translation>Rectifier IP settings</translation>
+    </message>
+    <message>
+        <source>ACL 설정</source>
+        <translation>ACL settings</translation>
+    </message>
+    <message>
+        <source>제어보드 리셋 </source>
+        <translation>Controller reset</translation>
+    </message>
+    <message>
+        <source>공장 초기화 </source>
+        <translation>Factory reset</translation>
+    </message>
+    <message>
+        <source>경보 시험 </source>
+        <translation>Alarm test</translation>
+    </message>
+    <message>
+        <source>이력 </source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>알람 이력 </source>
+        <translation>Alarm history</translation>
+    </message>
+    <message>
+        <source>이벤트 이력 </source>
+        <translation>Event history</translation>
+    </message>
+    <message>
+        <source>이력 초기화 </source>
+        <translation>Clear History</translation>
+    </message>
+    <message>
+        <source>홈페이지 </source>
+        <translation>Home page</translation>
+    </message>
+    <message>
+        <source>경보시험 중이며 PC접속이 3분이상 되지 않으면 자동복귀합니다</source>
+        <translation>Alarm test on: it ends by itself after 3 min without the PC</translation>
+    </message>
+    <message>
+        <source>현재 시간 정보 </source>
+        <translation>Current time</translation>
+    </message>
+    <message>
+        <source>날짜 </source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>시간 </source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>계측값 </source>
+        <translation>Measurements</translation>
+    </message>
+    <message>
+        <source>AC 입력전압 </source>
+        <translation>AC input</translation>
+    </message>
+    <message>
+        <source>DC 출력전압</source>
+        <translation>DC output</translation>
+    </message>
+    <message>
+        <source>DC 부하전류 </source>
+        <translation>Load current</translation>
+    </message>
+    <message>
+        <source>축전지 전류 </source>
+        <translation>Battery current</translation>
+    </message>
+    <message>
+        <source>랙 온도 </source>
+        <translation>Rack temp.</translation>
+    </message>
+    <message>
+        <source>F/W 버전 </source>
+        <translation>F/W version</translation>
+    </message>
+    <message>
+        <source>운용 설정값 </source>
+        <translation>Set-points</translation>
+    </message>
+    <message>
+        <source>AC 고전압 </source>
+        <translation>AC high</translation>
+    </message>
+    <message>
+        <source>AC 저전압 </source>
+        <translation>AC low</translation>
+    </message>
+    <message>
+        <source>DC 고전압 </source>
+        <translation>DC high</translation>
+    </message>
+    <message>
+        <source>DC 저전압 </source>
+        <translation>DC low</translation>
+    </message>
+    <message>
+        <source>경보 </source>
+        <translation>Alarms</translation>
+    </message>
+    <message>
+        <source>AC입력 전원이상 </source>
+        <translation>AC input failure</translation>
+    </message>
+    <message>
+        <source>DC출력 고전압 </source>
+        <translation>DC output high</translation>
+    </message>
+    <message>
+        <source>DC출력 저전압 </source>
+        <translation>DC output low</translation>
+    </message>
+    <message>
+        <source>정류모듈1 Fail</source>
+        <translation>Rectifier 1 fail</translation>
+    </message>
+    <message>
+        <source>정류모듈2 Fail</source>
+        <translation>Rectifier 2 fail</translation>
+    </message>
+    <message>
+        <source>축전지 차단 </source>
+        <translation>Battery cut-off</translation>
+    </message>
+    <message>
+        <source>경보접점 </source>
+        <translation>Alarm contacts</translation>
+    </message>
+    <message>
+        <source>MA (통합경보)</source>
+        <translation>MA (summary alarm)</translation>
+    </message>
+    <message>
+        <source>축전지 운용  </source>
+        <translation>Battery</translation>
+    </message>
+    <message>
+        <source>65536 조</source>
+        <translation>65536 string(s)</translation>
+    </message>
+    <message>
+        <source>충전전류제한 </source>
+        <translation>Charge limit</translation>
+    </message>
+    <message>
+        <source>축전지 종류 </source>
+        <translation>Battery type</translation>
+    </message>
+    <message>
+        <source>축전지 수량 </source>
+        <translation>Strings</translation>
+    </message>
+    <message>
+        <source>충전 Relay</source>
+        <translation>Charge relay</translation>
+    </message>
+    <message>
+        <source>정류기 IP 정보 </source>
+        <translation>Rectifier IP</translation>
+    </message>
+    <message>
+        <source>ACL (Access Control List)  정보 </source>
+        <translation>ACL (Access Control List)</translation>
+    </message>
+    <message>
+        <source>ACL 사용(공인망) / 미사용(NCN망) </source>
+        <translation>ACL on (public network) / off (NCN network)</translation>
+    </message>
+    <message>
+        <source>장비 ID</source>
+        <translation>Device ID</translation>
+    </message>
+    <message>
+        <source>이더넷 속도 </source>
+        <translation>Ethernet speed</translation>
+    </message>
+    <message>
+        <source>ACL 추가 대역</source>
+        <translation>Added ACL ranges</translation>
+    </message>
+    <message>
+        <source>TCP 접속</source>
+        <translation>TCP link</translation>
+    </message>
+    <message>
+        <source>TCP 리셋 카운트 </source>
+        <translation>TCP reset count</translation>
+    </message>
+    <message>
+        <source>Watchdog 카운트 </source>
+        <translation>Watchdog count</translation>
+    </message>
+    <message>
+        <source>기타 운용  </source>
+        <translation>Other relays</translation>
+    </message>
+    <message>
+        <source>방전 Relay</source>
+        <translation>Discharge relay</translation>
+    </message>
+    <message>
+        <source>온도 High Relay</source>
+        <translation>Temp. high relay</translation>
+    </message>
+    <message>
+        <source>온도 Low Relay</source>
+        <translation>Temp. low relay</translation>
+    </message>
+    <message>
+        <source>%1 조</source>
+        <translation>%1 string(s)</translation>
+    </message>
+    <message>
+        <source>장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중</source>
+        <translation>The device dropped this connection; another client may be using it — reconnecting</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TOutMessage</name>
+    <message>
+        <source>예 </source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>아니오</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>주의 </source>
+        <translation>Caution</translation>
+    </message>
+    <message>
+        <source>정말 실행하겠습니까 ?</source>
+        <translation>Do you really want to do this?</translation>
+    </message>
+    <message>
+        <source>나가기 </source>
+        <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TTrendPage</name>
+    <message>
+        <source>지난 시간 보기</source>
+        <translation>Scroll back in time</translation>
+    </message>
+    <message>
+        <source>구간</source>
+        <translation>Span</translation>
+    </message>
+    <message>
+        <source>10분</source>
+        <translation>10 min</translation>
+    </message>
+    <message>
+        <source>1시간</source>
+        <translation>1 h</translation>
+    </message>
+    <message>
+        <source>8시간</source>
+        <translation>8 h</translation>
+    </message>
+    <message>
+        <source>24시간</source>
+        <translation>24 h</translation>
+    </message>
+    <message>
+        <source>CSV로 기록</source>
+        <translation>Record to CSV</translation>
+    </message>
+    <message>
+        <source>기록 열기…</source>
+        <translation>Open recording…</translation>
+    </message>
+    <message>
+        <source>실시간</source>
+        <translation>Live</translation>
+    </message>
+    <message>
+        <source>PNG 저장</source>
+        <translation>Save PNG</translation>
+    </message>
+    <message>
+        <source>기록 열기</source>
+        <translation>Open recording</translation>
+    </message>
+    <message>
+        <source>추이 기록 (trend-*.csv);;CSV 파일 (*.csv)</source>
+        <translation>Trend recordings (trend-*.csv);;CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>%1 파일을 열 수 없습니다</source>
+        <translation>Cannot open %1</translation>
+    </message>
+    <message>
+        <source>%1 (읽기 전용): 표본 %2개</source>
+        <translation>%1 (read-only): %2 samples</translation>
+    </message>
+    <message>
+        <source>%1 (읽기 전용): 표본 %2개, 읽을 수 없는 1줄은 건너뜀</source>
+        <translation>%1 (read-only): %2 samples, 1 line skipped that could not be read</translation>
+    </message>
+    <message>
+        <source>%1 (읽기 전용): 표본 %2개, 읽을 수 없는 %3줄은 건너뜀</source>
+        <translation>%1 (read-only): %2 samples, %3 lines skipped that could not be read</translation>
+    </message>
+    <message>
+        <source>차트를 %1(으)로 저장하지 못했습니다</source>
+        <translation>The chart could not be saved as %1</translation>
+    </message>
+    <message>
+        <source>차트 저장됨: %1</source>
+        <translation>Chart saved as %1</translation>
+    </message>
+    <message>
+        <source>추이</source>
+        <translation>Trend</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmACLSetting</name>
+    <message>
+        <source>ACL 설정</source>
+        <translation>ACL settings</translation>
+    </message>
+    <message>
+        <source>장비 ID</source>
+        <translation>Device ID</translation>
+    </message>
+    <message>
+        <source>10자리 입력 </source>
+        <translation>10 digits</translation>
+    </message>
+    <message>
+        <source>ACL 사용(공인망) / 미사용(NCN망) </source>
+        <translation>ACL on (public network) / off (NCN network)</translation>
+    </message>
+    <message>
+        <source>미사용</source>
+        <translation>Not used</translation>
+    </message>
+    <message>
+        <source>사용</source>
+        <translation>Used</translation>
+    </message>
+    <message>
+        <source>설정</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>나가기 </source>
+        <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmAlarmTest</name>
+    <message>
+        <source>경보 시험 </source>
+        <translation>Alarm test</translation>
+    </message>
+    <message>
+        <source>AC 전원이상  </source>
+        <translation>AC power failure</translation>
+    </message>
+    <message>
+        <source>DC 고전압 </source>
+        <translation>DC high</translation>
+    </message>
+    <message>
+        <source>DC 저전압 </source>
+        <translation>DC low</translation>
+    </message>
+    <message>
+        <source>축전지 차단 </source>
+        <translation>Battery cut-off</translation>
+    </message>
+    <message>
+        <source>축전지 방전시험 </source>
+        <translation>Battery discharge test</translation>
+    </message>
+    <message>
+        <source>경보시험 </source>
+        <translation>Alarm test</translation>
+    </message>
+    <message>
+        <source>미사용</source>
+        <translation>Not used</translation>
+    </message>
+    <message>
+        <source>사용</source>
+        <translation>Used</translation>
+    </message>
+    <message>
+        <source>설정</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>닫기</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmComPort</name>
+    <message>
+        <source>접속 </source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>포트 찾기 </source>
+        <translation>Find ports</translation>
+    </message>
+    <message>
+        <source>나가기 </source>
+        <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmControl</name>
+    <message>
+        <source>제어보드 리셋 </source>
+        <translation>Controller reset</translation>
+    </message>
+    <message>
+        <source>정말 실행하시겠습니까?</source>
+        <translation>Do you really want to do this?</translation>
+    </message>
+    <message>
+        <source>설정</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>나가기 </source>
+        <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmHistList</name>
+    <message>
+        <source>  ( 계측 List )</source>
+        <translation>  ( Measurement list )</translation>
+    </message>
+    <message>
+        <source> AC(V) : AC 입력전압</source>
+        <translation> AC(V) : AC input voltage</translation>
+    </message>
+    <message>
+        <source> LC(A)  : DC 부하전류</source>
+        <translation> LC(A)  : DC load current</translation>
+    </message>
+    <message>
+        <source> RT(C)  : Rack 온도</source>
+        <translation> RT(C)  : Rack temperature</translation>
+    </message>
+    <message>
+        <source> DC(V) : DC 출력전압</source>
+        <translation> DC(V) : DC output voltage</translation>
+    </message>
+    <message>
+        <source> BC(A)  : Battery 전류</source>
+        <translation> BC(A)  : Battery current</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmHistory</name>
+    <message>
+        <source>약어 풀이 </source>
+        <translation>Abbreviations</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmIPSetting</name>
+    <message>
+        <source>IP 설정 </source>
+        <translation>IP settings</translation>
+    </message>
+    <message>
+        <source>정류기 IP 주소</source>
+        <translation>Rectifier IP address</translation>
+    </message>
+    <message>
+        <source>Mac 주소</source>
+        <translation>MAC address</translation>
+    </message>
+    <message>
+        <source>Mac 주소변환</source>
+        <translation>Convert MAC</translation>
+    </message>
+    <message>
+        <source>Mac 주소 바코드</source>
+        <translation>MAC address barcode</translation>
+    </message>
+    <message>
+        <source>설정</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>기본값 </source>
+        <translation>Defaults</translation>
+    </message>
+    <message>
+        <source>나가기 </source>
+        <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmInitial</name>
+    <message>
+        <source>알람이력</source>
+        <translation>Alarm history</translation>
+    </message>
+    <message>
+        <source>이벤트이력</source>
+        <translation>Event history</translation>
+    </message>
+    <message>
+        <source>설정 </source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>나가기 </source>
+        <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmPoint_Setting</name>
+    <message>
+        <source>운용/알람 설정 </source>
+        <translation>Operation/Alarm settings</translation>
+    </message>
+    <message>
+        <source>충전전류 제한 (Off, 3~ 5A) </source>
+        <translation>Charge current limit (Off, 3~5 A)</translation>
+    </message>
+    <message>
+        <source>축전지 종류 </source>
+        <translation>Battery type</translation>
+    </message>
+    <message>
+        <source>축전지 수량 </source>
+        <translation>Strings</translation>
+    </message>
+    <message>
+        <source>AC 고전압 (230V ~ 270V)</source>
+        <translation>AC high voltage (230V ~ 270V)</translation>
+    </message>
+    <message>
+        <source>AC 저전압 (160V ~ 210V)</source>
+        <translation>AC low voltage (160V ~ 210V)</translation>
+    </message>
+    <message>
+        <source>DC 고전압 (55.0V ~ 59.0V) </source>
+        <translation>DC high voltage (55.0V ~ 59.0V)</translation>
+    </message>
+    <message>
+        <source>DC 저전압 (43.0V ~ 50.0V) </source>
+        <translation>DC low voltage (43.0V ~ 50.0V)</translation>
+    </message>
+    <message>
+        <source>아트라스</source>
+        <translation>Atlas</translation>
+    </message>
+    <message>
+        <source>세방전지</source>
+        <translation>Sebang</translation>
+    </message>
+    <message>
+        <source>1조</source>
+        <translation>1 string</translation>
+    </message>
+    <message>
+        <source>2조</source>
+        <translation>2 strings</translation>
+    </message>
+    <message>
+        <source>3조</source>
+        <translation>3 strings</translation>
+    </message>
+    <message>
+        <source>운용설정 </source>
+        <translation>Operating settings</translation>
+    </message>
+    <message>
+        <source>설정</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>기본값 </source>
+        <translation>Defaults</translation>
+    </message>
+    <message>
+        <source>전체 선택 </source>
+        <translation>Select all</translation>
+    </message>
+    <message>
+        <source>나가기 </source>
+        <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmProfileCompare</name>
+    <message>
+        <source>프로필 비교</source>
+        <translation>Compare with profile</translation>
+    </message>
+    <message>
+        <source>프로필: %1</source>
+        <translation>Profile: %1</translation>
+    </message>
+    <message>
+        <source>설정</source>
+        <translation>Setting</translation>
+    </message>
+    <message>
+        <source>레지스터</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>장비 값</source>
+        <translation>Controller value</translation>
+    </message>
+    <message>
+        <source>프로필 값</source>
+        <translation>Profile value</translation>
+    </message>
+    <message>
+        <source>차이</source>
+        <translation>Difference</translation>
+    </message>
+    <message>
+        <source>(없음)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>다름</source>
+        <translation>Differs</translation>
+    </message>
+    <message>
+        <source>장비가 프로필과 같습니다.</source>
+        <translation>The controller matches the profile.</translation>
+    </message>
+    <message>
+        <source>다른 설정: %1개</source>
+        <translation>Settings that differ: %1</translation>
+    </message>
+    <message>
+        <source>CSV 저장</source>
+        <translation>Save CSV</translation>
+    </message>
+    <message>
+        <source>닫기</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>CSV를 저장하지 못했습니다: </source>
+        <translation>Could not save the CSV: </translation>
+    </message>
+    <message>
+        <source>저장했습니다: %1</source>
+        <translation>Saved: %1</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmProfileResult</name>
+    <message>
+        <source>프로필 적용 결과</source>
+        <translation>Profile apply result</translation>
+    </message>
+    <message>
+        <source>설정</source>
+        <translation>Setting</translation>
+    </message>
+    <message>
+        <source>레지스터</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>프로필 값</source>
+        <translation>Profile value</translation>
+    </message>
+    <message>
+        <source>결과</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>닫기</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmRecControl</name>
+    <message>
+        <source>로그인 </source>
+        <translation>Log in</translation>
+    </message>
+    <message>
+        <source>나가기 </source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>아이디 </source>
+        <translation>User ID</translation>
+    </message>
+    <message>
+        <source>비밀번호 </source>
+        <translation>Password</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmSetTime</name>
+    <message>
+        <source>날짜/시간 설정 </source>
+        <translation>Date/Time settings</translation>
+    </message>
+    <message>
+        <source>날짜</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>년</source>
+        <translation>year</translation>
+    </message>
+    <message>
+        <source>월</source>
+        <translation>month</translation>
+    </message>
+    <message>
+        <source>시간</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>시</source>
+        <translation>h</translation>
+    </message>
+    <message>
+        <source>분</source>
+        <translation>min</translation>
+    </message>
+    <message>
+        <source>초</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>날짜 / 시간</source>
+        <translation>Date / Time</translation>
+    </message>
+    <message>
+        <source>설정</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>현재 날짜/시간</source>
+        <translation>PC date/time</translation>
+    </message>
+    <message>
+        <source>닫기</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmSetting</name>
+    <message>
+        <source>계측값 설정 </source>
+        <translation>Measurement calibration</translation>
+    </message>
+    <message>
+        <source>AC 전압 </source>
+        <translation>AC voltage</translation>
+    </message>
+    <message>
+        <source>DC 전압 </source>
+        <translation>DC voltage</translation>
+    </message>
+    <message>
+        <source>부하 전류 </source>
+        <translation>Load current</translation>
+    </message>
+    <message>
+        <source>축전지 전류 (+)</source>
+        <translation>Battery current (+)</translation>
+    </message>
+    <message>
+        <source>축전지 전류 (-)</source>
+        <translation>Battery current (-)</translation>
+    </message>
+    <message>
+        <source>설정</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>나가기 </source>
+        <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmTCP_Set</name>
+    <message>
+        <source>TCP_원격 설정</source>
+        <translation>TCP remote settings</translation>
+    </message>
+    <message>
+        <source>ACL 설정 </source>
+        <translation>ACL settings</translation>
+    </message>
+    <message>
+        <source>ACL 사용(공인망) / 미사용(NCN망) </source>
+        <translation>ACL on (public network) / off (NCN network)</translation>
+    </message>
+    <message>
+        <source>미사용</source>
+        <translation>Not used</translation>
+    </message>
+    <message>
+        <source>사용</source>
+        <translation>Used</translation>
+    </message>
+    <message>
+        <source>설정 </source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>나가기 </source>
+        <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TfrmTraffic</name>
+    <message>
+        <source>통신 모니터</source>
+        <translation>Traffic monitor</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TrendChart</name>
+    <message>
+        <source>AC 입력전압</source>
+        <translation>AC input voltage</translation>
+    </message>
+    <message>
+        <source>DC 출력전압</source>
+        <translation>DC output voltage</translation>
+    </message>
+    <message>
+        <source>DC 부하전류</source>
+        <translation>DC load current</translation>
+    </message>
+    <message>
+        <source>축전지 전류</source>
+        <translation>Battery current</translation>
+    </message>
+    <message>
+        <source>랙 온도</source>
+        <translation>Rack temperature</translation>
+    </message>
+    <message>
+        <source>미사용</source>
+        <translation>Not used</translation>
+    </message>
+    <message>
+        <source> 발생</source>
+        <translation> raised</translation>
+    </message>
+    <message>
+        <source> 해제</source>
+        <translation> cleared</translation>
+    </message>
+</context>
+</TS>
