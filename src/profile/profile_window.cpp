@@ -105,6 +105,18 @@ QString Choose(ProfileContext &ctx, QWidget *parent, const QString &name, bool s
     return ctx.ChooseFile(parent, QDir(ctx.FilesDir).filePath(name), save);
 }
 
+// The profile the operator picks, loaded; an empty path when none was picked or it could not be read.
+QString ChooseAndLoad(ProfileContext &ctx, QWidget *parent, SiteProfile &profile) {
+    const QString path = Choose(ctx, parent, QString(), false);
+    if (path.isEmpty())
+        return path;
+    if (const QString error = LoadProfile(path, profile); !error.isEmpty()) {
+        ctx.Messages.ShowError(error.toStdString());
+        return {};
+    }
+    return path;
+}
+
 QString DefaultChooseFile(QWidget *parent, const QString &suggested, bool save) {
     const bool pdf = suggested.endsWith(".pdf");
     const QString filter = pdf ? QCoreApplication::translate("ProfileWindow", "PDF (*.pdf)")
@@ -371,14 +383,10 @@ void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
         [w, &ctx] {
             if (!ProfileReadAllowed(ctx))
                 return;
-            const QString path = Choose(ctx, w, QString(), false);
             SiteProfile profile;
+            const QString path = ChooseAndLoad(ctx, w, profile);
             if (path.isEmpty())
                 return;
-            if (const QString error = LoadProfile(path, profile); !error.isEmpty()) {
-                ctx.Messages.ShowError(error.toStdString());
-                return;
-            }
             TfrmProfileCompare window(ctx, profile, path, w);
             window.exec();
         },
@@ -388,14 +396,9 @@ void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
         [w, &ctx] {
             if (!ProfileApplyAllowed(ctx))
                 return;
-            const QString path = Choose(ctx, w, QString(), false);
             SiteProfile profile;
-            if (path.isEmpty())
+            if (ChooseAndLoad(ctx, w, profile).isEmpty())
                 return;
-            if (const QString error = LoadProfile(path, profile); !error.isEmpty()) {
-                ctx.Messages.ShowError(error.toStdString());
-                return;
-            }
             ApplyProfile(ctx, w, profile);
         },
         Qt::QueuedConnection);
