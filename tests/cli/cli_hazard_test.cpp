@@ -3,6 +3,7 @@
 // metrics endpoint answers while idle clients hold connections.
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -48,6 +49,9 @@ protected:
     void Freeze() const { kill(sim_->Pid(), SIGSTOP); }
     // A running metrics service and its port.
     std::unique_ptr<ChildProcess> Serve(std::vector<std::string> args, int *port) const {
+        // Port 0 unless told: the default port may be taken by another test running beside this one.
+        if (std::find(args.begin(), args.end(), "--listen") == args.end())
+            args.insert(args.begin(), {"--listen", "127.0.0.1:0"});
         args.insert(args.begin(), {ZEPHYRA_CLI_PATH, "metrics", "--interval", "0.2"});
         auto server = ChildProcess::Start(args);
         std::smatch m;
