@@ -274,7 +274,7 @@ TEST_F(SettingsA, BadInputShowsItsMessageAndNeverReachesTheDevice) {
             {"ckbACOV", "mskACOV", "", "AC 고전압: '' is not a valid integer value"},
             {"ckbACUV", "mskACUV", "-", "AC 저전압: '-' is not a valid integer value"},
             {"ckbDCOV", "mskDCOV", "+", "DC 고전압: '+' is not a valid floating point value"},
-            {"ckbDCUV", "mskDCUV", "42.9", "DC 저전압: '42.9' is out of range (43.0..50.0)"},
+            {"ckbDCUV", "mskDCUV", "42.9", "DC 저전압: '42.9' 값이 범위(43.0..50.0)를 벗어났습니다"},
         };
         for (const auto &c : cases) {
             Tick(d, c.Tick);
@@ -310,7 +310,7 @@ TEST_F(SettingsA, BadInputShowsItsMessageAndNeverReachesTheDevice) {
         } cases[] = {
             {"cbMonth", "ab", "월: 'ab' is not a valid integer value"},
             {"spinedtHour", "", "시: '' is not a valid integer value"},
-            {"spinedtSec", "60", "초: '60' is out of range (0..59)"},
+            {"spinedtSec", "60", "초: '60' 값이 범위(0..59)를 벗어났습니다"},
         };
         for (const auto &c : cases) {
             if (std::string(c.Field) == "cbMonth")
