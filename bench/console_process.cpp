@@ -10,12 +10,14 @@
 //   --files-dir DIR      the console's files folder (recordings)
 //   --settings FILE      the remembered choices (the Trend page's record tick)
 //   --trend-fill         the Trend page's store is first filled with a day of samples
+//   --trend-shown        the Trend page is the page on show while polling
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
 #include <QLabel>
 #include <QMap>
 #include <QPaintEvent>
+#include <QTabWidget>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
@@ -85,6 +87,7 @@ int main(int argc, char *argv[]) {
     take("--files-dir", &options.ProgramDir);
     take("--settings", &options.SettingsFile);
     const bool trendFill = take("--trend-fill", nullptr);
+    const bool trendShown = take("--trend-shown", nullptr);
 
     if (args.size() >= 2 && args[1] == "--startup") {
         Console console(options);
@@ -145,6 +148,12 @@ int main(int argc, char *argv[]) {
                 s.RackC = 25 + (i % 17) / 10.0;
                 page->AddSample(s);
             }
+        }
+        if (trendShown) {
+            auto *pages = w.findChild<QTabWidget *>();
+            for (int i = 0; pages && i < pages->count(); ++i)
+                if (pages->tabText(i) == "Trend")
+                    pages->setCurrentIndex(i);
         }
         if (args.size() >= 5) {
             Bytes reply(259, 0x5A);

@@ -6,7 +6,8 @@
 # changing fields, the Korean fonts): what any Qt window costs here, under the console's own figure.
 # Runs on a real X server (Xvfb, as a field laptop's screen would be) unless PLATFORM=offscreen.
 # Usage: bench/console_process.sh [BUILD_DIR] [POLL_SECONDS] [TRAFFIC_LINES]
-# BENCH_ARGS adds options to the polling runs (--trend-fill: the Trend page's store first holds a day).
+# BENCH_ARGS adds options to the polling runs (--trend-fill: the Trend page's store first holds a day;
+# --trend-shown: the Trend page is on show).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}

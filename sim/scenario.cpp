@@ -322,7 +322,7 @@ void ApplyFaults(const json &obj, Scenario &s) {
     CheckKeys(obj, "faults",
               {"latency_ms", "jitter_ms", "drop_every", "corrupt_crc_every", "chunk", "noise_before",
                "exception_registers", "exception_code", "close_tcp_after", "refuse_network_write",
-               "refuse_initialise", "seed"});
+               "refuse_initialise", "one_at_a_time", "seed"});
     Faults &f = s.faults;
     auto count = [&](const char *key, int &out, int hi) {
         if (obj.contains(key))
@@ -335,6 +335,11 @@ void ApplyFaults(const json &obj, Scenario &s) {
     count("close_tcp_after", f.closeTcpAfter, 1000000);
     if (obj.contains("exception_code"))
         f.exceptionCode = static_cast<int>(IntegerIn(obj["exception_code"], "faults.exception_code", 1, 255));
+    if (obj.contains("one_at_a_time")) {
+        if (!obj["one_at_a_time"].is_boolean())
+            Fail("faults.one_at_a_time", "expected true or false");
+        f.oneAtATime = obj["one_at_a_time"].get<bool>();
+    }
     if (obj.contains("seed"))
         f.seed = static_cast<uint32_t>(IntegerIn(obj["seed"], "faults.seed", 0, 0xFFFFFFFF));
     if (obj.contains("chunk")) {

@@ -26,6 +26,9 @@ inline constexpr std::size_t kEventBodySize = 12;
 
 struct Faults {
     int latencyMs = 0;
+    // The device takes up a request only after it answered the one before, as a single-threaded
+    // controller does: requests sent while it is busy wait, and each costs the full latency.
+    bool oneAtATime = false;
     int jitterMs = 0;
     int dropEvery = 0;       // every N-th reply is not sent
     int corruptCrcEvery = 0; // every N-th serial reply carries a wrong CRC

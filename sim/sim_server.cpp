@@ -361,11 +361,11 @@ void Server::Answer(Channel channel, ByteView unit, const Bytes &transaction, in
         closeAfter = f.closeTcpAfter > 0 && client->requests == f.closeTcpAfter;
     }
 
-    int64_t due = now + f.latencyMs;
+    std::size_t ci = channel == Channel::Rtu ? 0 : 1;
+    int64_t due = (f.oneAtATime ? std::max(now, lastDue_[ci]) : now) + f.latencyMs;
     if (f.jitterMs > 0)
         due += std::uniform_int_distribution<int>(0, f.jitterMs)(rng_);
     // Replies leave in the order the requests came, as from a controller that answers one at a time.
-    std::size_t ci = channel == Channel::Rtu ? 0 : 1;
     due = std::max(due, lastDue_[ci]);
 
     ++replies_;

@@ -9,6 +9,15 @@ std::string HistoryCompletionText(int32_t total) {
     return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1개 데이터\r저장됨!!"), {std::to_string(total)});
 }
 
+std::string StoppedCountText(int32_t received, int32_t total) {
+    return std::string(kHistoryCountPrefix) + std::to_string(total) + " 중 " + std::to_string(received) +
+           "개 (중지됨)";
+}
+
+std::string SavedCountText(int32_t saved, int32_t total) {
+    return "기록 " + std::to_string(total) + "개 중 " + std::to_string(saved) + "개 저장됨";
+}
+
 std::string InitialiseQuestion(HistoryKind kind) {
     switch (kind) {
     case HistoryKind::Alarm:
@@ -35,8 +44,7 @@ std::string StallText(int64_t silentMs, const HistoryDownload &h) {
 } // namespace
 
 void HistoryController::ResetRecordExchange() {
-    recordOutstanding_ = false;
-    sendsOfRecord_ = 0;
+    record_ = {};
     owed_ = 0;
     absorbUntilMs_ = 0;
     unconfirmedReplyMs_ = 0;
@@ -47,6 +55,9 @@ void HistoryController::StartDownload(HistoryKind kind, HistoryView *view) {
     view_ = view;
     rows_.clear();
     ResetRecordExchange();
+    count_ = {};
+    received_ = 0;
+    total_ = 0;
     replyTimeoutMs_ = kReplyTimeoutMs;
     recentReplyMs_.clear();
     stopped_ = false;
@@ -73,8 +84,11 @@ void HistoryController::StopRequest() {
     poll_.HistoryStopped();
     // Whatever is still on its way belongs to a download the operator gave up.
     stopped_ = true;
-    recordOutstanding_ = false;
+    record_ = {};
     ShowStall("");
+    const HistoryDownload &h = poll_.State().History;
+    if (view_ && h.Active && h.Total > 0)
+        view_->SetCountLabel(StoppedCountText(received_, total_));
     if (view_) {
         view_->EnableStop(false);
         view_->EnableClose(true);
@@ -123,6 +137,33 @@ void HistoryController::InitialiseLog(HistoryKind kind) {
     ++initialiseOwed_[static_cast<std::size_t>(kind)];
 }
 
+bool HistoryController::RepeatDue(const Asked &asked) const {
+    return asked.sends == 0 || clock_.NowMs() - asked.lastMs >= asked.repeatAfterMs;
+}
+
+void HistoryController::NoteSent(Asked &asked) {
+    const int64_t now = clock_.NowMs();
+    if (asked.sends == 0) {
+        asked.firstMs = now;
+        asked.repeatAfterMs = replyTimeoutMs_;
+    } else {
+        // Still unanswered, so the device is at least this slow: each repeat waits twice as long as
+        // the wait so far, which keeps a slow device from being buried in copies.
+        asked.repeatAfterMs = std::clamp<int64_t>(std::max(asked.repeatAfterMs, 2 * (now - asked.firstMs)),
+                                                  kReplyTimeoutMs, kMaxReplyTimeoutMs);
+    }
+    asked.lastMs = now;
+    ++asked.sends;
+}
+
+bool HistoryController::CountRequestDue() {
+    return !stopped_ && RepeatDue(count_);
+}
+
+void HistoryController::CountRequestSent() {
+    NoteSent(count_);
+}
+
 bool HistoryController::RecordRequestDue() {
     const HistoryDownload &h = poll_.State().History;
     if (!h.Active || stopped_ || h.Total <= 0 || h.Current > h.Total)
@@ -134,18 +175,11 @@ bool HistoryController::RecordRequestDue() {
         owed_ = 0; // those replies were lost
         unconfirmedReplyMs_ = 0;
     }
-    if (recordOutstanding_)
-        return now - lastSentMs_ >= replyTimeoutMs_;
-    return true;
+    return RepeatDue(record_);
 }
 
 void HistoryController::RecordRequestSent() {
-    int64_t now = clock_.NowMs();
-    if (sendsOfRecord_ == 0)
-        firstSentMs_ = now;
-    recordOutstanding_ = true;
-    lastSentMs_ = now;
-    ++sendsOfRecord_;
+    NoteSent(record_);
 }
 
 void HistoryController::NoteReplyTime(int64_t ms) {
@@ -195,7 +229,7 @@ void HistoryController::CollectHistory(const Bytes &payload) {
             }
             break;
         }
-        if (recordOutstanding_)
+        if (record_.sends > 0)
             OnRecord(body);
         break;
     case HistoryCommand::Initialise: {
@@ -218,6 +252,10 @@ void HistoryController::OnCount(HistoryKind, ByteView body) {
         return;
     const HistoryDownload &h = poll_.State().History;
     const int32_t total = ParseBE16(body);
+    // Asked once, the count's reply time is the device's: the first record need not be asked twice.
+    if (count_.sends == 1)
+        NoteReplyTime(clock_.NowMs() - count_.firstMs);
+    total_ = total;
     rows_.assign(static_cast<std::size_t>(total) + 1,
                  HistoryRow(static_cast<std::size_t>(HistoryColumnCount(h.Kind))));
     rows_[0] = HistoryHeader(h.Kind);
@@ -239,18 +277,22 @@ void HistoryController::OnRecord(ByteView body) {
     const int64_t now = clock_.NowMs();
     // Asked once, the reply time is plain. Asked more often, the first answer is to the first request
     // of a slow device or to a repeat after a lost reply: only the owed answers arriving tell which.
-    const int64_t sinceFirst = now - firstSentMs_;
-    owed_ = sendsOfRecord_ - 1;
+    const int64_t sinceFirst = now - record_.firstMs;
+    owed_ = record_.sends - 1;
     unconfirmedReplyMs_ = 0;
     if (owed_ == 0) {
         NoteReplyTime(sinceFirst);
     } else {
         unconfirmedReplyMs_ = sinceFirst;
+        // The owed answers come one reply time after their requests, or, from a device that takes up
+        // a request only after answering the one before, one reply time after another. The next
+        // record waits for all of them, so none can land in its row.
+        const int64_t margin = std::max<int64_t>(250, sinceFirst / 4);
         absorbUntilMs_ =
-            lastSentMs_ + std::max(replyTimeoutMs_, sinceFirst + std::max<int64_t>(250, sinceFirst / 4));
+            std::max(record_.lastMs + std::max(replyTimeoutMs_, sinceFirst), now + owed_ * sinceFirst) +
+            margin;
     }
-    recordOutstanding_ = false;
-    sendsOfRecord_ = 0;
+    record_ = {};
     if (h.Total <= 0 || h.Current < 1 || h.Current > h.Total)
         return;
 
@@ -263,6 +305,7 @@ void HistoryController::OnRecord(ByteView body) {
     HistoryRow row = DecodeHistoryRecord(h.Kind, current, body);
     if (static_cast<std::size_t>(current) < rows_.size())
         rows_[static_cast<std::size_t>(current)] = row;
+    received_ = current;
     if (view_)
         view_->SetRow(current, row);
     if (poll_.HistoryRecordStored()) {

@@ -39,6 +39,10 @@ inline constexpr const char *kHistoryCountPrefix = QT_TRANSLATE_NOOP("zephyra", 
 
 // Text of the completion box: the count, "개 데이터", a carriage return, "저장됨!!".
 std::string HistoryCompletionText(int32_t total);
+// The count label of a download the operator stopped: what arrived of how many.
+std::string StoppedCountText(int32_t received, int32_t total);
+// What a saved workbook holds, said under its path: records saved of records in the log.
+std::string SavedCountText(int32_t saved, int32_t total);
 // The Yes/No question asked before a log is initialised: which log, and that it is erased.
 std::string InitialiseQuestion(HistoryKind kind);
 
@@ -74,6 +78,8 @@ public:
     void CollectHistory(const Bytes &payload) override;
     bool RecordRequestDue() override;
     void RecordRequestSent() override;
+    bool CountRequestDue() override;
+    void CountRequestSent() override;
 
     // Header and rows 1..Total of the current or last download (empty cells for rows not yet received).
     const std::vector<HistoryRow> &Rows() const { return rows_; }
@@ -81,8 +87,22 @@ public:
     std::vector<HistoryRow> ExportRows() const;
     bool InitialiseDialogOpen() const { return initialiseOpen_; }
     int64_t ReplyTimeoutMs() const { return replyTimeoutMs_; }
+    // Records stored in their rows, and the log's size, of the current or last download.
+    int32_t ReceivedCount() const { return received_; }
+    int32_t TotalCount() const { return total_; }
 
 private:
+    // A request awaiting its answer: asked `sends` times, first at `firstMs`, last at `lastMs`, asked
+    // again once `repeatAfterMs` passed without an answer.
+    struct Asked {
+        int sends = 0;
+        int64_t firstMs = 0;
+        int64_t lastMs = 0;
+        int64_t repeatAfterMs = 0;
+    };
+    bool RepeatDue(const Asked &asked) const;
+    void NoteSent(Asked &asked);
+
     void OnCount(HistoryKind replyKind, ByteView body);
     void OnRecord(ByteView body);
     void OnInitialise(ByteView body);
@@ -97,11 +117,10 @@ private:
     const Clock &clock_;
     HistoryView *view_ = nullptr;
     std::vector<HistoryRow> rows_;
-    // The awaited record: asked sendsOfRecord_ times, first at firstSentMs_, last at lastSentMs_.
-    bool recordOutstanding_ = false;
-    int sendsOfRecord_ = 0;
-    int64_t firstSentMs_ = 0;
-    int64_t lastSentMs_ = 0;
+    Asked record_; // the awaited record
+    Asked count_;
+    int32_t received_ = 0;
+    int32_t total_ = 0;
     // Replies still owed for a record already filled (it was asked more than once); they are
     // swallowed until absorbUntilMs_ so none of them can fill the next row.
     int owed_ = 0;

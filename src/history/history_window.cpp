@@ -232,7 +232,8 @@ HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const
     labStall_->setPalette(sp);
     labSaved_ = new QLabel;
     labSaved_->setObjectName("labSaved");
-    labSaved_->setAccessibleName("Saved file");
+    labSavedCount_ = new QLabel;
+    labSavedCount_->setObjectName("labSavedCount");
     labSaved_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A long path must not widen the window: it is clipped, and the tooltip holds it whole.
     labSaved_->setMinimumWidth(40);
@@ -250,6 +251,7 @@ HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const
     status->setSpacing(6);
     status->addWidget(labStall_);
     status->addStretch(1);
+    status->addWidget(labSavedCount_, 0);
     status->addWidget(labSaved_, 0);
     status->addWidget(bbtOpenFolder_);
 
@@ -419,6 +421,10 @@ void HistoryWindowBase::bbtFileSaveClick() {
     if (result.Ok) {
         labSaved_->setText(path);
         labSaved_->setToolTip(path);
+        // A screen reader reads where the file went, as the eye does.
+        labSaved_->setAccessibleName(path);
+        labSavedCount_->setText(
+            QString::fromStdString(SavedCountText(ctx_.History.ReceivedCount(), ctx_.History.TotalCount())));
         savedFolder_ = QFileInfo(Text(result.Path)).absolutePath();
         bbtOpenFolder_->setEnabled(true);
         return;

@@ -118,6 +118,7 @@ private:
     QProgressBar *gauge_;
     QLabel *labAlarm_;
     QLabel *labStall_;
+    QLabel *labSavedCount_;
     QLabel *labSaved_;
     QPushButton *bbtOpenFolder_;
     QString savedFolder_;

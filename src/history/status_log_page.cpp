@@ -84,7 +84,6 @@ TStatusLogPage::TStatusLogPage(StatusLogContext ctx, QWidget *parent)
     // Where the last file went: the folder may be the user's own rather than the program's.
     labLogSaved_ = new QLabel;
     labLogSaved_->setObjectName("labLogSaved");
-    labLogSaved_->setAccessibleName("Saved file");
     labLogSaved_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     labLogSaved_->setMinimumWidth(40);
 
@@ -172,6 +171,7 @@ void TStatusLogPage::ShowSaved(const LogFileResult &file) {
     const QString path = QDir::toNativeSeparators(PathText(file.Path));
     labLogSaved_->setText(path);
     labLogSaved_->setToolTip(path);
+    labLogSaved_->setAccessibleName(path);
 }
 
 void TStatusLogPage::TakeBackEdits() {

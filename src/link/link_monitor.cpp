@@ -15,6 +15,15 @@ std::string Seconds(int64_t ms) {
     return text;
 }
 
+std::string PausedText(int64_t ageMs) {
+    return "Polling paused · values " + Seconds(ageMs) + " old";
+}
+
+std::string NoReplyText(int64_t ageMs, int timeouts) {
+    return "No reply for " + Seconds(ageMs) + " — " + std::to_string(timeouts) +
+           (timeouts == 1 ? " request timed out" : " requests timed out");
+}
+
 bool IsStatusReply(ByteView unit) {
     return unit.size() >= 3 && unit[1] == kFnReadInput && unit[2] == 0xFE;
 }
@@ -208,14 +217,21 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
     } else if (!h.Stale) {
         h.Text = lastGoodGapMs_ > 0 ? "OK · " + Seconds(lastGoodGapMs_) : "OK";
     } else if (!statusPolled) {
-        h.Text = "Polling paused · values " + Seconds(age) + " old";
+        h.Text = PausedText(age);
     } else if (lastGoodMs_ < 0 && age <= 3 * static_cast<int64_t>(pollPeriodMs)) {
         h.Text = "Waiting for the first reply";
     } else {
-        h.Text = "No reply for " + Seconds(age) + " — " + std::to_string(timeoutsSinceGood_) +
-                 (timeoutsSinceGood_ == 1 ? " request timed out" : " requests timed out");
+        h.Text = NoReplyText(age, timeoutsSinceGood_);
     }
     return h;
+}
+
+std::vector<std::string> WidestHealthTexts() {
+    // A quarter of an hour of silence and as many time-outs: beside the port and link panels the fixed
+    // window has no more room. Longer, the tooltip holds the whole text.
+    const int64_t silenceMs = 999 * 1000LL;
+    return {"Serial port lost — retrying", "Not connected — retrying", "Waiting for the first reply",
+            "OK · " + Seconds(9999),       PausedText(silenceMs),      NoReplyText(silenceMs, 999)};
 }
 
 } // namespace zephyra

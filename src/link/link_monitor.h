@@ -153,6 +153,8 @@ ByteView FrameUnit(LinkKind link, ByteView wire);
 // "exception 04 on 0x06", "history record request 1999 of alarm log", "dropped: bad CRC".
 std::string DescribeFrame(const TrafficLine &line);
 std::string DropReasonText(DropReason reason);
+// The longest texts Health gives, for the panel that shows them to be wide enough.
+std::vector<std::string> WidestHealthTexts();
 // What the command line and the link-health panel say when the device dropped a working connection.
 inline constexpr const char *kTakeoverText =
     "the device dropped this connection; another client may be using it";

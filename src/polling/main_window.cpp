@@ -67,6 +67,40 @@ struct MenuItem {
 
 } // namespace
 
+// A status-bar panel that takes what room the bar leaves and shows a long text (a by-id port path)
+// shortened in the middle, where paths differ least; the tooltip holds it whole.
+class ElidedPanel : public QLabel {
+public:
+    void SetFullText(const QString &text) {
+        if (text == full_)
+            return;
+        full_ = text;
+        setToolTip(text);
+        // A screen reader reads the whole path, not the shortened one.
+        setAccessibleName(text);
+        Elide();
+    }
+    const QString &FullText() const { return full_; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+private:
+    void Elide() {
+        const QFontMetrics fm(font());
+        // A framed label indents its text by half an "x".
+        const int room = contentsRect().width() - (frameWidth() > 0 ? fm.horizontalAdvance('x') / 2 : 0);
+        const QString shown = fm.elidedText(full_, Qt::ElideMiddle, std::max(room, 0));
+        if (shown != text())
+            setText(shown);
+    }
+
+    QString full_;
+};
+
 TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(parent), ctx_(std::move(ctx)) {
     setObjectName("TMain_Form");
     setWindowTitle(kMainCaption);
@@ -100,23 +134,26 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
     auto *bar = new QStatusBar;
     bar->setObjectName("ComSetting");
     bar->setSizeGripEnabled(false);
+    // The window has a fixed width: the level, link and health panels are as wide as their longest
+    // texts, and the port path takes the rest, shortened when it is longer.
+    portPanel_ = new ElidedPanel;
     // This program's own version, one hover away (the caption carries the device firmware's).
     bar->setToolTip(QStringLiteral("zephyra-console " ZEPHYRA_VERSION));
     for (int i = 0; i < 3; ++i) {
-        panels_[i] = new QLabel;
+        panels_[i] = i == 1 ? portPanel_ : new QLabel;
         panels_[i]->setObjectName(QStringLiteral("ComSettingPanel%1").arg(i + 1));
         panels_[i]->setFrameShape(QFrame::Panel);
         panels_[i]->setFrameShadow(QFrame::Sunken);
-        bar->addWidget(panels_[i], i < 2 ? 0 : 1);
+        bar->addWidget(panels_[i], i == 1 ? 1 : 0);
     }
+    portPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    portPanel_->setMinimumWidth(kPanelWidth / 2);
     pnlLinkHealth_ = new QLabel;
     pnlLinkHealth_->setObjectName("pnlLinkHealth");
     pnlLinkHealth_->setFrameShape(QFrame::Panel);
     pnlLinkHealth_->setFrameShadow(QFrame::Sunken);
     pnlLinkHealth_->setAutoFillBackground(true);
-    // The health text is the one that gives way when the bar runs short.
-    pnlLinkHealth_->setMinimumWidth(kPanelWidth / 2);
-    bar->addWidget(pnlLinkHealth_, 1);
+    bar->addWidget(pnlLinkHealth_, 0);
     setStatusBar(bar);
     // The level and link panels are as wide as their longest texts, at the window's font they now have.
     std::vector<std::string> levels, links;
@@ -126,6 +163,7 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
         links.push_back(EthernetLinkText(bits, 0xFFFF));
     FitPanel(panels_[0], levels);
     FitPanel(panels_[2], links);
+    FitPanel(pnlLinkHealth_, WidestHealthTexts());
     RenderSession();
 
     closingWindow_ = new TfrmMsg(this);
@@ -518,13 +556,12 @@ void TMain_Form::RenderSession() {
     for (const auto &[name, enabled] : session.Menu())
         if (QAction *a = Action(name); a && a->isEnabled() != enabled)
             a->setEnabled(enabled);
-    for (int i = 0; i < 3; ++i) {
+    for (int i : {0, 2}) {
         QString text = QString::fromStdString(session.Panel(i));
         if (panels_[i]->text() != text)
             panels_[i]->setText(text);
     }
-    // The connection panel keeps its designed width, or its port path's when that is longer.
-    panels_[1]->setMinimumWidth(std::max(kPanelWidth, panels_[1]->sizeHint().width()));
+    portPanel_->SetFullText(QString::fromStdString(session.Panel(1)));
     if (session.RelayFieldsShown() && relayGroup_->isHidden()) {
         relayGroup_->setVisible(true);
         SetChargeFieldsVisible(true);
@@ -587,6 +624,11 @@ void TMain_Form::RefreshHealth() {
     }
     for (LampWidget *lamp : std::as_const(lamps_))
         lamp->SetStale(stale_);
+    // The Ethernet link text is decoded from the device too: as old as the values.
+    QPalette pal = panels_[2]->palette();
+    pal.setColor(QPalette::WindowText,
+                 stale_ ? QColor(0x90, 0x90, 0x90) : palette().color(QPalette::WindowText));
+    panels_[2]->setPalette(pal);
 }
 
 void TMain_Form::PaintConnect(bool green) {

@@ -17,6 +17,7 @@ class QFrame;
 namespace zephyra {
 
 class LampWidget;
+class ElidedPanel;
 class IndicatorWidget;
 class TfrmMsg;
 class SerialEndpoint;
@@ -79,6 +80,8 @@ public:
     void Image10Click();
     void Image1Click();
     void LogIn(UserLevel level);
+    // The connection window confirmed a link; the text names its port or host.
+    void LinkConfirmed(LinkKind link, const QString &panelText);
 
 signals:
     // The window is closing: last chance to save what is unsaved.
@@ -94,7 +97,6 @@ private:
     QWidget *BuildInformationPage();
     void OpenConfirmation(uint8_t confirmMode);
     void Confirmed(uint8_t confirmMode);
-    void LinkConfirmed(LinkKind link, const QString &panelText);
     // Menus, status bar and relay fields as the session says.
     void RenderSession();
     void SetChargeFieldsVisible(bool visible);
@@ -126,6 +128,7 @@ private:
     IndicatorWidget *pnlRx_ = nullptr;
     IndicatorWidget *pnlConnect_ = nullptr;
     QLabel *panels_[3] = {};
+    ElidedPanel *portPanel_ = nullptr; // panels_[1]
     QLabel *pnlLinkHealth_ = nullptr;
     std::string healthText_;
     bool stale_ = false;

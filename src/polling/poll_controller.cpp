@@ -42,8 +42,12 @@ void PollController::Timer1Timer() {
         case mode::kHistoryCount:
             if (++h.CountPhase > 1) {
                 h.CountPhase = 0;
+                if (history_ && !history_->CountRequestDue())
+                    break;
                 const uint8_t data[] = {static_cast<uint8_t>(h.Kind), 0x01};
                 codec_.BuildVendorRequest(kFnHistory, data);
+                if (history_)
+                    history_->CountRequestSent();
             }
             break;
         case mode::kHistoryRecord:

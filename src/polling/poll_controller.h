@@ -35,6 +35,9 @@ public:
     // Modes 15 and 16 ask before each record request and report it sent: one request at a time.
     virtual bool RecordRequestDue() { return true; }
     virtual void RecordRequestSent() {}
+    // Mode 14 asks on each count opportunity, so a slow device is not asked again before it could answer.
+    virtual bool CountRequestDue() { return true; }
+    virtual void CountRequestSent() {}
 };
 
 inline constexpr const char *kSettingSuccess = " Setting Sucess!!";

@@ -1,6 +1,8 @@
 #include "polling/register_names.h"
 #include "core/text_key.h"
 
+#include <vector>
+
 #include "polling/formatters.h"
 #include "polling/poll_controller.h"
 #include "polling/status_decoder.h"
@@ -113,10 +115,25 @@ std::string ExceptionText(int code) {
 
 std::string RefusedSequenceText(std::span<const PendingWrite> written, const PendingWrite &refused, int code,
                                 std::span<const PendingWrite> notSent) {
+    // A setting of several registers (device ID, an address) is one setting here: named once, as
+    // refused, and, when some of its words went in first, as the mixed value the device now holds.
+    const std::string name = WriteName(refused);
+    auto others = [&](std::span<const PendingWrite> writes) {
+        std::vector<PendingWrite> out;
+        for (const PendingWrite &w : writes)
+            if (WriteName(w) != name)
+                out.push_back(w);
+        return out;
+    };
+    const std::vector<PendingWrite> writtenOthers = others(written);
     std::string out = kSettingFail;
-    AppendGroup(out, "Written:", written);
-    out += "\nRefused: " + WriteName(refused) + " (" + ExceptionText(code) + ")";
-    AppendGroup(out, "Not sent:", notSent);
+    AppendGroup(out, "Written:", writtenOthers);
+    out += "\nRefused: " + name + " (" + ExceptionText(code) + ")";
+    if (writtenOthers.size() != written.size()) {
+        const bool deviceId = refused.Address >= reg::kDeviceId1 && refused.Address <= reg::kDeviceId3;
+        out += "\n" + name + ": partly written — the device now holds a mixed " + (deviceId ? "id" : "value");
+    }
+    AppendGroup(out, "Not sent:", others(notSent));
     return out;
 }
 

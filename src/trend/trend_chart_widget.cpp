@@ -1,8 +1,11 @@
 #include "trend/trend_chart_widget.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QStaticText>
 #include <cmath>
+#include <cstring>
 
 namespace zephyra {
 
@@ -74,7 +77,8 @@ TrendChart::TrendChart(QWidget *parent) : QWidget(parent) {
 
 void TrendChart::SetStore(const TrendStore *store) {
     store_ = store;
-    update();
+    frameValid_ = false;
+    Refresh();
 }
 
 void TrendChart::SetView(int64_t endMs, int64_t spanMs) {
@@ -82,7 +86,13 @@ void TrendChart::SetView(int64_t endMs, int64_t spanMs) {
     spanMs_ = std::max<int64_t>(spanMs, 1000);
     if (hoverX_ >= 0)
         ShowValuesAt(hoverX_);
-    update();
+    Refresh();
+}
+
+void TrendChart::SetAlarmNames(QStringList names) {
+    alarmNames_ = std::move(names);
+    frameValid_ = false;
+    Refresh();
 }
 
 QRect TrendChart::PlotArea() const {
@@ -140,179 +150,363 @@ void TrendChart::leaveEvent(QEvent *) {
     ShowValuesAt(-1);
 }
 
-void TrendChart::paintEvent(QPaintEvent *) {
-    QPainter p(this);
-    p.fillRect(rect(), palette().window());
-    QFont small = font();
-    small.setBold(false);
-    small.setPointSizeF(8);
-    p.setFont(small);
-    const QFontMetrics fm(small);
+void TrendChart::resizeEvent(QResizeEvent *) {
+    frameValid_ = false;
+}
 
-    const QRect area = PlotArea();
-    const int columns = Columns();
-    const int64_t columnMs = ColumnMs(), firstColumn = FirstColumn();
-    const int64_t viewStart = firstColumn * columnMs, viewEnd = viewStart + columns * columnMs;
-    const int plotHeight = (area.height() - kGap * (kTrendSeriesCount - 1)) / kTrendSeriesCount;
-    const int32_t offset = store_ ? store_->UtcOffsetSeconds() : 0;
-    auto xOf = [&](int64_t t) { return area.left() + static_cast<int>(FloorDiv(t - viewStart, columnMs)); };
+void TrendChart::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
+        frameValid_ = false;
+    QWidget::changeEvent(event);
+}
 
+TrendChart::Layout TrendChart::LayoutNow() {
+    Layout l;
+    l.Area = PlotArea();
+    l.Columns = Columns();
+    l.ColumnMs = ColumnMs();
+    l.FirstColumn = FirstColumn();
+    l.ViewStart = l.FirstColumn * l.ColumnMs;
+    l.ViewEnd = l.ViewStart + l.Columns * l.ColumnMs;
+    l.PlotHeight = (l.Area.height() - kGap * (kTrendSeriesCount - 1)) / kTrendSeriesCount;
+    l.Offset = store_ ? store_->UtcOffsetSeconds() : 0;
     static const std::vector<TrendBucket> kNone;
-    const std::vector<TrendBucket> &buckets =
-        store_ ? decimator_.Decimate(*store_, firstColumn, columnMs, columns) : kNone;
-
+    l.Buckets = store_ ? &decimator_.Decimate(*store_, l.FirstColumn, l.ColumnMs, l.Columns) : &kNone;
     for (int s = 0; s < kTrendSeriesCount; ++s) {
-        const QRect plot(area.left(), area.top() + s * (plotHeight + kGap), area.width(), plotHeight);
-        // The plot is drawn pixel by pixel into an image of its own and copied in one go: a column's spread
-        // as QPainter lines costs a span per pixel row, handed out to worker threads in small batches.
-        if (layer_.size() != plot.size())
-            layer_ = QImage(plot.size(), QImage::Format_RGB32);
-        layer_.fill(Qt::white);
-        QPainter grid(&layer_);
-        grid.setPen(QColor(0xdd, 0xdd, 0xdd));
-
         float lo = INFINITY, hi = -INFINITY;
-        for (const TrendBucket &b : buckets)
+        for (const TrendBucket &b : *l.Buckets)
             if (!std::isnan(b.Series[static_cast<std::size_t>(s)].Min)) {
                 lo = std::min(lo, b.Series[static_cast<std::size_t>(s)].Min);
                 hi = std::max(hi, b.Series[static_cast<std::size_t>(s)].Max);
             }
         if (lo > hi)
             lo = 0, hi = 1;
-        // Room above and below, and ticks at round values.
-        // No finer than the device's resolution.
+        // Room above and below, and ticks at round values, no finer than the device's resolution.
+        Scale &sc = l.Scales[static_cast<std::size_t>(s)];
         const double resolution = std::pow(10.0, -kSeries[s].Decimals);
-        const double step = std::max(NiceStep(double(hi - lo) / 2.5 + 1e-9), resolution);
-        const double yLo = std::floor(lo / step - 0.25) * step, yHi = std::ceil(hi / step + 0.25) * step;
-        auto yOf = [&](double v) { return plot.bottom() - (v - yLo) / (yHi - yLo) * (plot.height() - 1); };
-
-        for (double v = yLo; v <= yHi + step / 2; v += step) {
-            const int y = static_cast<int>(std::lround(yOf(v)));
-            grid.drawLine(0, y - plot.top(), plot.width() - 1, y - plot.top());
-            p.setPen(Qt::black);
-            const QString label = QString::number(v, 'f', step < 1 ? (step < 0.1 ? 2 : 1) : 0);
-            if (y - fm.ascent() / 2 >= plot.top() - 2 && y + fm.ascent() / 2 <= plot.bottom() + 2)
-                p.drawText(QRect(0, y - fm.height() / 2, kLeft - 4, fm.height()),
-                           Qt::AlignRight | Qt::AlignVCenter, label);
-        }
-        grid.end();
-
-        QRgb *bits = reinterpret_cast<QRgb *>(layer_.bits());
-        const qsizetype stride = layer_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
-        const QRgb rgb = kSeries[s].Color.rgb();
-        const int rows = layer_.height();
-        auto rowOf = [&](float v) { return static_cast<int>(std::lround(yOf(v))) - plot.top(); };
-        auto run = [&](int x, int y0, int y1) {
-            if (y0 > y1)
-                std::swap(y0, y1);
-            for (int y = std::max(y0, 0); y <= std::min(y1, rows - 1); ++y)
-                bits[y * stride + x] = rgb;
-        };
-        int prevX = -1, prevY = 0;
-        for (int c = 0; c < static_cast<int>(buckets.size()); ++c) {
-            const TrendColumn &col = buckets[static_cast<std::size_t>(c)].Series[static_cast<std::size_t>(s)];
-            if (std::isnan(col.Min))
-                continue;
-            if (col.JoinsPrevious && prevX >= 0) {
-                // A straight line over any empty columns in between, without holes.
-                const int to = rowOf(col.First);
-                for (int x = prevX + 1, from = prevY; x <= c; ++x) {
-                    const int y = prevY + (to - prevY) * (x - prevX) / (c - prevX);
-                    run(x, from, y);
-                    from = y;
-                }
-            }
-            run(c, rowOf(col.Max), rowOf(col.Min));
-            prevX = c;
-            prevY = rowOf(col.Last);
-        }
-        p.drawImage(plot.topLeft(), layer_);
-        p.setPen(QColor(0x99, 0x99, 0x99));
-        p.drawRect(plot.adjusted(0, 0, -1, -1));
-
-        QFont title = small;
-        title.setBold(true);
-        p.setFont(title);
-        const QString text = TrendSeriesTitle(s);
-        const QRect box(plot.left() + 4, plot.top() + 2, QFontMetrics(title).horizontalAdvance(text) + 6,
-                        QFontMetrics(title).height());
-        p.fillRect(box, QColor(255, 255, 255, 210));
-        p.setPen(kSeries[s].Color);
-        p.drawText(box, Qt::AlignCenter, text);
-        p.setFont(small);
+        sc.Step = std::max(NiceStep(double(hi - lo) / 2.5 + 1e-9), resolution);
+        sc.Lo = std::floor(lo / sc.Step - 0.25) * sc.Step;
+        sc.Hi = std::ceil(hi / sc.Step + 0.25) * sc.Step;
     }
+    l.LastData = -1;
+    for (int c = static_cast<int>(l.Buckets->size()) - 1; c >= 0 && l.LastData < 0; --c)
+        for (const TrendColumn &col : (*l.Buckets)[static_cast<std::size_t>(c)].Series)
+            if (!std::isnan(col.Min))
+                l.LastData = c;
+    if (store_)
+        for (const TrendMarker &m : store_->Markers())
+            if (m.TimeMs >= l.ViewStart && m.TimeMs < l.ViewEnd) {
+                l.MarkersFirstMs = l.Markers == 0 ? m.TimeMs : l.MarkersFirstMs;
+                ++l.Markers;
+            }
+    l.Empty = !store_ || store_->Empty();
+    l.Day = LocalText(std::min(l.ViewEnd, !l.Empty ? store_->Newest().TimeMs : l.ViewEnd), l.Offset, 5, 5);
+    return l;
+}
 
-    // Time axis: round local times.
-    p.setPen(Qt::black);
+QRect TrendChart::PlotRect(const Layout &l, int series) const {
+    return QRect(l.Area.left(), l.Area.top() + series * (l.PlotHeight + kGap), l.Area.width(), l.PlotHeight);
+}
+
+void TrendChart::Refresh() {
+    // A hidden chart draws nothing; it is drawn whole when it is next shown.
+    if (!isVisible()) {
+        frameValid_ = false;
+        return;
+    }
+    Layout l = LayoutNow();
+    const int64_t shift = l.FirstColumn - frame_.FirstColumn;
+    // A new sample moves the view by a column or two and changes only the newest columns: the rest is
+    // moved as pixels, unless the scales, the markers or the day shown changed.
+    const bool sameFrame = frameValid_ && frameImage_.size() == size() && l.ColumnMs == frame_.ColumnMs &&
+                           l.Columns == frame_.Columns && l.Scales == frame_.Scales &&
+                           l.Markers == frame_.Markers && l.MarkersFirstMs == frame_.MarkersFirstMs &&
+                           l.Day == frame_.Day && l.Offset == frame_.Offset && l.Empty == frame_.Empty &&
+                           shift >= 0 && shift < l.Columns / 4 && frame_.LastData >= 0;
+    if (!sameFrame) {
+        frameValid_ = false;
+        update();
+        return;
+    }
+    const int k = static_cast<int>(shift);
+    const QRect &area = l.Area;
+    const int bandTop = area.top(); // above it the marker lane, drawn anew when the view moves
+    auto *bits = reinterpret_cast<QRgb *>(frameImage_.bits());
+    const qsizetype stride = frameImage_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    QPainter p(&frameImage_);
+    if (k > 0) {
+        // The plots and the marker lines through them move left as pixels; lane and axis are drawn anew.
+        for (int y = bandTop; y <= area.bottom(); ++y)
+            std::memmove(bits + y * stride + area.left(), bits + y * stride + area.left() + k,
+                         static_cast<std::size_t>(area.width() - k) * sizeof(QRgb));
+        p.fillRect(QRect(0, 0, width(), bandTop), palette().window());
+        p.fillRect(QRect(0, area.bottom() + 1, width(), height() - area.bottom() - 1), palette().window());
+    }
+    // Drawn again: from the last column that held a value (its line runs on into the new one), and under
+    // the titles, which are drawn afresh rather than over themselves.
+    const int from = std::max(0, frame_.LastData - k);
+    const int titleEnd = TitleRect(area).right() - area.left() + 1;
+    QRect changed(area.left() + from, 0, area.width() - from, height());
+    QRegion redrawn;
+    for (auto [x0, x1] : {std::pair{from, l.Columns - 1}, std::pair{0, titleEnd}}) {
+        x1 = std::min(x1, l.Columns - 1);
+        if (x0 > x1)
+            continue;
+        const QRect columns(area.left() + x0, k > 0 ? bandTop : 0, x1 - x0 + 1,
+                            area.bottom() + 1 - (k > 0 ? bandTop : 0));
+        p.fillRect(columns, palette().window());
+        redrawn += columns;
+        for (int s = 0; s < kTrendSeriesCount; ++s)
+            PaintColumns(l, s, x0, x1);
+        if (x0 == from)
+            changed = columns.united(QRect(area.left() + from, 0, 1, 1));
+    }
+    const QRect whole(0, 0, width(), height());
+    PaintMarkers(p, l, k > 0 ? QRegion(whole) : redrawn);
+    for (int s = 0; s < kTrendSeriesCount; ++s)
+        PaintFrameAndTitle(p, PlotRect(l, s), s);
+    if (k > 0)
+        PaintTimeAxis(p, l);
+    p.end();
+    frame_ = std::move(l);
+    frame_.Buckets = nullptr;
+    // Only what changed goes to the screen. A moved view moves the plots on screen too, which a window
+    // system does without the pixels passing through the program again; the readout would move with
+    // them, so under the pointer the chart is shown whole.
+    if (k > 0 && hoverX_ < 0) {
+        scroll(-k, 0, area);
+        update(QRect(0, 0, width(), area.top()));
+        update(QRect(0, area.bottom() + 1, width(), height() - area.bottom() - 1));
+        update(QRect(area.left(), area.top(), titleEnd + 1, area.height()));
+        update(changed);
+    } else {
+        update(k > 0 ? whole : changed);
+    }
+}
+
+void TrendChart::PaintColumns(const Layout &l, int s, int x0, int x1) {
+    const QRect plot = PlotRect(l, s);
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, plot.width() - 1);
+    if (x0 > x1)
+        return;
+    const Scale &sc = l.Scales[static_cast<std::size_t>(s)];
+    auto yOf = [&](double v) { return plot.bottom() - (v - sc.Lo) / (sc.Hi - sc.Lo) * (plot.height() - 1); };
+    // The plot is drawn pixel by pixel and not with QPainter lines: a column's spread as lines costs a
+    // span per pixel row, handed out to worker threads in small batches.
+    auto *bits = reinterpret_cast<QRgb *>(frameImage_.bits());
+    const qsizetype stride = frameImage_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    const QRgb white = qRgb(255, 255, 255), grid = qRgb(0xdd, 0xdd, 0xdd);
+    for (int y = plot.top(); y <= plot.bottom(); ++y)
+        std::fill(bits + y * stride + plot.left() + x0, bits + y * stride + plot.left() + x1 + 1, white);
+    for (double v = sc.Lo; v <= sc.Hi + sc.Step / 2; v += sc.Step) {
+        const int y = static_cast<int>(std::lround(yOf(v)));
+        if (y >= plot.top() && y <= plot.bottom())
+            std::fill(bits + y * stride + plot.left() + x0, bits + y * stride + plot.left() + x1 + 1, grid);
+    }
+    const QRgb rgb = kSeries[s].Color.rgb();
+    auto rowOf = [&](float v) { return static_cast<int>(std::lround(yOf(v))); };
+    auto run = [&](int x, int y0, int y1) {
+        if (x < x0 || x > x1)
+            return;
+        if (y0 > y1)
+            std::swap(y0, y1);
+        for (int y = std::max(y0, plot.top()); y <= std::min(y1, plot.bottom()); ++y)
+            bits[y * stride + plot.left() + x] = rgb;
+    };
+    const std::vector<TrendBucket> &buckets = *l.Buckets;
+    int prevX = -1, prevY = 0;
+    // A column right of the range still draws the part of its joining line that falls inside it.
+    for (int c = 0; c < static_cast<int>(buckets.size()) && (c <= x1 || prevX < x1); ++c) {
+        const TrendColumn &col = buckets[static_cast<std::size_t>(c)].Series[static_cast<std::size_t>(s)];
+        if (std::isnan(col.Min))
+            continue;
+        if (col.JoinsPrevious && prevX >= 0) {
+            // A straight line over any empty columns in between, without holes.
+            const int to = rowOf(col.First);
+            for (int x = prevX + 1, from = prevY; x <= c; ++x) {
+                const int y = prevY + (to - prevY) * (x - prevX) / (c - prevX);
+                run(x, from, y);
+                from = y;
+            }
+        }
+        run(c, rowOf(col.Max), rowOf(col.Min));
+        prevX = c;
+        prevY = rowOf(col.Last);
+    }
+}
+
+void TrendChart::PrepareTitles() {
+    // Laid out once per font: shaping the Korean captions again on every poll costs more than the plots.
+    QFont title = SmallFont();
+    title.setBold(true);
+    titleFont_ = title;
+    const QFontMetrics fm(title);
+    titleWidth_ = 0;
+    for (int s = 0; s < kTrendSeriesCount; ++s) {
+        titles_[static_cast<std::size_t>(s)] = QStaticText(TrendSeriesTitle(s));
+        titles_[static_cast<std::size_t>(s)].prepare(QTransform(), title);
+        titleWidths_[static_cast<std::size_t>(s)] = fm.horizontalAdvance(TrendSeriesTitle(s));
+        titleWidth_ = std::max(titleWidth_, titleWidths_[static_cast<std::size_t>(s)]);
+    }
+    titleHeight_ = fm.height();
+}
+
+QRect TrendChart::TitleRect(const QRect &plot) const {
+    // Wide enough for any series' title.
+    return QRect(plot.left() + 4, plot.top() + 2, titleWidth_ + 6, titleHeight_);
+}
+
+void TrendChart::PaintFrameAndTitle(QPainter &p, const QRect &plot, int s) {
+    p.setPen(QColor(0x99, 0x99, 0x99));
+    p.drawRect(plot.adjusted(0, 0, -1, -1));
+    p.setFont(titleFont_);
+    const QStaticText &text = titles_[static_cast<std::size_t>(s)];
+    const QRect box(plot.left() + 4, plot.top() + 2, titleWidths_[static_cast<std::size_t>(s)] + 6,
+                    titleHeight_);
+    p.fillRect(box, QColor(255, 255, 255, 210));
+    p.setPen(kSeries[s].Color);
+    p.drawStaticText(box.left() + 3, box.top() + (box.height() - static_cast<int>(text.size().height())) / 2,
+                     text);
+}
+
+QFont TrendChart::SmallFont() const {
+    QFont small = font();
+    small.setBold(false);
+    small.setPointSizeF(8);
+    return small;
+}
+
+void TrendChart::PaintTimeAxis(QPainter &p, const Layout &l) {
+    // Round local times.
+    p.setFont(SmallFont());
+    const QFontMetrics fm(p.font());
+    const QRect &area = l.Area;
+    auto xOf = [&](int64_t t) {
+        return area.left() + static_cast<int>(FloorDiv(t - l.ViewStart, l.ColumnMs));
+    };
     const int64_t tick = TimeStep(spanMs_);
-    const int64_t offsetMs = int64_t{offset} * 1000;
-    for (int64_t t = (FloorDiv(viewStart + offsetMs, tick) + 1) * tick - offsetMs; t < viewEnd; t += tick) {
+    const int64_t offsetMs = int64_t{l.Offset} * 1000;
+    for (int64_t t = (FloorDiv(l.ViewStart + offsetMs, tick) + 1) * tick - offsetMs; t < l.ViewEnd;
+         t += tick) {
         const int x = xOf(t);
         p.setPen(QColor(0xbb, 0xbb, 0xbb));
         p.drawLine(x, area.bottom() + 1, x, area.bottom() + 4);
         p.setPen(Qt::black);
-        const QString label = LocalText(t, offset, 11, tick < 60'000 ? 8 : 5);
+        const QString label = LocalText(t, l.Offset, 11, tick < 60'000 ? 8 : 5);
         const int w = fm.horizontalAdvance(label);
         if (x - w / 2 >= kLeft && x + w / 2 <= width()) // clear of the day under the value labels
             p.drawText(x - w / 2, area.bottom() + 4 + fm.ascent(), label);
     }
     // The day of the view's end, where no tick label sits.
-    p.drawText(QRect(0, area.bottom() + 4, kLeft - 4, fm.height()), Qt::AlignRight | Qt::AlignTop,
-               LocalText(std::min(viewEnd, store_ && !store_->Empty() ? store_->Newest().TimeMs : viewEnd),
-                         offset, 5, 5));
+    p.drawText(QRect(0, area.bottom() + 4, kLeft - 4, fm.height()), Qt::AlignRight | Qt::AlignTop, l.Day);
+}
 
+void TrendChart::PaintMarkers(QPainter &p, const Layout &l, const QRegion &clip) {
     // Lamp changes: a line through every plot, the lamps' captions in the lane above, two rows of them.
     // Changes in the same pixel column share one label.
-    drawnMarkers_ = 0;
-    markerTexts_.clear();
-    if (store_) {
-        struct Label {
-            int X;
-            bool Active;
-            QStringList Texts;
-        };
-        std::vector<Label> labels;
-        for (const TrendMarker &m : store_->Markers()) {
-            if (m.TimeMs < viewStart || m.TimeMs >= viewEnd)
+    if (!store_)
+        return;
+    p.save();
+    p.setClipRegion(clip);
+    p.setFont(SmallFont());
+    const QFontMetrics fm(p.font());
+    const QRect &area = l.Area;
+    struct Label {
+        int X;
+        bool Active;
+        QStringList Texts;
+    };
+    std::vector<Label> labels;
+    QStringList texts;
+    for (const TrendMarker &m : store_->Markers()) {
+        if (m.TimeMs < l.ViewStart || m.TimeMs >= l.ViewEnd)
+            continue;
+        const int x = area.left() + static_cast<int>(FloorDiv(m.TimeMs - l.ViewStart, l.ColumnMs));
+        const QString name =
+            m.Lamp < alarmNames_.size() ? alarmNames_[m.Lamp].trimmed() : QString::number(m.Lamp);
+        const QString text = name + (m.Active ? tr(" 발생") : tr(" 해제"));
+        texts << text;
+        if (labels.empty() || labels.back().X != x)
+            labels.push_back({x, m.Active, {}});
+        labels.back().Active = labels.back().Active || m.Active;
+        labels.back().Texts << text;
+    }
+    drawnMarkers_ = static_cast<int>(texts.size());
+    markerTexts_ = texts;
+    int rowEnd[2] = {-1000, -1000};
+    for (const Label &lb : labels) {
+        const QColor color = lb.Active ? QColor(0xd0, 0x10, 0x10) : QColor(0x10, 0x80, 0x10);
+        p.setPen(QPen(color, 1, Qt::DashLine));
+        p.drawLine(lb.X, area.top() - 4, lb.X, area.bottom());
+        const QString text = lb.Texts.join(", ");
+        const int w = fm.horizontalAdvance(text) + 4;
+        const int left = std::clamp(lb.X - w / 2, 0, std::max(0, width() - w));
+        for (int row = 0; row < 2; ++row) {
+            if (left <= rowEnd[row])
                 continue;
-            const int x = xOf(m.TimeMs);
-            const QString name =
-                m.Lamp < alarmNames_.size() ? alarmNames_[m.Lamp].trimmed() : QString::number(m.Lamp);
-            const QString text = name + (m.Active ? tr(" 발생") : tr(" 해제"));
-            ++drawnMarkers_;
-            markerTexts_ << text;
-            if (labels.empty() || labels.back().X != x)
-                labels.push_back({x, m.Active, {}});
-            labels.back().Active = labels.back().Active || m.Active;
-            labels.back().Texts << text;
-        }
-        int rowEnd[2] = {-1000, -1000};
-        for (const Label &l : labels) {
-            const QColor color = l.Active ? QColor(0xd0, 0x10, 0x10) : QColor(0x10, 0x80, 0x10);
-            p.setPen(QPen(color, 1, Qt::DashLine));
-            p.drawLine(l.X, area.top() - 4, l.X, area.bottom());
-            const QString text = l.Texts.join(", ");
-            const int w = fm.horizontalAdvance(text) + 4;
-            const int left = std::clamp(l.X - w / 2, 0, std::max(0, width() - w));
-            for (int row = 0; row < 2; ++row) {
-                if (left <= rowEnd[row])
-                    continue;
-                const QRect label(left, 1 + row * (fm.height() + 1), w, fm.height());
-                p.fillRect(label, QColor(255, 255, 255, 220));
-                p.setPen(color);
-                p.drawText(label, Qt::AlignCenter, text);
-                rowEnd[row] = left + w + 2;
-                break;
-            }
+            const QRect label(left, 1 + row * (fm.height() + 1), w, fm.height());
+            p.fillRect(label, QColor(255, 255, 255, 220));
+            p.setPen(color);
+            p.drawText(label, Qt::AlignCenter, text);
+            rowEnd[row] = left + w + 2;
+            break;
         }
     }
+    p.restore();
+}
 
-    if (!store_ || store_->Empty()) {
+void TrendChart::RenderFrame() {
+    PrepareTitles();
+    Layout l = LayoutNow();
+    if (frameImage_.size() != size())
+        frameImage_ = QImage(size(), QImage::Format_RGB32);
+    QPainter p(&frameImage_);
+    p.fillRect(rect(), palette().window());
+    p.setFont(SmallFont());
+    const QFontMetrics fm(p.font());
+    for (int s = 0; s < kTrendSeriesCount; ++s) {
+        const QRect plot = PlotRect(l, s);
+        PaintColumns(l, s, 0, l.Columns - 1);
+        // The value labels of the grid lines, left of the plot.
+        const Scale &sc = l.Scales[static_cast<std::size_t>(s)];
+        auto yOf = [&](double v) {
+            return plot.bottom() - (v - sc.Lo) / (sc.Hi - sc.Lo) * (plot.height() - 1);
+        };
+        p.setPen(Qt::black);
+        for (double v = sc.Lo; v <= sc.Hi + sc.Step / 2; v += sc.Step) {
+            const int y = static_cast<int>(std::lround(yOf(v)));
+            const QString label = QString::number(v, 'f', sc.Step < 1 ? (sc.Step < 0.1 ? 2 : 1) : 0);
+            if (y - fm.ascent() / 2 >= plot.top() - 2 && y + fm.ascent() / 2 <= plot.bottom() + 2)
+                p.drawText(QRect(0, y - fm.height() / 2, kLeft - 4, fm.height()),
+                           Qt::AlignRight | Qt::AlignVCenter, label);
+        }
+    }
+    PaintTimeAxis(p, l);
+    PaintMarkers(p, l, QRegion(rect()));
+    for (int s = 0; s < kTrendSeriesCount; ++s)
+        PaintFrameAndTitle(p, PlotRect(l, s), s);
+    if (l.Empty) {
+        p.setFont(SmallFont());
         p.setPen(Qt::darkGray);
-        p.drawText(area, Qt::AlignCenter, QStringLiteral("No samples yet"));
+        p.drawText(l.Area, Qt::AlignCenter, QStringLiteral("No samples yet"));
     }
+    p.end();
+    frame_ = std::move(l);
+    frame_.Buckets = nullptr;
+    frameValid_ = true;
+}
 
+void TrendChart::paintEvent(QPaintEvent *event) {
+    if (!frameValid_ || frameImage_.size() != size())
+        RenderFrame();
+    QPainter p(this);
+    for (const QRect &r : event->region())
+        p.drawImage(r, frameImage_, r);
     if (hoverX_ >= 0 && !readout_.isEmpty()) {
+        const QRect area = PlotArea();
+        p.setFont(SmallFont());
+        const QFontMetrics fm(p.font());
         p.setPen(QPen(Qt::black, 1, Qt::DotLine));
         p.drawLine(hoverX_, area.top(), hoverX_, area.bottom());
         const QRect need =

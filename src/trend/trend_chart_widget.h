@@ -3,8 +3,11 @@
 #pragma once
 
 #include <QImage>
+#include <QRegion>
+#include <QStaticText>
 #include <QStringList>
 #include <QWidget>
+#include <array>
 
 #include "trend/trend_store.h"
 
@@ -18,7 +21,7 @@ public:
     void SetStore(const TrendStore *store);
     const TrendStore *Store() const { return store_; }
     // The lamps' captions, in LampBits() order.
-    void SetAlarmNames(QStringList names) { alarmNames_ = std::move(names); }
+    void SetAlarmNames(QStringList names);
     // What the view shows: spanMs of time ending at endMs.
     void SetView(int64_t endMs, int64_t spanMs);
     int64_t ViewEnd() const { return endMs_; }
@@ -41,15 +44,55 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *) override;
+    void resizeEvent(QResizeEvent *) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    struct Scale {
+        double Lo = 0, Hi = 1, Step = 1;
+        bool operator==(const Scale &) const = default;
+    };
+    // Where everything goes for the current view, and what the drawn frame was drawn for.
+    struct Layout {
+        QRect Area;
+        int Columns = 0;
+        int64_t ColumnMs = 1, FirstColumn = 0, ViewStart = 0, ViewEnd = 0;
+        int PlotHeight = 0;
+        int32_t Offset = 0;
+        const std::vector<TrendBucket> *Buckets = nullptr;
+        std::array<Scale, kTrendSeriesCount> Scales{};
+        int LastData = -1; // the newest column holding a value
+        int Markers = 0;
+        int64_t MarkersFirstMs = 0;
+        bool Empty = true;
+        QString Day;
+    };
+    Layout LayoutNow();
+    QRect PlotRect(const Layout &l, int series) const;
+    void PrepareTitles();
+    QRect TitleRect(const QRect &plot) const;
+    QFont SmallFont() const;
+    // Draws what changed into the frame and asks for only that to be shown.
+    void Refresh();
+    void RenderFrame();
+    void PaintColumns(const Layout &l, int series, int x0, int x1);
+    void PaintFrameAndTitle(QPainter &p, const QRect &plot, int series);
+    void PaintTimeAxis(QPainter &p, const Layout &l);
+    void PaintMarkers(QPainter &p, const Layout &l, const QRegion &clip);
+
     QRect PlotArea() const;
     int64_t FirstColumn() const;
     QString Readout(int64_t timeMs) const;
 
     const TrendStore *store_ = nullptr;
     TrendDecimator decimator_;
-    QImage layer_; // one plot's pixels, reused for each
+    QImage frameImage_; // the chart as last drawn, without the readout
+    Layout frame_;
+    std::array<QStaticText, kTrendSeriesCount> titles_;
+    std::array<int, kTrendSeriesCount> titleWidths_{};
+    int titleWidth_ = 0, titleHeight_ = 0;
+    QFont titleFont_;
+    bool frameValid_ = false;
     QStringList alarmNames_;
     int64_t endMs_ = 0, spanMs_ = 600'000;
     int hoverX_ = -1;

@@ -295,6 +295,32 @@ TEST_F(ConsoleTest, EveryFieldHoldsTheWidestTextADecodeCanGiveIt) {
     auto *link = Child<QLabel>(&window(), "ComSettingPanel3");
     EXPECT_EQ(link->text(), QString::fromStdString(EthernetLinkText(linkBits, 0xFFFF)));
     panelHolds(link);
+
+    // A by-id port path beside the widest health texts: every panel whole inside the fixed-width bar,
+    // each health text whole, the path shortened in the middle and whole in its tooltip.
+    const QString byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    fakes::Arrange(console->State()).Connected = true;
+    window().LinkConfirmed(LinkKind::Serial, byId);
+    Decode(StatusBlock().Set({{reg::kEthLinkBits, linkBits}, {reg::kTcpRxTx, 0xFFFF}}));
+    auto *port = Child<QLabel>(&window(), "ComSettingPanel2");
+    auto *health = Child<QLabel>(&window(), "pnlLinkHealth");
+    for (const std::string &text : WidestHealthTexts()) {
+        health->setText(QString::fromStdString(text));
+        QApplication::processEvents();
+        panelHolds(health);
+        for (const char *name : {"ComSettingPanel1", "ComSettingPanel2", "ComSettingPanel3", "pnlLinkHealth"})
+            EXPECT_TRUE(window().statusBar()->rect().contains(Child<QWidget>(&window(), name)->geometry()))
+                << name << " beside " << text;
+    }
+    panelHolds(port);
+    EXPECT_GE(port->contentsRect().width(), QFontMetrics(port->font()).horizontalAdvance("Not connected x"))
+        << "room for a readable part of the path";
+    EXPECT_TRUE(port->text().startsWith("/dev/")) << port->text().toStdString();
+    EXPECT_TRUE(port->text().endsWith("port0")) << port->text().toStdString();
+    EXPECT_EQ(port->toolTip(), byId);
+    EXPECT_EQ(port->accessibleName(), byId);
+    // For a look: build/tests/app/main_window_by_id.png
+    EXPECT_TRUE(window().grab().save(QDir::current().filePath("main_window_by_id.png")));
     for (UserLevel level : {UserLevel::User, UserLevel::Admin, UserLevel::Super}) {
         window().LogIn(level);
         QApplication::processEvents();

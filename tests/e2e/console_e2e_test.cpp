@@ -187,6 +187,12 @@ TEST_F(ConsoleWithSim, PseudoTerminalThatDisappearsIsShownAndReopenedByThePoll) 
     ASSERT_TRUE(WaitFor([&] { return Health(w).startsWith("Serial port lost"); }, 1800))
         << Health(w).toStdString();
     EXPECT_TRUE(w.ValuesStale());
+    // The Ethernet link text is a decoded value too: greyed like the fields.
+    auto linkTextColour = [&] {
+        return Child<QLabel>(&w, "ComSettingPanel3")->palette().color(QPalette::WindowText);
+    };
+    const QColor greyed = Child<QLineEdit>(&w, "edtACV")->palette().color(QPalette::Text);
+    EXPECT_EQ(linkTextColour(), greyed);
     EXPECT_FALSE(console->Serial().IsOpen());
     EXPECT_TRUE(w.grab().save(QDir::current().filePath("main_window_stale.png")));
     // The dead port must not spin: the event loop stays idle enough to run timers on time.
@@ -207,6 +213,8 @@ TEST_F(ConsoleWithSim, PseudoTerminalThatDisappearsIsShownAndReopenedByThePoll) 
         << "no status from the device on the same path";
     EXPECT_TRUE(WaitFor([&] { return !w.ValuesStale() && Health(w).startsWith("OK"); }, 3000))
         << Health(w).toStdString();
+    EXPECT_NE(linkTextColour(), greyed);
+    EXPECT_EQ(linkTextColour(), Child<QLineEdit>(&w, "edtACV")->palette().color(QPalette::Text));
     ::unlink(path.c_str());
 }
 

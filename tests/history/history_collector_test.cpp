@@ -75,6 +75,8 @@ struct FakeDevice {
     int64_t delayMs = 10;
     std::function<bool(int n)> drop = [](int) { return false; }; // n: record replies so far, from 0
     std::function<int64_t(int n)> delayFor;                      // overrides delayMs when set
+    bool oneAtATime = false; // takes up a request only after answering the one before
+    int64_t busyUntil = 0;
 
     std::size_t seen = 0;
     int recordRequests = 0;
@@ -92,7 +94,7 @@ struct FakeDevice {
                 countRequests.push_back(f);
                 Bytes n;
                 AppendBE16(n, count);
-                pending.emplace_back(now + delayMs, Reply(kind, HistoryCommand::Count, n));
+                pending.emplace_back(Due(now, delayMs), Reply(kind, HistoryCommand::Count, n));
             } else if (f[5] == 2 && f.size() >= 10) {
                 int index = f[6] * 256 + f[7];
                 requested.push_back(index);
@@ -100,9 +102,16 @@ struct FakeDevice {
                 if (drop(n))
                     continue;
                 int64_t delay = delayFor ? delayFor(n) : delayMs;
-                pending.emplace_back(now + delay, Reply(kind, HistoryCommand::Record, AlarmRecordFor(index)));
+                pending.emplace_back(Due(now, delay),
+                                     Reply(kind, HistoryCommand::Record, AlarmRecordFor(index)));
             }
         }
+    }
+    int64_t Due(int64_t now, int64_t delay) {
+        if (!oneAtATime)
+            return now + delay;
+        busyUntil = std::max(now, busyUntil) + delay;
+        return busyUntil;
     }
 };
 
@@ -307,23 +316,30 @@ TEST(HistoryDownload, ReplyLaterThanTheTimeOutDoesNotFillTheNextRow) {
     ExpectRowsHoldRecordsInOrder(rig.view, 30);
 }
 
-// A device slower than the first time-out: the record asked twice is stored once, its second answer
-// is swallowed, and from then on each record is asked once.
+// A device slower than the first time-out, answering requests side by side or one at a time: a
+// record asked more than once is stored once and its other answers are swallowed; below the time-out's
+// cap each record after the first is asked once, above it records are asked again yet fill their rows.
 TEST(HistoryDownload, ConsistentlySlowDeviceGivesEveryRecordOnceInOrder) {
-    for (int64_t latency : {1100, 2000, 4000}) {
-        SCOPED_TRACE(latency);
-        Rig rig;
-        rig.device.count = 6;
-        rig.device.delayMs = latency;
-        rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
-        rig.RunToEnd();
-        EXPECT_EQ(rig.view.filled, OneTo(6));
-        ExpectRowsHoldRecordsInOrder(rig.view, 6);
-        EXPECT_LE(rig.history.ReplyTimeoutMs(), HistoryController::kMaxReplyTimeoutMs);
-        const std::vector<int> &asked = rig.device.requested;
-        ASSERT_GE(asked.size(), 6u);
-        EXPECT_EQ(std::vector<int>(asked.end() - 5, asked.end()), (std::vector<int>{4, 3, 2, 1, 0}))
-            << "after the first record each one is asked once";
+    for (bool oneAtATime : {false, true}) {
+        for (int64_t latency : {1100, 2000, 3000, 4000, 6000}) {
+            SCOPED_TRACE(std::to_string(latency) + (oneAtATime ? " ms, one at a time" : " ms"));
+            Rig rig;
+            rig.device.count = 6;
+            rig.device.delayMs = latency;
+            rig.device.oneAtATime = oneAtATime;
+            rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+            rig.RunToEnd();
+            EXPECT_EQ(rig.view.filled, OneTo(6));
+            ExpectRowsHoldRecordsInOrder(rig.view, 6);
+            EXPECT_EQ(rig.history.ReceivedCount(), 6);
+            EXPECT_LE(rig.history.ReplyTimeoutMs(), HistoryController::kMaxReplyTimeoutMs);
+            const std::vector<int> &asked = rig.device.requested;
+            ASSERT_GE(asked.size(), 6u);
+            if (latency < HistoryController::kMaxReplyTimeoutMs) {
+                EXPECT_EQ(std::vector<int>(asked.end() - 5, asked.end()), (std::vector<int>{4, 3, 2, 1, 0}))
+                    << "after the first record each one is asked once";
+            }
+        }
     }
 }
 

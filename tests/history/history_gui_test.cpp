@@ -214,6 +214,8 @@ TEST_F(HistoryGuiTest, StopRequestEndsADownloadWhoseRepliesStoppedAndItsRowsCanB
         EXPECT_FALSE(close->isEnabled()) << "records are still expected";
         // The device falls silent: the technician stops the download.
         stop->click();
+        EXPECT_EQ(Child<QLabel>(win, "LabAlarm")->text(), "전체 : 5 중 1개 (중지됨)")
+            << "partial, and says so";
         EXPECT_TRUE(close->isEnabled());
         EXPECT_TRUE(save->isEnabled());
         EXPECT_FALSE(stop->isEnabled());
@@ -221,8 +223,11 @@ TEST_F(HistoryGuiTest, StopRequestEndsADownloadWhoseRepliesStoppedAndItsRowsCanB
         save->click();
         QStringList files = QDir(dir.path()).entryList({"ZEPHYRA-M10 Alarm Log(*).xls"}, QDir::Files);
         ASSERT_EQ(files.size(), 1) << files.join(", ").toStdString();
-        // Where it went, and a way to get there.
-        EXPECT_EQ(Child<QLabel>(win, "labSaved")->text(), QDir(dir.path()).filePath(files[0]));
+        // Where it went, for the eye and the screen reader, how much of the log it holds, and a way there.
+        auto *saved = Child<QLabel>(win, "labSaved");
+        EXPECT_EQ(saved->text(), QDir(dir.path()).filePath(files[0]));
+        EXPECT_EQ(saved->accessibleName(), saved->text());
+        EXPECT_EQ(Child<QLabel>(win, "labSavedCount")->text(), "기록 5개 중 1개 저장됨");
         auto *openFolder = Child<QPushButton>(win, "bbtOpenFolder");
         EXPECT_TRUE(openFolder->isEnabled());
         UrlCatcher opened;

@@ -221,6 +221,8 @@ TEST_F(LogPageTest, SaveWritesWhatTheMemoShowsOperatorEditsIncludedAndKeepsIt) {
     EXPECT_EQ(ReadLogFile(Files()[1]), FileText(expected));
     EXPECT_EQ(Child<QLabel>(page, "labLogSaved")->text(), QDir::toNativeSeparators(dir.filePath(Files()[1])))
         << "where the file went";
+    EXPECT_EQ(Child<QLabel>(page, "labLogSaved")->accessibleName(),
+              Child<QLabel>(page, "labLogSaved")->text());
     EXPECT_EQ(MemoLines(), expected);
 
     button("Button2")->click();
