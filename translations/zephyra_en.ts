@@ -598,6 +598,54 @@ Continue?</translation>
         <source>응답 없음</source>
         <translation>No reply</translation>
     </message>
+    <message>
+        <source>잘못된 기능 코드</source>
+        <translation>illegal function</translation>
+    </message>
+    <message>
+        <source>잘못된 데이터 주소</source>
+        <translation>illegal data address</translation>
+    </message>
+    <message>
+        <source>잘못된 데이터 값</source>
+        <translation>illegal data value</translation>
+    </message>
+    <message>
+        <source>장비 내부 오류</source>
+        <translation>server device failure</translation>
+    </message>
+    <message>
+        <source>접수됨, 처리 중</source>
+        <translation>acknowledge</translation>
+    </message>
+    <message>
+        <source>장비 사용 중</source>
+        <translation>server device busy</translation>
+    </message>
+    <message>
+        <source>예외 %1</source>
+        <translation>exception %1</translation>
+    </message>
+    <message>
+        <source>기록됨:</source>
+        <translation>Written:</translation>
+    </message>
+    <message>
+        <source>거부됨: %1 (%2)</source>
+        <translation>Refused: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1: 일부만 기록됨 — 장비의 ID가 옛 값과 새 값이 섞인 상태입니다</source>
+        <translation>%1: partly written — the device now holds a mixed id</translation>
+    </message>
+    <message>
+        <source>%1: 일부만 기록됨 — 장비의 값이 옛 값과 새 값이 섞인 상태입니다</source>
+        <translation>%1: partly written — the device now holds a mixed value</translation>
+    </message>
+    <message>
+        <source>보내지 않음:</source>
+        <translation>Not sent:</translation>
+    </message>
 </context>
 <context>
     <name>zephyra::TFactory_Initial</name>
@@ -910,6 +958,13 @@ Continue?</translation>
     <message>
         <source>나가기 </source>
         <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TStatusLogPage</name>
+    <message>
+        <source>로그를 이 파일에 저장했습니다: %1</source>
+        <translation>The log was saved as %1</translation>
     </message>
 </context>
 <context>

@@ -584,9 +584,9 @@ TEST_F(SettingsA, RefusedWriteEndsTheSequenceSayingWhatWasAndWasNotWritten) {
                 Get<QPushButton>(d, "bbtnSelectAll")->click();
                 Message m = Click(d, "bbtnOK");
                 EXPECT_EQ(m.Text.toStdString(),
-                          std::string(kFail) + "\nWritten: DC 저전압"
-                                               "\nRefused: DC 고전압 (illegal data value)"
-                                               "\nNot sent: AC 저전압, AC 고전압, 축전지 수량, 축전지 종류");
+                          std::string(kFail) + "\n기록됨: DC 저전압"
+                                               "\n거부됨: DC 고전압 (잘못된 데이터 값)"
+                                               "\n보내지 않음: AC 저전압, AC 고전압, 축전지 수량, 축전지 종류");
                 EXPECT_EQ(m.Icon, QMessageBox::Critical);
                 EXPECT_EQ(Mode(), link == LinkKind::Serial ? 20 : 0);
                 // The next OK starts afresh and its echo brings the success message.
