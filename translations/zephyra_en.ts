@@ -936,6 +936,42 @@ Continue?</translation>
         <source>장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중</source>
         <translation>The device dropped this connection; another client may be using it — reconnecting</translation>
     </message>
+    <message>
+        <source>%1초</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>시리얼 포트 끊김 — 재시도 중</source>
+        <translation>Serial port lost — retrying</translation>
+    </message>
+    <message>
+        <source>연결 안 됨 — 재시도 중</source>
+        <translation>Not connected — retrying</translation>
+    </message>
+    <message>
+        <source>정상 · %1</source>
+        <translation>OK · %1</translation>
+    </message>
+    <message>
+        <source>정상</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>폴링 멈춤 · %1 전 값</source>
+        <translation>Polling paused · values %1 old</translation>
+    </message>
+    <message>
+        <source>첫 응답을 기다리는 중</source>
+        <translation>Waiting for the first reply</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음 — 요청 1건 시간 초과</source>
+        <translation>No reply for %1 — 1 request timed out</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음 — 요청 %2건 시간 초과</source>
+        <translation>No reply for %1 — %2 requests timed out</translation>
+    </message>
 </context>
 <context>
     <name>zephyra::TOutMessage</name>

@@ -2,17 +2,22 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <tuple>
 
 namespace zephyra {
 
-namespace {
-std::string Seconds(int64_t ms) {
+std::string HealthSeconds(int64_t ms) {
     char text[32];
     if (ms < 10000)
-        std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(ms) / 1000.0);
+        std::snprintf(text, sizeof text, "%.1f", static_cast<double>(ms) / 1000.0);
     else
-        std::snprintf(text, sizeof text, "%lld s", static_cast<long long>(ms / 1000));
+        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(ms / 1000));
     return text;
+}
+
+namespace {
+std::string Seconds(int64_t ms) {
+    return HealthSeconds(ms) + " s";
 }
 
 std::string PausedText(int64_t ageMs) {
@@ -22,6 +27,31 @@ std::string PausedText(int64_t ageMs) {
 std::string NoReplyText(int64_t ageMs, int timeouts) {
     return "No reply for " + Seconds(ageMs) + " — " + std::to_string(timeouts) +
            (timeouts == 1 ? " request timed out" : " requests timed out");
+}
+
+std::string HealthText(const LinkHealth &h) {
+    switch (h.State) {
+    case HealthState::Closed:
+        return {};
+    case HealthState::PortLost:
+        return "Serial port lost — retrying";
+    case HealthState::TakenOver: {
+        std::string text = kTakeoverText;
+        text[0] = 'T';
+        return text + " — retrying";
+    }
+    case HealthState::NotConnected:
+        return "Not connected — retrying";
+    case HealthState::Ok:
+        return h.Ms > 0 ? "OK · " + Seconds(h.Ms) : "OK";
+    case HealthState::Paused:
+        return PausedText(h.Ms);
+    case HealthState::WaitingFirstReply:
+        return "Waiting for the first reply";
+    case HealthState::NoReply:
+        return NoReplyText(h.Ms, h.Timeouts);
+    }
+    return {};
 }
 
 bool IsStatusReply(ByteView unit) {
@@ -204,34 +234,57 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
     h.Stale = lastGoodMs_ < 0 || age > 3 * static_cast<int64_t>(pollPeriodMs);
     if (portLost_) {
         h.Stale = true;
-        h.Text = "Serial port lost — retrying";
+        h.State = HealthState::PortLost;
     } else if (takenOver_) {
         h.Stale = true;
         h.TakenOver = true;
-        h.Text = kTakeoverText;
-        h.Text[0] = 'T';
-        h.Text += " — retrying";
+        h.State = HealthState::TakenOver;
     } else if (connectFailed_) {
         h.Stale = true;
-        h.Text = "Not connected — retrying";
+        h.State = HealthState::NotConnected;
     } else if (!h.Stale) {
-        h.Text = lastGoodGapMs_ > 0 ? "OK · " + Seconds(lastGoodGapMs_) : "OK";
+        h.State = HealthState::Ok;
+        h.Ms = std::max<int64_t>(lastGoodGapMs_, 0);
     } else if (!statusPolled) {
-        h.Text = PausedText(age);
+        h.State = HealthState::Paused;
+        h.Ms = age;
     } else if (lastGoodMs_ < 0 && age <= 3 * static_cast<int64_t>(pollPeriodMs)) {
-        h.Text = "Waiting for the first reply";
+        h.State = HealthState::WaitingFirstReply;
     } else {
-        h.Text = NoReplyText(age, timeoutsSinceGood_);
+        h.State = HealthState::NoReply;
+        h.Ms = age;
+        h.Timeouts = timeoutsSinceGood_;
     }
+    h.Text = HealthText(h);
     return h;
 }
 
-std::vector<std::string> WidestHealthTexts() {
+std::vector<LinkHealth> WidestHealths() {
     // A quarter of an hour of silence and as many time-outs: beside the port and link panels the fixed
     // window has no more room. Longer, the tooltip holds the whole text.
     const int64_t silenceMs = 999 * 1000LL;
-    return {"Serial port lost — retrying", "Not connected — retrying", "Waiting for the first reply",
-            "OK · " + Seconds(9999),       PausedText(silenceMs),      NoReplyText(silenceMs, 999)};
+    std::vector<LinkHealth> out;
+    for (auto [state, ms, timeouts] : {std::tuple{HealthState::PortLost, int64_t{0}, 0},
+                                       {HealthState::NotConnected, int64_t{0}, 0},
+                                       {HealthState::WaitingFirstReply, int64_t{0}, 0},
+                                       {HealthState::Ok, int64_t{9999}, 0},
+                                       {HealthState::Paused, silenceMs, 0},
+                                       {HealthState::NoReply, silenceMs, 999}}) {
+        LinkHealth h;
+        h.State = state;
+        h.Ms = ms;
+        h.Timeouts = timeouts;
+        h.Text = HealthText(h);
+        out.push_back(std::move(h));
+    }
+    return out;
+}
+
+std::vector<std::string> WidestHealthTexts() {
+    std::vector<std::string> out;
+    for (const LinkHealth &h : WidestHealths())
+        out.push_back(h.Text);
+    return out;
 }
 
 } // namespace zephyra
