@@ -31,10 +31,8 @@ public:
 
 class NullTimer : public PollTimer {
 public:
-    void SetEnabled(bool) override {}
-    bool Enabled() const override { return true; }
-    void SetInterval(int) override {}
-    int Interval() const override { return 200; }
+    void ArmAt(int64_t) override {}
+    void Disarm() override {}
 };
 
 class SilentOperator : public Operator {

@@ -335,11 +335,6 @@ void ApplyFaults(const json &obj, Scenario &s) {
     count("close_tcp_after", f.closeTcpAfter, 1000000);
     if (obj.contains("exception_code"))
         f.exceptionCode = static_cast<int>(IntegerIn(obj["exception_code"], "faults.exception_code", 1, 255));
-    if (obj.contains("one_at_a_time")) {
-        if (!obj["one_at_a_time"].is_boolean())
-            Fail("faults.one_at_a_time", "expected true or false");
-        f.oneAtATime = obj["one_at_a_time"].get<bool>();
-    }
     if (obj.contains("seed"))
         f.seed = static_cast<uint32_t>(IntegerIn(obj["seed"], "faults.seed", 0, 0xFFFFFFFF));
     if (obj.contains("chunk")) {
@@ -371,6 +366,8 @@ void ApplyFaults(const json &obj, Scenario &s) {
     }
     if (obj.contains("refuse_network_write"))
         f.refuseNetworkWrite = Flag(obj["refuse_network_write"], "faults.refuse_network_write");
+    if (obj.contains("one_at_a_time"))
+        f.oneAtATime = Flag(obj["one_at_a_time"], "faults.one_at_a_time");
     if (obj.contains("refuse_initialise"))
         f.refuseInitialise = Flag(obj["refuse_initialise"], "faults.refuse_initialise");
 }

@@ -972,6 +972,22 @@ Continue?</translation>
         <source>%1째 응답 없음 — 요청 %2건 시간 초과</source>
         <translation>No reply for %1 — %2 requests timed out</translation>
     </message>
+    <message>
+        <source>응답 느림 · %1</source>
+        <translation>Slow replies · %1</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음 — 요청 1건 응답 대기 중</source>
+        <translation>No reply for %1 — 1 request awaited</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음 — 요청 %2건 응답 대기 중</source>
+        <translation>No reply for %1 — %2 requests awaited</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음</source>
+        <translation>No reply for %1</translation>
+    </message>
 </context>
 <context>
     <name>zephyra::TOutMessage</name>
@@ -1672,6 +1688,18 @@ Continue?</translation>
     <message>
         <source>%1 파일에 쓸 수 없습니다.</source>
         <translation>Could not write %1</translation>
+    </message>
+    <message>
+        <source>기다리지 않던 응답</source>
+        <translation>reply not awaited</translation>
+    </message>
+    <message>
+        <source>짧은 데이터 블록</source>
+        <translation>short block</translation>
+    </message>
+    <message>
+        <source>요청과 맞지 않는 응답</source>
+        <translation>does not answer the request</translation>
     </message>
 </context>
 <context>

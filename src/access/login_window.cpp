@@ -45,8 +45,10 @@ TfrmRecControl::TfrmRecControl(std::function<bool(const QString &, const QString
     layout->addLayout(grid);
     layout->addLayout(buttons);
 
-    idInput_->installEventFilter(this);
-    pwInput_->installEventFilter(this);
+    connect(pwInput_, &QLineEdit::returnPressed, this, [this] {
+        if (check_(idInput_->text(), pwInput_->text()))
+            accept();
+    });
     connect(bbtnOK_, &QPushButton::clicked, this, &TfrmRecControl::bbtnOKClick);
     connect(bitBtn2_, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -57,16 +59,11 @@ void TfrmRecControl::bbtnOKClick() {
     accept();
 }
 
-bool TfrmRecControl::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            if (watched == pwInput_ && check_(idInput_->text(), pwInput_->text()))
-                accept();
-            return true; // Enter never reaches QDialog's default handling
-        }
-    }
-    return QDialog::eventFilter(watched, event);
+void TfrmRecControl::keyPressEvent(QKeyEvent *event) {
+    // Enter in the password field logs in (returnPressed); it never reaches QDialog's default button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        return;
+    QDialog::keyPressEvent(event);
 }
 
 } // namespace zephyra

@@ -19,7 +19,7 @@ public:
     void bbtnOKClick();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     std::function<bool(const QString &, const QString &)> check_;

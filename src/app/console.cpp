@@ -88,7 +88,7 @@ Console::Console(const ConsoleOptions &options)
 
 Console::~Console() {
     // The window goes first: nothing may paint it or refresh its health after that.
-    link_.Timer1().stop();
+    link_.Controller().LinkClosed();
     link_.Controller().SetStatusView(nullptr);
     link_.Controller().SetDecodeObserver(nullptr);
     link_.SetHealthObserver(nullptr);

@@ -62,8 +62,6 @@ public:
     void SetProgramDir(const QString &dir) { filesDir_ = dir; }
     SerialEndpoint &Serial() { return link_.Serial(); }
     TcpEndpoint &Tcp() { return link_.Tcp(); }
-    QTimer &Timer1() { return link_.Timer1(); }
-    int TickIntervalMs() const { return link_.TickIntervalMs(); }
     Operator &Messages() { return operator_; }
     HistoryController &History() { return link_.History(); }
     ResponseReceiver &Receiver() { return link_.Receiver(); }

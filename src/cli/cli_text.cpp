@@ -89,7 +89,10 @@ const char *DropReasonLabel(std::size_t reason) {
                                                               "stale_transaction",
                                                               "length_mismatch",
                                                               "half_frame_after_silence",
-                                                              "noise"};
+                                                              "noise",
+                                                              "not_awaited",
+                                                              "short_block",
+                                                              "request_mismatch"};
     return reason < kDropReasonCount ? kLabels[reason] : "unknown";
 }
 

@@ -2,17 +2,18 @@
 // The Qt side implements both; tests use fakes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace zephyra {
 
+// One single-shot wake-up of the poll, at a moment of the poll's clock.
 class PollTimer {
 public:
     virtual ~PollTimer() = default;
-    virtual void SetEnabled(bool enabled) = 0;
-    virtual bool Enabled() const = 0;
-    virtual void SetInterval(int ms) = 0;
-    virtual int Interval() const = 0;
+    // Replaces any earlier arming; a moment already past wakes at once.
+    virtual void ArmAt(int64_t ms) = 0;
+    virtual void Disarm() = 0;
 };
 
 // Modal operator messages; each call returns once the operator has closed the box.

@@ -43,6 +43,12 @@ QString TfrmTraffic::DropReasonName(DropReason reason) {
         return tr("무응답 후 반쪽 프레임");
     case DropReason::Noise:
         return tr("잡음");
+    case DropReason::NotAwaited:
+        return tr("기다리지 않던 응답");
+    case DropReason::ShortBlock:
+        return tr("짧은 데이터 블록");
+    case DropReason::RequestMismatch:
+        return tr("요청과 맞지 않는 응답");
     }
     return tr("사유 %1").arg(static_cast<int>(reason));
 }

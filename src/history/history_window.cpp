@@ -485,7 +485,7 @@ public:
 
     void OpenHistory(HistoryKind kind) {
         HistoryContext &ctx = ctx_;
-        watchdog_.start(); // runs from the first history command on
+        watchdog_.start(); // only while a history window is open
         QPointer<HistoryWindowBase> w;
         if (kind == HistoryKind::Event)
             w = new TfrmEventHistory(ctx, &window_);
@@ -493,6 +493,7 @@ public:
             w = new TfrmHistory(ctx, kind, list_, &window_);
         ctx.History.StartDownload(kind, w);
         w->exec();
+        watchdog_.stop();
         delete w; // null if the main window took it along
     }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <tuple>
 
 namespace zephyra {
 
@@ -24,9 +23,17 @@ std::string PausedText(int64_t ageMs) {
     return "Polling paused · values " + Seconds(ageMs) + " old";
 }
 
-std::string NoReplyText(int64_t ageMs, int timeouts) {
-    return "No reply for " + Seconds(ageMs) + " — " + std::to_string(timeouts) +
-           (timeouts == 1 ? " request timed out" : " requests timed out");
+// Time-outs when some came; else the requests still awaited, so a slow start never reads "0 timed out".
+std::string NoReplyText(int64_t ageMs, uint64_t timeouts, uint64_t awaited) {
+    const auto count = [](uint64_t n, const char *one, const char *many) {
+        return std::to_string(n) + (n == 1 ? one : many);
+    };
+    std::string text = "No reply for " + Seconds(ageMs);
+    if (timeouts > 0)
+        text += " — " + count(timeouts, " request timed out", " requests timed out");
+    else if (awaited > 0)
+        text += " — " + count(awaited, " request awaited", " requests awaited");
+    return text;
 }
 
 std::string HealthText(const LinkHealth &h) {
@@ -44,18 +51,17 @@ std::string HealthText(const LinkHealth &h) {
         return "Not connected — retrying";
     case HealthState::Ok:
         return h.Ms > 0 ? "OK · " + Seconds(h.Ms) : "OK";
+    case HealthState::Slow:
+        return "Slow replies · " + Seconds(h.Ms);
     case HealthState::Paused:
         return PausedText(h.Ms);
     case HealthState::WaitingFirstReply:
         return "Waiting for the first reply";
     case HealthState::NoReply:
-        return NoReplyText(h.Ms, h.Timeouts);
+        return NoReplyText(h.Ms, h.Timeouts, h.Awaited);
     }
     return {};
 }
-
-bool IsStatusReply(ByteView unit) {
-    return unit.size() >= 3 && unit[1] == kFnReadInput && unit[2] == 0xFE;
 }
 } // namespace
 
@@ -71,11 +77,16 @@ int64_t LinkMonitor::TimeoutFor(LinkKind link) const {
 
 void LinkMonitor::Add(LinkKind link, Direction dir, DropReason reason, ByteView wire) {
     ++linesAdded_;
+    if (lineCapacity_ == 0 && !lineObserver_)
+        return;
+    TrafficLine line{clock_.NowMs(), link, dir, reason, Bytes(wire.begin(), wire.end())};
+    if (lineObserver_)
+        lineObserver_(line);
     if (lineCapacity_ == 0)
         return;
     while (lines_.size() >= lineCapacity_)
         lines_.pop_front();
-    lines_.push_back(TrafficLine{clock_.NowMs(), link, dir, reason, Bytes(wire.begin(), wire.end())});
+    lines_.push_back(std::move(line));
 }
 
 void LinkMonitor::NoteError(std::string text) {
@@ -99,9 +110,15 @@ void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
     // A serial reply answers the latest request (the device answers within milliseconds, long before
     // the next one); a TCP reply the request with its transaction id.
     auto it = outstanding_.empty() ? outstanding_.end() : std::prev(outstanding_.end());
-    if (link == LinkKind::Tcp)
+    if (link == LinkKind::Tcp) {
         it = std::find_if(outstanding_.begin(), outstanding_.end(),
                           [tid](const Outstanding &o) { return o.Tid == tid; });
+        // The device answers in order: requests sent before this one and still awaited were lost.
+        if (it != outstanding_.end()) {
+            counters_.Superseded += static_cast<uint64_t>(it - outstanding_.begin());
+            it = outstanding_.erase(outstanding_.begin(), it);
+        }
+    }
     if (it != outstanding_.end()) {
         lastReplyTimeMs_ = clock_.NowMs() - it->SentMs;
         outstanding_.erase(it);
@@ -113,8 +130,6 @@ void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
         std::snprintf(text, sizeof text, "exception %02X on 0x%02X", unit[2], unit[1] & 0x7F);
         NoteError(text);
     }
-    if (IsStatusReply(unit))
-        StatusDecoded();
 }
 
 void LinkMonitor::FrameDropped(LinkKind link, ByteView wire, DropReason reason) {
@@ -127,7 +142,30 @@ void LinkMonitor::FrameDropped(LinkKind link, ByteView wire, DropReason reason) 
     NoteError("dropped: " + DropReasonText(reason));
 }
 
-void LinkMonitor::StatusDecoded() {
+void LinkMonitor::ReplyDropped(LinkKind link, ByteView unit, DropReason reason) {
+    if (reason == DropReason::None)
+        return;
+    ++counters_.Dropped[static_cast<std::size_t>(reason)];
+    // The line shows the unit as it would go on the wire, so the traffic window can describe it.
+    Bytes wire;
+    if (link == LinkKind::Tcp)
+        wire.assign(6, 0);
+    wire.insert(wire.end(), unit.begin(), unit.end());
+    if (link != LinkKind::Tcp)
+        wire.insert(wire.end(), 2, 0);
+    Add(link, Direction::Dropped, reason, wire);
+    NoteError("dropped: " + DropReasonText(reason));
+}
+
+bool LinkMonitor::Saturated(LinkKind link) const {
+    if (link != LinkKind::Tcp)
+        return false;
+    return std::count_if(outstanding_.begin(), outstanding_.end(), [](const Outstanding &o) {
+               return o.Link == LinkKind::Tcp;
+           }) >= static_cast<std::ptrdiff_t>(kMaxOutstanding);
+}
+
+void LinkMonitor::StatusBlockDecoded() {
     const int64_t now = clock_.NowMs();
     if (lastGoodMs_ >= 0 && now != lastGoodMs_)
         lastGoodGapMs_ = now - lastGoodMs_;
@@ -146,6 +184,7 @@ void LinkMonitor::LinkOpened(LinkKind) {
     openedMs_ = clock_.NowMs();
     lastGoodMs_ = -1;
     lastGoodGapMs_ = -1;
+    lastReplyTimeMs_ = -1;
     timeoutsSinceGood_ = 0;
     outstanding_.clear();
 }
@@ -169,6 +208,7 @@ void LinkMonitor::ConnectFailed(const std::string &cause) {
     if (!open_)
         return;
     connectFailed_ = true;
+    outstanding_.clear(); // nothing sent on a closed connection is answered
     if (takenOver_)
         return; // the takeover says more than the close that follows it
     NoteError("connect failed" + (cause.empty() ? std::string() : ": " + cause));
@@ -215,12 +255,16 @@ void LinkMonitor::ResetCounters() {
     counters_ = LinkCounters{};
 }
 
-int64_t LinkMonitor::NextTickChangeMs(int pollPeriodMs) const {
+int64_t LinkMonitor::NextChangeMs(int pollPeriodMs) const {
     int64_t next = INT64_MAX;
     if (!outstanding_.empty())
         next = outstanding_.front().SentMs + TimeoutFor(outstanding_.front().Link);
-    if (open_ && lastGoodMs_ >= 0)
-        next = std::min(next, lastGoodMs_ + 3 * static_cast<int64_t>(pollPeriodMs) + 1);
+    if (open_) {
+        const int64_t since = lastGoodMs_ >= 0 ? lastGoodMs_ : openedMs_;
+        const int64_t stale = since + 3 * static_cast<int64_t>(pollPeriodMs) + 1;
+        if (stale > clock_.NowMs())
+            next = std::min(next, stale);
+    }
     return next;
 }
 
@@ -243,8 +287,14 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
         h.Stale = true;
         h.State = HealthState::NotConnected;
     } else if (!h.Stale) {
-        h.State = HealthState::Ok;
-        h.Ms = std::max<int64_t>(lastGoodGapMs_, 0);
+        // Replies that come after the next request was due: the device answers, late.
+        if (lastReplyTimeMs_ > pollPeriodMs) {
+            h.State = HealthState::Slow;
+            h.Ms = lastReplyTimeMs_;
+        } else {
+            h.State = HealthState::Ok;
+            h.Ms = std::max<int64_t>(lastGoodGapMs_, 0);
+        }
     } else if (!statusPolled) {
         h.State = HealthState::Paused;
         h.Ms = age;
@@ -254,6 +304,7 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
         h.State = HealthState::NoReply;
         h.Ms = age;
         h.Timeouts = timeoutsSinceGood_;
+        h.Awaited = outstanding_.size();
     }
     h.Text = HealthText(h);
     return h;
@@ -263,21 +314,18 @@ std::vector<LinkHealth> WidestHealths() {
     // A quarter of an hour of silence and as many time-outs: beside the port and link panels the fixed
     // window has no more room. Longer, the tooltip holds the whole text.
     const int64_t silenceMs = 999 * 1000LL;
-    std::vector<LinkHealth> out;
-    for (auto [state, ms, timeouts] : {std::tuple{HealthState::PortLost, int64_t{0}, 0},
-                                       {HealthState::NotConnected, int64_t{0}, 0},
-                                       {HealthState::WaitingFirstReply, int64_t{0}, 0},
-                                       {HealthState::Ok, int64_t{9999}, 0},
-                                       {HealthState::Paused, silenceMs, 0},
-                                       {HealthState::NoReply, silenceMs, 999}}) {
+    const auto health = [](HealthState state, int64_t ms, uint64_t timeouts) {
         LinkHealth h;
         h.State = state;
         h.Ms = ms;
         h.Timeouts = timeouts;
         h.Text = HealthText(h);
-        out.push_back(std::move(h));
-    }
-    return out;
+        return h;
+    };
+    return {health(HealthState::PortLost, 0, 0),          health(HealthState::NotConnected, 0, 0),
+            health(HealthState::WaitingFirstReply, 0, 0), health(HealthState::Ok, 9999, 0),
+            health(HealthState::Slow, silenceMs, 0),      health(HealthState::Paused, silenceMs, 0),
+            health(HealthState::NoReply, silenceMs, 999)};
 }
 
 std::vector<std::string> WidestHealthTexts() {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,8 +29,11 @@ enum class DropReason : uint8_t {
     LengthMismatch,        // a length or byte count that does not fit the frame
     HalfFrameAfterSilence, // the rest of a frame never came
     Noise,                 // bytes before any frame start
+    NotAwaited,            // a whole reply the poll was not waiting for (wrong mode, no write under way)
+    ShortBlock,            // fewer data bytes than the reply's byte count or kind needs
+    RequestMismatch,       // serial: function or byte count differs from the request awaited
 };
-inline constexpr std::size_t kDropReasonCount = 7;
+inline constexpr std::size_t kDropReasonCount = 10;
 
 struct TrafficLine {
     int64_t Ms = 0; // monotonic, from the console's clock
@@ -43,7 +47,8 @@ struct LinkCounters {
     uint64_t Requests = 0;
     uint64_t Replies = 0;
     uint64_t Timeouts = 0;
-    uint64_t Superseded = 0; // TCP requests pushed out by newer ones before their time-out
+    uint64_t Superseded = 0; // requests settled as lost before their time-out: a later one was answered
+    uint64_t HeldBack = 0;   // due TCP polls not sent while the device still owed the most replies
     uint64_t CrcErrors = 0;
     uint64_t Reconnects = 0;
     uint64_t PortLosses = 0;
@@ -55,17 +60,30 @@ struct LinkCounters {
     int64_t LastErrorMs = -1;
 };
 
-enum class HealthState { Closed, PortLost, TakenOver, NotConnected, Ok, Paused, WaitingFirstReply, NoReply };
+enum class HealthState {
+    Closed,
+    PortLost,
+    TakenOver,
+    NotConnected,
+    Ok,
+    Slow,
+    Paused,
+    WaitingFirstReply,
+    NoReply
+};
 
 // What the status bar's link-health panel shows. Text is the English sentence of the command line; the
 // windows build their own from State and the numbers.
 struct LinkHealth {
-    bool Stale = false;     // no good status reply for about three poll periods: values are old
-    std::string Text;       // "OK · 0.6 s", "No reply for 6 s — 9 requests timed out", "Serial port lost"
+    bool Stale = false; // no good status reply for about three poll periods: values are old
+    std::string Text;   // "OK · 0.6 s", "Slow replies · 2.5 s", "No reply for 6 s — 9 requests timed out"
     bool TakenOver = false; // the device dropped a working connection; another client may hold it
     HealthState State = HealthState::Closed;
-    int64_t Ms = 0;   // Ok: the last gap between good replies (0: none yet); Paused, NoReply: the values' age
-    int Timeouts = 0; // NoReply: requests timed out since the last good reply
+    // Ok: the last gap between good replies (0: none yet); Slow: the last reply time; Paused, NoReply: the
+    // values' age.
+    int64_t Ms = 0;
+    uint64_t Timeouts = 0; // NoReply: requests timed out since the last good reply
+    uint64_t Awaited = 0;  // NoReply: requests still waiting for their reply
 };
 
 class LinkMonitor {
@@ -73,10 +91,11 @@ public:
     // A serial request unanswered for this long is lost: the device answers within tens of ms and the
     // next request goes out 600 ms later.
     static constexpr int64_t kSerialReplyTimeoutMs = 1000;
-    // TCP replies may come slower than the 900 ms poll period (routers, busy device); 3 s keeps a
-    // device with 1.5 s latency decoded while a dead one is noticed within a few polls.
-    static constexpr int64_t kTcpReplyTimeoutMs = 3000;
-    // At most this many TCP requests wait for replies; older ones count as superseded.
+    // TCP replies may come much slower than the 900 ms poll period (routers, a busy device working
+    // through its queue): a request stays awaited this long, since it still occupies the device and its
+    // reply is still life. A silent device shows as stale long before, from its last reply.
+    static constexpr int64_t kTcpReplyTimeoutMs = 15000;
+    // At most this many TCP requests wait for replies: a due poll is held back meanwhile.
     static constexpr std::size_t kMaxOutstanding = 4;
     // Bounded so memory stays flat over days of polling.
     static constexpr std::size_t kLineCapacity = 10000;
@@ -84,6 +103,10 @@ public:
     explicit LinkMonitor(const Clock &clock) : clock_(clock) {}
     // A headless poller that never shows the traffic keeps only the last few lines (0: none).
     void SetLineCapacity(std::size_t lines) { lineCapacity_ = lines; }
+    // Told every line as it is added, kept or not (the developer log listens here).
+    void SetLineObserver(std::function<void(const TrafficLine &)> observer) {
+        lineObserver_ = std::move(observer);
+    }
 
     // --- what the link layer reports ---
     // A request went out; tid is the TCP transaction id (ignored on serial).
@@ -91,8 +114,13 @@ public:
     // A complete frame reached the dispatcher (function has the exception bit for exceptions).
     void FrameReceived(LinkKind link, ByteView wire, uint16_t tid);
     void FrameDropped(LinkKind link, ByteView wire, DropReason reason);
-    // The status block was decoded: the values on screen are live.
-    void StatusDecoded();
+    // The dispatcher set aside a frame it had been handed (unit: address, function and payload).
+    void ReplyDropped(LinkKind link, ByteView unit, DropReason reason);
+    // A status block was decoded into the values on screen: they are live.
+    void StatusBlockDecoded();
+    // A due TCP poll was not sent: kMaxOutstanding requests are still awaited.
+    bool Saturated(LinkKind link) const;
+    void RequestHeldBack() { ++counters_.HeldBack; }
     void LinkOpened(LinkKind link);
     void LinkClosed();
     void PortLost(const std::string &cause);
@@ -100,7 +128,7 @@ public:
     void Reconnected();
     // The device closed a connection we did not close.
     void PeerClosed();
-    // Expires outstanding requests whose reply time-out has passed; called on every poll tick.
+    // Expires outstanding requests whose reply time-out has passed; called on every poll wake-up.
     void Tick();
 
     // --- what the link layer asks ---
@@ -108,8 +136,8 @@ public:
     // Requests still waiting for their reply or their time-out.
     std::size_t OutstandingCount() const { return outstanding_.size(); }
 
-    // The earliest time at which Tick() counts a time-out or Health() turns stale (INT64_MAX: none due).
-    int64_t NextTickChangeMs(int pollPeriodMs) const;
+    // The next moment Tick() counts a time-out or Health() turns stale (INT64_MAX: none due).
+    int64_t NextChangeMs(int pollPeriodMs) const;
 
     // --- what the windows render ---
     // pollPeriodMs: the link's status poll period; statusPolled: the poll is asking for the status
@@ -139,6 +167,7 @@ private:
     LinkCounters counters_;
     std::deque<TrafficLine> lines_;
     std::size_t lineCapacity_ = kLineCapacity;
+    std::function<void(const TrafficLine &)> lineObserver_;
     uint64_t linesAdded_ = 0;
     std::deque<Outstanding> outstanding_;
     bool open_ = false;

@@ -92,6 +92,8 @@ void ModbusCodec::SendRequest(ByteView unit) {
     // Link failures never reach the caller: the poll notices them as missing replies and asks again.
     try {
         if (link_ == LinkKind::Serial) {
+            awaited_.Function = unit.size() > 1 ? unit[1] : 0;
+            awaited_.Registers = unit.size() >= 6 && unit[1] == kFnReadInput ? unit[4] << 8 | unit[5] : 0;
             Bytes frame = WithCrc(unit);
             port_.WriteSerial(frame);
             if (monitor_)
@@ -112,6 +114,17 @@ void ModbusCodec::SendRequest(ByteView unit) {
         port_.PaintConnect(true);
     } catch (const std::exception &) {
     }
+}
+
+DropReason ModbusCodec::MatchSerialReply(int32_t function, ByteView payload) const {
+    // Nothing asked yet (or a reply fed by hand): the mode alone decides.
+    if (awaited_.Function == 0)
+        return DropReason::None;
+    if ((function & ~kExceptionBit) != awaited_.Function)
+        return DropReason::RequestMismatch;
+    if (function == kFnReadInput && (payload.empty() || payload[0] != 2 * awaited_.Registers))
+        return DropReason::RequestMismatch;
+    return DropReason::None;
 }
 
 } // namespace zephyra

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "link/bytes.h"
+#include "link/link_monitor.h"
 #include "link/link_port.h"
 #include "link/link_types.h"
 
@@ -48,6 +49,9 @@ public:
 
     uint32_t TransactionCounter() const { return transactionCounter_; }
     int32_t LastSentFunction() const { return lastSentFunction_; }
+    // Whether a serial reply answers the request last sent, as libmodbus checks a confirmation: the
+    // same function (or its exception) and, for a register read, two bytes per register asked.
+    DropReason MatchSerialReply(int32_t function, ByteView payload) const;
     void ResetTransactionCounter() { transactionCounter_ = 0; }
     LinkPort &Port() { return port_; }
     LinkKind Link() const { return link_; }
@@ -59,6 +63,11 @@ private:
     LinkMonitor *monitor_ = nullptr;
     uint32_t transactionCounter_ = 0;
     int32_t lastSentFunction_ = 0;
+    struct Awaited {
+        int32_t Function = 0;
+        int32_t Registers = 0;
+    };
+    Awaited awaited_; // the last serial request
 };
 
 } // namespace zephyra

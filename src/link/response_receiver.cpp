@@ -30,6 +30,14 @@ void ResponseReceiver::Deliver(LinkKind link, ByteView wire, uint16_t tid, int32
         Drop(link, wire, DropReason::UnknownUnitOrFunction);
         return;
     }
+    // TCP replies are matched by transaction id before they get here.
+    if (link == LinkKind::Serial) {
+        if (const DropReason mismatch = codec_.MatchSerialReply(function, payload);
+            mismatch != DropReason::None) {
+            Drop(link, wire, mismatch);
+            return;
+        }
+    }
     if (monitor_)
         monitor_->FrameReceived(link, wire, tid);
     sink_.ResponseDispatcher(function, std::move(payload));

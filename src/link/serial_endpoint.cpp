@@ -10,12 +10,10 @@ constexpr int kLightMs = 100;
 }
 
 SerialEndpoint::SerialEndpoint(QObject *parent) : QObject(parent) {
-    for (QTimer *t : {&txTimer_, &rxTimer_}) {
-        t->setSingleShot(true);
-        t->setInterval(kLightMs);
-    }
-    connect(&txTimer_, &QTimer::timeout, this, [this] { emit TxLight(false); });
-    connect(&rxTimer_, &QTimer::timeout, this, [this] { emit RxLight(false); });
+    // Both lights go off together, 100 ms after the last byte either way: one wake-up per poll.
+    lightsOff_.setSingleShot(true);
+    lightsOff_.setInterval(kLightMs);
+    connect(&lightsOff_, &QTimer::timeout, this, [this] { LightsOff(); });
     connect(&port_, &QSerialPort::readyRead, this, &SerialEndpoint::ComPort11RxChar);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialEndpoint::OnError);
 }
@@ -89,10 +87,17 @@ void SerialEndpoint::Close() {
     lost_ = false; // the operator's close: nothing to recover
     if (port_.isOpen())
         port_.close();
-    txTimer_.stop();
-    rxTimer_.stop();
-    emit TxLight(false);
-    emit RxLight(false);
+    lightsOff_.stop();
+    txLit_ = rxLit_ = true; // painted off whatever they showed
+    LightsOff();
+}
+
+void SerialEndpoint::LightsOff() {
+    if (txLit_)
+        emit TxLight(false);
+    if (rxLit_)
+        emit RxLight(false);
+    txLit_ = rxLit_ = false;
 }
 
 void SerialEndpoint::Write(const Bytes &frame) {
@@ -102,8 +107,10 @@ void SerialEndpoint::Write(const Bytes &frame) {
     }
     if (!port_.isOpen())
         return;
-    emit TxLight(true);
-    txTimer_.start();
+    if (!txLit_)
+        emit TxLight(true);
+    txLit_ = true;
+    lightsOff_.start();
     port_.write(reinterpret_cast<const char *>(frame.data()), static_cast<qint64>(frame.size()));
 }
 
@@ -115,8 +122,10 @@ void SerialEndpoint::ComPort11RxChar() {
     QByteArray data = port_.readAll();
     if (data.isEmpty())
         return;
-    emit RxLight(true);
-    rxTimer_.start();
+    if (!rxLit_)
+        emit RxLight(true);
+    rxLit_ = true;
+    lightsOff_.start();
     if (receiver_)
         receiver_(ByteView(reinterpret_cast<const uint8_t *>(data.constData()),
                            static_cast<std::size_t>(data.size())));

@@ -55,6 +55,7 @@ private:
     void ComPort11RxChar();
     void OnError(QSerialPort::SerialPortError error);
     static void Configure(QSerialPort &port);
+    void LightsOff();
     QString DescribeOpenError() const;
 
     QSerialPort port_;
@@ -63,7 +64,8 @@ private:
     bool readEnabled_ = false;
     bool lost_ = false;
     QString openError_;
-    QTimer txTimer_, rxTimer_;
+    QTimer lightsOff_;
+    bool txLit_ = false, rxLit_ = false;
     std::function<void(ByteView)> receiver_;
 };
 

@@ -144,6 +144,12 @@ std::string DropReasonText(DropReason reason) {
         return "half frame after silence";
     case DropReason::Noise:
         return "noise";
+    case DropReason::NotAwaited:
+        return "reply not awaited";
+    case DropReason::ShortBlock:
+        return "short block";
+    case DropReason::RequestMismatch:
+        return "does not answer the request";
     }
     return "reason " + std::to_string(static_cast<int>(reason));
 }

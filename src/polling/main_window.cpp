@@ -612,15 +612,23 @@ QString TMain_Form::HealthText(const LinkHealth &health) {
         return tr("연결 안 됨 — 재시도 중");
     case HealthState::Ok:
         return health.Ms > 0 ? tr("정상 · %1").arg(seconds) : tr("정상");
+    case HealthState::Slow:
+        return tr("응답 느림 · %1").arg(seconds);
     case HealthState::Paused:
         return tr("폴링 멈춤 · %1 전 값").arg(seconds);
     case HealthState::WaitingFirstReply:
         return tr("첫 응답을 기다리는 중");
     case HealthState::NoReply:
         // English says "request" for one; Korean counts the same way for any number.
-        return health.Timeouts == 1
-                   ? tr("%1째 응답 없음 — 요청 1건 시간 초과").arg(seconds)
-                   : tr("%1째 응답 없음 — 요청 %2건 시간 초과").arg(seconds).arg(health.Timeouts);
+        if (health.Timeouts > 0)
+            return health.Timeouts == 1
+                       ? tr("%1째 응답 없음 — 요청 1건 시간 초과").arg(seconds)
+                       : tr("%1째 응답 없음 — 요청 %2건 시간 초과").arg(seconds).arg(health.Timeouts);
+        if (health.Awaited > 0)
+            return health.Awaited == 1
+                       ? tr("%1째 응답 없음 — 요청 1건 응답 대기 중").arg(seconds)
+                       : tr("%1째 응답 없음 — 요청 %2건 응답 대기 중").arg(seconds).arg(health.Awaited);
+        return tr("%1째 응답 없음").arg(seconds);
     }
     return {};
 }

@@ -14,6 +14,14 @@ constexpr const char *kStatusByteCountHex = "FE";
 } // namespace
 
 void PollController::Timer1Timer() {
+    // A tick run by hand stands for the timer's: the next one is an interval from now.
+    if (ticking_)
+        nextTickMs_ = clock_.NowMs() + tickMs_;
+    RunTick();
+    Rearm();
+}
+
+void PollController::RunTick() {
     // Values from a device nobody confirmed must never appear.
     if (!state_.Connected)
         return;
@@ -30,7 +38,12 @@ void PollController::Timer1Timer() {
         HistoryDownload &h = state_.History;
         switch (state_.RequestMode) {
         case mode::kPoll:
-            timer_.SetInterval(StatusTickMs());
+            SetTick(StatusTickMs());
+            // A slow device owes the most replies it may: asking again would only queue up there.
+            if (monitor_ && monitor_->Saturated(state_.Link)) {
+                monitor_->RequestHeldBack();
+                break;
+            }
             codec_.BuildReadRequest(kStatusStartHex, kStatusCountHex);
             break;
         case mode::kNetworkReadBack: {
@@ -73,20 +86,92 @@ void PollController::Timer1Timer() {
     }
 }
 
-int PollController::QuietTicksAhead(int64_t firstTickMs) const {
-    if (!state_.Connected || state_.RequestMode != mode::kPoll || state_.PollDue ||
-        state_.WriteSequenceRunning || WriteBusy() || busyShown_ || Health().Stale)
-        return 0;
-    // The stale text counts up on every tick, and a time-out is counted on the tick after it.
-    const int64_t change = monitor_ ? monitor_->NextTickChangeMs(StatusPollPeriod()) : INT64_MAX;
-    const int64_t interval = timer_.Interval();
-    int quiet = 0;
-    while (quiet < state_.PollCountdown && firstTickMs + quiet * interval < change)
-        ++quiet;
-    return quiet;
+void PollController::StartTicks() {
+    ticking_ = true;
+    nextTickMs_ = clock_.NowMs() + tickMs_;
+}
+
+void PollController::StopTicks() {
+    ticking_ = false;
+}
+
+void PollController::SetTick(int ms) {
+    // The same interval again must not push the next tick back (record replies set it every time).
+    if (ms == tickMs_)
+        return;
+    tickMs_ = ms;
+    if (ticking_)
+        nextTickMs_ = clock_.NowMs() + ms;
+}
+
+void PollController::Settle() {
+    if (!ticking_ || !state_.Connected || state_.PollDue)
+        return;
+    const int64_t now = clock_.NowMs();
+    if (nextTickMs_ > now)
+        return;
+    int64_t passed = (now - nextTickMs_) / tickMs_ + 1;
+    if (state_.RequestMode <= 19) {
+        // Stop at the tick that makes the request due; the tick after it is woken for.
+        if (state_.PollCountdown == 0)
+            return;
+        passed = std::min<int64_t>(passed, state_.PollCountdown);
+        state_.PollCountdown = static_cast<uint8_t>(state_.PollCountdown - passed);
+        if (state_.PollCountdown == 0)
+            state_.PollDue = true;
+    }
+    nextTickMs_ += passed * tickMs_;
+}
+
+int64_t PollController::NextWakeMs() const {
+    int64_t next = INT64_MAX;
+    if (ticking_ && state_.Connected) {
+        if (state_.PollDue || (state_.RequestMode <= 19 && state_.PollCountdown == 0))
+            next = nextTickMs_;
+        else if (state_.RequestMode <= 19)
+            next = nextTickMs_ + int64_t{state_.PollCountdown} * tickMs_;
+        // A paused poll has no tick to wake for until an intent makes one due.
+    }
+    if (monitor_ && state_.Connected)
+        next = std::min(next, monitor_->NextChangeMs(StatusPollPeriod()));
+    // The settings windows' OK comes back when a write's echo stays away too long.
+    if (busyShown_ && state_.WriteSequenceRunning)
+        next = std::min(next, lastWriteSentMs_ + kWriteEchoTimeoutMs);
+    return next;
+}
+
+void PollController::Wake() {
+    armedMs_ = -1; // the single shot is spent
+    Entry entry(*this);
+    const int64_t now = clock_.NowMs();
+    if (ticking_ && state_.Connected && nextTickMs_ <= now) {
+        nextTickMs_ += tickMs_;
+        // A wake-up later than a whole tick starts the grid afresh, as a late repeating timer does.
+        if (nextTickMs_ <= now)
+            nextTickMs_ = now + tickMs_;
+        RunTick();
+        return;
+    }
+    if (monitor_)
+        monitor_->Tick();
+    NotifyBusy();
+}
+
+void PollController::Rearm() {
+    const int64_t at = NextWakeMs();
+    if (at == armedMs_)
+        return;
+    if (at == INT64_MAX) {
+        timer_.Disarm();
+        armedMs_ = -1;
+        return;
+    }
+    armedMs_ = at;
+    timer_.ArmAt(at);
 }
 
 void PollController::ResponseDispatcher(int32_t function, Bytes payload) {
+    Entry entry(*this);
     switch (function) {
     case kFnReadInput:
         DispatchStatus(payload);
@@ -113,19 +198,31 @@ void PollController::ResponseDispatcher(int32_t function, Bytes payload) {
     }
 }
 
+void PollController::DropReply(int32_t function, const Bytes &payload, DropReason reason) {
+    if (!monitor_)
+        return;
+    Bytes unit{kUnitAddress, static_cast<uint8_t>(function)};
+    unit.insert(unit.end(), payload.begin(), payload.end());
+    monitor_->ReplyDropped(state_.Link, unit, reason);
+}
+
 void PollController::DispatchStatus(Bytes &payload) {
     if (payload.empty())
-        return;
-    Bytes count = TakeFront(payload, 1);
-    if (state_.RequestMode != mode::kPoll || HexDigits(count[0], 2) != kStatusByteCountHex)
-        return;
+        return DropReply(kFnReadInput, payload, DropReason::ShortBlock);
+    if (state_.RequestMode != mode::kPoll)
+        return DropReply(kFnReadInput, payload, DropReason::NotAwaited);
+    if (HexDigits(payload[0], 2) != kStatusByteCountHex)
+        return DropReply(kFnReadInput, payload, DropReason::LengthMismatch);
     // A TCP frame may claim the right count yet carry fewer bytes.
-    if (payload.size() < static_cast<std::size_t>(kStatusByteCount))
-        return;
+    if (payload.size() < static_cast<std::size_t>(kStatusByteCount) + 1)
+        return DropReply(kFnReadInput, payload, DropReason::ShortBlock);
+    TakeFront(payload, 1);
     if (view_)
         view_->ApplyAccessRules();
     DecodeStatus(payload, snapshot_, view_model_);
     ++decodeCount_;
+    if (monitor_)
+        monitor_->StatusBlockDecoded();
     if (view_)
         view_->ShowStatus(snapshot_, view_model_);
     if (decodeObserver_)
@@ -140,6 +237,8 @@ void PollController::DispatchWriteEcho() {
         SendQueuedWrite();
     } else if (count == 0 && state_.WriteSequenceRunning) {
         EndWriteSequence(true);
+    } else {
+        DropReply(kFnWriteSingle, {}, DropReason::NotAwaited);
     }
 }
 
@@ -179,6 +278,7 @@ void PollController::EndWriteSequence(bool ok, const std::string &failText) {
     if (!ok)
         state_.PendingWriteCount = -1; // later echoes send nothing more
     NotifyBusy();
+    Rearm(); // the box runs a nested loop: the poll keeps its deadlines there
     if (ok)
         operator_.ShowInformation(kSettingSuccess);
     else
@@ -191,9 +291,9 @@ void PollController::EndWriteSequence(bool ok, const std::string &failText) {
 }
 
 void PollController::DispatchNetwork(Bytes &payload) {
+    if (payload.size() < 3)
+        return DropReply(kFnNetwork, payload, DropReason::ShortBlock);
     TakeFront(payload, 2);
-    if (payload.empty())
-        return;
     uint8_t sub = TakeFront(payload, 1)[0];
     if (sub == 1) {
         DecodeIpSettingsReply(payload, snapshot_);
@@ -210,10 +310,12 @@ void PollController::DispatchNetwork(Bytes &payload) {
                 view_->NetworkIdentityChanged(snapshot_);
             if (networkObserver_)
                 networkObserver_(true);
+            Rearm();
             operator_.ShowInformation(kSettingSuccess);
         } else if (payload[0] == 2) {
             if (networkObserver_)
                 networkObserver_(false);
+            Rearm();
             operator_.ShowError(kSettingFail);
         }
     }
@@ -243,10 +345,12 @@ bool PollController::EnsureTcpConnected() {
     // The connect waits in a nested event loop where the window stays clickable.
     connecting_ = true;
     NotifyBusy();
+    Rearm();
     std::string error = port.ConnectTcp();
     connecting_ = false;
     NotifyBusy();
     if (!error.empty()) {
+        Rearm();
         operator_.ShowError(error);
         return false;
     }
@@ -254,6 +358,7 @@ bool PollController::EnsureTcpConnected() {
 }
 
 bool PollController::StartWriteSequence(const std::vector<PendingWrite> &writes) {
+    Entry entry(*this);
     // Nothing to write leaves the queue alone: a late echo must not resend a stale slot.
     if (writes.empty() || WriteBusy())
         return false;
@@ -283,6 +388,7 @@ bool PollController::StartWriteSequence(const std::vector<PendingWrite> &writes)
 }
 
 bool PollController::StartAlarmTest(const std::vector<PendingWrite> &writes) {
+    Entry entry(*this);
     if (WriteBusy())
         return false;
     state_.AlarmTestActive = 1;
@@ -292,6 +398,7 @@ bool PollController::StartAlarmTest(const std::vector<PendingWrite> &writes) {
 }
 
 bool PollController::StartNetworkWrite(const Bytes &request) {
+    Entry entry(*this);
     if (request.empty() || WriteBusy())
         return false;
     if (state_.Link == LinkKind::Tcp) {
@@ -310,7 +417,7 @@ bool PollController::StartNetworkWrite(const Bytes &request) {
 
 void PollController::EnableTimer() {
     if (state_.Connected)
-        timer_.SetEnabled(true);
+        StartTicks();
 }
 
 void PollController::ResumePoll() {
@@ -319,22 +426,26 @@ void PollController::ResumePoll() {
 }
 
 void PollController::LoggedIn() {
+    Entry entry(*this);
     state_.PollDue = true;
 }
 
 void PollController::ConnectionWindowOpened() {
+    Entry entry(*this);
     state_.Connected = false;
-    timer_.SetEnabled(false);
+    StopTicks();
     if (monitor_)
         monitor_->LinkClosed();
     state_.Link = LinkKind::Unselected;
 }
 
 void PollController::LinkChosen(LinkKind link) {
+    Entry entry(*this);
     state_.Link = link;
 }
 
 void PollController::LinkConfirmed(LinkKind link, const std::string &connectError) {
+    Entry entry(*this);
     if (link == LinkKind::Unselected)
         return;
     state_.Link = link;
@@ -344,21 +455,24 @@ void PollController::LinkConfirmed(LinkKind link, const std::string &connectErro
         if (!connectError.empty())
             monitor_->ConnectFailed(connectError);
     }
-    timer_.SetInterval(link == LinkKind::Serial ? kFirstPollSerialMs : kFirstPollTcpMs);
+    SetTick(link == LinkKind::Serial ? kFirstPollSerialMs : kFirstPollTcpMs);
     // Also after a failed TCP connect: the poll keeps trying to reconnect.
-    timer_.SetEnabled(true);
+    StartTicks();
 }
 
 void PollController::ConfirmationOpened() {
-    timer_.SetEnabled(false);
+    Entry entry(*this);
+    StopTicks();
 }
 
 void PollController::ConfirmationCancelled() {
+    Entry entry(*this);
     EnableTimer();
 }
 
 void PollController::LinkClosed() {
-    timer_.SetEnabled(false);
+    Entry entry(*this);
+    StopTicks();
     state_.Connected = false;
     if (monitor_)
         monitor_->LinkClosed();
@@ -427,6 +541,7 @@ WindowRule RuleOf(SettingsWindow window) {
 } // namespace
 
 void PollController::SettingsWindowOpened(SettingsWindow window) {
+    Entry entry(*this);
     switch (RuleOf(window).Open) {
     case PauseOnOpen::No:
         break;
@@ -444,6 +559,7 @@ void PollController::SettingsWindowOpened(SettingsWindow window) {
 }
 
 void PollController::SettingsWindowExit(SettingsWindow window) {
+    Entry entry(*this);
     const WindowRule rule = RuleOf(window);
     if (!rule.ExitResumes)
         return;
@@ -453,6 +569,7 @@ void PollController::SettingsWindowExit(SettingsWindow window) {
 }
 
 void PollController::SettingsWindowClosed(SettingsWindow window) {
+    Entry entry(*this);
     const WindowRule rule = RuleOf(window);
     switch (rule.Close) {
     case OnClose::ResumeIfPaused:
@@ -480,11 +597,13 @@ void PollController::SettingsWindowClosed(SettingsWindow window) {
 // --- History ---
 
 void PollController::HistoryDownloadStarted(HistoryKind kind) {
+    Entry entry(*this);
     state_.History = HistoryDownload{kind, 0, 1, true, true, 0};
     state_.RequestMode = mode::kHistoryCount;
 }
 
 void PollController::HistoryCountReceived(int32_t total) {
+    Entry entry(*this);
     HistoryDownload &h = state_.History;
     h.Total = total;
     if (total <= 0) {
@@ -493,14 +612,15 @@ void PollController::HistoryCountReceived(int32_t total) {
         return;
     }
     state_.RequestMode = mode::kHistoryRecord;
-    timer_.SetInterval(kHistoryCountIntervalMs);
+    SetTick(kHistoryCountIntervalMs);
     state_.PollDue = true;
 }
 
 bool PollController::HistoryRecordStored() {
+    Entry entry(*this);
     HistoryDownload &h = state_.History;
     if (h.Current >= h.Total) {
-        timer_.SetEnabled(false);
+        StopTicks();
         h.Total = 0;
         h.Collecting = false;
         h.Active = false;
@@ -509,12 +629,13 @@ bool PollController::HistoryRecordStored() {
     }
     ++h.Current;
     state_.RequestMode = mode::kHistoryNextRecord;
-    timer_.SetInterval(kHistoryRecordIntervalMs);
+    SetTick(kHistoryRecordIntervalMs);
     state_.PollDue = true;
     return false;
 }
 
 void PollController::HistoryWindowClosed() {
+    Entry entry(*this);
     HistoryDownload &h = state_.History;
     h.Collecting = false;
     h.Current = 1;
@@ -525,10 +646,12 @@ void PollController::HistoryWindowClosed() {
 }
 
 void PollController::HistoryStopped() {
-    timer_.SetEnabled(false);
+    Entry entry(*this);
+    StopTicks();
 }
 
 void PollController::HistoryWatchdog() {
+    Entry entry(*this);
     const HistoryDownload &h = state_.History;
     if (!h.Active || state_.RequestMode != mode::kPoll)
         return;
@@ -537,14 +660,17 @@ void PollController::HistoryWatchdog() {
 }
 
 void PollController::InitialiseDialogOpened() {
+    Entry entry(*this);
     state_.RequestMode = mode::kHistoryInitialise;
 }
 
 void PollController::InitialiseDialogClosed() {
+    Entry entry(*this);
     ResumePoll();
 }
 
 void PollController::SendHistoryInitialise(HistoryKind kind) {
+    Entry entry(*this);
     if (kind == HistoryKind::None)
         return;
     const uint8_t data[] = {static_cast<uint8_t>(kind), 0x03}; // 3: initialise the log

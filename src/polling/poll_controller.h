@@ -89,12 +89,17 @@ public:
     void SetStatusPollPeriod(int periodMs) { pollPeriodMs_ = periodMs; }
     int StatusPollPeriod() const;
 
+    // One poll tick, now: the request due, then the countdown.
     void Timer1Timer();
-    // How many of the coming ticks (the first at firstTickMs, then one per timer interval) would only
-    // count down: no request, no time-out, no change of health or of a window's OK. The poll timer may
-    // sleep through them and run them late, before anything else reaches the poll: one wake-up per
-    // status poll instead of three, with the same requests on the same ticks.
-    int QuietTicksAhead(int64_t firstTickMs) const;
+    // The poll timer's wake-up: the tick due, reply time-outs, the write echo's time-out; then re-arms.
+    void Wake();
+    // The next moment the poll has something to do (INT64_MAX: nothing). Ticks that would only count
+    // down are not woken for: the countdown is derived from the tick grid when the poll is next entered,
+    // so requests go out on the same ticks as if every tick had run.
+    int64_t NextWakeMs() const;
+    // The ticks run (the link is confirmed and the poll not stopped), and their interval.
+    bool Ticking() const { return ticking_; }
+    int TickIntervalMs() const { return tickMs_; }
     void ResponseDispatcher(int32_t function, Bytes payload) override;
 
     const PollState &State() const { return state_; }
@@ -169,6 +174,8 @@ public:
 
 private:
     void DispatchStatus(Bytes &payload);
+    // Records why the dispatcher set a reply aside.
+    void DropReply(int32_t function, const Bytes &payload, DropReason reason);
     void DispatchWriteEcho();
     void DispatchNetwork(Bytes &payload);
     void EndWriteSequence(bool ok, const std::string &failText = kSettingFail);
@@ -180,8 +187,29 @@ private:
     // Connects the TCP client if needed, refusing a second OK meanwhile. False when it failed.
     bool EnsureTcpConnected();
     void ResumePoll();
-    // The timer runs only on a confirmed link.
+    // The ticks run only on a confirmed link.
     void EnableTimer();
+    // The tick grid: starting it (again) puts the next tick one interval from now, as does a new
+    // interval while it runs.
+    void StartTicks();
+    void StopTicks();
+    void SetTick(int ms);
+    void RunTick();
+    // Counts down the ticks passed since the last look that only count down.
+    void Settle();
+    // Arms the timer for NextWakeMs(); before returning from every entry, and before any nested loop.
+    void Rearm();
+    // Settles on entry and re-arms on return.
+    class Entry {
+    public:
+        explicit Entry(PollController &c) : c_(c) { c_.Settle(); }
+        ~Entry() { c_.Rearm(); }
+        Entry(const Entry &) = delete;
+        Entry &operator=(const Entry &) = delete;
+
+    private:
+        PollController &c_;
+    };
     void NotifyBusy();
 
     PollState &state_;
@@ -206,6 +234,10 @@ private:
     std::function<void(const StatusSnapshot &, const StatusViewModel &)> decodeObserver_;
     bool busyShown_ = false;
     int pollPeriodMs_ = 0;
+    bool ticking_ = false;
+    int tickMs_ = kDefaultPollIntervalMs;
+    int64_t nextTickMs_ = 0;
+    int64_t armedMs_ = -1; // -1: not armed
     int StatusTickMs() const;
 };
 

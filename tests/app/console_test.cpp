@@ -81,7 +81,7 @@ TEST_F(ConsoleTest, StartsLoggedOutWithOnlyLoginExitAndHomePage) {
                              "mAlarmTest", "mAlarmLog", "mEventLog", "mInitialLog"})
         EXPECT_FALSE(enabled(name)) << name;
     EXPECT_FALSE(Child<QTabWidget>(&window(), "PageControl1")->isVisible());
-    EXPECT_FALSE(console->Timer1().isActive());
+    EXPECT_FALSE(console->Controller().Ticking());
     EXPECT_EQ(Child<QWidget>(&window(), "edtACV")->accessibleDescription(), "edtACV");
 }
 
@@ -343,17 +343,17 @@ void Confirm(TMain_Form &w, void (TMain_Form::*command)(), const char *button,
 TEST_F(ConsoleTest, DisconnectConfirmedOrCancelled) {
     window().LogIn(UserLevel::Super);
     fakes::Arrange(console->State()).Connected = true; // a port that is not really opened here
-    console->Timer1().start();
+    console->Controller().LinkConfirmed(LinkKind::Serial);
     Decode(StatusBlock());
     QString caption;
     Confirm(window(), &TMain_Form::mDisconnectClick, "BitBtn2", &caption);
     EXPECT_EQ(caption, "Disconnect");
-    EXPECT_TRUE(console->Timer1().isActive()) << "cancel resumes polling";
+    EXPECT_TRUE(console->Controller().Ticking()) << "cancel resumes polling";
     EXPECT_TRUE(Child<QWidget>(&window(), "pnlInformation")->isVisible());
     EXPECT_TRUE(enabled("mSystemOperation"));
 
     Confirm(window(), &TMain_Form::mDisconnectClick, "BitBtn1");
-    EXPECT_FALSE(console->Timer1().isActive());
+    EXPECT_FALSE(console->Controller().Ticking());
     EXPECT_FALSE(Child<QWidget>(&window(), "pnlInformation")->isVisible());
     EXPECT_TRUE(enabled("mConnect"));
     EXPECT_TRUE(enabled("mLogout"));
@@ -366,16 +366,16 @@ TEST_F(ConsoleTest, DisconnectConfirmedOrCancelled) {
 TEST_F(ConsoleTest, LogoutCancelledOrConfirmed) {
     window().LogIn(UserLevel::Admin);
     fakes::Arrange(console->State()).Connected = true;
-    console->Timer1().start();
+    console->Controller().LinkConfirmed(LinkKind::Serial);
     Decode(StatusBlock());
     Confirm(window(), &TMain_Form::mLogoutClick, "BitBtn2");
     EXPECT_TRUE(enabled("mLogout"));
     EXPECT_FALSE(enabled("mLogin"));
-    EXPECT_TRUE(console->Timer1().isActive());
+    EXPECT_TRUE(console->Controller().Ticking());
     QString caption;
     Confirm(window(), &TMain_Form::mLogoutClick, "BitBtn1", &caption);
     EXPECT_EQ(caption, "Logout");
-    EXPECT_FALSE(console->Timer1().isActive());
+    EXPECT_FALSE(console->Controller().Ticking());
     EXPECT_EQ(panel(1), "") << "nobody is logged in";
     EXPECT_TRUE(enabled("mLogin"));
     for (const char *name : {"mConnect", "mDisconnect", "mLogout"})
@@ -402,9 +402,9 @@ TEST_F(ConsoleTest, HiddenTogglesFlipTheFirmwareCounterAndTheChargeFields) {
 }
 
 TEST_F(ConsoleTest, ExitWithoutTcpClosesAtOnce) {
-    console->Timer1().start();
+    console->Controller().LinkConfirmed(LinkKind::Serial);
     window().mExitClick();
-    EXPECT_FALSE(console->Timer1().isActive());
+    EXPECT_FALSE(console->Controller().Ticking());
     EXPECT_FALSE(window().isVisible());
     EXPECT_FALSE(Child<TfrmMsg>(&window(), "TfrmMsg")->ClosingTicks() > 0);
 }

@@ -186,7 +186,7 @@ TEST_F(SettingsDialogsB, PollModeFollowsOpeningAndClosingOnEachLink) {
         arrange().Connected = c.link != LinkKind::Unselected;
         arrange().RequestMode = mode::kPoll;
         arrange().PollDue = false;
-        console->Timer1().stop();
+        console->Controller().ConfirmationOpened(); // the poll stopped, so each effect on it shows
         Run(c.open, [&](QWidget *d) {
             EXPECT_EQ(d->metaObject()->className(), std::string(c.window));
             EXPECT_EQ(state().RequestMode, c.whileOpen);
@@ -195,7 +195,7 @@ TEST_F(SettingsDialogsB, PollModeFollowsOpeningAndClosingOnEachLink) {
         });
         EXPECT_EQ(state().RequestMode, c.afterClose);
         EXPECT_EQ(state().PollDue, c.dueAfterClose);
-        EXPECT_EQ(console->Timer1().isActive(), c.timerAfterClose);
+        EXPECT_EQ(console->Controller().Ticking(), c.timerAfterClose);
     }
 }
 

@@ -356,7 +356,7 @@ TEST_F(ConsoleWithSim, DisconnectAndLogoutLeaveTheStatusBarTrueAndNoChoiceMeansN
             dialog->close();
         });
         w.mConnectClick();
-        EXPECT_FALSE(console->Timer1().isActive()) << (closeBox ? "close box" : "no choice");
+        EXPECT_FALSE(console->Controller().Ticking()) << (closeBox ? "close box" : "no choice");
     }
     QTest::qWait(1200); // longer than a TCP poll period
     EXPECT_EQ(StatusReadTimes(sim->ReadJournal(), "TCP").size(), readsBefore);
@@ -421,7 +421,7 @@ TEST_F(ConsoleWithSim, TcpConnectFailureIsReportedWithinSecondsWithoutFreezing) 
         if (port != refused) {
             EXPECT_GT(ticksDuringConnect, 20) << "the window froze during the connect";
         }
-        EXPECT_TRUE(console->Timer1().isActive()) << "the poll retries the connection";
+        EXPECT_TRUE(console->Controller().Ticking()) << "the poll retries the connection";
     }
     ::close(silent);
 }

@@ -153,7 +153,7 @@ protected:
             o.label = Child<QLabel>(win, "LabAlarm")->text();
             o.closeEnabled = close->isEnabled();
             o.saveEnabled = Child<QPushButton>(win, "bbtFileSave")->isEnabled();
-            o.pollRunning = console->Timer1().isActive();
+            o.pollRunning = console->Controller().Ticking();
             o.mode = console->State().RequestMode;
             if (after)
                 after(win);
@@ -220,7 +220,7 @@ TEST_P(HistoryCounts, AlarmAndEventLogsDownloadEveryRecordOnceInOrder) {
             ExpectAllRows(o, kind, n);
         }
         // Close: the status poll resumes.
-        EXPECT_TRUE(console->Timer1().isActive());
+        EXPECT_TRUE(console->Controller().Ticking());
         std::size_t reads = StatusReads(sim->ReadJournal());
         EXPECT_TRUE(WaitFor([&] { return StatusReads(sim->ReadJournal()) > reads; }, 3000));
     }
@@ -348,7 +348,7 @@ TEST_F(HistoryE2e, CloseDuringTheCountPhaseStopsTheRequestsAndDropsTheLateCount)
         Child<QPushButton>(w, "bbtClose")->click();
     });
     EXPECT_EQ(console->State().RequestMode, mode::kPoll);
-    EXPECT_TRUE(console->Timer1().isActive());
+    EXPECT_TRUE(console->Controller().Ticking());
     // The count reply arrives, and three status polls after it.
     ASSERT_TRUE(WaitFor([&] {
         const auto j = sim->ReadJournal();

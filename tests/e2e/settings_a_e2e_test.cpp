@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <memory>
@@ -183,12 +184,13 @@ protected:
         const int before = PollsSent();
         return WaitFor([&] { return PollsSent() > before; }, 5000);
     }
-    // More than one poll period of ticks: long enough for a read to go out if the poll were running.
+    // More than one poll period: long enough for a read to go out if the poll were running (a paused
+    // poll has no tick to wait on).
     void WaitTicks(int n) {
-        int ticks = 0;
-        auto c = QObject::connect(&console->Timer1(), &QTimer::timeout, [&ticks] { ++ticks; });
-        EXPECT_TRUE(WaitFor([&] { return ticks >= n; }, 5000));
-        QObject::disconnect(c);
+        QElapsedTimer waited;
+        waited.start();
+        const int64_t span = int64_t{n} * console->Controller().TickIntervalMs();
+        WaitFor([&] { return waited.elapsed() > span; }, static_cast<int>(span) + 5000);
     }
     bool NextDecode() {
         const uint64_t decodes = console->Controller().DecodeCount();
@@ -420,7 +422,7 @@ TEST_F(SettingsA, AlarmTestWritesSelectionThenSwitchAndThePollRunsOn) {
         EXPECT_EQ(WritesSince(mark, 1), (std::vector<WireWrite>{{0x002F, 0x14}}));
         EXPECT_EQ(Mode(), 0);
         EXPECT_EQ(State().AlarmTestActive, 1);
-        EXPECT_TRUE(WaitFor([&] { return console->TickIntervalMs() == 400; }, 3000));
+        EXPECT_TRUE(WaitFor([&] { return console->Controller().TickIntervalMs() == 400; }, 3000));
 
         for (auto [entry, value] : {std::pair{1, 1}, std::pair{0, 0}}) {
             for (QCheckBox *box : d.findChildren<QCheckBox *>())
@@ -562,7 +564,7 @@ TEST_P(SettingsAModes, EachWindowPausesAndResumesThePollAsItsLinkRequires) {
             !serial);
         EXPECT_EQ(Mode(), 0);
         EXPECT_EQ(State().AlarmTestActive, 0);
-        EXPECT_TRUE(console->Timer1().isActive());
+        EXPECT_TRUE(console->Controller().Ticking());
         EXPECT_TRUE(PollGoesOn()) << "polling after the window closed";
     }
 }

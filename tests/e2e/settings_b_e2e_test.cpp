@@ -226,7 +226,7 @@ TEST_F(SettingsB, IpDialogOnSerialSendsTheDefaultsInOneFrameAndReadsTheIdentityB
         d->close();
         EXPECT_EQ(Mode(), mode::kNetworkReadBack);
     });
-    EXPECT_TRUE(console->Timer1().isActive());
+    EXPECT_TRUE(console->Controller().Ticking());
     ASSERT_TRUE(WaitFor([&] { return OfFunction(Requests(*sim, "RTU"), 0x47).size() >= 2; }));
     EXPECT_EQ(OfFunction(Requests(*sim, "RTU"), 0x47), (std::vector<Bytes>{kDefaultsWrite, kIdentityRead}));
     EXPECT_TRUE(Writes(Requests(*sim, "RTU")).empty());

@@ -133,13 +133,13 @@ struct Rig {
         state.Connected = true;
         codec.AttachReceiver(&receiver);
         poll.SetHistoryCollector(&history);
-        timer.interval = 200;
+        poll.LinkConfirmed(LinkKind::Serial);
     }
 
     // One timer interval: the tick (if the timer runs), then whatever the device sends in that time.
     void Step() {
-        int64_t end = clock.now + timer.interval;
-        if (timer.enabled)
+        int64_t end = clock.now + poll.TickIntervalMs();
+        if (poll.Ticking())
             poll.Timer1Timer();
         device.Poll(port, clock.now);
         std::stable_sort(device.pending.begin(), device.pending.end(),
@@ -158,7 +158,7 @@ struct Rig {
     }
     // Steps with the windows' watchdog ticking once per step, as far as `until` or until `done`.
     void RunWatched(int64_t until, const std::function<bool()> &done = {}) {
-        while (clock.now + timer.interval <= until && !(done && done())) {
+        while (clock.now + poll.TickIntervalMs() <= until && !(done && done())) {
             Step();
             history.WatchdogTick();
         }
@@ -230,7 +230,7 @@ TEST_P(DownloadOfCount, FetchesEveryRecordOnceFromTheTopDown) {
     EXPECT_TRUE(rig.view.saveEnabled);
 
     // Idle, timer stopped, and the rows stay for the export.
-    EXPECT_FALSE(rig.timer.enabled);
+    EXPECT_FALSE(rig.poll.Ticking());
     EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
     EXPECT_EQ(rig.state.History.Total, 0);
     EXPECT_EQ(rig.state.History.Current, total);
@@ -243,7 +243,7 @@ TEST_P(DownloadOfCount, FetchesEveryRecordOnceFromTheTopDown) {
     rig.Run(10);
     EXPECT_EQ(rig.port.writes.size(), before);
     rig.history.CloseWindow();
-    EXPECT_TRUE(rig.timer.enabled);
+    EXPECT_TRUE(rig.poll.Ticking());
     rig.Run(4);
     EXPECT_GT(rig.FramesOf(kFnReadInput), 0);
 }
@@ -360,7 +360,7 @@ TEST(HistoryDownload, NextRecordGoesOutOnTheTickAfterTheReply) {
         rig.Step(); // the reply comes within the same interval
     ASSERT_EQ(rig.view.filled.size(), 1u);
     EXPECT_EQ(rig.state.RequestMode, mode::kHistoryNextRecord);
-    EXPECT_EQ(rig.timer.interval, PollController::kHistoryRecordIntervalMs);
+    EXPECT_EQ(rig.poll.TickIntervalMs(), PollController::kHistoryRecordIntervalMs);
     rig.Step();
     EXPECT_EQ(rig.device.requested.size(), 2u);
 }
@@ -372,9 +372,9 @@ TEST(HistoryDownload, CloseDuringTheCountPhaseStopsRequests) {
     rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
     rig.Run(7);
     ASSERT_EQ(rig.device.countRequests.size(), 1u);
-    rig.timer.enabled = false;
+    rig.poll.HistoryStopped(); // the poll was stopped
     rig.history.CloseWindow();
-    EXPECT_TRUE(rig.timer.enabled);
+    EXPECT_TRUE(rig.poll.Ticking());
     EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
     EXPECT_FALSE(rig.view.saveEnabled);
     rig.Run(40);
@@ -433,7 +433,7 @@ TEST(HistoryDownload, StopRequestLeavesTheModeAndDropsWhatIsInFlight) {
     EXPECT_FALSE(rig.view.closeEnabled);
     uint8_t modeBefore = rig.state.RequestMode;
     rig.history.StopRequest();
-    EXPECT_FALSE(rig.timer.enabled);
+    EXPECT_FALSE(rig.poll.Ticking());
     EXPECT_TRUE(rig.view.closeEnabled);
     EXPECT_TRUE(rig.view.saveEnabled);
     EXPECT_FALSE(rig.view.stopEnabled);
@@ -445,7 +445,7 @@ TEST(HistoryDownload, StopRequestLeavesTheModeAndDropsWhatIsInFlight) {
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[3][3], "007 V");
     rig.history.CloseWindow();
-    EXPECT_TRUE(rig.timer.enabled);
+    EXPECT_TRUE(rig.poll.Ticking());
     EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
 }
 

@@ -194,7 +194,7 @@ TEST_F(HistoryGuiTest, BothWindowsHaveTheirLayoutAndNoWayOutButClose) {
         });
         EXPECT_EQ(console->State().RequestMode, mode::kPoll);
         EXPECT_FALSE(console->State().History.Active);
-        EXPECT_TRUE(console->Timer1().isActive());
+        EXPECT_TRUE(console->Controller().Ticking());
     }
 }
 
@@ -219,7 +219,7 @@ TEST_F(HistoryGuiTest, StopRequestEndsADownloadWhoseRepliesStoppedAndItsRowsCanB
         EXPECT_TRUE(close->isEnabled());
         EXPECT_TRUE(save->isEnabled());
         EXPECT_FALSE(stop->isEnabled());
-        EXPECT_FALSE(console->Timer1().isActive());
+        EXPECT_FALSE(console->Controller().Ticking());
         save->click();
         QStringList files = QDir(dir.path()).entryList({"ZEPHYRA-M10 Alarm Log(*).xls"}, QDir::Files);
         ASSERT_EQ(files.size(), 1) << files.join(", ").toStdString();
@@ -236,7 +236,7 @@ TEST_F(HistoryGuiTest, StopRequestEndsADownloadWhoseRepliesStoppedAndItsRowsCanB
         QDesktopServices::unsetUrlHandler("file");
         EXPECT_EQ(opened.urls, QList<QUrl>{QUrl::fromLocalFile(QDir(dir.path()).absolutePath())});
     });
-    EXPECT_TRUE(console->Timer1().isActive());
+    EXPECT_TRUE(console->Controller().Ticking());
 }
 
 TEST_F(HistoryGuiTest, AbbreviationListShowsBesideTheModalWindowAndOutlivesIt) {

@@ -43,6 +43,7 @@ struct MonitorRig {
                 rx.OnSerialRead(WithCrc(StatusReplyUnit()));
             else
                 rx.OnTcpRead(WithMbap(static_cast<uint16_t>(codec.TransactionCounter()), StatusReplyUnit()));
+            monitor.StatusBlockDecoded(); // what the dispatcher reports once the block is decoded
             clock.Advance(580);
         } else {
             clock.Advance(600);
@@ -131,6 +132,27 @@ TEST(LinkMonitor, TcpRepliesToAnyAwaitedRequestAreTakenOthersAreStale) {
     EXPECT_FALSE(r.monitor.TransactionOutstanding(7));
     r.monitor.Tick();
     EXPECT_EQ(r.monitor.Counters().Timeouts, 4u);
+}
+
+// The texts of a slow device and of a first silence on TCP say what is true.
+TEST(LinkMonitor, SlowRepliesAreSaidSlowAndAwaitedRequestsAreNotCalledTimedOut) {
+    MonitorRig r(LinkKind::Tcp);
+    r.codec.SendRequest(kStatusRead);
+    r.clock.Advance(2500);
+    r.rx.OnTcpRead(WithMbap(1, StatusReplyUnit()));
+    r.monitor.StatusBlockDecoded();
+    EXPECT_EQ(r.monitor.Health(900, true).Text, "Slow replies · 2.5 s");
+    for (int i = 0; i < 4; ++i)
+        r.codec.SendRequest(kStatusRead); // ids 2..5
+    EXPECT_TRUE(r.monitor.Saturated(LinkKind::Tcp)) << "a due poll is held back";
+    r.clock.Advance(2701);
+    r.monitor.Tick();
+    EXPECT_EQ(r.monitor.Health(900, true).Text, "No reply for 2.7 s — 4 requests awaited");
+    // The device answers in order: a reply to id 4 means ids 2 and 3 were lost on the way.
+    r.rx.OnTcpRead(WithMbap(4, StatusReplyUnit()));
+    EXPECT_EQ(r.monitor.Counters().Superseded, 2u);
+    EXPECT_EQ(r.monitor.OutstandingCount(), 1u);
+    EXPECT_FALSE(r.monitor.Saturated(LinkKind::Tcp));
 }
 
 // What the receivers throw away, and why.

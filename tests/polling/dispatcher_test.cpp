@@ -1,6 +1,7 @@
 // Routing of complete replies by function code, through the real receiver on both links.
 #include <gtest/gtest.h>
 
+#include "link/link_monitor.h"
 #include "polling/poll_rig.h"
 #include "support/status_block.h"
 
@@ -56,6 +57,7 @@ TEST_P(Dispatch, StatusIsIgnoredOutsidePollModeOrWithAnotherByteCount) {
 
 TEST_P(Dispatch, NetworkIdentityReplyFillsTheZeroPaddedTextsAndEndsAnyMode) {
     rig.state.RequestMode = mode::kPaused;
+    rig.codec.SendRequest(Hex("01 47 00 01 01"));
     rig.Reply(Cat(Hex("01 47 00 13 01"), kIdentityBlock));
     const StatusSnapshot &s = rig.ctl.Snapshot();
     EXPECT_EQ(s.MACText, "0A.5E.21.FE.FF.10");
@@ -69,6 +71,7 @@ TEST_P(Dispatch, NetworkIdentityReplyFillsTheZeroPaddedTextsAndEndsAnyMode) {
 
 TEST_P(Dispatch, NetworkWriteSuccessAdoptsWhatWasWritten) {
     rig.state.LastRawRequest = Cat(Hex("01 47 00 13 02"), kIdentityBlock);
+    rig.codec.SendRequest(rig.state.LastRawRequest);
     rig.Reply(Hex("01 47 00 02 02 01"));
     EXPECT_EQ(rig.ctl.Snapshot().IPText, "10.00.00.01");
     EXPECT_EQ(rig.ctl.Snapshot().GWText, "10.00.00.254");
@@ -78,6 +81,7 @@ TEST_P(Dispatch, NetworkWriteSuccessAdoptsWhatWasWritten) {
 
 TEST_P(Dispatch, NetworkWriteResultTwoFailsAndOthersAreSilent) {
     rig.state.LastRawRequest = Cat(Hex("01 47 00 13 02"), kIdentityBlock);
+    rig.codec.SendRequest(rig.state.LastRawRequest);
     rig.Reply(Hex("01 47 00 02 02 02"));
     const FakeOperator::Message fail{FakeOperator::Kind::Error, " Setting Fail!!"};
     EXPECT_EQ(rig.op.messages, std::vector<FakeOperator::Message>{fail});
@@ -88,6 +92,7 @@ TEST_P(Dispatch, NetworkWriteResultTwoFailsAndOthersAreSilent) {
 
 TEST_P(Dispatch, HistoryRepliesReachTheCollectorInAnyMode) {
     const Bytes unit = Hex("01 41 00 04 01 01 00 03");
+    rig.codec.SendRequest(Hex("01 41 00 02 01 01"));
     for (uint8_t m : {mode::kPoll, mode::kHistoryCount, mode::kPaused, mode::kHistoryInitialise}) {
         rig.state.RequestMode = m;
         rig.Reply(unit);
@@ -124,6 +129,52 @@ TEST(Dispatch, TcpStatusClaimingFullCountButShortIsDropped) {
     EXPECT_FALSE(rig.ctl.Snapshot().Decoded);
 }
 
+// A frame shaped like a status reply that the dispatcher sets aside leaves the health as it was, with
+// the reason counted; a serial reply that answers another request than the one awaited never reaches
+// the dispatcher.
+TEST(Dispatch, RepliesSetAsideAreCountedWithTheirReasonAndAreNoSignOfLife) {
+    for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
+        SCOPED_TRACE(testrig::LinkName(link));
+        PollRig rig(link);
+        LinkMonitor monitor(rig.clock);
+        rig.codec.SetMonitor(&monitor);
+        rig.rx.SetMonitor(&monitor);
+        rig.ctl.SetLinkMonitor(&monitor);
+        monitor.LinkOpened(link);
+        const auto dropped = [&](DropReason reason) {
+            return monitor.Counters().Dropped[static_cast<std::size_t>(reason)];
+        };
+        const auto ask = [&] { rig.codec.SendRequest(Hex("01 04 00 01 00 7F")); };
+        ask();
+        rig.state.RequestMode = mode::kPaused;
+        rig.Reply(StatusBlock().Unit());
+        rig.state.RequestMode = mode::kPoll;
+        if (link == LinkKind::Tcp) { // on serial the receiver waits for the rest of such a block
+            ask();
+            Bytes shortBlock = Hex("01 04 FE");
+            shortBlock.resize(3 + 100, 0x22);
+            rig.Reply(shortBlock);
+            EXPECT_EQ(dropped(DropReason::ShortBlock), 1u);
+        }
+        EXPECT_EQ(dropped(DropReason::NotAwaited), 1u);
+        EXPECT_EQ(monitor.Health(rig.ctl.StatusPollPeriod(), true).Text, "Waiting for the first reply");
+        EXPECT_TRUE(rig.view.calls.empty());
+
+        ask();
+        rig.Reply(StatusBlock().Unit());
+        EXPECT_EQ(rig.ctl.DecodeCount(), 1u);
+        EXPECT_EQ(monitor.Health(rig.ctl.StatusPollPeriod(), true).Text, "OK");
+        if (link == LinkKind::Serial) {
+            rig.Echo(); // no write was asked
+            Bytes otherCount = Hex("01 04 0A");
+            otherCount.resize(3 + 10, 0);
+            rig.Reply(otherCount);
+            EXPECT_EQ(dropped(DropReason::RequestMismatch), 2u);
+            EXPECT_EQ(rig.ctl.DecodeCount(), 1u);
+        }
+    }
+}
+
 TEST(Dispatch, NetworkReadBackRoundTrip) {
     PollRig rig;
     rig.state.RequestMode = mode::kNetworkReadBack;
@@ -131,6 +182,7 @@ TEST(Dispatch, NetworkReadBackRoundTrip) {
     ASSERT_EQ(rig.Sent(), std::vector<Bytes>{Hex("01 47 00 01 01")});
     rig.Reply(Cat(Hex("01 47 00 13 01"), kIdentityBlock));
     EXPECT_EQ(rig.ctl.Snapshot().MACText, "0A.5E.21.FE.FF.10");
+    rig.Ticks(3); // the status read goes out again
     // A later status decode shows the block's own address texts, unpadded.
     StatusBlock block;
     block.Set(reg::kIP, 0xC0A8).Set(reg::kIP + 1, 0x1E46);

@@ -40,7 +40,6 @@ protected:
         rig = std::make_unique<PollRig>(link);
         fakes::Arrange(rig->ctl.State()).RequestMode = mode;
         fakes::Arrange(rig->ctl.State()).PollDue = due;
-        rig->timer.enabled = false;
         return *rig;
     }
     std::unique_ptr<PollRig> rig;
@@ -60,13 +59,13 @@ TEST_P(WindowRules, OpenExitAndCloseSetTheModeThePollTimerAndPollDue) {
     exit.ctl.SettingsWindowExit(c.window);
     EXPECT_EQ(exit.state.RequestMode, c.exitResumes ? kPoll : kPaused) << "exit";
     EXPECT_EQ(exit.state.PollDue, c.exitResumes) << "exit";
-    EXPECT_EQ(exit.timer.enabled, c.exitEnablesTimer) << "exit";
+    EXPECT_EQ(exit.ctl.Ticking(), c.exitEnablesTimer) << "exit";
 
     PollRig &closed = Rig(LinkKind::Serial, kPaused, false);
     closed.ctl.SettingsWindowClosed(c.window);
     EXPECT_EQ(closed.state.RequestMode, c.closeFromPaused) << "close";
     EXPECT_TRUE(closed.state.PollDue) << "close";
-    EXPECT_EQ(closed.timer.enabled, c.closeEnablesTimer) << "close";
+    EXPECT_EQ(closed.ctl.Ticking(), c.closeEnablesTimer) << "close";
 
     PollRig &running = Rig(LinkKind::Tcp, kPoll, false);
     running.ctl.SettingsWindowClosed(c.window);
@@ -83,7 +82,7 @@ TEST(AlarmTestIntent, OkSlowsTheSerialPollUntilTheWindowCloses) {
     r.Echo(); // success: the poll resumes at the alarm-test pace
     EXPECT_EQ(r.state.RequestMode, kPoll);
     r.Ticks(1);
-    EXPECT_EQ(r.timer.interval, 400);
+    EXPECT_EQ(r.ctl.TickIntervalMs(), 400);
     r.ctl.SettingsWindowClosed(W::AlarmTest);
     EXPECT_EQ(r.state.AlarmTestActive, 0);
 }
@@ -93,7 +92,7 @@ TEST(AlarmTestIntent, OkSlowsTheSerialPollUntilTheWindowCloses) {
 TEST(LinkLife, ThePollRunsOnlyOnAConfirmedLink) {
     PollRig r;
     r.ctl.ConnectionWindowOpened();
-    EXPECT_FALSE(r.timer.enabled);
+    EXPECT_FALSE(r.ctl.Ticking());
     EXPECT_EQ(r.state.Link, LinkKind::Unselected);
     r.ctl.LinkChosen(LinkKind::Tcp);
     r.Ticks(6); // a stray tick before the connect button sends nothing
@@ -101,23 +100,23 @@ TEST(LinkLife, ThePollRunsOnlyOnAConfirmedLink) {
     r.ctl.ConfirmationCancelled();
     r.ctl.SettingsWindowExit(W::Operating);
     r.ctl.HistoryWindowClosed();
-    EXPECT_FALSE(r.timer.enabled);
+    EXPECT_FALSE(r.ctl.Ticking());
 
     r.ctl.LinkConfirmed(LinkKind::Serial);
-    EXPECT_TRUE(r.timer.enabled);
-    EXPECT_EQ(r.timer.interval, PollController::kFirstPollSerialMs);
+    EXPECT_TRUE(r.ctl.Ticking());
+    EXPECT_EQ(r.ctl.TickIntervalMs(), PollController::kFirstPollSerialMs);
     r.ctl.ConfirmationOpened();
-    EXPECT_FALSE(r.timer.enabled);
+    EXPECT_FALSE(r.ctl.Ticking());
     r.ctl.ConfirmationCancelled();
-    EXPECT_TRUE(r.timer.enabled);
+    EXPECT_TRUE(r.ctl.Ticking());
 
     r.ctl.LinkClosed();
-    EXPECT_FALSE(r.timer.enabled);
+    EXPECT_FALSE(r.ctl.Ticking());
     r.ctl.ConfirmationCancelled();
-    EXPECT_FALSE(r.timer.enabled);
+    EXPECT_FALSE(r.ctl.Ticking());
 
     r.ctl.LinkConfirmed(LinkKind::Tcp);
-    EXPECT_EQ(r.timer.interval, PollController::kFirstPollTcpMs);
+    EXPECT_EQ(r.ctl.TickIntervalMs(), PollController::kFirstPollTcpMs);
 }
 
 } // namespace

@@ -1,9 +1,7 @@
 // What each Timer1 tick sends, how often, and the trace line it prints.
 #include <gtest/gtest.h>
 
-#include "link/link_monitor.h"
 #include "polling/poll_rig.h"
-#include "support/status_block.h"
 
 namespace zephyra {
 namespace {
@@ -34,7 +32,7 @@ TEST_P(PollCadence, OneStatusReadPerThreeTicksAtTheLinksInterval) {
     }
     EXPECT_EQ(sentAfterTick, (std::vector<std::size_t>{1, 1, 1, 2, 2, 2, 3, 3, 3}));
     EXPECT_EQ(rig.Sent(), std::vector<Bytes>(3, kStatusRead));
-    EXPECT_EQ(rig.timer.interval, GetParam().interval);
+    EXPECT_EQ(rig.ctl.TickIntervalMs(), GetParam().interval);
     EXPECT_EQ(rig.TraceLines(), std::vector<std::string>(3, "RectMode >>  [ 00 ]"));
 }
 
@@ -134,36 +132,42 @@ TEST(Tick, TcpPollWhileDisconnectedReconnectsAndRetriesOnTheNextDueTick) {
     EXPECT_EQ(rig.port.Last(), Hex("00 01 00 00 00 06 01 04 00 01 00 7F"));
 }
 
-// The timer sleeps through ticks that only count down and runs them late: no sleep may hide a request,
-// a time-out, the values turning stale or a write under way.
-TEST(Tick, QuietTicksOnlyCountDownToTheNextRequest) {
-    PollRig rig;
-    LinkMonitor monitor(rig.clock);
-    rig.codec.SetMonitor(&monitor);
-    rig.rx.SetMonitor(&monitor);
-    rig.ctl.SetLinkMonitor(&monitor);
-    monitor.LinkOpened(LinkKind::Serial);
-    const auto quiet = [&] { return rig.ctl.QuietTicksAhead(rig.clock.now + rig.timer.interval); };
-
-    rig.Ticks(1);
-    EXPECT_EQ(quiet(), 0) << "no reply yet: the waiting text counts up on every tick";
-    rig.Reply(test::StatusBlock().Unit());
-    std::vector<int> ahead{quiet()};
-    for (int tick = 0; tick < 3; ++tick) {
-        rig.Ticks(1);
-        ahead.push_back(quiet());
+// Woken only at the moments it arms the timer for, the poll sends what tick by tick it sent, at the same
+// moments: the first request one short tick after the connect, then one per period; a paused poll arms
+// nothing, and the exit button restarts the ticks.
+TEST(Wake, RequestsKeepTheirMomentsAndAPausedPollSleeps) {
+    struct Case {
+        LinkKind link;
+        std::vector<int64_t> sentAt;
+    };
+    for (const Case &c : {Case{LinkKind::Serial, {1040, 1640, 2240, 3200, 3800}},
+                          Case{LinkKind::Tcp, {1020, 1920, 3300, 4200}}}) {
+        SCOPED_TRACE(testrig::LinkName(c.link));
+        PollRig rig(c.link);
+        std::vector<int64_t> sentAt;
+        int wakes = 0;
+        const auto runUntil = [&](int64_t until) {
+            while (rig.timer.armedAt && *rig.timer.armedAt <= until) {
+                rig.clock.now = *rig.timer.armedAt;
+                const std::size_t before = rig.port.writes.size();
+                rig.ctl.Wake();
+                ++wakes;
+                if (rig.port.writes.size() > before)
+                    sentAt.push_back(rig.clock.now);
+            }
+            rig.clock.now = until;
+        };
+        rig.clock.now = 1000;
+        rig.ctl.LinkConfirmed(c.link);
+        runUntil(2300);
+        rig.ctl.SettingsWindowOpened(SettingsWindow::Operating);
+        runUntil(3000);
+        EXPECT_FALSE(rig.timer.armedAt) << "paused: nothing to wake for";
+        rig.ctl.SettingsWindowExit(SettingsWindow::Operating);
+        runUntil(c.sentAt.back() + 1);
+        EXPECT_EQ(sentAt, c.sentAt);
+        EXPECT_EQ(wakes, static_cast<int>(c.sentAt.size())) << "one wake-up per request";
     }
-    EXPECT_EQ(ahead, (std::vector<int>{2, 1, 0, 2})) << "the third tick sends";
-    ASSERT_EQ(rig.port.writes.size(), 2u);
-
-    rig.clock.Advance(700);
-    EXPECT_EQ(quiet(), 1) << "the second tick would count the unanswered request as timed out";
-    rig.clock.Advance(1200);
-    EXPECT_EQ(quiet(), 0) << "stale";
-    rig.Reply(test::StatusBlock().Unit());
-    ASSERT_EQ(quiet(), 2);
-    rig.ctl.StartWriteSequence({{0x30, 230}});
-    EXPECT_EQ(quiet(), 0) << "a write sequence";
 }
 
 } // namespace

@@ -80,14 +80,16 @@ public:
     int64_t now = 1000;
 };
 
+// Remembers the moment it was armed for; tests run the wake-up themselves.
 class FakePollTimer : public PollTimer {
 public:
-    void SetEnabled(bool on) override { enabled = on; }
-    bool Enabled() const override { return enabled; }
-    void SetInterval(int ms) override { interval = ms; }
-    int Interval() const override { return interval; }
-    bool enabled = true;
-    int interval = 300;
+    void ArmAt(int64_t ms) override {
+        armedAt = ms;
+        ++armings;
+    }
+    void Disarm() override { armedAt.reset(); }
+    std::optional<int64_t> armedAt;
+    int armings = 0;
 };
 
 // Message boxes return at once; onShow runs "while the box is open".
