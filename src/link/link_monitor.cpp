@@ -62,7 +62,6 @@ std::string HealthText(const LinkHealth &h) {
     }
     return {};
 }
-}
 } // namespace
 
 ByteView FrameUnit(LinkKind link, ByteView wire) {
