@@ -112,11 +112,9 @@ int main(int argc, char *argv[]) {
         console.MainWindow().LogIn(UserLevel::User);
         TMain_Form &w = console.MainWindow();
         ConnectionContext cc{console.Controller(),
-                             console.Serial(),
-                             console.Tcp(),
+                             console.Link(),
                              console.Messages(),
                              [&w](LinkKind, const QString &) {},
-                             [&w](bool green) { w.PaintConnect(green); },
                              nullptr,
                              "127.0.0.1"};
         TfrmComPort connect(cc);

@@ -12,8 +12,8 @@
 #include <sstream>
 
 #include "app/console.h"
-#include "history/history_window.h"
 #include "device/connection_window.h"
+#include "history/history_window.h"
 #include "support/gui_helpers.h"
 #include "support/sim_process.h"
 
@@ -64,11 +64,9 @@ int main(int argc, char *argv[]) {
     w.show();
     w.LogIn(UserLevel::User);
     ConnectionContext cc{console->Controller(),
-                         console->Serial(),
-                         console->Tcp(),
+                         console->Link(),
                          console->Messages(),
                          [](LinkKind, const QString &) {},
-                         [&w](bool green) { w.PaintConnect(green); },
                          nullptr,
                          "127.0.0.1"};
     {

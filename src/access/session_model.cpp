@@ -14,7 +14,7 @@ constexpr const char *kItems[] = {
 };
 } // namespace
 
-SessionModel::SessionModel(const PollState &poll) : poll_(poll) {
+SessionModel::SessionModel(const LinkKind &link, const bool &connected) : link_(link), connected_(connected) {
     for (const char *item : kItems)
         menu_.emplace_back(item, false);
     Set("mExit", true);
@@ -37,8 +37,8 @@ bool SessionModel::Enabled(std::string_view item) const {
 void SessionModel::DeriveLinkItems() {
     Set("mLogin", !loggedIn_);
     Set("mLogout", loggedIn_);
-    Set("mConnect", loggedIn_ && !poll_.Connected);
-    Set("mDisconnect", loggedIn_ && poll_.Connected);
+    Set("mConnect", loggedIn_ && !connected_);
+    Set("mDisconnect", loggedIn_ && connected_);
 }
 
 void SessionModel::DisableDeviceItems() {
@@ -71,12 +71,12 @@ void SessionModel::LinkClosed() {
     DeriveLinkItems();
 }
 
-void SessionModel::StatusDecoded() {
-    AccessChanges changes = ApplyAccessRules(poll_.Link, level_);
+bool SessionModel::StatusDecoded() {
+    AccessChanges changes = ApplyAccessRules(link_, level_);
     for (const auto &[item, enabled] : changes.Items)
         Set(item, enabled);
-    relayShown_ = relayShown_ || changes.ShowRelayFields;
     DeriveLinkItems();
+    return changes.ShowRelayFields;
 }
 
 std::string SessionModel::Panel(int index) const {
@@ -84,7 +84,7 @@ std::string SessionModel::Panel(int index) const {
     case 0:
         return loggedIn_ ? LevelText(level_) : "";
     case 1:
-        if (poll_.Connected)
+        if (connected_)
             return portText_;
         return everClosed_ ? kNotConnectedText : "";
     case 2:

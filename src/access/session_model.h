@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "access/access_rules.h"
-#include "polling/poll_state.h"
+#include "link/link_types.h"
 
 namespace zephyra {
 
@@ -17,8 +17,8 @@ inline constexpr const char *kNotConnectedText = "Not connected";
 
 class SessionModel {
 public:
-    // The link kind and whether a link is confirmed are the poll state's; the session only reads them.
-    explicit SessionModel(const PollState &poll);
+    // The link kind and whether a link is confirmed belong to the poll; the session only reads them.
+    SessionModel(const LinkKind &link, const bool &connected);
 
     void LogIn(UserLevel level);
     // Logout confirmed: the link is closed too.
@@ -26,17 +26,17 @@ public:
     void LinkConfirmed(std::string portText);
     // Disconnect or logout confirmed.
     void LinkClosed();
-    // Every decoded status block re-applies the access rules for the current link and level.
-    void StatusDecoded();
+    // Every decoded status block re-applies the access rules for the current link and level. True when
+    // this decode shows the relay group and the charge fields (once more, if Image1 hid the latter).
+    bool StatusDecoded();
     void SetEthernetLinkText(std::string text) { linkText_ = std::move(text); }
 
     UserLevel Level() const { return level_; }
     bool LoggedIn() const { return loggedIn_; }
-    bool Connected() const { return poll_.Connected; }
+    bool Connected() const { return connected_; }
     bool Enabled(std::string_view item) const;
     // Every menu item with its enabled state, in menu order.
     const std::vector<std::pair<const char *, bool>> &Menu() const { return menu_; }
-    bool RelayFieldsShown() const { return relayShown_; }
     // Status bar: 0 user level, 1 port or host, 2 the device's Ethernet link.
     std::string Panel(int index) const;
 
@@ -45,11 +45,11 @@ private:
     void DisableDeviceItems();
     void DeriveLinkItems();
 
-    const PollState &poll_;
+    const LinkKind &link_;
+    const bool &connected_;
     UserLevel level_ = UserLevel::User;
     bool loggedIn_ = false;
     bool everClosed_ = false;
-    bool relayShown_ = false;
     std::string portText_;
     std::string linkText_;
     std::vector<std::pair<const char *, bool>> menu_;

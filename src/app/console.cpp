@@ -54,18 +54,18 @@ QString ChooseFilesDir(const QString &programDir, bool programDirWritable, const
 
 Console::Console(const ConsoleOptions &options)
     : link_(operator_, *options.Trace),
-      session_(link_.State()), settings_{link_.Controller(), link_.Receiver(), operator_, session_},
+      session_(link_.State().Link, link_.State().Connected), settings_{link_.Controller(), operator_, session_},
       filesDir_(ChooseFilesDir(options.ProgramDir, FolderWritable(options.ProgramDir), options.UserDir)),
       profiles_{link_.Controller(), session_, link_.Monitor(), link_.History(), operator_, filesDir_, {}} {
     link_.Serial().SetExtraPaths(options.ExtraSerialPaths);
-    link_.Tcp().SetPort(options.TcpPort);
+    link_.SetTcpPort(options.TcpPort);
 
     // Same look, cheaper repaints of the value fields; once per application.
     if (!qobject_cast<CachedPanelStyle *>(QApplication::style()))
         QApplication::setStyle(new CachedPanelStyle(QStyleFactory::create(QApplication::style()->name())));
 
-    mainWindow_ = std::make_unique<TMain_Form>(MainWindowContext{
-        link_.Controller(), session_, link_.Serial(), link_.Tcp(), operator_, options.DefaultHost});
+    mainWindow_ = std::make_unique<TMain_Form>(
+        MainWindowContext{link_.Controller(), session_, link_, operator_, options.DefaultHost});
     TMain_Form *w = mainWindow_.get();
     link_.Controller().SetStatusView(w);
     link_.Port().SetPainter([w](bool green) { w->PaintConnect(green); });

@@ -8,10 +8,10 @@
 
 #include "access/session_model.h"
 #include "config/setting_form_dialog.h"
-#include "history/history_collector.h"
+#include "device/device_link_endpoint.h"
+#include "history/history_controller.h"
 #include "history/history_window.h"
 #include "history/status_log_page.h"
-#include "device/device_link_endpoint.h"
 #include "polling/main_window.h"
 #include "profile/profile_window.h"
 #include "trend/trend_page.h"
@@ -60,11 +60,10 @@ public:
     HistoryContext HistoryWindows() { return {link_.History(), operator_, filesDir_}; }
     // Where exports go from now on (tests point it at a place that cannot be written).
     void SetProgramDir(const QString &dir) { filesDir_ = dir; }
-    SerialEndpoint &Serial() { return link_.Serial(); }
-    TcpEndpoint &Tcp() { return link_.Tcp(); }
+    // What the windows connect and disconnect through.
+    LinkControl &Link() { return link_; }
     Operator &Messages() { return operator_; }
     HistoryController &History() { return link_.History(); }
-    ResponseReceiver &Receiver() { return link_.Receiver(); }
     LinkMonitor &Monitor() { return link_.Monitor(); }
     ProfileContext &Profiles() { return profiles_; }
 

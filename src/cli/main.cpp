@@ -228,6 +228,8 @@ public:
     explicit Device(const DeviceSpec &spec) : spec_(spec), link_(messages_, NullTrace()) {
         // Nobody looks at the traffic lines here; a long-running poller must not collect them.
         link_.Monitor().SetLineCapacity(0);
+        // The poll keeps trying after a failed first connect; nobody waits for it.
+        link_.SetConnectInBackground(true);
         link_.SetHealthObserver([this] { CheckHealth(); });
         link_.Controller().SetDecodeObserver([this](const StatusSnapshot &s, const StatusViewModel &view) {
             ++decodes_;
@@ -247,15 +249,13 @@ public:
                          });
     }
     bool Start(std::string *error) {
-        if (spec_.Link == LinkKind::Serial) {
-            if (!link_.StartSerial(QString::fromStdString(spec_.Path))) {
-                *error = link_.Serial().OpenErrorText().toStdString();
-                return false;
-            }
-            return true;
-        }
-        link_.StartTcp(QString::fromStdString(spec_.Host), spec_.Port);
-        return true;
+        const bool serial = spec_.Link == LinkKind::Serial;
+        if (!serial)
+            link_.SetTcpPort(spec_.Port);
+        const ConnectOutcome outcome = link_.Connect(spec_.Link, serial ? spec_.Path : spec_.Host);
+        if (!outcome.Confirmed)
+            *error = outcome.Error;
+        return outcome.Confirmed;
     }
     void OnDecode(std::function<void(const StatusSnapshot &, const StatusViewModel &)> f) {
         onDecode_ = std::move(f);

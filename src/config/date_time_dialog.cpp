@@ -13,6 +13,7 @@
 
 #include "config/month_calendar_widget.h"
 #include "config/spin_field_widget.h"
+#include "core/local_clock.h"
 
 namespace zephyra {
 

@@ -56,12 +56,6 @@ DateTimeInputs FillFromClock(const std::tm &now) {
     return in;
 }
 
-std::tm LocalNow() {
-    std::time_t t = std::time(nullptr);
-    // Single-threaded program: the shared buffer of localtime is safe to copy at once.
-    return *std::localtime(&t);
-}
-
 void AdjustCalendar(DateTimeInputs &in, bool yearFieldChanged) {
     if (yearFieldChanged && TrimBlanks(in.Year).empty())
         in.Year = std::to_string(kYearMin);

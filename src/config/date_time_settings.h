@@ -32,7 +32,6 @@ struct DateTimeInputs {
 
 // The PC's local time into the fields: decimal texts without leading zeros, and the calendar.
 DateTimeInputs FillFromClock(const std::tm &now);
-std::tm LocalNow();
 
 // A change of the month list or the year field. An empty year text becomes "2001" when the year field
 // changed; a month outside 1..12 (or not a number) leaves the calendar where it is.

@@ -9,8 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "link/response_receiver.h"
-
 namespace zephyra {
 
 namespace {
@@ -163,7 +161,7 @@ void TfrmIPSetting::bbtnOKClick() {
         box->setChecked(false);
     if (write.Request.empty())
         return;
-    SendNetworkWrite(ctx_.Poll, ctx_.Receiver, write.Request);
+    ctx_.Poll.StartNetworkWrite(write.Request);
 }
 
 void TfrmIPSetting::bbtnDefaultClick() {

@@ -140,11 +140,4 @@ NetworkParts WrittenNetworkParts(const Bytes &request) {
     return parts;
 }
 
-bool SendNetworkWrite(PollController &controller, ResponseReceiver &receiver, const Bytes &request) {
-    if (request.empty() || controller.WriteBusy())
-        return false;
-    receiver.Reset();
-    return controller.StartNetworkWrite(request);
-}
-
 } // namespace zephyra

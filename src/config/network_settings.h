@@ -6,7 +6,6 @@
 #include <string>
 
 #include "link/bytes.h"
-#include "link/response_receiver.h"
 #include "polling/poll_controller.h"
 #include "polling/status_decoder.h"
 
@@ -48,10 +47,5 @@ NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &ke
 // The identity a write frame carries, as parts: once the device accepts it, this is what it holds and
 // what the next OK keeps for its unticked sections.
 NetworkParts WrittenNetworkParts(const Bytes &request);
-
-// Sends the write frame itself (it does not go through the write queue): the receiver starts afresh, the
-// frame is kept so a success reply can show what was written, and on TCP the poll pauses and the client
-// connects first. A failed connect is shown and nothing is sent. Returns whether the frame went out.
-bool SendNetworkWrite(PollController &controller, ResponseReceiver &receiver, const Bytes &request);
 
 } // namespace zephyra

@@ -1,5 +1,7 @@
 #include "config/setting_form_dialog.h"
 
+#include "polling/accessible_names.h"
+
 #include <QPushButton>
 
 namespace zephyra {
@@ -71,10 +73,7 @@ QPushButton *SettingFormDialog::Button(const char *name, const QString &caption)
 }
 
 void SettingFormDialog::showEvent(QShowEvent *event) {
-    // Assistive tools (and scripted use) find every control by its name.
-    for (QWidget *w : findChildren<QWidget *>())
-        if (!w->objectName().isEmpty() && w->accessibleDescription().isEmpty())
-            w->setAccessibleDescription(w->objectName());
+    DescribeByObjectName(this);
     QDialog::showEvent(event);
 }
 

@@ -9,7 +9,6 @@
 
 #include "access/session_model.h"
 #include "config/setting_parse.h"
-#include "link/response_receiver.h"
 #include "polling/poll_controller.h"
 
 class QPushButton;
@@ -19,8 +18,6 @@ namespace zephyra {
 // What the settings windows work with.
 struct SettingsContext {
     PollController &Poll;
-    // The network write starts from a clean receiver.
-    ResponseReceiver &Receiver;
     Operator &Messages;
     const SessionModel &Session;
 };

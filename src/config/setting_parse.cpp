@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "core/text_key.h"
+#include "link/bytes.h"
 #include "polling/formatters.h"
 
 namespace zephyra {
@@ -11,16 +12,6 @@ namespace {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 std::string Quoted(std::string_view text) {

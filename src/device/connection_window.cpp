@@ -10,6 +10,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "polling/accessible_names.h"
+
 namespace zephyra {
 
 namespace {
@@ -72,6 +74,7 @@ TfrmComPort::TfrmComPort(ConnectionContext ctx, QWidget *parent) : QDialog(paren
     connect(portSelect_, &QComboBox::activated, this, &TfrmComPort::PortSelectChange);
     connect(bitBtn1_, &QPushButton::clicked, this, &TfrmComPort::Btn_OK);
     connect(bitBtn2_, &QPushButton::clicked, this, &TfrmComPort::BitBtn2Click);
+    DescribeByObjectName(this);
 }
 
 void TfrmComPort::reject() {
@@ -79,7 +82,7 @@ void TfrmComPort::reject() {
     if (ctx_.OnLeft)
         ctx_.OnLeft();
     if (choice_ == LinkKind::Serial)
-        ctx_.Serial.Close();
+        ctx_.Link.ReleasePort();
     QDialog::reject();
 }
 
@@ -102,75 +105,69 @@ void TfrmComPort::TCPClick() {
     tcp_->setChecked(true);
     portSelect_->setEnabled(false);
     if (serialChosen_)
-        ctx_.Serial.Close();
+        ctx_.Link.ReleasePort();
     edtHostIP_->setEnabled(true);
     bitBtn1_->setEnabled(true);
 }
 
 void TfrmComPort::PortClick() {
     // Our own open port would fail the exclusive-open test.
-    ctx_.Serial.Close();
-    std::vector<SerialPortCandidate> found = ctx_.Serial.SearchPorts();
+    ctx_.Link.ReleasePort();
+    const std::vector<PortChoice> found = ctx_.Link.SearchPorts();
     {
         QSignalBlocker block(portSelect_);
         portSelect_->clear();
-        for (const SerialPortCandidate &c : found)
-            portSelect_->addItem(c.Name, c.Path);
+        for (const PortChoice &c : found)
+            portSelect_->addItem(QString::fromStdString(c.Name), QString::fromStdString(c.Path));
     }
     if (found.empty()) {
         ctx_.Messages.ShowMessage(kNoSerialPort);
         return;
     }
     portSelect_->setCurrentIndex(0);
-    ctx_.Serial.SetDeviceName(found.front().Path);
-    ctx_.Serial.Open();
+    ctx_.Link.HoldPort(found.front().Path);
 }
 
 void TfrmComPort::PortSelectChange(int index) {
     if (index < 0)
         return;
-    ctx_.Serial.Close();
-    ctx_.Serial.SetDeviceName(portSelect_->itemData(index).toString());
-    if (!ctx_.Serial.Open())
+    // The connect button takes the current entry; a caller may pick one without the list.
+    portSelect_->setCurrentIndex(index);
+    const QString path = portSelect_->itemData(index).toString();
+    if (std::string error = ctx_.Link.HoldPort(path.toStdString()); !error.empty())
         ctx_.Messages.ShowError(QStringLiteral("%1: cannot open the port\n%2")
-                                    .arg(ctx_.Serial.DeviceName(), ctx_.Serial.OpenErrorText())
+                                    .arg(path, QString::fromStdString(error))
                                     .toStdString());
 }
 
 void TfrmComPort::Btn_OK() {
+    if (connecting_)
+        return;
     switch (choice_) {
     case LinkKind::Serial: {
-        if (!ctx_.Serial.Open()) {
-            // Polling a closed port would look connected while nothing is sent.
-            ctx_.Messages.ShowMessage(std::string(kNoSerialPort) + "\n" +
-                                      ctx_.Serial.OpenErrorText().toStdString());
+        const QString path = portSelect_->currentData().toString();
+        const ConnectOutcome outcome = ctx_.Link.Connect(LinkKind::Serial, path.toStdString());
+        if (!outcome.Confirmed) {
+            ctx_.Messages.ShowMessage(std::string(kNoSerialPort) + "\n" + outcome.Error);
             return;
         }
-        ctx_.Tcp.Disconnect();
-        ctx_.Serial.SetReadEnabled(true);
-        ctx_.Poll.LinkConfirmed(LinkKind::Serial);
         if (ctx_.OnLinkConfirmed)
-            ctx_.OnLinkConfirmed(LinkKind::Serial, DisplayPortName(ctx_.Serial.DeviceName()));
+            ctx_.OnLinkConfirmed(LinkKind::Serial, DisplayPortName(path));
         accept();
         break;
     }
     case LinkKind::Tcp: {
-        ctx_.Serial.Close();
-        ctx_.Tcp.SetHost(edtHostIP_->text().trimmed());
-        ctx_.Serial.SetReadEnabled(false);
-        const QString error = ctx_.Tcp.ConnectAndWait();
-        if (error.isEmpty()) {
-            port_->setEnabled(false);
-            if (ctx_.PaintConnect)
-                ctx_.PaintConnect(true);
-        } else {
-            ctx_.Messages.ShowMessage(kCheckLan);
-            port_->setEnabled(true);
-        }
-        // Also after a failed connect: the poll keeps trying to reconnect.
-        ctx_.Poll.LinkConfirmed(LinkKind::Tcp, error.toStdString());
+        const QString host = edtHostIP_->text().trimmed();
+        // Stays disabled through the failure box too: the window closes after it either way.
+        connecting_ = true;
+        bitBtn1_->setEnabled(false);
+        const ConnectOutcome outcome =
+            ctx_.Link.Connect(LinkKind::Tcp, host.toStdString(),
+                              [this](const std::string &) { ctx_.Messages.ShowMessage(kCheckLan); });
+        port_->setEnabled(!outcome.Error.empty());
         if (ctx_.OnLinkConfirmed)
             ctx_.OnLinkConfirmed(LinkKind::Tcp, edtHostIP_->text());
+        connecting_ = false;
         accept();
         break;
     }

@@ -4,8 +4,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "link/serial_endpoint.h"
-#include "link/tcp_endpoint.h"
+#include "core/link_control.h"
 #include "polling/poll_controller.h"
 
 class QRadioButton;
@@ -17,13 +16,11 @@ namespace zephyra {
 
 struct ConnectionContext {
     PollController &Poll;
-    SerialEndpoint &Serial;
-    TcpEndpoint &Tcp;
+    LinkControl &Link;
     Operator &Messages;
     // The link is confirmed (the poll already runs): the main window shows its indicators, menus and
     // port text.
     std::function<void(LinkKind, const QString &panelText)> OnLinkConfirmed;
-    std::function<void(bool green)> PaintConnect;
     // "나가기 ": the connect command becomes available again.
     std::function<void()> OnLeft;
     QString DefaultHost = QStringLiteral("192.168.30.70");
@@ -51,6 +48,8 @@ private:
     // Local until the connect button confirms it; the poll state learns it as the operator picks.
     LinkKind choice_ = LinkKind::Unselected;
     bool serialChosen_ = false;
+    // A TCP connect waits in a local event loop: a second click must not start another.
+    bool connecting_ = false;
     QRadioButton *tcp_;
     QRadioButton *serial_;
     QLineEdit *edtHostIP_;

@@ -95,24 +95,71 @@ void DeviceLink::HealthChanged() {
         healthObserver_();
 }
 
-bool DeviceLink::StartSerial(const QString &path) {
-    serial_.SetDeviceName(path);
-    if (!serial_.Open())
-        return false;
-    tcp_.Disconnect();
-    serial_.SetReadEnabled(true);
-    controller_.LinkConfirmed(LinkKind::Serial);
-    return true;
+std::vector<PortChoice> DeviceLink::SearchPorts() {
+    std::vector<PortChoice> found;
+    for (const SerialPortCandidate &c : serial_.SearchPorts())
+        found.push_back({c.Name.toStdString(), c.Path.toStdString()});
+    return found;
 }
 
-void DeviceLink::StartTcp(const QString &host, quint16 port) {
+std::string DeviceLink::HoldPort(const std::string &path) {
+    const QString name = QString::fromStdString(path);
+    if (serial_.IsOpen() && serial_.DeviceName() == name)
+        return {};
+    serial_.Close();
+    serial_.SetDeviceName(name);
+    return serial_.Open() ? std::string() : serial_.OpenErrorText().toStdString();
+}
+
+void DeviceLink::ReleasePort() {
+    serial_.Close();
+}
+
+ConnectOutcome DeviceLink::Connect(LinkKind link, const std::string &address,
+                                   const std::function<void(const std::string &error)> &connectFailed) {
+    switch (link) {
+    case LinkKind::Serial: {
+        // Polling a closed port would look connected while nothing is sent.
+        if (std::string error = HoldPort(address); !error.empty())
+            return {false, error};
+        tcp_.Disconnect();
+        serial_.SetReadEnabled(true);
+        controller_.LinkConfirmed(LinkKind::Serial);
+        return {true, {}};
+    }
+    case LinkKind::Tcp: {
+        serial_.Close();
+        serial_.SetReadEnabled(false);
+        tcp_.SetHost(QString::fromStdString(address));
+        firstConnectPending_ = true;
+        std::string error;
+        if (connectInBackground_) {
+            tcp_.ConnectAsync();
+        } else {
+            error = tcp_.ConnectAndWait().toStdString();
+            firstConnectPending_ = false;
+            if (error.empty())
+                port_.PaintConnect(true);
+            else if (connectFailed)
+                connectFailed(error);
+        }
+        // Also after a failed connect: the poll keeps trying to reconnect.
+        controller_.LinkConfirmed(LinkKind::Tcp, error);
+        return {true, error};
+    }
+    case LinkKind::Unselected:
+        break;
+    }
+    return {false, {}};
+}
+
+bool DeviceLink::Disconnect() {
+    const bool tcpWasUp = tcp_.IsConnected();
     serial_.Close();
     serial_.SetReadEnabled(false);
-    tcp_.SetHost(host);
-    tcp_.SetPort(port);
-    firstConnectPending_ = true;
-    tcp_.ConnectAsync();
-    controller_.LinkConfirmed(LinkKind::Tcp);
+    tcp_.Disconnect();
+    controller_.LinkClosed();
+    return tcpWasUp;
 }
 
 } // namespace zephyra

@@ -9,7 +9,8 @@
 #include <functional>
 #include <ostream>
 
-#include "history/history_collector.h"
+#include "core/link_control.h"
+#include "history/history_controller.h"
 #include "link/link_monitor.h"
 #include "link/link_port_endpoint.h"
 #include "link/response_receiver.h"
@@ -40,22 +41,28 @@ private:
     const Clock &clock_;
 };
 
-class DeviceLink {
+class DeviceLink : public LinkControl {
 public:
     DeviceLink(Operator &messages, std::ostream &trace);
-    ~DeviceLink();
+    ~DeviceLink() override;
     DeviceLink(const DeviceLink &) = delete;
     DeviceLink &operator=(const DeviceLink &) = delete;
 
     // Called after every poll tick and every link event that may change the link's health.
     void SetHealthObserver(std::function<void()> observer) { healthObserver_ = std::move(observer); }
 
-    // Without a window: opens the port and polls it. False, polling nothing, when it cannot be opened
-    // (Serial().OpenErrorText() says why).
-    bool StartSerial(const QString &path);
-    // Without a window: polls the host from now on; the first connect runs in the background and the
-    // poll keeps trying after a failure.
-    void StartTcp(const QString &host, quint16 port);
+    // The device's TCP port (502 unless told otherwise).
+    void SetTcpPort(quint16 port) { tcp_.SetPort(port); }
+    // Without a window nobody waits for the first TCP connect: it runs in the background.
+    void SetConnectInBackground(bool background) { connectInBackground_ = background; }
+
+    // LinkControl: the one way a link is opened and closed.
+    std::vector<PortChoice> SearchPorts() override;
+    std::string HoldPort(const std::string &path) override;
+    void ReleasePort() override;
+    ConnectOutcome Connect(LinkKind link, const std::string &address,
+                           const std::function<void(const std::string &error)> &connectFailed = {}) override;
+    bool Disconnect() override;
 
     const PollState &State() const { return state_; }
     PollController &Controller() { return controller_; }
@@ -83,7 +90,8 @@ private:
     HistoryController history_;
     std::function<void()> healthObserver_;
     std::string loggedHealth_;
-    // StartTcp's own connect, made in the background once the poll runs, is no reconnect.
+    bool connectInBackground_ = false;
+    // The connect of Connect itself is no reconnect.
     bool firstConnectPending_ = false;
     // Owns the endpoint connections; gone first, so no signal reaches a half-destroyed link.
     QObject context_;

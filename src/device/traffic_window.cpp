@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "polling/accessible_names.h"
 #include "polling/main_window.h"
 
 namespace zephyra {
@@ -218,12 +219,7 @@ void TfrmTraffic::btnSaveClick() {
 }
 
 void TfrmTraffic::showEvent(QShowEvent *event) {
-    // Assistive tools (and scripted use) find every control by its name.
-    for (QWidget *w : findChildren<QWidget *>())
-        if (!w->objectName().isEmpty() && w->accessibleDescription().isEmpty())
-            w->setAccessibleDescription(w->objectName());
-    if (accessibleDescription().isEmpty())
-        setAccessibleDescription(objectName());
+    DescribeByObjectName(this);
     QDialog::showEvent(event);
     Refresh();
     refreshTimer_->start();

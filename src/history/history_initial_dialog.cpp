@@ -11,7 +11,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "history/history_collector.h"
+#include "history/history_controller.h"
+#include "polling/accessible_names.h"
 
 namespace zephyra {
 
@@ -69,9 +70,7 @@ TfrmInitial::TfrmInitial(HistoryContext ctx, UserLevel level, QWidget *parent)
     connect(ok_, &QPushButton::clicked, this, &TfrmInitial::BitBtnI_OKClick);
     connect(cancel, &QPushButton::clicked, this, &TfrmInitial::reject);
 
-    for (QWidget *w : findChildren<QWidget *>())
-        if (!w->objectName().isEmpty() && w->accessibleDescription().isEmpty())
-            w->setAccessibleDescription(w->objectName());
+    DescribeByObjectName(this);
 }
 
 void TfrmInitial::BitBtnI_OKClick() {

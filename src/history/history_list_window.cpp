@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "polling/accessible_names.h"
+
 namespace zephyra {
 
 namespace {
@@ -38,7 +40,7 @@ TfrmHistList::TfrmHistList(QWidget *owner) : QDialog(owner), owner_(owner) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(memo_);
     resize(kWidth, kHeight);
-    memo_->setAccessibleDescription(memo_->objectName());
+    DescribeByObjectName(this);
 }
 
 void TfrmHistList::ShowFor(QWidget *window) {

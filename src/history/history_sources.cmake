@@ -2,7 +2,7 @@
 target_sources(zcore PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/event_tables.cpp
     ${CMAKE_CURRENT_LIST_DIR}/history_record.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/history_collector.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/history_controller.cpp
     ${CMAKE_CURRENT_LIST_DIR}/workbook_writer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/history_export.cpp)
 

@@ -29,6 +29,7 @@
 #include "history/history_export.h"
 #include "history/history_initial_dialog.h"
 #include "history/history_list_window.h"
+#include "polling/accessible_names.h"
 #include "polling/main_window.h"
 
 namespace zephyra {
@@ -322,7 +323,7 @@ HistoryWindowBase::~HistoryWindowBase() {
 
 void HistoryWindowBase::AddToBar(QWidget *widget) {
     bar_->insertWidget(barInsert_++, widget);
-    widget->setAccessibleDescription(widget->objectName());
+    DescribeByObjectName(widget);
 }
 
 void HistoryWindowBase::WriteHeader() {
@@ -331,9 +332,7 @@ void HistoryWindowBase::WriteHeader() {
 
 void HistoryWindowBase::showEvent(QShowEvent *event) {
     WriteHeader();
-    for (QWidget *w : findChildren<QWidget *>())
-        if (!w->objectName().isEmpty() && w->accessibleDescription().isEmpty())
-            w->setAccessibleDescription(w->objectName());
+    DescribeByObjectName(this);
     QDialog::showEvent(event);
 }
 

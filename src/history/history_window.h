@@ -13,7 +13,7 @@
 
 #include <QString>
 
-#include "history/history_collector.h"
+#include "history/history_controller.h"
 
 class QHBoxLayout;
 class QLabel;

@@ -49,8 +49,6 @@ struct LogFileResult {
 LogFileResult WriteLogFile(const std::filesystem::path &directory, const std::tm &localTime,
                            const std::vector<std::string> &lines);
 
-std::tm LocalTimeNow();
-
 // The memo's lines and what happens to them. Lines are kept until a file holds them or the operator
 // deletes them, so a failed write loses nothing.
 class StatusLog {

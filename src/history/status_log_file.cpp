@@ -99,10 +99,4 @@ LogFileResult WriteLogFile(const std::filesystem::path &directory, const std::tm
     return result;
 }
 
-std::tm LocalTimeNow() {
-    std::time_t t = std::time(nullptr);
-    // One thread: copying localtime's shared result at once is safe.
-    return *std::localtime(&t);
-}
-
 } // namespace zephyra

@@ -11,7 +11,9 @@
 #include <QVBoxLayout>
 #include <iterator>
 
+#include "core/local_clock.h"
 #include "history/status_log_commands.h"
+#include "polling/accessible_names.h"
 #include "polling/main_window.h"
 
 namespace zephyra {
@@ -93,9 +95,7 @@ TStatusLogPage::TStatusLogPage(StatusLogContext ctx, QWidget *parent)
     layout->addLayout(controls);
     layout->addWidget(labLogSaved_);
 
-    for (QWidget *w : findChildren<QWidget *>())
-        if (!w->objectName().isEmpty())
-            w->setAccessibleDescription(w->objectName());
+    DescribeByObjectName(this);
 }
 
 void TStatusLogPage::rgLogoTimeClick(int index) {
@@ -121,7 +121,7 @@ void TStatusLogPage::Timer5Timer() {
     timer5_.stop();
     TakeBackEdits();
     const std::size_t before = log_.Lines().size();
-    const StatusLog::StepResult step = log_.AddLine(ctx_.Poll.Snapshot(), LocalTimeNow());
+    const StatusLog::StepResult step = log_.AddLine(ctx_.Poll.Snapshot(), LocalNow());
     if (step.Wrote)
         ShowAllLines();
     else
@@ -141,7 +141,7 @@ void TStatusLogPage::Timer5Timer() {
 
 void TStatusLogPage::Button1Click() {
     TakeBackEdits();
-    const LogFileResult saved = log_.Save(LocalTimeNow());
+    const LogFileResult saved = log_.Save(LocalNow());
     if (saved.Ok())
         ShowSaved(saved);
     else
@@ -158,7 +158,7 @@ void TStatusLogPage::MainFormClosing() {
     SetRunning(false);
     TakeBackEdits();
     const LogFileResult saved =
-        log_.SaveUnsaved(LocalTimeNow(), std::filesystem::path(ctx_.FallbackDir.toStdU16String()));
+        log_.SaveUnsaved(LocalNow(), std::filesystem::path(ctx_.FallbackDir.toStdU16String()));
     if (!saved.Ok())
         ctx_.Messages.ShowError(saved.Error);
     else if (!saved.FallbackReason.empty())

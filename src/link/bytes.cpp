@@ -6,6 +6,7 @@ namespace zephyra {
 
 namespace {
 constexpr char kHex[] = "0123456789ABCDEF";
+} // namespace
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9')
@@ -15,13 +16,6 @@ int HexValue(char c) {
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
-}
-} // namespace
-
-Bytes EncodeBE16(int32_t v) {
-    Bytes out;
-    AppendBE16(out, v);
-    return out;
 }
 
 void AppendBE16(Bytes &out, int32_t v) {
@@ -95,13 +89,6 @@ int32_t ParseBE16(ByteView two) {
     if (two.size() < 2)
         return two.empty() ? 0 : two[0] * 256;
     return two[0] * 256 + two[1];
-}
-
-std::string ZeroPad(int64_t v, int n) {
-    std::string digits = std::to_string(v);
-    if (static_cast<int>(digits.size()) >= n)
-        return digits;
-    return std::string(static_cast<std::size_t>(n) - digits.size(), '0') + digits;
 }
 
 } // namespace zephyra

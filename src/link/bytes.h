@@ -13,7 +13,6 @@ using Bytes = std::vector<uint8_t>;
 using ByteView = std::span<const uint8_t>;
 
 // High byte first; each byte reduced to its low 8 bits (callers pass 0..65535).
-Bytes EncodeBE16(int32_t v);
 void AppendBE16(Bytes &out, int32_t v);
 
 // Removes and returns the first n bytes (fewer if the string is shorter).
@@ -24,6 +23,8 @@ std::string BytesToHex(ByteView bytes);
 // Same, with a blank between bytes: for logs and journals.
 std::string BytesToSpacedHex(ByteView bytes);
 
+// The value of one hex digit, either case; -1 for any other character.
+int HexValue(char c);
 // Hexadecimal text to integer; an empty text reads as 0. Stops at the first non-hex character.
 int32_t ParseHex(std::string_view text);
 // Hex text with optional blanks ("01 04 00 01") to bytes; returns false on a malformed text.
@@ -31,8 +32,5 @@ bool ParseHexBytes(std::string_view text, Bytes &out);
 
 // First byte * 256 + second byte.
 int32_t ParseBE16(ByteView two);
-
-// v right-aligned in n characters, padded with '0'.
-std::string ZeroPad(int64_t v, int n);
 
 } // namespace zephyra

@@ -82,9 +82,14 @@ void ModbusCodec::BuildWriteRequest(int32_t address, int32_t value) {
     SendRequest(WriteRequestUnit(address, value));
 }
 
-void ModbusCodec::BuildVendorRequest(uint8_t function, ByteView data) {
-    if (function == kFnHistory && receiver_)
+void ModbusCodec::ResetReceiver() {
+    if (receiver_)
         receiver_->Reset();
+}
+
+void ModbusCodec::BuildVendorRequest(uint8_t function, ByteView data) {
+    if (function == kFnHistory)
+        ResetReceiver();
     SendRequest(VendorRequestUnit(function, data));
 }
 

@@ -39,6 +39,8 @@ public:
 
     // The 0x41 request resets this receiver before it is sent.
     void AttachReceiver(ResponseReceiver *receiver) { receiver_ = receiver; }
+    // A half frame left over must not swallow the reply to the next request.
+    void ResetReceiver();
     // Every request that goes out is recorded here.
     void SetMonitor(LinkMonitor *monitor) { monitor_ = monitor; }
 
@@ -52,7 +54,6 @@ public:
     // Whether a serial reply answers the request last sent, as libmodbus checks a confirmation: the
     // same function (or its exception) and, for a register read, two bytes per register asked.
     DropReason MatchSerialReply(int32_t function, ByteView payload) const;
-    void ResetTransactionCounter() { transactionCounter_ = 0; }
     LinkPort &Port() { return port_; }
     LinkKind Link() const { return link_; }
 

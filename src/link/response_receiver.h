@@ -8,17 +8,11 @@
 #include "link/bytes.h"
 #include "link/link_monitor.h"
 #include "link/link_port.h"
+#include "link/response_sink.h"
 
 namespace zephyra {
 
 class ModbusCodec;
-
-class ResponseSink {
-public:
-    virtual ~ResponseSink() = default;
-    // function: the response's function code; payload: every byte after it (serial: CRC included).
-    virtual void ResponseDispatcher(int32_t function, Bytes payload) = 0;
-};
 
 class ResponseReceiver {
 public:

@@ -38,10 +38,8 @@ public:
     bool IsOpen() const { return port_.isOpen(); }
     // On a port lost under us, each write first tries the same path again.
     void Write(const Bytes &frame);
-    bool Lost() const { return lost_; }
     // While clear, any received byte closes the port (nothing may talk before the link is confirmed).
     void SetReadEnabled(bool enabled) { readEnabled_ = enabled; }
-    bool ReadEnabled() const { return readEnabled_; }
 
 signals:
     void TxLight(bool on);

@@ -7,7 +7,7 @@ namespace zephyra {
 TcpEndpoint::TcpEndpoint(QObject *parent) : QObject(parent) {
     // Bytes are taken as they arrive: a timed receive poll woke the console ten times a second for
     // nothing. The receiver keeps a header cut between two reads until its rest comes.
-    connect(&socket_, &QTcpSocket::readyRead, this, &TcpEndpoint::Timer7Timer);
+    connect(&socket_, &QTcpSocket::readyRead, this, &TcpEndpoint::ReadArrived);
     connectTimeout_.setSingleShot(true);
     connect(&connectTimeout_, &QTimer::timeout, this, [this] {
         if (!IsConnecting())
@@ -91,7 +91,7 @@ void TcpEndpoint::Write(const Bytes &frame) {
     socket_.write(reinterpret_cast<const char *>(frame.data()), static_cast<qint64>(frame.size()));
 }
 
-void TcpEndpoint::Timer7Timer() {
+void TcpEndpoint::ReadArrived() {
     if (!IsConnected() || socket_.bytesAvailable() <= 0)
         return;
     QByteArray data = socket_.readAll();

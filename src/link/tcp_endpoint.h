@@ -44,7 +44,7 @@ signals:
     void PeerClosed();
 
 private:
-    void Timer7Timer();
+    void ReadArrived();
 
     QTcpSocket socket_;
     QTimer connectTimeout_;

@@ -24,8 +24,7 @@
 #include "access/confirm_window.h"
 #include "access/login_window.h"
 #include "device/connection_window.h"
-#include "link/serial_endpoint.h"
-#include "link/tcp_endpoint.h"
+#include "polling/accessible_names.h"
 #include "polling/core_text.h"
 #include "polling/lamp_widget.h"
 
@@ -176,10 +175,7 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    // Assistive tools (and scripted tests) find every control by its name.
-    for (QWidget *w : findChildren<QWidget *>())
-        if (!w->objectName().isEmpty() && w->accessibleDescription().isEmpty())
-            w->setAccessibleDescription(w->objectName());
+    DescribeByObjectName(this);
 }
 
 TMain_Form::~TMain_Form() = default;
@@ -550,7 +546,12 @@ void TMain_Form::SetChargeFieldsVisible(bool visible) {
 void TMain_Form::ApplyAccessRules() {
     pageControl_->setVisible(true);
     infoGroup_->setVisible(true);
-    ctx_.Session.StatusDecoded();
+    // Level-triggered: every decode that may show them shows them, also after Image1 hid the charge
+    // fields; nothing here hides them.
+    if (ctx_.Session.StatusDecoded()) {
+        relayGroup_->setVisible(true);
+        SetChargeFieldsVisible(true);
+    }
     RenderSession();
 }
 
@@ -565,10 +566,6 @@ void TMain_Form::RenderSession() {
             panels_[i]->setText(text);
     }
     portPanel_->SetFullText(QString::fromStdString(session.Panel(1)));
-    if (session.RelayFieldsShown() && relayGroup_->isHidden()) {
-        relayGroup_->setVisible(true);
-        SetChargeFieldsVisible(true);
-    }
 }
 
 void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view) {
@@ -698,11 +695,9 @@ void TMain_Form::mLoginClick() {
 
 void TMain_Form::mConnectClick() {
     ConnectionContext cc{ctx_.Poll,
-                         ctx_.Serial,
-                         ctx_.Tcp,
+                         ctx_.Link,
                          ctx_.Messages,
                          [this](LinkKind link, const QString &text) { LinkConfirmed(link, text); },
-                         [this](bool green) { PaintConnect(green); },
                          [this] { RenderSession(); },
                          ctx_.DefaultHost};
     TfrmComPort dialog(std::move(cc), this);
@@ -736,10 +731,7 @@ void TMain_Form::OpenConfirmation(uint8_t confirmMode) {
 }
 
 void TMain_Form::Confirmed(uint8_t confirmMode) {
-    ctx_.Serial.Close();
-    ctx_.Serial.SetReadEnabled(false);
-    ctx_.Tcp.Disconnect();
-    ctx_.Poll.LinkClosed();
+    ctx_.Link.Disconnect();
     if (confirmMode == 2)
         ctx_.Session.LogOut();
     else
@@ -752,17 +744,14 @@ void TMain_Form::Confirmed(uint8_t confirmMode) {
 }
 
 void TMain_Form::mExitClick() {
-    ctx_.Poll.LinkClosed();
-    if (ctx_.Tcp.IsConnected()) {
-        ctx_.Tcp.Disconnect();
+    if (ctx_.Link.Disconnect())
         closingWindow_->Start();
-    }
     close();
 }
 
 void TMain_Form::closeEvent(QCloseEvent *event) {
     emit Closing();
-    ctx_.Serial.Close();
+    ctx_.Link.ReleasePort();
     closingWindow_->hide();
     event->accept();
 }

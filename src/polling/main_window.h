@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 #include "access/session_model.h"
+#include "core/link_control.h"
 #include "polling/poll_controller.h"
 
 class QAction;
@@ -20,16 +21,13 @@ class LampWidget;
 class ElidedPanel;
 class IndicatorWidget;
 class TfrmMsg;
-class SerialEndpoint;
-class TcpEndpoint;
 
 // What the main window works with: the poll (through its intents), the session it renders, and the
-// endpoints it opens and closes for the connection window and the disconnect.
+// device link it asks to connect and disconnect.
 struct MainWindowContext {
     PollController &Poll;
     SessionModel &Session;
-    SerialEndpoint &Serial;
-    TcpEndpoint &Tcp;
+    LinkControl &Link;
     Operator &Messages;
     QString DefaultHost;
 };

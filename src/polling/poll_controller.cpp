@@ -391,10 +391,16 @@ bool PollController::StartAlarmTest(const std::vector<PendingWrite> &writes) {
     Entry entry(*this);
     if (WriteBusy())
         return false;
+    const int32_t wasActive = state_.AlarmTestActive;
+    const uint8_t wasMode = state_.RequestMode;
     state_.AlarmTestActive = 1;
     state_.RequestMode = mode::kPaused;
-    StartWriteSequence(writes);
-    return true;
+    if (StartWriteSequence(writes))
+        return true;
+    // Nothing went out (no client on TCP): neither the pace nor the poll may act as if it had.
+    state_.AlarmTestActive = wasActive;
+    state_.RequestMode = wasMode;
+    return false;
 }
 
 bool PollController::StartNetworkWrite(const Bytes &request) {
@@ -407,6 +413,7 @@ bool PollController::StartNetworkWrite(const Bytes &request) {
             return false;
     }
     state_.LastRawRequest = request;
+    codec_.ResetReceiver();
     codec_.SendRequest(request);
     state_.PollCountdown = 3;
     state_.PollDue = true;

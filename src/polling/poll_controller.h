@@ -12,7 +12,7 @@
 #include "core/ports.h"
 #include "link/link_monitor.h"
 #include "link/modbus_codec.h"
-#include "link/response_receiver.h"
+#include "link/response_sink.h"
 #include "polling/poll_state.h"
 #include "polling/status_decoder.h"
 
@@ -134,9 +134,13 @@ public:
     // and the client is connected first if needed. Returns false, sending nothing, for an empty list
     // or while another sequence or connect is under way.
     bool StartWriteSequence(const std::vector<PendingWrite> &writes);
-    // The alarm-test window's OK: the slower alarm-test pace, then the write sequence.
+    // The alarm-test window's OK: the slower alarm-test pace, then the write sequence. False, changing
+    // nothing, when the sequence could not start.
     bool StartAlarmTest(const std::vector<PendingWrite> &writes);
-    // The network identity frame (one 0x47 request); its reply reports success or failure.
+    // The network identity frame (one 0x47 request, not through the write queue); its reply reports
+    // success or failure. The receiver starts afresh, the frame is kept so a success reply can show what
+    // was written, and on TCP the poll pauses and the client connects first (a failed connect is shown
+    // and nothing is sent). Returns whether the frame went out.
     bool StartNetworkWrite(const Bytes &request);
     // Told the device's answer to that frame before the operator is, so the open window knows what the
     // device now holds.

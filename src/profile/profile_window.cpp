@@ -22,6 +22,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "polling/accessible_names.h"
 #include "polling/core_text.h"
 #include "polling/main_window.h"
 #include "polling/register_names.h"
@@ -43,13 +44,6 @@ const QColor kDiffers(0xFF, 0xE0, 0x8A);
 
 QString Stamp() {
     return QDateTime::currentDateTime().toString("yyyyMMdd_HHmmss");
-}
-
-void NameControls(QWidget *w) {
-    for (QWidget *c : w->findChildren<QWidget *>())
-        if (!c->objectName().isEmpty() && c->accessibleDescription().isEmpty())
-            c->setAccessibleDescription(c->objectName());
-    w->setAccessibleDescription(w->objectName());
 }
 
 QTableWidget *Table(const char *name, const QStringList &header) {
@@ -272,7 +266,7 @@ TfrmProfileCompare::TfrmProfileCompare(ProfileContext &ctx, const SiteProfile &p
     resize(720, 560);
     connect(save, &QPushButton::clicked, this, &TfrmProfileCompare::btnSaveCsvClick);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    NameControls(this);
+    DescribeByObjectName(this);
 }
 
 void TfrmProfileCompare::btnSaveCsvClick() {
@@ -311,7 +305,7 @@ TfrmProfileResult::TfrmProfileResult(const std::vector<ProfileApplyResult> &resu
     layout->addWidget(close, 0, Qt::AlignRight);
     resize(760, 560);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    NameControls(this);
+    DescribeByObjectName(this);
 }
 
 void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {

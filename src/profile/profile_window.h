@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "access/session_model.h"
-#include "history/history_collector.h"
+#include "history/history_controller.h"
 #include "link/link_monitor.h"
 #include "polling/poll_controller.h"
 #include "profile/commissioning_report.h"

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "polling/accessible_names.h"
 #include "polling/main_window.h"
 
 namespace zephyra {
@@ -100,10 +101,7 @@ TTrendPage::TTrendPage(TrendContext ctx, QWidget *parent)
     layout->addLayout(controls);
     layout->addWidget(labTrendMessage_);
 
-    for (QWidget *w : findChildren<QWidget *>())
-        if (!w->objectName().isEmpty())
-            w->setAccessibleDescription(w->objectName());
-    setAccessibleDescription(objectName());
+    DescribeByObjectName(this);
     ShowView();
 }
 

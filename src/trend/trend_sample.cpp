@@ -5,6 +5,7 @@
 #include <ctime>
 #include <limits>
 
+#include "core/local_clock.h"
 #include "polling/formatters.h"
 
 namespace zephyra {
@@ -64,10 +65,8 @@ TrendSample MakeTrendSample(const StatusSnapshot &s, WallTime time) {
 WallTime NowWallTime() {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
     return {std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count(),
-            static_cast<int32_t>(local.tm_gmtoff)};
+            static_cast<int32_t>(LocalTimeAt(seconds).tm_gmtoff)};
 }
 
 std::string FormatIsoLocal(WallTime time) {

@@ -7,17 +7,18 @@ namespace zephyra {
 namespace {
 
 struct Session {
-    PollState poll;
-    SessionModel model{poll};
+    LinkKind link = LinkKind::Serial;
+    bool connected = false;
+    SessionModel model{link, connected};
 
     // The poll controller's part of a confirmed link and of its close, then the session's.
-    void Connect(LinkKind link, const std::string &port = "/dev/ttyV0") {
-        poll.Link = link;
-        poll.Connected = true;
+    void Connect(LinkKind kind, const std::string &port = "/dev/ttyV0") {
+        link = kind;
+        connected = true;
         model.LinkConfirmed(port);
     }
     void Close() {
-        poll.Connected = false;
+        connected = false;
         model.LinkClosed();
     }
     std::vector<std::string> On() const {
@@ -61,7 +62,7 @@ TEST(SessionModel, LoginConnectDisconnectAndLogoutFollowTheLifecycleTable) {
 
     s.Connect(LinkKind::Tcp, "127.0.0.1");
     s.model.StatusDecoded();
-    s.poll.Connected = false;
+    s.connected = false;
     s.model.LogOut();
     EXPECT_EQ(s.On(), With(kAlways, {"mLogin"}));
     EXPECT_EQ(s.model.Panel(0), "");
@@ -105,29 +106,27 @@ TEST(SessionModel, EveryDecodeAppliesTheAccessTable) {
         Session s;
         s.model.LogIn(c.level);
         s.Connect(c.link);
-        s.model.StatusDecoded();
+        EXPECT_EQ(s.model.StatusDecoded(), c.relay);
         for (const std::string &item : c.on)
             EXPECT_TRUE(s.model.Enabled(item)) << item;
         for (const std::string &item : c.off)
             EXPECT_FALSE(s.model.Enabled(item)) << item;
-        EXPECT_EQ(s.model.RelayFieldsShown(), c.relay);
     }
 }
 
-// Once shown the relay fields stay; a User after a Super still may not open the measurement window.
-TEST(SessionModel, RelayFieldsOutliveALogoutButTheMenusDoNot) {
+// A User after a Super still may not open the measurement window (the shown fields are the window's).
+TEST(SessionModel, MenusDoNotOutliveALogout) {
     Session s;
     s.model.LogIn(UserLevel::Super);
     s.Connect(LinkKind::Serial);
     s.model.StatusDecoded();
-    s.poll.Connected = false;
+    s.connected = false;
     s.model.LogOut();
     for (const char *item : DeviceMenuItems())
         EXPECT_FALSE(s.model.Enabled(item)) << item;
     s.model.LogIn(UserLevel::User);
     s.Connect(LinkKind::Serial);
-    s.model.StatusDecoded();
-    EXPECT_TRUE(s.model.RelayFieldsShown());
+    EXPECT_FALSE(s.model.StatusDecoded());
     EXPECT_FALSE(s.model.Enabled("mMeasurementSet"));
 }
 

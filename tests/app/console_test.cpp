@@ -11,6 +11,7 @@
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -178,7 +179,7 @@ TEST_F(ConsoleTest, EveryDecodeAppliesTheAccessTableForLevelAndLink) {
         console = std::make_unique<Console>(ConsoleOptions{{}, 502, "127.0.0.1", {}, &trace, {}});
         window().show();
         window().LogIn(c.Level);
-        fakes::Arrange(console->State()).Link = c.Link;
+        console->Controller().LinkChosen(c.Link);
         Decode(StatusBlock());
         std::vector<const char *> on = c.On;
         if (c.Link == LinkKind::Serial)
@@ -234,7 +235,7 @@ TEST_F(ConsoleTest, DecodeFillsFieldsLampsLabelAndLinkPanel) {
 // wholly inside its group; the level and link panels likewise.
 TEST_F(ConsoleTest, EveryFieldHoldsTheWidestTextADecodeCanGiveIt) {
     window().LogIn(UserLevel::Super);
-    fakes::Arrange(console->State()).Link = LinkKind::Serial; // shows the relay and charge fields
+    console->Controller().LinkChosen(LinkKind::Serial); // shows the relay and charge fields
     QTest::mouseClick(Child<QWidget>(&window(), "Image10"), Qt::LeftButton); // and the firmware counter
     const QFontMetrics metrics(window().font());
     auto wider = [&](const QString &a, const QString &b) {
@@ -299,7 +300,7 @@ TEST_F(ConsoleTest, EveryFieldHoldsTheWidestTextADecodeCanGiveIt) {
     // A by-id port path beside the widest health texts: every panel whole inside the fixed-width bar,
     // each health text whole, the path shortened in the middle and whole in its tooltip.
     const QString byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
-    fakes::Arrange(console->State()).Connected = true;
+    console->Controller().LinkConfirmed(LinkKind::Serial); // a port that is not really opened here
     window().LinkConfirmed(LinkKind::Serial, byId);
     Decode(StatusBlock().Set({{reg::kEthLinkBits, linkBits}, {reg::kTcpRxTx, 0xFFFF}}));
     auto *port = Child<QLabel>(&window(), "ComSettingPanel2");
@@ -342,8 +343,7 @@ void Confirm(TMain_Form &w, void (TMain_Form::*command)(), const char *button,
 
 TEST_F(ConsoleTest, DisconnectConfirmedOrCancelled) {
     window().LogIn(UserLevel::Super);
-    fakes::Arrange(console->State()).Connected = true; // a port that is not really opened here
-    console->Controller().LinkConfirmed(LinkKind::Serial);
+    console->Controller().LinkConfirmed(LinkKind::Serial); // a port that is not really opened here
     Decode(StatusBlock());
     QString caption;
     Confirm(window(), &TMain_Form::mDisconnectClick, "BitBtn2", &caption);
@@ -365,7 +365,6 @@ TEST_F(ConsoleTest, DisconnectConfirmedOrCancelled) {
 
 TEST_F(ConsoleTest, LogoutCancelledOrConfirmed) {
     window().LogIn(UserLevel::Admin);
-    fakes::Arrange(console->State()).Connected = true;
     console->Controller().LinkConfirmed(LinkKind::Serial);
     Decode(StatusBlock());
     Confirm(window(), &TMain_Form::mLogoutClick, "BitBtn2");
@@ -401,6 +400,34 @@ TEST_F(ConsoleTest, HiddenTogglesFlipTheFirmwareCounterAndTheChargeFields) {
     EXPECT_TRUE(chRelay->isHidden());
 }
 
+// The rules act on every decode: a Super decode on serial shows again the charge fields Image1 hid, an
+// Admin decode leaves them as they are.
+TEST_F(ConsoleTest, EverySuperDecodeOnSerialShowsTheChargeFieldsAgain) {
+    auto shown = [&] {
+        std::vector<bool> out;
+        for (const char *name : {"labChRef", "edtChRef", "labChRelay", "edtChRelay"})
+            out.push_back(!Child<QWidget>(&window(), name)->isHidden());
+        return out;
+    };
+    const std::vector<bool> all(4, true), none(4, false);
+    auto image1 = [&] { QTest::mouseClick(Child<QWidget>(&window(), "Image1"), Qt::LeftButton); };
+    window().LogIn(UserLevel::Super);
+    console->Controller().LinkChosen(LinkKind::Serial);
+    Decode(StatusBlock());
+    EXPECT_EQ(shown(), all);
+    image1();
+    EXPECT_EQ(shown(), none);
+    Decode(StatusBlock());
+    EXPECT_EQ(shown(), all) << "a hide lasts until the next Super decode";
+
+    window().LogIn(UserLevel::Admin);
+    Decode(StatusBlock());
+    EXPECT_EQ(shown(), all) << "nothing hides them again";
+    image1();
+    Decode(StatusBlock());
+    EXPECT_EQ(shown(), none) << "only a Super decode shows them";
+}
+
 TEST_F(ConsoleTest, ExitWithoutTcpClosesAtOnce) {
     console->Controller().LinkConfirmed(LinkKind::Serial);
     window().mExitClick();
@@ -412,15 +439,17 @@ TEST_F(ConsoleTest, ExitWithoutTcpClosesAtOnce) {
 TEST_F(ConsoleTest, ExitWithTcpDisconnectsAndStartsTheClosingWindow) {
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-    console->Tcp().SetHost("127.0.0.1");
-    console->Tcp().SetPort(server.serverPort());
-    ASSERT_EQ(console->Tcp().ConnectAndWait(), "");
+    console = std::make_unique<Console>(ConsoleOptions{{}, server.serverPort(), "127.0.0.1", {}, &trace, {}});
+    window().show();
+    ASSERT_EQ(console->Link().Connect(LinkKind::Tcp, "127.0.0.1").Error, "");
+    ASSERT_TRUE(server.hasPendingConnections() || server.waitForNewConnection(3000));
+    QTcpSocket *device = server.nextPendingConnection();
     auto *closing = Child<TfrmMsg>(&window(), "TfrmMsg");
     bool shownWhileClosing = false;
     QObject::connect(&window(), &TMain_Form::Closing, [&] { shownWhileClosing = closing->isVisible(); });
     window().mExitClick();
     EXPECT_TRUE(shownWhileClosing);
-    EXPECT_FALSE(console->Tcp().IsConnected());
+    EXPECT_TRUE(test::WaitFor([&] { return device->state() == QAbstractSocket::UnconnectedState; }, 3000));
     EXPECT_FALSE(window().isVisible());
 }
 

@@ -137,7 +137,7 @@ protected:
         window().show();
         // Logged in as the highest level on the serial link, every field and page is shown.
         window().LogIn(UserLevel::Super);
-        fakes::Arrange(console->State()).Link = LinkKind::Serial;
+        console->Controller().LinkChosen(LinkKind::Serial);
         QTest::mouseClick(Child<QWidget>(&window(), "Image10"), Qt::LeftButton);
         console->Controller().ResponseDispatcher(0x04, test::StatusBlock().Payload());
         QApplication::processEvents();

@@ -184,7 +184,7 @@ TEST(NetworkSettings, WriteGoesOutOnSerialAfterADroppedHalfFrameAndItsAcceptance
     rig.ctl.SetNetworkWriteObserver([&](bool accepted) {
         answers.push_back({accepted, rig.op.messages.size()});
     });
-    ASSERT_TRUE(SendNetworkWrite(rig.ctl, rig.rx, kWrite));
+    ASSERT_TRUE(rig.ctl.StartNetworkWrite(kWrite));
     EXPECT_EQ(rig.port.Frames(), std::vector<Bytes>{WithCrc(kWrite)});
     EXPECT_EQ(rig.state.LastRawRequest, kWrite);
     EXPECT_EQ(rig.state.RequestMode, mode::kPoll)
@@ -208,7 +208,7 @@ TEST(NetworkSettings, WriteGoesOutOnSerialAfterADroppedHalfFrameAndItsAcceptance
 TEST(NetworkSettings, WriteOnTcpPausesThePollAndConnectsFirst) {
     NetworkRig rig(LinkKind::Tcp);
     rig.port.connected = false;
-    ASSERT_TRUE(SendNetworkWrite(rig.ctl, rig.rx, kWrite));
+    ASSERT_TRUE(rig.ctl.StartNetworkWrite(kWrite));
     EXPECT_EQ(rig.port.connectCalls, 1);
     EXPECT_EQ(rig.state.RequestMode, mode::kPaused);
     ASSERT_EQ(rig.port.writes.size(), 1u);
@@ -221,7 +221,7 @@ TEST(NetworkSettings, FailedConnectSendsNothingAndSaysWhy) {
     rig.port.connected = false;
     rig.port.connectError = "Connection refused";
     rig.state.LastRawRequest = {0x01};
-    EXPECT_FALSE(SendNetworkWrite(rig.ctl, rig.rx, kWrite));
+    EXPECT_FALSE(rig.ctl.StartNetworkWrite(kWrite));
     EXPECT_TRUE(rig.port.writes.empty());
     EXPECT_EQ(rig.state.LastRawRequest, Bytes{0x01}) << "a later reply must not show a frame never sent";
     EXPECT_FALSE(rig.state.PollDue);

@@ -20,6 +20,7 @@
 #include "config/month_calendar_widget.h"
 #include "config/operating_setting_dialog.h"
 #include "config/spin_field_widget.h"
+#include "core/local_clock.h"
 #include "support/gui_helpers.h"
 #include "support/status_block.h"
 
@@ -167,8 +168,10 @@ TEST_F(SettingsDialogsA, MeasurementWindowHasMaskedFieldsThatKeepBlankPositions)
 }
 
 TEST_F(SettingsDialogsA, DateTimeWindowOpensWithThePcClockAndAMonthGridFromSunday) {
+    // Read on both sides of the window's own reading: a run across midnight matches one of them.
+    const std::tm before = LocalNow();
     TfrmSetTime d(console->Settings(), &main());
-    const std::tm now = LocalNow();
+    const std::tm after = LocalNow();
     EXPECT_EQ(d.windowTitle(), "날짜/시간 설정 ");
     auto *pages = Child<QTabWidget>(&d, "PageControl1");
     ASSERT_EQ(pages->count(), 1);
@@ -176,6 +179,7 @@ TEST_F(SettingsDialogsA, DateTimeWindowOpensWithThePcClockAndAMonthGridFromSunda
     EXPECT_EQ(Child<QGroupBox>(&d, "gbDate")->title(), "날짜");
     EXPECT_EQ(Child<QGroupBox>(&d, "gbTime")->title(), "시간");
     const DateTimeInputs in = d.Inputs();
+    const std::tm &now = in.Calendar.Month == after.tm_mon + 1 ? after : before;
     EXPECT_EQ(in.Year, std::to_string(now.tm_year + 1900));
     EXPECT_EQ(in.Month, std::to_string(now.tm_mon + 1)); // no leading zero
     EXPECT_EQ(in.Calendar.Year, now.tm_year + 1900);

@@ -34,7 +34,6 @@ protected:
     TMain_Form &window() { return console->MainWindow(); }
     const PollState &state() { return console->State(); }
     // Test setup only: windows never get a writable poll state.
-    PollState &arrange() { return fakes::Arrange(console->State()); }
 
     // Opens a dialog with `open`, runs `body` on it and returns once it is closed.
     void Run(void (*open)(SettingsContext &, QWidget *), std::function<void(QWidget *)> body) {
@@ -159,49 +158,9 @@ TEST_F(SettingsDialogsB, AclDialogPrefillsFromTheLastStatus) {
     });
 }
 
-// Open, exit button and close box of each window on each link, as the poll sees them.
-TEST_F(SettingsDialogsB, PollModeFollowsOpeningAndClosingOnEachLink) {
-    struct Case {
-        LinkKind link;
-        void (*open)(SettingsContext &, QWidget *);
-        const char *window;
-        const char *exitButton; // null: the close box
-        uint8_t whileOpen, afterClose;
-        bool dueAfterClose, timerAfterClose;
-    };
-    const Case cases[] = {
-        {LinkKind::Serial, OpenIpSettingDialog, "zephyra::TfrmIPSetting", "bbtnExit", 20, 1, true, true},
-        {LinkKind::Serial, OpenIpSettingDialog, "zephyra::TfrmIPSetting", nullptr, 20, 1, true, true},
-        {LinkKind::Tcp, OpenIpSettingDialog, "zephyra::TfrmIPSetting", nullptr, 0, 1, true, true},
-        {LinkKind::Serial, OpenAclCommand, "zephyra::TfrmACLSetting", "bbtnExit", 20, 0, true, true},
-        {LinkKind::Serial, OpenAclCommand, "zephyra::TfrmACLSetting", nullptr, 20, 0, true, true},
-        {LinkKind::Tcp, OpenAclCommand, "zephyra::TfrmTCP_Set", "BitBtnCancel", 0, 0, true, true},
-        {LinkKind::Tcp, OpenAclCommand, "zephyra::TfrmTCP_Set", nullptr, 0, 0, false, false},
-        {LinkKind::Unselected, OpenAclCommand, "zephyra::TfrmTCP_Set", nullptr, 0, 0, false, false},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.window) + (c.exitButton ? " exit" : " close box") + " link " +
-                     std::to_string(static_cast<int>(c.link)));
-        arrange().Link = c.link;
-        arrange().Connected = c.link != LinkKind::Unselected;
-        arrange().RequestMode = mode::kPoll;
-        arrange().PollDue = false;
-        console->Controller().ConfirmationOpened(); // the poll stopped, so each effect on it shows
-        Run(c.open, [&](QWidget *d) {
-            EXPECT_EQ(d->metaObject()->className(), std::string(c.window));
-            EXPECT_EQ(state().RequestMode, c.whileOpen);
-            if (c.exitButton)
-                Child<QPushButton>(d, c.exitButton)->click();
-        });
-        EXPECT_EQ(state().RequestMode, c.afterClose);
-        EXPECT_EQ(state().PollDue, c.dueAfterClose);
-        EXPECT_EQ(console->Controller().Ticking(), c.timerAfterClose);
-    }
-}
-
 TEST_F(SettingsDialogsB, TcpRemoteWindowShowsTheSwitchFromTheLastStatus) {
     console->Controller().ResponseDispatcher(0x04, StatusBlock().Set(reg::kACLEn, 1).Payload());
-    arrange().Link = LinkKind::Tcp;
+    console->Controller().LinkChosen(LinkKind::Tcp);
     Run(OpenAclCommand, [&](QWidget *d) {
         EXPECT_EQ(d->windowTitle(), "TCP_원격 설정");
         EXPECT_EQ(Child<QComboBox>(d, "cbbACL")->currentIndex(), 1);
@@ -275,7 +234,7 @@ TEST_F(SettingsDialogsB, AddressBoxesShowTheirWidestValueWholeAndReadable) {
         // fixed ones among them read-only but not greyed out.
         {"main", nullptr, {{mainRanges, "255.255.255.255", dec}}},
     };
-    arrange().Link = LinkKind::Serial;
+    console->Controller().LinkChosen(LinkKind::Serial);
     for (const Case &c : cases) {
         auto check = [&](QWidget *root) {
             for (const Boxes &b : c.boxes)

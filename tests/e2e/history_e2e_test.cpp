@@ -1,10 +1,10 @@
 // Alarm and event log downloads, history initialise and Save File: the console against zephyra-sim over
 // the pseudo-terminal. What the simulator journals is what went over the wire.
+#include <QDateTime>
 #include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRegularExpression>
-#include <QTime>
 #include <csignal>
 #include <map>
 #include <sys/types.h>
@@ -491,10 +491,11 @@ TEST_F(HistoryE2e, InitialiseAsksFirstAndReportsAnAnswerThatComesAfterTheDialogC
               (std::vector<Bytes>{{0x01, 0x41, 0x00, 0x02, 0x01, 0x03}}));
 }
 
-// Names the workbook may have when saved between `from` and `to`.
-QStringList NamesBetween(const char *log, QTime from, QTime to) {
+// Names the workbook may have when saved between `from` and `to` (which may lie on either side of
+// midnight).
+QStringList NamesBetween(const char *log, const QDateTime &from, const QDateTime &to) {
     QStringList names;
-    for (QTime t = from; t <= to && names.size() < 10; t = t.addSecs(1))
+    for (QDateTime t = from; t <= to && names.size() < 10; t = t.addSecs(1))
         names << QString("ZEPHYRA-M10 %1(%2).xls").arg(log, t.toString("HHmmss"));
     return names;
 }
@@ -504,12 +505,12 @@ TEST_F(HistoryE2e, SaveFileWritesTheWorkbookAndAnUnwritableDirectoryShowsNoExcel
     QDir dir(QString::fromStdString(sim->Dir()));
     for (HistoryKind kind : {HistoryKind::Alarm, HistoryKind::Event}) {
         const char *log = kind == HistoryKind::Alarm ? "Alarm Log" : "Event Log";
-        QTime from, to;
+        QDateTime from, to;
         Download(kind, [&](HistoryWindowBase *win) {
-            QTime now = QTime::currentTime();
-            from = QTime(now.hour(), now.minute(), now.second());
+            from = QDateTime::currentDateTime();
+            from = from.addMSecs(-from.time().msec());
             Child<QPushButton>(win, "bbtFileSave")->click();
-            to = QTime::currentTime();
+            to = QDateTime::currentDateTime();
             // A look at it: build-dir/tests/e2e/history_saved.png
             if (kind == HistoryKind::Alarm) {
                 QApplication::processEvents(); // the bar's layout takes the new path first

@@ -12,6 +12,7 @@
 #include "config/month_calendar_widget.h"
 #include "config/spin_field_widget.h"
 #include "config/wire_order.h"
+#include "core/local_clock.h"
 #include "e2e/console_fixture.h"
 
 namespace zephyra::test {
@@ -393,11 +394,13 @@ TEST_F(SettingsA, ClockGoesOutMinuteHourDayMonthYearSecond) {
         SetSpin(d, "spinedtHour", "10");
         SetSpin(d, "spinedtMIn", "20");
         SetSpin(d, "spinedtSec", "30");
+        const int yearBefore = LocalNow().tm_year + 1900;
         EXPECT_EQ(Click(d, "bbtnOK").Text, kSuccess);
         EXPECT_EQ(WritesSince(mark, 6),
                   (std::vector<WireWrite>{{5, 20}, {4, 10}, {3, 25}, {2, 12}, {1, 2024}, {6, 30}}));
-        // Active again after the message: the PC's time is back in the fields.
-        EXPECT_EQ(Get<SpinFieldWidget>(d, "spinedtYear")->Text().toInt(), LocalNow().tm_year + 1900);
+        // Active again after the message: the PC's time is back in the fields (a new year may have begun).
+        const int year = Get<SpinFieldWidget>(d, "spinedtYear")->Text().toInt();
+        EXPECT_TRUE(year == yearBefore || year == LocalNow().tm_year + 1900) << year;
         Get<QPushButton>(d, "bbtClose")->click();
     });
     EXPECT_EQ(Mode(), 0);
@@ -491,86 +494,6 @@ TEST_F(SettingsA, ResetAndFactoryInitialiseWriteTheControlRegister) {
     EXPECT_EQ(Mode(), 0);
     EXPECT_TRUE(PollGoesOn());
 }
-
-// Every window: the mode at opening, during and after an OK, and after closing, on one link.
-struct WindowCase {
-    const char *Command;
-    int OpenSerial, OpenTcp;
-    std::function<void(QDialog &)> Prepare;
-    std::size_t Writes;
-    const char *CloseButton; // nullptr: the close box
-    bool Asks = false;       // OK asks Yes/No first
-};
-
-const std::vector<WindowCase> &WindowCases() {
-    static const std::vector<WindowCase> cases = {
-        {"mSystemOperation", 20, 20, [](QDialog &d) { Tick(d, "ckbDCUV"); }, 1, "bbtnExit"},
-        {"mMeasurementSet", 20, 0,
-         [](QDialog &d) {
-             Tick(d, "cbACVR");
-             SetMasked(d, "MskACVR", "221.0");
-         },
-         1, nullptr},
-        {"mDataTimeSet", 20, 0, [](QDialog &) {}, 6, "bbtClose"},
-        {"mControllerReset", 20, 0, [](QDialog &d) { Get<QRadioButton>(d, "rbReset")->click(); }, 1, nullptr},
-        {"mFactoryInitial", 20, 0, [](QDialog &d) { Get<QRadioButton>(d, "rbFactory0")->click(); }, 1,
-         "bbtnExit", true},
-        {"mAlarmTest", 0, 0, [](QDialog &) {}, 1, "bbtClose"},
-    };
-    return cases;
-}
-
-class SettingsAModes : public SettingsA, public ::testing::WithParamInterface<LinkKind> {};
-
-TEST_P(SettingsAModes, EachWindowPausesAndResumesThePollAsItsLinkRequires) {
-    const LinkKind link = GetParam();
-    const bool serial = link == LinkKind::Serial;
-    ASSERT_NO_FATAL_FAILURE(Start(link));
-    for (const WindowCase &c : WindowCases()) {
-        SCOPED_TRACE(c.Command);
-        Run(
-            c.Command,
-            [&](QDialog &d) {
-                const int open = serial ? c.OpenSerial : c.OpenTcp;
-                EXPECT_EQ(Mode(), open);
-                if (open == 20) {
-                    const int polls = PollsSent();
-                    WaitTicks(4);
-                    EXPECT_EQ(PollsSent(), polls) << "paused while open";
-                } else {
-                    EXPECT_TRUE(PollGoesOn()) << "polling while open";
-                }
-                if (!serial && std::string(c.Command) == "mSystemOperation") {
-                    // The write connects the TCP client first when it is down.
-                    console->Tcp().Disconnect();
-                    ASSERT_TRUE(WaitFor([&] { return !console->Tcp().IsConnected(); }));
-                }
-                const std::size_t mark = Mark();
-                c.Prepare(d);
-                Message m = c.Asks ? ClickAnswering(d, "bbtnOK", QMessageBox::Yes).After : Click(d, "bbtnOK");
-                EXPECT_EQ(m.Text, kSuccess);
-                EXPECT_EQ(m.ModeWhileShown, 20) << "no poll while the writes run";
-                EXPECT_EQ(WritesSince(mark, c.Writes).size(), c.Writes);
-                const bool resumes = !serial || std::string(c.Command) == "mAlarmTest";
-                EXPECT_EQ(Mode(), resumes ? 0 : 20) << "after the last echo";
-                if (resumes) {
-                    EXPECT_TRUE(PollGoesOn()) << "polling again with the window open";
-                }
-                if (c.CloseButton)
-                    Get<QPushButton>(d, c.CloseButton)->click();
-                else
-                    d.close();
-            },
-            !serial);
-        EXPECT_EQ(Mode(), 0);
-        EXPECT_EQ(State().AlarmTestActive, 0);
-        EXPECT_TRUE(console->Controller().Ticking());
-        EXPECT_TRUE(PollGoesOn()) << "polling after the window closed";
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Links, SettingsAModes, ::testing::Values(LinkKind::Serial, LinkKind::Tcp),
-                         [](const auto &info) { return info.param == LinkKind::Serial ? "Serial" : "Tcp"; });
 
 TEST_F(SettingsA, RefusedWriteEndsTheSequenceSayingWhatWasAndWasNotWritten) {
     for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {

@@ -57,7 +57,9 @@ TEST_P(SlowDevice, AtMostFourAwaitedEveryReplyDecodedAndStaleOnlyWhenRepliesStop
         if (health.Stale && lastDecodeMs >= 0 && staleMs < 0)
             staleMs = clock.elapsed();
     });
-    link.StartTcp(QStringLiteral("127.0.0.1"), static_cast<quint16>(sim->TcpPort()));
+    link.SetConnectInBackground(true);
+    link.SetTcpPort(static_cast<quint16>(sim->TcpPort()));
+    link.Connect(LinkKind::Tcp, "127.0.0.1");
 
     ASSERT_TRUE(WaitFor([&] { return link.Controller().DecodeCount() >= 6; }, 6 * latency + 10000));
     staleWhileAnswered = staleMs >= 0;

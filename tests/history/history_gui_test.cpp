@@ -62,7 +62,7 @@ protected:
         options.ProgramDir = dir.path();
         console = std::make_unique<Console>(options);
         // As after a serial connect whose port is not opened here: the poll may run.
-        fakes::Arrange(console->State()).Connected = true;
+        console->Controller().LinkConfirmed(LinkKind::Serial);
         window().show();
     }
     TMain_Form &window() { return console->MainWindow(); }
@@ -275,7 +275,6 @@ TEST_F(HistoryGuiTest, InitialiseDialogOffersTheEventLogToSuperAndAdminOnly) {
                           {UserLevel::Super, {"알람이력", "이벤트이력"}, 99, 113}};
     for (const Case &c : cases) {
         SCOPED_TRACE(static_cast<int>(c.level));
-        fakes::Arrange(console->State()).LastRawRequest.clear();
         Run("mInitialLog", c.level, [&](QWidget *w) {
             ASSERT_TRUE(qobject_cast<TfrmInitial *>(w));
             EXPECT_EQ(w->windowTitle(), "이력 초기화 ");
@@ -299,7 +298,8 @@ TEST_F(HistoryGuiTest, InitialiseDialogOffersTheEventLogToSuperAndAdminOnly) {
             if (c.level == UserLevel::Super) {
                 EXPECT_TRUE(w->grab().save(QDir::current().filePath("TfrmInitial.png")));
             }
-            fakes::Arrange(console->State()).PollDue = false;
+            console->Controller().Timer1Timer(); // the due tick: nothing is due after it
+            ASSERT_FALSE(console->State().PollDue);
             w->close(); // the title-bar close box
         });
         EXPECT_EQ(console->State().RequestMode, mode::kPoll);

@@ -35,11 +35,14 @@ const WindowCase kWindows[] = {
 
 class WindowRules : public ::testing::TestWithParam<WindowCase> {
 protected:
-    // The poll runs on a confirmed link, the timer stopped so each effect on it shows.
-    PollRig &Rig(LinkKind link, uint8_t mode, bool due) {
+    // The poll runs on a confirmed link, just past a request (nothing due), paused by a settings window
+    // when asked; the timer stopped so each effect on it shows.
+    PollRig &Rig(LinkKind link, bool paused) {
         rig = std::make_unique<PollRig>(link);
-        fakes::Arrange(rig->ctl.State()).RequestMode = mode;
-        fakes::Arrange(rig->ctl.State()).PollDue = due;
+        rig->Ticks(1);
+        if (paused)
+            rig->ctl.SettingsWindowOpened(W::Operating);
+        rig->ctl.ConfirmationOpened(); // the poll stopped, so each effect on it shows
         return *rig;
     }
     std::unique_ptr<PollRig> rig;
@@ -50,24 +53,24 @@ TEST_P(WindowRules, OpenExitAndCloseSetTheModeThePollTimerAndPollDue) {
     for (auto [link, expected] :
          {std::pair{LinkKind::Serial, c.openSerial}, std::pair{LinkKind::Tcp, c.openTcp},
           std::pair{LinkKind::Unselected, c.openUnselected}}) {
-        PollRig &r = Rig(link, kPoll, false);
+        PollRig &r = Rig(link, false);
         r.ctl.SettingsWindowOpened(c.window);
         EXPECT_EQ(r.state.RequestMode, expected) << "open on " << testrig::LinkName(link);
     }
 
-    PollRig &exit = Rig(LinkKind::Serial, kPaused, false);
+    PollRig &exit = Rig(LinkKind::Serial, true);
     exit.ctl.SettingsWindowExit(c.window);
     EXPECT_EQ(exit.state.RequestMode, c.exitResumes ? kPoll : kPaused) << "exit";
     EXPECT_EQ(exit.state.PollDue, c.exitResumes) << "exit";
     EXPECT_EQ(exit.ctl.Ticking(), c.exitEnablesTimer) << "exit";
 
-    PollRig &closed = Rig(LinkKind::Serial, kPaused, false);
+    PollRig &closed = Rig(LinkKind::Serial, true);
     closed.ctl.SettingsWindowClosed(c.window);
     EXPECT_EQ(closed.state.RequestMode, c.closeFromPaused) << "close";
     EXPECT_TRUE(closed.state.PollDue) << "close";
     EXPECT_EQ(closed.ctl.Ticking(), c.closeEnablesTimer) << "close";
 
-    PollRig &running = Rig(LinkKind::Tcp, kPoll, false);
+    PollRig &running = Rig(LinkKind::Tcp, false);
     running.ctl.SettingsWindowClosed(c.window);
     EXPECT_EQ(running.state.PollDue, c.closeFromPollRaisesDue) << "close while polling";
 }
@@ -85,6 +88,17 @@ TEST(AlarmTestIntent, OkSlowsTheSerialPollUntilTheWindowCloses) {
     EXPECT_EQ(r.ctl.TickIntervalMs(), 400);
     r.ctl.SettingsWindowClosed(W::AlarmTest);
     EXPECT_EQ(r.state.AlarmTestActive, 0);
+}
+
+TEST(AlarmTestIntent, UnreachableTcpDeviceLeavesPaceAndPollAsTheyWere) {
+    PollRig r(LinkKind::Tcp);
+    r.port.connected = false;
+    r.port.connectError = "Connection refused";
+    EXPECT_FALSE(r.ctl.StartAlarmTest({{0x2E, 1}}));
+    EXPECT_TRUE(r.port.writes.empty());
+    EXPECT_EQ(r.state.AlarmTestActive, 0);
+    EXPECT_EQ(r.state.RequestMode, kPoll);
+    EXPECT_EQ(r.op.messages.size(), 1u) << "the failed connect is shown";
 }
 
 // The poll runs only between a confirmed link and its close; nothing may switch the timer back on

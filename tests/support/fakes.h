@@ -14,12 +14,6 @@
 
 namespace zephyra::fakes {
 
-// Test setup only: puts the poll state where a case starts. Windows get the read-only view and have
-// no way to write it; tests arrange odd states the operator could only reach slowly.
-inline PollState &Arrange(const PollState &state) {
-    return const_cast<PollState &>(state);
-}
-
 // Records every frame written, on either link, in order.
 class FakeLinkPort : public LinkPort {
 public:

@@ -7,7 +7,7 @@
 #include <map>
 #include <sstream>
 
-#include "history/history_collector.h"
+#include "history/history_controller.h"
 #include "link/response_receiver.h"
 #include "polling/formatters.h"
 #include "support/fakes.h"

@@ -1,7 +1,8 @@
-#include "history/history_collector.h"
-#include "core/text_key.h"
+#include "history/history_controller.h"
 
 #include <algorithm>
+
+#include "core/text_key.h"
 
 namespace zephyra {
 
