@@ -22,7 +22,7 @@
 #include "app/language.h"
 #include "config/acl_settings.h"
 #include "config/setting_parse.h"
-#include "history/history_collector.h"
+#include "history/history_controller.h"
 #include "history/history_list_window.h"
 #include "profile/site_profile.h"
 #include "support/fakes.h"
