@@ -266,6 +266,386 @@ Continue?</translation>
         <comment>ACL switch</comment>
         <translation>On</translation>
     </message>
+    <message>
+        <source>장비 ID: &apos;%1&apos; 값은 열 자리 숫자가 아닙니다</source>
+        <translation>Device ID: &apos;%1&apos; is not ten decimal digits</translation>
+    </message>
+    <message>
+        <source>바코드: &apos;%1&apos; 값은 MAC 주소(두 자리 16진수 여섯 묶음)가 아닙니다</source>
+        <translation>Barcode: &apos;%1&apos; is not a MAC address (six two-digit hex parts)</translation>
+    </message>
+    <message>
+        <source>%1: &apos;%2&apos; 값이 범위(%3..%4)를 벗어났습니다</source>
+        <translation>%1: &apos;%2&apos; is out of range (%3..%4)</translation>
+    </message>
+    <message>
+        <source>%1: 선택된 항목이 없습니다</source>
+        <translation>%1: nothing is selected</translation>
+    </message>
+    <message>
+        <source>%1: &apos;%2&apos; 값은 주소 자리(0..255)로 쓸 수 없습니다</source>
+        <translation>%1: &apos;%2&apos; is not a valid address octet (0..255)</translation>
+    </message>
+    <message>
+        <source>%1: &apos;%2&apos; 값은 주소 자리(00..FF)로 쓸 수 없습니다</source>
+        <translation>%1: &apos;%2&apos; is not a valid address octet (00..FF)</translation>
+    </message>
+    <message>
+        <source>%1개 데이터<byte value="xd"/>저장됨!!</source>
+        <translation>%1 records<byte value="xd"/>saved!!</translation>
+    </message>
+    <message>
+        <source>장비가 %1초째 응답하지 않습니다 — 기록 개수를 기다리는 중</source>
+        <translation>No reply from the device for %1 s — waiting for the record count</translation>
+    </message>
+    <message>
+        <source>장비가 %1초째 응답하지 않습니다 — %3건 중 %2건 받음</source>
+        <translation>No reply from the device for %1 s — received %2 of %3</translation>
+    </message>
+    <message>
+        <source>%1 시운전 보고서</source>
+        <translation>%1 Commissioning Report</translation>
+    </message>
+    <message>
+        <source>장비 정보</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>모델</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>펌웨어 버전 (날짜)</source>
+        <translation>Firmware version (date)</translation>
+    </message>
+    <message>
+        <source>MAC 주소</source>
+        <translation>MAC address</translation>
+    </message>
+    <message>
+        <source>IP 주소</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>서브넷 마스크</source>
+        <translation>Subnet mask</translation>
+    </message>
+    <message>
+        <source>게이트웨이</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>장비 시각</source>
+        <translation>Device clock</translation>
+    </message>
+    <message>
+        <source>보고서 작성 일시</source>
+        <translation>Report created</translation>
+    </message>
+    <message>
+        <source>운용/알람 설정</source>
+        <translation>Operating and alarm settings</translation>
+    </message>
+    <message>
+        <source>접근 제어 목록 (ACL)</source>
+        <translation>Access control list (ACL)</translation>
+    </message>
+    <message>
+        <source>현재 측정값</source>
+        <translation>Present measurements</translation>
+    </message>
+    <message>
+        <source>AC 입력 전압</source>
+        <translation>AC input voltage</translation>
+    </message>
+    <message>
+        <source>DC 출력 전압</source>
+        <translation>DC output voltage</translation>
+    </message>
+    <message>
+        <source>랙 온도</source>
+        <translation>Rack temperature</translation>
+    </message>
+    <message>
+        <source>이더넷 링크</source>
+        <translation>Ethernet link</translation>
+    </message>
+    <message>
+        <source>경보 램프</source>
+        <translation>Alarm lamps</translation>
+    </message>
+    <message>
+        <source>경보</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>정상</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>통신 상태 (이번 세션)</source>
+        <translation>Communication (this session)</translation>
+    </message>
+    <message>
+        <source>연결</source>
+        <translation>Connection</translation>
+    </message>
+    <message>
+        <source>상태</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>요청</source>
+        <translation>Requests</translation>
+    </message>
+    <message>
+        <source>응답</source>
+        <translation>Replies</translation>
+    </message>
+    <message>
+        <source>시간 초과</source>
+        <translation>Time-outs</translation>
+    </message>
+    <message>
+        <source>CRC 오류</source>
+        <translation>CRC errors</translation>
+    </message>
+    <message>
+        <source>버린 프레임</source>
+        <translation>Dropped frames</translation>
+    </message>
+    <message>
+        <source>예외 응답</source>
+        <translation>Exception replies</translation>
+    </message>
+    <message>
+        <source>재연결</source>
+        <translation>Reconnects</translation>
+    </message>
+    <message>
+        <source>마지막 오류</source>
+        <translation>Last error</translation>
+    </message>
+    <message>
+        <source>이벤트 이력</source>
+        <translation>Event log</translation>
+    </message>
+    <message>
+        <source>데이터 이력</source>
+        <translation>Data log</translation>
+    </message>
+    <message>
+        <source>알람 이력</source>
+        <translation>Alarm log</translation>
+    </message>
+    <message>
+        <source>이력: %1</source>
+        <translation>History: %1</translation>
+    </message>
+    <message>
+        <source>기록 %1건 중 마지막 %2건</source>
+        <translation>Last %2 of %1 records</translation>
+    </message>
+    <message>
+        <source>이력</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>이번 세션에서 내려받은 이력이 없습니다.</source>
+        <translation>No history was downloaded in this session.</translation>
+    </message>
+    <message>
+        <source>기술자 이름: ______________________</source>
+        <translation>Technician: ______________________</translation>
+    </message>
+    <message>
+        <source>서명: ______________________</source>
+        <translation>Signature: ______________________</translation>
+    </message>
+    <message>
+        <source>날짜: ______________________</source>
+        <translation>Date: ______________________</translation>
+    </message>
+    <message>
+        <source>Ethernet Speed</source>
+        <translation>Ethernet Speed</translation>
+    </message>
+    <message>
+        <source>ACL 사용</source>
+        <translation>ACL enabled</translation>
+    </message>
+    <message>
+        <source>ACL #1</source>
+        <translation>ACL #1</translation>
+    </message>
+    <message>
+        <source>ACL #2</source>
+        <translation>ACL #2</translation>
+    </message>
+    <message>
+        <source>ACL #3</source>
+        <translation>ACL #3</translation>
+    </message>
+    <message>
+        <source>ACL #4</source>
+        <translation>ACL #4</translation>
+    </message>
+    <message>
+        <source>ACL #5</source>
+        <translation>ACL #5</translation>
+    </message>
+    <message>
+        <source>%1: &apos;%2&apos;은(는) 목록에 없는 값입니다 (%3)</source>
+        <translation>%1: &apos;%2&apos; is not one of the choices (%3)</translation>
+    </message>
+    <message>
+        <source>프로필 파일을 읽을 수 없습니다 (JSON 아님): %1</source>
+        <translation>The profile file cannot be read (not JSON): %1</translation>
+    </message>
+    <message>
+        <source>프로필 파일이 아닙니다: &quot;format&quot;이 &quot;%1&quot;이어야 합니다</source>
+        <translation>Not a profile file: &quot;format&quot; must be &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>프로필의 &quot;format_version&quot;이 올바르지 않습니다</source>
+        <translation>The profile&apos;s &quot;format_version&quot; is not valid</translation>
+    </message>
+    <message>
+        <source>프로필 형식 버전 %1은(는) 이 프로그램보다 새롭습니다 (버전 %2까지 읽을 수 있습니다)</source>
+        <translation>Profile format version %1 is newer than this program (it reads up to version %2)</translation>
+    </message>
+    <message>
+        <source>프로필에 알 수 없는 항목이 있습니다: %1</source>
+        <translation>The profile holds an unknown item: %1</translation>
+    </message>
+    <message>
+        <source>다른 장비의 프로필입니다: 모델이 %1이어야 합니다 (파일: %2)</source>
+        <translation>A profile of another device: the model must be %1 (file: %2)</translation>
+    </message>
+    <message>
+        <source>프로필의 &quot;settings&quot;가 목록이 아닙니다</source>
+        <translation>The profile&apos;s &quot;settings&quot; is not a list</translation>
+    </message>
+    <message>
+        <source>프로필의 설정 항목에 &quot;key&quot;가 없습니다</source>
+        <translation>A setting of the profile has no &quot;key&quot;</translation>
+    </message>
+    <message>
+        <source>%1: 알 수 없는 항목 %2</source>
+        <translation>%1: unknown item %2</translation>
+    </message>
+    <message>
+        <source>%1: &quot;register&quot;는 0x0021처럼 16진수로 씁니다</source>
+        <translation>%1: &quot;register&quot; is written in hex, like 0x0021</translation>
+    </message>
+    <message>
+        <source>%1: 레지스터가 %2이어야 합니다 (파일: %3)</source>
+        <translation>%1: the register must be %2 (file: %3)</translation>
+    </message>
+    <message>
+        <source>%1: 두 번 들어 있습니다</source>
+        <translation>%1: appears twice</translation>
+    </message>
+    <message>
+        <source>%1 (%2): 값이 없습니다</source>
+        <translation>%1 (%2): no value</translation>
+    </message>
+    <message>
+        <source>%1 (%2): 숫자여야 합니다</source>
+        <translation>%1 (%2): must be a number</translation>
+    </message>
+    <message>
+        <source>%1 (%2): 문자열이어야 합니다</source>
+        <translation>%1 (%2): must be a string</translation>
+    </message>
+    <message>
+        <source>%1 (%2): &apos;시작 주소 ~ 끝 주소&apos;로 씁니다</source>
+        <translation>%1 (%2): written as &apos;start address ~ end address&apos;</translation>
+    </message>
+    <message>
+        <source>장비마다 고유한 설정은 프로필에 넣을 수 없습니다: %1</source>
+        <translation>Settings that belong to one unit cannot be in a profile: %1</translation>
+    </message>
+    <message>
+        <source>프로필에 알 수 없는 설정이 있습니다: %1</source>
+        <translation>The profile holds unknown settings: %1</translation>
+    </message>
+    <message>
+        <source>같음, 보내지 않음</source>
+        <translation>Same, not sent</translation>
+    </message>
+    <message>
+        <source>기록, 다음 상태 읽기에서 확인됨</source>
+        <translation>Written, confirmed by the next status read</translation>
+    </message>
+    <message>
+        <source>기록했으나 확인되지 않음 (읽은 값: %1)</source>
+        <translation>Written but not confirmed (read back: %1)</translation>
+    </message>
+    <message>
+        <source>거부됨: %1</source>
+        <translation>Refused: %1</translation>
+    </message>
+    <message>
+        <source>보내지 않음</source>
+        <translation>Not sent</translation>
+    </message>
+    <message>
+        <source>보내지 않음: ACL은 시리얼 연결에서만 쓸 수 있음</source>
+        <translation>Not sent: the ACL can be written over the serial link only</translation>
+    </message>
+    <message>
+        <source>응답 없음</source>
+        <translation>No reply</translation>
+    </message>
+    <message>
+        <source>잘못된 기능 코드</source>
+        <translation>illegal function</translation>
+    </message>
+    <message>
+        <source>잘못된 데이터 주소</source>
+        <translation>illegal data address</translation>
+    </message>
+    <message>
+        <source>잘못된 데이터 값</source>
+        <translation>illegal data value</translation>
+    </message>
+    <message>
+        <source>장비 내부 오류</source>
+        <translation>server device failure</translation>
+    </message>
+    <message>
+        <source>접수됨, 처리 중</source>
+        <translation>acknowledge</translation>
+    </message>
+    <message>
+        <source>장비 사용 중</source>
+        <translation>server device busy</translation>
+    </message>
+    <message>
+        <source>예외 %1</source>
+        <translation>exception %1</translation>
+    </message>
+    <message>
+        <source>기록됨:</source>
+        <translation>Written:</translation>
+    </message>
+    <message>
+        <source>거부됨: %1 (%2)</source>
+        <translation>Refused: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1: 일부만 기록됨 — 장비의 ID가 옛 값과 새 값이 섞인 상태입니다</source>
+        <translation>%1: partly written — the device now holds a mixed id</translation>
+    </message>
+    <message>
+        <source>%1: 일부만 기록됨 — 장비의 값이 옛 값과 새 값이 섞인 상태입니다</source>
+        <translation>%1: partly written — the device now holds a mixed value</translation>
+    </message>
+    <message>
+        <source>보내지 않음:</source>
+        <translation>Not sent:</translation>
+    </message>
 </context>
 <context>
     <name>zephyra::TFactory_Initial</name>
@@ -556,6 +936,58 @@ Continue?</translation>
         <source>장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중</source>
         <translation>The device dropped this connection; another client may be using it — reconnecting</translation>
     </message>
+    <message>
+        <source>%1초</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>시리얼 포트 끊김 — 재시도 중</source>
+        <translation>Serial port lost — retrying</translation>
+    </message>
+    <message>
+        <source>연결 안 됨 — 재시도 중</source>
+        <translation>Not connected — retrying</translation>
+    </message>
+    <message>
+        <source>정상 · %1</source>
+        <translation>OK · %1</translation>
+    </message>
+    <message>
+        <source>정상</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>폴링 멈춤 · %1 전 값</source>
+        <translation>Polling paused · values %1 old</translation>
+    </message>
+    <message>
+        <source>첫 응답을 기다리는 중</source>
+        <translation>Waiting for the first reply</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음 — 요청 1건 시간 초과</source>
+        <translation>No reply for %1 — 1 request timed out</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음 — 요청 %2건 시간 초과</source>
+        <translation>No reply for %1 — %2 requests timed out</translation>
+    </message>
+    <message>
+        <source>응답 느림 · %1</source>
+        <translation>Slow replies · %1</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음 — 요청 1건 응답 대기 중</source>
+        <translation>No reply for %1 — 1 request awaited</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음 — 요청 %2건 응답 대기 중</source>
+        <translation>No reply for %1 — %2 requests awaited</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음</source>
+        <translation>No reply for %1</translation>
+    </message>
 </context>
 <context>
     <name>zephyra::TOutMessage</name>
@@ -578,6 +1010,13 @@ Continue?</translation>
     <message>
         <source>나가기 </source>
         <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>zephyra::TStatusLogPage</name>
+    <message>
+        <source>로그를 이 파일에 저장했습니다: %1</source>
+        <translation>The log was saved as %1</translation>
     </message>
 </context>
 <context>
@@ -1169,6 +1608,98 @@ Continue?</translation>
     <message>
         <source>통신 모니터</source>
         <translation>Traffic monitor</translation>
+    </message>
+    <message>
+        <source>없음</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>CRC 불일치</source>
+        <translation>bad CRC</translation>
+    </message>
+    <message>
+        <source>알 수 없는 국번 또는 기능</source>
+        <translation>unknown unit or function</translation>
+    </message>
+    <message>
+        <source>대기 중이 아닌 트랜잭션 ID</source>
+        <translation>transaction id not outstanding</translation>
+    </message>
+    <message>
+        <source>길이 불일치</source>
+        <translation>length mismatch</translation>
+    </message>
+    <message>
+        <source>무응답 후 반쪽 프레임</source>
+        <translation>half frame after silence</translation>
+    </message>
+    <message>
+        <source>잡음</source>
+        <translation>noise</translation>
+    </message>
+    <message>
+        <source>사유 %1</source>
+        <translation>reason %1</translation>
+    </message>
+    <message>
+        <source>일시정지</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>지우기</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>카운터 초기화</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>저장</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>요청 %1   응답 %2   응답없음 %3   대체됨 %4   CRC 오류 %5   재연결 %6   포트 끊김 %7   손실 %8</source>
+        <translation>Requests %1   Replies %2   Time-outs %3   Superseded %4   CRC errors %5   Reconnects %6   Port losses %7   Loss %8</translation>
+    </message>
+    <message>
+        <source>예외 응답: %1</source>
+        <translation>Exceptions: %1</translation>
+    </message>
+    <message>
+        <source>버려진 프레임: %1</source>
+        <translation>Dropped: %1</translation>
+    </message>
+    <message>
+        <source>마지막 오류: %1</source>
+        <translation>Last error: %1</translation>
+    </message>
+    <message>
+        <source>마지막 오류: %1 (%2)</source>
+        <translation>Last error: %1 (at %2)</translation>
+    </message>
+    <message>
+        <source>계속</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>텍스트 (*.txt);;모든 파일 (*)</source>
+        <translation>Text (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>%1 파일에 쓸 수 없습니다.</source>
+        <translation>Could not write %1</translation>
+    </message>
+    <message>
+        <source>기다리지 않던 응답</source>
+        <translation>reply not awaited</translation>
+    </message>
+    <message>
+        <source>짧은 데이터 블록</source>
+        <translation>short block</translation>
+    </message>
+    <message>
+        <source>요청과 맞지 않는 응답</source>
+        <translation>does not answer the request</translation>
     </message>
 </context>
 <context>

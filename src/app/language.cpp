@@ -10,6 +10,7 @@
 #include <QTranslator>
 #include <tuple>
 
+#include "core/text_key.h"
 #include "polling/main_window.h"
 
 namespace zephyra {
@@ -56,6 +57,10 @@ bool InstallLanguage(const QString &language) {
         return false;
     }
     english = translator;
+    // Sentences the core builds (refusal causes) follow the windows into English.
+    coreTextTranslator = [](const char *text) {
+        return QCoreApplication::translate(kCoreTextContext, text).toStdString();
+    };
     return true;
 }
 

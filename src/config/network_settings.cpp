@@ -1,6 +1,7 @@
 #include "config/network_settings.h"
 
 #include "config/setting_parse.h"
+#include "core/text_key.h"
 #include "link/modbus_codec.h"
 
 namespace zephyra {
@@ -88,7 +89,9 @@ std::string ConvertBarcode(NetworkInputs &in) {
             mac[group] += static_cast<char>(text[k] >= 'a' ? text[k] - 'a' + 'A' : text[k]);
     }
     if (!ok)
-        return "바코드: '" + in.Barcode + "' is not a MAC address (six two-digit hex parts)";
+        return FormatCoreText(
+            QT_TRANSLATE_NOOP("zephyra", "바코드: '%1' 값은 MAC 주소(두 자리 16진수 여섯 묶음)가 아닙니다"),
+            {in.Barcode});
     in.Fields.Mac = mac;
     in.MacTicked = true;
     return {};

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "core/text_key.h"
 #include "link/bytes.h"
 #include "polling/formatters.h"
 
@@ -33,12 +34,12 @@ std::string FieldError(std::string_view label, std::string_view error) {
 
 std::string RangeError(std::string_view label, std::string_view text, std::string_view lo,
                        std::string_view hi) {
-    return FieldError(label,
-                      Quoted(text) + " is out of range (" + std::string(lo) + ".." + std::string(hi) + ")");
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: '%2' 값이 범위(%3..%4)를 벗어났습니다"),
+                          {label, text, lo, hi});
 }
 
 std::string NothingSelectedError(std::string_view label) {
-    return std::string(label) + ": nothing is selected";
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: 선택된 항목이 없습니다"), {label});
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -134,7 +135,8 @@ std::string ReadDecimalOctet(std::string_view label, std::string_view text, uint
     if (!ParseInteger(text, v))
         return IntegerError(text);
     if (v < 0 || v > 255)
-        return std::string(label) + ": " + Quoted(text) + " is not a valid address octet (0..255)";
+        return FormatCoreText(
+            QT_TRANSLATE_NOOP("zephyra", "%1: '%2' 값은 주소 자리(0..255)로 쓸 수 없습니다"), {label, text});
     out = static_cast<uint8_t>(v);
     return {};
 }
@@ -155,7 +157,8 @@ std::string ReadHexOctet(std::string_view label, std::string_view text, uint8_t 
     if (!allHex)
         return IntegerError("$" + std::string(text));
     if (digits.size() > 2)
-        return std::string(label) + ": " + Quoted(text) + " is not a valid address octet (00..FF)";
+        return FormatCoreText(
+            QT_TRANSLATE_NOOP("zephyra", "%1: '%2' 값은 주소 자리(00..FF)로 쓸 수 없습니다"), {label, text});
     out = static_cast<uint8_t>(value);
     return {};
 }

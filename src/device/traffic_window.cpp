@@ -28,6 +28,32 @@ QString Seconds(int64_t ms) {
 
 } // namespace
 
+QString TfrmTraffic::DropReasonName(DropReason reason) {
+    switch (reason) {
+    case DropReason::None:
+        return tr("없음");
+    case DropReason::BadCrc:
+        return tr("CRC 불일치");
+    case DropReason::UnknownUnitOrFunction:
+        return tr("알 수 없는 국번 또는 기능");
+    case DropReason::StaleTransaction:
+        return tr("대기 중이 아닌 트랜잭션 ID");
+    case DropReason::LengthMismatch:
+        return tr("길이 불일치");
+    case DropReason::HalfFrameAfterSilence:
+        return tr("무응답 후 반쪽 프레임");
+    case DropReason::Noise:
+        return tr("잡음");
+    case DropReason::NotAwaited:
+        return tr("기다리지 않던 응답");
+    case DropReason::ShortBlock:
+        return tr("짧은 데이터 블록");
+    case DropReason::RequestMismatch:
+        return tr("요청과 맞지 않는 응답");
+    }
+    return tr("사유 %1").arg(static_cast<int>(reason));
+}
+
 TfrmTraffic::TfrmTraffic(LinkMonitor &monitor, QWidget *parent) : QDialog(parent), monitor_(monitor) {
     setObjectName("TfrmTraffic");
     setWindowTitle(tr("통신 모니터"));
@@ -45,13 +71,13 @@ TfrmTraffic::TfrmTraffic(LinkMonitor &monitor, QWidget *parent) : QDialog(parent
     labCounters_ = new QLabel;
     labCounters_->setObjectName("labCounters");
     labCounters_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    btnPause_ = new QPushButton("Pause");
+    btnPause_ = new QPushButton(tr("일시정지"));
     btnPause_->setObjectName("btnPause");
-    btnClear_ = new QPushButton("Clear");
+    btnClear_ = new QPushButton(tr("지우기"));
     btnClear_->setObjectName("btnClear");
-    btnReset_ = new QPushButton("Reset");
+    btnReset_ = new QPushButton(tr("카운터 초기화"));
     btnReset_->setObjectName("btnReset");
-    btnSave_ = new QPushButton("Save");
+    btnSave_ = new QPushButton(tr("저장"));
     btnSave_->setObjectName("btnSave");
 
     auto *buttons = new QHBoxLayout;
@@ -120,33 +146,35 @@ QString TfrmTraffic::CountersText() const {
     QString loss = c.Requests
                        ? QString::number(100.0 * double(c.Timeouts) / double(c.Requests), 'f', 1) + " %"
                        : QStringLiteral("-");
-    QString text = QStringLiteral("Requests %1   Replies %2   Time-outs %3   Superseded %4   CRC errors %5   "
-                                  "Reconnects %6   Port losses %7   Loss %8")
-                       .arg(c.Requests)
-                       .arg(c.Replies)
-                       .arg(c.Timeouts)
-                       .arg(c.Superseded)
-                       .arg(c.CrcErrors)
-                       .arg(c.Reconnects)
-                       .arg(c.PortLosses)
-                       .arg(loss);
+    QString text =
+        tr("요청 %1   응답 %2   응답없음 %3   대체됨 %4   CRC 오류 %5   재연결 %6   포트 끊김 %7   "
+           "손실 %8")
+            .arg(c.Requests)
+            .arg(c.Replies)
+            .arg(c.Timeouts)
+            .arg(c.Superseded)
+            .arg(c.CrcErrors)
+            .arg(c.Reconnects)
+            .arg(c.PortLosses)
+            .arg(loss);
+    const QString none = tr("없음");
     QStringList exceptions;
     for (const auto &[code, count] : c.Exceptions)
         exceptions << QString::number(code, 16).toUpper().rightJustified(2, QLatin1Char('0')) + " x " +
                           QString::number(count);
-    text += "\nExceptions: " + (exceptions.isEmpty() ? QStringLiteral("none") : exceptions.join(", "));
+    text += "\n" + tr("예외 응답: %1").arg(exceptions.isEmpty() ? none : exceptions.join(", "));
     QStringList dropped;
     for (std::size_t r = 0; r < c.Dropped.size(); ++r)
         if (c.Dropped[r])
-            dropped << QString::fromStdString(DropReasonText(static_cast<DropReason>(r))) + " " +
-                           QString::number(c.Dropped[r]);
-    text += "\nDropped: " + (dropped.isEmpty() ? QStringLiteral("none") : dropped.join(", "));
-    text += "\nLast error: ";
+            dropped << DropReasonName(static_cast<DropReason>(r)) + " " + QString::number(c.Dropped[r]);
+    text += "\n" + tr("버려진 프레임: %1").arg(dropped.isEmpty() ? none : dropped.join(", "));
     if (c.LastError.empty())
-        text += "none";
+        text += "\n" + tr("마지막 오류: %1").arg(none);
+    else if (c.LastErrorMs >= 0)
+        text += "\n" +
+                tr("마지막 오류: %1 (%2)").arg(QString::fromStdString(c.LastError), Seconds(c.LastErrorMs));
     else
-        text +=
-            QString::fromStdString(c.LastError) + (c.LastErrorMs >= 0 ? " at " + Seconds(c.LastErrorMs) : "");
+        text += "\n" + tr("마지막 오류: %1").arg(QString::fromStdString(c.LastError));
     return text;
 }
 
@@ -165,7 +193,7 @@ bool TfrmTraffic::SaveTo(const QString &path) {
 
 void TfrmTraffic::btnPauseClick() {
     paused_ = !paused_;
-    btnPause_->setText(paused_ ? "Resume" : "Pause");
+    btnPause_->setText(paused_ ? tr("계속") : tr("일시정지"));
     if (!paused_)
         Refresh();
 }
@@ -182,11 +210,12 @@ void TfrmTraffic::btnResetClick() {
 }
 
 void TfrmTraffic::btnSaveClick() {
-    QString path = QFileDialog::getSaveFileName(this, "Save", "traffic.txt", "Text (*.txt);;All files (*)");
+    QString path =
+        QFileDialog::getSaveFileName(this, tr("저장"), "traffic.txt", tr("텍스트 (*.txt);;모든 파일 (*)"));
     if (path.isEmpty())
         return;
     if (!SaveTo(path))
-        QMessageBox::warning(this, windowTitle(), "Could not write " + path);
+        QMessageBox::warning(this, windowTitle(), tr("%1 파일에 쓸 수 없습니다.").arg(path));
 }
 
 void TfrmTraffic::showEvent(QShowEvent *event) {
@@ -204,7 +233,7 @@ void TfrmTraffic::hideEvent(QHideEvent *event) {
         lstTraffic_->clear();
         seen_ = 0;
         paused_ = false;
-        btnPause_->setText("Pause");
+        btnPause_->setText(tr("일시정지"));
     }
     QDialog::hideEvent(event);
 }

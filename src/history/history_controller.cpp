@@ -7,7 +7,7 @@
 namespace zephyra {
 
 std::string HistoryCompletionText(int32_t total) {
-    return std::to_string(total) + "개 데이터" + "\r" + "저장됨!!";
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1개 데이터\r저장됨!!"), {std::to_string(total)});
 }
 
 std::string StoppedCountText(int32_t received, int32_t total) {
@@ -33,10 +33,13 @@ std::string InitialiseQuestion(HistoryKind kind) {
 namespace {
 
 std::string StallText(int64_t silentMs, const HistoryDownload &h) {
-    std::string text = "No reply from the device for " + std::to_string(silentMs / 1000) + " s — ";
+    const std::string seconds = std::to_string(silentMs / 1000);
     if (h.Total <= 0)
-        return text + "waiting for the record count";
-    return text + "received " + std::to_string(std::max(h.Current - 1, 0)) + " of " + std::to_string(h.Total);
+        return FormatCoreText(
+            QT_TRANSLATE_NOOP("zephyra", "장비가 %1초째 응답하지 않습니다 — 기록 개수를 기다리는 중"),
+            {seconds});
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "장비가 %1초째 응답하지 않습니다 — %3건 중 %2건 받음"),
+                          {seconds, std::to_string(std::max(h.Current - 1, 0)), std::to_string(h.Total)});
 }
 
 } // namespace

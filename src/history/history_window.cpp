@@ -409,9 +409,13 @@ void HistoryWindowBase::bbtFileSaveClick() {
     // The user's folder is made on its first workbook; a failure shows in the export's own message.
     QDir().mkpath(dir);
     QTime now = QTime::currentTime();
-    ExportResult result =
-        SpreadsheetExport(kind_, ctx_.History.ExportRows(), QDir(dir).absolutePath().toStdString(),
-                          TimeOfDay{now.hour(), now.minute(), now.second()});
+    std::vector<HistoryRow> rows = ctx_.History.ExportRows();
+    // The header row as the grid shows it: English in the English console, the Korean default otherwise.
+    if (!rows.empty())
+        for (std::string &cell : rows.front())
+            cell = Text(cell).toStdString();
+    ExportResult result = SpreadsheetExport(kind_, rows, QDir(dir).absolutePath().toStdString(),
+                                            TimeOfDay{now.hour(), now.minute(), now.second()});
     const QString path = QDir::toNativeSeparators(Text(result.Path));
     if (result.Ok) {
         labSaved_->setText(path);

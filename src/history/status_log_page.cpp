@@ -163,8 +163,10 @@ void TStatusLogPage::MainFormClosing() {
         ctx_.Messages.ShowError(saved.Error);
     else if (!saved.FallbackReason.empty())
         // The technician would look beside the program: say where the lines are instead.
-        ctx_.Messages.ShowInformation(saved.FallbackReason + "\nThe log was saved as " +
-                                      QDir::toNativeSeparators(PathText(saved.Path)).toStdString());
+        ctx_.Messages.ShowInformation(saved.FallbackReason + "\n" +
+                                      tr("로그를 이 파일에 저장했습니다: %1")
+                                          .arg(QDir::toNativeSeparators(PathText(saved.Path)))
+                                          .toStdString());
 }
 
 void TStatusLogPage::ShowSaved(const LogFileResult &file) {

@@ -5,14 +5,18 @@
 
 namespace zephyra {
 
-namespace {
-std::string Seconds(int64_t ms) {
+std::string HealthSeconds(int64_t ms) {
     char text[32];
     if (ms < 10000)
-        std::snprintf(text, sizeof text, "%.1f s", static_cast<double>(ms) / 1000.0);
+        std::snprintf(text, sizeof text, "%.1f", static_cast<double>(ms) / 1000.0);
     else
-        std::snprintf(text, sizeof text, "%lld s", static_cast<long long>(ms / 1000));
+        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(ms / 1000));
     return text;
+}
+
+namespace {
+std::string Seconds(int64_t ms) {
+    return HealthSeconds(ms) + " s";
 }
 
 std::string PausedText(int64_t ageMs) {
@@ -30,6 +34,33 @@ std::string NoReplyText(int64_t ageMs, uint64_t timeouts, uint64_t awaited) {
     else if (awaited > 0)
         text += " — " + count(awaited, " request awaited", " requests awaited");
     return text;
+}
+
+std::string HealthText(const LinkHealth &h) {
+    switch (h.State) {
+    case HealthState::Closed:
+        return {};
+    case HealthState::PortLost:
+        return "Serial port lost — retrying";
+    case HealthState::TakenOver: {
+        std::string text = kTakeoverText;
+        text[0] = 'T';
+        return text + " — retrying";
+    }
+    case HealthState::NotConnected:
+        return "Not connected — retrying";
+    case HealthState::Ok:
+        return h.Ms > 0 ? "OK · " + Seconds(h.Ms) : "OK";
+    case HealthState::Slow:
+        return "Slow replies · " + Seconds(h.Ms);
+    case HealthState::Paused:
+        return PausedText(h.Ms);
+    case HealthState::WaitingFirstReply:
+        return "Waiting for the first reply";
+    case HealthState::NoReply:
+        return NoReplyText(h.Ms, h.Timeouts, h.Awaited);
+    }
+    return {};
 }
 } // namespace
 
@@ -246,39 +277,61 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
     h.Stale = lastGoodMs_ < 0 || age > 3 * static_cast<int64_t>(pollPeriodMs);
     if (portLost_) {
         h.Stale = true;
-        h.Text = "Serial port lost — retrying";
+        h.State = HealthState::PortLost;
     } else if (takenOver_) {
         h.Stale = true;
         h.TakenOver = true;
-        h.Text = kTakeoverText;
-        h.Text[0] = 'T';
-        h.Text += " — retrying";
+        h.State = HealthState::TakenOver;
     } else if (connectFailed_) {
         h.Stale = true;
-        h.Text = "Not connected — retrying";
+        h.State = HealthState::NotConnected;
     } else if (!h.Stale) {
         // Replies that come after the next request was due: the device answers, late.
-        if (lastReplyTimeMs_ > pollPeriodMs)
-            h.Text = "Slow replies · " + Seconds(lastReplyTimeMs_);
-        else
-            h.Text = lastGoodGapMs_ > 0 ? "OK · " + Seconds(lastGoodGapMs_) : "OK";
+        if (lastReplyTimeMs_ > pollPeriodMs) {
+            h.State = HealthState::Slow;
+            h.Ms = lastReplyTimeMs_;
+        } else {
+            h.State = HealthState::Ok;
+            h.Ms = std::max<int64_t>(lastGoodGapMs_, 0);
+        }
     } else if (!statusPolled) {
-        h.Text = PausedText(age);
+        h.State = HealthState::Paused;
+        h.Ms = age;
     } else if (lastGoodMs_ < 0 && age <= 3 * static_cast<int64_t>(pollPeriodMs)) {
-        h.Text = "Waiting for the first reply";
+        h.State = HealthState::WaitingFirstReply;
     } else {
-        h.Text = NoReplyText(age, timeoutsSinceGood_, outstanding_.size());
+        h.State = HealthState::NoReply;
+        h.Ms = age;
+        h.Timeouts = timeoutsSinceGood_;
+        h.Awaited = outstanding_.size();
     }
+    h.Text = HealthText(h);
     return h;
 }
 
-std::vector<std::string> WidestHealthTexts() {
+std::vector<LinkHealth> WidestHealths() {
     // A quarter of an hour of silence and as many time-outs: beside the port and link panels the fixed
     // window has no more room. Longer, the tooltip holds the whole text.
     const int64_t silenceMs = 999 * 1000LL;
-    return {"Serial port lost — retrying", "Not connected — retrying", "Waiting for the first reply",
-            "OK · " + Seconds(9999), "Slow replies · " + Seconds(silenceMs), PausedText(silenceMs),
-            NoReplyText(silenceMs, 999, 0)};
+    const auto health = [](HealthState state, int64_t ms, uint64_t timeouts) {
+        LinkHealth h;
+        h.State = state;
+        h.Ms = ms;
+        h.Timeouts = timeouts;
+        h.Text = HealthText(h);
+        return h;
+    };
+    return {health(HealthState::PortLost, 0, 0),          health(HealthState::NotConnected, 0, 0),
+            health(HealthState::WaitingFirstReply, 0, 0), health(HealthState::Ok, 9999, 0),
+            health(HealthState::Slow, silenceMs, 0),      health(HealthState::Paused, silenceMs, 0),
+            health(HealthState::NoReply, silenceMs, 999)};
+}
+
+std::vector<std::string> WidestHealthTexts() {
+    std::vector<std::string> out;
+    for (const LinkHealth &h : WidestHealths())
+        out.push_back(h.Text);
+    return out;
 }
 
 } // namespace zephyra

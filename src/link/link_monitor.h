@@ -60,11 +60,30 @@ struct LinkCounters {
     int64_t LastErrorMs = -1;
 };
 
-// What the status bar's link-health panel shows.
+enum class HealthState {
+    Closed,
+    PortLost,
+    TakenOver,
+    NotConnected,
+    Ok,
+    Slow,
+    Paused,
+    WaitingFirstReply,
+    NoReply
+};
+
+// What the status bar's link-health panel shows. Text is the English sentence of the command line; the
+// windows build their own from State and the numbers.
 struct LinkHealth {
-    bool Stale = false;     // no good status reply for about three poll periods: values are old
-    std::string Text;       // "OK · 0.6 s", "Slow replies · 2.5 s", "No reply for 6 s — 9 requests timed out"
+    bool Stale = false; // no good status reply for about three poll periods: values are old
+    std::string Text;   // "OK · 0.6 s", "Slow replies · 2.5 s", "No reply for 6 s — 9 requests timed out"
     bool TakenOver = false; // the device dropped a working connection; another client may hold it
+    HealthState State = HealthState::Closed;
+    // Ok: the last gap between good replies (0: none yet); Slow: the last reply time; Paused, NoReply: the
+    // values' age.
+    int64_t Ms = 0;
+    uint64_t Timeouts = 0; // NoReply: requests timed out since the last good reply
+    uint64_t Awaited = 0;  // NoReply: requests still waiting for their reply
 };
 
 class LinkMonitor {
@@ -169,8 +188,11 @@ ByteView FrameUnit(LinkKind link, ByteView wire);
 // "exception 04 on 0x06", "history record request 1999 of alarm log", "dropped: bad CRC".
 std::string DescribeFrame(const TrafficLine &line);
 std::string DropReasonText(DropReason reason);
-// The longest texts Health gives, for the panel that shows them to be wide enough.
+// The longest states Health gives, and their texts, for the panel that shows them to be wide enough.
+std::vector<LinkHealth> WidestHealths();
 std::vector<std::string> WidestHealthTexts();
+// Seconds as the health texts write them: "0.6" below ten seconds, whole seconds from there.
+std::string HealthSeconds(int64_t ms);
 // What the command line and the link-health panel say when the device dropped a working connection.
 inline constexpr const char *kTakeoverText =
     "the device dropped this connection; another client may be using it";

@@ -162,7 +162,10 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
         links.push_back(EthernetLinkText(bits, 0xFFFF));
     FitPanel(panels_[0], levels);
     FitPanel(panels_[2], links);
-    FitPanel(pnlLinkHealth_, WidestHealthTexts());
+    std::vector<std::string> healths;
+    for (const LinkHealth &h : WidestHealths())
+        healths.push_back(HealthText(h).toStdString());
+    FitPanel(pnlLinkHealth_, healths);
     RenderSession();
 
     closingWindow_ = new TfrmMsg(this);
@@ -593,15 +596,46 @@ QString TMain_Form::ShownText(const char *field, const std::string &text) {
     return CoreText(text);
 }
 
+QString TMain_Form::HealthText(const LinkHealth &health) {
+    const QString seconds = tr("%1초").arg(QString::fromStdString(HealthSeconds(health.Ms)));
+    switch (health.State) {
+    case HealthState::Closed:
+        return {};
+    case HealthState::PortLost:
+        return tr("시리얼 포트 끊김 — 재시도 중");
+    case HealthState::TakenOver:
+        return tr("장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중");
+    case HealthState::NotConnected:
+        return tr("연결 안 됨 — 재시도 중");
+    case HealthState::Ok:
+        return health.Ms > 0 ? tr("정상 · %1").arg(seconds) : tr("정상");
+    case HealthState::Slow:
+        return tr("응답 느림 · %1").arg(seconds);
+    case HealthState::Paused:
+        return tr("폴링 멈춤 · %1 전 값").arg(seconds);
+    case HealthState::WaitingFirstReply:
+        return tr("첫 응답을 기다리는 중");
+    case HealthState::NoReply:
+        // English says "request" for one; Korean counts the same way for any number.
+        if (health.Timeouts > 0)
+            return health.Timeouts == 1
+                       ? tr("%1째 응답 없음 — 요청 1건 시간 초과").arg(seconds)
+                       : tr("%1째 응답 없음 — 요청 %2건 시간 초과").arg(seconds).arg(health.Timeouts);
+        if (health.Awaited > 0)
+            return health.Awaited == 1
+                       ? tr("%1째 응답 없음 — 요청 1건 응답 대기 중").arg(seconds)
+                       : tr("%1째 응답 없음 — 요청 %2건 응답 대기 중").arg(seconds).arg(health.Awaited);
+        return tr("%1째 응답 없음").arg(seconds);
+    }
+    return {};
+}
+
 void TMain_Form::RefreshHealth() {
-    LinkHealth health = ctx_.Poll.Health();
-    if (health.TakenOver)
-        health.Text =
-            QT_TR_NOOP("장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중");
+    const LinkHealth health = ctx_.Poll.Health();
     // Asked on every poll tick: nothing is converted or repainted unless the text changed.
     if (health.Text != healthText_) {
         healthText_ = health.Text;
-        pnlLinkHealth_->setText(tr(healthText_.c_str()));
+        pnlLinkHealth_->setText(HealthText(health));
         // The panel gives way to the others in a narrow bar: the whole text is one hover away.
         pnlLinkHealth_->setToolTip(pnlLinkHealth_->text());
         QPalette pal = pnlLinkHealth_->palette();

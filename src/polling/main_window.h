@@ -64,6 +64,8 @@ public:
     void PaintConnect(bool green);
     // The link-health panel and the stale look of the values, from the poll's view of the link.
     void RefreshHealth();
+    // The link-health panel's text in the windows' language.
+    static QString HealthText(const LinkHealth &health);
     bool ValuesStale() const { return stale_; }
     void SetTxLight(bool on);
     void SetRxLight(bool on);

@@ -47,7 +47,7 @@ constexpr NamedRegister kNames[] = {
 
 constexpr int kAclRanges = 5;
 
-void AppendGroup(std::string &out, const char *heading, std::span<const PendingWrite> writes) {
+void AppendGroup(std::string &out, const std::string &heading, std::span<const PendingWrite> writes) {
     if (writes.empty())
         return;
     out += "\n";
@@ -60,7 +60,7 @@ void AppendGroup(std::string &out, const char *heading, std::span<const PendingW
         if (!first && name == last)
             continue;
         out += first ? " " : ", ";
-        out += name;
+        out += TranslateCoreText(name.c_str());
         last = std::move(name);
         first = false;
     }
@@ -97,19 +97,19 @@ std::string WriteName(const PendingWrite &write) {
 std::string ExceptionText(int code) {
     switch (code) {
     case 1:
-        return "illegal function";
+        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "잘못된 기능 코드"));
     case 2:
-        return "illegal data address";
+        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "잘못된 데이터 주소"));
     case 3:
-        return "illegal data value";
+        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "잘못된 데이터 값"));
     case 4:
-        return "server device failure";
+        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "장비 내부 오류"));
     case 5:
-        return "acknowledge";
+        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "접수됨, 처리 중"));
     case 6:
-        return "server device busy";
+        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "장비 사용 중"));
     default:
-        return "exception " + HexDigits(code & 0xFF, 2);
+        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "예외 %1"), {HexDigits(code & 0xFF, 2)});
     }
 }
 
@@ -127,13 +127,19 @@ std::string RefusedSequenceText(std::span<const PendingWrite> written, const Pen
     };
     const std::vector<PendingWrite> writtenOthers = others(written);
     std::string out = kSettingFail;
-    AppendGroup(out, "Written:", writtenOthers);
-    out += "\nRefused: " + name + " (" + ExceptionText(code) + ")";
+    AppendGroup(out, TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "기록됨:")), writtenOthers);
+    const std::string shown = TranslateCoreText(name.c_str());
+    out +=
+        "\n" + FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "거부됨: %1 (%2)"), {shown, ExceptionText(code)});
     if (writtenOthers.size() != written.size()) {
         const bool deviceId = refused.Address >= reg::kDeviceId1 && refused.Address <= reg::kDeviceId3;
-        out += "\n" + name + ": partly written — the device now holds a mixed " + (deviceId ? "id" : "value");
+        const char *mixed =
+            deviceId
+                ? QT_TRANSLATE_NOOP("zephyra", "%1: 일부만 기록됨 — 장비의 ID가 옛 값과 새 값이 섞인 상태입니다")
+                : QT_TRANSLATE_NOOP("zephyra", "%1: 일부만 기록됨 — 장비의 값이 옛 값과 새 값이 섞인 상태입니다");
+        out += "\n" + FormatCoreText(mixed, {shown});
     }
-    AppendGroup(out, "Not sent:", others(notSent));
+    AppendGroup(out, TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보내지 않음:")), others(notSent));
     return out;
 }
 

@@ -14,7 +14,7 @@ namespace zephyra {
 std::string RegisterName(int32_t address);
 // A queued write by name; the command register is named after the command it carries.
 std::string WriteName(const PendingWrite &write);
-// A Modbus exception code in words: "illegal data address", or "exception NN" for the rarer ones.
+// A Modbus exception code in words ("잘못된 데이터 주소"), or "예외 NN" for the rarer ones.
 std::string ExceptionText(int code);
 // What a sequence refused part-way did: the fail line, then the writes that took effect, the refused
 // one with the device's reason, and those never sent, each group in the order it went (or would have).

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/text_key.h"
 #include "polling/readable_names.h"
 #include "profile/site_profile.h"
 
@@ -22,55 +23,62 @@ const char *LampLabel(const char *name) {
     return readable ? readable->Caption : name;
 }
 
+// The report reads in the windows' language.
+std::string T(const char *text) {
+    return TranslateCoreText(text);
+}
+
 } // namespace
 
 CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
     CommissioningReport r;
-    r.Title = std::string(kModelName) + " 시운전 보고서";
+    r.Title = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 시운전 보고서"), {kModelName});
     const StatusSnapshot &s = in.Snapshot;
     const StatusViewModel &v = in.View;
 
-    r.Tables.push_back({"장비 정보",
+    r.Tables.push_back({T(QT_TRANSLATE_NOOP("zephyra", "장비 정보")),
                         {},
-                        {{"모델", kModelName},
-                         {"펌웨어 버전 (날짜)", FieldOf(v, "edtVer")},
-                         {"장비 ID", FieldOf(v, "edtDeviceID")},
-                         {"MAC 주소", s.MACText},
-                         {"IP 주소", s.IPText},
-                         {"서브넷 마스크", s.SMText},
-                         {"게이트웨이", s.GWText},
-                         {"장비 시각", s.DateText + " " + s.TimeText},
-                         {"보고서 작성 일시", in.Created}},
+                        {{T(QT_TRANSLATE_NOOP("zephyra", "모델")), kModelName},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "펌웨어 버전 (날짜)")), FieldOf(v, "edtVer")},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "장비 ID")), FieldOf(v, "edtDeviceID")},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "MAC 주소")), s.MACText},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "IP 주소")), s.IPText},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "서브넷 마스크")), s.SMText},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "게이트웨이")), s.GWText},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "장비 시각")), s.DateText + " " + s.TimeText},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "보고서 작성 일시")), in.Created}},
                         {}});
 
     // Set-points in the spelling of the site profile, so the report and a saved profile agree.
     const SiteProfile held = ProfileFromSnapshot(s);
-    ReportTable setpoints{"운용/알람 설정", {}, {}, {}};
-    ReportTable acl{"접근 제어 목록 (ACL)", {}, {}, {}};
+    ReportTable setpoints{T(QT_TRANSLATE_NOOP("zephyra", "운용/알람 설정")), {}, {}, {}};
+    ReportTable acl{T(QT_TRANSLATE_NOOP("zephyra", "접근 제어 목록 (ACL)")), {}, {}, {}};
     for (const ProfileSettingInfo &info : ProfileSettingInfos()) {
         std::string value = held.Value(info.Setting).value_or("");
         if (*info.Unit == 'V')
             value += " V";
         (info.AclDialog && info.Setting != ProfileSetting::EthSpeed ? acl : setpoints)
-            .Rows.push_back({info.Label, value});
+            .Rows.push_back({T(info.Label), value});
     }
     r.Tables.push_back(std::move(setpoints));
     r.Tables.push_back(std::move(acl));
 
-    r.Tables.push_back({"현재 측정값",
+    r.Tables.push_back({T(QT_TRANSLATE_NOOP("zephyra", "현재 측정값")),
                         {},
-                        {{"AC 입력 전압", s.ACVText},
-                         {"DC 출력 전압", s.DCVText},
-                         {"부하 전류", s.LCAText},
-                         {"축전지 전류", s.BCAText},
-                         {"랙 온도", s.RTText},
-                         {"이더넷 링크", v.LinkText}},
+                        {{T(QT_TRANSLATE_NOOP("zephyra", "AC 입력 전압")), s.ACVText},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "DC 출력 전압")), s.DCVText},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "부하 전류")), s.LCAText},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "축전지 전류")), s.BCAText},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "랙 온도")), s.RTText},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "이더넷 링크")), v.LinkText}},
                         {}});
 
-    ReportTable lamps{"경보 램프", {}, {}, {}};
+    ReportTable lamps{T(QT_TRANSLATE_NOOP("zephyra", "경보 램프")), {}, {}, {}};
     for (const LampState &lamp : v.Lamps)
         if (lamp.Name)
-            lamps.Rows.push_back({LampLabel(lamp.Name), lamp.Active ? "경보" : "정상"});
+            lamps.Rows.push_back({LampLabel(lamp.Name), lamp.Active
+                                                            ? T(QT_TRANSLATE_NOOP("zephyra", "경보"))
+                                                            : T(QT_TRANSLATE_NOOP("zephyra", "정상"))});
     r.Tables.push_back(std::move(lamps));
 
     const LinkCounters &c = in.Counters;
@@ -80,41 +88,46 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
     uint64_t exceptions = 0;
     for (const auto &[code, count] : c.Exceptions)
         exceptions += count;
-    r.Tables.push_back({"통신 상태 (이번 세션)",
-                        {},
-                        {{"연결", in.LinkName},
-                         {"상태", in.HealthText},
-                         {"요청", std::to_string(c.Requests)},
-                         {"응답", std::to_string(c.Replies)},
-                         {"시간 초과", std::to_string(c.Timeouts)},
-                         {"CRC 오류", std::to_string(c.CrcErrors)},
-                         {"버린 프레임", std::to_string(dropped)},
-                         {"예외 응답", std::to_string(exceptions)},
-                         {"재연결", std::to_string(c.Reconnects)},
-                         {"마지막 오류", c.LastError.empty() ? "-" : c.LastError}},
-                        {}});
+    r.Tables.push_back(
+        {T(QT_TRANSLATE_NOOP("zephyra", "통신 상태 (이번 세션)")),
+         {},
+         {{T(QT_TRANSLATE_NOOP("zephyra", "연결")), in.LinkName},
+          {T(QT_TRANSLATE_NOOP("zephyra", "상태")), in.HealthText},
+          {T(QT_TRANSLATE_NOOP("zephyra", "요청")), std::to_string(c.Requests)},
+          {T(QT_TRANSLATE_NOOP("zephyra", "응답")), std::to_string(c.Replies)},
+          {T(QT_TRANSLATE_NOOP("zephyra", "시간 초과")), std::to_string(c.Timeouts)},
+          {T(QT_TRANSLATE_NOOP("zephyra", "CRC 오류")), std::to_string(c.CrcErrors)},
+          {T(QT_TRANSLATE_NOOP("zephyra", "버린 프레임")), std::to_string(dropped)},
+          {T(QT_TRANSLATE_NOOP("zephyra", "예외 응답")), std::to_string(exceptions)},
+          {T(QT_TRANSLATE_NOOP("zephyra", "재연결")), std::to_string(c.Reconnects)},
+          {T(QT_TRANSLATE_NOOP("zephyra", "마지막 오류")), c.LastError.empty() ? "-" : c.LastError}},
+         {}});
 
     bool anyLog = false;
     for (const auto &[kind, rows] : in.Logs) {
         if (rows.size() < 2)
             continue;
         anyLog = true;
-        const char *name = kind == HistoryKind::Event  ? "이벤트 이력"
-                           : kind == HistoryKind::Data ? "데이터 이력"
-                                                       : "알람 이력";
+        const std::string name = kind == HistoryKind::Event ? T(QT_TRANSLATE_NOOP("zephyra", "이벤트 이력"))
+                                 : kind == HistoryKind::Data ? T(QT_TRANSLATE_NOOP("zephyra", "데이터 이력"))
+                                                             : T(QT_TRANSLATE_NOOP("zephyra", "알람 이력"));
         const std::size_t records = rows.size() - 1;
         const std::size_t first = records > kReportHistoryRows ? rows.size() - kReportHistoryRows : 1;
-        r.Tables.push_back({std::string("이력: ") + name,
+        r.Tables.push_back({FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "이력: %1"), {name}),
                             rows.front(),
                             {rows.begin() + static_cast<std::ptrdiff_t>(first), rows.end()},
-                            "기록 " + std::to_string(records) + "건 중 마지막 " +
-                                std::to_string(rows.size() - first) + "건"});
+                            FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "기록 %1건 중 마지막 %2건"),
+                                           {std::to_string(records), std::to_string(rows.size() - first)})});
     }
     if (!anyLog)
-        r.Tables.push_back({"이력", {}, {}, "이번 세션에서 내려받은 이력이 없습니다."});
+        r.Tables.push_back({T(QT_TRANSLATE_NOOP("zephyra", "이력")),
+                            {},
+                            {},
+                            T(QT_TRANSLATE_NOOP("zephyra", "이번 세션에서 내려받은 이력이 없습니다."))});
 
-    r.SignatureLines = {"기술자 이름: ______________________", "서명: ______________________",
-                        "날짜: ______________________"};
+    r.SignatureLines = {T(QT_TRANSLATE_NOOP("zephyra", "기술자 이름: ______________________")),
+                        T(QT_TRANSLATE_NOOP("zephyra", "서명: ______________________")),
+                        T(QT_TRANSLATE_NOOP("zephyra", "날짜: ______________________"))};
     return r;
 }
 

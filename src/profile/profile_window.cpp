@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include "polling/accessible_names.h"
+#include "polling/core_text.h"
 #include "polling/main_window.h"
 #include "polling/register_names.h"
 #include "profile/report_pdf.h"
@@ -191,7 +192,7 @@ std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *paren
     }
     QString withheld;
     for (ProfileSetting s : plan.Withheld)
-        withheld += "\n  " + Q(InfoOf(s).Label);
+        withheld += "\n  " + CoreText(InfoOf(s).Label);
     if (!withheld.isEmpty())
         withheld = QCoreApplication::translate(
                        "ProfileWindow", "\n\nACL 설정은 시리얼 연결에서만 쓸 수 있어 보내지 않습니다:") +
@@ -207,7 +208,7 @@ std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *paren
     const SiteProfile held = ProfileFromSnapshot(before);
     QString question = QCoreApplication::translate("ProfileWindow", "다음 설정을 장비에 씁니다:\n");
     for (ProfileSetting s : plan.Changed)
-        question += "\n  " + Q(InfoOf(s).Label) + ": " + Q(held.Value(s).value_or("")) + "  →  " +
+        question += "\n  " + CoreText(InfoOf(s).Label) + ": " + Q(held.Value(s).value_or("")) + "  →  " +
                     Q(profile.Value(s).value_or(""));
     question += withheld + QCoreApplication::translate("ProfileWindow", "\n\n계속할까요?");
     QMessageBox ask(QMessageBox::Question, QCoreApplication::translate("ProfileWindow", "프로필 적용"),
@@ -254,7 +255,7 @@ TfrmProfileCompare::TfrmProfileCompare(ProfileContext &ctx, const SiteProfile &p
     for (const ProfileCompareRow &r : rows_) {
         differ += r.Differs ? 1 : 0;
         AddRow(grid,
-               {Q(InfoOf(r.Setting).Label), RegisterText(r.Setting), Q(r.Device),
+               {CoreText(InfoOf(r.Setting).Label), RegisterText(r.Setting), Q(r.Device),
                 r.Profile.empty() ? tr("(없음)") : Q(r.Profile), r.Differs ? tr("다름") : QString()},
                r.Differs);
     }
@@ -304,7 +305,8 @@ TfrmProfileResult::TfrmProfileResult(const std::vector<ProfileApplyResult> &resu
     for (const ProfileApplyResult &r : results) {
         const bool bad = r.Outcome == ApplyOutcome::Refused || r.Outcome == ApplyOutcome::NotConfirmed ||
                          r.Outcome == ApplyOutcome::NotSent || r.Outcome == ApplyOutcome::Pending;
-        AddRow(grid, {Q(InfoOf(r.Setting).Label), RegisterText(r.Setting), Q(r.Wanted), Q(OutcomeText(r))},
+        AddRow(grid,
+               {CoreText(InfoOf(r.Setting).Label), RegisterText(r.Setting), Q(r.Wanted), Q(OutcomeText(r))},
                bad);
     }
     grid->resizeColumnsToContents();

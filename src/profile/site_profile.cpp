@@ -5,6 +5,7 @@
 
 #include "config/acl_settings.h"
 #include "config/operating_settings.h"
+#include "core/text_key.h"
 #include "polling/formatters.h"
 #include "polling/register_names.h"
 
@@ -16,20 +17,22 @@ using json = nlohmann::ordered_json;
 using S = ProfileSetting;
 
 constexpr ProfileSettingInfo kInfos[] = {
-    {S::CHLimit, "charge_current_limit", "충전전류 제한", "", reg::kChLimit, 1, false},
-    {S::BModel, "battery_model", "축전지 종류", "", reg::kBModel, 1, false},
-    {S::BCho, "battery_strings", "축전지 수량", "", reg::kBCho, 1, false},
-    {S::ACOV, "ac_high_voltage", "AC 고전압", "V", reg::kACHigh, 1, false},
-    {S::ACUV, "ac_low_voltage", "AC 저전압", "V", reg::kACLow, 1, false},
-    {S::DCOV, "dc_high_voltage", "DC 고전압", "V", reg::kDCHigh, 1, false},
-    {S::DCUV, "dc_low_voltage", "DC 저전압", "V", reg::kDCLow, 1, false},
-    {S::EthSpeed, "ethernet_speed", "Ethernet Speed", "", reg::kEthSpeed, 1, true},
-    {S::AclEnable, "acl_enabled", "ACL 사용", "", reg::kACLEn, 1, true},
-    {S::AclRange1, "acl_range_1", "ACL #1", "", reg::kAclAdded, 4, true},
-    {S::AclRange2, "acl_range_2", "ACL #2", "", reg::kAclAdded + 4, 4, true},
-    {S::AclRange3, "acl_range_3", "ACL #3", "", reg::kAclAdded + 8, 4, true},
-    {S::AclRange4, "acl_range_4", "ACL #4", "", reg::kAclAdded + 12, 4, true},
-    {S::AclRange5, "acl_range_5", "ACL #5", "", reg::kAclAdded + 16, 4, true},
+    {S::CHLimit, "charge_current_limit", QT_TRANSLATE_NOOP("zephyra", "충전전류 제한"), "", reg::kChLimit, 1,
+     false},
+    {S::BModel, "battery_model", QT_TRANSLATE_NOOP("zephyra", "축전지 종류"), "", reg::kBModel, 1, false},
+    {S::BCho, "battery_strings", QT_TRANSLATE_NOOP("zephyra", "축전지 수량"), "", reg::kBCho, 1, false},
+    {S::ACOV, "ac_high_voltage", QT_TRANSLATE_NOOP("zephyra", "AC 고전압"), "V", reg::kACHigh, 1, false},
+    {S::ACUV, "ac_low_voltage", QT_TRANSLATE_NOOP("zephyra", "AC 저전압"), "V", reg::kACLow, 1, false},
+    {S::DCOV, "dc_high_voltage", QT_TRANSLATE_NOOP("zephyra", "DC 고전압"), "V", reg::kDCHigh, 1, false},
+    {S::DCUV, "dc_low_voltage", QT_TRANSLATE_NOOP("zephyra", "DC 저전압"), "V", reg::kDCLow, 1, false},
+    {S::EthSpeed, "ethernet_speed", QT_TRANSLATE_NOOP("zephyra", "Ethernet Speed"), "", reg::kEthSpeed, 1,
+     true},
+    {S::AclEnable, "acl_enabled", QT_TRANSLATE_NOOP("zephyra", "ACL 사용"), "", reg::kACLEn, 1, true},
+    {S::AclRange1, "acl_range_1", QT_TRANSLATE_NOOP("zephyra", "ACL #1"), "", reg::kAclAdded, 4, true},
+    {S::AclRange2, "acl_range_2", QT_TRANSLATE_NOOP("zephyra", "ACL #2"), "", reg::kAclAdded + 4, 4, true},
+    {S::AclRange3, "acl_range_3", QT_TRANSLATE_NOOP("zephyra", "ACL #3"), "", reg::kAclAdded + 8, 4, true},
+    {S::AclRange4, "acl_range_4", QT_TRANSLATE_NOOP("zephyra", "ACL #4"), "", reg::kAclAdded + 12, 4, true},
+    {S::AclRange5, "acl_range_5", QT_TRANSLATE_NOOP("zephyra", "ACL #5"), "", reg::kAclAdded + 16, 4, true},
 };
 static_assert(std::size(kInfos) == kProfileSettings);
 // InfoOf indexes by setting, and the operating settings tick the dialog's row of the same number.
@@ -101,11 +104,17 @@ int ListIndexOf(S s, const std::string &text) {
     return -1;
 }
 
+// A setting's caption in the chosen language.
+std::string Label(S s) {
+    return TranslateCoreText(InfoOf(s).Label);
+}
+
 std::string ListError(S s, const std::string &text) {
     std::string entries;
     for (const char *e : ListOf(s))
         entries += std::string(entries.empty() ? "" : ", ") + e;
-    return std::string(InfoOf(s).Label) + ": '" + text + "'은(는) 목록에 없는 값입니다 (" + entries + ")";
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: '%2'은(는) 목록에 없는 값입니다 (%3)"),
+                          {Label(s), text, entries});
 }
 
 std::string Hex4(int32_t v) {
@@ -252,38 +261,46 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
     try {
         root = json::parse(text);
     } catch (const json::exception &e) {
-        return std::string("프로필 파일을 읽을 수 없습니다 (JSON 아님): ") + e.what();
+        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필 파일을 읽을 수 없습니다 (JSON 아님): %1"),
+                              {e.what()});
     }
     if (!root.is_object() || root.value("format", json()) != kProfileFormat)
-        return std::string("프로필 파일이 아닙니다: \"format\"이 \"") + kProfileFormat + "\"이어야 합니다";
+        return FormatCoreText(
+            QT_TRANSLATE_NOOP("zephyra", "프로필 파일이 아닙니다: \"format\"이 \"%1\"이어야 합니다"),
+            {kProfileFormat});
     const json version = root.value("format_version", json());
     if (!version.is_number_integer() || version.get<int64_t>() < 1)
-        return "프로필의 \"format_version\"이 올바르지 않습니다";
+        return TranslateCoreText(
+            QT_TRANSLATE_NOOP("zephyra", "프로필의 \"format_version\"이 올바르지 않습니다"));
     if (version.get<int64_t>() > kProfileFormatVersion)
-        return "프로필 형식 버전 " + std::to_string(version.get<int64_t>()) +
-               "은(는) 이 프로그램보다 새롭습니다 (버전 " + std::to_string(kProfileFormatVersion) +
-               "까지 읽을 수 있습니다)";
+        return FormatCoreText(
+            QT_TRANSLATE_NOOP(
+                "zephyra",
+                "프로필 형식 버전 %1은(는) 이 프로그램보다 새롭습니다 (버전 %2까지 읽을 수 있습니다)"),
+            {std::to_string(version.get<int64_t>()), std::to_string(kProfileFormatVersion)});
     for (const auto &[key, _] : root.items())
         if (key != "format" && key != "format_version" && key != "model" && key != "never_in_a_profile" &&
             key != "settings")
-            return "프로필에 알 수 없는 항목이 있습니다: " + key;
+            return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필에 알 수 없는 항목이 있습니다: %1"),
+                                  {key});
     const json model = root.value("model", json());
     if (!model.is_string() || model.get<std::string>() != kModelName)
-        return std::string("다른 장비의 프로필입니다: 모델이 ") + kModelName +
-               "이어야 합니다 (파일: " + (model.is_string() ? model.get<std::string>() : model.dump()) + ")";
+        return FormatCoreText(
+            QT_TRANSLATE_NOOP("zephyra", "다른 장비의 프로필입니다: 모델이 %1이어야 합니다 (파일: %2)"),
+            {kModelName, model.is_string() ? model.get<std::string>() : model.dump()});
     const json settings = root.value("settings", json());
     if (!settings.is_array())
-        return "프로필의 \"settings\"가 목록이 아닙니다";
+        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필의 \"settings\"가 목록이 아닙니다"));
 
     SiteProfile out;
     std::vector<std::string> perUnit, unknown;
     for (const json &entry : settings) {
         if (!entry.is_object() || !entry.contains("key") || !entry["key"].is_string())
-            return "프로필의 설정 항목에 \"key\"가 없습니다";
+            return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필의 설정 항목에 \"key\"가 없습니다"));
         const std::string key = entry["key"].get<std::string>();
         for (const auto &[field, _] : entry.items())
             if (field != "key" && field != "value" && field != "unit" && field != "register")
-                return key + ": 알 수 없는 항목 " + field;
+                return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: 알 수 없는 항목 %2"), {key, field});
         int32_t address = -1;
         if (entry.contains("register")) {
             const json &r = entry["register"];
@@ -292,7 +309,8 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
                 t.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos)
                 address = static_cast<int32_t>(std::stol(t.substr(2), nullptr, 16));
             else
-                return key + ": \"register\"는 0x0021처럼 16진수로 씁니다";
+                return FormatCoreText(
+                    QT_TRANSLATE_NOOP("zephyra", "%1: \"register\"는 0x0021처럼 16진수로 씁니다"), {key});
         }
         auto info = std::find_if(std::begin(kInfos), std::end(kInfos),
                                  [&](const ProfileSettingInfo &i) { return key == i.Key; });
@@ -311,29 +329,33 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
         }
         const S s = info->Setting;
         if (address >= 0 && address != info->Register)
-            return key + ": 레지스터가 " + Hex4(info->Register) + "이어야 합니다 (파일: " + Hex4(address) +
-                   ")";
+            return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: 레지스터가 %2이어야 합니다 (파일: %3)"),
+                                  {key, Hex4(info->Register), Hex4(address)});
         if (out.Value(s))
-            return key + ": 두 번 들어 있습니다";
+            return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: 두 번 들어 있습니다"), {key});
         if (!entry.contains("value"))
-            return std::string(info->Label) + " (" + key + "): 값이 없습니다";
+            return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 (%2): 값이 없습니다"), {Label(s), key});
         const json &v = entry["value"];
         std::string value;
         if (s == S::ACOV || s == S::ACUV || IsTenths(s)) {
             if (!v.is_number())
-                return std::string(info->Label) + " (" + key + "): 숫자여야 합니다";
+                return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 (%2): 숫자여야 합니다"),
+                                      {Label(s), key});
             value = v.is_number_integer() ? std::to_string(v.get<int64_t>()) : v.dump();
             int32_t tenths = 0;
             if (IsTenths(s) && ParseTenths(value, tenths))
                 value = FormatTenths(tenths);
         } else {
             if (!v.is_string())
-                return std::string(info->Label) + " (" + key + "): 문자열이어야 합니다";
+                return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 (%2): 문자열이어야 합니다"),
+                                      {Label(s), key});
             value = v.get<std::string>();
             if (IsRange(s)) {
                 AclRange range;
                 if (!SplitRange(value, range))
-                    return std::string(info->Label) + " (" + key + "): '시작 주소 ~ 끝 주소'로 씁니다";
+                    return FormatCoreText(
+                        QT_TRANSLATE_NOOP("zephyra", "%1 (%2): '시작 주소 ~ 끝 주소'로 씁니다"),
+                        {Label(s), key});
                 value = RangeText(range);
             }
         }
@@ -346,9 +368,12 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
         return t;
     };
     if (!perUnit.empty())
-        return "장비마다 고유한 설정은 프로필에 넣을 수 없습니다: " + joined(perUnit);
+        return FormatCoreText(
+            QT_TRANSLATE_NOOP("zephyra", "장비마다 고유한 설정은 프로필에 넣을 수 없습니다: %1"),
+            {joined(perUnit)});
     if (!unknown.empty())
-        return "프로필에 알 수 없는 설정이 있습니다: " + joined(unknown);
+        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필에 알 수 없는 설정이 있습니다: %1"),
+                              {joined(unknown)});
     profile = std::move(out);
     return {};
 }
@@ -539,21 +564,24 @@ void ProfileApplyTracker::Confirm(const StatusSnapshot &after) {
 std::string OutcomeText(const ProfileApplyResult &result) {
     switch (result.Outcome) {
     case ApplyOutcome::Unchanged:
-        return "같음, 보내지 않음";
+        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "같음, 보내지 않음"));
     case ApplyOutcome::Confirmed:
-        return "기록, 다음 상태 읽기에서 확인됨";
+        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "기록, 다음 상태 읽기에서 확인됨"));
     case ApplyOutcome::NotConfirmed:
-        return "기록했으나 확인되지 않음 (읽은 값: " + result.Decoded + ")";
+        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "기록했으나 확인되지 않음 (읽은 값: %1)"),
+                              {result.Decoded});
     case ApplyOutcome::Refused:
-        return "거부됨: " + ExceptionText(result.ExceptionCode);
+        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "거부됨: %1"),
+                              {ExceptionText(result.ExceptionCode)});
     case ApplyOutcome::NotSent:
-        return "보내지 않음";
+        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보내지 않음"));
     case ApplyOutcome::Withheld:
-        return "보내지 않음: ACL은 시리얼 연결에서만 쓸 수 있음";
+        return TranslateCoreText(
+            QT_TRANSLATE_NOOP("zephyra", "보내지 않음: ACL은 시리얼 연결에서만 쓸 수 있음"));
     case ApplyOutcome::Pending:
         break;
     }
-    return "응답 없음";
+    return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "응답 없음"));
 }
 
 } // namespace zephyra

@@ -268,7 +268,7 @@ TEST_F(ConsoleTest, EveryFieldHoldsTheWidestTextADecodeCanGiveIt) {
     for (QLineEdit *field : fields)
         field->setText(widest.value(field->objectName()));
     // A long health text beside them must not squeeze the other panels.
-    Child<QLabel>(&window(), "pnlLinkHealth")->setText("No reply for 125.0 s — 42 requests timed out");
+    Child<QLabel>(&window(), "pnlLinkHealth")->setText("125초째 응답 없음 — 요청 42건 시간 초과");
     QApplication::processEvents();
     // For a look: build/tests/app/main_window_widest.png
     EXPECT_TRUE(window().grab().save(QDir::current().filePath("main_window_widest.png")));
@@ -305,13 +305,14 @@ TEST_F(ConsoleTest, EveryFieldHoldsTheWidestTextADecodeCanGiveIt) {
     Decode(StatusBlock().Set({{reg::kEthLinkBits, linkBits}, {reg::kTcpRxTx, 0xFFFF}}));
     auto *port = Child<QLabel>(&window(), "ComSettingPanel2");
     auto *health = Child<QLabel>(&window(), "pnlLinkHealth");
-    for (const std::string &text : WidestHealthTexts()) {
-        health->setText(QString::fromStdString(text));
+    for (const LinkHealth &h : WidestHealths()) {
+        const QString text = TMain_Form::HealthText(h);
+        health->setText(text);
         QApplication::processEvents();
         panelHolds(health);
         for (const char *name : {"ComSettingPanel1", "ComSettingPanel2", "ComSettingPanel3", "pnlLinkHealth"})
             EXPECT_TRUE(window().statusBar()->rect().contains(Child<QWidget>(&window(), name)->geometry()))
-                << name << " beside " << text;
+                << name << " beside " << text.toStdString();
     }
     panelHolds(port);
     EXPECT_GE(port->contentsRect().width(), QFontMetrics(port->font()).horizontalAdvance("Not connected x"))

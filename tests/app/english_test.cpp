@@ -20,7 +20,11 @@
 
 #include "app/console.h"
 #include "app/language.h"
+#include "config/acl_settings.h"
+#include "config/setting_parse.h"
+#include "history/history_controller.h"
 #include "history/history_list_window.h"
+#include "profile/site_profile.h"
 #include "support/fakes.h"
 #include "support/gui_helpers.h"
 #include "support/status_block.h"
@@ -222,6 +226,27 @@ TEST_F(English, TrafficMonitorAndAbbreviations) {
     list.show();
     QApplication::processEvents();
     ExpectEnglishAndWhole(&list);
+}
+
+// Sentences the core builds with the operator's values in them come out English, values in place.
+TEST_F(English, CoreSentencesWithValues) {
+    std::array<int32_t, 3> words{};
+    ProfileApplyResult refused;
+    refused.Outcome = ApplyOutcome::NotConfirmed;
+    refused.Decoded = "57.0";
+    SiteProfile profile;
+    const std::pair<std::string, std::string> cases[] = {
+        {RangeError("DC 고전압", "59.1", "55.0", "59.0"), "DC 고전압"},
+        {NothingSelectedError("경보시험"), "경보시험"},
+        {ReadDeviceId("12%2x", words), "12%2x"},
+        {HistoryCompletionText(2000), "2000"},
+        {OutcomeText(refused), "57.0"},
+        {ProfileFromJson(R"({"format": "other"})", profile), ""},
+    };
+    for (const auto &[text, value] : cases) {
+        EXPECT_FALSE(HasHangul(QString::fromStdString(text).remove(QString::fromStdString(value)))) << text;
+        EXPECT_NE(text.find(value), std::string::npos) << text;
+    }
 }
 
 // The choice is the command line's, else the remembered one, else Korean: never the locale's.

@@ -75,10 +75,10 @@ TEST(AclSettings, BadDeviceIdOrOctetStopsOkAndNothingIsQueued) {
         const char *error;
     };
     const Case cases[] = {
-        {"314159265", "1", "장비 ID: '314159265' is not ten decimal digits"},
-        {"31415926a3", "1", "장비 ID: '31415926a3' is not ten decimal digits"},
-        {"", "1", "장비 ID: '' is not ten decimal digits"},
-        {"3141592653", "300", "#3 end: '300' is not a valid address octet (0..255)"},
+        {"314159265", "1", "장비 ID: '314159265' 값은 열 자리 숫자가 아닙니다"},
+        {"31415926a3", "1", "장비 ID: '31415926a3' 값은 열 자리 숫자가 아닙니다"},
+        {"", "1", "장비 ID: '' 값은 열 자리 숫자가 아닙니다"},
+        {"3141592653", "300", "#3 end: '300' 값은 주소 자리(0..255)로 쓸 수 없습니다"},
         {"3141592653", "", "#3 end: '' is not a valid integer value"},
         {"3141592653", "1.5", "#3 end: '1.5' is not a valid integer value"},
     };
@@ -118,7 +118,7 @@ TEST(AclSettings, PrefillSplitsTheKeptRangeTextsAndSelectsTheLists) {
     in = PrefillAcl(s);
     EXPECT_EQ(in.EthSpeedIndex, -1);
     in.Ticked[kRowEthSpeed] = true;
-    EXPECT_EQ(AclWrites(in).Error, "Ethernet Speed: nothing is selected");
+    EXPECT_EQ(AclWrites(in).Error, "Ethernet Speed: 선택된 항목이 없습니다");
 }
 
 } // namespace

@@ -53,7 +53,7 @@ TEST(ControlCommands, AlarmTestPrefillKeepsTheHiddenBitButNeverTheUnusedOne) {
     in = PrefillAlarmTest(s);
     in.SwitchTicked = true;
     SettingWrites w = AlarmTestWrites(in);
-    EXPECT_EQ(w.Error, "경보시험: nothing is selected");
+    EXPECT_EQ(w.Error, "경보시험: 선택된 항목이 없습니다");
     EXPECT_TRUE(w.Writes.empty());
 }
 

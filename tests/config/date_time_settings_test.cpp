@@ -117,13 +117,13 @@ TEST(DateTimeSettings, UnusablePartsStopOkWithAMessageAndQueueNothing) {
     const Case cases[] = {
         {&DateTimeInputs::Hour, "", "시: '' is not a valid integer value"},
         {&DateTimeInputs::Second, "", "초: '' is not a valid integer value"},
-        {&DateTimeInputs::Hour, "25", "시: '25' is out of range (0..23)"},
-        {&DateTimeInputs::Hour, "-1", "시: '-1' is out of range (0..23)"},
+        {&DateTimeInputs::Hour, "25", "시: '25' 값이 범위(0..23)를 벗어났습니다"},
+        {&DateTimeInputs::Hour, "-1", "시: '-1' 값이 범위(0..23)를 벗어났습니다"},
         {&DateTimeInputs::Minute, "6o", "분: '6o' is not a valid integer value"},
-        {&DateTimeInputs::Second, "60", "초: '60' is out of range (0..59)"},
+        {&DateTimeInputs::Second, "60", "초: '60' 값이 범위(0..59)를 벗어났습니다"},
         {&DateTimeInputs::Month, "ab", "월: 'ab' is not a valid integer value"},
-        {&DateTimeInputs::Month, "13", "월: '13' is out of range (1..12)"},
-        {&DateTimeInputs::Year, "2000", "년: '2000' is out of range (2001..2999)"},
+        {&DateTimeInputs::Month, "13", "월: '13' 값이 범위(1..12)를 벗어났습니다"},
+        {&DateTimeInputs::Year, "2000", "년: '2000' 값이 범위(2001..2999)를 벗어났습니다"},
         {&DateTimeInputs::Year, "02025x", "년: '02025x' is not a valid integer value"},
     };
     for (const Case &c : cases) {
@@ -138,9 +138,9 @@ TEST(DateTimeSettings, UnusablePartsStopOkWithAMessageAndQueueNothing) {
 TEST(DateTimeSettings, DayMustExistInTheChosenMonth) {
     DateTimeInputs in = FillFromClock(At(2025, 8, 31, 9, 5, 3));
     in.Month = "4";
-    EXPECT_EQ(DateTimeWrites(in).Error, "일: '31' is out of range (1..30)");
+    EXPECT_EQ(DateTimeWrites(in).Error, "일: '31' 값이 범위(1..30)를 벗어났습니다");
     in.Calendar.Day = 0;
-    EXPECT_EQ(DateTimeWrites(in).Error, "일: nothing is selected");
+    EXPECT_EQ(DateTimeWrites(in).Error, "일: 선택된 항목이 없습니다");
     in.Calendar.Day = 30;
     EXPECT_TRUE(DateTimeWrites(in).Ok());
 }

@@ -73,16 +73,16 @@ TEST(NetworkSettings, BadOctetsStopOkNamingTheSection) {
         const char *error;
     };
     const Case cases[] = {
-        {0, "300", "IP: '300' is not a valid address octet (0..255)"},
-        {0, "256", "IP: '256' is not a valid address octet (0..255)"},
-        {1, "-1", "Gateway: '-1' is not a valid address octet (0..255)"},
+        {0, "300", "IP: '300' 값은 주소 자리(0..255)로 쓸 수 없습니다"},
+        {0, "256", "IP: '256' 값은 주소 자리(0..255)로 쓸 수 없습니다"},
+        {1, "-1", "Gateway: '-1' 값은 주소 자리(0..255)로 쓸 수 없습니다"},
         {1, "", "Gateway: '' is not a valid integer value"},
         {2, "-", "Subnet mask: '-' is not a valid integer value"},
-        {2, "1000", "Subnet mask: '1000' is not a valid address octet (0..255)"},
+        {2, "1000", "Subnet mask: '1000' 값은 주소 자리(0..255)로 쓸 수 없습니다"},
         {1, "x", "Gateway: 'x' is not a valid integer value"},
         {0, " ", "IP: ' ' is not a valid integer value"},
         {3, "ZZ", "MAC: '$ZZ' is not a valid integer value"},
-        {3, "100", "MAC: '100' is not a valid address octet (00..FF)"},
+        {3, "100", "MAC: '100' 값은 주소 자리(00..FF)로 쓸 수 없습니다"},
     };
     StatusSnapshot s = LastStatus();
     for (const Case &c : cases) {
@@ -144,7 +144,7 @@ TEST(NetworkSettings, BarcodeFillsTheMacOnlyWhenItIsSixHexPairs) {
         EXPECT_EQ(in.MacTicked, good) << c.barcode;
         if (!good) {
             EXPECT_EQ(error, "바코드: '" + std::string(c.barcode) +
-                                 "' is not a MAC address (six two-digit hex parts)");
+                                 "' 값은 MAC 주소(두 자리 16진수 여섯 묶음)가 아닙니다");
         }
     }
 }

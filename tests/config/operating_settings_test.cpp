@@ -83,13 +83,13 @@ TEST(OperatingSettings, UnusableFieldsStopOkWithTheirMessageAndQueueNothing) {
         {kRowACOV, "", "AC 고전압: '' is not a valid integer value"},
         {kRowACUV, "-", "AC 저전압: '-' is not a valid integer value"},
         {kRowACOV, "25x", "AC 고전압: '25x' is not a valid integer value"},
-        {kRowACOV, "300", "AC 고전압: '300' is out of range (230..270)"},
-        {kRowACUV, "159", "AC 저전압: '159' is out of range (160..210)"},
+        {kRowACOV, "300", "AC 고전압: '300' 값이 범위(230..270)를 벗어났습니다"},
+        {kRowACUV, "159", "AC 저전압: '159' 값이 범위(160..210)를 벗어났습니다"},
         {kRowDCOV, "", "DC 고전압: '' is not a valid floating point value"},
         {kRowDCOV, "+", "DC 고전압: '+' is not a valid floating point value"},
         {kRowDCUV, "fifty", "DC 저전압: 'fifty' is not a valid floating point value"},
-        {kRowDCOV, "59.1", "DC 고전압: '59.1' is out of range (55.0..59.0)"},
-        {kRowDCUV, "42.9", "DC 저전압: '42.9' is out of range (43.0..50.0)"},
+        {kRowDCOV, "59.1", "DC 고전압: '59.1' 값이 범위(55.0..59.0)를 벗어났습니다"},
+        {kRowDCUV, "42.9", "DC 저전압: '42.9' 값이 범위(43.0..50.0)를 벗어났습니다"},
     };
     for (const Case &c : cases) {
         OperatingInputs in;
@@ -107,7 +107,7 @@ TEST(OperatingSettings, UnusableFieldsStopOkWithTheirMessageAndQueueNothing) {
 TEST(OperatingSettings, ListWithoutSelectionIsAnErrorWhenTicked) {
     OperatingInputs in = Ticking({kRowBModel});
     in.BModelIndex = -1;
-    EXPECT_EQ(OperatingWrites(in).Error, "축전지 종류: nothing is selected");
+    EXPECT_EQ(OperatingWrites(in).Error, "축전지 종류: 선택된 항목이 없습니다");
     in = Ticking({kRowBCho});
     in.BChoIndex = 3;
     EXPECT_FALSE(OperatingWrites(in).Ok());

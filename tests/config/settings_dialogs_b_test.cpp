@@ -113,7 +113,7 @@ TEST_F(SettingsDialogsB, IpDialogShowsTheKeptAddressesAndItsButtonsOnlyFillField
             },
             5000, d);
         Child<QPushButton>(d, "Button_Mac")->click();
-        EXPECT_EQ(refusal, "바코드: '12-34-56-78-9A-B' is not a MAC address (six two-digit hex parts)");
+        EXPECT_EQ(refusal, "바코드: '12-34-56-78-9A-B' 값은 MAC 주소(두 자리 16진수 여섯 묶음)가 아닙니다");
         EXPECT_EQ(Text(d, "edtMAC1"), "0A");
         EXPECT_EQ(Text(d, "edtMAC6"), "10");
         EXPECT_FALSE(Ticked(d, "cbMAC_SET_EN"));

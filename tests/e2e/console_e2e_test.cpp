@@ -182,11 +182,11 @@ TEST_F(ConsoleWithSim, PseudoTerminalThatDisappearsIsShownAndReopenedByThePoll) 
     });
     w.mConnectClick();
     ASSERT_TRUE(WaitForDecode());
-    ASSERT_TRUE(WaitFor([&] { return Health(w).startsWith("OK"); }, 3000)) << Health(w).toStdString();
+    ASSERT_TRUE(WaitFor([&] { return Health(w).startsWith("정상"); }, 3000)) << Health(w).toStdString();
     EXPECT_FALSE(w.ValuesStale());
 
     sim->Stop();
-    ASSERT_TRUE(WaitFor([&] { return Health(w).startsWith("Serial port lost"); }, 1800))
+    ASSERT_TRUE(WaitFor([&] { return Health(w).startsWith("시리얼 포트 끊김"); }, 1800))
         << Health(w).toStdString();
     EXPECT_TRUE(w.ValuesStale());
     // The Ethernet link text is a decoded value too: greyed like the fields.
@@ -212,7 +212,7 @@ TEST_F(ConsoleWithSim, PseudoTerminalThatDisappearsIsShownAndReopenedByThePoll) 
     const uint64_t decodes = console->Controller().DecodeCount();
     EXPECT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() > decodes; }, 5000))
         << "no status from the device on the same path";
-    EXPECT_TRUE(WaitFor([&] { return !w.ValuesStale() && Health(w).startsWith("OK"); }, 3000))
+    EXPECT_TRUE(WaitFor([&] { return !w.ValuesStale() && Health(w).startsWith("정상"); }, 3000))
         << Health(w).toStdString();
     EXPECT_NE(linkTextColour(), greyed);
     EXPECT_EQ(linkTextColour(), Child<QLineEdit>(&w, "edtACV")->palette().color(QPalette::Text));
@@ -238,13 +238,13 @@ TEST_F(ConsoleWithSim, ATakenConnectionIsSaidInTheHealthPanel) {
     Connect(LinkKind::Tcp);
     ASSERT_TRUE(WaitForDecode());
     TMain_Form &w = console->MainWindow();
-    ASSERT_TRUE(WaitFor([&] { return Health(w).startsWith("OK"); }));
+    ASSERT_TRUE(WaitFor([&] { return Health(w).startsWith("정상"); }));
     QTcpSocket technician;
     technician.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(sim->TcpPort()));
     EXPECT_TRUE(WaitFor([&] { return Health(w).startsWith("장비가 이 연결을 끊었습니다"); }))
         << Health(w).toStdString();
     EXPECT_EQ(console->Monitor().Counters().Takeovers, 1u);
-    EXPECT_TRUE(WaitFor([&] { return Health(w).startsWith("OK"); }, 10000)) << Health(w).toStdString();
+    EXPECT_TRUE(WaitFor([&] { return Health(w).startsWith("정상"); }, 10000)) << Health(w).toStdString();
 }
 
 // No device yet: the panel says the console is retrying, and turns healthy once one appears.
@@ -267,7 +267,7 @@ TEST_F(ConsoleWithSim, FailedConnectSaysRetryingUntilTheDeviceAppears) {
         Child<QPushButton>(dialog, "BitBtn1")->click();
     });
     w.mConnectClick();
-    EXPECT_EQ(Health(w), "Not connected — retrying");
+    EXPECT_EQ(Health(w), "연결 안 됨 — 재시도 중");
     EXPECT_TRUE(w.ValuesStale());
 
     SimOptions device;
@@ -279,7 +279,7 @@ TEST_F(ConsoleWithSim, FailedConnectSaysRetryingUntilTheDeviceAppears) {
     ASSERT_TRUE(sim);
     ASSERT_EQ(sim->TcpPort(), port);
     EXPECT_TRUE(WaitForDecode(10000));
-    EXPECT_TRUE(WaitFor([&] { return Health(w).startsWith("OK"); }, 5000)) << Health(w).toStdString();
+    EXPECT_TRUE(WaitFor([&] { return Health(w).startsWith("정상"); }, 5000)) << Health(w).toStdString();
     EXPECT_GE(console->Monitor().Counters().Reconnects, 1u);
 }
 

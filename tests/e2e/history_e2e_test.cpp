@@ -321,7 +321,7 @@ TEST_F(HistoryE2e, SilentDeviceIsShownUntilItAnswersAgain) {
         ASSERT_TRUE(WaitFor([&] { return FilledRows(win) >= 3; }, 20000));
         Frozen frozen(sim->Pid());
         ASSERT_TRUE(WaitFor([&] { return !stall->text().isEmpty(); }, 20000));
-        const QRegularExpression shown("^No reply from the device for (\\d+) s — received (\\d+) of 40$");
+        const QRegularExpression shown("^장비가 (\\d+)초째 응답하지 않습니다 — 40건 중 (\\d+)건 받음$");
         QRegularExpressionMatch first = shown.match(stall->text());
         ASSERT_TRUE(first.hasMatch()) << stall->text().toStdString();
         EXPECT_GE(first.captured(1).toInt(), 3);

@@ -277,7 +277,7 @@ TEST_F(SettingsA, BadInputShowsItsMessageAndNeverReachesTheDevice) {
             {"ckbACOV", "mskACOV", "", "AC 고전압: '' is not a valid integer value"},
             {"ckbACUV", "mskACUV", "-", "AC 저전압: '-' is not a valid integer value"},
             {"ckbDCOV", "mskDCOV", "+", "DC 고전압: '+' is not a valid floating point value"},
-            {"ckbDCUV", "mskDCUV", "42.9", "DC 저전압: '42.9' is out of range (43.0..50.0)"},
+            {"ckbDCUV", "mskDCUV", "42.9", "DC 저전압: '42.9' 값이 범위(43.0..50.0)를 벗어났습니다"},
         };
         for (const auto &c : cases) {
             Tick(d, c.Tick);
@@ -313,7 +313,7 @@ TEST_F(SettingsA, BadInputShowsItsMessageAndNeverReachesTheDevice) {
         } cases[] = {
             {"cbMonth", "ab", "월: 'ab' is not a valid integer value"},
             {"spinedtHour", "", "시: '' is not a valid integer value"},
-            {"spinedtSec", "60", "초: '60' is out of range (0..59)"},
+            {"spinedtSec", "60", "초: '60' 값이 범위(0..59)를 벗어났습니다"},
         };
         for (const auto &c : cases) {
             if (std::string(c.Field) == "cbMonth")
@@ -509,9 +509,9 @@ TEST_F(SettingsA, RefusedWriteEndsTheSequenceSayingWhatWasAndWasNotWritten) {
                 Get<QPushButton>(d, "bbtnSelectAll")->click();
                 Message m = Click(d, "bbtnOK");
                 EXPECT_EQ(m.Text.toStdString(),
-                          std::string(kFail) + "\nWritten: DC 저전압"
-                                               "\nRefused: DC 고전압 (illegal data value)"
-                                               "\nNot sent: AC 저전압, AC 고전압, 축전지 수량, 축전지 종류");
+                          std::string(kFail) + "\n기록됨: DC 저전압"
+                                               "\n거부됨: DC 고전압 (잘못된 데이터 값)"
+                                               "\n보내지 않음: AC 저전압, AC 고전압, 축전지 수량, 축전지 종류");
                 EXPECT_EQ(m.Icon, QMessageBox::Critical);
                 EXPECT_EQ(Mode(), link == LinkKind::Serial ? 20 : 0);
                 // The next OK starts afresh and its echo brings the success message.

@@ -155,11 +155,11 @@ TEST_F(SettingsB, AclDialogOnSerialRefusesBadInputThenWritesRangeAndIdentifierLa
         Tick(d, "cbDeviceID");
         Tick(d, "cbACL1_SET_EN");
         ExpectRefused(d,
-                      {{"edtDeviceID", "314159265", "장비 ID: '314159265' is not ten decimal digits"},
-                       {"edtDeviceID", "31415x2653", "장비 ID: '31415x2653' is not ten decimal digits"},
+                      {{"edtDeviceID", "314159265", "장비 ID: '314159265' 값은 열 자리 숫자가 아닙니다"},
+                       {"edtDeviceID", "31415x2653", "장비 ID: '31415x2653' 값은 열 자리 숫자가 아닙니다"},
                        {"edtACL1_Start_IP2", "", "#1 start: '' is not a valid integer value"},
                        {"edtACL1_End_IP3", "a", "#1 end: 'a' is not a valid integer value"},
-                       {"edtACL1_End_IP4", "256", "#1 end: '256' is not a valid address octet (0..255)"}},
+                       {"edtACL1_End_IP4", "256", "#1 end: '256' 값은 주소 자리(0..255)로 쓸 수 없습니다"}},
                       {"cbDeviceID", "cbACL1_SET_EN"});
 
         Box done = ClickAndAnswer(d, "bbtnOK");
@@ -196,7 +196,7 @@ TEST_F(SettingsB, IpDialogOnSerialSendsTheDefaultsInOneFrameAndReadsTheIdentityB
         // OK after it has nothing to send (the list of frames below shows none went out).
         SetText(d, "edtBCode", "0A-5E-21-FE-FF-1");
         Box barcode = ClickAndAnswer(d, "Button_Mac");
-        EXPECT_EQ(barcode.Text, "바코드: '0A-5E-21-FE-FF-1' is not a MAC address (six two-digit hex parts)");
+        EXPECT_EQ(barcode.Text, "바코드: '0A-5E-21-FE-FF-1' 값은 MAC 주소(두 자리 16진수 여섯 묶음)가 아닙니다");
         EXPECT_EQ(barcode.Icon, QMessageBox::Critical);
         EXPECT_EQ(Child<QLineEdit>(d, "edtMAC1")->text(), "00");
         EXPECT_FALSE(Ticked(d, "cbMAC_SET_EN"));
@@ -204,9 +204,9 @@ TEST_F(SettingsB, IpDialogOnSerialSendsTheDefaultsInOneFrameAndReadsTheIdentityB
 
         Child<QPushButton>(d, "bbtnDefault")->click();
         ExpectRefused(d,
-                      {{"edtIP4", "256", "IP: '256' is not a valid address octet (0..255)"},
-                       {"edtGW1", "300", "Gateway: '300' is not a valid address octet (0..255)"},
-                       {"edtSM4", "999", "Subnet mask: '999' is not a valid address octet (0..255)"},
+                      {{"edtIP4", "256", "IP: '256' 값은 주소 자리(0..255)로 쓸 수 없습니다"},
+                       {"edtGW1", "300", "Gateway: '300' 값은 주소 자리(0..255)로 쓸 수 없습니다"},
+                       {"edtSM4", "999", "Subnet mask: '999' 값은 주소 자리(0..255)로 쓸 수 없습니다"},
                        {"edtGW2", "", "Gateway: '' is not a valid integer value"},
                        {"edtSM2", "ff", "Subnet mask: 'ff' is not a valid integer value"}},
                       {"cbIP_SET_EN", "cbGW_SET_EN", "cbSM_SET_EN"});
@@ -214,7 +214,7 @@ TEST_F(SettingsB, IpDialogOnSerialSendsTheDefaultsInOneFrameAndReadsTheIdentityB
         ExpectRefused(d,
                       {{"edtMAC6", "", "MAC: '$' is not a valid integer value"},
                        {"edtMAC6", "G1", "MAC: '$G1' is not a valid integer value"},
-                       {"edtMAC6", "123", "MAC: '123' is not a valid address octet (00..FF)"}},
+                       {"edtMAC6", "123", "MAC: '123' 값은 주소 자리(00..FF)로 쓸 수 없습니다"}},
                       {"cbMAC_SET_EN"});
         // Unticked, the MAC goes out as it was kept at opening, whatever the fields hold.
         Tick(d, "cbMAC_SET_EN", false);

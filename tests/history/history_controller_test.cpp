@@ -477,9 +477,9 @@ TEST(HistoryStall, SilenceBeforeTheCountIsShownAndCountsUp) {
     EXPECT_EQ(rig.view.Stall(), "");
     rig.RunWatched(start + 5500);
     EXPECT_EQ(rig.view.stalls,
-              (std::vector<std::string>{"No reply from the device for 3 s — waiting for the record count",
-                                        "No reply from the device for 4 s — waiting for the record count",
-                                        "No reply from the device for 5 s — waiting for the record count"}));
+              (std::vector<std::string>{"장비가 3초째 응답하지 않습니다 — 기록 개수를 기다리는 중",
+                                        "장비가 4초째 응답하지 않습니다 — 기록 개수를 기다리는 중",
+                                        "장비가 5초째 응답하지 않습니다 — 기록 개수를 기다리는 중"}));
     // Close: nothing more reaches the window.
     rig.history.CloseWindow();
     rig.RunWatched(start + 9000);
@@ -495,7 +495,7 @@ TEST(HistoryStall, ShowsWhatArrivedClearsOnTheNextReplyAndEndsWithStop) {
     rig.RunWatched(1000000, [&] { return rig.view.filled.size() == 3; });
     silent = true;
     rig.RunWatched(rig.clock.now + 3300);
-    EXPECT_EQ(rig.view.Stall(), "No reply from the device for 3 s — received 3 of 2000");
+    EXPECT_EQ(rig.view.Stall(), "장비가 3초째 응답하지 않습니다 — 2000건 중 3건 받음");
 
     // The line comes back: the first reply clears it and the download goes on where it was.
     silent = false;

@@ -82,9 +82,9 @@ TEST_F(TrafficWindow, PauseClearResetAndSave) {
     EXPECT_FALSE(window.SaveTo(dir.filePath("missing/traffic.txt")));
 
     auto *counters = Child<QLabel>(&window, "labCounters");
-    EXPECT_TRUE(counters->text().startsWith("Requests 4 ")) << counters->text().toStdString();
+    EXPECT_TRUE(counters->text().startsWith("요청 4 ")) << counters->text().toStdString();
     Click("btnReset");
-    EXPECT_TRUE(counters->text().startsWith("Requests 0 ")) << counters->text().toStdString();
+    EXPECT_TRUE(counters->text().startsWith("요청 0 ")) << counters->text().toStdString();
     Click("btnClear");
     EXPECT_TRUE(view->toPlainText().isEmpty());
     Send(1);

@@ -90,25 +90,25 @@ TEST(WriteSequence, RefusalNamesWhatWasWrittenRefusedAndNotSent) {
         std::string text;
     } cases[] = {
         {kThree, 1, "01 86 02",
-         " Setting Fail!!\nWritten: DC 고전압\nRefused: AC 고전압 (illegal data address)\n"
-         "Not sent: 충전전류 제한"},
+         " Setting Fail!!\n기록됨: DC 고전압\n거부됨: AC 고전압 (잘못된 데이터 주소)\n"
+         "보내지 않음: 충전전류 제한"},
         {kThree, 0, "01 86 03",
-         " Setting Fail!!\nRefused: DC 고전압 (illegal data value)\nNot sent: AC 고전압, 충전전류 제한"},
+         " Setting Fail!!\n거부됨: DC 고전압 (잘못된 데이터 값)\n보내지 않음: AC 고전압, 충전전류 제한"},
         {kThree, 2, "01 86 0B",
-         " Setting Fail!!\nWritten: DC 고전압, AC 고전압\nRefused: 충전전류 제한 (exception 0B)"},
+         " Setting Fail!!\n기록됨: DC 고전압, AC 고전압\n거부됨: 충전전류 제한 (예외 0B)"},
         {unnamedThenCommand, 0, "01 86 06",
-         " Setting Fail!!\nRefused: 구성정보 초기화 (server device busy)\nNot sent: register 0x0099"},
+         " Setting Fail!!\n거부됨: 구성정보 초기화 (장비 사용 중)\n보내지 않음: register 0x0099"},
         // Several words of one setting read as that setting once; part of it written leaves it mixed.
         {aclRange, 2, "01 86 04",
-         " Setting Fail!!\nWritten: #2 end\nRefused: #2 start (server device failure)"},
+         " Setting Fail!!\n기록됨: #2 end\n거부됨: #2 start (장비 내부 오류)"},
         {aclRange, 3, "01 86 04",
-         " Setting Fail!!\nWritten: #2 end\nRefused: #2 start (server device failure)\n"
-         "#2 start: partly written — the device now holds a mixed value"},
+         " Setting Fail!!\n기록됨: #2 end\n거부됨: #2 start (장비 내부 오류)\n"
+         "#2 start: 일부만 기록됨 — 장비의 값이 옛 값과 새 값이 섞인 상태입니다"},
         {deviceIdThenAcl, 0, "01 86 04",
-         " Setting Fail!!\nRefused: 장비 ID (server device failure)\nNot sent: ACL"},
+         " Setting Fail!!\n거부됨: 장비 ID (장비 내부 오류)\n보내지 않음: ACL"},
         {deviceIdThenAcl, 2, "01 86 04",
-         " Setting Fail!!\nRefused: 장비 ID (server device failure)\n"
-         "장비 ID: partly written — the device now holds a mixed id\nNot sent: ACL"},
+         " Setting Fail!!\n거부됨: 장비 ID (장비 내부 오류)\n"
+         "장비 ID: 일부만 기록됨 — 장비의 ID가 옛 값과 새 값이 섞인 상태입니다\n보내지 않음: ACL"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.reply);

@@ -179,7 +179,7 @@ TEST_F(ProfileWithSim, ARefusedWriteStopsTheRestAndIsReportedBySetting) {
     EXPECT_EQ(outcomes.at(S::ACOV), ApplyOutcome::Refused);
     for (S s : {S::EthSpeed, S::AclEnable, S::AclRange1})
         EXPECT_EQ(outcomes.at(s), ApplyOutcome::NotSent) << InfoOf(s).Key;
-    EXPECT_TRUE(resultRows.contains("AC 고전압 | 거부됨: illegal data address"))
+    EXPECT_TRUE(resultRows.contains("AC 고전압 | 거부됨: 잘못된 데이터 주소"))
         << resultRows.join("\n").toStdString();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes[0].startsWith(" Setting Fail!!")) << boxes[0].toStdString();

@@ -216,7 +216,7 @@ TEST(SiteProfile, TrackerSettlesEachSettingFromAnswersAndTheNextStatus) {
     EXPECT_EQ(got[S::BModel], ApplyOutcome::Unchanged);
     for (const ProfileApplyResult &r : tracker.Results()) {
         if (r.Setting == S::ACUV) {
-            EXPECT_NE(OutcomeText(r).find("illegal data address"), std::string::npos) << OutcomeText(r);
+            EXPECT_NE(OutcomeText(r).find("잘못된 데이터 주소"), std::string::npos) << OutcomeText(r);
         }
     }
 }
