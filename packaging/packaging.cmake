@@ -25,6 +25,10 @@ foreach(program zephyra-console zephyra-cli zephyra-sim)
         install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
     endif()
 endforeach()
+if(TARGET zephyra-report)
+    # zephyra-cli hands `report` to it; it needs Qt Gui, so it comes with the console.
+    install(TARGETS zephyra-report RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/zephyra COMPONENT console)
+endif()
 set(ZEPHYRA_CHANGELOG ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian.gz)
 add_custom_command(OUTPUT ${ZEPHYRA_CHANGELOG}
     COMMAND gzip -9nc ${ZEPHYRA_PACKAGING_DIR}/changelog > ${ZEPHYRA_CHANGELOG}

@@ -3,11 +3,20 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#if ZEPHYRA_CLI_REPORT
 #include <QGuiApplication>
+#endif
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
+#include <unistd.h>
 
 #include "device/device_link_endpoint.h"
+#include "profile/commissioning_report.h"
+#if ZEPHYRA_CLI_REPORT
 #include "profile/report_pdf.h"
+#endif
 #include "profile/site_profile.h"
 
 namespace zephyra::cli {
@@ -33,15 +42,35 @@ bool WriteNew(const std::string &path, const std::string &content) {
     return true;
 }
 
+#if !ZEPHYRA_CLI_REPORT
+// The report's own build of this program, beside this one (a build tree) or where the console installs it.
+[[noreturn]] void HandReportOver(char **argv) {
+    const std::string self = argv[0];
+    const std::size_t slash = self.rfind('/');
+    if (slash != std::string::npos) {
+        const std::string beside = self.substr(0, slash + 1) + "zephyra-report";
+        execv(beside.c_str(), argv);
+    }
+    execv(ZEPHYRA_REPORT_HELPER, argv);
+    Fail(std::string("report needs the zephyra-console package (") + ZEPHYRA_REPORT_HELPER + ": " +
+         std::strerror(errno) + ")");
+    std::exit(2);
+}
+#endif
+
 } // namespace
 
 std::unique_ptr<QCoreApplication> MakeApplication(int &argc, char **argv,
                                                   const std::vector<std::string> &words) {
     for (const std::string &w : words)
         if (w == "report") {
+#if ZEPHYRA_CLI_REPORT
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
                 qputenv("QT_QPA_PLATFORM", "offscreen");
             return std::make_unique<QGuiApplication>(argc, argv);
+#else
+            HandReportOver(argv);
+#endif
         }
     return std::make_unique<QCoreApplication>(argc, argv);
 }
@@ -112,7 +141,11 @@ int ReportCommand(const std::vector<std::string> &words, const std::string &devi
     in.Counters = link.Monitor().Counters();
     in.HealthText = link.Controller().Health().Text;
     in.Created = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+#if ZEPHYRA_CLI_REPORT
     const QString error = WriteReportPdf(BuildCommissioningReport(in), QString::fromStdString(words[0]));
+#else
+    const QString error = QStringLiteral("this build writes no reports");
+#endif
     if (!error.isEmpty()) {
         Fail("cannot write " + words[0] + ": " + error.toStdString());
         return 1;
