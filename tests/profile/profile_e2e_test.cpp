@@ -168,6 +168,15 @@ TEST_F(ProfileWithSim, ApplyWritesExactlyTheDifferencesInTheDialogsOrderAndConfi
         EXPECT_TRUE(QString::fromStdString(text.out).contains(expected)) << expected.toStdString();
     if (qEnvironmentVariableIsSet("ZEPHYRA_KEEP_REPORT"))
         QFile::copy(pdf, qEnvironmentVariable("ZEPHYRA_KEEP_REPORT"));
+
+    // zephyra-cli hands the report to its Qt Gui build: the same device's set-points in its PDF.
+    const std::string cliPdf = sim->Dir() + "/cli_report.pdf";
+    SimRun cli = RunToEnd(
+        {ZEPHYRA_CLI_PATH, "--tcp", "127.0.0.1:" + std::to_string(sim->TcpPort()), "report", cliPdf});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err;
+    text = RunToEnd({"/usr/bin/pdftotext", "-layout", cliPdf, "-"});
+    for (const char *expected : {"ZEPHYRA-M10 시운전 보고서", "260 V", "10.0.0.1 ~ 10.0.0.254"})
+        EXPECT_NE(text.out.find(expected), std::string::npos) << expected;
 }
 
 TEST_F(ProfileWithSim, ARefusedWriteStopsTheRestAndIsReportedBySetting) {
