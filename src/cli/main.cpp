@@ -30,7 +30,7 @@
 
 #include "cli/cli_text.h"
 #include "cli/metrics_endpoint.h"
-#include "cli/profile_commands.h"
+#include "cli/profile_commands_endpoint.h"
 #include "device/device_link_endpoint.h"
 #include "history/history_export.h"
 

@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "polling/accessible_names.h"
+#include "polling/accessible_names_widget.h"
 #include "polling/main_window.h"
 
 namespace zephyra {

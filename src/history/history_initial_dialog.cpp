@@ -1,6 +1,6 @@
 #include "history/history_initial_dialog.h"
 #include "access/confirm_window.h"
-#include "polling/core_text.h"
+#include "polling/core_text_window.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "history/history_controller.h"
-#include "polling/accessible_names.h"
+#include "polling/accessible_names_widget.h"
 
 namespace zephyra {
 

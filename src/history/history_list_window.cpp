@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "polling/accessible_names.h"
+#include "polling/accessible_names_widget.h"
 
 namespace zephyra {
 

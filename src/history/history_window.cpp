@@ -1,5 +1,5 @@
 #include "history/history_window.h"
-#include "polling/core_text.h"
+#include "polling/core_text_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -29,7 +29,7 @@
 #include "history/history_export.h"
 #include "history/history_initial_dialog.h"
 #include "history/history_list_window.h"
-#include "polling/accessible_names.h"
+#include "polling/accessible_names_widget.h"
 #include "polling/main_window.h"
 
 namespace zephyra {

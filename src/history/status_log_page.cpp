@@ -13,7 +13,7 @@
 
 #include "core/local_clock.h"
 #include "history/status_log_commands.h"
-#include "polling/accessible_names.h"
+#include "polling/accessible_names_widget.h"
 #include "polling/main_window.h"
 
 namespace zephyra {

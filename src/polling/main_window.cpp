@@ -24,8 +24,8 @@
 #include "access/confirm_window.h"
 #include "access/login_window.h"
 #include "device/connection_window.h"
-#include "polling/accessible_names.h"
-#include "polling/core_text.h"
+#include "polling/accessible_names_widget.h"
+#include "polling/core_text_window.h"
 #include "polling/lamp_widget.h"
 
 namespace zephyra {

@@ -22,11 +22,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "polling/accessible_names.h"
-#include "polling/core_text.h"
+#include "polling/accessible_names_widget.h"
+#include "polling/core_text_window.h"
 #include "polling/main_window.h"
 #include "polling/register_names.h"
-#include "profile/report_pdf.h"
+#include "profile/report_pdf_endpoint.h"
 
 namespace zephyra {
 

@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "polling/accessible_names.h"
+#include "polling/accessible_names_widget.h"
 #include "polling/main_window.h"
 
 namespace zephyra {

@@ -1,4 +1,4 @@
-#include "profile/report_pdf.h"
+#include "profile/report_pdf_endpoint.h"
 
 #include <QFile>
 #include <QFont>

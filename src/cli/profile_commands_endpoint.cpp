@@ -1,4 +1,4 @@
-#include "cli/profile_commands.h"
+#include "cli/profile_commands_endpoint.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -15,7 +15,7 @@
 #include "device/device_link_endpoint.h"
 #include "profile/commissioning_report.h"
 #if ZEPHYRA_CLI_REPORT
-#include "profile/report_pdf.h"
+#include "profile/report_pdf_endpoint.h"
 #endif
 #include "profile/site_profile.h"
 
