@@ -28,32 +28,6 @@ QString Seconds(int64_t ms) {
 
 } // namespace
 
-QString TfrmTraffic::DropReasonName(DropReason reason) {
-    switch (reason) {
-    case DropReason::None:
-        return tr("없음");
-    case DropReason::BadCrc:
-        return tr("CRC 불일치");
-    case DropReason::UnknownUnitOrFunction:
-        return tr("알 수 없는 국번 또는 기능");
-    case DropReason::StaleTransaction:
-        return tr("대기 중이 아닌 트랜잭션 ID");
-    case DropReason::LengthMismatch:
-        return tr("길이 불일치");
-    case DropReason::HalfFrameAfterSilence:
-        return tr("무응답 후 반쪽 프레임");
-    case DropReason::Noise:
-        return tr("잡음");
-    case DropReason::NotAwaited:
-        return tr("기다리지 않던 응답");
-    case DropReason::ShortBlock:
-        return tr("짧은 데이터 블록");
-    case DropReason::RequestMismatch:
-        return tr("요청과 맞지 않는 응답");
-    }
-    return tr("사유 %1").arg(static_cast<int>(reason));
-}
-
 TfrmTraffic::TfrmTraffic(LinkMonitor &monitor, QWidget *parent) : QDialog(parent), monitor_(monitor) {
     setObjectName("TfrmTraffic");
     setWindowTitle(tr("통신 모니터"));
@@ -166,7 +140,8 @@ QString TfrmTraffic::CountersText() const {
     QStringList dropped;
     for (std::size_t r = 0; r < c.Dropped.size(); ++r)
         if (c.Dropped[r])
-            dropped << DropReasonName(static_cast<DropReason>(r)) + " " + QString::number(c.Dropped[r]);
+            dropped << QString::fromStdString(DropReasonText(static_cast<DropReason>(r))) + " " +
+                           QString::number(c.Dropped[r]);
     text += "\n" + tr("버려진 프레임: %1").arg(dropped.isEmpty() ? none : dropped.join(", "));
     if (c.LastError.empty())
         text += "\n" + tr("마지막 오류: %1").arg(none);
