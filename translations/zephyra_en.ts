@@ -942,6 +942,10 @@ Continue?</translation>
         <source>레지스터 0x%1</source>
         <translation>register 0x%1</translation>
     </message>
+    <message>
+        <source>%1 조</source>
+        <translation>%1 string(s)</translation>
+    </message>
 </context>
 <context>
     <name>zephyra::TFactory_Initial</name>
@@ -1223,10 +1227,6 @@ Continue?</translation>
     <message>
         <source>온도 Low Relay</source>
         <translation>Temp. low relay</translation>
-    </message>
-    <message>
-        <source>%1 조</source>
-        <translation>%1 string(s)</translation>
     </message>
     <message>
         <source>장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중</source>
