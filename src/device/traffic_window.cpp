@@ -26,6 +26,16 @@ QString Seconds(int64_t ms) {
     return QStringLiteral("%1.%2 s").arg(ms / 1000).arg(ms % 1000, 3, 10, QLatin1Char('0'));
 }
 
+// A fixed font that has Hangul too, where there is one: with Hangul from a proportional fallback the
+// columns drift, and the digits after a Korean meaning take the fallback's smaller glyphs.
+QFont TrafficFont() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    static const QString kFixedHangul = QStringLiteral("NanumGothicCoding");
+    if (QFontDatabase::families().contains(kFixedHangul))
+        font.setFamilies({kFixedHangul, font.family()});
+    return font;
+}
+
 } // namespace
 
 TfrmTraffic::TfrmTraffic(LinkMonitor &monitor, QWidget *parent) : QDialog(parent), monitor_(monitor) {
@@ -41,7 +51,7 @@ TfrmTraffic::TfrmTraffic(LinkMonitor &monitor, QWidget *parent) : QDialog(parent
     lstTraffic_->setLineWrapMode(QPlainTextEdit::NoWrap);
     lstTraffic_->setUndoRedoEnabled(false);
     lstTraffic_->setMaximumBlockCount(static_cast<int>(LinkMonitor::kLineCapacity));
-    lstTraffic_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    lstTraffic_->setFont(TrafficFont());
     labCounters_ = new QLabel;
     labCounters_->setObjectName("labCounters");
     labCounters_->setTextInteractionFlags(Qt::TextSelectableByMouse);
