@@ -946,6 +946,14 @@ Continue?</translation>
         <source>%1 조</source>
         <translation>%1 string(s)</translation>
     </message>
+    <message>
+        <source>기록 파일 %1에 쓸 수 없습니다</source>
+        <translation>The recording cannot be written to %1</translation>
+    </message>
+    <message>
+        <source>%2 폴더에 %1 기록을 둘 빈 파일 이름이 없습니다</source>
+        <translation>No free name for the recording of %1 in %2</translation>
+    </message>
 </context>
 <context>
     <name>zephyra::TFactory_Initial</name>
@@ -1991,6 +1999,10 @@ Continue?</translation>
     <message>
         <source> 해제</source>
         <translation> cleared</translation>
+    </message>
+    <message>
+        <source>아직 샘플이 없습니다</source>
+        <translation>No samples yet</translation>
     </message>
 </context>
 </TS>
