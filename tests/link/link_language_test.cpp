@@ -12,7 +12,6 @@
 #include "link/modbus_codec.h"
 #include "link/serial_endpoint.h"
 #include "link/tcp_endpoint.h"
-#include "polling/register_names.h"
 #include "support/fakes.h"
 
 namespace zephyra {
@@ -59,9 +58,6 @@ TEST(LinkLanguage, CausesAreKoreanByDefaultAndEnglishOnceChosen) {
              });
          },
          "no reply within 1.0 s"},
-        {"PortLost",
-         [] { return LastErrorAfter([](LinkMonitor &m, auto &) { m.PortLost("/dev/ttyUSB0"); }); },
-         "serial port lost: /dev/ttyUSB0"},
         {"Dropped",
          [] {
              return LastErrorAfter([](LinkMonitor &m, auto &) {
@@ -69,8 +65,6 @@ TEST(LinkLanguage, CausesAreKoreanByDefaultAndEnglishOnceChosen) {
              });
          },
          "dropped: bad CRC"},
-        {"Takeover", [] { return TranslateCoreText(kTakeoverText); },
-         "the device dropped this connection; another client may be using it"},
         {"Refused", RefusedPortText, "Connection refused"},
         {"PortMissing",
          [] {
@@ -86,7 +80,6 @@ TEST(LinkLanguage, CausesAreKoreanByDefaultAndEnglishOnceChosen) {
                                    .Frame = WithCrc(VendorRequestUnit(kFnHistory, Bytes{1, 2, 0x07, 0xCF}))});
          },
          "history record request 1999 of alarm log"},
-        {"UnnamedRegister", [] { return RegisterName(0x99); }, "register 0x0099"},
         {"ExportFolder",
          [&dir] {
              return SpreadsheetExport(HistoryKind::Alarm, {}, (dir.path() + "/missing").toStdString(),
