@@ -943,10 +943,6 @@ Continue?</translation>
         <translation>register 0x%1</translation>
     </message>
     <message>
-        <source>%1 조</source>
-        <translation>%1 string(s)</translation>
-    </message>
-    <message>
         <source>기록 파일 %1에 쓸 수 없습니다</source>
         <translation>The recording cannot be written to %1</translation>
     </message>
@@ -1235,6 +1231,10 @@ Continue?</translation>
     <message>
         <source>온도 Low Relay</source>
         <translation>Temp. low relay</translation>
+    </message>
+    <message>
+        <source>%1 조</source>
+        <translation>%1 string(s)</translation>
     </message>
     <message>
         <source>장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중</source>

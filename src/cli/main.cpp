@@ -34,7 +34,6 @@
 #include "device/device_link_endpoint.h"
 #include "device/language_endpoint.h"
 #include "history/history_export.h"
-#include "polling/core_text_window.h"
 
 namespace zephyra::cli {
 namespace {
@@ -359,11 +358,7 @@ int FirstStatus(Device &dev, const Args &a,
 }
 
 int Status(Device &dev, const Args &a) {
-    return FirstStatus(dev, a, [&](const StatusSnapshot &s, const StatusViewModel &shown) {
-        // The window's texts as the English console shows them.
-        StatusViewModel view = shown;
-        for (zephyra::FieldText &f : view.Fields)
-            f.Text = zephyra::ShownFieldText(f.Name, f.Text).toStdString();
+    return FirstStatus(dev, a, [&](const StatusSnapshot &s, const StatusViewModel &view) {
         if (a.json)
             std::cout << StatusJson(dev.Name(), s, view, MakeTrendSample(s, NowWallTime())) << std::endl;
         else

@@ -1,10 +1,8 @@
 // The windows' side of the core's texts: Korean source texts, shown in English when English is chosen.
-// Qt Core only, so zephyra-cli prints them the same way.
 #pragma once
 
 #include <QCoreApplication>
 #include <string>
-#include <string_view>
 
 #include "core/text_key.h"
 
@@ -23,18 +21,6 @@ inline QString CoreText(const std::string &text) {
         if (c >= 0x80)
             return CoreText(text.c_str());
     return QString::fromStdString(text);
-}
-
-// A status field's text as the main window shows it (and the command line prints it) in the chosen language.
-inline QString ShownFieldText(const char *field, const std::string &text) {
-    if (std::string_view(field) == "edtACLEn")
-        return CoreText(text, "ACL switch");
-    // A count of battery strings is the one field whose Korean comes after a number.
-    static const std::string strings = " 조";
-    if (text.size() > strings.size() && text.ends_with(strings))
-        return CoreText(QT_TRANSLATE_NOOP("zephyra", "%1 조"))
-            .arg(QString::fromStdString(text.substr(0, text.size() - strings.size())));
-    return CoreText(text);
 }
 
 } // namespace zephyra

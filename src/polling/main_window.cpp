@@ -571,7 +571,7 @@ void TMain_Form::RenderSession() {
 void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view) {
     for (const FieldText &f : view.Fields)
         if (QLineEdit *edit = fields_.value(QLatin1String(f.Name))) {
-            QString text = ShownFieldText(f.Name, f.Text);
+            QString text = ShownText(f.Name, f.Text);
             if (edit->text() != text)
                 edit->setText(text);
         }
@@ -584,6 +584,16 @@ void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view)
     QString linkText = QString::fromStdString(ctx_.Session.Panel(2));
     if (panels_[2]->text() != linkText)
         panels_[2]->setText(linkText);
+}
+
+QString TMain_Form::ShownText(const char *field, const std::string &text) {
+    if (std::string_view(field) == "edtACLEn")
+        return CoreText(text, "ACL switch");
+    // A count of battery strings is the one field whose Korean comes after a number.
+    static const std::string strings = " 조";
+    if (text.size() > strings.size() && text.ends_with(strings))
+        return tr("%1 조").arg(QString::fromStdString(text.substr(0, text.size() - strings.size())));
+    return CoreText(text);
 }
 
 QString TMain_Form::HealthText(const LinkHealth &health) {
