@@ -731,7 +731,7 @@ Continue?</translation>
         <translation>no reply within %1 s</translation>
     </message>
     <message>
-        <source>장비가 이 연결을 끊었습니다. 다른 클라이언트가 이 장비를 쓰고 있을 수 있습니다</source>
+        <source>장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다</source>
         <translation>the device dropped this connection; another client may be using it</translation>
     </message>
     <message>
