@@ -75,11 +75,12 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
 
     r.Tables.push_back({T(QT_TRANSLATE_NOOP("zephyra", "현재 측정값")),
                         {},
-                        {{T(QT_TRANSLATE_NOOP("zephyra", "AC 입력 전압")), s.ACVText},
-                         {T(QT_TRANSLATE_NOOP("zephyra", "DC 출력 전압")), s.DCVText},
-                         {T(QT_TRANSLATE_NOOP("zephyra", "부하 전류")), s.LCAText},
-                         {T(QT_TRANSLATE_NOOP("zephyra", "축전지 전류")), s.BCAText},
-                         {T(QT_TRANSLATE_NOOP("zephyra", "랙 온도")), s.RTText},
+                        // A measurement the device reports as unused is a word, not a number.
+                        {{T(QT_TRANSLATE_NOOP("zephyra", "AC 입력 전압")), TranslateCoreValue(s.ACVText)},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "DC 출력 전압")), TranslateCoreValue(s.DCVText)},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "부하 전류")), TranslateCoreValue(s.LCAText)},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "축전지 전류")), TranslateCoreValue(s.BCAText)},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "랙 온도")), TranslateCoreValue(s.RTText)},
                          {T(QT_TRANSLATE_NOOP("zephyra", "이더넷 링크")), v.LinkText}},
                         {}});
 

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTabWidget>
@@ -36,6 +37,7 @@
 #include "profile/site_profile.h"
 #include "support/fakes.h"
 #include "support/gui_helpers.h"
+#include "support/history_reply.h"
 #include "support/status_block.h"
 
 namespace zephyra {
@@ -53,9 +55,10 @@ bool HasHangul(const QString &text) {
     return false;
 }
 
+// The widest line; a message box breaks its text at a carriage return too ("%1 records\rsaved!!").
 int Widest(const QFontMetrics &fm, const QString &text) {
     int widest = 0;
-    for (const QString &line : text.split('\n'))
+    for (const QString &line : text.split(QRegularExpression("[\r\n]")))
         widest = std::max(widest, fm.horizontalAdvance(line));
     return widest;
 }
@@ -197,7 +200,7 @@ protected:
         window().LogIn(UserLevel::Super);
         console->Controller().LinkChosen(LinkKind::Serial);
         QTest::mouseClick(Child<QWidget>(&window(), "Image10"), Qt::LeftButton);
-        console->Controller().ResponseDispatcher(0x04, test::StatusBlock().Payload());
+        console->Controller().ResponseDispatcher(0x04, test::SiteBlock().Payload());
         QApplication::processEvents();
     }
     TMain_Form &window() { return console->MainWindow(); }
@@ -206,11 +209,15 @@ protected:
     }
 
     // Opens a menu command's window and checks it (and what it opens next) before closing it.
-    void CheckCommand(const char *action, const char *shot = nullptr) {
+    // `fill` gives the window something to show first.
+    void CheckCommand(const char *action, const char *shot = nullptr,
+                      const std::function<void(QWidget *)> &fill = {}) {
         QObject scope; // ends the watch for a follow-up box with the command
         bool seen = false;
         std::function<void(QWidget *)> check = [&](QWidget *w) {
             seen = true;
+            if (fill)
+                fill(w);
             QApplication::processEvents();
             ExpectEnglishAndWhole(w);
             if (shot)
@@ -269,7 +276,25 @@ TEST_F(English, EveryWindowTheMenusOpen) {
           "mControllerReset", "mFactoryInitial", "mAlarmTest", "mAlarmLog", "mInitialLog"})
         CheckCommand(action,
                      std::string_view(action) == "mSystemOperation" ? "operating_settings_en.png" : nullptr);
-    CheckCommand("mEventLog", "event_history_en.png");
+    // The event history with a record the tables word in Korean: a reset of the configuration.
+    CheckCommand("mEventLog", "event_history_en.png", [&](QWidget *history) {
+        auto reply = [&](uint8_t command, const Bytes &body) {
+            console->Controller().ResponseDispatcher(kFnHistory,
+                                                     test::HistoryReply(HistoryKind::Event, command, body));
+        };
+        console->Controller().LinkConfirmed(LinkKind::Serial); // records are asked for on a confirmed link
+        reply(1, {0x00, 0x01});
+        console->Controller().Timer1Timer(); // a due tick sends the request the reply answers
+        // The last record brings the completion box.
+        OnNextModal(
+            &window(),
+            [](QWidget *box) {
+                ExpectEnglishAndWhole(box);
+                test::CloseBox(box);
+            },
+            5000, history);
+        reply(2, {0x00, 0x01, 25, 3, 7, 14, 6, 0, 2, 31, 11, 3, 0x00, 0x00});
+    });
     // The login window, after logging out.
     window().Action("mDisconnect")->setEnabled(true);
     CheckCommand("mLogin");
