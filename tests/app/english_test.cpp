@@ -1,5 +1,6 @@
 // The console in English: every window it opens shows no Korean and every text fits its widget.
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -83,6 +84,15 @@ QStringList EnglishFaults(QWidget *top) {
         if (!w->isVisible())
             continue;
         texts.append({w, w->toolTip()});
+        // A text widget pushed past its parent's edge by its longer neighbours is cut off as well (a scroll
+        // area's contents are meant to be larger than it).
+        const QWidget *parent = w->parentWidget();
+        const bool scrolled = parent && qobject_cast<const QAbstractScrollArea *>(parent->parentWidget());
+        const bool text = qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w) ||
+                          qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) ||
+                          qobject_cast<QGroupBox *>(w);
+        if (w != top && text && !scrolled && !parent->rect().contains(w->geometry()))
+            faults << QString("%1/%2 outside %3").arg(where, w->objectName(), parent->objectName());
         if (auto *label = qobject_cast<QLabel *>(w)) {
             texts.append({w, label->text()});
             const int indent = label->frameWidth() > 0 ? label->fontMetrics().horizontalAdvance('x') / 2 : 0;
@@ -151,6 +161,12 @@ TEST(EnglishWalk, FindsKoreanCutOffAndTooltipOnlyTexts) {
         {"Korean label", [](QWidget &w) { (new QLabel("축전지 전류", &w))->adjustSize(); }, true},
         {"cut-off label", [](QWidget &w) { (new QLabel("Battery current", &w))->setFixedWidth(30); }, true},
         {"cut-off button", [](QWidget &w) { (new QPushButton("Select all", &w))->setFixedWidth(20); }, true},
+        {"field past its parent's edge",
+         [](QWidget &w) {
+             auto *field = new QLineEdit("0.0.0.0", &w);
+             field->setGeometry(w.width() - 20, 0, 100, 20);
+         },
+         true},
         {"Korean tooltip only",
          [](QWidget &w) {
              auto *label = new QLabel("OK", &w);
