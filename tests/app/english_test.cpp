@@ -226,12 +226,15 @@ protected:
 
     // Opens a menu command's window and checks it (and what it opens next) before closing it.
     // `fill` gives the window something to show first.
-    void CheckCommand(const char *action, const char *shot = nullptr,
-                      const std::function<void(QWidget *)> &fill = {}) {
+    // Returns the name of the window the command opened.
+    QString CheckCommand(const char *action, const char *shot = nullptr,
+                         const std::function<void(QWidget *)> &fill = {}) {
         QObject scope; // ends the watch for a follow-up box with the command
         bool seen = false;
+        QString opened;
         std::function<void(QWidget *)> check = [&](QWidget *w) {
             seen = true;
+            opened = w->objectName();
             if (fill)
                 fill(w);
             QApplication::processEvents();
@@ -254,10 +257,14 @@ protected:
         };
         OnNextModal(&scope, check);
         auto *command = window().findChild<QAction *>(action);
-        ASSERT_NE(command, nullptr) << action;
+        if (!command) {
+            ADD_FAILURE() << action;
+            return {};
+        }
         command->setEnabled(true);
         command->trigger();
-        ASSERT_TRUE(test::WaitFor([&] { return seen; })) << action;
+        EXPECT_TRUE(test::WaitFor([&] { return seen; })) << action;
+        return opened;
     }
 
     QTemporaryDir dir;
@@ -357,16 +364,27 @@ TEST_F(English, ConfirmationQuestions) {
 // The profile compare list, the report's saved box and the report itself, with a downloaded log in it.
 TEST_F(English, ProfileCompareAndReport) {
     SiteProfile profile = ProfileFromSnapshot(console->Controller().Snapshot());
-    profile.Values[static_cast<std::size_t>(ProfileSetting::BModel)] = "세방전지";
+    for (auto [setting, value] : {std::pair{ProfileSetting::BModel, "세방전지"},
+                                  {ProfileSetting::ACOV, "260"},
+                                  {ProfileSetting::ACUV, "180"},
+                                  {ProfileSetting::DCOV, "57.0"},
+                                  {ProfileSetting::DCUV, "45.0"}})
+        profile.Values[static_cast<std::size_t>(setting)] = value;
     QFile file(dir.filePath("site.json"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QByteArray::fromStdString(ProfileToJson(profile)));
     file.close();
     QString chosen = file.fileName();
     console->Profiles().ChooseFile = [&](QWidget *, const QString &, bool) { return chosen; };
-    CheckCommand("mProfileCompare", "profile_compare_en.png");
+    EXPECT_EQ(CheckCommand("mProfileCompare", "profile_compare_en.png"), "TfrmProfileCompare");
+    // The question before applying it (answered No), as on a connected link.
+    console->Controller().LinkConfirmed(LinkKind::Serial);
+    console->Controller().ResponseDispatcher(0x04, test::SiteBlock().Payload());
+    EXPECT_EQ(CheckCommand("mProfileApply"), "ProfileApplyQuestion");
+    chosen = dir.filePath("saved.json");
+    EXPECT_EQ(CheckCommand("mProfileSave"), "ProfileSavedBox");
     chosen = dir.filePath("report.pdf");
-    CheckCommand("mReport");
+    EXPECT_EQ(CheckCommand("mReport"), "ProfileSavedBox");
 
     ReportInputs in = CollectReportInputs(console->Profiles());
     const HistoryRow reset{"1", "2026-05-01",          "10:00:00", "Set", "OPERATE SET",
