@@ -424,6 +424,9 @@ TEST_F(English, CoreSentencesWithValues) {
         {HistoryCompletionText(2000), "2000"},
         {OutcomeText(refused), "57.0"},
         {ProfileFromJson(R"({"format": "other"})", profile), ""},
+        // The compare list saved as CSV, as the window shows it (the device's battery model is a Korean
+        // word).
+        {CompareCsv(CompareProfile(console->Controller().Snapshot(), profile)), "Battery type,0x0023,Atlas,"},
     };
     for (const auto &[text, value] : cases) {
         EXPECT_FALSE(HasHangul(QString::fromStdString(text).remove(QString::fromStdString(value)))) << text;
