@@ -119,8 +119,11 @@ std::string Label(S s) {
 
 std::string ListError(S s, const std::string &text) {
     std::string entries;
-    for (const char *e : ListOf(s))
-        entries += std::string(entries.empty() ? "" : ", ") + e;
+    for (const char *e : ListOf(s)) {
+        // The file keeps the dialogs' Korean words; in English each is followed by what it means.
+        const std::string shown = ShownValue(s, e);
+        entries += std::string(entries.empty() ? "" : ", ") + e + (shown != e ? " = " + shown : "");
+    }
     return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: '%2'은(는) 목록에 없는 값입니다 (%3)"),
                           {Label(s), text, entries});
 }

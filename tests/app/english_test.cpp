@@ -439,6 +439,12 @@ TEST_F(English, CoreSentencesWithValues) {
         // word).
         {CompareCsv(CompareProfile(console->Controller().Snapshot(), profile)), "Battery type,0x0023,Atlas,"},
     };
+    // A pick-list word the profile file must spell in Korean is named so, with its English meaning.
+    SiteProfile english = ProfileFromSnapshot(console->Controller().Snapshot());
+    english.Values[static_cast<std::size_t>(ProfileSetting::BModel)] = "Atlas";
+    const std::string refusal = PlanProfileApply(console->Controller().Snapshot(), english, true).Error;
+    EXPECT_NE(refusal.find("'Atlas'"), std::string::npos) << refusal;
+    EXPECT_NE(refusal.find("아트라스 = Atlas, 세방전지 = Sebang"), std::string::npos) << refusal;
     for (const auto &[text, value] : cases) {
         EXPECT_FALSE(HasHangul(QString::fromStdString(text).remove(QString::fromStdString(value)))) << text;
         EXPECT_NE(text.find(value), std::string::npos) << text;
