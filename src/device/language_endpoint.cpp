@@ -25,8 +25,8 @@ bool InstallEnglish() {
     }
     english = translator;
     // Sentences the core builds (causes, traffic lines, refusals) follow into English.
-    coreTextTranslator = [](const char *text) {
-        return QCoreApplication::translate(kCoreTextContext, text).toStdString();
+    coreTextTranslator = [](const char *text, const char *comment) {
+        return QCoreApplication::translate(kCoreTextContext, text, comment).toStdString();
     };
     return true;
 }
