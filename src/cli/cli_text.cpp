@@ -298,13 +298,6 @@ std::string TrendJsonLine(const TrendSample &t) {
     return Dump(SampleJson(t));
 }
 
-double LossPercent(const LinkCounters &c, std::size_t outstanding) {
-    const uint64_t settled = c.Requests > outstanding ? c.Requests - outstanding : 0;
-    if (settled == 0 || c.Replies >= settled)
-        return 0.0;
-    return 100.0 * static_cast<double>(settled - c.Replies) / static_cast<double>(settled);
-}
-
 std::string PollSummary(const std::string &device, const LinkCounters &c, std::size_t outstanding) {
     uint64_t exceptions = 0, dropped = 0;
     for (const auto &[code, n] : c.Exceptions)
@@ -313,10 +306,10 @@ std::string PollSummary(const std::string &device, const LinkCounters &c, std::s
         dropped += n;
     char loss[40];
     // Nothing settled (never connected, or every request still awaited) measures no loss, least of all 0 %.
-    if (c.Requests <= outstanding)
-        std::snprintf(loss, sizeof loss, "loss not measured");
+    if (const std::optional<double> percent = LossPercent(c, outstanding))
+        std::snprintf(loss, sizeof loss, "%.1f%% loss", *percent);
     else
-        std::snprintf(loss, sizeof loss, "%.1f%% loss", LossPercent(c, outstanding));
+        std::snprintf(loss, sizeof loss, "loss not measured");
     return "--- " + device + " poll statistics ---\n" + std::to_string(c.Requests) + " requests, " +
            std::to_string(c.Replies) + " replies, " + std::to_string(c.Timeouts) + " time-outs, " +
            std::to_string(c.Superseded) + " superseded, " + std::to_string(c.HeldBack) + " held back, " +

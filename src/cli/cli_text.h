@@ -61,8 +61,6 @@ std::string StatusJson(const std::string &device, const StatusSnapshot &snapshot
 std::string WatchCsvHeader();
 // The columns of TrendCsvLine as one JSON object, keyed as in WatchCsvHeader without the units.
 std::string TrendJsonLine(const TrendSample &sample);
-// Requests that never got a reply, in per cent of those sent; the ones still waiting count neither way.
-double LossPercent(const LinkCounters &counters, std::size_t outstanding);
 // After the last poll line: what went over the link.
 std::string PollSummary(const std::string &device, const LinkCounters &counters, std::size_t outstanding);
 // Header and records, one line each (RFC 4180 quoting, CRLF line ends).

@@ -127,9 +127,8 @@ void TfrmTraffic::AppendNewLines() {
 
 QString TfrmTraffic::CountersText() const {
     const LinkCounters &c = monitor_.Counters();
-    QString loss = c.Requests
-                       ? QString::number(100.0 * double(c.Timeouts) / double(c.Requests), 'f', 1) + " %"
-                       : QStringLiteral("-");
+    const std::optional<double> percent = LossPercent(c, monitor_.OutstandingCount());
+    const QString loss = percent ? QString::number(*percent, 'f', 1) + " %" : QStringLiteral("-");
     QString text =
         tr("요청 %1   응답 %2   응답없음 %3   대체됨 %4   보류 %5   CRC 오류 %6   재연결 %7   포트 끊김 %8   "
            "손실 %9")

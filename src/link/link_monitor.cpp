@@ -313,6 +313,15 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
     return h;
 }
 
+std::optional<double> LossPercent(const LinkCounters &c, std::size_t outstanding) {
+    const uint64_t settled = c.Requests > outstanding ? c.Requests - outstanding : 0;
+    if (settled == 0)
+        return std::nullopt;
+    return c.Replies >= settled
+               ? 0.0
+               : 100.0 * static_cast<double>(settled - c.Replies) / static_cast<double>(settled);
+}
+
 std::vector<LinkHealth> WidestHealths() {
     // A quarter of an hour of silence and as many time-outs: beside the port and link panels the fixed
     // window has no more room. Longer, the tooltip holds the whole text.

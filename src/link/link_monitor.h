@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,9 @@ std::string DropReasonText(DropReason reason);
 // "dropped: bad CRC" and "exception 04 on 0x06", as the traffic lines and the last error say them.
 std::string DroppedText(DropReason reason);
 std::string ExceptionReplyText(uint8_t code, uint8_t function);
+// Requests that never got a reply, in per cent of those settled: the ones still awaited count neither
+// way. None settled yet: nothing measured.
+std::optional<double> LossPercent(const LinkCounters &counters, std::size_t outstanding);
 // The longest states Health gives, with their texts, for the panel that shows them to be wide enough.
 std::vector<LinkHealth> WidestHealths();
 // Seconds as the health texts write them: "0.6" below ten seconds, whole seconds from there.

@@ -108,8 +108,8 @@ TEST(CliText, LabelValuesAndLossAreEscapedAndCounted) {
     c.Requests = 11;
     c.Replies = 8;
     // One request still in flight is neither lost nor answered.
-    EXPECT_DOUBLE_EQ(LossPercent(c, 1), 20.0);
-    EXPECT_DOUBLE_EQ(LossPercent(LinkCounters{}, 0), 0.0);
+    EXPECT_DOUBLE_EQ(LossPercent(c, 1).value_or(-1), 20.0);
+    EXPECT_FALSE(LossPercent(LinkCounters{}, 0));
 }
 
 } // namespace
