@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Wake-ups and CPU per steady status poll of the whole console process (bench_console_process, the
+# window hidden), on the serial link (pseudo-terminal) and on TCP, against zephyra-sim.
+# After SETTLE seconds of polling, two windows of SECONDS each:
+#   untraced: voluntary context switches summed over the process's threads (and per thread name), CPU
+#             time on all threads (schedstat, nanoseconds), and the polls: status requests in the
+#             simulator's journal;
+#   traced:   strace -f -e trace=poll,ppoll attached to every thread: calls per poll, and those that
+#             slept (a wake-up), per thread.
+# A thread that only wakes for its own reasons shows up in the per-thread lines.
+# Usage: bench/console_wakeups.sh [BUILD_DIR] [SECONDS]   (PLATFORM=offscreen: no Xvfb; SETTLE=5)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+seconds=${2:-60}
+settle=${SETTLE:-5}
+platform=${PLATFORM:-xvfb}
+cmake --build "$build" --target bench_console_process zephyra-sim -j2 >/dev/null
+
+run=$(mktemp -d /tmp/zephyra-wake.XXXXXX)
+"$build/sim/zephyra-sim" --link "$run/ttyV0" --tcp-port 0 --journal "$run/journal" >"$run/ready" 2>"$run/sim.err" &
+sim=$!
+console=
+cleanup() {
+    [ -n "$console" ] && kill "$console" 2>/dev/null
+    kill $sim 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$run"
+}
+trap cleanup EXIT
+for _ in $(seq 100); do grep -q ready "$run/ready" 2>/dev/null && break; sleep 0.1; done
+port=$(sed -n 's/.*tcp=127\.0\.0\.1:\([0-9]*\).*/\1/p' "$run/ready")
+
+# Status requests the simulator has received on a channel so far.
+polls() { grep -c "^[0-9]* $1 RX " "$run/journal" || true; }
+# Sum of voluntary context switches over the process's threads.
+switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s + 0}'; }
+# Per thread: "name tid switches".
+per_thread() {
+    for t in /proc/"$1"/task/*; do
+        printf '%s %s %s\n' "$(cat "$t/comm" 2>/dev/null)" "${t##*/}" \
+            "$(awk '/^voluntary_ctxt_switches/ {print $2}' "$t/status" 2>/dev/null)"
+    done
+}
+# Nanoseconds on the CPU over the process's threads.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%d\n", s}'; }
+
+echo "== platform: $platform, window hidden, $seconds s per window after $settle s"
+for link in serial tcp; do
+    if [ $link = serial ]; then target=$run/ttyV0 channel=RTU; else target=tcp:$port channel=TCP; fi
+    rm -f "$run/pid"
+    launcher=(env QT_QPA_PLATFORM=offscreen)
+    if [ "$platform" != offscreen ] && command -v xvfb-run >/dev/null; then
+        launcher=(env QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24")
+    fi
+    ZEPHYRA_BENCH_HIDDEN=1 "${launcher[@]}" sh -c 'echo $$ >"$0"; exec "$@"' "$run/pid" \
+        "$build/bench/bench_console_process" --poll $((settle + 2 * seconds + 5)) "$target" \
+        >"$run/console.out" 2>"$run/console.err" &
+    console=$!
+    for _ in $(seq 100); do [ -s "$run/pid" ] && break; sleep 0.1; done
+    pid=$(cat "$run/pid")
+    sleep "$settle"
+
+    p0=$(polls $channel) s0=$(switches "$pid") c0=$(cpu_ns "$pid")
+    per_thread "$pid" >"$run/threads0"
+    sleep "$seconds"
+    p1=$(polls $channel) s1=$(switches "$pid") c1=$(cpu_ns "$pid")
+    per_thread "$pid" >"$run/threads1"
+    n=$((p1 - p0))
+    echo "== $link: $n polls in $seconds s"
+    awk -v n=$n -v s=$((s1 - s0)) -v c=$((c1 - c0)) 'BEGIN {
+        printf "voluntary_switches=%d per_poll=%.2f cpu_ms=%.1f cpu_per_poll_ms=%.3f\n", s, s / n, c / 1e6, c / 1e6 / n }'
+    join -j 2 <(sort -k2,2 "$run/threads0") <(sort -k2,2 "$run/threads1") |
+        awk -v n=$n '{ printf "  thread %-16s switches/poll %.2f\n", $2, ($5 - $3) / n }'
+
+    p0=$(polls $channel)
+    per_thread "$pid" >"$run/threads"
+    timeout -s INT "$seconds" strace -f -T -e trace=poll,ppoll -p "$pid" -o "$run/strace" 2>/dev/null || true
+    p1=$(polls $channel)
+    n=$((p1 - p0))
+    # A call is one "poll(" or "ppoll(" (a call cut by another thread's line ends in a "resumed" line,
+    # which carries its duration). A call that lasted 1 ms or more slept: a wake-up. The others found
+    # an event waiting, most often the dispatcher's own wake-up after a notifier changed.
+    awk -v n=$n 'NR == FNR { name[$2] = $1; next }
+        / p?poll\(/ { calls++; per[$1]++ }
+        /<[0-9.]+>$/ && (/ p?poll\(/ || /<\.\.\. p?poll resumed>/) {
+            d = $NF; gsub(/[<>]/, "", d); if (d + 0 >= 0.001) { slept++; sleeps[$1]++ } }
+        END {
+            printf "traced: %d polls, poll+ppoll calls=%d per_poll=%.2f, of which slept=%d per_poll=%.2f\n",
+                n, calls, calls / n, slept, slept / n
+            for (t in per) printf "  thread %-16s calls/poll %.2f slept/poll %.2f\n", name[t], per[t] / n, sleeps[t] / n
+        }' "$run/threads" "$run/strace"
+    kill "$console" 2>/dev/null || true
+    wait "$console" 2>/dev/null || true
+    console=
+done
