@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Wake-ups and CPU per steady status poll of the whole console process (bench_console_process, the
-# window hidden), on the serial link (pseudo-terminal) and on TCP, against zephyra-sim.
+# window hidden unless SHOWN=1), on the serial link (pseudo-terminal) and on TCP, against zephyra-sim.
 # After SETTLE seconds of polling, two windows of SECONDS each:
 #   untraced: voluntary context switches summed over the process's threads (and per thread name), CPU
 #             time on all threads (schedstat, nanoseconds), and the polls: status requests in the
@@ -8,7 +8,8 @@
 #   traced:   strace -f -e trace=poll,ppoll attached to every thread: calls per poll, and those that
 #             slept (a wake-up), per thread.
 # A thread that only wakes for its own reasons shows up in the per-thread lines.
-# Usage: bench/console_wakeups.sh [BUILD_DIR] [SECONDS]   (PLATFORM=offscreen: no Xvfb; SETTLE=5)
+# Usage: bench/console_wakeups.sh [BUILD_DIR] [SECONDS]
+#   PLATFORM=offscreen: no Xvfb; SETTLE=5; SHOWN=1: the main window on show (as an operator has it)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -45,7 +46,9 @@ per_thread() {
 # Nanoseconds on the CPU over the process's threads.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%d\n", s}'; }
 
-echo "== platform: $platform, window hidden, $seconds s per window after $settle s"
+view=(env ZEPHYRA_BENCH_HIDDEN=1) shown="window hidden"
+if [ "${SHOWN:-0}" = 1 ]; then view=(env -u ZEPHYRA_BENCH_HIDDEN) shown="window shown"; fi
+echo "== platform: $platform, $shown, $seconds s per window after $settle s"
 for link in serial tcp; do
     if [ $link = serial ]; then target=$run/ttyV0 channel=RTU; else target=tcp:$port channel=TCP; fi
     rm -f "$run/pid"
@@ -53,7 +56,7 @@ for link in serial tcp; do
     if [ "$platform" != offscreen ] && command -v xvfb-run >/dev/null; then
         launcher=(env QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24")
     fi
-    ZEPHYRA_BENCH_HIDDEN=1 "${launcher[@]}" sh -c 'echo $$ >"$0"; exec "$@"' "$run/pid" \
+    "${view[@]}" "${launcher[@]}" sh -c 'echo $$ >"$0"; exec "$@"' "$run/pid" \
         "$build/bench/bench_console_process" --poll $((settle + 2 * seconds + 5)) "$target" \
         >"$run/console.out" 2>"$run/console.err" &
     console=$!
