@@ -988,6 +988,14 @@ Continue?</translation>
         <source>%1째 응답 없음</source>
         <translation>No reply for %1</translation>
     </message>
+    <message>
+        <source>보류된 폴링: %1건 (요청 %2건이 응답 대기 중일 때)</source>
+        <translation>Polls held back: %1 (while %2 requests awaited replies)</translation>
+    </message>
+    <message>
+        <source>연결 끊김 (다른 클라이언트?) — 재접속 중</source>
+        <translation>Dropped (another client?) — reconnecting</translation>
+    </message>
 </context>
 <context>
     <name>zephyra::TOutMessage</name>
@@ -1658,10 +1666,6 @@ Continue?</translation>
         <translation>Save</translation>
     </message>
     <message>
-        <source>요청 %1   응답 %2   응답없음 %3   대체됨 %4   CRC 오류 %5   재연결 %6   포트 끊김 %7   손실 %8</source>
-        <translation>Requests %1   Replies %2   Time-outs %3   Superseded %4   CRC errors %5   Reconnects %6   Port losses %7   Loss %8</translation>
-    </message>
-    <message>
         <source>예외 응답: %1</source>
         <translation>Exceptions: %1</translation>
     </message>
@@ -1700,6 +1704,10 @@ Continue?</translation>
     <message>
         <source>요청과 맞지 않는 응답</source>
         <translation>does not answer the request</translation>
+    </message>
+    <message>
+        <source>요청 %1   응답 %2   응답없음 %3   대체됨 %4   보류 %5   CRC 오류 %6   재연결 %7   포트 끊김 %8   손실 %9</source>
+        <translation>Requests %1   Replies %2   Time-outs %3   Superseded %4   Held back %5   CRC errors %6   Reconnects %7   Port losses %8   Loss %9</translation>
     </message>
 </context>
 <context>

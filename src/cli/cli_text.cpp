@@ -319,10 +319,10 @@ std::string PollSummary(const std::string &device, const LinkCounters &c, std::s
         std::snprintf(loss, sizeof loss, "%.1f%% loss", LossPercent(c, outstanding));
     return "--- " + device + " poll statistics ---\n" + std::to_string(c.Requests) + " requests, " +
            std::to_string(c.Replies) + " replies, " + std::to_string(c.Timeouts) + " time-outs, " +
-           std::to_string(c.Superseded) + " superseded, " + std::to_string(outstanding) +
-           " awaiting reply, " + std::to_string(c.CrcErrors) + " CRC errors, " + std::to_string(exceptions) +
-           " exceptions, " + std::to_string(dropped) + " dropped frames, " + std::to_string(c.Reconnects) +
-           " reconnects, " + loss + "\n";
+           std::to_string(c.Superseded) + " superseded, " + std::to_string(c.HeldBack) + " held back, " +
+           std::to_string(outstanding) + " awaiting reply, " + std::to_string(c.CrcErrors) + " CRC errors, " +
+           std::to_string(exceptions) + " exceptions, " + std::to_string(dropped) + " dropped frames, " +
+           std::to_string(c.Reconnects) + " reconnects, " + loss + "\n";
 }
 
 std::string HistoryCsv(const std::vector<HistoryRow> &rows) {
@@ -368,8 +368,8 @@ std::string EscapeLabelValue(std::string_view value) {
 void AddCounters(LinkCounters &total, const LinkCounters &more) {
     for (uint64_t LinkCounters::*field :
          {&LinkCounters::Requests, &LinkCounters::Replies, &LinkCounters::Timeouts, &LinkCounters::Superseded,
-          &LinkCounters::CrcErrors, &LinkCounters::Reconnects, &LinkCounters::PortLosses,
-          &LinkCounters::Takeovers})
+          &LinkCounters::HeldBack, &LinkCounters::CrcErrors, &LinkCounters::Reconnects,
+          &LinkCounters::PortLosses, &LinkCounters::Takeovers})
         total.*field += more.*field;
     for (const auto &[code, n] : more.Exceptions)
         total.Exceptions[code] += n;
@@ -476,6 +476,9 @@ std::string MetricsText(const std::vector<DeviceMetrics> &devices) {
          &LinkCounters::Timeouts},
         {{"zephyra_superseded_requests_total", "counter", "TCP requests pushed out by newer ones."},
          &LinkCounters::Superseded},
+        {{"zephyra_held_back_polls_total", "counter",
+          "Due TCP polls not sent while the device still owed replies to four requests."},
+         &LinkCounters::HeldBack},
         {{"zephyra_crc_errors_total", "counter", "Serial frames dropped for a bad CRC."},
          &LinkCounters::CrcErrors},
         {{"zephyra_reconnects_total", "counter", "Links made again after a loss."},

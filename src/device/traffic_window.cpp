@@ -147,12 +147,13 @@ QString TfrmTraffic::CountersText() const {
                        ? QString::number(100.0 * double(c.Timeouts) / double(c.Requests), 'f', 1) + " %"
                        : QStringLiteral("-");
     QString text =
-        tr("요청 %1   응답 %2   응답없음 %3   대체됨 %4   CRC 오류 %5   재연결 %6   포트 끊김 %7   "
-           "손실 %8")
+        tr("요청 %1   응답 %2   응답없음 %3   대체됨 %4   보류 %5   CRC 오류 %6   재연결 %7   포트 끊김 %8   "
+           "손실 %9")
             .arg(c.Requests)
             .arg(c.Replies)
             .arg(c.Timeouts)
             .arg(c.Superseded)
+            .arg(c.HeldBack)
             .arg(c.CrcErrors)
             .arg(c.Reconnects)
             .arg(c.PortLosses)

@@ -297,6 +297,7 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
     } else if (!statusPolled) {
         h.State = HealthState::Paused;
         h.Ms = age;
+        h.AgeTickInMs = 1000 - age % 1000;
     } else if (lastGoodMs_ < 0 && age <= 3 * static_cast<int64_t>(pollPeriodMs)) {
         h.State = HealthState::WaitingFirstReply;
     } else {
@@ -304,7 +305,9 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
         h.Ms = age;
         h.Timeouts = timeoutsSinceGood_;
         h.Awaited = outstanding_.size();
+        h.AgeTickInMs = 1000 - age % 1000;
     }
+    h.HeldBack = counters_.HeldBack;
     h.Text = HealthText(h);
     return h;
 }
@@ -321,10 +324,10 @@ std::vector<LinkHealth> WidestHealths() {
         h.Text = HealthText(h);
         return h;
     };
-    return {health(HealthState::PortLost, 0, 0),          health(HealthState::NotConnected, 0, 0),
-            health(HealthState::WaitingFirstReply, 0, 0), health(HealthState::Ok, 9999, 0),
-            health(HealthState::Slow, silenceMs, 0),      health(HealthState::Paused, silenceMs, 0),
-            health(HealthState::NoReply, silenceMs, 999)};
+    return {health(HealthState::PortLost, 0, 0),       health(HealthState::TakenOver, 0, 0),
+            health(HealthState::NotConnected, 0, 0),   health(HealthState::WaitingFirstReply, 0, 0),
+            health(HealthState::Ok, 9999, 0),          health(HealthState::Slow, silenceMs, 0),
+            health(HealthState::Paused, silenceMs, 0), health(HealthState::NoReply, silenceMs, 999)};
 }
 
 std::vector<std::string> WidestHealthTexts() {

@@ -84,6 +84,10 @@ struct LinkHealth {
     int64_t Ms = 0;
     uint64_t Timeouts = 0; // NoReply: requests timed out since the last good reply
     uint64_t Awaited = 0;  // NoReply: requests still waiting for their reply
+    // Paused, NoReply: the age in the text grows by itself, and no poll wake-up may come to show it (a
+    // paused poll sleeps); its next whole second is this many ms away. 0: nothing in the text ages.
+    int64_t AgeTickInMs = 0;
+    uint64_t HeldBack = 0; // due TCP polls held back so far, for the panel's tooltip
 };
 
 class LinkMonitor {

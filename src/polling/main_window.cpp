@@ -18,6 +18,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTabWidget>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -153,6 +154,10 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
     pnlLinkHealth_->setFrameShadow(QFrame::Sunken);
     pnlLinkHealth_->setAutoFillBackground(true);
     bar->addWidget(pnlLinkHealth_, 0);
+    healthAgeTimer_ = new QTimer(this);
+    healthAgeTimer_->setObjectName("tmrHealthAge");
+    healthAgeTimer_->setSingleShot(true);
+    connect(healthAgeTimer_, &QTimer::timeout, this, &TMain_Form::RefreshHealth);
     setStatusBar(bar);
     // The level and link panels are as wide as their longest texts, at the window's font they now have.
     std::vector<std::string> levels, links;
@@ -604,7 +609,8 @@ QString TMain_Form::HealthText(const LinkHealth &health) {
     case HealthState::PortLost:
         return tr("시리얼 포트 끊김 — 재시도 중");
     case HealthState::TakenOver:
-        return tr("장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중");
+        // The whole sentence is the tooltip's: the panel has room for the gist.
+        return tr("연결 끊김 (다른 클라이언트?) — 재접속 중");
     case HealthState::NotConnected:
         return tr("연결 안 됨 — 재시도 중");
     case HealthState::Ok:
@@ -630,14 +636,33 @@ QString TMain_Form::HealthText(const LinkHealth &health) {
     return {};
 }
 
+QString TMain_Form::HealthToolTip(const LinkHealth &health) {
+    QString text =
+        health.State == HealthState::TakenOver
+            ? tr("장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중")
+            : HealthText(health);
+    if (health.HeldBack > 0)
+        text += "\n" + tr("보류된 폴링: %1건 (요청 %2건이 응답 대기 중일 때)")
+                           .arg(health.HeldBack)
+                           .arg(LinkMonitor::kMaxOutstanding);
+    return text;
+}
+
 void TMain_Form::RefreshHealth() {
     const LinkHealth health = ctx_.Poll.Health();
+    // A paused poll wakes nobody: the age shown is brought up to date once a second by itself.
+    if (health.AgeTickInMs > 0)
+        healthAgeTimer_->start(static_cast<int>(health.AgeTickInMs));
+    else
+        healthAgeTimer_->stop();
     // Asked on every poll tick: nothing is converted or repainted unless the text changed.
-    if (health.Text != healthText_) {
+    if (health.Text != healthText_ || health.HeldBack != healthHeldBack_) {
         healthText_ = health.Text;
+        healthHeldBack_ = health.HeldBack;
         pnlLinkHealth_->setText(HealthText(health));
         // The panel gives way to the others in a narrow bar: the whole text is one hover away.
-        pnlLinkHealth_->setToolTip(pnlLinkHealth_->text());
+        pnlLinkHealth_->setToolTip(HealthToolTip(health));
+        pnlLinkHealth_->setAccessibleName(pnlLinkHealth_->toolTip());
         QPalette pal = pnlLinkHealth_->palette();
         pal.setColor(QPalette::Window,
                      health.Stale ? QColor(0xFF, 0xE0, 0x80) : palette().color(QPalette::Window));

@@ -14,6 +14,7 @@ class QLineEdit;
 class QTabWidget;
 class QGroupBox;
 class QFrame;
+class QTimer;
 
 namespace zephyra {
 
@@ -64,8 +65,10 @@ public:
     void PaintConnect(bool green);
     // The link-health panel and the stale look of the values, from the poll's view of the link.
     void RefreshHealth();
-    // The link-health panel's text in the windows' language.
+    // The link-health panel's text in the windows' language, short enough for the panel.
     static QString HealthText(const LinkHealth &health);
+    // Its tooltip: the whole sentence, and the polls held back for a slow device.
+    static QString HealthToolTip(const LinkHealth &health);
     bool ValuesStale() const { return stale_; }
     void SetTxLight(bool on);
     void SetRxLight(bool on);
@@ -130,7 +133,10 @@ private:
     QLabel *panels_[3] = {};
     ElidedPanel *portPanel_ = nullptr; // panels_[1]
     QLabel *pnlLinkHealth_ = nullptr;
+    // Shows the values' age as it grows while no poll wakes the panel; runs only while the text has one.
+    QTimer *healthAgeTimer_ = nullptr;
     std::string healthText_;
+    uint64_t healthHeldBack_ = 0;
     bool stale_ = false;
     TfrmMsg *closingWindow_ = nullptr;
 };

@@ -7,12 +7,14 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -276,6 +278,28 @@ TEST_F(ConsoleTest, EveryFieldHoldsTheWidestTextADecodeCanGiveIt) {
         QApplication::processEvents();
         panelHolds(Child<QLabel>(&window(), "ComSettingPanel1"));
     }
+}
+
+// Paused values show their true age though the poll sleeps: one update a second, no timer once live.
+TEST_F(ConsoleTest, PausedValuesShowTheirAgeAsItGrows) {
+    console->Controller().LinkConfirmed(LinkKind::Serial); // the pause comes before any request
+    window().LinkConfirmed(LinkKind::Serial, "/dev/ttyV0");
+    Decode(StatusBlock());
+    console->Controller().SettingsWindowOpened(SettingsWindow::Operating);
+    auto *health = Child<QLabel>(&window(), "pnlLinkHealth");
+    auto *ageTimer = window().findChild<QTimer *>("tmrHealthAge");
+    const QRegularExpression paused("^폴링 멈춤 · ([0-9.]+)초 전 값$");
+    const auto shownAge = [&] {
+        const QRegularExpressionMatch m = paused.match(health->text());
+        return m.hasMatch() ? m.captured(1).toDouble() : -1.0;
+    };
+    // Stale three periods (1.8 s) after the decode; older than that only if the panel counts on.
+    EXPECT_TRUE(test::WaitFor([&] { return shownAge() >= 4.0; }, 8000)) << health->text().toStdString();
+    EXPECT_LE(ageTimer->remainingTime(), 1000);
+    console->Controller().SettingsWindowClosed(SettingsWindow::Operating);
+    Decode(StatusBlock());
+    EXPECT_TRUE(health->text().startsWith("정상")) << health->text().toStdString();
+    EXPECT_FALSE(ageTimer->isActive());
 }
 
 // Opens the confirmation window and answers it with the given button.

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTabWidget>
@@ -196,6 +197,16 @@ TEST_F(English, MainWindowItsPagesAndMenus) {
     QApplication::processEvents();
     // For a look: build/tests/app/main_window_en.png
     Shot(&window(), "main_window_en.png");
+    // Each of the widest health texts whole in its panel, and every panel inside the fixed-width bar.
+    auto *health = Child<QLabel>(&window(), "pnlLinkHealth");
+    for (const LinkHealth &h : WidestHealths()) {
+        health->setText(TMain_Form::HealthText(h));
+        QApplication::processEvents();
+        ExpectEnglishAndWhole(window().statusBar());
+        for (const QLabel *panel : window().statusBar()->findChildren<QLabel *>())
+            EXPECT_TRUE(!panel->isVisible() || window().statusBar()->rect().contains(panel->geometry()))
+                << panel->objectName().toStdString() << " beside " << health->text().toStdString();
+    }
     ExpectMenusEnglish(qobject_cast<QMenu *>(window().menuBar()->actions().first()->menu()));
     for (QAction *a : window().menuBar()->actions()) {
         EXPECT_FALSE(HasHangul(a->text())) << a->text().toStdString();

@@ -115,6 +115,20 @@ TEST_F(CliHazard, WatchBoundsEachLineReportsOutagesAndFailsWithoutAReply) {
     EXPECT_EQ(silent.err.find(" 0.0% loss"), std::string::npos) << silent.err;
 }
 
+// A device slower than the poll is asked no faster than it answers: the polls held back are summed up.
+TEST_F(CliHazard, PollsHeldBackForASlowDeviceAreInTheSummary) {
+    json scenario = FrozenScenario();
+    scenario["faults"] = {{"latency_ms", 500}, {"one_at_a_time", true}};
+    StartSim(scenario);
+    const SimRun run = Cli(Tcp({"watch", "--interval", "0.1", "--count", "3"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(run.err, m, std::regex(R"((\d+) held back, (\d+) awaiting reply)")))
+        << run.err;
+    EXPECT_GT(std::stoi(m[1]), 0) << run.err;
+    EXPECT_LE(std::stoi(m[2]), 4) << run.err;
+}
+
 TEST_F(CliHazard, HistoryRefusesAnUnwritableFolderBeforeTheFirstRequest) {
     const std::string missing = sim_->Dir() + "/no-such-folder/alarm.xls";
     const SimRun run = Cli(Tcp({"history", "alarm", "--out", missing}));
@@ -123,13 +137,22 @@ TEST_F(CliHazard, HistoryRefusesAnUnwritableFolderBeforeTheFirstRequest) {
     EXPECT_TRUE(Received().empty()) << "the device was asked before the folder was checked";
 }
 
-TEST_F(CliHazard, ARefusedConnectionEndsAtOnce) {
-    const SimRun run =
-        Cli({"--tcp", "127.0.0.1:" + std::to_string(FreePort()), "--timeout", "60", "status"}, 20000);
-    EXPECT_FALSE(run.timedOut) << "waited for the whole time-out";
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("Connection refused"), std::string::npos) << run.err;
-    EXPECT_TRUE(run.out.empty()) << run.out;
+// Nothing listening, or a name that cannot resolve (.invalid is reserved never to): waiting changes nothing.
+TEST_F(CliHazard, ARefusedConnectionOrAnUnknownHostEndsAtOnce) {
+    const struct {
+        std::string host, cause;
+    } cases[] = {
+        {"127.0.0.1:" + std::to_string(FreePort()), "Connection refused"},
+        {"zephyra-test.invalid", "not found"},
+    };
+    for (const auto &c : cases) {
+        // The run is cut at 20 s, a third of the 60 s time-out it must not wait for.
+        const SimRun run = Cli({"--tcp", c.host, "--timeout", "60", "status"}, 20000);
+        EXPECT_FALSE(run.timedOut) << c.host << ": waited for the time-out";
+        EXPECT_EQ(run.exitCode, 1) << c.host;
+        EXPECT_NE(run.err.find(c.cause), std::string::npos) << run.err;
+        EXPECT_TRUE(run.out.empty()) << run.out;
+    }
 }
 
 TEST_F(CliHazard, LooseArgumentsAreRefusedAndHostNamesAccepted) {

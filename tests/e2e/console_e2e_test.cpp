@@ -219,16 +219,29 @@ TEST_F(ConsoleWithSim, PseudoTerminalThatDisappearsIsShownAndReopenedByThePoll) 
     ::unlink(path.c_str());
 }
 
-// A device slower than the TCP poll period is decoded at its own pace, without counting errors.
+// A device slower than the TCP poll period is decoded at its own pace, without counting errors; the polls
+// held back meanwhile are counted where the link figures are.
 TEST_F(ConsoleWithSim, SlowTcpDeviceIsDecodedAtItsOwnPace) {
-    StartSim(R"({"steady": true, "faults": {"latency_ms": 1500}})", true, false);
+    StartSim(R"({"steady": true, "faults": {"latency_ms": 1500, "one_at_a_time": true}})", true, false);
     StartConsole();
     Connect(LinkKind::Tcp);
     ASSERT_TRUE(WaitForDecode(8000)) << sim->Stderr();
     const uint64_t decodes = console->Controller().DecodeCount();
-    ASSERT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() >= decodes + 3; }, 10000));
-    EXPECT_LE(console->Monitor().Counters().Timeouts, 1u);
-    EXPECT_FALSE(console->MainWindow().ValuesStale()) << Health(console->MainWindow()).toStdString();
+    const LinkCounters &c = console->Monitor().Counters();
+    ASSERT_TRUE(
+        WaitFor([&] { return console->Controller().DecodeCount() >= decodes + 3 && c.HeldBack > 0; }, 15000));
+    EXPECT_LE(c.Timeouts, 1u);
+    TMain_Form &w = console->MainWindow();
+    EXPECT_FALSE(w.ValuesStale()) << Health(w).toStdString();
+    const QString heldBack = QString::number(c.HeldBack);
+    EXPECT_TRUE(Child<QLabel>(&w, "pnlLinkHealth")->toolTip().contains("보류된 폴링: " + heldBack + "건"))
+        << Child<QLabel>(&w, "pnlLinkHealth")->toolTip().toStdString();
+    w.Action("mTraffic")->trigger();
+    QLabel *counters = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+        counters = w.findChild<QLabel *>("labCounters");
+        return counters && counters->text().contains("보류 " + QString::number(c.HeldBack) + " ");
+    })) << (counters ? counters->text().toStdString() : "no traffic monitor");
 }
 
 // Another client takes the device's one connection: the panel says so, and the poll takes it back.
@@ -241,8 +254,11 @@ TEST_F(ConsoleWithSim, ATakenConnectionIsSaidInTheHealthPanel) {
     ASSERT_TRUE(WaitFor([&] { return Health(w).startsWith("정상"); }));
     QTcpSocket technician;
     technician.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(sim->TcpPort()));
-    EXPECT_TRUE(WaitFor([&] { return Health(w).startsWith("장비가 이 연결을 끊었습니다"); }))
+    EXPECT_TRUE(WaitFor([&] { return Health(w).startsWith("연결 끊김 (다른 클라이언트?)"); }))
         << Health(w).toStdString();
+    EXPECT_TRUE(Child<QLabel>(&w, "pnlLinkHealth")
+                    ->toolTip()
+                    .startsWith("장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다"));
     EXPECT_EQ(console->Monitor().Counters().Takeovers, 1u);
     EXPECT_TRUE(WaitFor([&] { return Health(w).startsWith("정상"); }, 10000)) << Health(w).toStdString();
 }

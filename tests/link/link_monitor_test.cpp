@@ -68,9 +68,16 @@ TEST(LinkMonitor, SilenceTurnsStaleWithTimeOutsAndTheNextReplyIsHealthyAgain) {
     EXPECT_EQ(r.monitor.Health(600, false).Text, "Polling paused · values 3.0 s old");
     EXPECT_EQ(r.monitor.Counters().Timeouts, 3u);
     EXPECT_EQ(r.monitor.Counters().LastError, "no reply within 1.0 s");
+    // Nothing wakes a paused poll: the panel is told when the age it shows reaches its next second.
+    r.clock.Advance(250);
+    const LinkHealth paused = r.monitor.Health(600, false);
+    EXPECT_TRUE(paused.AgeTickInMs > 0 && paused.AgeTickInMs <= 1000) << paused.AgeTickInMs;
+    r.clock.Advance(paused.AgeTickInMs);
+    EXPECT_EQ(r.monitor.Health(600, false).Text, "Polling paused · values 4.0 s old");
 
     r.Poll(true);
     EXPECT_FALSE(r.monitor.Health(600, true).Stale);
+    EXPECT_EQ(r.monitor.Health(600, true).AgeTickInMs, 0) << "a live text does not age";
     const LinkCounters &c = r.monitor.Counters();
     EXPECT_EQ(c.Requests, 7u);
     EXPECT_EQ(c.Replies, 3u);

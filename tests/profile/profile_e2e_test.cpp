@@ -30,12 +30,14 @@ std::ostream &operator<<(std::ostream &os, const Write &w) {
     return os << std::hex << "0x" << w.Address << " := 0x" << w.Value << std::dec;
 }
 
-// The single-register writes the device received on the serial link, in order.
-std::vector<Write> JournalWrites(const SimProcess &sim) {
+// The single-register writes the device received on a link ("RTU" or "TCP"), in order.
+std::vector<Write> JournalWrites(const SimProcess &sim, const std::string &link = "RTU") {
     std::vector<Write> out;
-    for (const Bytes &f : JournalFrames(sim.ReadJournal(), "RTU", "RX"))
-        if (f.size() == 8 && f[1] == 0x06)
-            out.push_back({f[2] << 8 | f[3], f[4] << 8 | f[5]});
+    for (const Bytes &f : JournalFrames(sim.ReadJournal(), link, "RX")) {
+        const ByteView unit = FrameUnit(link == "TCP" ? LinkKind::Tcp : LinkKind::Serial, f);
+        if (unit.size() == 6 && unit[1] == 0x06)
+            out.push_back({unit[2] << 8 | unit[3], unit[4] << 8 | unit[5]});
+    }
     return out;
 }
 
@@ -44,8 +46,8 @@ const std::vector<Write> kAllDifferences{{0x28, 450},    {0x25, 260},    {0x4D, 
 
 class ProfileWithSim : public ConsoleWithSim {
 protected:
-    // Saves device A's profile, then leaves the console connected to device B (serial).
-    void SaveFromAThenConnectTo(const char *deviceB) {
+    // Saves device A's profile, then leaves the console connected to device B.
+    void SaveFromAThenConnectTo(const char *deviceB, LinkKind linkToB = LinkKind::Serial) {
         StartSim(kDeviceA);
         StartConsole(UserLevel::Admin);
         Connect(LinkKind::Serial);
@@ -62,6 +64,13 @@ protected:
         EXPECT_FALSE(ProfileApplyAllowed(console->Profiles()));
         Connect(LinkKind::Serial);
         ASSERT_TRUE(WaitForDecode());
+        if (linkToB == LinkKind::Tcp) {
+            // Only a serial decode enables the operating settings; they stay so when the link changes.
+            const uint64_t decodes = console->Controller().DecodeCount();
+            Connect(LinkKind::Tcp);
+            ASSERT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() > decodes; }));
+            ASSERT_EQ(console->Controller().Link(), LinkKind::Tcp);
+        }
         ASSERT_TRUE(ProfileApplyAllowed(console->Profiles()));
         ASSERT_EQ(LoadProfile(QString::fromStdString(profilePath), profile), "");
     }
@@ -192,6 +201,23 @@ TEST_F(ProfileWithSim, ARefusedWriteStopsTheRestAndIsReportedBySetting) {
         << resultRows.join("\n").toStdString();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes[0].startsWith(" Setting Fail!!")) << boxes[0].toStdString();
+}
+
+// Over TCP the set-points are written; the access list and Ethernet speed, which only the serial link may
+// write, are reported not sent, with the reason.
+TEST_F(ProfileWithSim, OverTcpTheSetPointsAreWrittenAndTheAccessListIsWithheld) {
+    SaveFromAThenConnectTo(kDeviceB, LinkKind::Tcp);
+    AnswerApply(true);
+    const auto outcomes = Outcomes(ApplyProfile(console->Profiles(), &console->MainWindow(), profile));
+    EXPECT_EQ(JournalWrites(*sim, "TCP"), (std::vector<Write>{{0x28, 450}, {0x25, 260}}));
+    EXPECT_TRUE(JournalWrites(*sim, "RTU").empty());
+    for (S s : {S::DCUV, S::ACOV})
+        EXPECT_EQ(outcomes.at(s), ApplyOutcome::Confirmed) << InfoOf(s).Key;
+    for (S s : {S::EthSpeed, S::AclEnable, S::AclRange1})
+        EXPECT_EQ(outcomes.at(s), ApplyOutcome::Withheld) << InfoOf(s).Key;
+    EXPECT_TRUE(resultRows.contains("ACL #1 | 보내지 않음: ACL은 시리얼 연결에서만 쓸 수 있음"))
+        << resultRows.join("\n").toStdString();
+    EXPECT_EQ(boxes, QStringList{" Setting Sucess!!"});
 }
 
 TEST_F(ProfileWithSim, NoAtTheQuestionSendsNothing) {
