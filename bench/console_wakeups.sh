@@ -34,17 +34,14 @@ port=$(sed -n 's/.*tcp=127\.0\.0\.1:\([0-9]*\).*/\1/p' "$run/ready")
 
 # Status requests the simulator has received on a channel so far.
 polls() { grep -c "^[0-9]* $1 RX " "$run/journal" || true; }
-# Sum of voluntary context switches over the process's threads.
-switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s + 0}'; }
-# Per thread: "name tid switches".
+# Per thread: "name tid voluntary-switches cpu-ns".
 per_thread() {
     for t in /proc/"$1"/task/*; do
-        printf '%s %s %s\n' "$(cat "$t/comm" 2>/dev/null)" "${t##*/}" \
-            "$(awk '/^voluntary_ctxt_switches/ {print $2}' "$t/status" 2>/dev/null)"
+        printf '%s %s %s %s\n' "$(cat "$t/comm" 2>/dev/null)" "${t##*/}" \
+            "$(awk '/^voluntary_ctxt_switches/ {print $2}' "$t/status" 2>/dev/null)" \
+            "$(awk '{print $1}' "$t/schedstat" 2>/dev/null)"
     done
 }
-# Nanoseconds on the CPU over the process's threads.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%d\n", s}'; }
 
 view=(env ZEPHYRA_BENCH_HIDDEN=1) shown="window hidden"
 if [ "${SHOWN:-0}" = 1 ]; then view=(env -u ZEPHYRA_BENCH_HIDDEN) shown="window shown"; fi
@@ -64,17 +61,21 @@ for link in serial tcp; do
     pid=$(cat "$run/pid")
     sleep "$settle"
 
-    p0=$(polls $channel) s0=$(switches "$pid") c0=$(cpu_ns "$pid")
+    p0=$(polls $channel)
     per_thread "$pid" >"$run/threads0"
     sleep "$seconds"
-    p1=$(polls $channel) s1=$(switches "$pid") c1=$(cpu_ns "$pid")
+    p1=$(polls $channel)
     per_thread "$pid" >"$run/threads1"
     n=$((p1 - p0))
     echo "== $link: $n polls in $seconds s"
-    awk -v n=$n -v s=$((s1 - s0)) -v c=$((c1 - c0)) 'BEGIN {
-        printf "voluntary_switches=%d per_poll=%.2f cpu_ms=%.1f cpu_per_poll_ms=%.3f\n", s, s / n, c / 1e6, c / 1e6 / n }'
-    join -j 2 <(sort -k2,2 "$run/threads0") <(sort -k2,2 "$run/threads1") |
-        awk -v n=$n '{ printf "  thread %-16s switches/poll %.2f\n", $2, ($5 - $3) / n }'
+    # Threads that ended within the window are not counted; one that started counts whole.
+    awk -v n=$n 'NR == FNR { s0[$2] = $3; c0[$2] = $4; next }
+        { ds = $3 - s0[$2]; dc = $4 - c0[$2]; s += ds; c += dc
+          line[++k] = sprintf("  thread %-16s switches/poll %.2f cpu/poll %.3f ms", $1, ds / n, dc / 1e6 / n) }
+        END {
+            printf "voluntary_switches=%d per_poll=%.2f cpu_ms=%.1f cpu_per_poll_ms=%.3f\n", s, s / n, c / 1e6, c / 1e6 / n
+            for (i = 1; i <= k; i++) print line[i]
+        }' "$run/threads0" "$run/threads1"
 
     p0=$(polls $channel)
     per_thread "$pid" >"$run/threads"
