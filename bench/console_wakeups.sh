@@ -34,13 +34,16 @@ port=$(sed -n 's/.*tcp=127\.0\.0\.1:\([0-9]*\).*/\1/p' "$run/ready")
 
 # Status requests the simulator has received on a channel so far.
 polls() { grep -c "^[0-9]* $1 RX " "$run/journal" || true; }
-# Per thread: "name tid voluntary-switches cpu-ns".
+# Per thread: "name tid voluntary-switches cpu-ns" (a thread gone while it is read is left out).
 per_thread() {
+    local t name sw ns
     for t in /proc/"$1"/task/*; do
-        printf '%s %s %s %s\n' "$(cat "$t/comm" 2>/dev/null)" "${t##*/}" \
-            "$(awk '/^voluntary_ctxt_switches/ {print $2}' "$t/status" 2>/dev/null)" \
-            "$(awk '{print $1}' "$t/schedstat" 2>/dev/null)"
+        name=$(tr -d ' ' <"$t/comm" 2>/dev/null) || continue
+        sw=$(awk '/^voluntary_ctxt_switches/ {print $2}' "$t/status" 2>/dev/null) || continue
+        ns=$(awk '{print $1}' "$t/schedstat" 2>/dev/null) || continue
+        [ -n "$name" ] && [ -n "$sw" ] && [ -n "$ns" ] && printf '%s %s %s %s\n' "$name" "${t##*/}" "$sw" "$ns"
     done
+    return 0
 }
 
 view=(env ZEPHYRA_BENCH_HIDDEN=1) shown="window hidden"
@@ -70,7 +73,7 @@ for link in serial tcp; do
     echo "== $link: $n polls in $seconds s"
     # Threads that ended within the window are not counted; one that started counts whole.
     awk -v n=$n 'NR == FNR { s0[$2] = $3; c0[$2] = $4; next }
-        { ds = $3 - s0[$2]; dc = $4 - c0[$2]; s += ds; c += dc
+        { ds = $3 - s0[$2]; dc = $4 - c0[$2]; if (ds < 0) next; s += ds; c += dc
           line[++k] = sprintf("  thread %-16s switches/poll %.2f cpu/poll %.3f ms", $1, ds / n, dc / 1e6 / n) }
         END {
             printf "voluntary_switches=%d per_poll=%.2f cpu_ms=%.1f cpu_per_poll_ms=%.3f\n", s, s / n, c / 1e6, c / 1e6 / n
