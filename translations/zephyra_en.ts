@@ -89,6 +89,10 @@ Continue?</translation>
         <source>보고서를 저장했습니다: %1</source>
         <translation>Report saved: %1</translation>
     </message>
+    <message>
+        <source>PDF를 쓰지 못했습니다</source>
+        <translation>The PDF could not be written</translation>
+    </message>
 </context>
 <context>
     <name>zephyra</name>
@@ -645,6 +649,118 @@ Continue?</translation>
     <message>
         <source>보내지 않음:</source>
         <translation>Not sent:</translation>
+    </message>
+    <message>
+        <source>날짜</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>시간</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>AC 입력전압</source>
+        <translation>AC input voltage</translation>
+    </message>
+    <message>
+        <source>DC 출력전압</source>
+        <translation>DC output voltage</translation>
+    </message>
+    <message>
+        <source>DC 부하전류</source>
+        <translation>DC load current</translation>
+    </message>
+    <message>
+        <source>F/W 버전</source>
+        <translation>F/W version</translation>
+    </message>
+    <message>
+        <source>AC입력 전원이상</source>
+        <translation>AC input failure</translation>
+    </message>
+    <message>
+        <source>DC출력 고전압</source>
+        <translation>DC output high voltage</translation>
+    </message>
+    <message>
+        <source>DC출력 저전압</source>
+        <translation>DC output low voltage</translation>
+    </message>
+    <message>
+        <source>정류모듈1 Fail</source>
+        <translation>Rectifier module 1 fail</translation>
+    </message>
+    <message>
+        <source>정류모듈2 Fail</source>
+        <translation>Rectifier module 2 fail</translation>
+    </message>
+    <message>
+        <source>축전지 차단</source>
+        <translation>Battery cut-off</translation>
+    </message>
+    <message>
+        <source>MA (통합경보)</source>
+        <translation>MA (summary alarm)</translation>
+    </message>
+    <message>
+        <source>방전 Relay</source>
+        <translation>Discharge relay</translation>
+    </message>
+    <message>
+        <source>온도 High Relay</source>
+        <translation>Temperature high relay</translation>
+    </message>
+    <message>
+        <source>온도 Low Relay</source>
+        <translation>Temperature low relay</translation>
+    </message>
+    <message>
+        <source>충전 Relay</source>
+        <translation>Charge relay</translation>
+    </message>
+    <message>
+        <source>TCP 접속</source>
+        <translation>TCP link</translation>
+    </message>
+    <message>
+        <source>TCP 리셋 카운트</source>
+        <translation>TCP reset count</translation>
+    </message>
+    <message>
+        <source>Watchdog 카운트</source>
+        <translation>Watchdog count</translation>
+    </message>
+    <message>
+        <source>충전전류제한</source>
+        <translation>Charge current limit</translation>
+    </message>
+    <message>
+        <source>이더넷 속도</source>
+        <translation>Ethernet speed</translation>
+    </message>
+    <message>
+        <source>ACL 사용(공인망) / 미사용(NCN망)</source>
+        <translation>ACL on (public network) / off (NCN network)</translation>
+    </message>
+    <message>
+        <source>1조</source>
+        <translation>1 string</translation>
+    </message>
+    <message>
+        <source>2조</source>
+        <translation>2 strings</translation>
+    </message>
+    <message>
+        <source>3조</source>
+        <translation>3 strings</translation>
+    </message>
+    <message>
+        <source>설정,레지스터,장비,프로필,차이</source>
+        <translation>Setting,Register,Device,Profile,Differs</translation>
+    </message>
+    <message>
+        <source>다름</source>
+        <translation>Differs</translation>
     </message>
 </context>
 <context>

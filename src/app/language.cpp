@@ -58,8 +58,8 @@ bool InstallLanguage(const QString &language) {
     }
     english = translator;
     // Sentences the core builds (refusal causes) follow the windows into English.
-    coreTextTranslator = [](const char *text) {
-        return QCoreApplication::translate(kCoreTextContext, text).toStdString();
+    coreTextTranslator = [](const char *text, const char *comment) {
+        return QCoreApplication::translate(kCoreTextContext, text, comment).toStdString();
     };
     return true;
 }
@@ -81,14 +81,19 @@ void InstallLanguageMenu(TMain_Form &window, const QString &settingsFile) {
         QObject::connect(
             a, &QAction::triggered, &window,
             [&window, settingsFile, chosen] {
+                // Remembered even when it is the language shown: a choice taken back (English, then Korean
+                // again) must not leave the first one for the next start.
+                RememberLanguage(settingsFile, chosen);
                 if (chosen == CurrentLanguage())
                     return;
-                RememberLanguage(settingsFile, chosen);
                 // The windows are built once in one language; switching them live is not worth the risk of
-                // half-translated dialogs.
+                // half-translated dialogs. Said in both languages: the one who chose may read only the other.
                 QMessageBox box(QMessageBox::Information, window.windowTitle(),
-                                chosen == "en" ? "English will be used from the next start of the console."
-                                               : QString::fromUtf8("다음 시작부터 한국어로 표시합니다."),
+                                chosen == "en"
+                                    ? QString::fromUtf8("다음 시작부터 영어로 표시합니다.\n"
+                                                        "English will be used from the next start.")
+                                    : QString::fromUtf8("다음 시작부터 한국어로 표시합니다.\n"
+                                                        "Korean will be used from the next start."),
                                 QMessageBox::Ok, &window);
                 box.setObjectName("MessageBox");
                 box.exec();

@@ -8,18 +8,10 @@ namespace {
 
 constexpr int kAclRangeBase = reg::kAclAdded;
 
-// Every refusal names its field, whether or not the reader already did.
-std::string Labelled(std::string_view label, std::string error) {
-    const std::string prefix = std::string(label) + ": ";
-    if (error.empty() || error.compare(0, prefix.size(), prefix) == 0)
-        return error;
-    return prefix + error;
-}
-
 std::string ReadAddress(const std::string &label, const std::array<std::string, 4> &parts,
                         std::array<uint8_t, 4> &octets) {
     for (std::size_t i = 0; i < 4; ++i) {
-        std::string error = Labelled(label, ReadDecimalOctet(label, parts[i], octets[i]));
+        std::string error = ReadDecimalOctet(label, parts[i], octets[i]);
         if (!error.empty())
             return error;
     }

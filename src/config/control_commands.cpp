@@ -53,7 +53,7 @@ SettingWrites AlarmTestWrites(const AlarmTestInputs &in) {
     SettingWrites out;
     if (in.SwitchTicked) {
         if (in.SwitchIndex < 0 || in.SwitchIndex > 1) {
-            out.Error = NothingSelectedError("경보시험");
+            out.Error = NothingSelectedError(QT_TRANSLATE_NOOP("zephyra", "경보시험"));
             return out;
         }
         out.Writes.push_back({reg::kAlarmTestOn, in.SwitchIndex});

@@ -14,14 +14,6 @@ constexpr uint8_t kSubWrite = 0x02;
 constexpr std::size_t kBlockOffset = 5;
 constexpr std::size_t kBlockSize = 18;
 
-// Every refusal names its field, whether or not the reader already did.
-std::string Labelled(std::string_view label, std::string error) {
-    const std::string prefix = std::string(label) + ": ";
-    if (error.empty() || error.compare(0, prefix.size(), prefix) == 0)
-        return error;
-    return prefix + error;
-}
-
 bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
@@ -41,7 +33,7 @@ template <std::size_t N> std::array<std::string, N> Split(const std::string &tex
 std::string AppendDecimal(const char *label, const std::array<std::string, 4> &parts, Bytes &block) {
     for (const std::string &part : parts) {
         uint8_t octet = 0;
-        std::string error = Labelled(label, ReadDecimalOctet(label, part, octet));
+        std::string error = ReadDecimalOctet(label, part, octet);
         if (!error.empty())
             return error;
         block.push_back(octet);
@@ -107,7 +99,7 @@ NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &ke
     Bytes data{kSubWrite};
     for (const std::string &part : mac.Mac) {
         uint8_t octet = 0;
-        out.Error = Labelled("MAC", ReadHexOctet("MAC", part, octet));
+        out.Error = ReadHexOctet("MAC", part, octet);
         if (!out.Ok())
             return out;
         data.push_back(octet);

@@ -28,18 +28,22 @@ std::string FloatError(std::string_view text) {
     return Quoted(text) + " is not a valid floating point value";
 }
 
+std::string FieldCaption(std::string_view label) {
+    return TranslateCoreText(std::string(label).c_str());
+}
+
 std::string FieldError(std::string_view label, std::string_view error) {
-    return std::string(label) + ": " + std::string(error);
+    return FieldCaption(label) + ": " + std::string(error);
 }
 
 std::string RangeError(std::string_view label, std::string_view text, std::string_view lo,
                        std::string_view hi) {
     return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: '%2' 값이 범위(%3..%4)를 벗어났습니다"),
-                          {label, text, lo, hi});
+                          {FieldCaption(label), text, lo, hi});
 }
 
 std::string NothingSelectedError(std::string_view label) {
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: 선택된 항목이 없습니다"), {label});
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: 선택된 항목이 없습니다"), {FieldCaption(label)});
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -133,10 +137,11 @@ std::string ReadTenths(std::string_view label, std::string_view text, int32_t lo
 std::string ReadDecimalOctet(std::string_view label, std::string_view text, uint8_t &out) {
     int32_t v = 0;
     if (!ParseInteger(text, v))
-        return IntegerError(text);
+        return FieldError(label, IntegerError(text));
     if (v < 0 || v > 255)
         return FormatCoreText(
-            QT_TRANSLATE_NOOP("zephyra", "%1: '%2' 값은 주소 자리(0..255)로 쓸 수 없습니다"), {label, text});
+            QT_TRANSLATE_NOOP("zephyra", "%1: '%2' 값은 주소 자리(0..255)로 쓸 수 없습니다"),
+            {FieldCaption(label), text});
     out = static_cast<uint8_t>(v);
     return {};
 }
@@ -155,10 +160,11 @@ std::string ReadHexOctet(std::string_view label, std::string_view text, uint8_t 
     }
     // The hexadecimal marker in front shows the radix the text was read in.
     if (!allHex)
-        return IntegerError("$" + std::string(text));
+        return FieldError(label, IntegerError("$" + std::string(text)));
     if (digits.size() > 2)
         return FormatCoreText(
-            QT_TRANSLATE_NOOP("zephyra", "%1: '%2' 값은 주소 자리(00..FF)로 쓸 수 없습니다"), {label, text});
+            QT_TRANSLATE_NOOP("zephyra", "%1: '%2' 값은 주소 자리(00..FF)로 쓸 수 없습니다"),
+            {FieldCaption(label), text});
     out = static_cast<uint8_t>(value);
     return {};
 }

@@ -23,6 +23,9 @@ struct SettingWrites {
 // The toolkit's conversion-error texts.
 std::string IntegerError(std::string_view text);
 std::string FloatError(std::string_view text);
+// A field's caption in the chosen language. Captions are marked Korean texts (English ones stay as
+// they are), so a refusal names the field as the window shows it.
+std::string FieldCaption(std::string_view label);
 // "<label>: <error>": a window has many fields, so every message names the one at fault.
 std::string FieldError(std::string_view label, std::string_view error);
 // "<label>: '<text>' is out of range (<lo>..<hi>)".
@@ -46,6 +49,7 @@ std::string ReadInteger(std::string_view label, std::string_view text, int32_t l
 std::string ReadTenths(std::string_view label, std::string_view text, int32_t loTenths, int32_t hiTenths,
                        int32_t &out);
 // Decimal address octet 0..255; a larger value is refused rather than folded into another address.
+// Both octet readers name the field in every refusal.
 std::string ReadDecimalOctet(std::string_view label, std::string_view text, uint8_t &out);
 // MAC part: one or two hexadecimal digits.
 std::string ReadHexOctet(std::string_view label, std::string_view text, uint8_t &out);

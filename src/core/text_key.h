@@ -19,12 +19,26 @@ inline constexpr const char *kCoreTextContext = "zephyra";
 
 // How a marked text reads in the chosen language. Unset, the Korean source text is used; the windows set
 // it once English is chosen, so sentences the core builds follow the windows' language.
-using CoreTextTranslator = std::string (*)(const char *text);
+// The comment tells apart the same Korean word in two meanings (QT_TRANSLATE_NOOP3).
+using CoreTextTranslator = std::string (*)(const char *text, const char *comment);
 inline CoreTextTranslator coreTextTranslator = nullptr;
 
 // A marked text in the chosen language.
-inline std::string TranslateCoreText(const char *text) {
-    return coreTextTranslator ? coreTextTranslator(text) : std::string(text);
+inline std::string TranslateCoreText(const char *text, const char *comment = nullptr) {
+    return coreTextTranslator ? coreTextTranslator(text, comment) : std::string(text);
+}
+
+// Only Korean texts have a translation; numbers, addresses and English words are kept as they are.
+inline bool MayHaveTranslation(std::string_view text) {
+    for (unsigned char c : text)
+        if (c >= 0x80)
+            return true;
+    return false;
+}
+
+// A text that may be a marked one (a table's cell, a device value) in the chosen language.
+inline std::string TranslateCoreValue(const std::string &text) {
+    return MayHaveTranslation(text) ? TranslateCoreText(text.c_str()) : text;
 }
 
 // A marked text in the chosen language with %1..%9 replaced by the arguments, in one pass so an

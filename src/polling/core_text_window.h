@@ -16,11 +16,7 @@ inline QString CoreText(const std::string &text, const char *comment) {
     return QCoreApplication::translate(kCoreTextContext, text.c_str(), comment);
 }
 inline QString CoreText(const std::string &text) {
-    // Only Korean texts have a translation; the rest (numbers, addresses) are shown as they are.
-    for (unsigned char c : text)
-        if (c >= 0x80)
-            return CoreText(text.c_str());
-    return QString::fromStdString(text);
+    return MayHaveTranslation(text) ? CoreText(text.c_str()) : QString::fromStdString(text);
 }
 
 } // namespace zephyra

@@ -176,7 +176,14 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
     closingWindow_ = new TfrmMsg(this);
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    // Longer captions (English) widen the first columns; the window then grows rather than push the
+    // access-list fields past its edge. The fields are measured as they will be shown after a decode.
+    for (QWidget *w : {static_cast<QWidget *>(pageControl_), infoGroup_})
+        w->setHidden(false);
+    const int width = std::max(kClientWidth, minimumSizeHint().width());
+    for (QWidget *w : {static_cast<QWidget *>(pageControl_), infoGroup_})
+        w->setHidden(true);
+    setFixedSize(width, kClientHeight + menuBar()->sizeHint().height());
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 

@@ -12,7 +12,7 @@ struct ReadableName {
     const char *Widget;  // object name of the main-window field or lamp
     const char *Key;     // snake_case, stable
     const char *Unit;    // "V", "A", "°C", or "" for texts and lamps
-    const char *Caption; // the window's caption, without its trailing blank
+    const char *Caption; // the window's caption, without its trailing blank; Korean ones are marked texts
 };
 
 // Every status field and lamp, in the order the decoder fills them.

@@ -18,9 +18,19 @@ std::string FieldOf(const StatusViewModel &view, const char *name) {
     return {};
 }
 
-const char *LampLabel(const char *name) {
+std::string LampLabel(const char *name) {
     const ReadableName *readable = FindReadableName(name);
-    return readable ? readable->Caption : name;
+    return readable ? TranslateCoreValue(readable->Caption) : name;
+}
+
+// A downloaded log's header and cells, as the history window shows them.
+std::vector<HistoryRow> LogRows(std::vector<HistoryRow>::const_iterator first,
+                                std::vector<HistoryRow>::const_iterator last) {
+    std::vector<HistoryRow> rows(first, last);
+    for (HistoryRow &row : rows)
+        for (std::string &cell : row)
+            cell = TranslateCoreValue(cell);
+    return rows;
 }
 
 // The report reads in the windows' language.
@@ -54,7 +64,7 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
     ReportTable setpoints{T(QT_TRANSLATE_NOOP("zephyra", "운용/알람 설정")), {}, {}, {}};
     ReportTable acl{T(QT_TRANSLATE_NOOP("zephyra", "접근 제어 목록 (ACL)")), {}, {}, {}};
     for (const ProfileSettingInfo &info : ProfileSettingInfos()) {
-        std::string value = held.Value(info.Setting).value_or("");
+        std::string value = ShownValue(info.Setting, held.Value(info.Setting).value_or(""));
         if (*info.Unit == 'V')
             value += " V";
         (info.AclDialog && info.Setting != ProfileSetting::EthSpeed ? acl : setpoints)
@@ -65,11 +75,12 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
 
     r.Tables.push_back({T(QT_TRANSLATE_NOOP("zephyra", "현재 측정값")),
                         {},
-                        {{T(QT_TRANSLATE_NOOP("zephyra", "AC 입력 전압")), s.ACVText},
-                         {T(QT_TRANSLATE_NOOP("zephyra", "DC 출력 전압")), s.DCVText},
-                         {T(QT_TRANSLATE_NOOP("zephyra", "부하 전류")), s.LCAText},
-                         {T(QT_TRANSLATE_NOOP("zephyra", "축전지 전류")), s.BCAText},
-                         {T(QT_TRANSLATE_NOOP("zephyra", "랙 온도")), s.RTText},
+                        // A measurement the device reports as unused is a word, not a number.
+                        {{T(QT_TRANSLATE_NOOP("zephyra", "AC 입력 전압")), TranslateCoreValue(s.ACVText)},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "DC 출력 전압")), TranslateCoreValue(s.DCVText)},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "부하 전류")), TranslateCoreValue(s.LCAText)},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "축전지 전류")), TranslateCoreValue(s.BCAText)},
+                         {T(QT_TRANSLATE_NOOP("zephyra", "랙 온도")), TranslateCoreValue(s.RTText)},
                          {T(QT_TRANSLATE_NOOP("zephyra", "이더넷 링크")), v.LinkText}},
                         {}});
 
@@ -114,8 +125,8 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
         const std::size_t records = rows.size() - 1;
         const std::size_t first = records > kReportHistoryRows ? rows.size() - kReportHistoryRows : 1;
         r.Tables.push_back({FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "이력: %1"), {name}),
-                            rows.front(),
-                            {rows.begin() + static_cast<std::ptrdiff_t>(first), rows.end()},
+                            LogRows(rows.begin(), rows.begin() + 1).front(),
+                            LogRows(rows.begin() + static_cast<std::ptrdiff_t>(first), rows.end()),
                             FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "기록 %1건 중 마지막 %2건"),
                                            {std::to_string(records), std::to_string(rows.size() - first)})});
     }

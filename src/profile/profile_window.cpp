@@ -208,8 +208,8 @@ std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *paren
     const SiteProfile held = ProfileFromSnapshot(before);
     QString question = QCoreApplication::translate("ProfileWindow", "다음 설정을 장비에 씁니다:\n");
     for (ProfileSetting s : plan.Changed)
-        question += "\n  " + CoreText(InfoOf(s).Label) + ": " + Q(held.Value(s).value_or("")) + "  →  " +
-                    Q(profile.Value(s).value_or(""));
+        question += "\n  " + CoreText(InfoOf(s).Label) + ": " + Q(ShownValue(s, held.Value(s).value_or(""))) +
+                    "  →  " + Q(ShownValue(s, profile.Value(s).value_or("")));
     question += withheld + QCoreApplication::translate("ProfileWindow", "\n\n계속할까요?");
     QMessageBox ask(QMessageBox::Question, QCoreApplication::translate("ProfileWindow", "프로필 적용"),
                     question, QMessageBox::Yes | QMessageBox::No, parent);
@@ -255,8 +255,10 @@ TfrmProfileCompare::TfrmProfileCompare(ProfileContext &ctx, const SiteProfile &p
     for (const ProfileCompareRow &r : rows_) {
         differ += r.Differs ? 1 : 0;
         AddRow(grid,
-               {CoreText(InfoOf(r.Setting).Label), RegisterText(r.Setting), Q(r.Device),
-                r.Profile.empty() ? tr("(없음)") : Q(r.Profile), r.Differs ? tr("다름") : QString()},
+               {CoreText(InfoOf(r.Setting).Label), RegisterText(r.Setting),
+                Q(ShownValue(r.Setting, r.Device)),
+                r.Profile.empty() ? tr("(없음)") : Q(ShownValue(r.Setting, r.Profile)),
+                r.Differs ? tr("다름") : QString()},
                r.Differs);
     }
     grid->resizeColumnsToContents();
@@ -306,7 +308,8 @@ TfrmProfileResult::TfrmProfileResult(const std::vector<ProfileApplyResult> &resu
         const bool bad = r.Outcome == ApplyOutcome::Refused || r.Outcome == ApplyOutcome::NotConfirmed ||
                          r.Outcome == ApplyOutcome::NotSent || r.Outcome == ApplyOutcome::Pending;
         AddRow(grid,
-               {CoreText(InfoOf(r.Setting).Label), RegisterText(r.Setting), Q(r.Wanted), Q(OutcomeText(r))},
+               {CoreText(InfoOf(r.Setting).Label), RegisterText(r.Setting),
+                Q(ShownValue(r.Setting, r.Wanted)), Q(OutcomeText(r))},
                bad);
     }
     grid->resizeColumnsToContents();

@@ -1,5 +1,6 @@
 #include "profile/report_pdf_endpoint.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
@@ -88,7 +89,7 @@ QString WriteReportPdf(const CommissioningReport &report, const QString &path) {
         doc.print(&writer);
     }
     if (QFile(path).size() == 0)
-        return QStringLiteral("PDF를 쓰지 못했습니다");
+        return QCoreApplication::translate("ProfileWindow", "PDF를 쓰지 못했습니다");
     return {};
 }
 

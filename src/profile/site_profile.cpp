@@ -61,10 +61,13 @@ constexpr PerUnit kPerUnit[] = {
 
 // The dialogs' pick lists, entry i being list index i.
 constexpr const char *kCHLimitList[] = {"OFF", "3 A", "4 A", "5 A"};
-constexpr const char *kBModelList[] = {"아트라스", "세방전지"};
-constexpr const char *kBChoList[] = {"1조", "2조", "3조"};
+constexpr const char *kBModelList[] = {QT_TRANSLATE_NOOP("zephyra", "아트라스"),
+                                       QT_TRANSLATE_NOOP("zephyra", "세방전지")};
+constexpr const char *kBChoList[] = {QT_TRANSLATE_NOOP("zephyra", "1조"), QT_TRANSLATE_NOOP("zephyra", "2조"),
+                                     QT_TRANSLATE_NOOP("zephyra", "3조")};
 constexpr const char *kEthSpeedList[] = {"Auto", "10M", "100M", "1G"};
-constexpr const char *kAclList[] = {"미사용", "사용"};
+constexpr const char *kAclList[] = {QT_TRANSLATE_NOOP3("zephyra", "미사용", "ACL switch"),
+                                    QT_TRANSLATE_NOOP3("zephyra", "사용", "ACL switch")};
 
 std::span<const char *const> ListOf(S s) {
     switch (s) {
@@ -104,6 +107,11 @@ int ListIndexOf(S s, const std::string &text) {
     return -1;
 }
 
+// The main window's words for the switch, not the plain "not used".
+const char *ListComment(S s) {
+    return s == S::AclEnable ? "ACL switch" : nullptr;
+}
+
 // A setting's caption in the chosen language.
 std::string Label(S s) {
     return TranslateCoreText(InfoOf(s).Label);
@@ -111,8 +119,11 @@ std::string Label(S s) {
 
 std::string ListError(S s, const std::string &text) {
     std::string entries;
-    for (const char *e : ListOf(s))
-        entries += std::string(entries.empty() ? "" : ", ") + e;
+    for (const char *e : ListOf(s)) {
+        // The file keeps the dialogs' Korean words; in English each is followed by what it means.
+        const std::string shown = ShownValue(s, e);
+        entries += std::string(entries.empty() ? "" : ", ") + e + (shown != e ? " = " + shown : "");
+    }
     return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: '%2'은(는) 목록에 없는 값입니다 (%3)"),
                           {Label(s), text, entries});
 }
@@ -392,12 +403,20 @@ std::vector<ProfileCompareRow> CompareProfile(const StatusSnapshot &device, cons
     return rows;
 }
 
+std::string ShownValue(S s, const std::string &value) {
+    const int i = ListIndexOf(s, value);
+    return i < 0 ? value : TranslateCoreText(ListOf(s)[static_cast<std::size_t>(i)], ListComment(s));
+}
+
 std::string CompareCsv(const std::vector<ProfileCompareRow> &rows) {
-    std::string out = "설정,레지스터,장비,프로필,차이\r\n";
+    std::string out =
+        TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "설정,레지스터,장비,프로필,차이")) + "\r\n";
+    const std::string differs = TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "다름"));
     for (const ProfileCompareRow &r : rows) {
         const ProfileSettingInfo &info = InfoOf(r.Setting);
-        out += CsvField(info.Label) + "," + Hex4(info.Register) + "," + CsvField(r.Device) + "," +
-               CsvField(r.Profile) + "," + (r.Differs ? "다름" : "") + "\r\n";
+        out += CsvField(Label(r.Setting)) + "," + Hex4(info.Register) + "," +
+               CsvField(ShownValue(r.Setting, r.Device)) + "," + CsvField(ShownValue(r.Setting, r.Profile)) +
+               "," + (r.Differs ? differs : "") + "\r\n";
     }
     return out;
 }
@@ -569,7 +588,7 @@ std::string OutcomeText(const ProfileApplyResult &result) {
         return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "기록, 다음 상태 읽기에서 확인됨"));
     case ApplyOutcome::NotConfirmed:
         return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "기록했으나 확인되지 않음 (읽은 값: %1)"),
-                              {result.Decoded});
+                              {ShownValue(result.Setting, result.Decoded)});
     case ApplyOutcome::Refused:
         return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "거부됨: %1"),
                               {ExceptionText(result.ExceptionCode)});

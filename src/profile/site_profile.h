@@ -63,6 +63,10 @@ struct SiteProfile {
     }
 };
 
+// A setting's value as the windows show it: the Korean pick-list entries the profile file spells in
+// Korean read in the chosen language; numbers and addresses stay as they are.
+std::string ShownValue(ProfileSetting s, const std::string &value);
+
 // What the device holds, from a decoded status block, in the same spelling.
 SiteProfile ProfileFromSnapshot(const StatusSnapshot &snapshot);
 
@@ -78,7 +82,8 @@ struct ProfileCompareRow {
     bool Differs = false;
 };
 std::vector<ProfileCompareRow> CompareProfile(const StatusSnapshot &device, const SiteProfile &profile);
-// Setting, register, device, profile, differs: one line each, RFC 4180 quoting, CRLF.
+// Setting, register, device, profile, differs: one line each, RFC 4180 quoting, CRLF; in the chosen
+// language like the compare window it is saved from.
 std::string CompareCsv(const std::vector<ProfileCompareRow> &rows);
 
 // "ac_high_voltage (AC 고전압): device 270, profile 260" for a shell reading a difference.

@@ -155,11 +155,7 @@ TEST_F(ConsoleTest, RelayGroupStaysAfterLogoutAndUserLogin) {
 
 TEST_F(ConsoleTest, DecodeFillsFieldsLampsLabelAndLinkPanel) {
     window().LogIn(UserLevel::Super);
-    Decode(StatusBlock().Set({{0x0001, 2025},   {0x0002, 8},      {0x0003, 7},      {0x0004, 9},
-                              {0x0005, 5},      {0x0006, 3},      {0x0007, 221},    {0x0008, 535},
-                              {0x000A, 0xFFF1}, {0x000B, 9999},   {0x000C, 0x41},   {0x000D, 0x0819},
-                              {0x000E, 0x0807}, {0x0011, 0x10},   {0x0017, 0x3C},   {0x0018, 0x0102},
-                              {0x002E, 1},      {0x0040, 0xC0A8}, {0x0041, 0x1E46}, {0x0049, 0}}));
+    Decode(test::SiteBlock());
     EXPECT_EQ(field("edtDate"), "2025-08-07");
     EXPECT_EQ(field("edtTime"), "09:05:03");
     EXPECT_EQ(field("edtACV"), "221 V");

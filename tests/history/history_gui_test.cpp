@@ -24,26 +24,16 @@
 #include "link/modbus_codec.h"
 #include "support/fakes.h"
 #include "support/gui_helpers.h"
+#include "support/history_reply.h"
 
 namespace zephyra {
 namespace {
 
 using test::Child;
 using test::CloseBox;
+using test::HistoryReply;
 using test::OnNextModal;
 using test::WaitFor;
-
-// A 0x41 reply as the serial receiver hands it on: length, kind, command, body, CRC.
-Bytes HistoryReply(HistoryKind kind, uint8_t command, const Bytes &body) {
-    Bytes p;
-    AppendBE16(p, static_cast<int32_t>(2 + body.size()));
-    p.push_back(static_cast<uint8_t>(kind));
-    p.push_back(command);
-    p.insert(p.end(), body.begin(), body.end());
-    p.push_back(0);
-    p.push_back(0);
-    return p;
-}
 
 // Stands in for the desktop's file manager.
 class UrlCatcher : public QObject {

@@ -49,4 +49,14 @@ private:
     Bytes data_;
 };
 
+// A block as a working site sends it: a date and time, AC and DC in range, a discharging battery, an unused
+// temperature sensor, two alarm lamps and a relay on, the alarm test running, a 1G link with TCP traffic.
+inline StatusBlock SiteBlock() {
+    return StatusBlock().Set({{0x0001, 2025},   {0x0002, 8},      {0x0003, 7},      {0x0004, 9},
+                              {0x0005, 5},      {0x0006, 3},      {0x0007, 221},    {0x0008, 535},
+                              {0x000A, 0xFFF1}, {0x000B, 9999},   {0x000C, 0x41},   {0x000D, 0x0819},
+                              {0x000E, 0x0807}, {0x0011, 0x10},   {0x0017, 0x3C},   {0x0018, 0x0102},
+                              {0x002E, 1},      {0x0040, 0xC0A8}, {0x0041, 0x1E46}, {0x0049, 0}});
+}
+
 } // namespace zephyra::test
