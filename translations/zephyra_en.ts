@@ -762,6 +762,310 @@ Continue?</translation>
         <source>다름</source>
         <translation>Differs</translation>
     </message>
+    <message>
+        <source>연결이 끊어졌습니다</source>
+        <translation>connection closed</translation>
+    </message>
+    <message>
+        <source>파일이 이미 있습니다</source>
+        <translation>the file exists already</translation>
+    </message>
+    <message>
+        <source>완성된 파일의 이름을 바꿀 수 없습니다 (%1)</source>
+        <translation>the finished file cannot be renamed (%1)</translation>
+    </message>
+    <message>
+        <source>한 시트에 넣기에는 행이 너무 많습니다 (최대 %1행)</source>
+        <translation>too many rows for one sheet (%1 at most)</translation>
+    </message>
+    <message>
+        <source>폴더에 쓸 수 없습니다</source>
+        <translation>the folder is not writable</translation>
+    </message>
+    <message>
+        <source>파일을 만들 수 없습니다</source>
+        <translation>the file cannot be created</translation>
+    </message>
+    <message>
+        <source>파일에 쓸 수 없습니다</source>
+        <translation>the file cannot be written</translation>
+    </message>
+    <message>
+        <source>폴더 경로가 폴더가 아닌 파일을 가리킵니다</source>
+        <translation>the folder path names a file, not a folder</translation>
+    </message>
+    <message>
+        <source>폴더가 없습니다</source>
+        <translation>the folder does not exist</translation>
+    </message>
+    <message>
+        <source>폴더에 접근할 수 없습니다 (%1)</source>
+        <translation>the folder cannot be reached (%1)</translation>
+    </message>
+    <message>
+        <source>남은 파일 이름이 없습니다 (%1개 모두 있음)</source>
+        <translation>no free file name (%1 taken)</translation>
+    </message>
+    <message>
+        <source>로그 파일 %1에 쓸 수 없습니다: %2</source>
+        <translation>Cannot write the log file %1: %2</translation>
+    </message>
+    <message>
+        <source>통합 문서 라이브러리 %1을(를) 불러올 수 없습니다</source>
+        <translation>the workbook library %1 could not be loaded</translation>
+    </message>
+    <message>
+        <source>복합 문서 파일을 만들 수 없습니다</source>
+        <translation>compound file could not be built</translation>
+    </message>
+    <message>
+        <source>%1 파일을 만들 수 없습니다</source>
+        <translation>cannot create %1</translation>
+    </message>
+    <message>
+        <source>%1 파일에 쓸 수 없습니다</source>
+        <translation>cannot write %1</translation>
+    </message>
+    <message>
+        <source>시리얼 포트 끊김</source>
+        <translation>serial port lost</translation>
+    </message>
+    <message>
+        <source>시리얼 포트 끊김: %1</source>
+        <translation>serial port lost: %1</translation>
+    </message>
+    <message>
+        <source>연결 실패</source>
+        <translation>connect failed</translation>
+    </message>
+    <message>
+        <source>연결 실패: %1</source>
+        <translation>connect failed: %1</translation>
+    </message>
+    <message>
+        <source>%1초 안에 응답 없음</source>
+        <translation>no reply within %1 s</translation>
+    </message>
+    <message>
+        <source>장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다</source>
+        <translation>the device dropped this connection; another client may be using it</translation>
+    </message>
+    <message>
+        <source>%1 포트가 없습니다 (어댑터가 꽂혀 있습니까?)</source>
+        <translation>%1 does not exist (is the adapter plugged in?)</translation>
+    </message>
+    <message>
+        <source>%1 포트를 쓸 권한이 없습니다: 포트를 가진 그룹에 사용자를 추가하고 (보통: sudo usermod -aG dialout $USER) 다시 로그인하십시오</source>
+        <translation>No permission to use %1: add your user to the group that owns it (usually: sudo usermod -aG dialout $USER), then log in again</translation>
+    </message>
+    <message>
+        <source>%1 포트를 다른 프로그램이 쓰고 있습니다</source>
+        <translation>%1 is in use by another program</translation>
+    </message>
+    <message>
+        <source>연결 시간이 초과되었습니다</source>
+        <translation>Connection timed out</translation>
+    </message>
+    <message>
+        <source>연결이 거부되었습니다</source>
+        <translation>Connection refused</translation>
+    </message>
+    <message>
+        <source>호스트를 찾을 수 없습니다</source>
+        <translation>Host not found</translation>
+    </message>
+    <message>
+        <source>장비가 연결을 닫았습니다</source>
+        <translation>The device closed the connection</translation>
+    </message>
+    <message>
+        <source>연결하지 못했습니다</source>
+        <translation>Connection failed</translation>
+    </message>
+    <message>
+        <source>알람이력</source>
+        <translation>alarm log</translation>
+    </message>
+    <message>
+        <source>데이터이력</source>
+        <translation>data log</translation>
+    </message>
+    <message>
+        <source>이벤트이력</source>
+        <translation>event log</translation>
+    </message>
+    <message>
+        <source>이력 %1</source>
+        <translation>log %1</translation>
+    </message>
+    <message>
+        <source>완료</source>
+        <translation>done</translation>
+    </message>
+    <message>
+        <source>거부</source>
+        <translation>refused</translation>
+    </message>
+    <message>
+        <source>결과 %1</source>
+        <translation>result %1</translation>
+    </message>
+    <message>
+        <source>짧은 프레임</source>
+        <translation>short frame</translation>
+    </message>
+    <message>
+        <source> (길이 표시 %1, 실제 %2)</source>
+        <translation> (length says %1, has %2)</translation>
+    </message>
+    <message>
+        <source>상태 읽기 127개 레지스터</source>
+        <translation>status read 127 regs</translation>
+    </message>
+    <message>
+        <source>0x%2부터 %1개 레지스터 읽기</source>
+        <translation>read %1 regs from 0x%2</translation>
+    </message>
+    <message>
+        <source>상태 응답 %1바이트</source>
+        <translation>status reply %1 bytes</translation>
+    </message>
+    <message>
+        <source>읽기 응답 %1바이트</source>
+        <translation>read reply %1 bytes</translation>
+    </message>
+    <message>
+        <source>쓰기 %1 := %2</source>
+        <translation>write %1 := %2</translation>
+    </message>
+    <message>
+        <source>에코 %1 = %2</source>
+        <translation>echo %1 = %2</translation>
+    </message>
+    <message>
+        <source>%1 개수 요청</source>
+        <translation>history count of %1</translation>
+    </message>
+    <message>
+        <source>%2 개수 %1</source>
+        <translation>history count %1 in %2</translation>
+    </message>
+    <message>
+        <source>%1 기록</source>
+        <translation>history record of %1</translation>
+    </message>
+    <message>
+        <source>%2 기록 %1 요청</source>
+        <translation>history record request %1 of %2</translation>
+    </message>
+    <message>
+        <source>%1 초기화</source>
+        <translation>initialise %1</translation>
+    </message>
+    <message>
+        <source>%1 초기화: %2</source>
+        <translation>initialise %1: %2</translation>
+    </message>
+    <message>
+        <source>%2 명령 %1</source>
+        <translation>history command %1 of %2</translation>
+    </message>
+    <message>
+        <source>네트워크 정보 읽기</source>
+        <translation>network identity read</translation>
+    </message>
+    <message>
+        <source>네트워크 정보</source>
+        <translation>network identity</translation>
+    </message>
+    <message>
+        <source>네트워크 정보 쓰기</source>
+        <translation>network identity write</translation>
+    </message>
+    <message>
+        <source>네트워크 정보 쓰기: %1</source>
+        <translation>network identity write: %1</translation>
+    </message>
+    <message>
+        <source>네트워크 정보 부명령 %1</source>
+        <translation>network identity sub %1</translation>
+    </message>
+    <message>
+        <source>없음</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>CRC 불일치</source>
+        <translation>bad CRC</translation>
+    </message>
+    <message>
+        <source>알 수 없는 국번 또는 기능</source>
+        <translation>unknown unit or function</translation>
+    </message>
+    <message>
+        <source>대기 중이 아닌 트랜잭션 ID</source>
+        <translation>transaction id not outstanding</translation>
+    </message>
+    <message>
+        <source>길이 불일치</source>
+        <translation>length mismatch</translation>
+    </message>
+    <message>
+        <source>무응답 후 반쪽 프레임</source>
+        <translation>half frame after silence</translation>
+    </message>
+    <message>
+        <source>잡음</source>
+        <translation>noise</translation>
+    </message>
+    <message>
+        <source>기다리지 않던 응답</source>
+        <translation>reply not awaited</translation>
+    </message>
+    <message>
+        <source>짧은 데이터 블록</source>
+        <translation>short block</translation>
+    </message>
+    <message>
+        <source>요청과 맞지 않는 응답</source>
+        <translation>does not answer the request</translation>
+    </message>
+    <message>
+        <source>사유 %1</source>
+        <translation>reason %1</translation>
+    </message>
+    <message>
+        <source>버림: %1</source>
+        <translation>dropped: %1</translation>
+    </message>
+    <message>
+        <source>예외 응답 %1 (기능 0x%2)</source>
+        <translation>exception %1 on 0x%2</translation>
+    </message>
+    <message>
+        <source>기능 0x%1</source>
+        <translation>function 0x%1</translation>
+    </message>
+    <message>
+        <source>#%1 시작 주소</source>
+        <translation>#%1 start</translation>
+    </message>
+    <message>
+        <source>#%1 끝 주소</source>
+        <translation>#%1 end</translation>
+    </message>
+    <message>
+        <source>레지스터 0x%1</source>
+        <translation>register 0x%1</translation>
+    </message>
+    <message>
+        <source>기록 파일 %1에 쓸 수 없습니다</source>
+        <translation>The recording cannot be written to %1</translation>
+    </message>
+    <message>
+        <source>%2 폴더에 %1 기록을 둘 빈 파일 이름이 없습니다</source>
+        <translation>No free name for the recording of %1 in %2</translation>
+    </message>
 </context>
 <context>
     <name>zephyra::TFactory_Initial</name>
@@ -1738,34 +2042,6 @@ Continue?</translation>
         <translation>none</translation>
     </message>
     <message>
-        <source>CRC 불일치</source>
-        <translation>bad CRC</translation>
-    </message>
-    <message>
-        <source>알 수 없는 국번 또는 기능</source>
-        <translation>unknown unit or function</translation>
-    </message>
-    <message>
-        <source>대기 중이 아닌 트랜잭션 ID</source>
-        <translation>transaction id not outstanding</translation>
-    </message>
-    <message>
-        <source>길이 불일치</source>
-        <translation>length mismatch</translation>
-    </message>
-    <message>
-        <source>무응답 후 반쪽 프레임</source>
-        <translation>half frame after silence</translation>
-    </message>
-    <message>
-        <source>잡음</source>
-        <translation>noise</translation>
-    </message>
-    <message>
-        <source>사유 %1</source>
-        <translation>reason %1</translation>
-    </message>
-    <message>
         <source>일시정지</source>
         <translation>Pause</translation>
     </message>
@@ -1810,18 +2086,6 @@ Continue?</translation>
         <translation>Could not write %1</translation>
     </message>
     <message>
-        <source>기다리지 않던 응답</source>
-        <translation>reply not awaited</translation>
-    </message>
-    <message>
-        <source>짧은 데이터 블록</source>
-        <translation>short block</translation>
-    </message>
-    <message>
-        <source>요청과 맞지 않는 응답</source>
-        <translation>does not answer the request</translation>
-    </message>
-    <message>
         <source>요청 %1   응답 %2   응답없음 %3   대체됨 %4   보류 %5   CRC 오류 %6   재연결 %7   포트 끊김 %8   손실 %9</source>
         <translation>Requests %1   Replies %2   Time-outs %3   Superseded %4   Held back %5   CRC errors %6   Reconnects %7   Port losses %8   Loss %9</translation>
     </message>
@@ -1859,6 +2123,10 @@ Continue?</translation>
     <message>
         <source> 해제</source>
         <translation> cleared</translation>
+    </message>
+    <message>
+        <source>아직 샘플이 없습니다</source>
+        <translation>No samples yet</translation>
     </message>
 </context>
 </TS>

@@ -7,10 +7,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
-#include <QTranslator>
 #include <tuple>
 
-#include "core/text_key.h"
+#include "device/language_endpoint.h"
 #include "polling/main_window.h"
 
 namespace zephyra {
@@ -38,30 +37,12 @@ void RememberLanguage(const QString &settingsFile, const QString &language) {
         QSettings(settingsFile, QSettings::IniFormat).setValue(kLanguageKey, language);
 }
 
-namespace {
-QTranslator *english = nullptr;
-} // namespace
-
 QString CurrentLanguage() {
-    return english ? "en" : "ko";
+    return EnglishInstalled() ? "en" : "ko";
 }
 
 bool InstallLanguage(const QString &language) {
-    if (language != "en")
-        return true;
-    if (english)
-        return true;
-    auto *translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(":/i18n/zephyra_en.qm") || !QCoreApplication::installTranslator(translator)) {
-        delete translator;
-        return false;
-    }
-    english = translator;
-    // Sentences the core builds (refusal causes) follow the windows into English.
-    coreTextTranslator = [](const char *text, const char *comment) {
-        return QCoreApplication::translate(kCoreTextContext, text, comment).toStdString();
-    };
-    return true;
+    return language != "en" || InstallEnglish();
 }
 
 void InstallLanguageMenu(TMain_Form &window, const QString &settingsFile) {

@@ -32,6 +32,7 @@
 #include "cli/metrics_endpoint.h"
 #include "cli/profile_commands_endpoint.h"
 #include "device/device_link_endpoint.h"
+#include "device/language_endpoint.h"
 #include "history/history_export.h"
 
 namespace zephyra::cli {
@@ -838,6 +839,9 @@ int main(int argc, char *argv[]) {
         }
     const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, words);
     QCoreApplication::setApplicationName("zephyra-cli");
+    // The command line speaks English: the core's texts (causes, last errors, profile checks) too.
+    if (!zephyra::InstallEnglish())
+        std::cerr << "zephyra-cli: warning: the English texts could not be loaded" << std::endl;
     Args a;
     if (const std::string error = ParseArgs(words, a); !error.empty()) {
         Fail(error + " (see zephyra-cli --help)");

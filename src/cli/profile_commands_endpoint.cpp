@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "device/device_link_endpoint.h"
+#include "device/language_endpoint.h"
 #include "profile/commissioning_report.h"
 #if ZEPHYRA_CLI_REPORT
 #include "profile/report_pdf_endpoint.h"
@@ -134,6 +135,9 @@ int ReportUsage(const std::vector<std::string> &words) {
 }
 
 int ReportCommand(const std::vector<std::string> &words, const std::string &device, DeviceLink &link) {
+    // The report is a document for the site, in the console's default language like the console's own
+    // report; only the command's messages are English.
+    RemoveEnglish();
     ReportInputs in;
     in.Snapshot = link.Controller().Snapshot();
     in.View = link.Controller().LastView();

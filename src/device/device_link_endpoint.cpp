@@ -3,6 +3,8 @@
 #include <QLoggingCategory>
 #include <algorithm>
 
+#include "core/text_key.h"
+
 // Developer logs, off unless QT_LOGGING_RULES="zephyra.link.debug=true;zephyra.poll.debug=true".
 Q_LOGGING_CATEGORY(lcLink, "zephyra.link", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcPoll, "zephyra.poll", QtInfoMsg)
@@ -52,7 +54,7 @@ DeviceLink::DeviceLink(Operator &messages, std::ostream &trace)
     QObject::connect(&tcp_, &TcpEndpoint::Disconnected, &context_, [this] {
         qCDebug(lcLink) << "TCP connection closed";
         port_.PaintConnect(false);
-        monitor_.ConnectFailed("connection closed");
+        monitor_.ConnectFailed(TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "연결이 끊어졌습니다")));
         HealthChanged();
     });
     QObject::connect(&tcp_, &TcpEndpoint::PeerClosed, &context_, [this] { monitor_.PeerClosed(); });

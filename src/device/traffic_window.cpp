@@ -26,33 +26,17 @@ QString Seconds(int64_t ms) {
     return QStringLiteral("%1.%2 s").arg(ms / 1000).arg(ms % 1000, 3, 10, QLatin1Char('0'));
 }
 
-} // namespace
-
-QString TfrmTraffic::DropReasonName(DropReason reason) {
-    switch (reason) {
-    case DropReason::None:
-        return tr("없음");
-    case DropReason::BadCrc:
-        return tr("CRC 불일치");
-    case DropReason::UnknownUnitOrFunction:
-        return tr("알 수 없는 국번 또는 기능");
-    case DropReason::StaleTransaction:
-        return tr("대기 중이 아닌 트랜잭션 ID");
-    case DropReason::LengthMismatch:
-        return tr("길이 불일치");
-    case DropReason::HalfFrameAfterSilence:
-        return tr("무응답 후 반쪽 프레임");
-    case DropReason::Noise:
-        return tr("잡음");
-    case DropReason::NotAwaited:
-        return tr("기다리지 않던 응답");
-    case DropReason::ShortBlock:
-        return tr("짧은 데이터 블록");
-    case DropReason::RequestMismatch:
-        return tr("요청과 맞지 않는 응답");
-    }
-    return tr("사유 %1").arg(static_cast<int>(reason));
+// A fixed font that has Hangul too, where there is one: with Hangul from a proportional fallback the
+// columns drift, and the digits after a Korean meaning take the fallback's smaller glyphs.
+QFont TrafficFont() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    static const QString kFixedHangul = QStringLiteral("NanumGothicCoding");
+    if (QFontDatabase::families().contains(kFixedHangul))
+        font.setFamilies({kFixedHangul, font.family()});
+    return font;
 }
+
+} // namespace
 
 TfrmTraffic::TfrmTraffic(LinkMonitor &monitor, QWidget *parent) : QDialog(parent), monitor_(monitor) {
     setObjectName("TfrmTraffic");
@@ -67,7 +51,7 @@ TfrmTraffic::TfrmTraffic(LinkMonitor &monitor, QWidget *parent) : QDialog(parent
     lstTraffic_->setLineWrapMode(QPlainTextEdit::NoWrap);
     lstTraffic_->setUndoRedoEnabled(false);
     lstTraffic_->setMaximumBlockCount(static_cast<int>(LinkMonitor::kLineCapacity));
-    lstTraffic_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    lstTraffic_->setFont(TrafficFont());
     labCounters_ = new QLabel;
     labCounters_->setObjectName("labCounters");
     labCounters_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -167,7 +151,8 @@ QString TfrmTraffic::CountersText() const {
     QStringList dropped;
     for (std::size_t r = 0; r < c.Dropped.size(); ++r)
         if (c.Dropped[r])
-            dropped << DropReasonName(static_cast<DropReason>(r)) + " " + QString::number(c.Dropped[r]);
+            dropped << QString::fromStdString(DropReasonText(static_cast<DropReason>(r))) + " " +
+                           QString::number(c.Dropped[r]);
     text += "\n" + tr("버려진 프레임: %1").arg(dropped.isEmpty() ? none : dropped.join(", "));
     if (c.LastError.empty())
         text += "\n" + tr("마지막 오류: %1").arg(none);

@@ -37,7 +37,6 @@ protected:
 private:
     void AppendNewLines();
     QString CountersText() const;
-    static QString DropReasonName(DropReason reason);
 
     LinkMonitor &monitor_;
     // LinesAdded() at the last look: what lies beyond it in Lines() is new to the view.

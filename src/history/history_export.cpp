@@ -6,6 +6,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/text_key.h"
 #include "history/workbook_writer.h"
 #include "polling/formatters.h"
 
@@ -31,12 +32,25 @@ bool ParseGridDate(const std::string &text, int &year, int &month, int &day) {
     return true;
 }
 
-// "what (the system's reason)", or just what when the system gave none.
+// "what (the system's reason)", or just what when the system gave none; what is a marked text.
 std::string Because(const char *what, int err) {
-    std::string text = what;
+    std::string text = TranslateCoreText(what);
     if (err != 0)
         text += " (" + std::generic_category().message(err) + ")";
     return text;
+}
+
+std::string T(const char *marked) {
+    return TranslateCoreText(marked);
+}
+
+std::string FileExists() {
+    return T(QT_TRANSLATE_NOOP("zephyra", "파일이 이미 있습니다"));
+}
+
+std::string NotRenamed(const std::error_code &why) {
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "완성된 파일의 이름을 바꿀 수 없습니다 (%1)"),
+                          {why.message()});
 }
 
 } // namespace
@@ -62,7 +76,9 @@ bool BuildWorkbook(HistoryKind kind, const std::vector<HistoryRow> &rows, Workbo
     const int columns = HistoryColumnCount(kind);
     // Record k lands in sheet row k + 2 (0-based k + 1); the sheet has 65536 rows.
     if (rows.size() + 1 > static_cast<std::size_t>(kWorkbookMaxRows)) {
-        error = "too many rows for one sheet (" + std::to_string(kWorkbookMaxRows - 2) + " at most)";
+        error =
+            FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "한 시트에 넣기에는 행이 너무 많습니다 (최대 %1행)"),
+                           {std::to_string(kWorkbookMaxRows - 2)});
         return false;
     }
     std::vector<int> widths(static_cast<std::size_t>(columns), 0);
@@ -107,12 +123,14 @@ std::string WriteThroughTemporary(const fs::path &target,
         const bool refused = why == std::errc::permission_denied ||
                              why == std::errc::operation_not_permitted ||
                              why == std::errc::read_only_file_system;
-        return Because(refused ? "the folder is not writable" : "the file cannot be created", errno);
+        return Because(refused ? QT_TRANSLATE_NOOP("zephyra", "폴더에 쓸 수 없습니다")
+                               : QT_TRANSLATE_NOOP("zephyra", "파일을 만들 수 없습니다"),
+                       errno);
     }
     errno = 0;
     std::string error = write(temporary.string());
     if (!error.empty() && errno != 0)
-        error = Because("the file cannot be written", errno);
+        error = Because(QT_TRANSLATE_NOOP("zephyra", "파일에 쓸 수 없습니다"), errno);
     if (error.empty())
         error = commit(temporary);
     std::error_code ec;
@@ -140,11 +158,12 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
     const fs::file_status folder = fs::status(dir, ec);
     if (!fs::is_directory(folder)) {
         if (fs::exists(folder))
-            result.Error = "the folder path names a file, not a folder";
+            result.Error = T(QT_TRANSLATE_NOOP("zephyra", "폴더 경로가 폴더가 아닌 파일을 가리킵니다"));
         else if (folder.type() == fs::file_type::not_found)
-            result.Error = "the folder does not exist";
+            result.Error = T(QT_TRANSLATE_NOOP("zephyra", "폴더가 없습니다"));
         else
-            result.Error = "the folder cannot be reached (" + ec.message() + ")";
+            result.Error = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "폴더에 접근할 수 없습니다 (%1)"),
+                                          {ec.message()});
         return result;
     }
     fs::path target;
@@ -156,7 +175,9 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
         }
     }
     if (target.empty()) {
-        result.Error = "no free file name (" + std::to_string(kMaxNameAttempts) + " taken)";
+        result.Error =
+            FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "남은 파일 이름이 없습니다 (%1개 모두 있음)"),
+                           {std::to_string(kMaxNameAttempts)});
         return result;
     }
     result.Path = target.string();
@@ -165,7 +186,7 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
         [&target](const fs::path &temporary) {
             std::error_code why;
             fs::rename(temporary, target, why);
-            return why ? "the finished file cannot be renamed (" + why.message() + ")" : std::string();
+            return why ? NotRenamed(why) : std::string();
         });
     result.Ok = result.Error.empty();
     return result;
@@ -178,7 +199,7 @@ ExportResult WriteNewFile(const std::string &path,
     const fs::path target(path);
     std::error_code ec;
     if (fs::exists(fs::symlink_status(target, ec))) {
-        result.Error = "the file exists already";
+        result.Error = FileExists();
         return result;
     }
     result.Error = WriteThroughTemporary(target, write, [&target](const fs::path &temporary) -> std::string {
@@ -187,12 +208,12 @@ ExportResult WriteNewFile(const std::string &path,
         std::error_code why;
         fs::create_hard_link(temporary, target, why);
         if (why == std::errc::file_exists)
-            return "the file exists already";
+            return FileExists();
         if (why) {
             if (fs::exists(fs::symlink_status(target, why)))
-                return "the file exists already";
+                return FileExists();
             fs::rename(temporary, target, why);
-            return why ? "the finished file cannot be renamed (" + why.message() + ")" : std::string();
+            return why ? NotRenamed(why) : std::string();
         }
         fs::remove(temporary, why);
         return {};

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iconv.h>
 
+#include "core/text_key.h"
 #include "history/status_log.h"
 
 namespace zephyra {
@@ -30,7 +31,8 @@ std::string NameWithCounter(const std::string &name, int counter) {
 }
 
 std::string ErrorText(const std::filesystem::path &path, int error) {
-    return "Cannot write the log file " + path.string() + ": " + std::strerror(error);
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "로그 파일 %1에 쓸 수 없습니다: %2"),
+                          {path.string(), std::strerror(error)});
 }
 
 } // namespace

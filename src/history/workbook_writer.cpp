@@ -1,5 +1,7 @@
 #include "history/workbook_writer.h"
 
+#include "core/text_key.h"
+
 #include <algorithm>
 #include <bit>
 #include <dlfcn.h>
@@ -189,45 +191,6 @@ int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
     return era * 146097 + static_cast<int64_t>(doe) - 719468;
 }
 
-bool IsWide(char32_t c) {
-    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
-           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
-           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
-}
-
-// Decodes one code point at i and moves past it; a malformed sequence gives U+FFFD and one byte.
-char32_t NextCodePoint(std::string_view s, std::size_t &i) {
-    auto byte = [&](std::size_t k) { return static_cast<uint8_t>(s[k]); };
-    uint8_t b0 = byte(i);
-    if (b0 < 0x80) {
-        ++i;
-        return b0;
-    }
-    int len = b0 >= 0xF0 && b0 <= 0xF4 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC2 && b0 <= 0xDF ? 2 : 0;
-    if (b0 >= 0xF5)
-        len = 0;
-    if (len == 0 || i + static_cast<std::size_t>(len) > s.size()) {
-        ++i;
-        return 0xFFFD;
-    }
-    char32_t c = b0 & (0x7F >> len);
-    for (int k = 1; k < len; ++k) {
-        uint8_t b = byte(i + static_cast<std::size_t>(k));
-        if ((b & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
-        }
-        c = (c << 6) | (b & 0x3F);
-    }
-    static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < kMin[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        ++i;
-        return 0xFFFD;
-    }
-    i += static_cast<std::size_t>(len);
-    return c;
-}
-
 // libgsf, and the GLib object system, gio and libxml2 it pulls in, are loaded at the first save: a
 // console that never exports does not carry them (about 1.6 MB resident, and their start-up).
 struct GsfApi {
@@ -284,13 +247,6 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
         }
     }
     return out;
-}
-
-int TextDisplayWidth(std::string_view utf8) {
-    int width = 0;
-    for (std::size_t i = 0; i < utf8.size();)
-        width += IsWide(NextCodePoint(utf8, i)) ? 2 : 1;
-    return width;
 }
 
 bool ExcelSerialDate(int year, int month, int day, double &serial) {
@@ -480,7 +436,8 @@ Bytes Workbook::BuildStream() const {
 std::string Workbook::Save(const std::string &path) const {
     const GsfApi &gsf = Gsf();
     if (!gsf.Loaded)
-        return std::string("the workbook library ") + kGsfLibrary + " could not be loaded";
+        return FormatCoreText(
+            QT_TRANSLATE_NOOP("zephyra", "통합 문서 라이브러리 %1을(를) 불러올 수 없습니다"), {kGsfLibrary});
     Bytes stream = BuildStream();
 
     // Plain casts: GLib's checked casts would tie the program to the library at link time.
@@ -496,18 +453,18 @@ std::string Workbook::Save(const std::string &path) const {
         ok = gsf.Close(reinterpret_cast<GsfOutput *>(ole)) && ok;
     std::string error;
     if (!ok) {
-        error = "compound file could not be built";
+        error = TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "복합 문서 파일을 만들 수 없습니다"));
     } else {
         const guint8 *bytes = gsf.Bytes(reinterpret_cast<GsfOutputMemory *>(memory));
         auto size = static_cast<std::size_t>(gsf.Size(memory));
         std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
         if (!file) {
-            error = "cannot create " + path;
+            error = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 파일을 만들 수 없습니다"), {path});
         } else {
             file.write(reinterpret_cast<const char *>(bytes), static_cast<std::streamsize>(size));
             file.close();
             if (!file)
-                error = "cannot write " + path;
+                error = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 파일에 쓸 수 없습니다"), {path});
         }
     }
     if (child)

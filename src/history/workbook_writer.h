@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/utf8_text.h"
 #include "link/bytes.h"
 
 namespace zephyra {
@@ -19,8 +20,6 @@ inline constexpr const char *kWorkbookDateFormat = "yyyy/mm/dd";
 
 // UTF-8 to UTF-16 code units; malformed sequences become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8);
-// Width of a text in character cells: East Asian wide characters (Hangul among them) take two.
-int TextDisplayWidth(std::string_view utf8);
 // Days since 1899-12-30, Excel's serial date for the 1900 date system (valid from 1900-03-01).
 bool ExcelSerialDate(int year, int month, int day, double &serial);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/text_key.h"
+
 namespace zephyra {
 
 std::string HealthSeconds(int64_t ms) {
@@ -42,11 +44,8 @@ std::string HealthText(const LinkHealth &h) {
         return {};
     case HealthState::PortLost:
         return "Serial port lost — retrying";
-    case HealthState::TakenOver: {
-        std::string text = kTakeoverText;
-        text[0] = 'T';
-        return text + " — retrying";
-    }
+    case HealthState::TakenOver:
+        return "The device dropped this connection; another client may be using it — retrying";
     case HealthState::NotConnected:
         return "Not connected — retrying";
     case HealthState::Ok:
@@ -125,9 +124,7 @@ void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
     ByteView unit = FrameUnit(link, wire);
     if (unit.size() >= 3 && (unit[1] & kExceptionBit)) {
         ++counters_.Exceptions[unit[2]];
-        char text[48];
-        std::snprintf(text, sizeof text, "exception %02X on 0x%02X", unit[2], unit[1] & 0x7F);
-        NoteError(text);
+        NoteError(ExceptionReplyText(unit[2], static_cast<uint8_t>(unit[1] & 0x7F)));
     }
 }
 
@@ -138,7 +135,7 @@ void LinkMonitor::FrameDropped(LinkKind link, ByteView wire, DropReason reason) 
     if (reason == DropReason::BadCrc)
         ++counters_.CrcErrors;
     Add(link, Direction::Dropped, reason, wire);
-    NoteError("dropped: " + DropReasonText(reason));
+    NoteError(DroppedText(reason));
 }
 
 void LinkMonitor::ReplyDropped(LinkKind link, ByteView unit, DropReason reason) {
@@ -153,7 +150,7 @@ void LinkMonitor::ReplyDropped(LinkKind link, ByteView unit, DropReason reason) 
     if (link != LinkKind::Tcp)
         wire.insert(wire.end(), 2, 0);
     Add(link, Direction::Dropped, reason, wire);
-    NoteError("dropped: " + DropReasonText(reason));
+    NoteError(DroppedText(reason));
 }
 
 bool LinkMonitor::Saturated(LinkKind link) const {
@@ -200,7 +197,8 @@ void LinkMonitor::PortLost(const std::string &cause) {
         ++counters_.PortLosses;
     portLost_ = true;
     outstanding_.clear();
-    NoteError("serial port lost" + (cause.empty() ? std::string() : ": " + cause));
+    NoteError(cause.empty() ? TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "시리얼 포트 끊김"))
+                            : FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "시리얼 포트 끊김: %1"), {cause}));
 }
 
 void LinkMonitor::ConnectFailed(const std::string &cause) {
@@ -210,7 +208,8 @@ void LinkMonitor::ConnectFailed(const std::string &cause) {
     outstanding_.clear(); // nothing sent on a closed connection is answered
     if (takenOver_)
         return; // the takeover says more than the close that follows it
-    NoteError("connect failed" + (cause.empty() ? std::string() : ": " + cause));
+    NoteError(cause.empty() ? TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패"))
+                            : FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패: %1"), {cause}));
 }
 
 void LinkMonitor::PeerClosed() {
@@ -219,7 +218,7 @@ void LinkMonitor::PeerClosed() {
         return;
     ++counters_.Takeovers;
     takenOver_ = true;
-    NoteError(kTakeoverText);
+    NoteError(TranslateCoreText(kTakeoverText));
 }
 
 void LinkMonitor::Reconnected() {
@@ -239,7 +238,8 @@ void LinkMonitor::Tick() {
         outstanding_.pop_front();
         ++counters_.Timeouts;
         ++timeoutsSinceGood_;
-        NoteError("no reply within " + Seconds(timeout));
+        NoteError(
+            FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1초 안에 응답 없음"), {HealthSeconds(timeout)}));
     }
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text_key.h"
 #include "link/bytes.h"
 #include "link/link_port.h"
 #include "link/link_types.h"
@@ -190,16 +191,20 @@ ByteView FrameUnit(LinkKind link, ByteView wire);
 
 // A few words on what a frame is: "status read 127 regs", "write 0x0028 := 435", "echo",
 // "exception 04 on 0x06", "history record request 1999 of alarm log", "dropped: bad CRC".
+// In the chosen language, as every text of the traffic window.
 std::string DescribeFrame(const TrafficLine &line);
 std::string DropReasonText(DropReason reason);
+// "dropped: bad CRC" and "exception 04 on 0x06", as the traffic lines and the last error say them.
+std::string DroppedText(DropReason reason);
+std::string ExceptionReplyText(uint8_t code, uint8_t function);
 // The longest states Health gives, and their texts, for the panel that shows them to be wide enough.
 std::vector<LinkHealth> WidestHealths();
 std::vector<std::string> WidestHealthTexts();
 // Seconds as the health texts write them: "0.6" below ten seconds, whole seconds from there.
 std::string HealthSeconds(int64_t ms);
-// What the command line and the link-health panel say when the device dropped a working connection.
+// The last error when the device dropped a working connection (a marked text: TranslateCoreText).
 inline constexpr const char *kTakeoverText =
-    "the device dropped this connection; another client may be using it";
+    QT_TRANSLATE_NOOP("zephyra", "장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다");
 // One traffic line as the window and the saved file show it: time, link, direction, hex, meaning.
 std::string FormatTrafficLine(const TrafficLine &line);
 

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
+#include "core/text_key.h"
+
 namespace zephyra {
 
 namespace {
@@ -68,16 +70,19 @@ bool SerialEndpoint::Open() {
 QString SerialEndpoint::DescribeOpenError() const {
     const QString path = port_.portName().startsWith('/') ? port_.portName() : "/dev/" + port_.portName();
     const QFileInfo file(path);
+    const auto text = [&path](const char *marked) {
+        return QString::fromStdString(FormatCoreText(marked, {path.toStdString()}));
+    };
     switch (port_.error()) {
     case QSerialPort::DeviceNotFoundError:
-        return QStringLiteral("%1 does not exist (is the adapter plugged in?)").arg(path);
+        return text(QT_TRANSLATE_NOOP("zephyra", "%1 포트가 없습니다 (어댑터가 꽂혀 있습니까?)"));
     case QSerialPort::PermissionError:
         // Qt reports a port locked by another program the same way as a missing permission.
         if (file.exists() && (!file.isReadable() || !file.isWritable()))
-            return QStringLiteral("No permission to use %1: add your user to the group that owns it "
-                                  "(usually: sudo usermod -aG dialout $USER), then log in again")
-                .arg(path);
-        return QStringLiteral("%1 is in use by another program").arg(path);
+            return text(QT_TRANSLATE_NOOP(
+                "zephyra", "%1 포트를 쓸 권한이 없습니다: 포트를 가진 그룹에 사용자를 추가하고 "
+                           "(보통: sudo usermod -aG dialout $USER) 다시 로그인하십시오"));
+        return text(QT_TRANSLATE_NOOP("zephyra", "%1 포트를 다른 프로그램이 쓰고 있습니다"));
     default:
         return QStringLiteral("%1: %2").arg(path, port_.errorString());
     }

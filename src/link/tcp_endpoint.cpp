@@ -2,7 +2,36 @@
 
 #include <QEventLoop>
 
+#include "core/text_key.h"
+
 namespace zephyra {
+
+namespace {
+QString Text(const char *marked) {
+    return QString::fromStdString(TranslateCoreText(marked));
+}
+
+QString TimedOutText() {
+    return Text(QT_TRANSLATE_NOOP("zephyra", "연결 시간이 초과되었습니다"));
+}
+
+// Our own words for the failures a technician meets every day, in the console's language; Qt's
+// (English) text for the rest.
+QString ConnectErrorText(QAbstractSocket::SocketError error, const QString &qtText) {
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return Text(QT_TRANSLATE_NOOP("zephyra", "연결이 거부되었습니다"));
+    case QAbstractSocket::HostNotFoundError:
+        return Text(QT_TRANSLATE_NOOP("zephyra", "호스트를 찾을 수 없습니다"));
+    case QAbstractSocket::SocketTimeoutError:
+        return TimedOutText();
+    case QAbstractSocket::RemoteHostClosedError:
+        return Text(QT_TRANSLATE_NOOP("zephyra", "장비가 연결을 닫았습니다"));
+    default:
+        return qtText.isEmpty() ? Text(QT_TRANSLATE_NOOP("zephyra", "연결하지 못했습니다")) : qtText;
+    }
+}
+} // namespace
 
 TcpEndpoint::TcpEndpoint(QObject *parent) : QObject(parent) {
     // Bytes are taken as they arrive: a timed receive poll woke the console ten times a second for
@@ -14,7 +43,7 @@ TcpEndpoint::TcpEndpoint(QObject *parent) : QObject(parent) {
             return;
         attempting_ = false;
         socket_.abort();
-        emit ConnectAttemptFailed(QStringLiteral("Connection timed out"));
+        emit ConnectAttemptFailed(TimedOutText());
     });
     connect(&socket_, &QTcpSocket::connected, this, [this] {
         connectTimeout_.stop();
@@ -28,7 +57,7 @@ TcpEndpoint::TcpEndpoint(QObject *parent) : QObject(parent) {
             return;
         attempting_ = false;
         connectTimeout_.stop();
-        emit ConnectAttemptFailed(socket_.errorString());
+        emit ConnectAttemptFailed(ConnectErrorText(error, socket_.errorString()));
     });
     connect(&socket_, &QTcpSocket::disconnected, this, &TcpEndpoint::Disconnected);
 }
@@ -63,9 +92,10 @@ QString TcpEndpoint::ConnectAndWait(int timeoutMs) {
     disconnect(c2);
     if (IsConnected())
         return {};
-    QString error = timedOut ? QStringLiteral("Connection timed out") : socket_.errorString();
+    const QString error =
+        timedOut ? TimedOutText() : ConnectErrorText(socket_.error(), socket_.errorString());
     socket_.abort();
-    return error.isEmpty() ? QStringLiteral("Connection failed") : error;
+    return error;
 }
 
 void TcpEndpoint::ConnectAsync() {

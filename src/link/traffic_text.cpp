@@ -1,6 +1,8 @@
 // What the traffic window and its saved file say about each frame.
 #include <cstdio>
 
+#include "core/text_key.h"
+#include "core/utf8_text.h"
 #include "link/link_monitor.h"
 #include "link/link_types.h"
 
@@ -21,58 +23,76 @@ ByteView UnitOf(const TrafficLine &line) {
     return FrameUnit(line.Link, line.Frame);
 }
 
+std::string T(const char *text) {
+    return TranslateCoreText(text);
+}
+
 std::string LogName(uint8_t kind) {
     switch (kind) {
     case 1:
-        return "alarm log";
+        return T(QT_TRANSLATE_NOOP("zephyra", "알람이력"));
     case 2:
-        return "data log";
+        return T(QT_TRANSLATE_NOOP("zephyra", "데이터이력"));
     case 3:
-        return "event log";
+        return T(QT_TRANSLATE_NOOP("zephyra", "이벤트이력"));
     default:
-        return "log " + std::to_string(kind);
+        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "이력 %1"), {std::to_string(kind)});
     }
 }
 
 std::string Outcome(uint8_t result) {
-    return result == 1 ? "done" : result == 2 ? "refused" : "result " + std::to_string(result);
+    if (result == 1)
+        return T(QT_TRANSLATE_NOOP("zephyra", "완료"));
+    if (result == 2)
+        return T(QT_TRANSLATE_NOOP("zephyra", "거부"));
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "결과 %1"), {std::to_string(result)});
+}
+
+std::string ShortFrame() {
+    return T(QT_TRANSLATE_NOOP("zephyra", "짧은 프레임"));
 }
 
 // A length or byte count that disagrees with the bytes present is worth seeing next to the meaning.
 std::string LengthNote(int32_t says, std::size_t has) {
     if (says == static_cast<int32_t>(has))
         return {};
-    return " (length says " + std::to_string(says) + ", has " + std::to_string(has) + ")";
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", " (길이 표시 %1, 실제 %2)"),
+                          {std::to_string(says), std::to_string(has)});
 }
 
 std::string ReadText(ByteView unit, bool request) {
     if (request) {
         if (unit.size() < 6)
-            return "short frame";
+            return ShortFrame();
         int32_t start = ParseBE16(unit.subspan(2));
         int32_t count = ParseBE16(unit.subspan(4));
         if (start == 0x0001 && count == 0x007F)
-            return "status read 127 regs";
-        return "read " + std::to_string(count) + " regs from 0x" + Hex4(start);
+            return T(QT_TRANSLATE_NOOP("zephyra", "상태 읽기 127개 레지스터"));
+        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "0x%2부터 %1개 레지스터 읽기"),
+                              {std::to_string(count), Hex4(start)});
     }
     if (unit.size() < 3)
-        return "short frame";
+        return ShortFrame();
     const int32_t bytes = unit[2];
-    return (bytes == 254 ? "status reply " : "read reply ") + std::to_string(bytes) + " bytes" +
+    return FormatCoreText(bytes == 254 ? QT_TRANSLATE_NOOP("zephyra", "상태 응답 %1바이트")
+                                       : QT_TRANSLATE_NOOP("zephyra", "읽기 응답 %1바이트"),
+                          {std::to_string(bytes)}) +
            LengthNote(bytes, unit.size() - 3);
 }
 
 std::string WriteText(ByteView unit, bool request) {
     if (unit.size() < 6)
-        return "short frame";
+        return ShortFrame();
     const std::string where = "0x" + Hex4(ParseBE16(unit.subspan(2)));
     const std::string value = std::to_string(ParseBE16(unit.subspan(4)));
-    return request ? "write " + where + " := " + value : "echo " + where + " = " + value;
+    return FormatCoreText(request ? QT_TRANSLATE_NOOP("zephyra", "쓰기 %1 := %2")
+                                  : QT_TRANSLATE_NOOP("zephyra", "에코 %1 = %2"),
+                          {where, value});
 }
 
 std::string HistoryText(ByteView unit, bool request) {
     if (unit.size() < 6)
-        return "short frame";
+        return ShortFrame();
     const std::string log = LogName(unit[4]);
     const uint8_t command = unit[5];
     ByteView rest = unit.subspan(6);
@@ -80,49 +100,52 @@ std::string HistoryText(ByteView unit, bool request) {
     switch (command) {
     case 1:
         if (request)
-            text = "history count of " + log;
+            text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 개수 요청"), {log});
         else if (rest.size() >= 2)
-            text = "history count " + std::to_string(ParseBE16(rest)) + " in " + log;
+            text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%2 개수 %1"),
+                                  {std::to_string(ParseBE16(rest)), log});
         else
-            return "short frame";
+            return ShortFrame();
         break;
     case 2:
         if (!request)
-            text = "history record of " + log;
+            text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 기록"), {log});
         else if (rest.size() >= 2)
-            text = "history record request " + std::to_string(ParseBE16(rest)) + " of " + log;
+            text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%2 기록 %1 요청"),
+                                  {std::to_string(ParseBE16(rest)), log});
         else
-            return "short frame";
+            return ShortFrame();
         break;
     case 3:
         if (request)
-            text = "initialise " + log;
+            text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 초기화"), {log});
         else if (!rest.empty())
-            text = "initialise " + log + ": " + Outcome(rest[0]);
+            text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 초기화: %2"), {log, Outcome(rest[0])});
         else
-            return "short frame";
+            return ShortFrame();
         break;
     default:
-        text = "history command " + std::to_string(command) + " of " + log;
+        text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%2 명령 %1"), {std::to_string(command), log});
     }
     return text + LengthNote(ParseBE16(unit.subspan(2)), unit.size() - 4);
 }
 
 std::string NetworkText(ByteView unit, bool request) {
     if (unit.size() < 5)
-        return "short frame";
+        return ShortFrame();
     const uint8_t sub = unit[4];
     std::string text;
     if (sub == 1)
-        text = request ? "network identity read" : "network identity";
+        text = request ? T(QT_TRANSLATE_NOOP("zephyra", "네트워크 정보 읽기"))
+                       : T(QT_TRANSLATE_NOOP("zephyra", "네트워크 정보"));
     else if (sub == 2 && request)
-        text = "network identity write";
+        text = T(QT_TRANSLATE_NOOP("zephyra", "네트워크 정보 쓰기"));
     else if (sub == 2 && unit.size() >= 6)
-        text = "network identity write: " + Outcome(unit[5]);
+        text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "네트워크 정보 쓰기: %1"), {Outcome(unit[5])});
     else if (sub == 2)
-        return "short frame";
+        return ShortFrame();
     else
-        text = "network identity sub " + std::to_string(sub);
+        text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "네트워크 정보 부명령 %1"), {std::to_string(sub)});
     return text + LengthNote(ParseBE16(unit.subspan(2)), unit.size() - 4);
 }
 
@@ -131,42 +154,51 @@ std::string NetworkText(ByteView unit, bool request) {
 std::string DropReasonText(DropReason reason) {
     switch (reason) {
     case DropReason::None:
-        return "none";
+        return T(QT_TRANSLATE_NOOP("zephyra", "없음"));
     case DropReason::BadCrc:
-        return "bad CRC";
+        return T(QT_TRANSLATE_NOOP("zephyra", "CRC 불일치"));
     case DropReason::UnknownUnitOrFunction:
-        return "unknown unit or function";
+        return T(QT_TRANSLATE_NOOP("zephyra", "알 수 없는 국번 또는 기능"));
     case DropReason::StaleTransaction:
-        return "transaction id not outstanding";
+        return T(QT_TRANSLATE_NOOP("zephyra", "대기 중이 아닌 트랜잭션 ID"));
     case DropReason::LengthMismatch:
-        return "length mismatch";
+        return T(QT_TRANSLATE_NOOP("zephyra", "길이 불일치"));
     case DropReason::HalfFrameAfterSilence:
-        return "half frame after silence";
+        return T(QT_TRANSLATE_NOOP("zephyra", "무응답 후 반쪽 프레임"));
     case DropReason::Noise:
-        return "noise";
+        return T(QT_TRANSLATE_NOOP("zephyra", "잡음"));
     case DropReason::NotAwaited:
-        return "reply not awaited";
+        return T(QT_TRANSLATE_NOOP("zephyra", "기다리지 않던 응답"));
     case DropReason::ShortBlock:
-        return "short block";
+        return T(QT_TRANSLATE_NOOP("zephyra", "짧은 데이터 블록"));
     case DropReason::RequestMismatch:
-        return "does not answer the request";
+        return T(QT_TRANSLATE_NOOP("zephyra", "요청과 맞지 않는 응답"));
     }
-    return "reason " + std::to_string(static_cast<int>(reason));
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "사유 %1"),
+                          {std::to_string(static_cast<int>(reason))});
+}
+
+std::string DroppedText(DropReason reason) {
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "버림: %1"), {DropReasonText(reason)});
+}
+
+std::string ExceptionReplyText(uint8_t code, uint8_t function) {
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "예외 응답 %1 (기능 0x%2)"),
+                          {Hex2(code), Hex2(function)});
 }
 
 std::string DescribeFrame(const TrafficLine &line) {
     if (line.Dir == Direction::Dropped)
-        return "dropped: " + DropReasonText(line.Reason);
+        return DroppedText(line.Reason);
     ByteView unit = UnitOf(line);
     if (unit.size() < 2)
-        return "short frame";
+        return ShortFrame();
     const bool request = line.Dir == Direction::Tx;
     const uint8_t function = unit[1];
     if (function & kExceptionBit) {
         if (unit.size() < 3)
-            return "short frame";
-        return "exception " + Hex2(unit[2]) + " on 0x" +
-               Hex2(static_cast<uint8_t>(function & ~kExceptionBit));
+            return ShortFrame();
+        return ExceptionReplyText(unit[2], static_cast<uint8_t>(function & ~kExceptionBit));
     }
     switch (function) {
     case kFnReadInput:
@@ -178,12 +210,12 @@ std::string DescribeFrame(const TrafficLine &line) {
     case kFnNetwork:
         return NetworkText(unit, request);
     default:
-        return "function 0x" + Hex2(function);
+        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "기능 0x%1"), {Hex2(function)});
     }
 }
 
 namespace {
-constexpr std::size_t kMeaningWidth = 40;
+constexpr int kMeaningWidth = 40;
 } // namespace
 
 std::string FormatTrafficLine(const TrafficLine &line) {
@@ -196,9 +228,11 @@ std::string FormatTrafficLine(const TrafficLine &line) {
     const char *dir = line.Dir == Direction::Tx ? "TX" : line.Dir == Direction::Rx ? "RX" : "DROP";
     std::snprintf(head, sizeof head, "%10s %s %-4s ", time, line.Link == LinkKind::Tcp ? "TCP" : "RTU", dir);
     // The meaning before the bytes: a status reply's hex runs to some 780 characters.
+    // Padded in character cells, not bytes: a Korean meaning takes two cells a letter.
     std::string meaning = DescribeFrame(line);
-    if (meaning.size() < kMeaningWidth)
-        meaning.resize(kMeaningWidth, ' ');
+    const int width = TextDisplayWidth(meaning);
+    if (width < kMeaningWidth)
+        meaning.append(static_cast<std::size_t>(kMeaningWidth - width), ' ');
     return head + meaning + " | " + BytesToSpacedHex(line.Frame);
 }
 

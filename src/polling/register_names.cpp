@@ -73,9 +73,12 @@ std::string RegisterName(int32_t address) {
         if (n.Address == address)
             return n.Name;
     const int32_t offset = address - reg::kAclAdded;
+    // Built in the chosen language: no table holds them to translate later.
     if (offset >= 0 && offset < 4 * kAclRanges)
-        return "#" + std::to_string(offset / 4 + 1) + (offset % 4 < 2 ? " start" : " end");
-    return "register 0x" + HexDigits(address & 0xFFFF, 4);
+        return FormatCoreText(offset % 4 < 2 ? QT_TRANSLATE_NOOP("zephyra", "#%1 시작 주소")
+                                             : QT_TRANSLATE_NOOP("zephyra", "#%1 끝 주소"),
+                              {std::to_string(offset / 4 + 1)});
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "레지스터 0x%1"), {HexDigits(address & 0xFFFF, 4)});
 }
 
 std::string WriteName(const PendingWrite &write) {
@@ -134,9 +137,10 @@ std::string RefusedSequenceText(std::span<const PendingWrite> written, const Pen
     if (writtenOthers.size() != written.size()) {
         const bool deviceId = refused.Address >= reg::kDeviceId1 && refused.Address <= reg::kDeviceId3;
         const char *mixed =
-            deviceId
-                ? QT_TRANSLATE_NOOP("zephyra", "%1: 일부만 기록됨 — 장비의 ID가 옛 값과 새 값이 섞인 상태입니다")
-                : QT_TRANSLATE_NOOP("zephyra", "%1: 일부만 기록됨 — 장비의 값이 옛 값과 새 값이 섞인 상태입니다");
+            deviceId ? QT_TRANSLATE_NOOP("zephyra",
+                                         "%1: 일부만 기록됨 — 장비의 ID가 옛 값과 새 값이 섞인 상태입니다")
+                     : QT_TRANSLATE_NOOP("zephyra",
+                                         "%1: 일부만 기록됨 — 장비의 값이 옛 값과 새 값이 섞인 상태입니다");
         out += "\n" + FormatCoreText(mixed, {shown});
     }
     AppendGroup(out, TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보내지 않음:")), others(notSent));

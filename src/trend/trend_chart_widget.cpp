@@ -489,7 +489,7 @@ void TrendChart::RenderFrame() {
     if (l.Empty) {
         p.setFont(SmallFont());
         p.setPen(Qt::darkGray);
-        p.drawText(l.Area, Qt::AlignCenter, QStringLiteral("No samples yet"));
+        p.drawText(l.Area, Qt::AlignCenter, tr("아직 샘플이 없습니다"));
     }
     p.end();
     frame_ = std::move(l);

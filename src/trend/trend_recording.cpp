@@ -7,6 +7,8 @@
 #include <limits>
 #include <vector>
 
+#include "core/text_key.h"
+
 namespace zephyra {
 
 namespace {
@@ -17,7 +19,7 @@ std::string DayFileName(const std::string &day, int n) {
 
 std::string WriteError(const std::filesystem::path &path) {
     const int e = errno;
-    return "The recording cannot be written to " + path.string() +
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "기록 파일 %1에 쓸 수 없습니다"), {path.string()}) +
            (e ? std::string(": ") + std::strerror(e) : "");
 }
 
@@ -124,7 +126,8 @@ std::string TrendRecorder::Open(const std::string &day) {
         day_ = day;
         return {};
     }
-    return "No free name for the recording of " + day + " in " + dir_.string();
+    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%2 폴더에 %1 기록을 둘 빈 파일 이름이 없습니다"),
+                          {day, dir_.string()});
 }
 
 TrendRecordResult TrendRecorder::Record(const TrendSample &sample) {

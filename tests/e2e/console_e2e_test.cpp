@@ -319,8 +319,8 @@ TEST_F(ConsoleWithSim, LineFaultsAreCountedAndListed) {
     traffic->Refresh();
     const QString text = Child<QPlainTextEdit>(traffic, "lstTraffic")->toPlainText();
     for (const char *meaning :
-         {"status read 127 regs", "status reply 254 bytes", "dropped: bad CRC", "dropped: noise"})
-        EXPECT_TRUE(text.contains(meaning)) << meaning;
+         {"상태 읽기 127개 레지스터", "상태 응답 254바이트", "버림: CRC 불일치", "버림: 잡음"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(meaning))) << meaning;
     const QString counters = Child<QLabel>(traffic, "labCounters")->text();
     EXPECT_FALSE(counters.isEmpty());
     EXPECT_TRUE(traffic->grab().save(QDir::current().filePath("traffic_window_busy.png")));

@@ -246,10 +246,10 @@ TEST(HistoryExport, FailureReportsThePathAndTheCauseAndLeavesNoFile) {
     fs::path taken = dir.Path() / "taken";
     fs::create_directories(taken / "ZEPHYRA-M10 Alarm Log(010203).xls.part"); // a folder where the file goes
     const std::pair<fs::path, std::string> cases[] = {
-        {regular / "sub", "the folder does not exist"},
-        {regular, "the folder path names a file, not a folder"},
-        {dir.Path() / "missing" / "deeper", "the folder does not exist"},
-        {taken, "the file cannot be created (Is a directory)"},
+        {regular / "sub", "폴더가 없습니다"},
+        {regular, "폴더 경로가 폴더가 아닌 파일을 가리킵니다"},
+        {dir.Path() / "missing" / "deeper", "폴더가 없습니다"},
+        {taken, "파일을 만들 수 없습니다 (Is a directory)"},
     };
     for (const auto &[target, cause] : cases) {
         ExportResult result = SpreadsheetExport(HistoryKind::Alarm, rows, target.string(), {1, 2, 3});

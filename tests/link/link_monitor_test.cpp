@@ -67,7 +67,7 @@ TEST(LinkMonitor, SilenceTurnsStaleWithTimeOutsAndTheNextReplyIsHealthyAgain) {
     EXPECT_EQ(h.Text, "No reply for 3.0 s — 3 requests timed out");
     EXPECT_EQ(r.monitor.Health(600, false).Text, "Polling paused · values 3.0 s old");
     EXPECT_EQ(r.monitor.Counters().Timeouts, 3u);
-    EXPECT_EQ(r.monitor.Counters().LastError, "no reply within 1.0 s");
+    EXPECT_EQ(r.monitor.Counters().LastError, "1.0초 안에 응답 없음");
     // Nothing wakes a paused poll: the panel is told when the age it shows reaches its next second.
     r.clock.Advance(250);
     const LinkHealth paused = r.monitor.Health(600, false);
@@ -213,7 +213,7 @@ TEST(LinkMonitor, ExceptionsAreCountedByCodeAndTheStoreStaysBounded) {
     r.codec.SendRequest(WriteRequestUnit(0x28, 435));
     r.rx.OnSerialRead(WithCrc(Bytes{0x01, 0x86, 0x04}));
     EXPECT_EQ(r.monitor.Counters().Exceptions.at(4), 1u);
-    EXPECT_EQ(r.monitor.Counters().LastError, "exception 04 on 0x06");
+    EXPECT_EQ(r.monitor.Counters().LastError, "예외 응답 04 (기능 0x06)");
     EXPECT_EQ(r.sink.responses.size(), 1u) << "the dispatcher still hears of it";
 
     for (std::size_t i = 0; i < LinkMonitor::kLineCapacity; ++i)

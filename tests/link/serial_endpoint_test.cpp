@@ -14,8 +14,7 @@ TEST(SerialEndpoint, OpenFailureSaysWhetherThePortIsMissingOrInUse) {
     SerialEndpoint missing;
     missing.SetDeviceName("/dev/zephyra-no-such-port");
     EXPECT_FALSE(missing.Open());
-    EXPECT_EQ(missing.OpenErrorText(),
-              "/dev/zephyra-no-such-port does not exist (is the adapter plugged in?)");
+    EXPECT_EQ(missing.OpenErrorText(), "/dev/zephyra-no-such-port 포트가 없습니다 (어댑터가 꽂혀 있습니까?)");
 
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(master, 0);
@@ -28,7 +27,7 @@ TEST(SerialEndpoint, OpenFailureSaysWhetherThePortIsMissingOrInUse) {
     SerialEndpoint busy;
     busy.SetDeviceName(path);
     EXPECT_FALSE(busy.Open());
-    EXPECT_EQ(busy.OpenErrorText(), path + " is in use by another program");
+    EXPECT_EQ(busy.OpenErrorText(), path + " 포트를 다른 프로그램이 쓰고 있습니다");
     holder.close();
     EXPECT_TRUE(busy.Open());
     EXPECT_TRUE(busy.OpenErrorText().isEmpty());

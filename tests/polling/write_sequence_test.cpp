@@ -97,13 +97,13 @@ TEST(WriteSequence, RefusalNamesWhatWasWrittenRefusedAndNotSent) {
         {kThree, 2, "01 86 0B",
          " Setting Fail!!\n기록됨: DC 고전압, AC 고전압\n거부됨: 충전전류 제한 (예외 0B)"},
         {unnamedThenCommand, 0, "01 86 06",
-         " Setting Fail!!\n거부됨: 구성정보 초기화 (장비 사용 중)\n보내지 않음: register 0x0099"},
+         " Setting Fail!!\n거부됨: 구성정보 초기화 (장비 사용 중)\n보내지 않음: 레지스터 0x0099"},
         // Several words of one setting read as that setting once; part of it written leaves it mixed.
         {aclRange, 2, "01 86 04",
-         " Setting Fail!!\n기록됨: #2 end\n거부됨: #2 start (장비 내부 오류)"},
+         " Setting Fail!!\n기록됨: #2 끝 주소\n거부됨: #2 시작 주소 (장비 내부 오류)"},
         {aclRange, 3, "01 86 04",
-         " Setting Fail!!\n기록됨: #2 end\n거부됨: #2 start (장비 내부 오류)\n"
-         "#2 start: 일부만 기록됨 — 장비의 값이 옛 값과 새 값이 섞인 상태입니다"},
+         " Setting Fail!!\n기록됨: #2 끝 주소\n거부됨: #2 시작 주소 (장비 내부 오류)\n"
+         "#2 시작 주소: 일부만 기록됨 — 장비의 값이 옛 값과 새 값이 섞인 상태입니다"},
         {deviceIdThenAcl, 0, "01 86 04",
          " Setting Fail!!\n거부됨: 장비 ID (장비 내부 오류)\n보내지 않음: ACL"},
         {deviceIdThenAcl, 2, "01 86 04",
