@@ -1,5 +1,4 @@
-<?xml version="1.0" encoding="utf-8"?>
-<!DOCTYPE TS>
+<?xml version='1.0' encoding='utf-8'?>
 <TS version="2.1" language="en_US" sourcelanguage="ko_KR">
 <context>
     <name>ProfileWindow</name>
@@ -106,11 +105,11 @@ Continue?</translation>
     </message>
     <message>
         <source>구성정보 초기화: 제어기의 구성정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?</source>
-        <translation>Reset configuration: the controller&apos;s configuration is reset to factory values. Continue?</translation>
+        <translation>Reset configuration: the controller's configuration is reset to factory values. Continue?</translation>
     </message>
     <message>
         <source>환경정보 초기화: 제어기의 환경정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?</source>
-        <translation>Reset environment settings: the controller&apos;s environment settings are reset to factory values. Continue?</translation>
+        <translation>Reset environment settings: the controller's environment settings are reset to factory values. Continue?</translation>
     </message>
     <message>
         <source>AC 전압</source>
@@ -146,11 +145,11 @@ Continue?</translation>
     </message>
     <message>
         <source>알람이력: 장치의 알람 이력이 지워집니다. 계속하시겠습니까?</source>
-        <translation>Alarm history: the device&apos;s alarm log is erased. Continue?</translation>
+        <translation>Alarm history: the device's alarm log is erased. Continue?</translation>
     </message>
     <message>
         <source>이벤트이력: 장치의 이벤트 이력이 지워집니다. 계속하시겠습니까?</source>
-        <translation>Event history: the device&apos;s event log is erased. Continue?</translation>
+        <translation>Event history: the device's event log is erased. Continue?</translation>
     </message>
     <message>
         <source>전체 : </source>
@@ -271,32 +270,32 @@ Continue?</translation>
         <translation>On</translation>
     </message>
     <message>
-        <source>장비 ID: &apos;%1&apos; 값은 열 자리 숫자가 아닙니다</source>
-        <translation>Device ID: &apos;%1&apos; is not ten decimal digits</translation>
+        <source>장비 ID: '%1' 값은 열 자리 숫자가 아닙니다</source>
+        <translation>Device ID: '%1' is not ten decimal digits</translation>
     </message>
     <message>
-        <source>바코드: &apos;%1&apos; 값은 MAC 주소(두 자리 16진수 여섯 묶음)가 아닙니다</source>
-        <translation>Barcode: &apos;%1&apos; is not a MAC address (six two-digit hex parts)</translation>
+        <source>바코드: '%1' 값은 MAC 주소(두 자리 16진수 여섯 묶음)가 아닙니다</source>
+        <translation>Barcode: '%1' is not a MAC address (six two-digit hex parts)</translation>
     </message>
     <message>
-        <source>%1: &apos;%2&apos; 값이 범위(%3..%4)를 벗어났습니다</source>
-        <translation>%1: &apos;%2&apos; is out of range (%3..%4)</translation>
+        <source>%1: '%2' 값이 범위(%3..%4)를 벗어났습니다</source>
+        <translation>%1: '%2' is out of range (%3..%4)</translation>
     </message>
     <message>
         <source>%1: 선택된 항목이 없습니다</source>
         <translation>%1: nothing is selected</translation>
     </message>
     <message>
-        <source>%1: &apos;%2&apos; 값은 주소 자리(0..255)로 쓸 수 없습니다</source>
-        <translation>%1: &apos;%2&apos; is not a valid address octet (0..255)</translation>
+        <source>%1: '%2' 값은 주소 자리(0..255)로 쓸 수 없습니다</source>
+        <translation>%1: '%2' is not a valid address octet (0..255)</translation>
     </message>
     <message>
-        <source>%1: &apos;%2&apos; 값은 주소 자리(00..FF)로 쓸 수 없습니다</source>
-        <translation>%1: &apos;%2&apos; is not a valid address octet (00..FF)</translation>
+        <source>%1: '%2' 값은 주소 자리(00..FF)로 쓸 수 없습니다</source>
+        <translation>%1: '%2' is not a valid address octet (00..FF)</translation>
     </message>
     <message>
-        <source>%1개 데이터<byte value="xd"/>저장됨!!</source>
-        <translation>%1 records<byte value="xd"/>saved!!</translation>
+        <source>%1개 데이터<byte value="xd" />저장됨!!</source>
+        <translation>%1 records<byte value="xd" />saved!!</translation>
     </message>
     <message>
         <source>장비가 %1초째 응답하지 않습니다 — 기록 개수를 기다리는 중</source>
@@ -499,20 +498,20 @@ Continue?</translation>
         <translation>ACL #5</translation>
     </message>
     <message>
-        <source>%1: &apos;%2&apos;은(는) 목록에 없는 값입니다 (%3)</source>
-        <translation>%1: &apos;%2&apos; is not one of the choices (%3)</translation>
+        <source>%1: '%2'은(는) 목록에 없는 값입니다 (%3)</source>
+        <translation>%1: '%2' is not one of the choices (%3)</translation>
     </message>
     <message>
         <source>프로필 파일을 읽을 수 없습니다 (JSON 아님): %1</source>
         <translation>The profile file cannot be read (not JSON): %1</translation>
     </message>
     <message>
-        <source>프로필 파일이 아닙니다: &quot;format&quot;이 &quot;%1&quot;이어야 합니다</source>
-        <translation>Not a profile file: &quot;format&quot; must be &quot;%1&quot;</translation>
+        <source>프로필 파일이 아닙니다: "format"이 "%1"이어야 합니다</source>
+        <translation>Not a profile file: "format" must be "%1"</translation>
     </message>
     <message>
-        <source>프로필의 &quot;format_version&quot;이 올바르지 않습니다</source>
-        <translation>The profile&apos;s &quot;format_version&quot; is not valid</translation>
+        <source>프로필의 "format_version"이 올바르지 않습니다</source>
+        <translation>The profile's "format_version" is not valid</translation>
     </message>
     <message>
         <source>프로필 형식 버전 %1은(는) 이 프로그램보다 새롭습니다 (버전 %2까지 읽을 수 있습니다)</source>
@@ -527,20 +526,20 @@ Continue?</translation>
         <translation>A profile of another device: the model must be %1 (file: %2)</translation>
     </message>
     <message>
-        <source>프로필의 &quot;settings&quot;가 목록이 아닙니다</source>
-        <translation>The profile&apos;s &quot;settings&quot; is not a list</translation>
+        <source>프로필의 "settings"가 목록이 아닙니다</source>
+        <translation>The profile's "settings" is not a list</translation>
     </message>
     <message>
-        <source>프로필의 설정 항목에 &quot;key&quot;가 없습니다</source>
-        <translation>A setting of the profile has no &quot;key&quot;</translation>
+        <source>프로필의 설정 항목에 "key"가 없습니다</source>
+        <translation>A setting of the profile has no "key"</translation>
     </message>
     <message>
         <source>%1: 알 수 없는 항목 %2</source>
         <translation>%1: unknown item %2</translation>
     </message>
     <message>
-        <source>%1: &quot;register&quot;는 0x0021처럼 16진수로 씁니다</source>
-        <translation>%1: &quot;register&quot; is written in hex, like 0x0021</translation>
+        <source>%1: "register"는 0x0021처럼 16진수로 씁니다</source>
+        <translation>%1: "register" is written in hex, like 0x0021</translation>
     </message>
     <message>
         <source>%1: 레지스터가 %2이어야 합니다 (파일: %3)</source>
@@ -563,8 +562,8 @@ Continue?</translation>
         <translation>%1 (%2): must be a string</translation>
     </message>
     <message>
-        <source>%1 (%2): &apos;시작 주소 ~ 끝 주소&apos;로 씁니다</source>
-        <translation>%1 (%2): written as &apos;start address ~ end address&apos;</translation>
+        <source>%1 (%2): '시작 주소 ~ 끝 주소'로 씁니다</source>
+        <translation>%1 (%2): written as 'start address ~ end address'</translation>
     </message>
     <message>
         <source>장비마다 고유한 설정은 프로필에 넣을 수 없습니다: %1</source>
@@ -1066,6 +1065,63 @@ Continue?</translation>
         <source>%2 폴더에 %1 기록을 둘 빈 파일 이름이 없습니다</source>
         <translation>No free name for the recording of %1 in %2</translation>
     </message>
+    <message>
+        <source>%1초</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>시리얼 포트 끊김 — 재시도 중</source>
+        <translation>Serial port lost — retrying</translation>
+    </message>
+    <message>
+        <source>장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중</source>
+        <translation>The device dropped this connection; another client may be using it — reconnecting</translation>
+    </message>
+    <message>
+        <source>연결 안 됨 — 재시도 중</source>
+        <translation>Not connected — retrying</translation>
+    </message>
+    <message>
+        <source>정상 · %1</source>
+        <translation>OK · %1</translation>
+    </message>
+    <message>
+        <source>정상</source>
+        <comment>link health</comment>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>응답 느림 · %1</source>
+        <translation>Slow replies · %1</translation>
+    </message>
+    <message>
+        <source>폴링 멈춤 · %1 전 값</source>
+        <translation>Polling paused · values %1 old</translation>
+    </message>
+    <message>
+        <source>첫 응답을 기다리는 중</source>
+        <translation>Waiting for the first reply</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음 — 요청 1건 시간 초과</source>
+        <translation>No reply for %1 — 1 request timed out</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음 — 요청 %2건 시간 초과</source>
+        <translation>No reply for %1 — %2 requests timed out</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음 — 요청 1건 응답 대기 중</source>
+        <translation>No reply for %1 — 1 request awaited</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음 — 요청 %2건 응답 대기 중</source>
+        <translation>No reply for %1 — %2 requests awaited</translation>
+    </message>
+    <message>
+        <source>%1째 응답 없음</source>
+        <translation>No reply for %1</translation>
+    </message>
 </context>
 <context>
     <name>zephyra::TFactory_Initial</name>
@@ -1351,62 +1407,6 @@ Continue?</translation>
     <message>
         <source>%1 조</source>
         <translation>%1 string(s)</translation>
-    </message>
-    <message>
-        <source>장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중</source>
-        <translation>The device dropped this connection; another client may be using it — reconnecting</translation>
-    </message>
-    <message>
-        <source>%1초</source>
-        <translation>%1 s</translation>
-    </message>
-    <message>
-        <source>시리얼 포트 끊김 — 재시도 중</source>
-        <translation>Serial port lost — retrying</translation>
-    </message>
-    <message>
-        <source>연결 안 됨 — 재시도 중</source>
-        <translation>Not connected — retrying</translation>
-    </message>
-    <message>
-        <source>정상 · %1</source>
-        <translation>OK · %1</translation>
-    </message>
-    <message>
-        <source>정상</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>폴링 멈춤 · %1 전 값</source>
-        <translation>Polling paused · values %1 old</translation>
-    </message>
-    <message>
-        <source>첫 응답을 기다리는 중</source>
-        <translation>Waiting for the first reply</translation>
-    </message>
-    <message>
-        <source>%1째 응답 없음 — 요청 1건 시간 초과</source>
-        <translation>No reply for %1 — 1 request timed out</translation>
-    </message>
-    <message>
-        <source>%1째 응답 없음 — 요청 %2건 시간 초과</source>
-        <translation>No reply for %1 — %2 requests timed out</translation>
-    </message>
-    <message>
-        <source>응답 느림 · %1</source>
-        <translation>Slow replies · %1</translation>
-    </message>
-    <message>
-        <source>%1째 응답 없음 — 요청 1건 응답 대기 중</source>
-        <translation>No reply for %1 — 1 request awaited</translation>
-    </message>
-    <message>
-        <source>%1째 응답 없음 — 요청 %2건 응답 대기 중</source>
-        <translation>No reply for %1 — %2 requests awaited</translation>
-    </message>
-    <message>
-        <source>%1째 응답 없음</source>
-        <translation>No reply for %1</translation>
     </message>
     <message>
         <source>보류된 폴링: %1건 (요청 %2건이 응답 대기 중일 때)</source>

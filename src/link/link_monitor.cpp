@@ -17,47 +17,48 @@ std::string HealthSeconds(int64_t ms) {
 }
 
 namespace {
-std::string Seconds(int64_t ms) {
-    return HealthSeconds(ms) + " s";
-}
-
-std::string PausedText(int64_t ageMs) {
-    return "Polling paused · values " + Seconds(ageMs) + " old";
-}
-
-// Time-outs when some came; else the requests still awaited, so a slow start never reads "0 timed out".
-std::string NoReplyText(int64_t ageMs, uint64_t timeouts, uint64_t awaited) {
-    const auto count = [](uint64_t n, const char *one, const char *many) {
-        return std::to_string(n) + (n == 1 ? one : many);
-    };
-    std::string text = "No reply for " + Seconds(ageMs);
-    if (timeouts > 0)
-        text += " — " + count(timeouts, " request timed out", " requests timed out");
-    else if (awaited > 0)
-        text += " — " + count(awaited, " request awaited", " requests awaited");
-    return text;
-}
-
+// Korean is the source; the command line and the English console install the English translation.
 std::string HealthText(const LinkHealth &h) {
+    const std::string seconds = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1초"), {HealthSeconds(h.Ms)});
+    const auto text = [](const char *source) { return TranslateCoreText(source); };
     switch (h.State) {
     case HealthState::Closed:
         return {};
     case HealthState::PortLost:
-        return "Serial port lost — retrying";
+        return text(QT_TRANSLATE_NOOP("zephyra", "시리얼 포트 끊김 — 재시도 중"));
     case HealthState::TakenOver:
-        return "The device dropped this connection; another client may be using it — retrying";
+        return text(QT_TRANSLATE_NOOP(
+            "zephyra", "장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중"));
     case HealthState::NotConnected:
-        return "Not connected — retrying";
+        return text(QT_TRANSLATE_NOOP("zephyra", "연결 안 됨 — 재시도 중"));
     case HealthState::Ok:
-        return h.Ms > 0 ? "OK · " + Seconds(h.Ms) : "OK";
+        return h.Ms > 0
+                   ? FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "정상 · %1"), {seconds})
+                   : TranslateCoreText(QT_TRANSLATE_NOOP3("zephyra", "정상", "link health"), "link health");
     case HealthState::Slow:
-        return "Slow replies · " + Seconds(h.Ms);
+        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "응답 느림 · %1"), {seconds});
     case HealthState::Paused:
-        return PausedText(h.Ms);
+        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "폴링 멈춤 · %1 전 값"), {seconds});
     case HealthState::WaitingFirstReply:
-        return "Waiting for the first reply";
+        return text(QT_TRANSLATE_NOOP("zephyra", "첫 응답을 기다리는 중"));
     case HealthState::NoReply:
-        return NoReplyText(h.Ms, h.Timeouts, h.Awaited);
+        // Time-outs when some came; else the requests still awaited, so a slow start never reads "0 timed
+        // out". English says "request" for one; Korean counts the same way for any number.
+        if (h.Timeouts > 0)
+            return h.Timeouts == 1
+                       ? FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1째 응답 없음 — 요청 1건 시간 초과"),
+                                        {seconds})
+                       : FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1째 응답 없음 — 요청 %2건 시간 초과"),
+                                        {seconds, std::to_string(h.Timeouts)});
+        if (h.Awaited > 0)
+            return h.Awaited == 1
+                       ? FormatCoreText(
+                             QT_TRANSLATE_NOOP("zephyra", "%1째 응답 없음 — 요청 1건 응답 대기 중"),
+                             {seconds})
+                       : FormatCoreText(
+                             QT_TRANSLATE_NOOP("zephyra", "%1째 응답 없음 — 요청 %2건 응답 대기 중"),
+                             {seconds, std::to_string(h.Awaited)});
+        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1째 응답 없음"), {seconds});
     }
     return {};
 }
@@ -328,13 +329,6 @@ std::vector<LinkHealth> WidestHealths() {
             health(HealthState::NotConnected, 0, 0),   health(HealthState::WaitingFirstReply, 0, 0),
             health(HealthState::Ok, 9999, 0),          health(HealthState::Slow, silenceMs, 0),
             health(HealthState::Paused, silenceMs, 0), health(HealthState::NoReply, silenceMs, 999)};
-}
-
-std::vector<std::string> WidestHealthTexts() {
-    std::vector<std::string> out;
-    for (const LinkHealth &h : WidestHealths())
-        out.push_back(h.Text);
-    return out;
 }
 
 } // namespace zephyra

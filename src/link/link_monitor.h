@@ -73,11 +73,12 @@ enum class HealthState {
     NoReply
 };
 
-// What the status bar's link-health panel shows. Text is the English sentence of the command line; the
-// windows build their own from State and the numbers.
+// What the status bar's link-health panel shows, and the command line prints: Text in the chosen
+// language, State and the numbers for whoever needs a shorter text.
 struct LinkHealth {
     bool Stale = false; // no good status reply for about three poll periods: values are old
-    std::string Text;   // "OK · 0.6 s", "Slow replies · 2.5 s", "No reply for 6 s — 9 requests timed out"
+    std::string
+        Text; // "정상 · 0.6초", "응답 느림 · 2.5초"; English "No reply for 6 s — 9 requests timed out"
     bool TakenOver = false; // the device dropped a working connection; another client may hold it
     HealthState State = HealthState::Closed;
     // Ok: the last gap between good replies (0: none yet); Slow: the last reply time; Paused, NoReply: the
@@ -197,9 +198,8 @@ std::string DropReasonText(DropReason reason);
 // "dropped: bad CRC" and "exception 04 on 0x06", as the traffic lines and the last error say them.
 std::string DroppedText(DropReason reason);
 std::string ExceptionReplyText(uint8_t code, uint8_t function);
-// The longest states Health gives, and their texts, for the panel that shows them to be wide enough.
+// The longest states Health gives, with their texts, for the panel that shows them to be wide enough.
 std::vector<LinkHealth> WidestHealths();
-std::vector<std::string> WidestHealthTexts();
 // Seconds as the health texts write them: "0.6" below ten seconds, whole seconds from there.
 std::string HealthSeconds(int64_t ms);
 // The last error when the device dropped a working connection (a marked text: TranslateCoreText).

@@ -609,45 +609,15 @@ QString TMain_Form::ShownText(const char *field, const std::string &text) {
 }
 
 QString TMain_Form::HealthText(const LinkHealth &health) {
-    const QString seconds = tr("%1초").arg(QString::fromStdString(HealthSeconds(health.Ms)));
-    switch (health.State) {
-    case HealthState::Closed:
-        return {};
-    case HealthState::PortLost:
-        return tr("시리얼 포트 끊김 — 재시도 중");
-    case HealthState::TakenOver:
-        // The whole sentence is the tooltip's: the panel has room for the gist.
+    // The whole takeover sentence is the tooltip's: the panel has room for the gist.
+    if (health.State == HealthState::TakenOver)
         return tr("연결 끊김 (다른 클라이언트?) — 재접속 중");
-    case HealthState::NotConnected:
-        return tr("연결 안 됨 — 재시도 중");
-    case HealthState::Ok:
-        return health.Ms > 0 ? tr("정상 · %1").arg(seconds) : tr("정상");
-    case HealthState::Slow:
-        return tr("응답 느림 · %1").arg(seconds);
-    case HealthState::Paused:
-        return tr("폴링 멈춤 · %1 전 값").arg(seconds);
-    case HealthState::WaitingFirstReply:
-        return tr("첫 응답을 기다리는 중");
-    case HealthState::NoReply:
-        // English says "request" for one; Korean counts the same way for any number.
-        if (health.Timeouts > 0)
-            return health.Timeouts == 1
-                       ? tr("%1째 응답 없음 — 요청 1건 시간 초과").arg(seconds)
-                       : tr("%1째 응답 없음 — 요청 %2건 시간 초과").arg(seconds).arg(health.Timeouts);
-        if (health.Awaited > 0)
-            return health.Awaited == 1
-                       ? tr("%1째 응답 없음 — 요청 1건 응답 대기 중").arg(seconds)
-                       : tr("%1째 응답 없음 — 요청 %2건 응답 대기 중").arg(seconds).arg(health.Awaited);
-        return tr("%1째 응답 없음").arg(seconds);
-    }
-    return {};
+    return QString::fromStdString(health.Text);
 }
 
 QString TMain_Form::HealthToolTip(const LinkHealth &health) {
     QString text =
-        health.State == HealthState::TakenOver
-            ? tr("장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중")
-            : HealthText(health);
+        health.State == HealthState::TakenOver ? QString::fromStdString(health.Text) : HealthText(health);
     if (health.HeldBack > 0)
         text += "\n" + tr("보류된 폴링: %1건 (요청 %2건이 응답 대기 중일 때)")
                            .arg(health.HeldBack)

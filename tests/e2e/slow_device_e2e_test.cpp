@@ -53,7 +53,7 @@ TEST_P(SlowDevice, AtMostFourAwaitedEveryReplyDecodedAndStaleOnlyWhenRepliesStop
         [&](const StatusSnapshot &, const StatusViewModel &) { lastDecodeMs = clock.elapsed(); });
     link.SetHealthObserver([&] {
         const LinkHealth health = link.Controller().Health();
-        saidSlow = saidSlow || health.Text.starts_with("Slow replies · ");
+        saidSlow = saidSlow || health.Text.starts_with("응답 느림 · ");
         if (health.Stale && lastDecodeMs >= 0 && staleMs < 0)
             staleMs = clock.elapsed();
     });
@@ -79,7 +79,7 @@ TEST_P(SlowDevice, AtMostFourAwaitedEveryReplyDecodedAndStaleOnlyWhenRepliesStop
     const int period = link.Controller().StatusPollPeriod();
     ASSERT_TRUE(WaitFor([&] { return staleMs >= 0; }, 3 * period + latency + 5000));
     EXPECT_LE(staleMs - lastDecodeMs, 3 * period + 100);
-    EXPECT_EQ(link.Controller().Health().Text.rfind("No reply for ", 0), 0u)
+    EXPECT_NE(link.Controller().Health().Text.find("째 응답 없음"), std::string::npos)
         << link.Controller().Health().Text;
     kill(sim->Pid(), SIGCONT);
 }

@@ -54,18 +54,18 @@ struct MonitorRig {
 
 TEST(LinkMonitor, SilenceTurnsStaleWithTimeOutsAndTheNextReplyIsHealthyAgain) {
     MonitorRig r;
-    EXPECT_EQ(r.monitor.Health(600, true).Text, "Waiting for the first reply");
+    EXPECT_EQ(r.monitor.Health(600, true).Text, "첫 응답을 기다리는 중");
     r.Poll(true);
     r.Poll(true);
-    EXPECT_EQ(r.monitor.Health(600, true).Text, "OK · 0.6 s");
+    EXPECT_EQ(r.monitor.Health(600, true).Text, "정상 · 0.6초");
     EXPECT_FALSE(r.monitor.Health(600, true).Stale);
 
     for (int i = 0; i < 4; ++i)
         r.Poll(false);
     LinkHealth h = r.monitor.Health(600, true);
     EXPECT_TRUE(h.Stale);
-    EXPECT_EQ(h.Text, "No reply for 3.0 s — 3 requests timed out");
-    EXPECT_EQ(r.monitor.Health(600, false).Text, "Polling paused · values 3.0 s old");
+    EXPECT_EQ(h.Text, "3.0초째 응답 없음 — 요청 3건 시간 초과");
+    EXPECT_EQ(r.monitor.Health(600, false).Text, "폴링 멈춤 · 3.0초 전 값");
     EXPECT_EQ(r.monitor.Counters().Timeouts, 3u);
     EXPECT_EQ(r.monitor.Counters().LastError, "1.0초 안에 응답 없음");
     // Nothing wakes a paused poll: the panel is told when the age it shows reaches its next second.
@@ -73,7 +73,7 @@ TEST(LinkMonitor, SilenceTurnsStaleWithTimeOutsAndTheNextReplyIsHealthyAgain) {
     const LinkHealth paused = r.monitor.Health(600, false);
     EXPECT_TRUE(paused.AgeTickInMs > 0 && paused.AgeTickInMs <= 1000) << paused.AgeTickInMs;
     r.clock.Advance(paused.AgeTickInMs);
-    EXPECT_EQ(r.monitor.Health(600, false).Text, "Polling paused · values 4.0 s old");
+    EXPECT_EQ(r.monitor.Health(600, false).Text, "폴링 멈춤 · 4.0초 전 값");
 
     r.Poll(true);
     EXPECT_FALSE(r.monitor.Health(600, true).Stale);
@@ -84,11 +84,11 @@ TEST(LinkMonitor, SilenceTurnsStaleWithTimeOutsAndTheNextReplyIsHealthyAgain) {
     EXPECT_EQ(r.monitor.Lines().size(), 10u);
 
     r.monitor.PortLost("/dev/ttyV0");
-    EXPECT_EQ(r.monitor.Health(600, true).Text, "Serial port lost — retrying");
+    EXPECT_EQ(r.monitor.Health(600, true).Text, "시리얼 포트 끊김 — 재시도 중");
     EXPECT_EQ(r.monitor.Counters().PortLosses, 1u);
     r.monitor.Reconnected();
     r.Poll(true);
-    EXPECT_EQ(r.monitor.Health(600, true).Text, "OK · 0.6 s");
+    EXPECT_EQ(r.monitor.Health(600, true).Text, "정상 · 0.6초");
     r.monitor.ResetCounters();
     EXPECT_EQ(r.monitor.Counters().Requests, 0u);
 }
@@ -107,7 +107,7 @@ TEST(LinkMonitor, ADroppedWorkingConnectionIsATakeoverWithItsReplyTimes) {
     r.monitor.ConnectFailed("connection closed");
     const LinkHealth h = r.monitor.Health(900, true);
     EXPECT_TRUE(h.Stale && h.TakenOver);
-    EXPECT_EQ(h.Text, "The device dropped this connection; another client may be using it — retrying");
+    EXPECT_EQ(h.Text, "장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중");
     EXPECT_EQ(r.monitor.Counters().Takeovers, 1u);
     EXPECT_EQ(r.monitor.Counters().LastError, kTakeoverText);
     r.monitor.Reconnected();
@@ -148,13 +148,13 @@ TEST(LinkMonitor, SlowRepliesAreSaidSlowAndAwaitedRequestsAreNotCalledTimedOut) 
     r.clock.Advance(2500);
     r.rx.OnTcpRead(WithMbap(1, StatusReplyUnit()));
     r.monitor.StatusBlockDecoded();
-    EXPECT_EQ(r.monitor.Health(900, true).Text, "Slow replies · 2.5 s");
+    EXPECT_EQ(r.monitor.Health(900, true).Text, "응답 느림 · 2.5초");
     for (int i = 0; i < 4; ++i)
         r.codec.SendRequest(kStatusRead); // ids 2..5
     EXPECT_TRUE(r.monitor.Saturated(LinkKind::Tcp)) << "a due poll is held back";
     r.clock.Advance(2701);
     r.monitor.Tick();
-    EXPECT_EQ(r.monitor.Health(900, true).Text, "No reply for 2.7 s — 4 requests awaited");
+    EXPECT_EQ(r.monitor.Health(900, true).Text, "2.7초째 응답 없음 — 요청 4건 응답 대기 중");
     // The device answers in order: a reply to id 4 means ids 2 and 3 were lost on the way.
     r.rx.OnTcpRead(WithMbap(4, StatusReplyUnit()));
     EXPECT_EQ(r.monitor.Counters().Superseded, 2u);

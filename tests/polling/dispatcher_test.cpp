@@ -157,13 +157,13 @@ TEST(Dispatch, RepliesSetAsideAreCountedWithTheirReasonAndAreNoSignOfLife) {
             EXPECT_EQ(dropped(DropReason::ShortBlock), 1u);
         }
         EXPECT_EQ(dropped(DropReason::NotAwaited), 1u);
-        EXPECT_EQ(monitor.Health(rig.ctl.StatusPollPeriod(), true).Text, "Waiting for the first reply");
+        EXPECT_EQ(monitor.Health(rig.ctl.StatusPollPeriod(), true).Text, "첫 응답을 기다리는 중");
         EXPECT_TRUE(rig.view.calls.empty());
 
         ask();
         rig.Reply(StatusBlock().Unit());
         EXPECT_EQ(rig.ctl.DecodeCount(), 1u);
-        EXPECT_EQ(monitor.Health(rig.ctl.StatusPollPeriod(), true).Text, "OK");
+        EXPECT_EQ(monitor.Health(rig.ctl.StatusPollPeriod(), true).Text, "정상");
         if (link == LinkKind::Serial) {
             rig.Echo(); // no write was asked
             Bytes otherCount = Hex("01 04 0A");
