@@ -554,7 +554,8 @@ int History(Device &dev, const Args &a, Reservation &reservation) {
             QCoreApplication::quit();
         }
     });
-    // The history windows' 100 ms watchdog: it also notices the end of the download.
+    // Notices the end of the download, a device that never answered and a stall (the poll's history
+    // watchdog words it).
     QTimer watchdog;
     const int64_t startMs = MonotonicMs();
     const auto timeoutMs = static_cast<int64_t>(a.Timeout() * 1000);
@@ -567,7 +568,6 @@ int History(Device &dev, const Args &a, Reservation &reservation) {
             }
             return;
         }
-        link.History().WatchdogTick();
         if (!link.State().History.Active) {
             QCoreApplication::quit();
         } else if (!view.Stall().empty() &&

@@ -98,7 +98,6 @@ void HistoryController::StopRequest() {
 }
 
 void HistoryController::WatchdogTick() {
-    poll_.HistoryWatchdog();
     const HistoryDownload &h = poll_.State().History;
     std::string text;
     if (h.Active && !stopped_) {

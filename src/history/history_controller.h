@@ -66,8 +66,8 @@ public:
     void CloseWindow();
     // The Stop Request button: the poll timer stops, the rows so far can be saved.
     void StopRequest();
-    // The history windows' 100 ms timer; it also tells the view when the device has gone silent.
-    void WatchdogTick();
+    // Each run of the poll's history watchdog: tells the view when the device has gone silent.
+    void WatchdogTick() override;
 
     // The initialise dialog: opening pauses the poll, closing resumes it.
     void SetInitialiseDialogOpen(bool open);

@@ -20,7 +20,6 @@
 #include <QStyle>
 #include <QTableView>
 #include <QTime>
-#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <iostream>
@@ -38,7 +37,6 @@ namespace {
 
 const QColor kGaugeGreen(0x00, 0xB0, 0x00);
 const QColor kStallRed(0xB0, 0x00, 0x00);
-constexpr int kWatchdogMs = 100;
 
 // Designed widths (where the operator's widening starts), the widest text each column is expected to
 // hold, and whether it holds numbers: those are right-aligned, so digits line up down the column.
@@ -478,13 +476,10 @@ public:
     HistoryCommands(TMain_Form &window, HistoryContext ctx)
         : QObject(&window), window_(window), ctx_(std::move(ctx)) {
         list_ = new TfrmHistList(&window);
-        watchdog_.setInterval(kWatchdogMs);
-        connect(&watchdog_, &QTimer::timeout, this, [this] { ctx_.History.WatchdogTick(); });
     }
 
     void OpenHistory(HistoryKind kind) {
         HistoryContext &ctx = ctx_;
-        watchdog_.start(); // only while a history window is open
         QPointer<HistoryWindowBase> w;
         if (kind == HistoryKind::Event)
             w = new TfrmEventHistory(ctx, &window_);
@@ -492,7 +487,6 @@ public:
             w = new TfrmHistory(ctx, kind, list_, &window_);
         ctx.History.StartDownload(kind, w);
         w->exec();
-        watchdog_.stop();
         delete w; // null if the main window took it along
     }
 
@@ -512,7 +506,6 @@ private:
     TMain_Form &window_;
     HistoryContext ctx_;
     TfrmHistList *list_;
-    QTimer watchdog_;
 };
 
 } // namespace

@@ -5,6 +5,22 @@
 
 namespace zephyra {
 
+const ResponseReceiver::SizeRule &ResponseReceiver::SizeRuleOf(uint8_t function) {
+    static constexpr SizeRule kStatus{.Size = 3, .CountEnd = 3, .CountBytes = 1, .Limit = 1024};
+    static constexpr SizeRule kEcho{.Size = 6, .Limit = 200};
+    static constexpr SizeRule kException{.Size = 3}; // the exception code
+    // The vendor functions (0x41, 0x47) say their length in two bytes after the function.
+    static constexpr SizeRule kVendor{
+        .Size = 4, .CountEnd = 4, .CountBytes = 2, .Limit = 600, .ZeroCountOpen = true};
+    if (function == kFnReadInput)
+        return kStatus;
+    if (function == kFnWriteSingle)
+        return kEcho;
+    if (function & kExceptionBit)
+        return kException;
+    return kVendor;
+}
+
 void ResponseReceiver::Reset() {
     tcpCarry_.clear();
     rxState_ = kIdle;
@@ -71,67 +87,35 @@ void ResponseReceiver::OnSerialRead(ByteView bytes) {
             frame_.clear();
             frame_.push_back(b);
             byteCount_ = 1;
-            expectedLength_ = 0;
             rxState_ = kAddressTaken;
             continue;
         }
         switch (rxState_) {
         case kAddressTaken:
-            functionByte_ = b;
             frame_.push_back(b);
             ++byteCount_;
-            if (b == kFnReadInput) {
-                rxState_ = kRegisterData;
-                expectedLength_ = 0;
-            } else if (b == kFnWriteSingle) {
-                rxState_ = kEchoData;
-                expectedLength_ = 6;
-            } else if (b & kExceptionBit) {
-                // Exception reply: one code byte, then the CRC.
-                rxState_ = kExceptionCode;
-            } else {
-                rxState_ = kVendorLength;
+            rule_ = &SizeRuleOf(b);
+            count_ = 0;
+            expectedLength_ = rule_->CountEnd == 0 ? rule_->Size : 0;
+            rxState_ = kBody;
+            break;
+        case kBody: {
+            frame_.push_back(b);
+            ++byteCount_;
+            const SizeRule &rule = *rule_;
+            if (byteCount_ == rule.CountEnd) {
+                for (int32_t i = rule.CountEnd - rule.CountBytes; i < rule.CountEnd; ++i)
+                    count_ = count_ * 256 + frame_[static_cast<std::size_t>(i)];
+                if (count_ != 0 || !rule.ZeroCountOpen)
+                    expectedLength_ = count_ + rule.Size;
             }
-            break;
-        case kVendorLength:
-            frame_.push_back(b);
-            ++byteCount_;
-            if (byteCount_ == 4) {
-                expectedLength_ = frame_[2] * 256 + frame_[3];
-                rxState_ = kVendorData;
-            }
-            break;
-        case kVendorData:
-            frame_.push_back(b);
-            ++byteCount_;
-            if (byteCount_ >= expectedLength_ + 4 && expectedLength_ != 0)
+            if (expectedLength_ != 0 && byteCount_ >= expectedLength_)
                 rxState_ = kCrcLow;
-            if (byteCount_ > kVendorLimit || expectedLength_ == kVendorLimit)
+            if (rule.Limit != 0 && byteCount_ > rule.CountEnd &&
+                (byteCount_ > rule.Limit || count_ == rule.Limit))
                 stop = true;
             break;
-        case kRegisterData:
-            frame_.push_back(b);
-            ++byteCount_;
-            if (byteCount_ == 3 && expectedLength_ == 0)
-                expectedLength_ = b + 3;
-            if (byteCount_ >= expectedLength_ && expectedLength_ != 0)
-                rxState_ = kCrcLow;
-            if (byteCount_ > kRegisterLimit || expectedLength_ == kRegisterLimit)
-                stop = true;
-            break;
-        case kEchoData:
-            frame_.push_back(b);
-            ++byteCount_;
-            if (byteCount_ >= expectedLength_ && expectedLength_ != 0)
-                rxState_ = kCrcLow;
-            if (byteCount_ > kEchoLimit || expectedLength_ == kEchoLimit)
-                stop = true;
-            break;
-        case kExceptionCode:
-            frame_.push_back(b);
-            ++byteCount_;
-            rxState_ = kCrcLow;
-            break;
+        }
         case kCrcLow:
             frame_.push_back(b);
             ++byteCount_;

@@ -20,21 +20,14 @@ public:
     enum : uint8_t {
         kIdle = 0,
         kAddressTaken = 1,
-        kVendorLength = 2,
-        kVendorData = 3,
-        kCrcLow = 4,
-        kCrcHigh = 5,
-        kFrameDone = 6,
-        kRegisterData = 10,
-        kEchoData = 11,
-        kExceptionCode = 12,
+        kBody = 2, // after the function byte, up to the CRC
+        kCrcLow = 3,
+        kCrcHigh = 4,
+        kFrameDone = 5,
     };
     // TCP RxState values.
     enum : uint8_t { kTcpIdle = 0, kTcpHeader = 1, kTcpBody = 2 };
 
-    static constexpr int kVendorLimit = 600;
-    static constexpr int kRegisterLimit = 1024;
-    static constexpr int kEchoLimit = 200;
     // A partial serial frame is dropped after this much silence. At 115200 baud a byte takes 87 us and
     // USB adapters deliver in bursts at most ~16 ms apart, while the device is asked again every 90 ms or
     // more; 50 ms sits well clear of both.
@@ -59,6 +52,20 @@ public:
     bool FrameReady() const { return frameReady_; }
 
 private:
+    // How long a serial reply is, per function: the bytes before the CRC are `Size`, plus the value of
+    // a big-endian count field of `CountBytes` bytes ending at byte `CountEnd` (0: none). A frame that
+    // grows past `Limit` bytes (0: none), or whose count is exactly the limit, is dropped with the rest
+    // of its read once the count is behind it.
+    struct SizeRule {
+        int32_t Size;
+        int32_t CountEnd = 0;
+        int32_t CountBytes = 0;
+        int32_t Limit = 0;
+        // A count of 0 gives no size: the frame runs on to the limit.
+        bool ZeroCountOpen = false;
+    };
+    static const SizeRule &SizeRuleOf(uint8_t function);
+
     void ResetSerialFrame();
     void ReadTcp(ByteView bytes);
     bool TcpHeaderMarkAt(ByteView bytes, std::size_t i) const;
@@ -74,8 +81,9 @@ private:
     uint8_t rxState_ = kIdle;
     Bytes frame_;
     int32_t byteCount_ = 0;
-    int32_t expectedLength_ = 0;
-    int32_t functionByte_ = 0;
+    const SizeRule *rule_ = nullptr;
+    int32_t count_ = 0;
+    int32_t expectedLength_ = 0; // bytes before the CRC; 0 while not known
     bool frameDone_ = false;
     bool frameReady_ = false;
     int64_t lastSerialByteMs_ = 0;

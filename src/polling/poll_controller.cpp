@@ -137,6 +137,8 @@ int64_t PollController::NextWakeMs() const {
     // The settings windows' OK comes back when a write's echo stays away too long.
     if (busyShown_ && state_.WriteSequenceRunning)
         next = std::min(next, lastWriteSentMs_ + kWriteEchoTimeoutMs);
+    if (historyWatched_)
+        next = std::min(next, nextWatchdogMs_);
     return next;
 }
 
@@ -144,6 +146,13 @@ void PollController::Wake() {
     armedMs_ = -1; // the single shot is spent
     Entry entry(*this);
     const int64_t now = clock_.NowMs();
+    if (historyWatched_ && nextWatchdogMs_ <= now) {
+        nextWatchdogMs_ += kHistoryWatchdogMs;
+        if (nextWatchdogMs_ <= now)
+            nextWatchdogMs_ = now + kHistoryWatchdogMs;
+        // Before the tick: a download that lost its mode asks again on this very tick.
+        HistoryWatchdog();
+    }
     if (ticking_ && state_.Connected && nextTickMs_ <= now) {
         nextTickMs_ += tickMs_;
         // A wake-up later than a whole tick starts the grid afresh, as a late repeating timer does.
@@ -607,6 +616,8 @@ void PollController::HistoryDownloadStarted(HistoryKind kind) {
     Entry entry(*this);
     state_.History = HistoryDownload{kind, 0, 1, true, true, 0};
     state_.RequestMode = mode::kHistoryCount;
+    historyWatched_ = true;
+    nextWatchdogMs_ = clock_.NowMs() + kHistoryWatchdogMs;
 }
 
 void PollController::HistoryCountReceived(int32_t total) {
@@ -649,6 +660,7 @@ void PollController::HistoryWindowClosed() {
     h.Active = false;
     h.Total = 0;
     state_.RequestMode = mode::kPoll;
+    historyWatched_ = false;
     EnableTimer();
 }
 
@@ -660,10 +672,11 @@ void PollController::HistoryStopped() {
 void PollController::HistoryWatchdog() {
     Entry entry(*this);
     const HistoryDownload &h = state_.History;
-    if (!h.Active || state_.RequestMode != mode::kPoll)
-        return;
     // Without a count there is no record to ask for yet.
-    state_.RequestMode = h.Total > 0 ? mode::kHistoryRecord : mode::kHistoryCount;
+    if (h.Active && state_.RequestMode == mode::kPoll)
+        state_.RequestMode = h.Total > 0 ? mode::kHistoryRecord : mode::kHistoryCount;
+    if (history_)
+        history_->WatchdogTick();
 }
 
 void PollController::InitialiseDialogOpened() {

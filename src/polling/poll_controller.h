@@ -38,6 +38,9 @@ public:
     // Mode 14 asks on each count opportunity, so a slow device is not asked again before it could answer.
     virtual bool CountRequestDue() { return true; }
     virtual void CountRequestSent() {}
+    // After each run of the history watchdog: every kHistoryWatchdogMs from the start of a download
+    // until its window closes.
+    virtual void WatchdogTick() {}
 };
 
 inline constexpr const char *kSettingSuccess = " Setting Sucess!!";
@@ -66,6 +69,8 @@ public:
     static constexpr int kFirstPollTcpMs = 20;
     static constexpr int kHistoryCountIntervalMs = 40;
     static constexpr int kHistoryRecordIntervalMs = 30;
+    // The history windows' watchdog, woken for only while one is open.
+    static constexpr int kHistoryWatchdogMs = 100;
     // Status poll ticks; a request goes out every third one.
     static constexpr int kSerialTickMs = 200;
     static constexpr int kAlarmTestTickMs = 400;
@@ -91,7 +96,8 @@ public:
 
     // One poll tick, now: the request due, then the countdown.
     void Timer1Timer();
-    // The poll timer's wake-up: the tick due, reply time-outs, the write echo's time-out; then re-arms.
+    // The poll timer's wake-up: the history watchdog, the tick due, reply time-outs, the write echo's
+    // time-out; then re-arms.
     void Wake();
     // The next moment the poll has something to do (INT64_MAX: nothing). Ticks that would only count
     // down are not woken for: the countdown is derived from the tick grid when the poll is next entered,
@@ -170,7 +176,7 @@ public:
     bool HistoryRecordStored();
     void HistoryWindowClosed();
     void HistoryStopped();
-    // The history windows' 100 ms watchdog: a download that lost its mode gets it back.
+    // The history watchdog, now: a download that lost its mode gets it back, and the collector is told.
     void HistoryWatchdog();
     void InitialiseDialogOpened();
     void InitialiseDialogClosed();
@@ -241,6 +247,8 @@ private:
     bool ticking_ = false;
     int tickMs_ = kDefaultPollIntervalMs;
     int64_t nextTickMs_ = 0;
+    bool historyWatched_ = false;
+    int64_t nextWatchdogMs_ = 0;
     int64_t armedMs_ = -1; // -1: not armed
     int StatusTickMs() const;
 };

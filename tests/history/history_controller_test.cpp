@@ -156,11 +156,11 @@ struct Rig {
         for (int i = 0; i < steps; ++i)
             Step();
     }
-    // Steps with the windows' watchdog ticking once per step, as far as `until` or until `done`.
+    // Steps with the history watchdog run once per step, as far as `until` or until `done`.
     void RunWatched(int64_t until, const std::function<bool()> &done = {}) {
         while (clock.now + poll.TickIntervalMs() <= until && !(done && done())) {
             Step();
-            history.WatchdogTick();
+            poll.HistoryWatchdog();
         }
     }
     // Runs until the download is over (or the step budget is spent).
@@ -453,18 +453,18 @@ TEST(HistoryDownload, StopRequestLeavesTheModeAndDropsWhatIsInFlight) {
 
 TEST(HistoryDownload, WatchdogRestartsRecordRequestsOnlyWhileActive) {
     Rig rig;
-    rig.history.WatchdogTick();
+    rig.poll.HistoryWatchdog();
     EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
     rig.device.count = 4;
     rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
     while (rig.view.filled.empty())
         rig.Step();
     rig.state.RequestMode = mode::kPoll; // something put the poll back to idle mid-download
-    rig.history.WatchdogTick();
+    rig.poll.HistoryWatchdog();
     EXPECT_EQ(rig.state.RequestMode, mode::kHistoryRecord);
     rig.RunToEnd();
     EXPECT_EQ(rig.view.filled, OneTo(4));
-    rig.history.WatchdogTick();
+    rig.poll.HistoryWatchdog();
     EXPECT_EQ(rig.state.RequestMode, mode::kPoll);
 }
 
@@ -597,7 +597,7 @@ TEST(HistoryCollector, AnyBytesInAnyStateAreSafe) {
         if (rig.history.RecordRequestDue())
             rig.history.RecordRequestSent();
         rig.history.CollectHistory(payload);
-        rig.history.WatchdogTick();
+        rig.poll.HistoryWatchdog();
         rig.poll.Timer1Timer();
         rig.clock.Advance(30);
         // Whatever arrived, the download never points past its count.

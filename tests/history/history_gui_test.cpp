@@ -188,6 +188,20 @@ TEST_F(HistoryGuiTest, BothWindowsHaveTheirLayoutAndNoWayOutButClose) {
     }
 }
 
+// The watchdog wakes the device link while a history window is open, and no more once it closed.
+TEST_F(HistoryGuiTest, TheWatchdogWakesTheLinkOnlyWhileAHistoryWindowIsOpen) {
+    PollController &poll = console->Controller();
+    poll.LinkClosed(); // no poll to wake for
+    ASSERT_EQ(poll.NextWakeMs(), INT64_MAX);
+    Run("mEventLog", UserLevel::Super, [&](QWidget *) {
+        const int64_t first = poll.NextWakeMs();
+        ASSERT_NE(first, INT64_MAX);
+        // Its moment moves on each time it is woken.
+        EXPECT_TRUE(WaitFor([&] { return poll.NextWakeMs() > first; }));
+    });
+    EXPECT_EQ(poll.NextWakeMs(), INT64_MAX);
+}
+
 TEST_F(HistoryGuiTest, StopRequestEndsADownloadWhoseRepliesStoppedAndItsRowsCanBeSaved) {
     Run("mAlarmLog", UserLevel::User, [&](QWidget *w) {
         auto *win = qobject_cast<HistoryWindowBase *>(w);

@@ -15,7 +15,9 @@ namespace zephyra::testrig {
 class RecordingHistory : public HistoryCollector {
 public:
     void CollectHistory(const Bytes &payload) override { payloads.push_back(payload); }
+    void WatchdogTick() override { ++watchdogRuns; }
     std::vector<Bytes> payloads;
+    int watchdogRuns = 0;
 };
 
 inline Bytes Hex(std::string_view text) {

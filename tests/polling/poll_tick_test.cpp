@@ -170,5 +170,28 @@ TEST(Wake, RequestsKeepTheirMomentsAndAPausedPollSleeps) {
     }
 }
 
+// The history watchdog is one more deadline of the poll: from a download's start until its window
+// closes it is woken every 100 ms, and gives a download that lost its mode its mode back.
+TEST(Wake, TheHistoryWatchdogRunsFromADownloadsStartUntilItsWindowCloses) {
+    PollRig rig;
+    rig.clock.now = 1000;
+    rig.ctl.HistoryDownloadStarted(HistoryKind::Alarm);
+    EXPECT_EQ(rig.timer.armedAt, std::optional<int64_t>{1100}) << "the poll has nothing else to wake for";
+    rig.state.RequestMode = mode::kPoll;
+    rig.clock.now = 1100;
+    rig.ctl.Wake();
+    EXPECT_EQ(rig.state.RequestMode, mode::kHistoryCount);
+    EXPECT_EQ(rig.history.watchdogRuns, 1);
+    EXPECT_EQ(rig.timer.armedAt, std::optional<int64_t>{1200});
+
+    rig.ctl.HistoryWindowClosed();
+    while (rig.timer.armedAt && *rig.timer.armedAt <= 3000) {
+        rig.clock.now = *rig.timer.armedAt;
+        rig.ctl.Wake();
+    }
+    EXPECT_EQ(rig.history.watchdogRuns, 1);
+    EXPECT_FALSE(rig.port.writes.empty()) << "the status poll runs on";
+}
+
 } // namespace
 } // namespace zephyra
