@@ -547,7 +547,7 @@ TEST_F(HistoryE2e, SaveFileWritesTheWorkbookAndAnUnwritableDirectoryShowsNoExcel
     ASSERT_EQ(lines.size(), 3) << shown.toStdString();
     EXPECT_EQ(lines[0], "No Excel");
     EXPECT_TRUE(lines[1].startsWith(notAFolder + "/ZEPHYRA-M10 Alarm Log(")) << lines[1].toStdString();
-    EXPECT_EQ(lines[2], "the folder path names a file, not a folder");
+    EXPECT_EQ(lines[2], "폴더 경로가 폴더가 아닌 파일을 가리킵니다");
     EXPECT_EQ(icon, QMessageBox::Warning);
 }
 
