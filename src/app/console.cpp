@@ -36,6 +36,10 @@ void MessageBoxOperator::ShowMessage(const std::string &text) {
     Box(QMessageBox::NoIcon, text);
 }
 
+void PrepareWindowSystem() {
+    qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 QString UserFilesDir() {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return documents.isEmpty() ? QString() : documents + "/" + kModelName;
@@ -54,7 +58,8 @@ QString ChooseFilesDir(const QString &programDir, bool programDirWritable, const
 
 Console::Console(const ConsoleOptions &options)
     : link_(operator_, *options.Trace),
-      session_(link_.State().Link, link_.State().Connected), settings_{link_.Controller(), operator_, session_},
+      session_(link_.State().Link, link_.State().Connected), settings_{link_.Controller(), operator_,
+                                                                       session_},
       filesDir_(ChooseFilesDir(options.ProgramDir, FolderWritable(options.ProgramDir), options.UserDir)),
       profiles_{link_.Controller(), session_, link_.Monitor(), link_.History(), operator_, filesDir_, {}} {
     link_.Serial().SetExtraPaths(options.ExtraSerialPaths);

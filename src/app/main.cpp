@@ -44,6 +44,7 @@ int main(int argc, char *argv[]) {
             return RunParser(core) ? 0 : 2;
         }
     }
+    zephyra::PrepareWindowSystem();
     QApplication app(argc, argv);
     QCommandLineParser parser;
     const QCommandLineOption serialPath = kSerialPath, tcpPort = kTcpPort, host = kHost, lang = kLang;
