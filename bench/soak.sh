@@ -177,7 +177,7 @@ wait 2>/dev/null
 # --- summary ---
 {
     echo "soak: $hours h, $(date -d "@$t0" '+%F %T') .. $(date '+%F %T'), phases of $phase_s s: ${phases[*]} (repeating)"
-    echo "binaries: $(head -2 "$out/soak.log" | tail -1 | cut -c21-); $(sed -n 's/^.*commit /commit /p' "$out/soak.log" | head -1)"
+    echo "binaries built from: $(sed -n 's/^commit \([0-9a-f]*\).*/\1/p' "$out/soak.log" | head -1)"
     echo
     echo "== resident memory (kB) and open descriptors, from samples.csv"
     awk -F, 'NR > 1 && $3 > 0 {
@@ -211,10 +211,10 @@ wait 2>/dev/null
         }' 2>"$out/journal-totals"
     . <(sed 's/ /\n/g' "$out/journal-totals")
     val() { sed -n "s/.* $1=\([0-9]*\).*/\1/p" <<<" $last"; }
-    echo "agreement: console replies $(val replies) + CRC errors $(val crc_errors) vs journal RTU replies sent $RTU_TX" \
-        "(difference $(($(val replies) + $(val crc_errors) - RTU_TX)): replies in flight at a phase change or cut by it)"
+    echo "agreement: console replies $(val replies) + CRC errors $(val crc_errors) + frames dropped $(val dropped)" \
+        "vs journal RTU replies sent $RTU_TX (difference $(($(val replies) + $(val crc_errors) + $(val dropped) - RTU_TX)))"
     echo "agreement: console requests $(val requests) vs journal RTU requests received $RTU_RX" \
-        "(difference $(($(val requests) - RTU_RX)): requests written while the pty was being replaced)"
+        "(difference $(($(val requests) - RTU_RX)))"
     echo
     echo "== zephyra-cli metrics (TCP) against the journal"
     IFS=, read -r creq crep cto cup <<<"$scraped"

@@ -92,7 +92,9 @@ const char *DropReasonLabel(std::size_t reason) {
                                                               "noise",
                                                               "not_awaited",
                                                               "short_block",
-                                                              "request_mismatch"};
+                                                              "request_mismatch",
+                                                              "echo_mismatch",
+                                                              "late_echo"};
     return reason < kDropReasonCount ? kLabels[reason] : "unknown";
 }
 
