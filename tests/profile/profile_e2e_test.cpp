@@ -235,6 +235,42 @@ TEST_F(ProfileWithSim, OverTcpTheSetPointsAreWrittenAndTheAccessListIsWithheld) 
     EXPECT_EQ(boxes, QStringList{" Setting Sucess!!"});
 }
 
+// A device that echoes each write only after 6 s: the sequence ends at its 3 s deadline and the result
+// window lists what the journal shows: the first write went in (no echo in time, but the next status read
+// shows its value), the rest never went out. Its late echo sends nothing more.
+TEST_F(ProfileWithSim, ASlowEchoEndsTheApplyAtItsDeadlineAndTheResultIsWhatTheDeviceGot) {
+    for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
+        SCOPED_TRACE(link == LinkKind::Serial ? "serial" : "TCP");
+        ConsoleWithSim::TearDown();
+        boxes.clear();
+        resultRows.clear();
+        SaveFromAThenConnectTo(R"({"steady": true, "faults": {"write_latency_ms": 6000}})", link);
+        const std::string j = link == LinkKind::Tcp ? "TCP" : "RTU";
+        AnswerApply(true);
+        const auto outcomes = Outcomes(Apply());
+        EXPECT_EQ(JournalWrites(*sim, j), (std::vector<Write>{{0x28, 450}}));
+        EXPECT_EQ(outcomes.at(S::DCUV), ApplyOutcome::Unconfirmed);
+        EXPECT_EQ(outcomes.at(S::ACOV), ApplyOutcome::NotSent);
+        EXPECT_TRUE(resultRows.contains("DC 저전압 | 보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨"))
+            << resultRows.join("\n").toStdString();
+        EXPECT_TRUE(resultRows.contains("AC 고전압 | 보내지 않음: 앞의 쓰기가 응답 시간 안에 확인되지 않음"))
+            << resultRows.join("\n").toStdString();
+        ASSERT_EQ(boxes.size(), 1);
+        EXPECT_TRUE(boxes[0].startsWith("설정 응답 시간 초과")) << boxes[0].toStdString();
+        // The device answers in order, so the status that settled the result left after the echo; two
+        // status reads later nothing more has reached the device.
+        const auto echoes = JournalFrames(sim->ReadJournal(), j, "TX");
+        EXPECT_TRUE(std::any_of(echoes.begin(), echoes.end(), [&](const Bytes &f) {
+            return FrameUnit(link, f).size() == 6 && FrameUnit(link, f)[1] == 0x06;
+        }));
+        for (int i = 0; i < 2; ++i) {
+            const uint64_t decodes = console->Controller().DecodeCount();
+            ASSERT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() > decodes; }, 10000));
+        }
+        EXPECT_EQ(JournalWrites(*sim, j).size(), 1u);
+    }
+}
+
 TEST_F(ProfileWithSim, NoAtTheQuestionSendsNothing) {
     SaveFromAThenConnectTo(kDeviceB);
     AnswerApply(false);

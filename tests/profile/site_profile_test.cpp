@@ -190,35 +190,44 @@ TEST(SiteProfile, OutOfRangeValuesAreRefusedBeforeAnyWriteNamingTheSetting) {
     }
 }
 
-TEST(SiteProfile, TrackerSettlesEachSettingFromAnswersAndTheNextStatus) {
+TEST(SiteProfile, TrackerSettlesEachSettingFromTheSequencesReportAndTheNextStatus) {
     const StatusSnapshot device = Device();
-    const SiteProfile profile =
-        With(ProfileFromSnapshot(device),
-             {{S::ACOV, "240"}, {S::ACUV, "200"}, {S::DCOV, "56.0"}, {S::DCUV, "44.0"}});
+    const SiteProfile profile = With(ProfileFromSnapshot(device), {{S::ACOV, "240"}, {S::ACUV, "200"},
+                                                                   {S::DCOV, "56.0"}, {S::DCUV, "44.0"}});
     const ProfileApplyPlan plan = PlanProfileApply(device, profile, true);
     ASSERT_EQ(plan.Writes.size(), 4u);
     ProfileApplyTracker tracker(device, profile, plan);
-    // Wire order: DC low, DC high, AC low, AC high. DC low lands; DC high is echoed but the device keeps
-    // its old value; AC low is refused; AC high never goes.
-    tracker.WriteAnswered({reg::kDCLow, 440}, 0);
-    tracker.WriteAnswered({reg::kDCHigh, 560}, 0);
-    EXPECT_FALSE(tracker.SequenceOver());
-    tracker.WriteAnswered({reg::kACLow, 200}, 2);
-    EXPECT_TRUE(tracker.SequenceOver());
+    // Wire order: DC low, DC high, AC low, AC high. DC low lands; DC high is echoed but the device
+    // keeps its old value; AC low went out and its echo came back wrong; after that nothing went out.
+    auto write = [](int32_t address, int32_t value, WriteOutcome outcome) {
+        return WriteResult{{address, value}, outcome, outcome == WriteOutcome::NotSent ? NotSentWhy::AfterFailure
+                                                                                      : NotSentWhy::None};
+    };
+    WriteSequenceReport report;
+    report.End = SequenceEnd::Failed;
+    report.Writes = {write(reg::kDCLow, 440, WriteOutcome::Confirmed),
+                     write(reg::kDCHigh, 560, WriteOutcome::Confirmed),
+                     write(reg::kACLow, 200, WriteOutcome::Failed), write(reg::kACHigh, 240, WriteOutcome::NotSent)};
+    tracker.SequenceEnded(report);
     tracker.Confirm(Device({{reg::kDCLow, 440}}));
-    std::map<S, ApplyOutcome> got;
+    std::map<S, std::string> got;
     for (const ProfileApplyResult &r : tracker.Results())
-        got[r.Setting] = r.Outcome;
-    EXPECT_EQ(got[S::DCUV], ApplyOutcome::Confirmed);
-    EXPECT_EQ(got[S::DCOV], ApplyOutcome::NotConfirmed);
-    EXPECT_EQ(got[S::ACUV], ApplyOutcome::Refused);
-    EXPECT_EQ(got[S::ACOV], ApplyOutcome::NotSent);
-    EXPECT_EQ(got[S::BModel], ApplyOutcome::Unchanged);
-    for (const ProfileApplyResult &r : tracker.Results()) {
-        if (r.Setting == S::ACUV) {
-            EXPECT_NE(OutcomeText(r).find("잘못된 데이터 주소"), std::string::npos) << OutcomeText(r);
-        }
-    }
+        got[r.Setting] = OutcomeText(r);
+    EXPECT_EQ(got[S::DCUV], "기록, 다음 상태 읽기에서 확인됨");
+    EXPECT_TRUE(got[S::DCOV].starts_with("기록했으나 확인되지 않음 (읽은 값: ")) << got[S::DCOV];
+    EXPECT_EQ(got[S::ACUV], "실패: 응답의 레지스터나 값이 보낸 것과 다름");
+    EXPECT_EQ(got[S::ACOV], "보내지 않음: 앞의 쓰기의 응답이 맞지 않음");
+    EXPECT_EQ(got[S::BModel], "같음, 보내지 않음");
+
+    // Sent without an echo before the deadline: what the next status read shows decides the text.
+    ProfileApplyTracker late(device, profile, plan);
+    report.End = SequenceEnd::Deadline;
+    report.Writes[2].Outcome = WriteOutcome::Unconfirmed;
+    late.SequenceEnded(report);
+    late.Confirm(Device({{reg::kACLow, 200}}));
+    for (const ProfileApplyResult &r : late.Results())
+        if (r.Setting == S::ACUV)
+            EXPECT_EQ(OutcomeText(r), "보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨");
 }
 
 } // namespace
