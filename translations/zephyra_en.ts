@@ -1,4 +1,5 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="ko_KR">
 <context>
     <name>ProfileWindow</name>
@@ -105,11 +106,11 @@ Continue?</translation>
     </message>
     <message>
         <source>구성정보 초기화: 제어기의 구성정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?</source>
-        <translation>Reset configuration: the controller's configuration is reset to factory values. Continue?</translation>
+        <translation>Reset configuration: the controller&apos;s configuration is reset to factory values. Continue?</translation>
     </message>
     <message>
         <source>환경정보 초기화: 제어기의 환경정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?</source>
-        <translation>Reset environment settings: the controller's environment settings are reset to factory values. Continue?</translation>
+        <translation>Reset environment settings: the controller&apos;s environment settings are reset to factory values. Continue?</translation>
     </message>
     <message>
         <source>AC 전압</source>
@@ -145,11 +146,11 @@ Continue?</translation>
     </message>
     <message>
         <source>알람이력: 장치의 알람 이력이 지워집니다. 계속하시겠습니까?</source>
-        <translation>Alarm history: the device's alarm log is erased. Continue?</translation>
+        <translation>Alarm history: the device&apos;s alarm log is erased. Continue?</translation>
     </message>
     <message>
         <source>이벤트이력: 장치의 이벤트 이력이 지워집니다. 계속하시겠습니까?</source>
-        <translation>Event history: the device's event log is erased. Continue?</translation>
+        <translation>Event history: the device&apos;s event log is erased. Continue?</translation>
     </message>
     <message>
         <source>전체 : </source>
@@ -270,32 +271,32 @@ Continue?</translation>
         <translation>On</translation>
     </message>
     <message>
-        <source>장비 ID: '%1' 값은 열 자리 숫자가 아닙니다</source>
-        <translation>Device ID: '%1' is not ten decimal digits</translation>
+        <source>장비 ID: &apos;%1&apos; 값은 열 자리 숫자가 아닙니다</source>
+        <translation>Device ID: &apos;%1&apos; is not ten decimal digits</translation>
     </message>
     <message>
-        <source>바코드: '%1' 값은 MAC 주소(두 자리 16진수 여섯 묶음)가 아닙니다</source>
-        <translation>Barcode: '%1' is not a MAC address (six two-digit hex parts)</translation>
+        <source>바코드: &apos;%1&apos; 값은 MAC 주소(두 자리 16진수 여섯 묶음)가 아닙니다</source>
+        <translation>Barcode: &apos;%1&apos; is not a MAC address (six two-digit hex parts)</translation>
     </message>
     <message>
-        <source>%1: '%2' 값이 범위(%3..%4)를 벗어났습니다</source>
-        <translation>%1: '%2' is out of range (%3..%4)</translation>
+        <source>%1: &apos;%2&apos; 값이 범위(%3..%4)를 벗어났습니다</source>
+        <translation>%1: &apos;%2&apos; is out of range (%3..%4)</translation>
     </message>
     <message>
         <source>%1: 선택된 항목이 없습니다</source>
         <translation>%1: nothing is selected</translation>
     </message>
     <message>
-        <source>%1: '%2' 값은 주소 자리(0..255)로 쓸 수 없습니다</source>
-        <translation>%1: '%2' is not a valid address octet (0..255)</translation>
+        <source>%1: &apos;%2&apos; 값은 주소 자리(0..255)로 쓸 수 없습니다</source>
+        <translation>%1: &apos;%2&apos; is not a valid address octet (0..255)</translation>
     </message>
     <message>
-        <source>%1: '%2' 값은 주소 자리(00..FF)로 쓸 수 없습니다</source>
-        <translation>%1: '%2' is not a valid address octet (00..FF)</translation>
+        <source>%1: &apos;%2&apos; 값은 주소 자리(00..FF)로 쓸 수 없습니다</source>
+        <translation>%1: &apos;%2&apos; is not a valid address octet (00..FF)</translation>
     </message>
     <message>
-        <source>%1개 데이터<byte value="xd" />저장됨!!</source>
-        <translation>%1 records<byte value="xd" />saved!!</translation>
+        <source>%1개 데이터<byte value="xd"/>저장됨!!</source>
+        <translation>%1 records<byte value="xd"/>saved!!</translation>
     </message>
     <message>
         <source>장비가 %1초째 응답하지 않습니다 — 기록 개수를 기다리는 중</source>
@@ -498,20 +499,20 @@ Continue?</translation>
         <translation>ACL #5</translation>
     </message>
     <message>
-        <source>%1: '%2'은(는) 목록에 없는 값입니다 (%3)</source>
-        <translation>%1: '%2' is not one of the choices (%3)</translation>
+        <source>%1: &apos;%2&apos;은(는) 목록에 없는 값입니다 (%3)</source>
+        <translation>%1: &apos;%2&apos; is not one of the choices (%3)</translation>
     </message>
     <message>
         <source>프로필 파일을 읽을 수 없습니다 (JSON 아님): %1</source>
         <translation>The profile file cannot be read (not JSON): %1</translation>
     </message>
     <message>
-        <source>프로필 파일이 아닙니다: "format"이 "%1"이어야 합니다</source>
-        <translation>Not a profile file: "format" must be "%1"</translation>
+        <source>프로필 파일이 아닙니다: &quot;format&quot;이 &quot;%1&quot;이어야 합니다</source>
+        <translation>Not a profile file: &quot;format&quot; must be &quot;%1&quot;</translation>
     </message>
     <message>
-        <source>프로필의 "format_version"이 올바르지 않습니다</source>
-        <translation>The profile's "format_version" is not valid</translation>
+        <source>프로필의 &quot;format_version&quot;이 올바르지 않습니다</source>
+        <translation>The profile&apos;s &quot;format_version&quot; is not valid</translation>
     </message>
     <message>
         <source>프로필 형식 버전 %1은(는) 이 프로그램보다 새롭습니다 (버전 %2까지 읽을 수 있습니다)</source>
@@ -526,20 +527,20 @@ Continue?</translation>
         <translation>A profile of another device: the model must be %1 (file: %2)</translation>
     </message>
     <message>
-        <source>프로필의 "settings"가 목록이 아닙니다</source>
-        <translation>The profile's "settings" is not a list</translation>
+        <source>프로필의 &quot;settings&quot;가 목록이 아닙니다</source>
+        <translation>The profile&apos;s &quot;settings&quot; is not a list</translation>
     </message>
     <message>
-        <source>프로필의 설정 항목에 "key"가 없습니다</source>
-        <translation>A setting of the profile has no "key"</translation>
+        <source>프로필의 설정 항목에 &quot;key&quot;가 없습니다</source>
+        <translation>A setting of the profile has no &quot;key&quot;</translation>
     </message>
     <message>
         <source>%1: 알 수 없는 항목 %2</source>
         <translation>%1: unknown item %2</translation>
     </message>
     <message>
-        <source>%1: "register"는 0x0021처럼 16진수로 씁니다</source>
-        <translation>%1: "register" is written in hex, like 0x0021</translation>
+        <source>%1: &quot;register&quot;는 0x0021처럼 16진수로 씁니다</source>
+        <translation>%1: &quot;register&quot; is written in hex, like 0x0021</translation>
     </message>
     <message>
         <source>%1: 레지스터가 %2이어야 합니다 (파일: %3)</source>
@@ -562,8 +563,8 @@ Continue?</translation>
         <translation>%1 (%2): must be a string</translation>
     </message>
     <message>
-        <source>%1 (%2): '시작 주소 ~ 끝 주소'로 씁니다</source>
-        <translation>%1 (%2): written as 'start address ~ end address'</translation>
+        <source>%1 (%2): &apos;시작 주소 ~ 끝 주소&apos;로 씁니다</source>
+        <translation>%1 (%2): written as &apos;start address ~ end address&apos;</translation>
     </message>
     <message>
         <source>장비마다 고유한 설정은 프로필에 넣을 수 없습니다: %1</source>
@@ -1121,6 +1122,66 @@ Continue?</translation>
     <message>
         <source>%1째 응답 없음</source>
         <translation>No reply for %1</translation>
+    </message>
+    <message>
+        <source>쓴 레지스터나 값과 다른 응답</source>
+        <translation>Echo with another register or value than written</translation>
+    </message>
+    <message>
+        <source>끝난 쓰기 순서의 늦은 응답</source>
+        <translation>Late echo of a write sequence that had ended</translation>
+    </message>
+    <message>
+        <source>응답 불일치: %1 (보낸 값 %2, 응답 레지스터 0x%3 값 %4)</source>
+        <translation>Echo mismatch: %1 (sent value %2, echo register 0x%3 value %4)</translation>
+    </message>
+    <message>
+        <source>설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다</source>
+        <translation>Setting timed out: the device did not answer within %1 s</translation>
+    </message>
+    <message>
+        <source>보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):</source>
+        <translation>Sent, not confirmed (the device may or may not hold it):</translation>
+    </message>
+    <message>
+        <source>설정 중단: %1</source>
+        <translation>Setting cancelled: %1</translation>
+    </message>
+    <message>
+        <source>보내지 않음: 앞의 쓰기가 거부됨</source>
+        <translation>Not sent: an earlier write was refused</translation>
+    </message>
+    <message>
+        <source>보내지 않음: 앞의 쓰기의 응답이 맞지 않음</source>
+        <translation>Not sent: an earlier write's echo did not match</translation>
+    </message>
+    <message>
+        <source>보내지 않음: 앞의 쓰기가 응답 시간 안에 확인되지 않음</source>
+        <translation>Not sent: an earlier write was not confirmed in time</translation>
+    </message>
+    <message>
+        <source>보내지 않음: 중단됨</source>
+        <translation>Not sent: cancelled</translation>
+    </message>
+    <message>
+        <source>실패: 응답의 레지스터나 값이 보낸 것과 다름</source>
+        <translation>Failed: the echo's register or value differs from what was sent</translation>
+    </message>
+    <message>
+        <source>보냈으나 응답 없음 — 상태 읽기를 기다리는 중</source>
+        <translation>Sent, no echo — waiting for the status read</translation>
+    </message>
+    <message>
+        <source>보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨</source>
+        <translation>Sent, no echo — the next status read shows the device holds it</translation>
+    </message>
+    <message>
+        <source>보냈으나 응답 없음 — 장비 값: %1</source>
+        <translation>Sent, no echo — the device holds: %1</translation>
+    </message>
+    <message>
+        <source>기록됨 — 상태 읽기를 기다리는 중</source>
+        <translation>Written — waiting for the status read</translation>
     </message>
 </context>
 <context>
@@ -1893,6 +1954,14 @@ Continue?</translation>
     <message>
         <source>닫기</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>쓰기 후 상태 읽기로 확인한 결과입니다.</source>
+        <translation>Results as confirmed by the status read after the writes.</translation>
+    </message>
+    <message>
+        <source>쓰기는 끝났습니다. 장비가 지금 가진 값은 다음 상태 읽기에서 확인합니다…</source>
+        <translation>The writes are over. What the device now holds is confirmed at the next status read…</translation>
     </message>
 </context>
 <context>
