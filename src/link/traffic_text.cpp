@@ -173,6 +173,10 @@ std::string DropReasonText(DropReason reason) {
         return T(QT_TRANSLATE_NOOP("zephyra", "짧은 데이터 블록"));
     case DropReason::RequestMismatch:
         return T(QT_TRANSLATE_NOOP("zephyra", "요청과 맞지 않는 응답"));
+    case DropReason::LateReply:
+        return T(QT_TRANSLATE_NOOP("zephyra", "이미 끝난 요청의 응답"));
+    case DropReason::AlreadyStored:
+        return T(QT_TRANSLATE_NOOP("zephyra", "이미 저장된 기록의 응답"));
     }
     return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "사유 %1"),
                           {std::to_string(static_cast<int>(reason))});

@@ -39,43 +39,37 @@ void PollController::RunTick() {
         switch (state_.RequestMode) {
         case mode::kPoll:
             SetTick(StatusTickMs());
-            // A slow device owes the most replies it may: asking again would only queue up there.
-            if (monitor_ && monitor_->Saturated(state_.Link)) {
+            // The device still owes the most replies it may (one on a serial line): asking again would
+            // talk over its answer or only queue up there.
+            if (!LinkFree()) {
                 monitor_->RequestHeldBack();
                 break;
             }
-            codec_.BuildReadRequest(kStatusStartHex, kStatusCountHex);
+            Send(ReadRequestUnit(ParseHex(kStatusStartHex), ParseHex(kStatusCountHex)));
             break;
         case mode::kNetworkReadBack: {
             const uint8_t data[] = {0x01};
-            codec_.BuildVendorRequest(kFnNetwork, data);
+            Send(VendorRequestUnit(kFnNetwork, data));
             state_.RequestMode = mode::kPoll;
             break;
         }
         case mode::kHistoryCount:
             if (++h.CountPhase > 1) {
                 h.CountPhase = 0;
-                if (history_ && !history_->CountRequestDue())
+                if (!LinkFree() || (history_ && !history_->CountRequestDue()))
                     break;
                 const uint8_t data[] = {static_cast<uint8_t>(h.Kind), 0x01};
-                codec_.BuildVendorRequest(kFnHistory, data);
+                codec_.ResetReceiver();
+                Send(VendorRequestUnit(kFnHistory, data), history_ ? history_->RequestWindowMs() : 0);
                 if (history_)
                     history_->CountRequestSent();
             }
             break;
         case mode::kHistoryRecord:
-        case mode::kHistoryNextRecord: {
-            // The collector keeps one record request outstanding and raises PollDue when its reply
-            // is in, so the next one goes out on the following tick.
-            if (history_ && !history_->RecordRequestDue())
-                break;
-            Bytes data{static_cast<uint8_t>(h.Kind), 0x02};
-            AppendBE16(data, h.Total - h.Current);
-            codec_.BuildVendorRequest(kFnHistory, data);
-            if (history_)
-                history_->RecordRequestSent();
+        case mode::kHistoryNextRecord:
+            // Also woken for at the collector's moment: the tick only catches one that was not.
+            AskRecord();
             break;
-        }
         default:
             break;
         }
@@ -84,6 +78,37 @@ void PollController::RunTick() {
         if (--state_.PollCountdown == 0)
             state_.PollDue = true;
     }
+}
+
+void PollController::Send(const Bytes &unit, int64_t replyWindowMs) {
+    if (!LinkFree() || !waiting_.empty()) {
+        waiting_.push_back({unit, replyWindowMs});
+        return;
+    }
+    lastRequestNumber_ = codec_.SendRequest(unit, replyWindowMs);
+}
+
+void PollController::SendWaiting() {
+    while (!waiting_.empty() && LinkFree() && state_.Connected) {
+        Waiting w = std::move(waiting_.front());
+        waiting_.pop_front();
+        lastRequestNumber_ = codec_.SendRequest(w.Unit, w.ReplyWindowMs);
+    }
+}
+
+void PollController::AskRecord() {
+    if (state_.RequestMode != mode::kHistoryRecord && state_.RequestMode != mode::kHistoryNextRecord)
+        return;
+    // One record request at a time, and only on a free link: its answer must not meet another request.
+    if (!LinkFree() || (history_ && !history_->RecordRequestDue()))
+        return;
+    const HistoryDownload &h = state_.History;
+    Bytes data{static_cast<uint8_t>(h.Kind), 0x02};
+    AppendBE16(data, h.Total - h.Current);
+    codec_.ResetReceiver();
+    Send(VendorRequestUnit(kFnHistory, data), history_ ? history_->RequestWindowMs() : 0);
+    if (history_)
+        history_->RecordRequestSent();
 }
 
 void PollController::StartTicks() {
@@ -139,6 +164,9 @@ int64_t PollController::NextWakeMs() const {
         next = std::min(next, lastWriteSentMs_ + kWriteEchoTimeoutMs);
     if (historyWatched_)
         next = std::min(next, nextWatchdogMs_);
+    if (history_ && state_.Connected &&
+        (state_.RequestMode == mode::kHistoryRecord || state_.RequestMode == mode::kHistoryNextRecord))
+        next = std::min(next, history_->RecordRequestAtMs());
     return next;
 }
 
@@ -159,11 +187,14 @@ void PollController::Wake() {
         if (nextTickMs_ <= now)
             nextTickMs_ = now + tickMs_;
         RunTick();
-        return;
+    } else {
+        if (monitor_)
+            monitor_->Tick();
+        NotifyBusy();
     }
-    if (monitor_)
-        monitor_->Tick();
-    NotifyBusy();
+    // Records go at the device's pace: the next as soon as the last is stored, a repeat at its deadline.
+    if (history_ && state_.Connected && history_->RecordRequestAtMs() <= now)
+        AskRecord();
 }
 
 void PollController::Rearm() {
@@ -205,6 +236,10 @@ void PollController::ResponseDispatcher(int32_t function, Bytes payload) {
     default:
         break; // other exception replies and unknown functions
     }
+}
+
+bool PollController::AnswersEarlierRequest(int32_t function, const Bytes &payload) {
+    return function == kFnHistory && history_ && history_->AnswersStoredRecord(payload);
 }
 
 void PollController::DropReply(int32_t function, const Bytes &payload, DropReason reason) {
@@ -257,7 +292,8 @@ void PollController::SendQueuedWrite() {
     if (count < 1 || count > kPendingWriteSlots)
         return;
     const PendingWrite &w = state_.PendingWrites[static_cast<std::size_t>(count)];
-    codec_.BuildWriteRequest(w.Address, w.Value);
+    // The echo is awaited as long as the sequence waits for it: a slow echo is not a late one.
+    Send(WriteRequestUnit(w.Address, w.Value), kWriteEchoTimeoutMs);
     lastWriteSentMs_ = clock_.NowMs();
     --count;
 }
@@ -423,7 +459,7 @@ bool PollController::StartNetworkWrite(const Bytes &request) {
     }
     state_.LastRawRequest = request;
     codec_.ResetReceiver();
-    codec_.SendRequest(request);
+    Send(request);
     state_.PollCountdown = 3;
     state_.PollDue = true;
     return true;
@@ -450,6 +486,7 @@ void PollController::ConnectionWindowOpened() {
     Entry entry(*this);
     state_.Connected = false;
     StopTicks();
+    waiting_.clear();
     if (monitor_)
         monitor_->LinkClosed();
     state_.Link = LinkKind::Unselected;
@@ -490,6 +527,7 @@ void PollController::LinkClosed() {
     Entry entry(*this);
     StopTicks();
     state_.Connected = false;
+    waiting_.clear(); // nothing of a closed link goes out on the next one
     if (monitor_)
         monitor_->LinkClosed();
 }
@@ -695,7 +733,8 @@ void PollController::SendHistoryInitialise(HistoryKind kind) {
         return;
     const uint8_t data[] = {static_cast<uint8_t>(kind), 0x03}; // 3: initialise the log
     state_.LastRawRequest = VendorRequestUnit(kFnHistory, data);
-    codec_.BuildVendorRequest(kFnHistory, data);
+    codec_.ResetReceiver();
+    Send(state_.LastRawRequest);
     state_.PollCountdown = 3;
     state_.PollDue = true;
 }
