@@ -237,8 +237,9 @@ void LinkMonitor::StatusBlockDecoded() {
     takenOver_ = false;
 }
 
-void LinkMonitor::LinkOpened(LinkKind) {
+void LinkMonitor::LinkOpened(LinkKind link) {
     open_ = true;
+    link_ = link;
     portLost_ = false;
     connectFailed_ = false;
     takenOver_ = false;
@@ -407,6 +408,7 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
         h.AgeTickInMs = 1000 - age % 1000;
     }
     h.HeldBack = counters_.HeldBack;
+    h.InFlightLimit = link_ == LinkKind::Tcp ? kMaxOutstanding : 1;
     h.Text = HealthText(h);
     return h;
 }
@@ -421,21 +423,27 @@ std::optional<double> LossPercent(const LinkCounters &c, std::size_t outstanding
 }
 
 std::vector<LinkHealth> WidestHealths() {
-    // A quarter of an hour of silence and as many time-outs: beside the port and link panels the fixed
-    // window has no more room. Longer, the tooltip holds the whole text.
-    const int64_t silenceMs = 999 * 1000LL;
-    const auto health = [](HealthState state, int64_t ms, uint64_t timeouts) {
+    // Two-digit figures: a minute and a half of silence, as many requests timed out or awaited. Beside
+    // the port and link panels the fixed window has no more room; longer, the tooltip holds the text.
+    const int64_t silenceMs = 99 * 1000LL;
+    const auto health = [](HealthState state, int64_t ms, uint64_t timeouts, uint64_t awaited = 0) {
         LinkHealth h;
         h.State = state;
         h.Ms = ms;
         h.Timeouts = timeouts;
+        h.Awaited = awaited;
         h.Text = HealthText(h);
         return h;
     };
-    return {health(HealthState::PortLost, 0, 0),       health(HealthState::TakenOver, 0, 0),
-            health(HealthState::NotConnected, 0, 0),   health(HealthState::WaitingFirstReply, 0, 0),
-            health(HealthState::Ok, 9999, 0),          health(HealthState::Slow, silenceMs, 0),
-            health(HealthState::Paused, silenceMs, 0), health(HealthState::NoReply, silenceMs, 999)};
+    return {health(HealthState::PortLost, 0, 0),
+            health(HealthState::TakenOver, 0, 0),
+            health(HealthState::NotConnected, 0, 0),
+            health(HealthState::WaitingFirstReply, 0, 0),
+            health(HealthState::Ok, 9999, 0),
+            health(HealthState::Slow, silenceMs, 0),
+            health(HealthState::Paused, silenceMs, 0),
+            health(HealthState::NoReply, silenceMs, 99),
+            health(HealthState::NoReply, silenceMs, 0, 99)};
 }
 
 } // namespace zephyra

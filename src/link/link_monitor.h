@@ -95,7 +95,8 @@ struct LinkHealth {
     // Paused, NoReply: the age in the text grows by itself, and no poll wake-up may come to show it (a
     // paused poll sleeps); its next whole second is this many ms away. 0: nothing in the text ages.
     int64_t AgeTickInMs = 0;
-    uint64_t HeldBack = 0; // due TCP polls held back so far, for the panel's tooltip
+    uint64_t HeldBack = 0;      // due polls held back so far, for the panel's tooltip
+    uint64_t InFlightLimit = 1; // requests awaited at once on this link: one serial, four TCP
 };
 
 class LinkMonitor {
@@ -221,6 +222,7 @@ private:
     // The device closed a working connection: the next connect tells a takeover from a device gone.
     bool peerClosedPending_ = false;
     bool open_ = false;
+    LinkKind link_ = LinkKind::Serial;
     bool portLost_ = false;
     bool connectFailed_ = false;
     bool takenOver_ = false;

@@ -32,7 +32,7 @@ ByteView Unit(const std::string &link, const Bytes &frame) {
 std::map<std::string, long> SummaryCounts(const std::string &err) {
     std::map<std::string, long> counts;
     const std::regex item(
-        R"((\d+) (requests|replies|time-outs|superseded|awaiting reply|CRC errors|exceptions|dropped frames))");
+        R"((\d+) (requests|replies|time-outs|superseded|cancelled|awaiting reply|CRC errors|exceptions|dropped frames))");
     for (std::sregex_iterator it(err.begin(), err.end(), item), end; it != end; ++it)
         counts[(*it)[2]] = std::stol((*it)[1]);
     return counts;
@@ -146,6 +146,32 @@ TEST_P(CliSim, AFaultyLineShowsInTheSummaryAlsoAfterSigterm) {
         EXPECT_GT(counts["CRC errors"], 0) << err;
     }
     EXPECT_EQ(err.find(", 0.0% loss"), std::string::npos) << err;
+}
+
+// A device that answers every request, slower than the poll asks: it is polled at its own pace, every
+// request is settled once, and no reply is lost, talked over or booked to another request.
+TEST_P(CliSim, ADeviceSlowerThanThePollIsAskedAtItsOwnPace) {
+    json scenario = FrozenScenario();
+    scenario["faults"] = {{"latency_ms", 400}, {"jitter_ms", 599}}; // 0.7 s ± 0.3
+    Begin(scenario);
+    const SimRun run = Cli(With({"watch", "--interval", "0.1", "--count", "12"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    auto counts = SummaryCounts(run.err);
+    EXPECT_EQ(counts["requests"], counts["replies"] + counts["time-outs"] + counts["superseded"] +
+                                      counts["cancelled"] + counts["awaiting reply"])
+        << run.err;
+    EXPECT_EQ(counts["superseded"], 0) << run.err;
+    EXPECT_EQ(counts["dropped frames"], 0) << run.err;
+    EXPECT_LE(counts["time-outs"] * 20, counts["requests"]) << run.err; // loss at most 5 %
+    // The device never had two requests to answer at once.
+    int awaited = 0, most = 0;
+    for (const JournalEntry &e : sim_->ReadJournal()) {
+        if (e.dir == "RX")
+            most = std::max(most, ++awaited);
+        else if (e.dir == "TX" || e.dir == "DROP")
+            --awaited;
+    }
+    EXPECT_LE(most, Serial() ? 1 : static_cast<int>(LinkMonitor::kMaxOutstanding));
 }
 
 TEST_P(CliSim, HistoryWritesTheConsolesWorkbookAndNeverReplacesAFile) {
