@@ -174,6 +174,31 @@ TEST_P(CliSim, ADeviceSlowerThanThePollIsAskedAtItsOwnPace) {
     EXPECT_LE(most, Serial() ? 1 : static_cast<int>(LinkMonitor::kMaxOutstanding));
 }
 
+// A device slower than the first time-out, with ±50 % jitter: records asked again are stored once each,
+// in their own rows.
+TEST_P(CliSim, HistoryFromASlowJitteryDeviceHoldsEveryRecordOnce) {
+    json scenario = FrozenScenario();
+    scenario["logs"] = {{"event", 5}};
+    scenario["faults"] = {{"latency_ms", 550}, {"jitter_ms", 1100}, {"seed", 7}}; // 1.1 s ± 50 %
+    Begin(scenario);
+    const std::string csv = Tmp("event.csv");
+    const SimRun run = Cli(With({"history", "event", "--out", csv}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::map<int, Bytes> records;
+    for (const Bytes &f : JournalFrames(sim_->ReadJournal(), LinkTag(), "TX")) {
+        ByteView u = Unit(LinkTag(), f);
+        if (u.size() >= 8 && u[1] == kFnHistory && u[5] == 2)
+            records[u[6] << 8 | u[7]] = Bytes(u.begin() + 6, u.end());
+    }
+    ASSERT_EQ(records.size(), 5u);
+    std::vector<HistoryRow> rows{HistoryHeader(HistoryKind::Event)};
+    for (int k = 1; k <= 5; ++k)
+        rows.push_back(DecodeHistoryRecord(HistoryKind::Event, k, records[5 - k]));
+    std::ifstream in(csv, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()),
+              cli::HistoryCsv(rows));
+}
+
 TEST_P(CliSim, HistoryWritesTheConsolesWorkbookAndNeverReplacesAFile) {
     json scenario = FrozenScenario();
     scenario["logs"] = {{"alarm", 23}, {"event", 17}};
