@@ -93,6 +93,8 @@ const char *DropReasonLabel(std::size_t reason) {
                                                               "not_awaited",
                                                               "short_block",
                                                               "request_mismatch",
+                                                              "echo_mismatch",
+                                                              "late_echo",
                                                               "late_reply",
                                                               "already_stored"};
     return reason < kDropReasonCount ? kLabels[reason] : "unknown";

@@ -34,10 +34,12 @@ enum class DropReason : uint8_t {
     NotAwaited,            // a whole reply the poll was not waiting for (wrong mode, no write under way)
     ShortBlock,            // fewer data bytes than the reply's byte count or kind needs
     RequestMismatch,       // serial: function or byte count differs from the request awaited
+    EchoMismatch,          // a write's echo with another register or value: that write failed
+    LateEcho,              // the echo of a write whose sequence had already ended: nothing more is sent
     LateReply,             // the reply's request had already ended (timed out, superseded or cancelled)
     AlreadyStored,         // a second answer to a history record already stored
 };
-inline constexpr std::size_t kDropReasonCount = 12;
+inline constexpr std::size_t kDropReasonCount = 14;
 
 struct TrafficLine {
     int64_t Ms = 0; // monotonic, from the console's clock

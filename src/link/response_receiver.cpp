@@ -58,9 +58,11 @@ void ResponseReceiver::Deliver(LinkKind link, ByteView wire, uint16_t tid, int32
             return;
         }
     }
-    // A reply whose request has ended never stands in for a newer one. Only a history record is still
-    // worth its content: the collector knows by the request which record it is.
-    if (monitor_ && function != kFnHistory) {
+    // A reply whose request has ended never stands in for a newer one. A history record is still worth
+    // its content (the collector knows by the request which record it is), and a late echo is the
+    // write sequence's to count.
+    const bool keptLate = function == kFnHistory || (function & ~kExceptionBit) == kFnWriteSingle;
+    if (monitor_ && !keptLate) {
         const uint64_t owner = monitor_->ReplyOwner(link, tid);
         if (owner != 0 && !monitor_->Awaited(owner)) {
             Drop(link, wire, link == LinkKind::Tcp ? DropReason::StaleTransaction : DropReason::LateReply);

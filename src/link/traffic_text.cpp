@@ -173,6 +173,10 @@ std::string DropReasonText(DropReason reason) {
         return T(QT_TRANSLATE_NOOP("zephyra", "짧은 데이터 블록"));
     case DropReason::RequestMismatch:
         return T(QT_TRANSLATE_NOOP("zephyra", "요청과 맞지 않는 응답"));
+    case DropReason::EchoMismatch:
+        return T(QT_TRANSLATE_NOOP("zephyra", "쓴 레지스터나 값과 다른 응답"));
+    case DropReason::LateEcho:
+        return T(QT_TRANSLATE_NOOP("zephyra", "끝난 쓰기 순서의 늦은 응답"));
     case DropReason::LateReply:
         return T(QT_TRANSLATE_NOOP("zephyra", "이미 끝난 요청의 응답"));
     case DropReason::AlreadyStored:
