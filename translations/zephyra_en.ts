@@ -1031,6 +1031,14 @@ Continue?</translation>
         <translation>does not answer the request</translation>
     </message>
     <message>
+        <source>이미 끝난 요청의 응답</source>
+        <translation>reply to a request that had ended</translation>
+    </message>
+    <message>
+        <source>이미 저장된 기록의 응답</source>
+        <translation>second answer to a record already stored</translation>
+    </message>
+    <message>
         <source>사유 %1</source>
         <translation>reason %1</translation>
     </message>

@@ -94,7 +94,9 @@ const char *DropReasonLabel(std::size_t reason) {
                                                               "short_block",
                                                               "request_mismatch",
                                                               "echo_mismatch",
-                                                              "late_echo"};
+                                                              "late_echo",
+                                                              "late_reply",
+                                                              "already_stored"};
     return reason < kDropReasonCount ? kLabels[reason] : "unknown";
 }
 
@@ -314,10 +316,11 @@ std::string PollSummary(const std::string &device, const LinkCounters &c, std::s
         std::snprintf(loss, sizeof loss, "loss not measured");
     return "--- " + device + " poll statistics ---\n" + std::to_string(c.Requests) + " requests, " +
            std::to_string(c.Replies) + " replies, " + std::to_string(c.Timeouts) + " time-outs, " +
-           std::to_string(c.Superseded) + " superseded, " + std::to_string(c.HeldBack) + " held back, " +
-           std::to_string(outstanding) + " awaiting reply, " + std::to_string(c.CrcErrors) + " CRC errors, " +
-           std::to_string(exceptions) + " exceptions, " + std::to_string(dropped) + " dropped frames, " +
-           std::to_string(c.Reconnects) + " reconnects, " + loss + "\n";
+           std::to_string(c.Superseded) + " superseded, " + std::to_string(c.Cancelled) + " cancelled, " +
+           std::to_string(c.HeldBack) + " held back, " + std::to_string(outstanding) + " awaiting reply, " +
+           std::to_string(c.CrcErrors) + " CRC errors, " + std::to_string(exceptions) + " exceptions, " +
+           std::to_string(dropped) + " dropped frames, " + std::to_string(c.Reconnects) + " reconnects, " +
+           loss + "\n";
 }
 
 std::string HistoryCsv(const std::vector<HistoryRow> &rows) {
@@ -363,8 +366,8 @@ std::string EscapeLabelValue(std::string_view value) {
 void AddCounters(LinkCounters &total, const LinkCounters &more) {
     for (uint64_t LinkCounters::*field :
          {&LinkCounters::Requests, &LinkCounters::Replies, &LinkCounters::Timeouts, &LinkCounters::Superseded,
-          &LinkCounters::HeldBack, &LinkCounters::CrcErrors, &LinkCounters::Reconnects,
-          &LinkCounters::PortLosses, &LinkCounters::Takeovers})
+          &LinkCounters::Cancelled, &LinkCounters::HeldBack, &LinkCounters::CrcErrors,
+          &LinkCounters::Reconnects, &LinkCounters::PortLosses, &LinkCounters::Takeovers})
         total.*field += more.*field;
     for (const auto &[code, n] : more.Exceptions)
         total.Exceptions[code] += n;
@@ -471,8 +474,12 @@ std::string MetricsText(const std::vector<DeviceMetrics> &devices) {
          &LinkCounters::Timeouts},
         {{"zephyra_superseded_requests_total", "counter", "TCP requests pushed out by newer ones."},
          &LinkCounters::Superseded},
+        {{"zephyra_cancelled_requests_total", "counter",
+          "Requests still awaited when their connection or port went away."},
+         &LinkCounters::Cancelled},
         {{"zephyra_held_back_polls_total", "counter",
-          "Due TCP polls not sent while the device still owed replies to four requests."},
+          "Due polls not sent while the device still owed a reply (serial) or replies to four requests "
+          "(TCP)."},
          &LinkCounters::HeldBack},
         {{"zephyra_crc_errors_total", "counter", "Serial frames dropped for a bad CRC."},
          &LinkCounters::CrcErrors},
@@ -481,7 +488,8 @@ std::string MetricsText(const std::vector<DeviceMetrics> &devices) {
         {{"zephyra_port_losses_total", "counter", "Serial ports lost under the poll."},
          &LinkCounters::PortLosses},
         {{"zephyra_link_takeovers_total", "counter",
-          "Working connections the device dropped: another client may be using it."},
+          "Working connections the device dropped while it went on accepting others: another client may be "
+          "using it."},
          &LinkCounters::Takeovers},
     };
     for (const Count &c : counts) {

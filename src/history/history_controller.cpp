@@ -46,9 +46,12 @@ std::string StallText(int64_t silentMs, const HistoryDownload &h) {
 
 void HistoryController::ResetRecordExchange() {
     record_ = {};
+    asked_.clear();
+    firstRequestOfRecord_ = 0;
+    lastStoredBody_.clear();
     owed_ = 0;
-    absorbUntilMs_ = 0;
     unconfirmedReplyMs_ = 0;
+    storedMs_ = clock_.NowMs();
 }
 
 void HistoryController::StartDownload(HistoryKind kind, HistoryView *view) {
@@ -141,19 +144,26 @@ bool HistoryController::RepeatDue(const Asked &asked) const {
     return asked.sends == 0 || clock_.NowMs() - asked.lastMs >= asked.repeatAfterMs;
 }
 
+int64_t HistoryController::WindowFor(const Asked &asked) const {
+    if (asked.sends == 0)
+        return replyTimeoutMs_;
+    // Still unanswered, so the device is at least this slow: each repeat waits twice as long as the
+    // wait so far, which keeps a slow device from being buried in copies.
+    return std::clamp<int64_t>(std::max(asked.repeatAfterMs, 2 * (clock_.NowMs() - asked.firstMs)),
+                               kReplyTimeoutMs, kMaxReplyTimeoutMs);
+}
+
 void HistoryController::NoteSent(Asked &asked) {
     const int64_t now = clock_.NowMs();
-    if (asked.sends == 0) {
+    asked.repeatAfterMs = WindowFor(asked);
+    if (asked.sends == 0)
         asked.firstMs = now;
-        asked.repeatAfterMs = replyTimeoutMs_;
-    } else {
-        // Still unanswered, so the device is at least this slow: each repeat waits twice as long as
-        // the wait so far, which keeps a slow device from being buried in copies.
-        asked.repeatAfterMs = std::clamp<int64_t>(std::max(asked.repeatAfterMs, 2 * (now - asked.firstMs)),
-                                                  kReplyTimeoutMs, kMaxReplyTimeoutMs);
-    }
     asked.lastMs = now;
     ++asked.sends;
+}
+
+int64_t HistoryController::RequestWindowMs() const {
+    return WindowFor(poll_.State().RequestMode == mode::kHistoryCount ? count_ : record_);
 }
 
 bool HistoryController::CountRequestDue() {
@@ -164,22 +174,65 @@ void HistoryController::CountRequestSent() {
     NoteSent(count_);
 }
 
-bool HistoryController::RecordRequestDue() {
+bool HistoryController::RecordPhaseOpen() const {
     const HistoryDownload &h = poll_.State().History;
-    if (!h.Active || stopped_ || h.Total <= 0 || h.Current > h.Total)
-        return false;
-    int64_t now = clock_.NowMs();
-    if (owed_ > 0) {
-        if (now < absorbUntilMs_)
-            return false;
-        owed_ = 0; // those replies were lost
-        unconfirmedReplyMs_ = 0;
-    }
-    return RepeatDue(record_);
+    return h.Active && !stopped_ && h.Total > 0 && h.Current <= h.Total;
+}
+
+bool HistoryController::RecordRequestDue() {
+    return RecordPhaseOpen() && RepeatDue(record_);
+}
+
+int64_t HistoryController::RecordRequestAtMs() const {
+    if (!RecordPhaseOpen())
+        return INT64_MAX;
+    // The next record right after the last one came, with the silence between frames kept; a repeat
+    // when its request's deadline has passed.
+    if (record_.sends == 0)
+        return storedMs_ + PollController::kInterFrameMs;
+    return record_.lastMs + record_.repeatAfterMs;
 }
 
 void HistoryController::RecordRequestSent() {
+    if (record_.sends == 0)
+        firstRequestOfRecord_ = poll_.LastRequestNumber();
     NoteSent(record_);
+    const HistoryDownload &h = poll_.State().History;
+    constexpr std::size_t kRemembered = 32;
+    if (asked_.size() == kRemembered)
+        asked_.pop_front();
+    asked_.emplace_back(poll_.LastRequestNumber(), h.Total - h.Current);
+}
+
+bool HistoryController::RecordBody(const Bytes &payload, ByteView &body) const {
+    ByteView p(payload);
+    if (poll_.Link() == LinkKind::Serial) {
+        if (p.size() < 2)
+            return false;
+        p = p.first(p.size() - 2); // CRC, already checked by the receiver
+    }
+    if (p.size() < 4 || static_cast<HistoryCommand>(p[3]) != HistoryCommand::Record)
+        return false;
+    body = p.subspan(4);
+    return true;
+}
+
+bool HistoryController::AnswersStoredRecord(const Bytes &payload) {
+    ByteView body;
+    if (owed_ <= 0 || !RecordBody(payload, body))
+        return false;
+    // The same index of an unchanged log gives the same bytes; a next record that happens to equal the
+    // last is only set aside once per owed answer and asked again at its deadline.
+    if (!std::equal(body.begin(), body.end(), lastStoredBody_.begin(), lastStoredBody_.end()))
+        return false;
+    --owed_;
+    // An owed answer came: the first one really was to the first request, the device is that slow.
+    if (unconfirmedReplyMs_ > 0) {
+        NoteReplyTime(unconfirmedReplyMs_);
+        unconfirmedReplyMs_ = 0;
+    }
+    DeviceAnswered();
+    return true;
 }
 
 void HistoryController::NoteReplyTime(int64_t ms) {
@@ -217,20 +270,20 @@ void HistoryController::CollectHistory(const Bytes &payload) {
     case HistoryCommand::Record:
         if (!h.Active || !h.Collecting || stopped_)
             break;
-        // The record's own fields do not say which record it is: a reply owed to a repeated request
-        // of the row already filled is counted off, never stored.
-        if (owed_ > 0) {
-            --owed_;
-            // The device answered every copy, so the first answer was to the first request: it really
-            // is that slow.
-            if (owed_ == 0 && unconfirmedReplyMs_ > 0) {
-                NoteReplyTime(unconfirmedReplyMs_);
-                unconfirmedReplyMs_ = 0;
-            }
+        if (record_.sends == 0)
             break;
+        // The record's own fields do not say which record it is, but its request does: on TCP by the
+        // transaction id, on serial by the one request on the line. An answer to a record already
+        // stored is set aside.
+        if (const uint64_t request = poll_.ReplyRequestNumber(); request != 0) {
+            const auto it = std::find_if(asked_.rbegin(), asked_.rend(),
+                                         [request](const auto &a) { return a.first == request; });
+            if (it == asked_.rend() || it->second != h.Total - h.Current) {
+                poll_.SetReplyAside(kFnHistory, payload, DropReason::AlreadyStored);
+                break;
+            }
         }
-        if (record_.sends > 0)
-            OnRecord(body);
+        OnRecord(body);
         break;
     case HistoryCommand::Initialise: {
         // A reply to a request of ours is reported even after the dialog closed: the device did act.
@@ -275,23 +328,19 @@ void HistoryController::OnCount(HistoryKind, ByteView body) {
 void HistoryController::OnRecord(ByteView body) {
     const HistoryDownload &h = poll_.State().History;
     const int64_t now = clock_.NowMs();
-    // Asked once, the reply time is plain. Asked more often, the first answer is to the first request
-    // of a slow device or to a repeat after a lost reply: only the owed answers arriving tell which.
+    // Asked once (or answered to its first request, as a TCP id says), the reply time is plain. Asked
+    // more often, the first answer is to the first request of a slow device or to a repeat after a lost
+    // reply: only an owed answer arriving tells which.
     const int64_t sinceFirst = now - record_.firstMs;
     owed_ = record_.sends - 1;
     unconfirmedReplyMs_ = 0;
-    if (owed_ == 0) {
+    if (owed_ == 0 || (poll_.Link() == LinkKind::Tcp && poll_.ReplyRequestNumber() == firstRequestOfRecord_ &&
+                       firstRequestOfRecord_ != 0))
         NoteReplyTime(sinceFirst);
-    } else {
+    else
         unconfirmedReplyMs_ = sinceFirst;
-        // The owed answers come one reply time after their requests, or, from a device that takes up
-        // a request only after answering the one before, one reply time after another. The next
-        // record waits for all of them, so none can land in its row.
-        const int64_t margin = std::max<int64_t>(250, sinceFirst / 4);
-        absorbUntilMs_ =
-            std::max(record_.lastMs + std::max(replyTimeoutMs_, sinceFirst), now + owed_ * sinceFirst) +
-            margin;
-    }
+    lastStoredBody_.assign(body.begin(), body.end());
+    storedMs_ = now;
     record_ = {};
     if (h.Total <= 0 || h.Current < 1 || h.Current > h.Total)
         return;

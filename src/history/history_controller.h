@@ -6,6 +6,7 @@
 #include "core/text_key.h"
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -51,7 +52,7 @@ public:
     // A record request with no reply for this long is asked again; a device that answers later
     // than that gets about twice its slowest recent reply time, up to the cap.
     static constexpr int64_t kReplyTimeoutMs = 1000;
-    static constexpr int64_t kMaxReplyTimeoutMs = 5000;
+    static constexpr int64_t kMaxReplyTimeoutMs = 30000;
     // A lost reply is asked again within a second and nobody needs to know; three seconds without any
     // answer means the line or the device is down, and the technician should not keep watching a gauge
     // that will not move.
@@ -78,8 +79,11 @@ public:
     void CollectHistory(const Bytes &payload) override;
     bool RecordRequestDue() override;
     void RecordRequestSent() override;
+    int64_t RecordRequestAtMs() const override;
+    int64_t RequestWindowMs() const override;
     bool CountRequestDue() override;
     void CountRequestSent() override;
+    bool AnswersStoredRecord(const Bytes &payload) override;
 
     // Header and rows 1..Total of the current or last download (empty cells for rows not yet received).
     const std::vector<HistoryRow> &Rows() const { return rows_; }
@@ -101,7 +105,13 @@ private:
         int64_t repeatAfterMs = 0;
     };
     bool RepeatDue(const Asked &asked) const;
+    // How long the next send of `asked` waits for its answer.
+    int64_t WindowFor(const Asked &asked) const;
     void NoteSent(Asked &asked);
+    // Whether the record phase may ask at all.
+    bool RecordPhaseOpen() const;
+    // The record body of a reply (serial CRC off), and its command; false when it is none.
+    bool RecordBody(const Bytes &payload, ByteView &body) const;
 
     void OnCount(HistoryKind replyKind, ByteView body);
     void OnRecord(ByteView body);
@@ -121,12 +131,18 @@ private:
     Asked count_;
     int32_t received_ = 0;
     int32_t total_ = 0;
-    // Replies still owed for a record already filled (it was asked more than once); they are
-    // swallowed until absorbUntilMs_ so none of them can fill the next row.
+    // The link's numbers of the record requests sent lately, with the record index each asked for: on
+    // TCP a reply's transaction id says exactly which record it carries.
+    std::deque<std::pair<uint64_t, int32_t>> asked_;
+    uint64_t firstRequestOfRecord_ = 0;
+    // Serial: the record stored last and how many of its requests are still unanswered. An answer with
+    // exactly its content while one is owed is that record again, never the next one.
+    Bytes lastStoredBody_;
     int owed_ = 0;
-    int64_t absorbUntilMs_ = 0;
-    // The first answer's time for a record asked more than once, until its owed answers confirm it.
+    // The first answer's time for a record asked more than once, until an owed answer confirms it.
     int64_t unconfirmedReplyMs_ = 0;
+    // The last record stored (or the count): the next record is asked right after it.
+    int64_t storedMs_ = 0;
     int64_t replyTimeoutMs_ = kReplyTimeoutMs;
     std::vector<int64_t> recentReplyMs_;
     bool stopped_ = false; // Stop Request: replies of this download are dropped

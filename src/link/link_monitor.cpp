@@ -71,7 +71,32 @@ ByteView FrameUnit(LinkKind link, ByteView wire) {
 }
 
 int64_t LinkMonitor::TimeoutFor(LinkKind link) const {
-    return link == LinkKind::Tcp ? kTcpReplyTimeoutMs : kSerialReplyTimeoutMs;
+    return link == LinkKind::Tcp ? kTcpReplyTimeoutMs : serialWindowMs_;
+}
+
+void LinkMonitor::NoteReplyTime(int64_t ms) {
+    lastReplyTimeMs_ = ms;
+    // Only replies actually seen widen the serial window: a silent device keeps the poll's own pace.
+    constexpr std::size_t kRecent = 8;
+    if (recentReplyMs_.size() == kRecent)
+        recentReplyMs_.pop_front();
+    recentReplyMs_.push_back(ms);
+    const int64_t slowest = *std::max_element(recentReplyMs_.begin(), recentReplyMs_.end());
+    serialWindowMs_ = std::clamp<int64_t>(2 * slowest, kSerialReplyTimeoutMs, kMaxReplyTimeoutMs);
+}
+
+void LinkMonitor::Ended(const Outstanding &o) {
+    constexpr std::size_t kRemembered = 16;
+    if (ended_.size() == kRemembered)
+        ended_.pop_front();
+    ended_.push_back(o);
+}
+
+void LinkMonitor::CancelAwaited() {
+    counters_.Cancelled += outstanding_.size();
+    for (const Outstanding &o : outstanding_)
+        Ended(o);
+    outstanding_.clear();
 }
 
 void LinkMonitor::Add(LinkKind link, Direction dir, DropReason reason, ByteView wire) {
@@ -93,34 +118,75 @@ void LinkMonitor::NoteError(std::string text) {
     counters_.LastErrorMs = clock_.NowMs();
 }
 
-void LinkMonitor::RequestSent(LinkKind link, ByteView wire, uint16_t tid) {
+uint64_t LinkMonitor::RequestSent(LinkKind link, ByteView wire, uint16_t tid, int64_t replyWindowMs) {
     ++counters_.Requests;
     Add(link, Direction::Tx, DropReason::None, wire);
-    if (outstanding_.size() >= kMaxOutstanding) {
+    const std::size_t limit = link == LinkKind::Tcp ? kMaxOutstanding : 1;
+    while (outstanding_.size() >= limit) {
+        // Serial: only a silent device is asked again before its window closed; its request is as
+        // good as timed out.
+        if (link == LinkKind::Serial) {
+            ++counters_.Timeouts;
+            ++timeoutsSinceGood_;
+            NoteError(FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1초 안에 응답 없음"),
+                                     {HealthSeconds(clock_.NowMs() - outstanding_.front().SentMs)}));
+        } else {
+            ++counters_.Superseded;
+        }
+        Ended(outstanding_.front());
         outstanding_.pop_front();
-        ++counters_.Superseded;
     }
-    outstanding_.push_back({tid, clock_.NowMs(), link});
+    const int64_t now = clock_.NowMs();
+    const int64_t window = replyWindowMs > 0 ? replyWindowMs : TimeoutFor(link);
+    outstanding_.push_back({tid, now, now + window, link, ++requestNumber_});
+    return requestNumber_;
+}
+
+uint64_t LinkMonitor::ReplyOwner(LinkKind link, uint16_t tid) const {
+    if (link != LinkKind::Tcp) {
+        // One request on the line: an answer is the awaited one's, or else the last one's, late.
+        if (!outstanding_.empty())
+            return outstanding_.front().Number;
+        return ended_.empty() ? 0 : ended_.back().Number;
+    }
+    const auto byTid = [tid](const Outstanding &o) { return o.Tid == tid; };
+    if (auto it = std::find_if(outstanding_.begin(), outstanding_.end(), byTid); it != outstanding_.end())
+        return it->Number;
+    if (auto it = std::find_if(ended_.rbegin(), ended_.rend(), byTid); it != ended_.rend())
+        return it->Number;
+    return 0;
+}
+
+bool LinkMonitor::Awaited(uint64_t request) const {
+    return std::any_of(outstanding_.begin(), outstanding_.end(),
+                       [request](const Outstanding &o) { return o.Number == request; });
 }
 
 void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
-    ++counters_.Replies;
     Add(link, Direction::Rx, DropReason::None, wire);
-    // A serial reply answers the latest request (the device answers within milliseconds, long before
-    // the next one); a TCP reply the request with its transaction id.
-    auto it = outstanding_.empty() ? outstanding_.end() : std::prev(outstanding_.end());
-    if (link == LinkKind::Tcp) {
-        it = std::find_if(outstanding_.begin(), outstanding_.end(),
-                          [tid](const Outstanding &o) { return o.Tid == tid; });
-        // The device answers in order: requests sent before this one and still awaited were lost.
-        if (it != outstanding_.end()) {
+    lastReplyRequest_ = ReplyOwner(link, tid);
+    auto it = std::find_if(outstanding_.begin(), outstanding_.end(),
+                           [this](const Outstanding &o) { return o.Number == lastReplyRequest_; });
+    // A reply with nothing ever asked (fed by hand) is booked as a reply all the same.
+    lastReplyLate_ = lastReplyRequest_ != 0 && it == outstanding_.end();
+    if (lastReplyLate_) {
+        // Its request was settled already (timed out, superseded, cancelled): nothing is counted twice.
+        ++counters_.LateReplies;
+    } else {
+        ++counters_.Replies;
+        if (link == LinkKind::Tcp) {
+            // The device answers in order: requests sent before this one and still awaited were lost.
             counters_.Superseded += static_cast<uint64_t>(it - outstanding_.begin());
+            for (auto lost = outstanding_.begin(); lost != it; ++lost)
+                Ended(*lost);
             it = outstanding_.erase(outstanding_.begin(), it);
         }
-    }
-    if (it != outstanding_.end()) {
-        lastReplyTimeMs_ = clock_.NowMs() - it->SentMs;
-        outstanding_.erase(it);
+        serialSilent_ = false;
+        if (it != outstanding_.end()) {
+            NoteReplyTime(clock_.NowMs() - it->SentMs);
+            Ended(*it);
+            outstanding_.erase(it);
+        }
     }
     ByteView unit = FrameUnit(link, wire);
     if (unit.size() >= 3 && (unit[1] & kExceptionBit)) {
@@ -156,10 +222,8 @@ void LinkMonitor::ReplyDropped(LinkKind link, ByteView unit, DropReason reason) 
 
 bool LinkMonitor::Saturated(LinkKind link) const {
     if (link != LinkKind::Tcp)
-        return false;
-    return std::count_if(outstanding_.begin(), outstanding_.end(), [](const Outstanding &o) {
-               return o.Link == LinkKind::Tcp;
-           }) >= static_cast<std::ptrdiff_t>(kMaxOutstanding);
+        return !outstanding_.empty() && !serialSilent_;
+    return outstanding_.size() >= kMaxOutstanding;
 }
 
 void LinkMonitor::StatusBlockDecoded() {
@@ -173,8 +237,9 @@ void LinkMonitor::StatusBlockDecoded() {
     takenOver_ = false;
 }
 
-void LinkMonitor::LinkOpened(LinkKind) {
+void LinkMonitor::LinkOpened(LinkKind link) {
     open_ = true;
+    link_ = link;
     portLost_ = false;
     connectFailed_ = false;
     takenOver_ = false;
@@ -183,12 +248,17 @@ void LinkMonitor::LinkOpened(LinkKind) {
     lastGoodGapMs_ = -1;
     lastReplyTimeMs_ = -1;
     timeoutsSinceGood_ = 0;
-    outstanding_.clear();
+    peerClosedPending_ = false;
+    serialSilent_ = false;
+    serialWindowMs_ = kSerialReplyTimeoutMs;
+    recentReplyMs_.clear();
+    CancelAwaited();
+    ended_.clear();
 }
 
 void LinkMonitor::LinkClosed() {
     open_ = false;
-    outstanding_.clear();
+    CancelAwaited();
 }
 
 void LinkMonitor::PortLost(const std::string &cause) {
@@ -197,7 +267,7 @@ void LinkMonitor::PortLost(const std::string &cause) {
     if (!portLost_)
         ++counters_.PortLosses;
     portLost_ = true;
-    outstanding_.clear();
+    CancelAwaited();
     NoteError(cause.empty() ? TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "시리얼 포트 끊김"))
                             : FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "시리얼 포트 끊김: %1"), {cause}));
 }
@@ -205,8 +275,20 @@ void LinkMonitor::PortLost(const std::string &cause) {
 void LinkMonitor::ConnectFailed(const std::string &cause) {
     if (!open_)
         return;
+    CancelAwaited();
     connectFailed_ = true;
-    outstanding_.clear(); // nothing sent on a closed connection is answered
+    // Refused or timed out: the device is gone or restarting, whatever closed the last connection.
+    peerClosedPending_ = false;
+    takenOver_ = false;
+    NoteError(cause.empty() ? TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패"))
+                            : FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패: %1"), {cause}));
+}
+
+void LinkMonitor::ConnectionClosed(const std::string &cause) {
+    if (!open_)
+        return;
+    CancelAwaited(); // nothing sent on a closed connection is answered
+    connectFailed_ = true;
     if (takenOver_)
         return; // the takeover says more than the close that follows it
     NoteError(cause.empty() ? TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패"))
@@ -214,12 +296,11 @@ void LinkMonitor::ConnectFailed(const std::string &cause) {
 }
 
 void LinkMonitor::PeerClosed() {
+    CancelAwaited();
     // Only a connection that worked: a device refusing a fresh one is an ordinary connect failure.
     if (!open_ || lastGoodMs_ < 0 || connectFailed_)
         return;
-    ++counters_.Takeovers;
-    takenOver_ = true;
-    NoteError(TranslateCoreText(kTakeoverText));
+    peerClosedPending_ = true;
 }
 
 void LinkMonitor::Reconnected() {
@@ -228,27 +309,45 @@ void LinkMonitor::Reconnected() {
     ++counters_.Reconnects;
     portLost_ = false;
     connectFailed_ = false;
+    if (peerClosedPending_) {
+        // The device dropped a working connection and takes a new one at once: it is there and
+        // answering, so another client most likely holds its one slot. A restart refuses meanwhile.
+        peerClosedPending_ = false;
+        ++counters_.Takeovers;
+        takenOver_ = true;
+        NoteError(TranslateCoreText(kTakeoverText));
+    }
 }
 
 void LinkMonitor::Tick() {
     const int64_t now = clock_.NowMs();
-    while (!outstanding_.empty()) {
-        const int64_t timeout = TimeoutFor(outstanding_.front().Link);
-        if (now - outstanding_.front().SentMs < timeout)
-            break;
-        outstanding_.pop_front();
+    // Each request ends at its own deadline; TCP ones are sent in order of their deadlines, near enough.
+    for (auto it = outstanding_.begin(); it != outstanding_.end();) {
+        if (it->DeadlineMs > now) {
+            ++it;
+            continue;
+        }
         ++counters_.Timeouts;
         ++timeoutsSinceGood_;
-        NoteError(
-            FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1초 안에 응답 없음"), {HealthSeconds(timeout)}));
+        if (it->Link == LinkKind::Serial)
+            serialSilent_ = true;
+        NoteError(FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1초 안에 응답 없음"),
+                                 {HealthSeconds(it->DeadlineMs - it->SentMs)}));
+        Ended(*it);
+        it = outstanding_.erase(it);
     }
 }
 
 bool LinkMonitor::TransactionOutstanding(uint16_t tid) const {
     const int64_t now = clock_.NowMs();
-    return std::any_of(outstanding_.begin(), outstanding_.end(), [&](const Outstanding &o) {
-        return o.Link == LinkKind::Tcp && o.Tid == tid && now - o.SentMs < kTcpReplyTimeoutMs;
-    });
+    return std::any_of(outstanding_.begin(), outstanding_.end(),
+                       [&](const Outstanding &o) { return o.Tid == tid && now < o.DeadlineMs; });
+}
+
+bool LinkMonitor::TransactionKnown(uint16_t tid) const {
+    const auto byTid = [tid](const Outstanding &o) { return o.Tid == tid && o.Link == LinkKind::Tcp; };
+    return std::any_of(outstanding_.begin(), outstanding_.end(), byTid) ||
+           std::any_of(ended_.begin(), ended_.end(), byTid);
 }
 
 void LinkMonitor::ResetCounters() {
@@ -257,8 +356,8 @@ void LinkMonitor::ResetCounters() {
 
 int64_t LinkMonitor::NextChangeMs(int pollPeriodMs) const {
     int64_t next = INT64_MAX;
-    if (!outstanding_.empty())
-        next = outstanding_.front().SentMs + TimeoutFor(outstanding_.front().Link);
+    for (const Outstanding &o : outstanding_)
+        next = std::min(next, o.DeadlineMs);
     if (open_) {
         const int64_t since = lastGoodMs_ >= 0 ? lastGoodMs_ : openedMs_;
         const int64_t stale = since + 3 * static_cast<int64_t>(pollPeriodMs) + 1;
@@ -309,6 +408,7 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
         h.AgeTickInMs = 1000 - age % 1000;
     }
     h.HeldBack = counters_.HeldBack;
+    h.InFlightLimit = link_ == LinkKind::Tcp ? kMaxOutstanding : 1;
     h.Text = HealthText(h);
     return h;
 }
@@ -323,21 +423,27 @@ std::optional<double> LossPercent(const LinkCounters &c, std::size_t outstanding
 }
 
 std::vector<LinkHealth> WidestHealths() {
-    // A quarter of an hour of silence and as many time-outs: beside the port and link panels the fixed
-    // window has no more room. Longer, the tooltip holds the whole text.
-    const int64_t silenceMs = 999 * 1000LL;
-    const auto health = [](HealthState state, int64_t ms, uint64_t timeouts) {
+    // Two-digit figures: a minute and a half of silence, as many requests timed out or awaited. Beside
+    // the port and link panels the fixed window has no more room; longer, the tooltip holds the text.
+    const int64_t silenceMs = 99 * 1000LL;
+    const auto health = [](HealthState state, int64_t ms, uint64_t timeouts, uint64_t awaited = 0) {
         LinkHealth h;
         h.State = state;
         h.Ms = ms;
         h.Timeouts = timeouts;
+        h.Awaited = awaited;
         h.Text = HealthText(h);
         return h;
     };
-    return {health(HealthState::PortLost, 0, 0),       health(HealthState::TakenOver, 0, 0),
-            health(HealthState::NotConnected, 0, 0),   health(HealthState::WaitingFirstReply, 0, 0),
-            health(HealthState::Ok, 9999, 0),          health(HealthState::Slow, silenceMs, 0),
-            health(HealthState::Paused, silenceMs, 0), health(HealthState::NoReply, silenceMs, 999)};
+    return {health(HealthState::PortLost, 0, 0),
+            health(HealthState::TakenOver, 0, 0),
+            health(HealthState::NotConnected, 0, 0),
+            health(HealthState::WaitingFirstReply, 0, 0),
+            health(HealthState::Ok, 9999, 0),
+            health(HealthState::Slow, silenceMs, 0),
+            health(HealthState::Paused, silenceMs, 0),
+            health(HealthState::NoReply, silenceMs, 99),
+            health(HealthState::NoReply, silenceMs, 0, 99)};
 }
 
 } // namespace zephyra

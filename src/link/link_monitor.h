@@ -36,8 +36,10 @@ enum class DropReason : uint8_t {
     RequestMismatch,       // serial: function or byte count differs from the request awaited
     EchoMismatch,          // a write's echo with another register or value: that write failed
     LateEcho,              // the echo of a write whose sequence had already ended: nothing more is sent
+    LateReply,             // the reply's request had already ended (timed out, superseded or cancelled)
+    AlreadyStored,         // a second answer to a history record already stored
 };
-inline constexpr std::size_t kDropReasonCount = 12;
+inline constexpr std::size_t kDropReasonCount = 14;
 
 struct TrafficLine {
     int64_t Ms = 0; // monotonic, from the console's clock
@@ -51,12 +53,15 @@ struct LinkCounters {
     uint64_t Requests = 0;
     uint64_t Replies = 0;
     uint64_t Timeouts = 0;
-    uint64_t Superseded = 0; // requests settled as lost before their time-out: a later one was answered
-    uint64_t HeldBack = 0;   // due TCP polls not sent while the device still owed the most replies
+    uint64_t Superseded = 0;  // requests settled as lost before their time-out: a later one was answered
+    uint64_t Cancelled = 0;   // requests still awaited when their connection or port went away
+    uint64_t LateReplies = 0; // replies to requests that had ended (not counted as replies)
+    uint64_t HeldBack = 0;    // due polls not sent while the device still owed the most replies
     uint64_t CrcErrors = 0;
     uint64_t Reconnects = 0;
     uint64_t PortLosses = 0;
-    // Working connections the device closed: with one client slot, another client took it.
+    // Working connections the device closed while it went on accepting connections: with one client
+    // slot, another client took it. A device that closed and then refused (gone, restarting) is not one.
     uint64_t Takeovers = 0;
     std::map<uint8_t, uint64_t> Exceptions; // by exception code
     std::array<uint64_t, kDropReasonCount> Dropped{};
@@ -92,19 +97,23 @@ struct LinkHealth {
     // Paused, NoReply: the age in the text grows by itself, and no poll wake-up may come to show it (a
     // paused poll sleeps); its next whole second is this many ms away. 0: nothing in the text ages.
     int64_t AgeTickInMs = 0;
-    uint64_t HeldBack = 0; // due TCP polls held back so far, for the panel's tooltip
+    uint64_t HeldBack = 0;      // due polls held back so far, for the panel's tooltip
+    uint64_t InFlightLimit = 1; // requests awaited at once on this link: one serial, four TCP
 };
 
 class LinkMonitor {
 public:
     // A serial request unanswered for this long is lost: the device answers within tens of ms and the
-    // next request goes out 600 ms later.
+    // next request goes out 600 ms later. A device seen to answer slower gets twice its slowest recent
+    // reply time, up to kMaxReplyTimeoutMs.
     static constexpr int64_t kSerialReplyTimeoutMs = 1000;
+    static constexpr int64_t kMaxReplyTimeoutMs = 30000;
     // TCP replies may come much slower than the 900 ms poll period (routers, a busy device working
     // through its queue): a request stays awaited this long, since it still occupies the device and its
     // reply is still life. A silent device shows as stale long before, from its last reply.
     static constexpr int64_t kTcpReplyTimeoutMs = 15000;
-    // At most this many TCP requests wait for replies: a due poll is held back meanwhile.
+    // At most this many TCP requests wait for replies: a due poll is held back meanwhile. A serial line
+    // carries one: a Modbus RTU master never talks over the device's answer.
     static constexpr std::size_t kMaxOutstanding = 4;
     // Bounded so memory stays flat over days of polling.
     static constexpr std::size_t kLineCapacity = 10000;
@@ -118,30 +127,48 @@ public:
     }
 
     // --- what the link layer reports ---
-    // A request went out; tid is the TCP transaction id (ignored on serial).
-    void RequestSent(LinkKind link, ByteView wire, uint16_t tid);
-    // A complete frame reached the dispatcher (function has the exception bit for exceptions).
+    // A request went out; tid is the TCP transaction id (ignored on serial). replyWindowMs: how long its
+    // reply is awaited (0: the link's own). Returns the request's number, counted from 1.
+    uint64_t RequestSent(LinkKind link, ByteView wire, uint16_t tid, int64_t replyWindowMs = 0);
+    // The request a complete frame would answer: the awaited one on serial (the last sent when none is),
+    // the one with its transaction id on TCP; 0 when none is known.
+    uint64_t ReplyOwner(LinkKind link, uint16_t tid) const;
+    // A complete frame reached the dispatcher (function has the exception bit for exceptions). A reply to
+    // a request that had already ended is counted late, not as a reply.
     void FrameReceived(LinkKind link, ByteView wire, uint16_t tid);
+    // The request the last frame received answered, and whether it had ended before (0: none known).
+    uint64_t LastReplyRequest() const { return lastReplyRequest_; }
+    bool LastReplyLate() const { return lastReplyLate_; }
     void FrameDropped(LinkKind link, ByteView wire, DropReason reason);
     // The dispatcher set aside a frame it had been handed (unit: address, function and payload).
     void ReplyDropped(LinkKind link, ByteView unit, DropReason reason);
     // A status block was decoded into the values on screen: they are live.
     void StatusBlockDecoded();
-    // A due TCP poll was not sent: kMaxOutstanding requests are still awaited.
+    // No request may go out now: on TCP kMaxOutstanding are awaited, on serial one is (unless the device
+    // has been silent since its last time-out: then the poll keeps its own pace).
     bool Saturated(LinkKind link) const;
     void RequestHeldBack() { ++counters_.HeldBack; }
+    // Whether that request still waits for its reply.
+    bool Awaited(uint64_t request) const;
     void LinkOpened(LinkKind link);
     void LinkClosed();
     void PortLost(const std::string &cause);
+    // A connect attempt failed (refused, timed out).
     void ConnectFailed(const std::string &cause);
+    // The TCP connection went down (after PeerClosed when the device closed it).
+    void ConnectionClosed(const std::string &cause);
     void Reconnected();
-    // The device closed a connection we did not close.
+    // The device closed a connection we did not close: what was awaited on it is cancelled. Whether another
+    // client took it shows at the next connect: accepted (the device is there), or refused (it is gone).
     void PeerClosed();
     // Expires outstanding requests whose reply time-out has passed; called on every poll wake-up.
     void Tick();
 
     // --- what the link layer asks ---
     bool TransactionOutstanding(uint16_t tid) const;
+    // Outstanding, or ended lately: a late reply is still recognised as a frame, and dropped or used
+    // by whose it is.
+    bool TransactionKnown(uint16_t tid) const;
     // Requests still waiting for their reply or their time-out.
     std::size_t OutstandingCount() const { return outstanding_.size(); }
 
@@ -166,11 +193,17 @@ private:
     struct Outstanding {
         uint16_t Tid;
         int64_t SentMs;
+        int64_t DeadlineMs;
         LinkKind Link;
+        uint64_t Number;
     };
+    // Ends every awaited request as cancelled.
+    void CancelAwaited();
+    void NoteReplyTime(int64_t ms);
     void Add(LinkKind link, Direction dir, DropReason reason, ByteView wire);
     void NoteError(std::string text);
     int64_t TimeoutFor(LinkKind link) const;
+    void Ended(const Outstanding &o);
 
     const Clock &clock_;
     LinkCounters counters_;
@@ -179,7 +212,19 @@ private:
     std::function<void(const TrafficLine &)> lineObserver_;
     uint64_t linesAdded_ = 0;
     std::deque<Outstanding> outstanding_;
+    // Requests ended lately, so a late TCP reply still finds whose it is.
+    std::deque<Outstanding> ended_;
+    uint64_t requestNumber_ = 0;
+    uint64_t lastReplyRequest_ = 0;
+    bool lastReplyLate_ = false;
+    // Serial: the reply times seen lately, and whether the device is silent since its last time-out.
+    std::deque<int64_t> recentReplyMs_;
+    int64_t serialWindowMs_ = kSerialReplyTimeoutMs;
+    bool serialSilent_ = false;
+    // The device closed a working connection: the next connect tells a takeover from a device gone.
+    bool peerClosedPending_ = false;
     bool open_ = false;
+    LinkKind link_ = LinkKind::Serial;
     bool portLost_ = false;
     bool connectFailed_ = false;
     bool takenOver_ = false;

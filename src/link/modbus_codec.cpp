@@ -93,7 +93,7 @@ void ModbusCodec::BuildVendorRequest(uint8_t function, ByteView data) {
     SendRequest(VendorRequestUnit(function, data));
 }
 
-void ModbusCodec::SendRequest(ByteView unit) {
+uint64_t ModbusCodec::SendRequest(ByteView unit, int64_t replyWindowMs) {
     // Link failures never reach the caller: the poll notices them as missing replies and asks again.
     try {
         if (link_ == LinkKind::Serial) {
@@ -101,24 +101,26 @@ void ModbusCodec::SendRequest(ByteView unit) {
             awaited_.Registers = unit.size() >= 6 && unit[1] == kFnReadInput ? unit[4] << 8 | unit[5] : 0;
             Bytes frame = WithCrc(unit);
             port_.WriteSerial(frame);
-            if (monitor_)
-                monitor_->RequestSent(LinkKind::Serial, frame, 0);
-            return;
+            return monitor_ ? monitor_->RequestSent(LinkKind::Serial, frame, 0, replyWindowMs) : 0;
         }
         if (!port_.TcpConnected()) {
             port_.PaintConnect(false);
             port_.ReconnectTcp();
-            return;
+            return 0;
         }
         transactionCounter_ = transactionCounter_ == 0xFFFF ? 0 : transactionCounter_ + 1;
         Bytes frame = WithMbap(static_cast<uint16_t>(transactionCounter_), unit);
         lastSentFunction_ = unit.size() > 1 ? unit[1] : 0;
         port_.WriteTcp(frame);
+        uint64_t number = 0;
         if (monitor_)
-            monitor_->RequestSent(LinkKind::Tcp, frame, static_cast<uint16_t>(transactionCounter_));
+            number = monitor_->RequestSent(LinkKind::Tcp, frame, static_cast<uint16_t>(transactionCounter_),
+                                           replyWindowMs);
         port_.PaintConnect(true);
+        return number;
     } catch (const std::exception &) {
     }
+    return 0;
 }
 
 DropReason ModbusCodec::MatchSerialReply(int32_t function, ByteView payload) const {

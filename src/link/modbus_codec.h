@@ -47,7 +47,9 @@ public:
     void BuildReadRequest(std::string_view startHex, std::string_view countHex);
     void BuildWriteRequest(int32_t address, int32_t value);
     void BuildVendorRequest(uint8_t function, ByteView data);
-    void SendRequest(ByteView unit);
+    // replyWindowMs: how long the reply is awaited (0: the link's own time-out). Returns the request's
+    // number from the link monitor (0: not sent, or no monitor).
+    uint64_t SendRequest(ByteView unit, int64_t replyWindowMs = 0);
 
     uint32_t TransactionCounter() const { return transactionCounter_; }
     int32_t LastSentFunction() const { return lastSentFunction_; }

@@ -53,6 +53,21 @@ void ResponseReceiver::Deliver(LinkKind link, ByteView wire, uint16_t tid, int32
             Drop(link, wire, mismatch);
             return;
         }
+        if (sink_.AnswersEarlierRequest(function, payload)) {
+            Drop(link, wire, DropReason::AlreadyStored);
+            return;
+        }
+    }
+    // A reply whose request has ended never stands in for a newer one. A history record is still worth
+    // its content (the collector knows by the request which record it is), and a late echo is the
+    // write sequence's to count.
+    const bool keptLate = function == kFnHistory || (function & ~kExceptionBit) == kFnWriteSingle;
+    if (monitor_ && !keptLate) {
+        const uint64_t owner = monitor_->ReplyOwner(link, tid);
+        if (owner != 0 && !monitor_->Awaited(owner)) {
+            Drop(link, wire, link == LinkKind::Tcp ? DropReason::StaleTransaction : DropReason::LateReply);
+            return;
+        }
     }
     if (monitor_)
         monitor_->FrameReceived(link, wire, tid);
@@ -165,7 +180,7 @@ bool ResponseReceiver::TcpHeaderMarkAt(ByteView bytes, std::size_t i) const {
     const auto tid = static_cast<uint16_t>(bytes[i] << 8 | bytes[i + 1]);
     // A device slower than the poll answers an earlier request: any one still awaited is taken.
     if (monitor_)
-        return monitor_->TransactionOutstanding(tid);
+        return monitor_->TransactionKnown(tid);
     return tid == (codec_.TransactionCounter() & 0xFFFF);
 }
 

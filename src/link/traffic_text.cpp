@@ -177,6 +177,10 @@ std::string DropReasonText(DropReason reason) {
         return T(QT_TRANSLATE_NOOP("zephyra", "쓴 레지스터나 값과 다른 응답"));
     case DropReason::LateEcho:
         return T(QT_TRANSLATE_NOOP("zephyra", "끝난 쓰기 순서의 늦은 응답"));
+    case DropReason::LateReply:
+        return T(QT_TRANSLATE_NOOP("zephyra", "이미 끝난 요청의 응답"));
+    case DropReason::AlreadyStored:
+        return T(QT_TRANSLATE_NOOP("zephyra", "이미 저장된 기록의 응답"));
     }
     return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "사유 %1"),
                           {std::to_string(static_cast<int>(reason))});

@@ -621,7 +621,7 @@ QString TMain_Form::HealthToolTip(const LinkHealth &health) {
     if (health.HeldBack > 0)
         text += "\n" + tr("보류된 폴링: %1건 (요청 %2건이 응답 대기 중일 때)")
                            .arg(health.HeldBack)
-                           .arg(LinkMonitor::kMaxOutstanding);
+                           .arg(health.InFlightLimit);
     return text;
 }
 

@@ -40,43 +40,37 @@ void PollController::RunTick() {
         switch (state_.RequestMode) {
         case mode::kPoll:
             SetTick(StatusTickMs());
-            // A slow device owes the most replies it may: asking again would only queue up there.
-            if (monitor_ && monitor_->Saturated(state_.Link)) {
+            // The device still owes the most replies it may (one on a serial line): asking again would
+            // talk over its answer or only queue up there.
+            if (!LinkFree()) {
                 monitor_->RequestHeldBack();
                 break;
             }
-            codec_.BuildReadRequest(kStatusStartHex, kStatusCountHex);
+            Send(ReadRequestUnit(ParseHex(kStatusStartHex), ParseHex(kStatusCountHex)));
             break;
         case mode::kNetworkReadBack: {
             const uint8_t data[] = {0x01};
-            codec_.BuildVendorRequest(kFnNetwork, data);
+            Send(VendorRequestUnit(kFnNetwork, data));
             state_.RequestMode = mode::kPoll;
             break;
         }
         case mode::kHistoryCount:
             if (++h.CountPhase > 1) {
                 h.CountPhase = 0;
-                if (history_ && !history_->CountRequestDue())
+                if (!LinkFree() || (history_ && !history_->CountRequestDue()))
                     break;
                 const uint8_t data[] = {static_cast<uint8_t>(h.Kind), 0x01};
-                codec_.BuildVendorRequest(kFnHistory, data);
+                codec_.ResetReceiver();
+                Send(VendorRequestUnit(kFnHistory, data), history_ ? history_->RequestWindowMs() : 0);
                 if (history_)
                     history_->CountRequestSent();
             }
             break;
         case mode::kHistoryRecord:
-        case mode::kHistoryNextRecord: {
-            // The collector keeps one record request outstanding and raises PollDue when its reply
-            // is in, so the next one goes out on the following tick.
-            if (history_ && !history_->RecordRequestDue())
-                break;
-            Bytes data{static_cast<uint8_t>(h.Kind), 0x02};
-            AppendBE16(data, h.Total - h.Current);
-            codec_.BuildVendorRequest(kFnHistory, data);
-            if (history_)
-                history_->RecordRequestSent();
+        case mode::kHistoryNextRecord:
+            // Also woken for at the collector's moment: the tick only catches one that was not.
+            AskRecord();
             break;
-        }
         default:
             break;
         }
@@ -85,6 +79,37 @@ void PollController::RunTick() {
         if (--state_.PollCountdown == 0)
             state_.PollDue = true;
     }
+}
+
+void PollController::Send(const Bytes &unit, int64_t replyWindowMs) {
+    if (!LinkFree() || !waiting_.empty()) {
+        waiting_.push_back({unit, replyWindowMs});
+        return;
+    }
+    lastRequestNumber_ = codec_.SendRequest(unit, replyWindowMs);
+}
+
+void PollController::SendWaiting() {
+    while (!waiting_.empty() && LinkFree() && state_.Connected) {
+        Waiting w = std::move(waiting_.front());
+        waiting_.pop_front();
+        lastRequestNumber_ = codec_.SendRequest(w.Unit, w.ReplyWindowMs);
+    }
+}
+
+void PollController::AskRecord() {
+    if (state_.RequestMode != mode::kHistoryRecord && state_.RequestMode != mode::kHistoryNextRecord)
+        return;
+    // One record request at a time, and only on a free link: its answer must not meet another request.
+    if (!LinkFree() || (history_ && !history_->RecordRequestDue()))
+        return;
+    const HistoryDownload &h = state_.History;
+    Bytes data{static_cast<uint8_t>(h.Kind), 0x02};
+    AppendBE16(data, h.Total - h.Current);
+    codec_.ResetReceiver();
+    Send(VendorRequestUnit(kFnHistory, data), history_ ? history_->RequestWindowMs() : 0);
+    if (history_)
+        history_->RecordRequestSent();
 }
 
 void PollController::StartTicks() {
@@ -140,6 +165,9 @@ int64_t PollController::NextWakeMs() const {
     next = std::min(next, writes_.Deadline());
     if (historyWatched_)
         next = std::min(next, nextWatchdogMs_);
+    if (history_ && state_.Connected &&
+        (state_.RequestMode == mode::kHistoryRecord || state_.RequestMode == mode::kHistoryNextRecord))
+        next = std::min(next, history_->RecordRequestAtMs());
     return next;
 }
 
@@ -162,11 +190,14 @@ void PollController::Wake() {
         if (nextTickMs_ <= now)
             nextTickMs_ = now + tickMs_;
         RunTick();
-        return;
+    } else {
+        if (monitor_)
+            monitor_->Tick();
+        NotifyBusy();
     }
-    if (monitor_)
-        monitor_->Tick();
-    NotifyBusy();
+    // Records go at the device's pace: the next as soon as the last is stored, a repeat at its deadline.
+    if (history_ && state_.Connected && history_->RecordRequestAtMs() <= now)
+        AskRecord();
 }
 
 void PollController::Rearm() {
@@ -202,6 +233,10 @@ void PollController::ResponseDispatcher(int32_t function, Bytes payload) {
     default:
         break; // other exception replies and unknown functions
     }
+}
+
+bool PollController::AnswersEarlierRequest(int32_t function, const Bytes &payload) {
+    return function == kFnHistory && history_ && history_->AnswersStoredRecord(payload);
 }
 
 void PollController::DropReply(int32_t function, const Bytes &payload, DropReason reason) {
@@ -268,6 +303,9 @@ void PollController::ExpireWrites() {
 }
 
 void PollController::WriteSequenceEnded(const WriteSequenceReport &report) {
+    // A write still waiting for the link belongs to the ended sequence: it never goes out.
+    std::erase_if(waiting_,
+                  [](const Waiting &w) { return w.Unit.size() > 1 && w.Unit[1] == kFnWriteSingle; });
     NotifyBusy();
     Rearm(); // the box runs a nested loop: the poll keeps its deadlines there
     switch (report.End) {
@@ -367,7 +405,8 @@ bool PollController::StartWriteSequence(const std::vector<PendingWrite> &writes,
     // Queued in push order, sent last-first.
     std::vector<PendingWrite> sendOrder(writes.rbegin(), writes.rend());
     if (sendOrder.size() > WriteSequence::kMaxWrites)
-        sendOrder.erase(sendOrder.begin(), sendOrder.end() - static_cast<std::ptrdiff_t>(WriteSequence::kMaxWrites));
+        sendOrder.erase(sendOrder.begin(),
+                        sendOrder.end() - static_cast<std::ptrdiff_t>(WriteSequence::kMaxWrites));
     if (writes_.Start(std::move(sendOrder), std::move(onEnd)) != WriteSequence::StartResult::Started)
         return false;
     state_.PollCountdown = 3;
@@ -408,7 +447,7 @@ bool PollController::StartNetworkWrite(const Bytes &request) {
     }
     state_.LastRawRequest = request;
     codec_.ResetReceiver();
-    codec_.SendRequest(request);
+    Send(request);
     state_.PollCountdown = 3;
     state_.PollDue = true;
     return true;
@@ -438,6 +477,7 @@ void PollController::ConnectionWindowOpened() {
     NotifyBusy();
     state_.Connected = false;
     StopTicks();
+    waiting_.clear();
     if (monitor_)
         monitor_->LinkClosed();
     state_.Link = LinkKind::Unselected;
@@ -481,6 +521,7 @@ void PollController::LinkClosed() {
     NotifyBusy();
     StopTicks();
     state_.Connected = false;
+    waiting_.clear(); // nothing of a closed link goes out on the next one
     if (monitor_)
         monitor_->LinkClosed();
 }
@@ -686,7 +727,8 @@ void PollController::SendHistoryInitialise(HistoryKind kind) {
         return;
     const uint8_t data[] = {static_cast<uint8_t>(kind), 0x03}; // 3: initialise the log
     state_.LastRawRequest = VendorRequestUnit(kFnHistory, data);
-    codec_.BuildVendorRequest(kFnHistory, data);
+    codec_.ResetReceiver();
+    Send(state_.LastRawRequest);
     state_.PollCountdown = 3;
     state_.PollDue = true;
 }

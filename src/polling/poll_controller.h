@@ -4,6 +4,7 @@
 // intents, named after what the operator did, and read the state through State().
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -13,8 +14,8 @@
 #include "link/link_monitor.h"
 #include "link/modbus_codec.h"
 #include "link/response_sink.h"
-#include "polling/poll_state.h"
 #include "polling/observer_list.h"
+#include "polling/poll_state.h"
 #include "polling/status_decoder.h"
 #include "polling/write_sequence.h"
 
@@ -37,9 +38,17 @@ public:
     // Modes 15 and 16 ask before each record request and report it sent: one request at a time.
     virtual bool RecordRequestDue() { return true; }
     virtual void RecordRequestSent() {}
+    // The moment the next record request is due (INT64_MAX: none): the poll wakes for it, so records go
+    // at the device's pace rather than the tick's.
+    virtual int64_t RecordRequestAtMs() const { return INT64_MAX; }
+    // How long the next count or record request waits for its reply before it may be asked again
+    // (0: the link's own time-out).
+    virtual int64_t RequestWindowMs() const { return 0; }
     // Mode 14 asks on each count opportunity, so a slow device is not asked again before it could answer.
     virtual bool CountRequestDue() { return true; }
     virtual void CountRequestSent() {}
+    // Serial: whether a record reply is a second answer to the record stored last (see ResponseSink).
+    virtual bool AnswersStoredRecord(const Bytes & /*payload*/) { return false; }
     // After each run of the history watchdog: every kHistoryWatchdogMs from the start of a download
     // until its window closes.
     virtual void WatchdogTick() {}
@@ -73,6 +82,9 @@ public:
     static constexpr int kHistoryRecordIntervalMs = 30;
     // The history windows' watchdog, woken for only while one is open.
     static constexpr int kHistoryWatchdogMs = 100;
+    // The silence a Modbus RTU master keeps after a reply before its next request (1.75 ms above
+    // 19200 baud, rounded up to the clock's millisecond).
+    static constexpr int kInterFrameMs = 2;
     // Status poll ticks; a request goes out every third one.
     static constexpr int kSerialTickMs = 200;
     static constexpr int kAlarmTestTickMs = 400;
@@ -90,7 +102,8 @@ public:
     void SetLinkMonitor(LinkMonitor *monitor) { monitor_ = monitor; }
     // Told after the view of every decoded status block (the trend, the command line and a profile apply
     // listen here), each for as long as it keeps the subscription.
-    [[nodiscard]] Subscription OnDecode(std::function<void(const StatusSnapshot &, const StatusViewModel &)> observer) {
+    [[nodiscard]] Subscription
+    OnDecode(std::function<void(const StatusSnapshot &, const StatusViewModel &)> observer) {
         return decodeObservers_.Add(std::move(observer));
     }
 
@@ -112,6 +125,18 @@ public:
     bool Ticking() const { return ticking_; }
     int TickIntervalMs() const { return tickMs_; }
     void ResponseDispatcher(int32_t function, Bytes payload) override;
+    bool AnswersEarlierRequest(int32_t function, const Bytes &payload) override;
+    // The number of the request last sent, and of the request the reply being dispatched answers, and
+    // whether that one had already ended (0: unknown, no link monitor).
+    uint64_t LastRequestNumber() const { return lastRequestNumber_; }
+    uint64_t ReplyRequestNumber() const { return monitor_ ? monitor_->LastReplyRequest() : 0; }
+    bool ReplyLate() const { return monitor_ && monitor_->LastReplyLate(); }
+    // A reply handed to a collector that it does not use, recorded with its reason.
+    void SetReplyAside(int32_t function, const Bytes &payload, DropReason reason) {
+        DropReply(function, payload, reason);
+    }
+    // Requests that wait for the link: at its in-flight limit nothing more goes out.
+    std::size_t WaitingCount() const { return waiting_.size(); }
 
     const PollState &State() const { return state_; }
     LinkKind Link() const { return state_.Link; }
@@ -189,6 +214,12 @@ public:
     void SendHistoryInitialise(HistoryKind kind);
 
 private:
+    // Every request goes out here: at once while the link takes another, else in turn once it does.
+    void Send(const Bytes &unit, int64_t replyWindowMs = 0);
+    void SendWaiting();
+    bool LinkFree() const { return !monitor_ || !monitor_->Saturated(state_.Link); }
+    // Mode 15 and 16: the record request, when the collector says it is due and the link is free.
+    void AskRecord();
     void DispatchStatus(Bytes &payload);
     // Records why the dispatcher set a reply aside.
     void DropReply(int32_t function, const Bytes &payload, DropReason reason);
@@ -216,7 +247,10 @@ private:
     class Entry {
     public:
         explicit Entry(PollController &c) : c_(c) { c_.Settle(); }
-        ~Entry() { c_.Rearm(); }
+        ~Entry() {
+            c_.SendWaiting();
+            c_.Rearm();
+        }
         Entry(const Entry &) = delete;
         Entry &operator=(const Entry &) = delete;
 
@@ -238,7 +272,10 @@ private:
     StatusViewModel view_model_;
     uint64_t decodeCount_ = 0;
     bool connecting_ = false;
-    WriteSequence writes_{clock_, [this](const PendingWrite &w) { codec_.BuildWriteRequest(w.Address, w.Value); }};
+    // The echo is awaited on the link as long as the sequence waits for it: a slow echo is not a late one.
+    WriteSequence writes_{clock_, [this](const PendingWrite &w) {
+                              Send(WriteRequestUnit(w.Address, w.Value), kWriteEchoTimeoutMs);
+                          }};
     Subscription writeEnd_;
     ObserverList<bool> busyObservers_;
     std::function<void(bool)> networkObserver_;
@@ -251,6 +288,12 @@ private:
     bool historyWatched_ = false;
     int64_t nextWatchdogMs_ = 0;
     int64_t armedMs_ = -1; // -1: not armed
+    struct Waiting {
+        Bytes Unit;
+        int64_t ReplyWindowMs;
+    };
+    std::deque<Waiting> waiting_;
+    uint64_t lastRequestNumber_ = 0;
     int StatusTickMs() const;
 };
 

@@ -32,7 +32,7 @@ ByteView Unit(const std::string &link, const Bytes &frame) {
 std::map<std::string, long> SummaryCounts(const std::string &err) {
     std::map<std::string, long> counts;
     const std::regex item(
-        R"((\d+) (requests|replies|time-outs|superseded|awaiting reply|CRC errors|exceptions|dropped frames))");
+        R"((\d+) (requests|replies|time-outs|superseded|cancelled|awaiting reply|CRC errors|exceptions|dropped frames))");
     for (std::sregex_iterator it(err.begin(), err.end(), item), end; it != end; ++it)
         counts[(*it)[2]] = std::stol((*it)[1]);
     return counts;
@@ -146,6 +146,57 @@ TEST_P(CliSim, AFaultyLineShowsInTheSummaryAlsoAfterSigterm) {
         EXPECT_GT(counts["CRC errors"], 0) << err;
     }
     EXPECT_EQ(err.find(", 0.0% loss"), std::string::npos) << err;
+}
+
+// A device that answers every request, slower than the poll asks: it is polled at its own pace, every
+// request is settled once, and no reply is lost, talked over or booked to another request.
+TEST_P(CliSim, ADeviceSlowerThanThePollIsAskedAtItsOwnPace) {
+    json scenario = FrozenScenario();
+    scenario["faults"] = {{"latency_ms", 400}, {"jitter_ms", 599}}; // 0.7 s ± 0.3
+    Begin(scenario);
+    const SimRun run = Cli(With({"watch", "--interval", "0.1", "--count", "12"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    auto counts = SummaryCounts(run.err);
+    EXPECT_EQ(counts["requests"], counts["replies"] + counts["time-outs"] + counts["superseded"] +
+                                      counts["cancelled"] + counts["awaiting reply"])
+        << run.err;
+    EXPECT_EQ(counts["superseded"], 0) << run.err;
+    EXPECT_EQ(counts["dropped frames"], 0) << run.err;
+    EXPECT_LE(counts["time-outs"] * 20, counts["requests"]) << run.err; // loss at most 5 %
+    // The device never had two requests to answer at once.
+    int awaited = 0, most = 0;
+    for (const JournalEntry &e : sim_->ReadJournal()) {
+        if (e.dir == "RX")
+            most = std::max(most, ++awaited);
+        else if (e.dir == "TX" || e.dir == "DROP")
+            --awaited;
+    }
+    EXPECT_LE(most, Serial() ? 1 : static_cast<int>(LinkMonitor::kMaxOutstanding));
+}
+
+// A device slower than the first time-out, with ±50 % jitter: records asked again are stored once each,
+// in their own rows.
+TEST_P(CliSim, HistoryFromASlowJitteryDeviceHoldsEveryRecordOnce) {
+    json scenario = FrozenScenario();
+    scenario["logs"] = {{"event", 5}};
+    scenario["faults"] = {{"latency_ms", 550}, {"jitter_ms", 1100}, {"seed", 7}}; // 1.1 s ± 50 %
+    Begin(scenario);
+    const std::string csv = Tmp("event.csv");
+    const SimRun run = Cli(With({"history", "event", "--out", csv}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::map<int, Bytes> records;
+    for (const Bytes &f : JournalFrames(sim_->ReadJournal(), LinkTag(), "TX")) {
+        ByteView u = Unit(LinkTag(), f);
+        if (u.size() >= 8 && u[1] == kFnHistory && u[5] == 2)
+            records[u[6] << 8 | u[7]] = Bytes(u.begin() + 6, u.end());
+    }
+    ASSERT_EQ(records.size(), 5u);
+    std::vector<HistoryRow> rows{HistoryHeader(HistoryKind::Event)};
+    for (int k = 1; k <= 5; ++k)
+        rows.push_back(DecodeHistoryRecord(HistoryKind::Event, k, records[5 - k]));
+    std::ifstream in(csv, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()),
+              cli::HistoryCsv(rows));
 }
 
 TEST_P(CliSim, HistoryWritesTheConsolesWorkbookAndNeverReplacesAFile) {

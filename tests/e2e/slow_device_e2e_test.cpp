@@ -84,6 +84,51 @@ TEST_P(SlowDevice, AtMostFourAwaitedEveryReplyDecodedAndStaleOnlyWhenRepliesStop
     kill(sim->Pid(), SIGCONT);
 }
 
+// A slow device goes away (closes, then refuses) and comes back on the same port: the requests of the
+// closed connection end as cancelled, the panel says the console is retrying, and a restart is not
+// taken for another client.
+TEST(GoneDevice, ClosedThenRefusedIsNotConnectedAndARestartIsNoTakeover) {
+    std::string error;
+    SimOptions options;
+    options.scenarioJson = R"({"faults": {"latency_ms": 1500, "one_at_a_time": true}})";
+    options.pty = false;
+    options.link = false;
+    auto sim = SimProcess::Start(options, &error);
+    ASSERT_TRUE(sim) << error;
+    const int port = sim->TcpPort();
+
+    fakes::FakeOperator op;
+    std::ostringstream trace;
+    DeviceLink link(op, trace);
+    link.SetConnectInBackground(true);
+    link.SetTcpPort(static_cast<quint16>(port));
+    link.Connect(LinkKind::Tcp, "127.0.0.1");
+    const LinkMonitor &monitor = link.Monitor();
+    ASSERT_TRUE(WaitFor(
+        [&] { return link.Controller().DecodeCount() >= 1 && monitor.OutstandingCount() >= 2; }, 15000));
+    sim->Stop();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return link.Controller().Health().Text == "연결 안 됨 — 재시도 중" &&
+                   monitor.Counters().LastError.find("연결이 거부되었습니다") != std::string::npos;
+        },
+        10000))
+        << link.Controller().Health().Text << " / " << monitor.Counters().LastError;
+    EXPECT_EQ(monitor.OutstandingCount(), 0u);
+    const LinkCounters &c = monitor.Counters();
+    EXPECT_GE(c.Cancelled, 2u);
+    EXPECT_EQ(c.Requests, c.Replies + c.Timeouts + c.Superseded + c.Cancelled);
+
+    options.extraArgs = {"--tcp-port", std::to_string(port)};
+    sim = SimProcess::Start(options, &error);
+    ASSERT_TRUE(sim) << error;
+    const uint64_t decodes = link.Controller().DecodeCount();
+    ASSERT_TRUE(WaitFor([&] { return link.Controller().DecodeCount() > decodes; }, 15000))
+        << link.Controller().Health().Text;
+    EXPECT_EQ(c.Takeovers, 0u);
+    EXPECT_GE(c.Reconnects, 1u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Tcp, SlowDevice, ::testing::Values(1500, 2500),
                          [](const auto &info) { return std::to_string(info.param) + "ms"; });
 

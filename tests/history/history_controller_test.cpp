@@ -60,13 +60,17 @@ Bytes AlarmRecordFor(int index) {
     return b;
 }
 
-Bytes Reply(HistoryKind kind, HistoryCommand command, const Bytes &body) {
+Bytes ReplyUnit(HistoryKind kind, HistoryCommand command, const Bytes &body) {
     Bytes unit{kUnitAddress, kFnHistory};
     AppendBE16(unit, static_cast<int32_t>(body.size()) + 2);
     unit.push_back(static_cast<uint8_t>(kind));
     unit.push_back(static_cast<uint8_t>(command));
     unit.insert(unit.end(), body.begin(), body.end());
-    return WithCrc(unit);
+    return unit;
+}
+
+Bytes Reply(HistoryKind kind, HistoryCommand command, const Bytes &body) {
+    return WithCrc(ReplyUnit(kind, command, body));
 }
 
 // Answers 0x41 requests found on the port, each after `delayMs`; `drop` decides which replies get lost.
@@ -81,12 +85,19 @@ struct FakeDevice {
     std::size_t seen = 0;
     int recordRequests = 0;
     std::vector<int> requested;
+    std::vector<int64_t> requestedAt;
     std::vector<Bytes> countRequests;
     std::deque<std::pair<int64_t, Bytes>> pending;
 
     void Poll(const FakeLinkPort &port, int64_t now) {
         for (; seen < port.writes.size(); ++seen) {
-            const Bytes &f = port.writes[seen].Frame;
+            const FakeLinkPort::Write &w = port.writes[seen];
+            // The unit with a CRC after it, as on the serial line; over TCP the reply carries the id.
+            const Bytes f = w.Tcp ? WithCrc(ByteView(w.Frame).subspan(6)) : w.Frame;
+            const auto frame = [&](const Bytes &unit) {
+                return w.Tcp ? WithMbap(static_cast<uint16_t>(w.Frame[0] << 8 | w.Frame[1]), unit)
+                             : WithCrc(unit);
+            };
             if (f.size() < 8 || f[1] != kFnHistory)
                 continue;
             auto kind = static_cast<HistoryKind>(f[4]);
@@ -94,23 +105,23 @@ struct FakeDevice {
                 countRequests.push_back(f);
                 Bytes n;
                 AppendBE16(n, count);
-                pending.emplace_back(Due(now, delayMs), Reply(kind, HistoryCommand::Count, n));
+                pending.emplace_back(Due(now, delayMs), frame(ReplyUnit(kind, HistoryCommand::Count, n)));
             } else if (f[5] == 2 && f.size() >= 10) {
                 int index = f[6] * 256 + f[7];
                 requested.push_back(index);
+                requestedAt.push_back(now);
                 int n = recordRequests++;
                 if (drop(n))
                     continue;
                 int64_t delay = delayFor ? delayFor(n) : delayMs;
                 pending.emplace_back(Due(now, delay),
-                                     Reply(kind, HistoryCommand::Record, AlarmRecordFor(index)));
+                                     frame(ReplyUnit(kind, HistoryCommand::Record, AlarmRecordFor(index))));
             }
         }
     }
+    // Replies leave in the order the requests came, as from the simulator and any Modbus slave.
     int64_t Due(int64_t now, int64_t delay) {
-        if (!oneAtATime)
-            return now + delay;
-        busyUntil = std::max(now, busyUntil) + delay;
+        busyUntil = oneAtATime ? std::max(now, busyUntil) + delay : std::max(now + delay, busyUntil);
         return busyUntil;
     }
 };
@@ -123,34 +134,49 @@ struct Rig {
     PollState state;
     ModbusCodec codec{state.Link, port};
     std::ostringstream trace;
+    LinkMonitor monitor{clock};
     PollController poll{state, codec, timer, op, clock, trace};
     ResponseReceiver receiver{codec, poll, clock};
     HistoryController history{poll, clock};
     FakeHistoryView view;
     FakeDevice device;
 
-    Rig() {
+    explicit Rig(LinkKind link = LinkKind::Serial) {
         state.Connected = true;
         codec.AttachReceiver(&receiver);
+        codec.SetMonitor(&monitor);
+        receiver.SetMonitor(&monitor);
+        poll.SetLinkMonitor(&monitor);
         poll.SetHistoryCollector(&history);
-        poll.LinkConfirmed(LinkKind::Serial);
+        poll.LinkConfirmed(link);
     }
 
-    // One timer interval: the tick (if the timer runs), then whatever the device sends in that time.
+    // One tick interval of the poll's time: its wake-ups at the moments it armed the timer for, and
+    // whatever the device sends, in the order they fall due.
     void Step() {
-        int64_t end = clock.now + poll.TickIntervalMs();
-        if (poll.Ticking())
-            poll.Timer1Timer();
-        device.Poll(port, clock.now);
-        std::stable_sort(device.pending.begin(), device.pending.end(),
-                         [](const auto &a, const auto &b) { return a.first < b.first; });
-        while (!device.pending.empty() && device.pending.front().first <= end) {
-            clock.now = std::max(clock.now, device.pending.front().first);
-            Bytes frame = device.pending.front().second;
-            device.pending.pop_front();
-            receiver.OnSerialRead(frame);
+        const int64_t end = clock.now + poll.TickIntervalMs();
+        for (int guard = 0; guard < 10000; ++guard) {
+            device.Poll(port, clock.now);
+            std::stable_sort(device.pending.begin(), device.pending.end(),
+                             [](const auto &a, const auto &b) { return a.first < b.first; });
+            const int64_t reply = device.pending.empty() ? INT64_MAX : device.pending.front().first;
+            const int64_t wake = timer.armedAt.value_or(INT64_MAX);
+            if (std::min(reply, wake) > end)
+                break;
+            clock.now = std::max(clock.now, std::min(reply, wake));
+            if (reply <= wake) {
+                const Bytes frame = device.pending.front().second;
+                device.pending.pop_front();
+                if (state.Link == LinkKind::Tcp)
+                    receiver.OnTcpRead(frame);
+                else
+                    receiver.OnSerialRead(frame);
+            } else {
+                timer.armedAt.reset();
+                poll.Wake();
+            }
         }
-        clock.now = end;
+        clock.now = std::max(clock.now, end);
     }
     void Run(int steps) {
         for (int i = 0; i < steps; ++i)
@@ -318,28 +344,28 @@ TEST(HistoryDownload, ReplyLaterThanTheTimeOutDoesNotFillTheNextRow) {
     ExpectRowsHoldRecordsInOrder(rig.view, 30);
 }
 
-// A device slower than the first time-out, answering requests side by side or one at a time: a
-// record asked more than once is stored once and its other answers are swallowed; below the time-out's
-// cap each record after the first is asked once, above it records are asked again yet fill their rows.
-TEST(HistoryDownload, ConsistentlySlowDeviceGivesEveryRecordOnceInOrder) {
-    for (bool oneAtATime : {false, true}) {
-        for (int64_t latency : {1100, 2000, 3000, 4000, 6000}) {
-            SCOPED_TRACE(std::to_string(latency) + (oneAtATime ? " ms, one at a time" : " ms"));
-            Rig rig;
-            rig.device.count = 6;
-            rig.device.delayMs = latency;
-            rig.device.oneAtATime = oneAtATime;
-            rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
-            rig.RunToEnd();
-            EXPECT_EQ(rig.view.filled, OneTo(6));
-            ExpectRowsHoldRecordsInOrder(rig.view, 6);
-            EXPECT_EQ(rig.history.ReceivedCount(), 6);
-            EXPECT_LE(rig.history.ReplyTimeoutMs(), HistoryController::kMaxReplyTimeoutMs);
-            const std::vector<int> &asked = rig.device.requested;
-            ASSERT_GE(asked.size(), 6u);
-            if (latency < HistoryController::kMaxReplyTimeoutMs) {
-                EXPECT_EQ(std::vector<int>(asked.end() - 5, asked.end()), (std::vector<int>{4, 3, 2, 1, 0}))
-                    << "after the first record each one is asked once";
+// A device slower than the first time-out with ±50 % jitter, answering requests side by side or one
+// at a time, on both links: records asked more than once are stored once, each in its own row, in
+// order (on TCP by transaction id, on serial by content while a copy is owed).
+TEST(HistoryDownload, SlowJitteryDeviceGivesEveryRecordOnceInOrder) {
+    for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
+        for (bool oneAtATime : {false, true}) {
+            for (int64_t latency : {1100, 2000, 3000, 6000, 10000}) {
+                SCOPED_TRACE(std::to_string(latency) + (oneAtATime ? " ms, one at a time" : " ms") +
+                             (link == LinkKind::Tcp ? ", TCP" : ", serial"));
+                Rig rig(link);
+                rig.device.count = 8;
+                rig.device.delayFor = [latency](int n) {
+                    return latency / 2 + (n * 7919 % 1001) * latency / 1000;
+                };
+                rig.device.oneAtATime = oneAtATime;
+                rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+                rig.RunToEnd(200000);
+                EXPECT_EQ(rig.view.filled, OneTo(8));
+                ExpectRowsHoldRecordsInOrder(rig.view, 8);
+                const LinkCounters &c = rig.monitor.Counters();
+                EXPECT_EQ(c.Requests, c.Replies + c.Timeouts + c.Superseded + c.Cancelled +
+                                          rig.monitor.OutstandingCount());
             }
         }
     }
@@ -354,17 +380,18 @@ TEST(HistoryDownload, OneRecordRequestAtATime) {
     EXPECT_EQ(rig.device.requested, Descending(5));
 }
 
-TEST(HistoryDownload, NextRecordGoesOutOnTheTickAfterTheReply) {
+// The device's pace, not the tick's: the next record is asked as soon as the last one is in, after
+// the silence Modbus keeps between frames.
+TEST(HistoryDownload, NextRecordGoesOutRightAfterTheReply) {
     Rig rig;
     rig.device.count = 4;
+    rig.device.delayMs = 7;
     rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
-    while (rig.device.requested.empty())
-        rig.Step(); // the reply comes within the same interval
-    ASSERT_EQ(rig.view.filled.size(), 1u);
-    EXPECT_EQ(rig.state.RequestMode, mode::kHistoryNextRecord);
-    EXPECT_EQ(rig.poll.TickIntervalMs(), PollController::kHistoryRecordIntervalMs);
-    rig.Step();
-    EXPECT_EQ(rig.device.requested.size(), 2u);
+    rig.RunToEnd();
+    ASSERT_EQ(rig.device.requestedAt.size(), 4u);
+    for (std::size_t i = 1; i < 4; ++i)
+        EXPECT_EQ(rig.device.requestedAt[i] - rig.device.requestedAt[i - 1],
+                  7 + PollController::kInterFrameMs);
 }
 
 TEST(HistoryDownload, CloseDuringTheCountPhaseStopsRequests) {
@@ -489,16 +516,16 @@ TEST(HistoryStall, SilenceBeforeTheCountIsShownAndCountsUp) {
 TEST(HistoryStall, ShowsWhatArrivedClearsOnTheNextReplyAndEndsWithStop) {
     Rig rig;
     rig.device.count = 2000;
-    bool silent = false;
-    rig.device.drop = [&](int) { return silent; };
+    int answered = 3; // record requests the device answers before it falls silent
+    rig.device.drop = [&](int n) { return n >= answered; };
     rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
     rig.RunWatched(1000000, [&] { return rig.view.filled.size() == 3; });
-    silent = true;
     rig.RunWatched(rig.clock.now + 3300);
     EXPECT_EQ(rig.view.Stall(), "장비가 3초째 응답하지 않습니다 — 2000건 중 3건 받음");
 
-    // The line comes back: the first reply clears it and the download goes on where it was.
-    silent = false;
+    // The line comes back for three more records: the first reply clears the text and the download
+    // goes on where it was.
+    answered = rig.device.recordRequests + 3;
     rig.RunWatched(rig.clock.now + 60000, [&] { return rig.view.Stall().empty(); });
     EXPECT_EQ(rig.view.Stall(), "");
     rig.RunWatched(rig.clock.now + 60000, [&] { return rig.view.filled.size() == 6; });
@@ -506,7 +533,6 @@ TEST(HistoryStall, ShowsWhatArrivedClearsOnTheNextReplyAndEndsWithStop) {
     EXPECT_EQ(rig.view.rows.at(4)[3], DecDigits(1996, 3) + " V");
 
     // Silent again, and the technician gives up: Stop takes the text away for good.
-    silent = true;
     rig.RunWatched(rig.clock.now + 4000);
     EXPECT_NE(rig.view.Stall(), "");
     rig.history.StopRequest();

@@ -67,7 +67,8 @@ TEST(LinkMonitor, SilenceTurnsStaleWithTimeOutsAndTheNextReplyIsHealthyAgain) {
     EXPECT_EQ(h.Text, "3.0초째 응답 없음 — 요청 3건 시간 초과");
     EXPECT_EQ(r.monitor.Health(600, false).Text, "폴링 멈춤 · 3.0초 전 값");
     EXPECT_EQ(r.monitor.Counters().Timeouts, 3u);
-    EXPECT_EQ(r.monitor.Counters().LastError, "1.0초 안에 응답 없음");
+    // Each request waited until the next went out (a serial line carries one).
+    EXPECT_EQ(r.monitor.Counters().LastError, "0.6초 안에 응답 없음");
     // Nothing wakes a paused poll: the panel is told when the age it shows reaches its next second.
     r.clock.Advance(250);
     const LinkHealth paused = r.monitor.Health(600, false);
@@ -93,24 +94,46 @@ TEST(LinkMonitor, SilenceTurnsStaleWithTimeOutsAndTheNextReplyIsHealthyAgain) {
     EXPECT_EQ(r.monitor.Counters().Requests, 0u);
 }
 
-// A one-client device drops our working connection when another client connects; a connection it
-// never answered on is an ordinary connect failure.
-TEST(LinkMonitor, ADroppedWorkingConnectionIsATakeoverWithItsReplyTimes) {
+// A one-client device drops our working connection and takes our reconnect at once: another client
+// holds it. A device that closes and then refuses is gone (or restarting): no takeover, and the requests
+// of the closed connection end as cancelled.
+TEST(LinkMonitor, ATakeoverIsACloseFollowedByAnAcceptedReconnectNotARefusal) {
     MonitorRig r(LinkKind::Tcp);
-    r.monitor.PeerClosed();
+    r.monitor.PeerClosed(); // never answered on: an ordinary connect failure
+    r.monitor.Reconnected();
     EXPECT_EQ(r.monitor.Counters().Takeovers, 0u);
     EXPECT_EQ(r.monitor.LastReplyTimeMs(), -1);
     r.Poll(true);
     EXPECT_EQ(r.monitor.LastReplyTimeMs(), 20);
     EXPECT_EQ(r.monitor.LastGoodAgeMs(), 580);
-    r.monitor.PeerClosed();
-    r.monitor.ConnectFailed("connection closed");
+
+    const auto closeWithTwoAwaited = [&r] {
+        r.codec.SendRequest(kStatusRead);
+        r.codec.SendRequest(kStatusRead);
+        r.monitor.PeerClosed();
+        r.monitor.ConnectionClosed("connection closed");
+        EXPECT_EQ(r.monitor.OutstandingCount(), 0u);
+        EXPECT_EQ(r.monitor.Health(900, true).Text, "연결 안 됨 — 재시도 중");
+    };
+    // Gone: closed, then refused. Restarted: refused a while, then accepted.
+    closeWithTwoAwaited();
+    r.monitor.ConnectFailed("connection refused");
+    EXPECT_EQ(r.monitor.Health(900, true).Text, "연결 안 됨 — 재시도 중");
+    r.monitor.Reconnected();
+    EXPECT_EQ(r.monitor.Counters().Takeovers, 0u);
+    EXPECT_EQ(r.monitor.Counters().Cancelled, 2u);
+    r.Poll(true);
+
+    // Taken: closed, and the reconnect is accepted at once.
+    closeWithTwoAwaited();
+    r.monitor.Reconnected();
     const LinkHealth h = r.monitor.Health(900, true);
     EXPECT_TRUE(h.Stale && h.TakenOver);
     EXPECT_EQ(h.Text, "장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중");
     EXPECT_EQ(r.monitor.Counters().Takeovers, 1u);
     EXPECT_EQ(r.monitor.Counters().LastError, kTakeoverText);
-    r.monitor.Reconnected();
+    const LinkCounters &c = r.monitor.Counters();
+    EXPECT_EQ(c.Requests, c.Replies + c.Timeouts + c.Superseded + c.Cancelled + r.monitor.OutstandingCount());
     r.Poll(true);
     EXPECT_FALSE(r.monitor.Health(900, true).TakenOver);
 }
