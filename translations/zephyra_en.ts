@@ -1203,14 +1203,6 @@ Continue?</translation>
         <translation>checked against %1: %2 settings differ</translation>
     </message>
     <message>
-        <source>켜짐</source>
-        <translation>on</translation>
-    </message>
-    <message>
-        <source>꺼짐</source>
-        <translation>off</translation>
-    </message>
-    <message>
         <source>활성 경보</source>
         <translation>Active alarms</translation>
     </message>

@@ -159,9 +159,9 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
                          {T(QT_TRANSLATE_NOOP("zephyra", "이더넷 링크")), v.LinkText}},
                         {}});
 
-    // Active alarms get a column for the technician's remark; every lamp is then listed on or off.
-    const std::string on = T(QT_TRANSLATE_NOOP("zephyra", "켜짐"));
-    const std::string off = T(QT_TRANSLATE_NOOP("zephyra", "꺼짐"));
+    // Active alarms get a column for the technician's remark; every lamp is then listed on or off, spelled
+    // as the set-points' own OFF, so on and off read one way throughout.
+    const std::string on = "ON", off = "OFF";
     ReportTable alarms{T(QT_TRANSLATE_NOOP("zephyra", "활성 경보")),
                        {T(QT_TRANSLATE_NOOP("zephyra", "경보")), T(QT_TRANSLATE_NOOP("zephyra", "상태")),
                         T(QT_TRANSLATE_NOOP("zephyra", "비고"))},

@@ -367,7 +367,7 @@ TEST_F(ProfileWithSim, CommandLineReportForTheCustomer) {
         lines << page;
     for (const char *expected :
          {"현장 이름 Harbour Rack 7", "기술자 J. Park", "프로필 site.json과(와) 대조: 일치합니다", "경보 상태 비고",
-          "AC입력 전원이상 켜짐", "축전지 차단 켜짐", "AC 입력 전압 221 V", "DC 출력 전압 53.5 V", "부하 전류 12.3 A",
+          "AC입력 전원이상 ON", "축전지 차단 ON", "AC 입력 전압 221 V", "DC 출력 전압 53.5 V", "부하 전류 12.3 A",
           "AC 고전압 270 V", "충전전류 제한 3 A"})
         EXPECT_TRUE(lines.contains(expected)) << expected << "\n" << lines.join('\n').toStdString();
     // The tables' own headers: a page that ends in one, or in its first row, cut the table badly.
