@@ -9,7 +9,7 @@ foreach(program zephyra-console zephyra-cli zephyra-sim)
 endforeach()
 if(TARGET zephyra-report)
     # zephyra-cli hands `report` to it; it needs Qt Gui, so it comes with the console.
-    install(TARGETS zephyra-report RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/zephyra)
+    install(TARGETS zephyra-report RUNTIME DESTINATION ${ZEPHYRA_REPORT_HELPER_DIR})
 endif()
 
 # PNG icons at the usual sizes beside the SVG, for menus that do not draw SVG.
