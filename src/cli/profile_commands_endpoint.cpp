@@ -152,7 +152,10 @@ int ReportCommand(const std::vector<std::string> &words, const ReportOptions &op
         in.ProfileCheck = CompareProfile(in.Snapshot, profile);
     }
 #if ZEPHYRA_CLI_REPORT
-    const QString error = WriteReportPdf(BuildCommissioningReport(in), QString::fromStdString(words[0]), false);
+    const CommissioningReport report = BuildCommissioningReport(in);
+    // Why a file could not be written is the command's own message: English again.
+    InstallEnglish();
+    const QString error = WriteReportPdf(report, QString::fromStdString(words[0]), false);
 #else
     const QString error = QStringLiteral("this build writes no reports");
 #endif

@@ -27,14 +27,15 @@ QString Html(const std::string &text) {
 // blanks for text extraction (pdftotext reads "AC고전압"); NanumBarunGothic keeps them.
 QFont ReportFont() {
     const QStringList families = QFontDatabase::families();
+    QFont font;
     for (const char *name : {"NanumBarunGothic", "NanumGothic", "Noto Sans CJK KR"})
         if (families.contains(QString::fromLatin1(name))) {
-            QFont font(QString::fromLatin1(name));
-            font.setPointSizeF(9);
-            return font;
+            font = QFont(QString::fromLatin1(name));
+            break;
         }
-    QFont font;
     font.setPointSizeF(9);
+    // A blank a little wider than the font's own: text extraction read "3 A" as "3A".
+    font.setWordSpacing(8);
     return font;
 }
 
@@ -88,7 +89,10 @@ void KeepTablesTogether(QTextDocument &doc) {
             tables.append(table);
         }
     const double pageHeight = doc.pageSize().height();
+    // One table at a time, each moved after a whole new layout: a layout patched after a moved block left
+    // the blocks below it unlaid, and they went unprinted.
     for (QTextTable *table : tables) {
+        doc.markContentsDirty(0, doc.characterCount());
         QTextBlock heading = doc.findBlock(table->firstPosition() - 1);
         // The heading, and the note under it when there is one.
         while (heading.previous().isValid() && heading.blockFormat().headingLevel() == 0 &&
@@ -109,12 +113,12 @@ void KeepTablesTogether(QTextDocument &doc) {
         const bool fits = bottom.bottom() - top.top() < pageHeight * 0.9;
         const bool atPageTop = top.top() - first * pageHeight < top.height();
         if (last != first && (fits || onFirst < 2) && !atPageTop) {
-            QTextCursor cursor(heading);
             QTextBlockFormat format = heading.blockFormat();
             format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-            cursor.setBlockFormat(format);
+            QTextCursor(heading).setBlockFormat(format);
         }
     }
+    doc.markContentsDirty(0, doc.characterCount());
 }
 
 } // namespace
