@@ -199,7 +199,9 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             auto v = value(i);
             if (!v || v->empty())
                 return w + " needs a value";
-            (w == "--site" ? a.report.Site : w == "--technician" ? a.report.Technician : a.report.Profile) = *v;
+            (w == "--site"         ? a.report.Site
+             : w == "--technician" ? a.report.Technician
+                                   : a.report.Profile) = *v;
         } else if (w == "--out" || w == "--listen" || w == "--config") {
             auto v = value(i);
             if (!v || v->empty())
@@ -228,7 +230,8 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
     // A word a script did not mean must not pass as success.
     if ((a.command == "status" || a.command == "watch") && !a.words.empty())
         return a.command + " takes no words, not '" + a.words.front() + "'";
-    if (a.command != "report" && (!a.report.Site.empty() || !a.report.Technician.empty() || !a.report.Profile.empty()))
+    if (a.command != "report" &&
+        (!a.report.Site.empty() || !a.report.Technician.empty() || !a.report.Profile.empty()))
         return "--site, --technician and --profile belong to report";
     return {};
 }

@@ -139,8 +139,8 @@ int ReportUsage(const std::vector<std::string> &words, const ReportOptions &opti
     return 0;
 }
 
-int ReportCommand(const std::vector<std::string> &words, const ReportOptions &options, const SiteProfile &profile,
-                  const std::string &device, DeviceLink &link) {
+int ReportCommand(const std::vector<std::string> &words, const ReportOptions &options,
+                  const SiteProfile &profile, const std::string &device, DeviceLink &link) {
     // The report is a document for the site, in the console's default language like the console's own
     // report; only the command's messages are English.
     RemoveEnglish();

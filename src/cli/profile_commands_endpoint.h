@@ -33,7 +33,7 @@ struct ReportOptions {
 // report FILE.pdf, checked before the link opens (with --profile, the profile is read): 0 when good.
 int ReportUsage(const std::vector<std::string> &words, const ReportOptions &options, SiteProfile &profile);
 // With the first status: the commissioning report of the device as it is now.
-int ReportCommand(const std::vector<std::string> &words, const ReportOptions &options, const SiteProfile &profile,
-                  const std::string &device, DeviceLink &link);
+int ReportCommand(const std::vector<std::string> &words, const ReportOptions &options,
+                  const SiteProfile &profile, const std::string &device, DeviceLink &link);
 
 } // namespace zephyra::cli

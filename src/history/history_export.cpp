@@ -226,8 +226,8 @@ ExportResult WriteNewFile(const std::string &path,
 ExportResult WriteWholeFile(const std::string &path, std::string_view content, bool replace) {
     const auto write = [content](const std::string &temporary) -> std::string {
         std::FILE *f = std::fopen(temporary.c_str(), "wb");
-        const bool written = f && std::fwrite(content.data(), 1, content.size(), f) == content.size() &&
-                             std::fflush(f) == 0;
+        const bool written =
+            f && std::fwrite(content.data(), 1, content.size(), f) == content.size() && std::fflush(f) == 0;
         // A full disk may only show when the last block goes out.
         const bool closed = f && std::fclose(f) == 0;
         return written && closed ? std::string() : T(QT_TRANSLATE_NOOP("zephyra", "파일에 쓸 수 없습니다"));

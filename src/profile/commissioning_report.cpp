@@ -64,10 +64,12 @@ std::string LiveValuesRefusal(const PollController &poll, const LinkMonitor &mon
     const int64_t ageMs = monitor.LastGoodAgeMs();
     // The snapshot starts empty on each new link, so a decode is this link's own.
     if (!poll.Snapshot().Decoded || ageMs < 0)
-        return T(QT_TRANSLATE_NOOP("zephyra", "이 연결에서 장비가 아직 응답하지 않았습니다. 첫 응답을 기다린 뒤 다시 하십시오."));
+        return T(QT_TRANSLATE_NOOP(
+            "zephyra", "이 연결에서 장비가 아직 응답하지 않았습니다. 첫 응답을 기다린 뒤 다시 하십시오."));
     if (poll.Health().Stale)
         return FormatCoreText(
-            QT_TRANSLATE_NOOP("zephyra", "값이 %1부터 갱신되지 않았습니다 (%2초 전). 장비가 다시 응답하면 하십시오."),
+            QT_TRANSLATE_NOOP("zephyra",
+                              "값이 %1부터 갱신되지 않았습니다 (%2초 전). 장비가 다시 응답하면 하십시오."),
             {LocalText(now - static_cast<std::time_t>(ageMs / 1000)), HealthSeconds(ageMs)});
     return {};
 }
@@ -120,21 +122,23 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
     // The proof that the unit was set as agreed: the site profile's check, or what differed.
     if (!in.ProfileName.empty()) {
         ReportTable check{T(QT_TRANSLATE_NOOP("zephyra", "사이트 프로필 확인")),
-                          {T(QT_TRANSLATE_NOOP("zephyra", "설정")), T(QT_TRANSLATE_NOOP("zephyra", "장비 값")),
+                          {T(QT_TRANSLATE_NOOP("zephyra", "설정")),
+                           T(QT_TRANSLATE_NOOP("zephyra", "장비 값")),
                            T(QT_TRANSLATE_NOOP("zephyra", "프로필 값"))},
                           {},
                           {}};
         for (const ProfileCompareRow &row : in.ProfileCheck)
             if (row.Differs) {
                 const ProfileSettingInfo &info = InfoOf(row.Setting);
-                check.Rows.push_back({T(info.Label), ValueWithUnit(info, row.Device),
-                                      ValueWithUnit(info, row.Profile)});
+                check.Rows.push_back(
+                    {T(info.Label), ValueWithUnit(info, row.Device), ValueWithUnit(info, row.Profile)});
             }
-        check.Note = check.Rows.empty()
-                         ? FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필 %1과(와) 대조: 일치합니다"),
-                                          {in.ProfileName})
-                         : FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필 %1과(와) 대조: %2개 설정이 다릅니다"),
-                                          {in.ProfileName, std::to_string(check.Rows.size())});
+        check.Note =
+            check.Rows.empty()
+                ? FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필 %1과(와) 대조: 일치합니다"),
+                                 {in.ProfileName})
+                : FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필 %1과(와) 대조: %2개 설정이 다릅니다"),
+                                 {in.ProfileName, std::to_string(check.Rows.size())});
         r.Tables.push_back(std::move(check));
     }
 
@@ -228,9 +232,10 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
                             {},
                             T(QT_TRANSLATE_NOOP("zephyra", "이번 세션에서 내려받은 이력이 없습니다."))});
 
-    r.SignatureLines = {FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "기술자 이름: %1"), {OrBlank(in.Technician)}),
-                        T(QT_TRANSLATE_NOOP("zephyra", "서명: ______________________")),
-                        T(QT_TRANSLATE_NOOP("zephyra", "날짜: ______________________"))};
+    r.SignatureLines = {
+        FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "기술자 이름: %1"), {OrBlank(in.Technician)}),
+        T(QT_TRANSLATE_NOOP("zephyra", "서명: ______________________")),
+        T(QT_TRANSLATE_NOOP("zephyra", "날짜: ______________________"))};
     return r;
 }
 

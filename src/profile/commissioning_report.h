@@ -9,8 +9,8 @@
 
 #include "history/history_record.h"
 #include "link/link_monitor.h"
-#include "polling/poll_state.h"
 #include "polling/poll_controller.h"
+#include "polling/poll_state.h"
 #include "polling/status_decoder.h"
 #include "profile/site_profile.h"
 

@@ -11,8 +11,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -203,7 +203,8 @@ QString SaveProfile(ProfileContext &ctx, const QString &path) {
     const std::string json = ProfileToJson(ProfileFromSnapshot(ctx.Poll.Snapshot()));
     const ExportResult written = WriteWholeFile(path.toStdString(), json, true);
     if (!written.Ok)
-        return QCoreApplication::translate("ProfileWindow", "프로필을 저장하지 못했습니다: ") + Q(written.Error);
+        return QCoreApplication::translate("ProfileWindow", "프로필을 저장하지 못했습니다: ") +
+               Q(written.Error);
     return {};
 }
 
@@ -240,7 +241,9 @@ QString SaveReport(ProfileContext &ctx, QWidget *, const QString &path) {
         in.ProfileCheck = CompareProfile(in.Snapshot, profile);
     }
     const QString error = WriteReportPdf(BuildCommissioningReport(in), path, true);
-    return error.isEmpty() ? error : QCoreApplication::translate("ProfileWindow", "보고서를 저장하지 못했습니다: ") + error;
+    return error.isEmpty()
+               ? error
+               : QCoreApplication::translate("ProfileWindow", "보고서를 저장하지 못했습니다: ") + error;
 }
 
 std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *parent,

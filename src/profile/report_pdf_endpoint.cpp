@@ -57,9 +57,9 @@ QString ReportHtml(const CommissioningReport &report) {
             html += "<tr>";
             for (std::size_t i = 0; i < row.size(); ++i) {
                 // Log rows: dates and times kept whole, in a smaller type.
-                const char *open = table.Log  ? "<td style=\"white-space: nowrap; font-size: 7pt\">"
-                                   : i == 0 ? "<td width=\"35%\" bgcolor=\"#f2f2f2\">"
-                                            : "<td>";
+                const char *open = table.Log ? "<td style=\"white-space: nowrap; font-size: 7pt\">"
+                                   : i == 0  ? "<td width=\"35%\" bgcolor=\"#f2f2f2\">"
+                                             : "<td>";
                 html += QString(open) + Html(row[i]) + "</td>";
             }
             html += "</tr>";
@@ -146,9 +146,8 @@ QString WriteReportPdf(const CommissioningReport &report, const QString &path, b
     }
     if (pdf.isEmpty())
         return QCoreApplication::translate("ProfileWindow", "PDF를 쓰지 못했습니다");
-    const ExportResult written =
-        WriteWholeFile(path.toStdString(), std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())),
-                       replace);
+    const ExportResult written = WriteWholeFile(
+        path.toStdString(), std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())), replace);
     return QString::fromStdString(written.Error);
 }
 

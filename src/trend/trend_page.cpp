@@ -1,5 +1,6 @@
 #include "trend/trend_page.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "history/history_export.h"
 #include "polling/accessible_names_widget.h"
 #include "polling/main_window.h"
 
@@ -227,9 +229,19 @@ QString TTrendPage::btnTrendSavePngClick() {
     QString path = QDir(ctx_.FilesDir).filePath("trend-" + stamp + ".png");
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = QDir(ctx_.FilesDir).filePath(QString("trend-%1-%2.png").arg(stamp).arg(n));
-    if (!chart_->grab().save(path, "PNG")) {
+    // Whole or not at all, as every file of ours: a full disk leaves no cut picture behind.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    const bool drawn = chart_->grab().save(&buffer, "PNG");
+    const ExportResult written =
+        drawn ? WriteWholeFile(path.toStdString(),
+                               std::string_view(png.constData(), static_cast<std::size_t>(png.size())), false)
+              : ExportResult{};
+    if (!written.Ok) {
         labTrendMessage_->setText(
-            tr("차트를 %1(으)로 저장하지 못했습니다").arg(QDir::toNativeSeparators(path)));
+            tr("차트를 %1(으)로 저장하지 못했습니다").arg(QDir::toNativeSeparators(path)) +
+            (written.Error.empty() ? QString() : " (" + QString::fromStdString(written.Error) + ")"));
         return {};
     }
     labTrendMessage_->setText(tr("차트 저장됨: %1").arg(QDir::toNativeSeparators(path)));

@@ -258,7 +258,6 @@ TEST_F(ProfileWithSim, CompareWindowMarksTheDifferencesAndSavesThemAsCsv) {
     EXPECT_TRUE(lines.contains("AC 고전압,0x0025,270,260,다름")) << lines.join("\n").toStdString();
 }
 
-
 QByteArray FileBytes(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -337,8 +336,10 @@ TEST_F(ProfileWithSim, ValuesBelongToTheLinkTheyCameFrom) {
     const QString profileError = SaveProfile(ctx, json);
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldSignal);
-    EXPECT_TRUE(reportError.startsWith("보고서를 저장하지 못했습니다: 파일에 쓸 수 없습니다 (")) << reportError.toStdString();
-    EXPECT_TRUE(profileError.startsWith("프로필을 저장하지 못했습니다: 파일에 쓸 수 없습니다 (")) << profileError.toStdString();
+    EXPECT_TRUE(reportError.startsWith("보고서를 저장하지 못했습니다: 파일에 쓸 수 없습니다 ("))
+        << reportError.toStdString();
+    EXPECT_TRUE(profileError.startsWith("프로필을 저장하지 못했습니다: 파일에 쓸 수 없습니다 ("))
+        << profileError.toStdString();
     EXPECT_EQ(FileBytes(pdf), oldPdf);
     EXPECT_EQ(FileBytes(json), oldJson);
     EXPECT_TRUE(QDir(dir).entryList({"*.part"}).isEmpty());
@@ -366,17 +367,18 @@ TEST_F(ProfileWithSim, CommandLineReportForTheCustomer) {
     for (const QStringList &page : pages)
         lines << page;
     for (const char *expected :
-         {"현장 이름 Harbour Rack 7", "기술자 J. Park", "프로필 site.json과(와) 대조: 일치합니다", "경보 상태 비고",
-          "AC입력 전원이상 ON", "축전지 차단 ON", "AC 입력 전압 221 V", "DC 출력 전압 53.5 V", "부하 전류 12.3 A",
-          "AC 고전압 270 V", "충전전류 제한 3 A"})
+         {"현장 이름 Harbour Rack 7", "기술자 J. Park", "프로필 site.json과(와) 대조: 일치합니다",
+          "경보 상태 비고", "AC입력 전원이상 ON", "축전지 차단 ON", "AC 입력 전압 221 V",
+          "DC 출력 전압 53.5 V", "부하 전류 12.3 A", "AC 고전압 270 V", "충전전류 제한 3 A"})
         EXPECT_TRUE(lines.contains(expected)) << expected << "\n" << lines.join('\n').toStdString();
     // The tables' own headers: a page that ends in one, or in its first row, cut the table badly.
     const QStringList headers{"항목 값", "경보 상태 비고", "램프 상태"};
     for (std::size_t p = 0; p + 1 < pages.size(); ++p) {
         const QStringList &page = pages[p];
         for (int back = 1; back <= 2 && back <= page.size(); ++back)
-            EXPECT_FALSE(headers.contains(page[page.size() - back])) << "page " << p + 1 << " ends:\n"
-                                                                    << page.mid(page.size() - 3).join('\n').toStdString();
+            EXPECT_FALSE(headers.contains(page[page.size() - back]))
+                << "page " << p + 1 << " ends:\n"
+                << page.mid(page.size() - 3).join('\n').toStdString();
     }
 }
 
