@@ -137,7 +137,7 @@ struct Args {
     bool json = false, jsonl = false, onScrape = false;
     std::optional<double> intervalS;
     long count = 0;
-    std::string out, listen, config;
+    std::string out, listen, config, webConfig;
     double Timeout() const { return timeoutS.value_or(5); }
 };
 
@@ -191,11 +191,11 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             }
             if (a.count <= 0)
                 return "--count needs a number of lines";
-        } else if (w == "--out" || w == "--listen" || w == "--config") {
+        } else if (w == "--out" || w == "--listen" || w == "--config" || w == "--web-config") {
             auto v = value(i);
             if (!v || v->empty())
                 return w + " needs a value";
-            (w == "--out" ? a.out : w == "--listen" ? a.listen : a.config) = *v;
+            (w == "--out" ? a.out : w == "--listen" ? a.listen : w == "--config" ? a.config : a.webConfig) = *v;
         } else if (w == "--json") {
             a.json = true;
         } else if (w == "--jsonl") {
@@ -639,10 +639,10 @@ std::string MetricsDevices(const Args &a, std::vector<DeviceSpec> &specs) {
 
 // "serving http://127.0.0.1:9464/metrics for 3 devices": the port actually bound (0 lets the system
 // choose).
-void SayServing(const QHostAddress &address, quint16 port, std::size_t devices) {
+void SayServing(const QHostAddress &address, quint16 port, std::size_t devices, bool tls) {
     const std::string bound = address.toString().toStdString();
     const bool v6 = bound.find(':') != std::string::npos;
-    std::cerr << "serving http://" << (v6 ? "[" + bound + "]" : bound) << ":" << port << "/metrics for "
+    std::cerr << "serving " << (tls ? "https" : "http") << "://" << (v6 ? "[" + bound + "]" : bound) << ":" << port << "/metrics for "
               << devices << " device" << (devices == 1 ? "" : "s") << std::endl;
 }
 
@@ -715,15 +715,17 @@ private:
     std::vector<MetricsServer::Deliver> waiting_;
 };
 
-int ServeOnScrape(const Args &a, const std::vector<DeviceSpec> &specs, const QHostAddress &address,
-                  quint16 port) {
+int ServeOnScrape(const Args &a, const std::vector<DeviceSpec> &specs, WebSecurity security,
+                  const QHostAddress &address, quint16 port) {
+    const bool tls = security.Tls.has_value();
     ScrapeReader reader(specs, static_cast<int>(a.Timeout() * 1000));
-    MetricsServer server([&reader](MetricsServer::Deliver deliver) { reader.Read(std::move(deliver)); });
+    MetricsServer server([&reader](MetricsServer::Deliver deliver) { reader.Read(std::move(deliver)); },
+                         std::move(security));
     if (!server.Listen(address, port)) {
         Fail("cannot listen: " + server.ErrorText().toStdString());
         return 1;
     }
-    SayServing(address, server.Port(), specs.size());
+    SayServing(address, server.Port(), specs.size(), tls);
     QCoreApplication::exec();
     return 0;
 }
@@ -752,8 +754,18 @@ int Metrics(const Args &a) {
         Fail(error);
         return 2;
     }
+    // TLS and its users are settled before any device is opened.
+    WebSecurity security;
+    if (!a.webConfig.empty()) {
+        auto loaded = LoadWebSecurity(a.webConfig, &error);
+        if (!loaded) {
+            Fail(error);
+            return 2;
+        }
+        security = std::move(*loaded);
+    }
     if (a.onScrape)
-        return ServeOnScrape(a, specs, address, listen->Port);
+        return ServeOnScrape(a, specs, std::move(security), address, listen->Port);
     std::vector<std::unique_ptr<Device>> devices;
     for (const DeviceSpec &spec : specs)
         devices.push_back(std::make_unique<Device>(spec));
@@ -775,18 +787,21 @@ int Metrics(const Args &a) {
         std::erase_if(waiting, [&ignored](Device *d) { return d->Start(&ignored); });
     });
     retry.start(kRetryOpenMs);
-    MetricsServer server([&devices] {
-        std::vector<DeviceMetrics> all;
-        all.reserve(devices.size());
-        for (auto &d : devices)
-            all.push_back(d->Metrics());
-        return MetricsText(all);
-    });
+    const bool tls = security.Tls.has_value();
+    MetricsServer server(
+        [&devices](MetricsServer::Deliver deliver) {
+            std::vector<DeviceMetrics> all;
+            all.reserve(devices.size());
+            for (auto &d : devices)
+                all.push_back(d->Metrics());
+            deliver(MetricsText(all));
+        },
+        std::move(security));
     if (!server.Listen(address, listen->Port)) {
         Fail("cannot listen on " + listenText + ": " + server.ErrorText().toStdString());
         return 1;
     }
-    SayServing(address, server.Port(), devices.size());
+    SayServing(address, server.Port(), devices.size(), tls);
     QCoreApplication::exec();
     return 0;
 }
