@@ -215,14 +215,21 @@ std::optional<std::vector<DeviceSpec>> ParseDeviceList(std::string_view text, st
     return devices;
 }
 
-std::string DuplicateDevice(const std::vector<DeviceSpec> &devices) {
+std::string DuplicateDevice(const std::vector<DeviceSpec> &devices,
+                            const std::vector<std::vector<std::string>> &resolved) {
+    const auto addresses = [&](std::size_t i) {
+        return i < resolved.size() && !resolved[i].empty() ? resolved[i]
+                                                           : std::vector<std::string>{devices[i].Address()};
+    };
     for (std::size_t i = 0; i < devices.size(); ++i)
         for (std::size_t j = 0; j < i; ++j) {
             if (devices[i].Name() == devices[j].Name())
                 return "device " + devices[i].Name() + " is listed twice";
-            if (devices[i].Address() == devices[j].Address())
-                return "devices " + devices[j].Name() + " and " + devices[i].Name() + " are both " +
-                       devices[i].Address() + ": one poller per device";
+            for (const std::string &a : addresses(i))
+                for (const std::string &b : addresses(j))
+                    if (a == b)
+                        return "devices " + devices[j].Name() + " and " + devices[i].Name() + " are both " + a +
+                               ": one poller per device";
         }
     return {};
 }

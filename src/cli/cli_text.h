@@ -39,8 +39,11 @@ std::optional<DeviceSpec> ParseTcpTarget(std::string_view text, std::string *err
 // line number) on the first line that is not one of these.
 std::optional<std::vector<DeviceSpec>> ParseDeviceList(std::string_view text, std::string *error);
 // "device X is listed twice" when two devices share a name or an address (their series would clash
-// and their pollers take the link from each other); empty when all differ.
-std::string DuplicateDevice(const std::vector<DeviceSpec> &devices);
+// and their pollers take the link from each other); empty when all differ. `resolved` holds, for each
+// device, the addresses it resolves to (a host name may have several; a serial port its real path) in
+// the form of Address(); without them the addresses as given are compared.
+std::string DuplicateDevice(const std::vector<DeviceSpec> &devices,
+                            const std::vector<std::vector<std::string>> &resolved = {});
 
 // The shortest poll period a link carries: a 254-byte status reply alone takes 23 ms at 115200 baud,
 // and the device needs its turn-around besides.

@@ -1,6 +1,7 @@
 // zephyra-cli: the console's engine without a window. It reads one device's status, watches it, downloads
 // its logs, or serves the status of several devices as Prometheus metrics. It never writes to a device.
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -67,7 +68,8 @@ Commands:
                          does, and writes it as the console's workbook (.xls) or as CSV. An
                          existing FILE is never replaced: the command refuses and writes nothing.
                          Progress goes to standard error.
-  metrics [--listen HOST:PORT] [--interval S] [--config FILE] [--read-on-scrape] [DEVICE...]
+  metrics [--listen HOST:PORT] [--interval S] [--config FILE] [--read-on-scrape]
+          [--web-config FILE] [DEVICE...]
                          polls every DEVICE at once and serves their status at
                          http://HOST:PORT/metrics in the Prometheus text format (default
                          127.0.0.1:9464, loopback only; another address only when given; port 0:
@@ -79,12 +81,18 @@ Commands:
                          logged on standard error with the cause. --read-on-scrape: no poll;
                          each scrape connects, reads one status block (within --timeout S,
                          default 5) and lets go, so the device is free between scrapes.
+                         --web-config FILE: HTTPS and basic authentication, set as for other
+                         Prometheus exporters (tls_server_config: cert_file, key_file;
+                         basic_auth_users: NAME: BCRYPT-HASH); a file it cannot use: status 2.
+                         Devices named twice, also under two spellings of one address
+                         (localhost, 127.0.0.1) or a serial port and a link to it, are refused.
   profile save FILE      writes the device's operating set-points, access list and Ethernet speed
                          as a site profile (JSON); an existing FILE is never replaced
   profile diff FILE      compares the device with a site profile and prints each difference;
                          exit status 0 when the device matches, 3 when it differs
   report FILE.pdf        writes the commissioning report (identity, set-points, access list,
                          measurements, lamps, link figures); an existing FILE is never replaced
+  help, --help           this text
   --version              the program's version
 
 Exit status: 0 done, 1 the device did not answer or a file could not be written, 2 bad usage,
@@ -141,13 +149,16 @@ struct Args {
     double Timeout() const { return timeoutS.value_or(5); }
 };
 
-bool ParseSeconds(const std::string &text, double &value) {
+constexpr double kMaxSeconds = 86400;
+
+// A number of seconds, or NaN.
+double ParseSeconds(const std::string &text) {
     try {
         std::size_t used = 0;
-        value = std::stod(text, &used);
-        return used == text.size() && std::isfinite(value) && value > 0 && value <= 86400;
+        const double value = std::stod(text, &used);
+        return used == text.size() ? value : std::nan("");
     } catch (...) {
-        return false;
+        return std::nan("");
     }
 }
 
@@ -174,14 +185,15 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             }
         } else if (w == "--timeout" || w == "--interval") {
             auto v = value(i);
-            double s = 0;
-            if (!v || !ParseSeconds(*v, s))
-                return w + " needs a number of seconds";
-            (w == "--timeout" ? a.timeoutS : a.intervalS).emplace(s);
-            if (w == "--interval" && s * 1000 < kMinPollIntervalMs)
-                return "--interval " + *v + " is shorter than the link can carry: at least " +
-                       Seconds(kMinPollIntervalMs / 1000.0) +
-                       " s (a status reply alone takes 23 ms at 115200 baud)";
+            const double s = v ? ParseSeconds(*v) : std::nan("");
+            const bool interval = w == "--interval";
+            // NaN fails both comparisons, so it is out of range too.
+            if (!(s > 0 && s <= kMaxSeconds) || (interval && !(s * 1000 >= kMinPollIntervalMs)))
+                return w + " takes a number of seconds " +
+                       (interval ? "from " + Seconds(kMinPollIntervalMs / 1000.0) + " to " : "above 0 up to ") +
+                       Seconds(kMaxSeconds) + (v ? ", not '" + *v + "'" : "") +
+                       (interval ? " (a status reply alone takes 23 ms at 115200 baud)" : "");
+            (interval ? a.intervalS : a.timeoutS).emplace(s);
         } else if (w == "--count") {
             auto v = value(i);
             try {
@@ -214,7 +226,10 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
     }
     if (a.command.empty())
         return "no command given";
-    if (a.command != "metrics" && !a.device)
+    if (a.command == "metrics" && a.device)
+        return "metrics takes its devices as words (tcp:HOST[:PORT] serial:PATH) or from --config, "
+               "not from --serial or --tcp";
+    if (a.command != "metrics" && a.command != "help" && !a.device)
         return a.command + " needs a link: --serial PATH or --tcp HOST[:PORT]";
     // A word a script did not mean must not pass as success.
     if ((a.command == "status" || a.command == "watch") && !a.words.empty())
@@ -612,6 +627,41 @@ int History(Device &dev, const Args &a, Reservation &reservation) {
 constexpr int kRetryOpenMs = 5000;
 constexpr const char *kDefaultListen = "127.0.0.1:9464";
 
+constexpr int kResolveTimeoutMs = 5000;
+
+// Each device's addresses as the system resolves them, so one controller listed under two spellings is
+// found: a host name's addresses (looked up together, within a bound; one not found in time is compared
+// as given) and a serial port's real path.
+std::vector<std::vector<std::string>> ResolvedAddresses(const std::vector<DeviceSpec> &specs) {
+    std::vector<std::vector<std::string>> resolved(specs.size());
+    QEventLoop loop;
+    std::size_t pending = 0;
+    for (std::size_t i = 0; i < specs.size(); ++i) {
+        const DeviceSpec &spec = specs[i];
+        if (spec.Link == LinkKind::Serial) {
+            const QString real = QFileInfo(QString::fromStdString(spec.Path)).canonicalFilePath();
+            if (!real.isEmpty())
+                resolved[i].push_back("serial:" + real.toStdString());
+            continue;
+        }
+        ++pending;
+        QHostInfo::lookupHost(QString::fromStdString(spec.Host), &loop, [&, i](const QHostInfo &info) {
+            for (const QHostAddress &address : info.addresses()) {
+                DeviceSpec one = specs[i];
+                one.Host = address.toString().toStdString();
+                resolved[i].push_back(one.Address());
+            }
+            if (--pending == 0)
+                loop.quit();
+        });
+    }
+    if (pending > 0) {
+        QTimer::singleShot(kResolveTimeoutMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return resolved;
+}
+
 // The devices of the command line and of --config, or an error text.
 std::string MetricsDevices(const Args &a, std::vector<DeviceSpec> &specs) {
     std::string error;
@@ -634,7 +684,7 @@ std::string MetricsDevices(const Args &a, std::vector<DeviceSpec> &specs) {
     }
     if (specs.empty())
         return "usage: metrics [--listen HOST:PORT] [--config FILE] [DEVICE...]: no device given";
-    return DuplicateDevice(specs);
+    return DuplicateDevice(specs, ResolvedAddresses(specs));
 }
 
 // "serving http://127.0.0.1:9464/metrics for 3 devices": the port actually bound (0 lets the system
@@ -863,9 +913,13 @@ int main(int argc, char *argv[]) {
         return 2;
     }
     if (a.command != "status" && a.command != "watch" && a.command != "history" && a.command != "metrics" &&
-        a.command != "profile" && a.command != "report") {
+        a.command != "profile" && a.command != "report" && a.command != "help") {
         Fail("unknown command " + a.command + " (see zephyra-cli --help)");
         return 2;
+    }
+    if (a.command == "help") {
+        std::cout << kUsage;
+        return 0;
     }
     QuitOnSignals();
     if (a.command == "metrics")

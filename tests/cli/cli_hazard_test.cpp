@@ -156,13 +156,22 @@ TEST_F(CliHazard, ARefusedConnectionOrAnUnknownHostEndsAtOnce) {
 }
 
 TEST_F(CliHazard, LooseArgumentsAreRefusedAndHostNamesAccepted) {
+    // One serial port under its own name and a link's.
+    const std::string port = sim_->Dir() + "/ttyA", link = sim_->Dir() + "/ttyB";
+    std::ofstream{port};
+    fs::create_symlink(port, link);
+    const std::string local = "tcp:localhost:" + std::to_string(sim_->TcpPort());
     const struct {
         std::vector<std::string> args;
-        const char *message;
+        std::string message;
     } refused[] = {
         {Tcp({"status", "extra", "words"}), "status takes no words, not 'extra'"},
-        {Tcp({"watch", "--interval", "0.003"}), "at least 0.1 s"},
+        {Tcp({"watch", "--interval", "0.003"}), "--interval takes a number of seconds from 0.1 to 86400, not '0.003'"},
+        {Tcp({"watch", "--interval", "90000"}), "from 0.1 to 86400, not '90000'"},
         {{"metrics", Device(), Device()}, "is listed twice"},
+        {{"metrics", local, Device()}, "devices " + local + " and " + Device() + " are both " + Device()},
+        {{"metrics", "serial:" + link, "serial:" + port}, "devices serial:" + link + " and serial:" + port + " are both serial:"},
+        {Tcp({"metrics", Device()}), "metrics takes its devices as words"},
     };
     for (const auto &c : refused) {
         const SimRun run = Cli(c.args, 20000);
@@ -170,10 +179,13 @@ TEST_F(CliHazard, LooseArgumentsAreRefusedAndHostNamesAccepted) {
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
     EXPECT_TRUE(Received().empty());
+    const SimRun help = Cli({"help"});
+    EXPECT_EQ(help.exitCode, 0) << help.err;
+    EXPECT_EQ(help.out.rfind("Usage: zephyra-cli", 0), 0u) << help.out;
 
-    int port = 0;
-    auto server = Serve({"--listen", "localhost:0", Device()}, &port);
-    EXPECT_NE(port, 0);
+    int listening = 0;
+    auto server = Serve({"--listen", "localhost:0", Device()}, &listening);
+    EXPECT_NE(listening, 0);
     server->Signal(SIGTERM);
     EXPECT_EQ(server->Wait(), 0) << server->Err();
 }

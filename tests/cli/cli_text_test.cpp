@@ -34,6 +34,11 @@ TEST(CliText, DeviceListsNameDevicesAndSayWhichLineIsWrong) {
               "devices a and b are both tcp:h:502: one poller per device");
     EXPECT_EQ(DuplicateDevice(*ParseDeviceList("a = tcp:h\na = tcp:g\n", &error)),
               "device a is listed twice");
+    // Told apart by what they resolve to: a host name may have several addresses, of which one is shared.
+    const std::vector<DeviceSpec> spelled = *ParseDeviceList("tcp:localhost\ntcp:127.0.0.1:502\ntcp:127.0.0.1:503\n", &error);
+    EXPECT_EQ(DuplicateDevice(spelled, {{"tcp:[::1]:502", "tcp:127.0.0.1:502"}, {}, {}}),
+              "devices tcp:localhost:502 and tcp:127.0.0.1:502 are both tcp:127.0.0.1:502: one poller per device");
+    EXPECT_EQ(DuplicateDevice(spelled, {{"tcp:[::1]:502"}, {}, {}}), "");
 }
 
 TEST(CliText, DeviceNamesParseOrSayWhyNot) {
