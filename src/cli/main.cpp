@@ -237,6 +237,27 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
     return {};
 }
 
+// Says on standard error when a device goes down, with the cause, and when it is back.
+class OutageLog {
+public:
+    void Down(const std::string &device, const std::string &cause) {
+        if (std::exchange(down_, true))
+            return;
+        sinceMs_ = MonotonicMs();
+        std::cerr << "zephyra-cli: " << device << ": down: " << cause << std::endl;
+    }
+    void Up(const std::string &device) {
+        if (std::exchange(down_, false))
+            std::cerr << "zephyra-cli: " << device << ": up again after "
+                      << Seconds(static_cast<double>(MonotonicMs() - sinceMs_) / 1000.0) << " s" << std::endl;
+    }
+    bool IsDown() const { return down_; }
+
+private:
+    bool down_ = false;
+    int64_t sinceMs_ = 0;
+};
+
 // One device's engine, started on its link. It says on standard error when the device goes down
 // and when it comes back, with the cause.
 class Device {
@@ -249,12 +270,7 @@ public:
         link_.SetHealthObserver([this] { CheckHealth(); });
         link_.Controller().SetDecodeObserver([this](const StatusSnapshot &s, const StatusViewModel &view) {
             ++decodes_;
-            if (down_) {
-                down_ = false;
-                std::cerr << "zephyra-cli: " << Name() << ": up again after "
-                          << Seconds(static_cast<double>(MonotonicMs() - downSinceMs_) / 1000.0) << " s"
-                          << std::endl;
-            }
+            outages_.Up(Name());
             if (onDecode_)
                 onDecode_(s, view);
         });
@@ -311,17 +327,14 @@ public:
 
 private:
     void CheckHealth() {
-        if (down_ || !logOutages_)
+        if (outages_.IsDown() || !logOutages_)
             return;
         const LinkHealth health = link_.Controller().Health();
         const LinkCounters &c = link_.Monitor().Counters();
         // Before the first reply only a failure with a cause counts; the wait itself is no outage.
         if (!health.Stale || (decodes_ == 0 && c.LastError.empty() && c.Timeouts == 0))
             return;
-        down_ = true;
-        downSinceMs_ = MonotonicMs();
-        std::cerr << "zephyra-cli: " << Name()
-                  << ": down: " << (c.LastError.empty() ? health.Text : c.LastError) << std::endl;
+        outages_.Down(Name(), c.LastError.empty() ? health.Text : c.LastError);
     }
 
     DeviceSpec spec_;
@@ -331,8 +344,7 @@ private:
     std::function<void(const std::string &)> onConnectFailed_;
     uint64_t decodes_ = 0;
     bool logOutages_ = false;
-    bool down_ = false;
-    int64_t downSinceMs_ = 0;
+    OutageLog outages_;
 };
 
 // "no status reply from X within 5 s (connect failed: Connection refused)"
@@ -701,7 +713,7 @@ void SayServing(const QHostAddress &address, quint16 port, std::size_t devices, 
 class ScrapeReader {
 public:
     ScrapeReader(std::vector<DeviceSpec> specs, int timeoutMs)
-        : specs_(std::move(specs)), totals_(specs_.size()), timeoutMs_(timeoutMs) {
+        : specs_(std::move(specs)), totals_(specs_.size()), outages_(specs_.size()), timeoutMs_(timeoutMs) {
         deadline_.setSingleShot(true);
         QObject::connect(&deadline_, &QTimer::timeout, [this] { Finish(); });
     }
@@ -743,6 +755,13 @@ private:
         std::vector<DeviceMetrics> all;
         for (std::size_t i = 0; i < devices_.size(); ++i) {
             DeviceMetrics m = devices_[i]->Metrics();
+            // Each read stands alone; whether the device was down is remembered here, between reads.
+            if (m.Up)
+                outages_[i].Up(m.Device);
+            else
+                outages_[i].Down(m.Device, m.Counters.LastError.empty()
+                                               ? "no status reply within " + Seconds(timeoutMs_ / 1000.0) + " s"
+                                               : m.Counters.LastError);
             AddCounters(totals_[i], m.Counters);
             m.Counters = totals_[i];
             all.push_back(std::move(m));
@@ -756,6 +775,7 @@ private:
 
     std::vector<DeviceSpec> specs_;
     std::vector<LinkCounters> totals_;
+    std::vector<OutageLog> outages_;
     int timeoutMs_;
     QTimer deadline_;
     std::vector<std::unique_ptr<Device>> devices_;

@@ -252,7 +252,7 @@ TEST_F(CliHazard, ADeviceListNamesDevicesAndATakeoverIsCounted) {
 // Read-on-scrape: each scrape holds the device's one connection only while it reads.
 TEST_F(CliHazard, ReadOnScrapeLetsTheDeviceGoBetweenScrapes) {
     int port = 0;
-    auto server = Serve({"--read-on-scrape", Device()}, &port);
+    auto server = Serve({"--read-on-scrape", "--timeout", "1", Device()}, &port);
     ASSERT_NE(port, 0);
     auto notes = [this](const std::string &text) {
         int n = 0;
@@ -272,6 +272,18 @@ TEST_F(CliHazard, ReadOnScrapeLetsTheDeviceGoBetweenScrapes) {
         }));
     }
     EXPECT_EQ(notes("connection opened"), 2);
+    // A scrape that finds the device silent says so once; the next that reads it says it is back.
+    Freeze();
+    for (int scrape = 0; scrape < 2; ++scrape)
+        EXPECT_NE(Body(Http(port, "GET /metrics HTTP/1.0\r\n\r\n")).find("zephyra_up{device=\"" + Device() + "\"} 0"),
+                  std::string::npos);
+    kill(sim_->Pid(), SIGCONT);
+    EXPECT_NE(Body(Http(port, "GET /metrics HTTP/1.0\r\n\r\n")).find("zephyra_up{device=\"" + Device() + "\"} 1"),
+              std::string::npos);
+    const std::string log = server->Err();
+    EXPECT_NE(log.find(Device() + ": down: no status reply within 1 s\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find(": down: "), log.rfind(": down: ")) << log;
+    EXPECT_NE(log.find(Device() + ": up again after "), std::string::npos) << log;
     server->Signal(SIGTERM);
     EXPECT_EQ(server->Wait(), 0);
 }
