@@ -169,6 +169,7 @@ void MetricsServer::Listener::incomingConnection(qintptr descriptor) {
 MetricsServer::MetricsServer(std::function<void(Deliver)> page, WebSecurity security, QObject *parent)
     : QObject(parent), page_(std::move(page)), users_(std::move(security.Users)) {
     server_.Tls = std::move(security.Tls);
+    checks_.setMaxThreadCount(1);
     connect(&server_, &QTcpServer::newConnection, this, &MetricsServer::Accept);
 }
 
@@ -176,44 +177,57 @@ bool MetricsServer::Listen(const QHostAddress &address, quint16 port) {
     return server_.listen(address, port);
 }
 
-bool MetricsServer::Authorized(std::string_view head) {
+void MetricsServer::Authorize(std::string_view head, std::function<void(bool)> done) {
     if (users_.empty())
-        return true;
-    const auto credentials = HttpBasicCredentials(head);
+        return done(true);
+    auto credentials = HttpBasicCredentials(head);
     if (!credentials)
-        return false;
-    const QByteArray digest = Digest(*credentials);
+        return done(false);
+    QByteArray digest = Digest(*credentials);
     if (const auto known = passed_.find(credentials->User);
         known != passed_.end() && SameSecret(known->second.toStdString(), digest.toStdString()))
-        return true;
+        return done(true);
     // An unknown user costs a bcrypt too, so the time taken does not tell which names exist.
     const auto user = std::find_if(users_.begin(), users_.end(),
                                    [&](const auto &u) { return u.first == credentials->User; });
-    const bool good = BcryptMatches(credentials->Password, user == users_.end() ? users_.front().second
-                                                                                : user->second) &&
-                      user != users_.end();
-    if (good)
-        passed_[credentials->User] = digest;
-    return good;
+    const bool known = user != users_.end();
+    std::string hash = known ? user->second : users_.front().second;
+    checks_.start([this, credentials = std::move(*credentials), hash = std::move(hash), known,
+                   digest = std::move(digest), done = std::move(done)] {
+        const bool good = BcryptMatches(credentials.Password, hash) && known;
+        QMetaObject::invokeMethod(
+            this,
+            [this, user = credentials.User, digest, good, done] {
+                if (good)
+                    passed_[user] = digest;
+                done(good);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
-void MetricsServer::Answer(QTcpSocket *socket, std::string_view head,
-                           const std::function<void(const std::string &)> &finish) {
+void MetricsServer::Answer(QTcpSocket *socket, std::string_view head, const Finish &finish) {
     const HttpRequest request = HttpCheckRequest(head);
     if (request.Code == 400)
         return finish(HttpError(400));
-    if (!Authorized(head))
-        return finish(HttpError(401));
-    if (request.Code != 0)
-        return finish(HttpError(request.Code));
-    if (request.Landing)
-        return finish(HttpStatus(200, "text/html; charset=utf-8", LandingPage(ZEPHYRA_VERSION), !request.HeadOnly));
-    // The devices may be read now (read-on-scrape): the deadline is theirs until the page comes.
+    // From here the answer may come later: the client is not listened to meanwhile.
     socket->setProperty("asked", true);
-    page_([socket = QPointer<QTcpSocket>(socket), finish, headOnly = request.HeadOnly](const std::string &page) {
-        if (socket)
-            finish(HttpStatus(200, kMetricsContentType,
-                              page + ExporterMetricsText(ZEPHYRA_VERSION, ReadProcessStats()), !headOnly));
+    Authorize(head, [this, socket = QPointer<QTcpSocket>(socket), request, finish](bool authorized) {
+        if (!socket)
+            return;
+        if (!authorized)
+            return finish(HttpError(401));
+        if (request.Code != 0)
+            return finish(HttpError(request.Code));
+        if (request.Landing)
+            return finish(
+                HttpStatus(200, "text/html; charset=utf-8", LandingPage(ZEPHYRA_VERSION), !request.HeadOnly));
+        // The devices may be read now (read-on-scrape).
+        page_([socket, finish, headOnly = request.HeadOnly](const std::string &page) {
+            if (socket)
+                finish(HttpStatus(200, kMetricsContentType,
+                                  page + ExporterMetricsText(ZEPHYRA_VERSION, ReadProcessStats()), !headOnly));
+        });
     });
 }
 
@@ -261,6 +275,7 @@ void MetricsServer::Accept() {
             received->append(socket->readAll());
             const std::string_view head(received->constData(), static_cast<std::size_t>(received->size()));
             if (HttpHeadComplete(head)) {
+                // The answer's own deadline starts when it is written.
                 deadline->stop();
                 Answer(socket, head, finish);
             } else if (received->size() > kMaxHeadBytes) {

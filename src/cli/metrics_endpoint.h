@@ -7,6 +7,7 @@
 #include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThreadPool>
 #include <deque>
 #include <functional>
 #include <map>
@@ -56,9 +57,11 @@ private:
         void incomingConnection(qintptr descriptor) override;
     };
 
+    using Finish = std::function<void(const std::string &)>;
     void Accept();
-    void Answer(QTcpSocket *socket, std::string_view head, const std::function<void(const std::string &)> &finish);
-    bool Authorized(std::string_view head);
+    void Answer(QTcpSocket *socket, std::string_view head, const Finish &finish);
+    // Calls `done` with whether the request carries a user's right password, at once or later.
+    void Authorize(std::string_view head, std::function<void(bool)> done);
 
     Listener server_;
     std::function<void(Deliver)> page_;
@@ -66,6 +69,9 @@ private:
     // Digests of credentials that passed, so a scraper's bcrypt is paid once, not on every scrape.
     std::map<std::string, QByteArray> passed_;
     std::deque<QTcpSocket *> open_; // in the order they came
+    // bcrypt takes a fifth of a second or more: it runs here, one at a time, so wrong passwords cannot
+    // stall the devices' polls. Last, so it is gone (its checks finished) before what they report to.
+    QThreadPool checks_;
 };
 
 } // namespace zephyra::cli
