@@ -2,12 +2,14 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QSslCertificate>
 #include <QSslKey>
+#include <QSslServer>
 #include <QSslSocket>
 #include <QTimer>
 #include <fstream>
@@ -91,6 +93,37 @@ QString Resolve(const std::string &file, const QString &folder) {
     return QFileInfo(name).isAbsolute() ? name : QDir(folder).filePath(name);
 }
 
+// A key that is not the certificate's fails every handshake, which nothing would report: one handshake
+// on loopback at start finds it. Empty when it works, else what failed.
+std::string TryHandshake(const QSslConfiguration &tls) {
+    QSslServer server;
+    server.setSslConfiguration(tls);
+    if (!server.listen(QHostAddress::LocalHost, 0))
+        return {}; // nothing to try it on; the first scrape will tell
+    QSslSocket client;
+    QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+    trusting.setPeerVerifyMode(QSslSocket::VerifyNone);
+    client.setSslConfiguration(trusting);
+    QEventLoop loop;
+    QString failure;
+    QObject::connect(&server, &QSslServer::errorOccurred, &loop, [&](QSslSocket *socket, auto) {
+        failure = socket->errorString();
+        loop.quit();
+    });
+    QObject::connect(&client, &QSslSocket::encrypted, &loop, &QEventLoop::quit);
+    QObject::connect(&client, &QAbstractSocket::errorOccurred, &loop, [&] {
+        if (failure.isEmpty())
+            failure = client.errorString();
+        QTimer::singleShot(100, &loop, &QEventLoop::quit); // the server's side says more
+    });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    client.connectToHostEncrypted("127.0.0.1", server.serverPort());
+    loop.exec();
+    while (failure.endsWith(' ') || failure.endsWith(':'))
+        failure.chop(1);
+    return client.isEncrypted() ? std::string() : failure.isEmpty() ? "no answer" : failure.toStdString();
+}
+
 } // namespace
 
 std::optional<WebSecurity> LoadWebSecurity(const std::string &path, std::string *error) {
@@ -149,6 +182,11 @@ std::optional<WebSecurity> LoadWebSecurity(const std::string &path, std::string 
     tls.setPrivateKey(key);
     tls.setPeerVerifyMode(QSslSocket::VerifyNone);
     tls.setProtocol(QSsl::TlsV1_2OrLater);
+    if (const std::string failed = TryHandshake(tls); !failed.empty()) {
+        *error = path + ": a TLS handshake with this certificate and key fails (" + failed +
+                 "); is the key the certificate's?";
+        return std::nullopt;
+    }
     security.Tls = tls;
     return security;
 }

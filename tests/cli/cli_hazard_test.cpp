@@ -315,6 +315,7 @@ TEST_F(CliHazard, AWebConfigServesHttpsToTheRightUserAndPrometheusScrapesIt) {
     } bad[] = {
         {"tls_server_config:\n  cert_file: server.pem\n  key_file: missing.key\n", "missing.key: cannot be read"},
         {"tls_server_config:\n  cert_file: server.pem\n  key_file: ca.pem\n", "not an unencrypted PEM private key"},
+        {"tls_server_config:\n  cert_file: server.pem\n  key_file: ca.key\n", "is the key the certificate's?"},
         {"basic_auth_users:\n  prom: " + hash + "\nrate_limit:\n  burst: 5\n", "rate_limit is not understood"},
     };
     for (const auto &c : bad) {
