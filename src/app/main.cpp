@@ -18,9 +18,20 @@ const QCommandLineOption
 
 // Options the window system takes for itself (-platform offscreen, -style Fusion ...): known here so they
 // pass the check that runs before the window system is opened, which removes them.
-const QStringList kWindowSystemValues{"platform", "platformpluginpath", "platformtheme", "plugin", "display",
-                                      "geometry", "qwindowgeometry", "qwindowtitle", "qwindowicon", "style",
-                                      "stylesheet", "session", "name", "title"};
+const QStringList kWindowSystemValues{"platform",
+                                      "platformpluginpath",
+                                      "platformtheme",
+                                      "plugin",
+                                      "display",
+                                      "geometry",
+                                      "qwindowgeometry",
+                                      "qwindowtitle",
+                                      "qwindowicon",
+                                      "style",
+                                      "stylesheet",
+                                      "session",
+                                      "name",
+                                      "title"};
 const QStringList kWindowSystemFlags{"reverse", "nograb", "dograb", "widgetcount", "sync"};
 
 void Describe(QCommandLineParser &parser) {

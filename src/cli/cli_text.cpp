@@ -228,8 +228,8 @@ std::string DuplicateDevice(const std::vector<DeviceSpec> &devices,
             for (const std::string &a : addresses(i))
                 for (const std::string &b : addresses(j))
                     if (a == b)
-                        return "devices " + devices[j].Name() + " and " + devices[i].Name() + " are both " + a +
-                               ": one poller per device";
+                        return "devices " + devices[j].Name() + " and " + devices[i].Name() + " are both " +
+                               a + ": one poller per device";
         }
     return {};
 }
@@ -596,7 +596,8 @@ std::string HttpError(int code) {
 }
 
 std::string LandingPage(std::string_view version) {
-    return "<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\"><title>ZEPHYRA-M10 exporter</title></head>\n"
+    return "<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\"><title>ZEPHYRA-M10 "
+           "exporter</title></head>\n"
            "<body>\n<h1>ZEPHYRA-M10 exporter</h1>\n<p>zephyra-cli " +
            std::string(version) + "</p>\n<p><a href=\"/metrics\">Metrics</a></p>\n</body>\n</html>\n";
 }

@@ -190,7 +190,8 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             // NaN fails both comparisons, so it is out of range too.
             if (!(s > 0 && s <= kMaxSeconds) || (interval && !(s * 1000 >= kMinPollIntervalMs)))
                 return w + " takes a number of seconds " +
-                       (interval ? "from " + Seconds(kMinPollIntervalMs / 1000.0) + " to " : "above 0 up to ") +
+                       (interval ? "from " + Seconds(kMinPollIntervalMs / 1000.0) + " to "
+                                 : "above 0 up to ") +
                        Seconds(kMaxSeconds) + (v ? ", not '" + *v + "'" : "") +
                        (interval ? " (a status reply alone takes 23 ms at 115200 baud)" : "");
             (interval ? a.intervalS : a.timeoutS).emplace(s);
@@ -207,7 +208,10 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             auto v = value(i);
             if (!v || v->empty())
                 return w + " needs a value";
-            (w == "--out" ? a.out : w == "--listen" ? a.listen : w == "--config" ? a.config : a.webConfig) = *v;
+            (w == "--out"      ? a.out
+             : w == "--listen" ? a.listen
+             : w == "--config" ? a.config
+                               : a.webConfig) = *v;
         } else if (w == "--json") {
             a.json = true;
         } else if (w == "--jsonl") {
@@ -704,8 +708,8 @@ std::string MetricsDevices(const Args &a, std::vector<DeviceSpec> &specs) {
 void SayServing(const QHostAddress &address, quint16 port, std::size_t devices, bool tls) {
     const std::string bound = address.toString().toStdString();
     const bool v6 = bound.find(':') != std::string::npos;
-    std::cerr << "serving " << (tls ? "https" : "http") << "://" << (v6 ? "[" + bound + "]" : bound) << ":" << port << "/metrics for "
-              << devices << " device" << (devices == 1 ? "" : "s") << std::endl;
+    std::cerr << "serving " << (tls ? "https" : "http") << "://" << (v6 ? "[" + bound + "]" : bound) << ":"
+              << port << "/metrics for " << devices << " device" << (devices == 1 ? "" : "s") << std::endl;
 }
 
 // Read-on-scrape: each scrape connects to every device, reads one status block and lets go, so the
@@ -759,9 +763,10 @@ private:
             if (m.Up)
                 outages_[i].Up(m.Device);
             else
-                outages_[i].Down(m.Device, m.Counters.LastError.empty()
-                                               ? "no status reply within " + Seconds(timeoutMs_ / 1000.0) + " s"
-                                               : m.Counters.LastError);
+                outages_[i].Down(m.Device,
+                                 m.Counters.LastError.empty()
+                                     ? "no status reply within " + Seconds(timeoutMs_ / 1000.0) + " s"
+                                     : m.Counters.LastError);
             AddCounters(totals_[i], m.Counters);
             m.Counters = totals_[i];
             all.push_back(std::move(m));

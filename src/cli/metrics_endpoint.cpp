@@ -134,7 +134,8 @@ std::optional<WebSecurity> LoadWebSecurity(const std::string &path, std::string 
         return std::nullopt;
     }
     const QByteArray text = file.readAll();
-    auto config = ParseWebConfig(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), error);
+    auto config =
+        ParseWebConfig(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), error);
     if (!config) {
         *error = path + ": " + *error;
         return std::nullopt;
@@ -264,7 +265,8 @@ void MetricsServer::Answer(QTcpSocket *socket, std::string_view head, const Fini
         page_([socket, finish, headOnly = request.HeadOnly](const std::string &page) {
             if (socket)
                 finish(HttpStatus(200, kMetricsContentType,
-                                  page + ExporterMetricsText(ZEPHYRA_VERSION, ReadProcessStats()), !headOnly));
+                                  page + ExporterMetricsText(ZEPHYRA_VERSION, ReadProcessStats()),
+                                  !headOnly));
         });
     });
 }

@@ -38,10 +38,19 @@ std::optional<std::string> TakeQuoted(std::string_view &s) {
             if (++i == s.size())
                 return std::nullopt;
             switch (s[i]) {
-            case '\\': case '"': case '/': out += s[i]; break;
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            default: return std::nullopt;
+            case '\\':
+            case '"':
+            case '/':
+                out += s[i];
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            default:
+                return std::nullopt;
             }
         } else {
             out += c;
@@ -118,7 +127,8 @@ std::optional<Entry> ReadEntry(std::string_view line, int number, std::string *e
 }
 
 bool IsBcrypt(std::string_view hash) {
-    return hash.size() == 60 && (hash.starts_with("$2a$") || hash.starts_with("$2b$") || hash.starts_with("$2y$"));
+    return hash.size() == 60 &&
+           (hash.starts_with("$2a$") || hash.starts_with("$2b$") || hash.starts_with("$2y$"));
 }
 
 } // namespace
@@ -242,9 +252,8 @@ std::optional<std::string> DecodeBase64(std::string_view s) {
 }
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return (x | 0x20) == (y | 0x20);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return (x | 0x20) == (y | 0x20); });
 }
 } // namespace
 

@@ -166,11 +166,13 @@ TEST_F(CliHazard, LooseArgumentsAreRefusedAndHostNamesAccepted) {
         std::string message;
     } refused[] = {
         {Tcp({"status", "extra", "words"}), "status takes no words, not 'extra'"},
-        {Tcp({"watch", "--interval", "0.003"}), "--interval takes a number of seconds from 0.1 to 86400, not '0.003'"},
+        {Tcp({"watch", "--interval", "0.003"}),
+         "--interval takes a number of seconds from 0.1 to 86400, not '0.003'"},
         {Tcp({"watch", "--interval", "90000"}), "from 0.1 to 86400, not '90000'"},
         {{"metrics", Device(), Device()}, "is listed twice"},
         {{"metrics", local, Device()}, "devices " + local + " and " + Device() + " are both " + Device()},
-        {{"metrics", "serial:" + link, "serial:" + port}, "devices serial:" + link + " and serial:" + port + " are both serial:"},
+        {{"metrics", "serial:" + link, "serial:" + port},
+         "devices serial:" + link + " and serial:" + port + " are both serial:"},
         {Tcp({"metrics", Device()}), "metrics takes its devices as words"},
     };
     for (const auto &c : refused) {
@@ -275,11 +277,13 @@ TEST_F(CliHazard, ReadOnScrapeLetsTheDeviceGoBetweenScrapes) {
     // A scrape that finds the device silent says so once; the next that reads it says it is back.
     Freeze();
     for (int scrape = 0; scrape < 2; ++scrape)
-        EXPECT_NE(Body(Http(port, "GET /metrics HTTP/1.0\r\n\r\n")).find("zephyra_up{device=\"" + Device() + "\"} 0"),
+        EXPECT_NE(Body(Http(port, "GET /metrics HTTP/1.0\r\n\r\n"))
+                      .find("zephyra_up{device=\"" + Device() + "\"} 0"),
                   std::string::npos);
     kill(sim_->Pid(), SIGCONT);
-    EXPECT_NE(Body(Http(port, "GET /metrics HTTP/1.0\r\n\r\n")).find("zephyra_up{device=\"" + Device() + "\"} 1"),
-              std::string::npos);
+    EXPECT_NE(
+        Body(Http(port, "GET /metrics HTTP/1.0\r\n\r\n")).find("zephyra_up{device=\"" + Device() + "\"} 1"),
+        std::string::npos);
     const std::string log = server->Err();
     EXPECT_NE(log.find(Device() + ": down: no status reply within 1 s\n"), std::string::npos) << log;
     EXPECT_EQ(log.find(": down: "), log.rfind(": down: ")) << log;
@@ -313,14 +317,19 @@ TEST_F(CliHazard, AWebConfigServesHttpsToTheRightUserAndPrometheusScrapesIt) {
     const struct {
         std::string text, message;
     } bad[] = {
-        {"tls_server_config:\n  cert_file: server.pem\n  key_file: missing.key\n", "missing.key: cannot be read"},
-        {"tls_server_config:\n  cert_file: server.pem\n  key_file: ca.pem\n", "not an unencrypted PEM private key"},
-        {"tls_server_config:\n  cert_file: server.pem\n  key_file: ca.key\n", "is the key the certificate's?"},
-        {"basic_auth_users:\n  prom: " + hash + "\nrate_limit:\n  burst: 5\n", "rate_limit is not understood"},
+        {"tls_server_config:\n  cert_file: server.pem\n  key_file: missing.key\n",
+         "missing.key: cannot be read"},
+        {"tls_server_config:\n  cert_file: server.pem\n  key_file: ca.pem\n",
+         "not an unencrypted PEM private key"},
+        {"tls_server_config:\n  cert_file: server.pem\n  key_file: ca.key\n",
+         "is the key the certificate's?"},
+        {"basic_auth_users:\n  prom: " + hash + "\nrate_limit:\n  burst: 5\n",
+         "rate_limit is not understood"},
     };
     for (const auto &c : bad) {
         std::ofstream(dir + "/bad.yml") << c.text;
-        const SimRun run = Cli({"metrics", "--listen", "127.0.0.1:0", "--web-config", dir + "/bad.yml", Device()});
+        const SimRun run =
+            Cli({"metrics", "--listen", "127.0.0.1:0", "--web-config", dir + "/bad.yml", Device()});
         EXPECT_EQ(run.exitCode, 2) << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.err.find("PRIVATE KEY"), std::string::npos) << "the key must never be shown";
@@ -355,7 +364,8 @@ TEST_F(CliHazard, AWebConfigServesHttpsToTheRightUserAndPrometheusScrapesIt) {
     std::string answer;
     const bool up = prometheus->WaitForOutput(
         [&](const std::string &, const std::string &) {
-            answer = Body(Http(promPort, "GET /api/v1/query?query=up%7Bjob%3D%22zephyra%22%7D HTTP/1.0\r\n\r\n"));
+            answer =
+                Body(Http(promPort, "GET /api/v1/query?query=up%7Bjob%3D%22zephyra%22%7D HTTP/1.0\r\n\r\n"));
             return answer.find("\"1\"]}") != std::string::npos;
         },
         30000);

@@ -35,9 +35,11 @@ TEST(CliText, DeviceListsNameDevicesAndSayWhichLineIsWrong) {
     EXPECT_EQ(DuplicateDevice(*ParseDeviceList("a = tcp:h\na = tcp:g\n", &error)),
               "device a is listed twice");
     // Told apart by what they resolve to: a host name may have several addresses, of which one is shared.
-    const std::vector<DeviceSpec> spelled = *ParseDeviceList("tcp:localhost\ntcp:127.0.0.1:502\ntcp:127.0.0.1:503\n", &error);
-    EXPECT_EQ(DuplicateDevice(spelled, {{"tcp:[::1]:502", "tcp:127.0.0.1:502"}, {}, {}}),
-              "devices tcp:localhost:502 and tcp:127.0.0.1:502 are both tcp:127.0.0.1:502: one poller per device");
+    const std::vector<DeviceSpec> spelled =
+        *ParseDeviceList("tcp:localhost\ntcp:127.0.0.1:502\ntcp:127.0.0.1:503\n", &error);
+    EXPECT_EQ(
+        DuplicateDevice(spelled, {{"tcp:[::1]:502", "tcp:127.0.0.1:502"}, {}, {}}),
+        "devices tcp:localhost:502 and tcp:127.0.0.1:502 are both tcp:127.0.0.1:502: one poller per device");
     EXPECT_EQ(DuplicateDevice(spelled, {{"tcp:[::1]:502"}, {}, {}}), "");
 }
 
@@ -108,7 +110,8 @@ TEST(CliText, HttpRequestsGetAPageOrAnError) {
     for (int code : {400, 401, 404, 405, 408}) {
         const std::string response = HttpError(code);
         EXPECT_EQ(response.substr(0, 13), "HTTP/1.1 " + std::to_string(code) + " ") << response;
-        EXPECT_EQ(response.find("\r\nWWW-Authenticate: Basic ") != std::string::npos, code == 401) << response;
+        EXPECT_EQ(response.find("\r\nWWW-Authenticate: Basic ") != std::string::npos, code == 401)
+            << response;
     }
     const std::string headOnly = HttpStatus(200, "text/plain", "page", false);
     EXPECT_EQ(headOnly.substr(headOnly.size() - 4), "\r\n\r\n") << headOnly;
@@ -120,7 +123,8 @@ TEST(CliText, TheExportersOwnFiguresLeaveOutWhatIsUnknown) {
     ProcessStats p;
     p.OpenFds = 7;
     const std::string text = ExporterMetricsText("1.2\"3", p);
-    EXPECT_NE(text.find("\nzephyra_exporter_build_info{version=\"1.2\\\"3\"} 1\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nzephyra_exporter_build_info{version=\"1.2\\\"3\"} 1\n"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("# TYPE process_open_fds gauge\nprocess_open_fds 7\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("process_cpu_seconds_total"), std::string::npos) << text;
 }

@@ -67,7 +67,7 @@ TEST(WebConfig, BasicCredentialsAreTakenFromTheAuthorizationHeaderOnly) {
              "GET / HTTP/1.1\r\nAuthorization: Bearer cHJvbTpzZWNyZXQ=\r\n\r\n",
              "GET / HTTP/1.1\r\nAuthorization: Basic cHJvbTpzZWNyZXQ\r\n\r\n", // cut short
              "GET / HTTP/1.1\r\nAuthorization: Basic cHJv*TpzZWNyZXQ=\r\n\r\n",
-             "GET / HTTP/1.1\r\nAuthorization: Basic cHJvbQ==\r\n\r\n",               // no colon
+             "GET / HTTP/1.1\r\nAuthorization: Basic cHJvbQ==\r\n\r\n",             // no colon
              "GET / HTTP/1.1\r\n\r\nAuthorization: Basic cHJvbTpzZWNyZXQ=\r\n\r\n", // after the head
          })
         EXPECT_FALSE(HttpBasicCredentials(head)) << head;
