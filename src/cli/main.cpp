@@ -233,6 +233,9 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
     if (a.command == "metrics" && a.device)
         return "metrics takes its devices as words (tcp:HOST[:PORT] serial:PATH) or from --config, "
                "not from --serial or --tcp";
+    if (a.command != "metrics" &&
+        (!a.listen.empty() || !a.config.empty() || !a.webConfig.empty() || a.onScrape))
+        return "--listen, --config, --web-config and --read-on-scrape belong to metrics, not to " + a.command;
     if (a.command != "metrics" && a.command != "help" && !a.device)
         return a.command + " needs a link: --serial PATH or --tcp HOST[:PORT]";
     // A word a script did not mean must not pass as success.

@@ -174,6 +174,7 @@ TEST_F(CliHazard, LooseArgumentsAreRefusedAndHostNamesAccepted) {
         {{"metrics", "serial:" + link, "serial:" + port},
          "devices serial:" + link + " and serial:" + port + " are both serial:"},
         {Tcp({"metrics", Device()}), "metrics takes its devices as words"},
+        {Tcp({"status", "--web-config", "web.yml"}), "--web-config and --read-on-scrape belong to metrics"},
     };
     for (const auto &c : refused) {
         const SimRun run = Cli(c.args, 20000);
