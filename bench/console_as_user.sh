@@ -37,17 +37,17 @@ fi
 console_bin=$prefix/bin/zephyra-console
 [ -x "$console_bin" ] || { echo "no console at $console_bin" >&2; exit 2; }
 
-cpu_ns() { # CPU of every live thread of a process, ns
-    local s=0 t a
-    for t in /proc/"$1"/task/*/schedstat; do read -r a _ <"$t" 2>/dev/null && s=$((s + a)); done
-    echo "$s"
-}
-switches() {
-    local s=0 t a
-    for t in /proc/"$1"/task/*/status; do
-        a=$(awk '/^voluntary_ctxt_switches/ {print $2}' "$t" 2>/dev/null) && s=$((s + ${a:-0}))
+snap() { # per thread of a process: "tid cpu-ns voluntary-switches"
+    local t ns sw
+    for t in /proc/"$1"/task/*; do
+        read -r ns _ <"$t/schedstat" 2>/dev/null || continue
+        sw=$(awk '/^voluntary_ctxt_switches/ {print $2}' "$t/status" 2>/dev/null) || continue
+        echo "${t##*/} $ns ${sw:-0}"
     done
-    echo "$s"
+}
+delta() { # two snaps: "cpu-ns switches" of the threads alive at the end (one born in between counts whole;
+    # one ended in between is left out: the raster engine's pooled threads, which idle out after 30 s)
+    awk 'NR == FNR { c[$1] = $2; s[$1] = $3; next } { dc += $2 - c[$1]; ds += $3 - s[$1] } END { print dc, ds }' "$1" "$2"
 }
 wait_window() { # DISPLAY, name regex: the window id
     local w
@@ -107,7 +107,7 @@ session() {
     fi
     click "$display" "$d" 169 77  # 접속
     sleep 5
-    local start page state r x0 c0 p0 sc0 sx0
+    local start page state r p0 p1 c sc x sx
     start=$(date +%s)
     for state in ${STATES:-filling scrolling}; do
         if [ $state = scrolling ]; then
@@ -119,12 +119,15 @@ session() {
                 if [ $page = info ]; then click "$display" "$w" 56 64; else click "$display" "$w" 180 64; fi
                 sleep 2
                 p0=$(grep -c " $channel RX " "$dir/journal" || true)
-                c0=$(cpu_ns $console) x0=$(cpu_ns $xvfb) sc0=$(switches $console) sx0=$(switches $xvfb)
+                snap $console >"$dir/c0"
+                snap $xvfb >"$dir/x0"
                 sleep "$seconds"
-                local p1 c1 x1 sc1 sx1
+                snap $console >"$dir/c1"
+                snap $xvfb >"$dir/x1"
                 p1=$(grep -c " $channel RX " "$dir/journal" || true)
-                c1=$(cpu_ns $console) x1=$(cpu_ns $xvfb) sc1=$(switches $console) sx1=$(switches $xvfb)
-                echo "$link $state $r $page $((p1 - p0)) $((c1 - c0)) $((x1 - x0)) $((sc1 - sc0)) $((sx1 - sx0))"
+                read -r c sc < <(delta "$dir/c0" "$dir/c1")
+                read -r x sx < <(delta "$dir/x0" "$dir/x1")
+                echo "$link $state $r $page $((p1 - p0)) $c $x $sc $sx"
             done
         done
     done >"$run/$link.out"
@@ -132,6 +135,10 @@ session() {
         DISPLAY=$display import -window root "$run/serial-trend.png" 2>/dev/null || true
     fi
     echo "$link rss $(awk '/^VmHWM/ {print $2}' /proc/$console/status) $(awk '/^VmRSS/ {print $2}' /proc/$console/status)" >>"$run/$link.out"
+    # Where the memory is: resident kB per mapping (a file, [heap], or anonymous by its address range).
+    awk '/^[0-9a-f]+-[0-9a-f]+ / { n = $6 == "" ? $1 : $6 } /^Rss:/ { r[n] += $2 }
+         END { for (k in r) if (r[k] >= 256) printf "%7d kB %s\n", r[k], k }' /proc/$console/smaps |
+        sort -rn >"$run/$link-smaps.txt"
     kill $console $sim $xvfb 2>/dev/null || true
     wait $console $sim $xvfb 2>/dev/null || true
 }
@@ -155,12 +162,18 @@ floor() {
     DISPLAY=$display "$build/bench/bench_qt_floor" $((rounds * seconds + 10)) "$target" >/dev/null 2>&1 &
     prog=$!
     sleep 5
-    local r p0 c0 x0 p1 c1 x1
+    local r p0 p1 c sc x sx
     for r in $(seq "$rounds"); do
-        p0=$(grep -c " $channel RX " "$dir/journal" || true) c0=$(cpu_ns $prog) x0=$(cpu_ns $xvfb)
+        p0=$(grep -c " $channel RX " "$dir/journal" || true)
+        snap $prog >"$dir/c0"
+        snap $xvfb >"$dir/x0"
         sleep "$seconds"
-        p1=$(grep -c " $channel RX " "$dir/journal" || true) c1=$(cpu_ns $prog) x1=$(cpu_ns $xvfb)
-        echo "$link floor $r floor $((p1 - p0)) $((c1 - c0)) $((x1 - x0)) 0 0"
+        snap $prog >"$dir/c1"
+        snap $xvfb >"$dir/x1"
+        p1=$(grep -c " $channel RX " "$dir/journal" || true)
+        read -r c sc < <(delta "$dir/c0" "$dir/c1")
+        read -r x sx < <(delta "$dir/x0" "$dir/x1")
+        echo "$link floor $r floor $((p1 - p0)) $c $x $sc $sx"
     done >"$run/floor-$link.out"
     echo "$link floor-rss $(awk '/^VmHWM/ {print $2}' /proc/$prog/status)" >>"$run/floor-$link.out"
     kill $prog $sim $xvfb 2>/dev/null || true
@@ -183,7 +196,11 @@ wait "${pids[@]}"
 pids=()
 echo "== load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 cat "$run"/serial.out "$run"/tcp.out "$run"/floor-serial.out "$run"/floor-tcp.out >"$run/all"
-[ -n "${KEEP:-}" ] && cp "$run/all" "$KEEP" && cp "$run/serial-trend.png" "${KEEP%.*}.png" 2>/dev/null
+if [ -n "${KEEP:-}" ]; then # the figures, a screenshot of the Trend page and the memory maps, kept
+    cp "$run/all" "$KEEP"
+    cp "$run/serial-trend.png" "${KEEP%.*}.png" 2>/dev/null || true
+    for link in serial tcp; do cp "$run/$link-smaps.txt" "${KEEP%.*}-$link-smaps.txt" 2>/dev/null || true; done
+fi
 /usr/bin/python3 - "$run/all" <<'PY'
 import statistics, sys
 rows, rss = {}, {}
