@@ -7,8 +7,8 @@
 # (I T I T ...), ROUNDS pairs while the Trend view still fills its first ten minutes ("filling"), then the
 # same once the view has begun to scroll ("scrolling"). Per window, from /proc: CPU of the console and of
 # the X server (all threads, schedstat ns) per status request the simulator received, voluntary context
-# switches per request of both; at the end the console's peak RSS (VmHWM). bench_qt_floor runs last on the
-# same kind of X server, for the floor under the Information page.
+# switches per request of both; at the end the console's peak RSS (VmHWM). bench_qt_floor runs beside it on
+# the same kind of X server, for the floor under the Information page.
 # Usage: bench/console_as_user.sh [PREFIX] [SECONDS] [ROUNDS]
 #   PREFIX: the installed console (cmake --install BUILD --prefix PREFIX, or a dpkg -x of the package);
 #           default: build/ installed into a temporary prefix. BUILD_DIR: where the simulator and the floor
@@ -159,11 +159,11 @@ floor() {
     local target=$dir/ttyV0
     channel=RTU
     [ "$link" = tcp ] && target=tcp:$(sed -n 's/.*tcp=127\.0\.0\.1:\([0-9]*\).*/\1/p' "$dir/ready") channel=TCP
-    DISPLAY=$display "$build/bench/bench_qt_floor" $((rounds * seconds + 10)) "$target" >/dev/null 2>&1 &
+    DISPLAY=$display "$build/bench/bench_qt_floor" $((4 * rounds * seconds + 30)) "$target" >/dev/null 2>&1 &
     prog=$!
-    sleep 5
+    sleep 15
     local r p0 p1 c sc x sx
-    for r in $(seq "$rounds"); do
+    for r in $(seq $((2 * rounds))); do
         p0=$(grep -c " $channel RX " "$dir/journal" || true)
         snap $prog >"$dir/c0"
         snap $xvfb >"$dir/x0"
@@ -182,16 +182,11 @@ floor() {
 
 echo "== $(date -u '+%F %T') $(nproc) cores, load: $(cut -d' ' -f1-3 /proc/loadavg); console $console_bin" \
     "$seconds s windows, $rounds rounds"
-session serial &
-pids+=($!)
-session tcp &
-pids+=($!)
-wait "${pids[@]}"
-pids=()
-floor serial &
-pids+=($!)
-floor tcp &
-pids+=($!)
+# The floor runs beside the console, under the same load, over as many windows as the console's first ones.
+for job in "session serial" "session tcp" "floor serial" "floor tcp"; do
+    $job &
+    pids+=($!)
+done
 wait "${pids[@]}"
 pids=()
 echo "== load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -151,8 +151,8 @@ void TTrendPage::ShowView() {
     // column: each move shifts the whole plot on screen and redraws its lane, axis and titles, which
     // column by column cost three times what the Information page costs per poll.
     const int64_t step = span / 16;
-    const int64_t past = int64_t{sbTrendTime_->value()} * 1000;
-    chart_->SetView(oldest + span + (following ? (past + step - 1) / step * step : past), span);
+    const int64_t end = oldest + span + int64_t{sbTrendTime_->value()} * 1000;
+    chart_->SetView(following && last > 0 ? (newest / step + 1) * step : end, span);
 }
 
 void TTrendPage::cbTrendSpanChange(int) {
