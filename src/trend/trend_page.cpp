@@ -142,14 +142,22 @@ void TTrendPage::ShowView() {
     // Whole seconds from the first possible end of the view; the last one follows the newest sample.
     const int last = static_cast<int>(std::max<int64_t>(0, (newest - oldest - span + 999) / 1000));
     const bool following = sbTrendTime_->value() >= sbTrendTime_->maximum();
-    {
+    // Following the newest sample, the view moves a sixteenth of the span at a time rather than a pixel
+    // column: each move shifts the whole plot on screen and redraws its lane, axis and titles, which
+    // column by column cost three times what the Information page costs per poll. The scroll bar grows by
+    // such steps too: drawn anew every second, it cost more than the chart.
+    const int64_t step = span / 16;
+    const int stepSeconds = static_cast<int>(step / 1000);
+    if (!following || last / stepSeconds != sbTrendTime_->maximum() / stepSeconds) {
         const QSignalBlocker quiet(sbTrendTime_);
         sbTrendTime_->setRange(0, last);
-        sbTrendTime_->setPageStep(static_cast<int>(span / 1000));
         if (following)
             sbTrendTime_->setValue(last);
     }
-    chart_->SetView(oldest + span + int64_t{sbTrendTime_->value()} * 1000, span);
+    if (sbTrendTime_->pageStep() != span / 1000)
+        sbTrendTime_->setPageStep(static_cast<int>(span / 1000));
+    const int64_t end = oldest + span + int64_t{sbTrendTime_->value()} * 1000;
+    chart_->SetView(following && last > 0 ? (newest / step + 1) * step : end, span);
 }
 
 void TTrendPage::cbTrendSpanChange(int) {
