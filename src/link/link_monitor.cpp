@@ -82,7 +82,7 @@ void LinkMonitor::NoteReplyTime(int64_t ms) {
         recentReplyMs_.pop_front();
     recentReplyMs_.push_back(ms);
     const int64_t slowest = *std::max_element(recentReplyMs_.begin(), recentReplyMs_.end());
-    serialWindowMs_ = std::clamp<int64_t>(2 * slowest, kSerialReplyTimeoutMs, kMaxReplyTimeoutMs);
+    serialWindowMs_ = std::clamp<int64_t>(2 * slowest, kSerialMinReplyWindowMs, kMaxReplyTimeoutMs);
 }
 
 void LinkMonitor::Ended(const Outstanding &o) {
