@@ -291,8 +291,7 @@ void LinkMonitor::ConnectionClosed(const std::string &cause) {
     connectFailed_ = true;
     if (takenOver_)
         return; // the takeover says more than the close that follows it
-    NoteError(cause.empty() ? TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패"))
-                            : FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패: %1"), {cause}));
+    NoteError(cause.empty() ? TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패")) : cause);
 }
 
 void LinkMonitor::PeerClosed() {
