@@ -82,7 +82,7 @@ void LinkMonitor::NoteReplyTime(int64_t ms) {
         recentReplyMs_.pop_front();
     recentReplyMs_.push_back(ms);
     const int64_t slowest = *std::max_element(recentReplyMs_.begin(), recentReplyMs_.end());
-    serialWindowMs_ = std::clamp<int64_t>(2 * slowest, kSerialReplyTimeoutMs, kMaxReplyTimeoutMs);
+    serialWindowMs_ = std::clamp<int64_t>(2 * slowest, kSerialMinReplyWindowMs, kMaxReplyTimeoutMs);
 }
 
 void LinkMonitor::Ended(const Outstanding &o) {
@@ -291,8 +291,7 @@ void LinkMonitor::ConnectionClosed(const std::string &cause) {
     connectFailed_ = true;
     if (takenOver_)
         return; // the takeover says more than the close that follows it
-    NoteError(cause.empty() ? TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패"))
-                            : FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패: %1"), {cause}));
+    NoteError(cause.empty() ? TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패")) : cause);
 }
 
 void LinkMonitor::PeerClosed() {

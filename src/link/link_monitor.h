@@ -104,9 +104,11 @@ struct LinkHealth {
 class LinkMonitor {
 public:
     // A serial request unanswered for this long is lost: the device answers within tens of ms and the
-    // next request goes out 600 ms later. A device seen to answer slower gets twice its slowest recent
-    // reply time, up to kMaxReplyTimeoutMs.
+    // next request goes out 600 ms later. Once replies are seen the window is twice the slowest recent
+    // reply time, between kSerialMinReplyWindowMs (a lost reply holds the line no longer than that) and
+    // kMaxReplyTimeoutMs.
     static constexpr int64_t kSerialReplyTimeoutMs = 1000;
+    static constexpr int64_t kSerialMinReplyWindowMs = 300;
     static constexpr int64_t kMaxReplyTimeoutMs = 30000;
     // TCP replies may come much slower than the 900 ms poll period (routers, a busy device working
     // through its queue): a request stays awaited this long, since it still occupies the device and its

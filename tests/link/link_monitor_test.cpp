@@ -64,11 +64,11 @@ TEST(LinkMonitor, SilenceTurnsStaleWithTimeOutsAndTheNextReplyIsHealthyAgain) {
         r.Poll(false);
     LinkHealth h = r.monitor.Health(600, true);
     EXPECT_TRUE(h.Stale);
-    EXPECT_EQ(h.Text, "3.0초째 응답 없음 — 요청 3건 시간 초과");
+    EXPECT_EQ(h.Text, "3.0초째 응답 없음 — 요청 4건 시간 초과");
     EXPECT_EQ(r.monitor.Health(600, false).Text, "폴링 멈춤 · 3.0초 전 값");
-    EXPECT_EQ(r.monitor.Counters().Timeouts, 3u);
-    // Each request waited until the next went out (a serial line carries one).
-    EXPECT_EQ(r.monitor.Counters().LastError, "0.6초 안에 응답 없음");
+    EXPECT_EQ(r.monitor.Counters().Timeouts, 4u);
+    // A device seen to answer fast is awaited twice its reply time, at least 0.3 s.
+    EXPECT_EQ(r.monitor.Counters().LastError, "0.3초 안에 응답 없음");
     // Nothing wakes a paused poll: the panel is told when the age it shows reaches its next second.
     r.clock.Advance(250);
     const LinkHealth paused = r.monitor.Health(600, false);

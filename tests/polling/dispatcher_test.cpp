@@ -175,6 +175,55 @@ TEST(Dispatch, RepliesSetAsideAreCountedWithTheirReasonAndAreNoSignOfLife) {
     }
 }
 
+// Every request waits its turn at the link's in-flight limit (one serial, four TCP): a due poll is held
+// back, a write waits and goes out once a reply frees the link; a serial reply after its request timed
+// out is dropped as late, never booked to the next request, and each request ends exactly once.
+TEST(Dispatch, RequestsWaitAtTheInFlightLimitAndLateRepliesAreNotBookedToNewerOnes) {
+    for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
+        SCOPED_TRACE(testrig::LinkName(link));
+        PollRig rig(link);
+        LinkMonitor monitor(rig.clock);
+        rig.codec.SetMonitor(&monitor);
+        rig.rx.SetMonitor(&monitor);
+        rig.ctl.SetLinkMonitor(&monitor);
+        rig.ctl.LinkConfirmed(link);
+        const std::size_t limit = link == LinkKind::Tcp ? LinkMonitor::kMaxOutstanding : 1;
+        while (rig.port.writes.size() < limit)
+            rig.Ticks(1);
+        rig.Ticks(3);
+        EXPECT_EQ(rig.port.writes.size(), limit) << "the due poll is held back";
+        EXPECT_EQ(monitor.Counters().HeldBack, 1u);
+        rig.ctl.SettingsWindowOpened(SettingsWindow::Operating);
+        ASSERT_TRUE(rig.ctl.StartWriteSequence({{0x28, 435}}));
+        EXPECT_EQ(rig.port.writes.size(), limit) << "the write waits its turn";
+        if (link == LinkKind::Tcp) // the oldest awaited poll's answer
+            rig.rx.OnTcpRead(WithMbap(1, StatusBlock().Unit()));
+        else
+            rig.Reply(StatusBlock().Unit());
+        ASSERT_EQ(rig.port.writes.size(), limit + 1);
+        EXPECT_EQ(rig.Sent().back(), WriteRequestUnit(0x28, 435));
+        const LinkCounters &c = monitor.Counters();
+        EXPECT_EQ(c.Superseded, 0u);
+        EXPECT_EQ(c.Requests,
+                  c.Replies + c.Timeouts + c.Superseded + c.Cancelled + monitor.OutstandingCount());
+    }
+    // Serial: the device answers after the request's window closed, while nothing newer is out.
+    PollRig rig;
+    LinkMonitor monitor(rig.clock);
+    rig.codec.SetMonitor(&monitor);
+    rig.rx.SetMonitor(&monitor);
+    rig.ctl.SetLinkMonitor(&monitor);
+    rig.ctl.LinkConfirmed(LinkKind::Serial);
+    rig.Ticks(1);
+    rig.clock.Advance(LinkMonitor::kSerialReplyTimeoutMs);
+    monitor.Tick();
+    rig.Reply(StatusBlock().Unit());
+    EXPECT_EQ(monitor.Counters().Dropped[static_cast<std::size_t>(DropReason::LateReply)], 1u);
+    EXPECT_EQ(monitor.Counters().Timeouts, 1u);
+    EXPECT_EQ(monitor.Counters().Replies, 0u);
+    EXPECT_EQ(rig.ctl.DecodeCount(), 0u);
+}
+
 TEST(Dispatch, NetworkReadBackRoundTrip) {
     PollRig rig;
     rig.state.RequestMode = mode::kNetworkReadBack;
