@@ -12,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -30,6 +29,7 @@
 #include "history/history_list_window.h"
 #include "polling/accessible_names_widget.h"
 #include "polling/main_window.h"
+#include "status/message_box.h"
 
 namespace zephyra {
 
@@ -433,9 +433,7 @@ void HistoryWindowBase::bbtFileSaveClick() {
         text += "\n" + path;
     if (!result.Error.empty())
         text += "\n" + Text(result.Error);
-    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kModelName), text, QMessageBox::Ok, this);
-    box.setObjectName("MessageBox");
-    box.exec();
+    ShowMessageBox(this, QMessageBox::Warning, text);
 }
 
 void HistoryWindowBase::bbtOpenFolderClick() {
