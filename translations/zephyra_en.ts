@@ -922,8 +922,8 @@ Continue?</translation>
         <translation>status read 127 regs</translation>
     </message>
     <message>
-        <source>0x%2부터 %1개 레지스터 읽기</source>
-        <translation>read %1 regs from 0x%2</translation>
+        <source>%2부터 %1개 레지스터 읽기</source>
+        <translation>read %1 regs from %2</translation>
     </message>
     <message>
         <source>상태 응답 %1바이트</source>
@@ -1054,8 +1054,8 @@ Continue?</translation>
         <translation>#%1 end</translation>
     </message>
     <message>
-        <source>레지스터 0x%1</source>
-        <translation>register 0x%1</translation>
+        <source>레지스터 %1</source>
+        <translation>register %1</translation>
     </message>
     <message>
         <source>기록 파일 %1에 쓸 수 없습니다</source>

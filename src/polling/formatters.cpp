@@ -42,17 +42,6 @@ std::string FormatTenthsFixed(int32_t v) {
     return d.substr(0, d.size() - 1) + "." + d.substr(d.size() - 1);
 }
 
-std::string HexDigits(int64_t v, int n) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string s(static_cast<std::size_t>(n), '0');
-    uint64_t u = static_cast<uint64_t>(v);
-    for (int i = n - 1; i >= 0; --i) {
-        s[static_cast<std::size_t>(i)] = kHex[u & 0xF];
-        u >>= 4;
-    }
-    return s;
-}
-
 std::string DecDigits(int64_t v, int n) {
     std::string d = std::to_string(v);
     if (static_cast<int>(d.size()) >= n)

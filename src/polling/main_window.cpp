@@ -583,7 +583,7 @@ void TMain_Form::RenderSession() {
 void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view) {
     for (const FieldText &f : view.Fields)
         if (QLineEdit *edit = fields_.value(QLatin1String(f.Name))) {
-            QString text = ShownText(f.Name, f.Text);
+            QString text = ShownText(f);
             if (edit->text() != text)
                 edit->setText(text);
         }
@@ -598,9 +598,10 @@ void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view)
         panels_[2]->setText(linkText);
 }
 
-QString TMain_Form::ShownText(const char *field, const std::string &text) {
-    if (std::string_view(field) == "edtACLEn")
-        return CoreText(text, "ACL switch");
+QString TMain_Form::ShownText(const FieldText &field) {
+    const std::string &text = field.Text;
+    if (field.Comment)
+        return CoreText(text, field.Comment);
     // A count of battery strings is the one field whose Korean comes after a number.
     static const std::string strings = " 조";
     if (text.size() > strings.size() && text.ends_with(strings))

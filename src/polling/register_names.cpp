@@ -18,30 +18,30 @@ struct NamedRegister {
 
 // Captions as the windows show them, without their ranges and trailing blanks.
 constexpr NamedRegister kNames[] = {
-    {reg::kYear, QT_TRANSLATE_NOOP("zephyra", "년")},
-    {reg::kMonth, QT_TRANSLATE_NOOP("zephyra", "월")},
-    {reg::kDay, QT_TRANSLATE_NOOP("zephyra", "일")},
-    {reg::kHour, QT_TRANSLATE_NOOP("zephyra", "시")},
-    {reg::kMinute, QT_TRANSLATE_NOOP("zephyra", "분")},
-    {reg::kSecond, QT_TRANSLATE_NOOP("zephyra", "초")},
-    {reg::kChLimit, QT_TRANSLATE_NOOP("zephyra", "충전전류 제한")},
-    {reg::kCommand, QT_TRANSLATE_NOOP("zephyra", "제어 명령")},
-    {reg::kBModel, QT_TRANSLATE_NOOP("zephyra", "축전지 종류")},
-    {reg::kBCho, QT_TRANSLATE_NOOP("zephyra", "축전지 수량")},
-    {reg::kACHigh, QT_TRANSLATE_NOOP("zephyra", "AC 고전압")},
-    {reg::kACLow, QT_TRANSLATE_NOOP("zephyra", "AC 저전압")},
-    {reg::kDCHigh, QT_TRANSLATE_NOOP("zephyra", "DC 고전압")},
-    {reg::kDCLow, QT_TRANSLATE_NOOP("zephyra", "DC 저전압")},
-    {reg::kAlarmTestOn, QT_TRANSLATE_NOOP("zephyra", "경보시험")},
-    {reg::kAlarmTestBits, QT_TRANSLATE_NOOP("zephyra", "경보시험 항목")},
-    {reg::kCalibrationFirst, QT_TRANSLATE_NOOP("zephyra", "AC 전압")},
-    {reg::kCalibrationFirst + 1, QT_TRANSLATE_NOOP("zephyra", "DC 전압")},
-    {reg::kCalibrationFirst + 2, QT_TRANSLATE_NOOP("zephyra", "부하 전류")},
-    {reg::kCalibrationLast, QT_TRANSLATE_NOOP("zephyra", "축전지 전류")},
+    {reg::kYear, ZEPHYRA_TEXT("zephyra", "년")},
+    {reg::kMonth, ZEPHYRA_TEXT("zephyra", "월")},
+    {reg::kDay, ZEPHYRA_TEXT("zephyra", "일")},
+    {reg::kHour, ZEPHYRA_TEXT("zephyra", "시")},
+    {reg::kMinute, ZEPHYRA_TEXT("zephyra", "분")},
+    {reg::kSecond, ZEPHYRA_TEXT("zephyra", "초")},
+    {reg::kChLimit, ZEPHYRA_TEXT("zephyra", "충전전류 제한")},
+    {reg::kCommand, ZEPHYRA_TEXT("zephyra", "제어 명령")},
+    {reg::kBModel, ZEPHYRA_TEXT("zephyra", "축전지 종류")},
+    {reg::kBCho, ZEPHYRA_TEXT("zephyra", "축전지 수량")},
+    {reg::kACHigh, ZEPHYRA_TEXT("zephyra", "AC 고전압")},
+    {reg::kACLow, ZEPHYRA_TEXT("zephyra", "AC 저전압")},
+    {reg::kDCHigh, ZEPHYRA_TEXT("zephyra", "DC 고전압")},
+    {reg::kDCLow, ZEPHYRA_TEXT("zephyra", "DC 저전압")},
+    {reg::kAlarmTestOn, ZEPHYRA_TEXT("zephyra", "경보시험")},
+    {reg::kAlarmTestBits, ZEPHYRA_TEXT("zephyra", "경보시험 항목")},
+    {reg::kCalibrationFirst, ZEPHYRA_TEXT("zephyra", "AC 전압")},
+    {reg::kCalibrationFirst + 1, ZEPHYRA_TEXT("zephyra", "DC 전압")},
+    {reg::kCalibrationFirst + 2, ZEPHYRA_TEXT("zephyra", "부하 전류")},
+    {reg::kCalibrationLast, ZEPHYRA_TEXT("zephyra", "축전지 전류")},
     {reg::kEthSpeed, "Ethernet Speed"},
-    {reg::kDeviceId1, QT_TRANSLATE_NOOP("zephyra", "장비 ID")},
-    {reg::kDeviceId2, QT_TRANSLATE_NOOP("zephyra", "장비 ID")},
-    {reg::kDeviceId3, QT_TRANSLATE_NOOP("zephyra", "장비 ID")},
+    {reg::kDeviceId1, ZEPHYRA_TEXT("zephyra", "장비 ID")},
+    {reg::kDeviceId2, ZEPHYRA_TEXT("zephyra", "장비 ID")},
+    {reg::kDeviceId3, ZEPHYRA_TEXT("zephyra", "장비 ID")},
     {reg::kACLEn, "ACL"},
 };
 
@@ -75,21 +75,21 @@ std::string RegisterName(int32_t address) {
     const int32_t offset = address - reg::kAclAdded;
     // Built in the chosen language: no table holds them to translate later.
     if (offset >= 0 && offset < 4 * kAclRanges)
-        return FormatCoreText(offset % 4 < 2 ? QT_TRANSLATE_NOOP("zephyra", "#%1 시작 주소")
-                                             : QT_TRANSLATE_NOOP("zephyra", "#%1 끝 주소"),
+        return FormatCoreText(offset % 4 < 2 ? ZEPHYRA_TEXT("zephyra", "#%1 시작 주소")
+                                             : ZEPHYRA_TEXT("zephyra", "#%1 끝 주소"),
                               {std::to_string(offset / 4 + 1)});
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "레지스터 0x%1"), {HexDigits(address & 0xFFFF, 4)});
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "레지스터 %1"), {HexWord(address)});
 }
 
 std::string WriteName(const PendingWrite &write) {
     if (write.Address == reg::kCommand) {
         switch (write.Value) {
         case 1:
-            return QT_TRANSLATE_NOOP("zephyra", "제어보드 리셋");
+            return ZEPHYRA_TEXT("zephyra", "제어보드 리셋");
         case 4:
-            return QT_TRANSLATE_NOOP("zephyra", "구성정보 초기화");
+            return ZEPHYRA_TEXT("zephyra", "구성정보 초기화");
         case 8:
-            return QT_TRANSLATE_NOOP("zephyra", "환경정보 초기화");
+            return ZEPHYRA_TEXT("zephyra", "환경정보 초기화");
         default:
             break;
         }
@@ -100,19 +100,19 @@ std::string WriteName(const PendingWrite &write) {
 std::string ExceptionText(int code) {
     switch (code) {
     case 1:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "잘못된 기능 코드"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "잘못된 기능 코드"));
     case 2:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "잘못된 데이터 주소"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "잘못된 데이터 주소"));
     case 3:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "잘못된 데이터 값"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "잘못된 데이터 값"));
     case 4:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "장비 내부 오류"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "장비 내부 오류"));
     case 5:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "접수됨, 처리 중"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "접수됨, 처리 중"));
     case 6:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "장비 사용 중"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "장비 사용 중"));
     default:
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "예외 %1"), {HexDigits(code & 0xFF, 2)});
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "예외 %1"), {HexDigits(code & 0xFF, 2)});
     }
 }
 
@@ -130,20 +130,18 @@ std::string RefusedSequenceText(std::span<const PendingWrite> written, const Pen
     };
     const std::vector<PendingWrite> writtenOthers = others(written);
     std::string out = kSettingFail;
-    AppendGroup(out, TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "기록됨:")), writtenOthers);
+    AppendGroup(out, TranslateCoreText(ZEPHYRA_TEXT("zephyra", "기록됨:")), writtenOthers);
     const std::string shown = TranslateCoreText(name.c_str());
-    out +=
-        "\n" + FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "거부됨: %1 (%2)"), {shown, ExceptionText(code)});
+    out += "\n" + FormatCoreText(ZEPHYRA_TEXT("zephyra", "거부됨: %1 (%2)"), {shown, ExceptionText(code)});
     if (writtenOthers.size() != written.size()) {
         const bool deviceId = refused.Address >= reg::kDeviceId1 && refused.Address <= reg::kDeviceId3;
         const char *mixed =
-            deviceId ? QT_TRANSLATE_NOOP("zephyra",
-                                         "%1: 일부만 기록됨 — 장비의 ID가 옛 값과 새 값이 섞인 상태입니다")
-                     : QT_TRANSLATE_NOOP("zephyra",
-                                         "%1: 일부만 기록됨 — 장비의 값이 옛 값과 새 값이 섞인 상태입니다");
+            deviceId
+                ? ZEPHYRA_TEXT("zephyra", "%1: 일부만 기록됨 — 장비의 ID가 옛 값과 새 값이 섞인 상태입니다")
+                : ZEPHYRA_TEXT("zephyra", "%1: 일부만 기록됨 — 장비의 값이 옛 값과 새 값이 섞인 상태입니다");
         out += "\n" + FormatCoreText(mixed, {shown});
     }
-    AppendGroup(out, TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보내지 않음:")), others(notSent));
+    AppendGroup(out, TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음:")), others(notSent));
     return out;
 }
 

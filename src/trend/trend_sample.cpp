@@ -92,7 +92,7 @@ std::string TrendCsvHeader() {
 std::string TrendCsvLine(const TrendSample &t) {
     return FormatIsoLocal(t.Time) + "," + t.DeviceTime + "," + std::to_string(static_cast<int64_t>(t.AcV)) +
            "," + Tenths(t.DcV) + "," + Tenths(t.LoadA) + "," + Tenths(t.BatteryA) + "," + Tenths(t.RackC) +
-           ",0x" + HexDigits(t.AlarmBits, 4) + ",0x" + HexDigits(t.RelayBits, 4);
+           "," + HexWord(t.AlarmBits) + "," + HexWord(t.RelayBits);
 }
 
 } // namespace zephyra
