@@ -12,7 +12,7 @@
 #include "device/traffic_window.h"
 #include "history/history_commands.h"
 #include "history/status_log_commands.h"
-#include "polling/cached_panel_widget_style.h"
+#include "status/cached_panel_widget_style.h"
 #include "status/message_box.h"
 
 namespace zephyra {

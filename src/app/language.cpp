@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "device/language_endpoint.h"
-#include "polling/main_window.h"
+#include "status/main_window.h"
 #include "status/message_box.h"
 
 namespace zephyra {

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/csv_text.h"
-#include "polling/formatters.h"
+#include "core/formatters.h"
 #include "polling/readable_names.h"
 
 namespace zephyra::cli {

@@ -1,6 +1,6 @@
 #include "config/control_command_dialog.h"
 #include "access/confirm_window.h"
-#include "polling/core_text_window.h"
+#include "status/core_text_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>

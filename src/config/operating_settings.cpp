@@ -1,7 +1,7 @@
 #include "config/operating_settings.h"
 #include "core/text_key.h"
 
-#include "polling/formatters.h"
+#include "core/formatters.h"
 
 namespace zephyra {
 

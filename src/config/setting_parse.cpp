@@ -2,9 +2,9 @@
 
 #include <limits>
 
+#include "core/formatters.h"
 #include "core/text_key.h"
 #include "link/bytes.h"
-#include "polling/formatters.h"
 
 namespace zephyra {
 

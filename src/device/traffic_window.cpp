@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "polling/accessible_names_widget.h"
-#include "polling/main_window.h"
+#include "status/accessible_names_widget.h"
+#include "status/main_window.h"
 #include "status/message_box.h"
 
 namespace zephyra {

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/formatters.h"
 #include "core/text_key.h"
 #include "history/workbook_writer.h"
-#include "polling/formatters.h"
 
 namespace zephyra {
 

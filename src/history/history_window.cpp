@@ -1,5 +1,5 @@
 #include "history/history_window.h"
-#include "polling/core_text_window.h"
+#include "status/core_text_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -27,8 +27,8 @@
 #include "history/history_export.h"
 #include "history/history_initial_dialog.h"
 #include "history/history_list_window.h"
-#include "polling/accessible_names_widget.h"
-#include "polling/main_window.h"
+#include "status/accessible_names_widget.h"
+#include "status/main_window.h"
 #include "status/message_box.h"
 
 namespace zephyra {

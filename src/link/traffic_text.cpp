@@ -1,7 +1,7 @@
 // What the traffic window and its saved file say about each frame.
 #include <cstdio>
 
-#include "core/hex_text.h"
+#include "core/formatters.h"
 #include "core/text_key.h"
 #include "core/utf8_text.h"
 #include "link/link_monitor.h"

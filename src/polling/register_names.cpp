@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "polling/formatters.h"
+#include "core/formatters.h"
 #include "polling/poll_controller.h"
 #include "polling/status_decoder.h"
 

@@ -1,7 +1,7 @@
 #include "polling/status_decoder.h"
 #include "core/text_key.h"
 
-#include "polling/formatters.h"
+#include "core/formatters.h"
 
 namespace zephyra {
 

@@ -21,12 +21,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "core/hex_text.h"
-#include "polling/accessible_names_widget.h"
-#include "polling/core_text_window.h"
-#include "polling/main_window.h"
+#include "core/formatters.h"
 #include "polling/register_names.h"
 #include "profile/report_pdf_endpoint.h"
+#include "status/accessible_names_widget.h"
+#include "status/core_text_window.h"
+#include "status/main_window.h"
 #include "status/message_box.h"
 
 namespace zephyra {

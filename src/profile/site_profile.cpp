@@ -6,8 +6,8 @@
 #include "config/acl_settings.h"
 #include "config/operating_settings.h"
 #include "core/csv_text.h"
+#include "core/formatters.h"
 #include "core/text_key.h"
-#include "polling/formatters.h"
 #include "polling/register_names.h"
 
 namespace zephyra {

@@ -1,7 +1,7 @@
 #include "status/message_box.h"
 
-#include "polling/accessible_names_widget.h"
 #include "polling/poll_state.h"
+#include "status/accessible_names_widget.h"
 
 namespace zephyra {
 

@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "polling/accessible_names_widget.h"
-#include "polling/main_window.h"
+#include "status/accessible_names_widget.h"
+#include "status/main_window.h"
 
 namespace zephyra {
 

@@ -5,8 +5,8 @@
 #include <ctime>
 #include <limits>
 
+#include "core/formatters.h"
 #include "core/local_clock.h"
-#include "polling/formatters.h"
 
 namespace zephyra {
 

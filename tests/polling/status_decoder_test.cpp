@@ -6,7 +6,7 @@
 #include <tuple>
 #include <utility>
 
-#include "polling/formatters.h"
+#include "core/formatters.h"
 #include "polling/status_decoder.h"
 #include "support/status_block.h"
 

@@ -1,4 +1,4 @@
-#include "polling/formatters.h"
+#include "core/formatters.h"
 
 namespace zephyra {
 
@@ -40,6 +40,21 @@ std::string FormatTenthsFixed(int32_t v) {
     if (v < 100)
         return "0" + d.substr(0, 1) + "." + d.substr(1);
     return d.substr(0, d.size() - 1) + "." + d.substr(d.size() - 1);
+}
+
+std::string HexDigits(int64_t v, int n) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string s(static_cast<std::size_t>(n), '0');
+    uint64_t u = static_cast<uint64_t>(v);
+    for (int i = n - 1; i >= 0; --i) {
+        s[static_cast<std::size_t>(i)] = kHex[u & 0xF];
+        u >>= 4;
+    }
+    return s;
+}
+
+std::string HexWord(int64_t v) {
+    return "0x" + HexDigits(v & 0xFFFF, 4);
 }
 
 std::string DecDigits(int64_t v, int n) {

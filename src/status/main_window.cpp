@@ -1,4 +1,4 @@
-#include "polling/main_window.h"
+#include "status/main_window.h"
 
 #include <QAccessible>
 #include <QCloseEvent>
@@ -25,9 +25,9 @@
 #include "access/confirm_window.h"
 #include "access/login_window.h"
 #include "device/connection_window.h"
-#include "polling/accessible_names_widget.h"
-#include "polling/core_text_window.h"
-#include "polling/lamp_widget.h"
+#include "status/accessible_names_widget.h"
+#include "status/core_text_window.h"
+#include "status/lamp_widget.h"
 
 namespace zephyra {
 
