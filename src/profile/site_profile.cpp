@@ -202,7 +202,7 @@ SiteProfile ProfileFromSnapshot(const StatusSnapshot &snapshot) {
             in.EthSpeedIndex = index;
             return AclWrites(in);
         }));
-    set(S::AclEnable, kAclList[acl.AclIndex == 1 ? 1 : 0]);
+    set(S::AclEnable, kAclList[acl.AclIndex == 1 ? 1 : 0].Source);
     for (int k = 0; k < kAclRanges; ++k)
         set(static_cast<S>(static_cast<int>(S::AclRange1) + k),
             RangeText(acl.Ranges[static_cast<std::size_t>(k)]));
