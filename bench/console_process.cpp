@@ -11,12 +11,19 @@
 //   --settings FILE      the remembered choices (the Trend page's record tick)
 //   --trend-fill         the Trend page's store is first filled with a day of samples
 //   --trend-shown        the Trend page is the page on show while polling
+//   --trend-record       the Trend page records every decoded status to its CSV files (in --files-dir)
+//   --report FILE        with --poll: every --report-every seconds (default 60) one line of the link's
+//                        counters is appended to FILE (the soak harness reads it):
+//                        "<unix s> decodes=N requests=N replies=N timeouts=N superseded=N held_back=N
+//                        crc_errors=N dropped=N reconnects=N port_losses=N takeovers=N late_echoes=N"
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
 #include <QLabel>
 #include <QMap>
 #include <QPaintEvent>
+#include <QCheckBox>
+#include <QFile>
 #include <QTabWidget>
 #include <QTimer>
 #include <QWindow>
@@ -89,6 +96,10 @@ int main(int argc, char *argv[]) {
     take("--settings", &options.SettingsFile);
     const bool trendFill = take("--trend-fill", nullptr);
     const bool trendShown = take("--trend-shown", nullptr);
+    const bool trendRecord = take("--trend-record", nullptr);
+    QString reportPath, reportEvery = "60";
+    take("--report", &reportPath);
+    take("--report-every", &reportEvery);
 
     if (args.size() >= 2 && args[1] == "--startup") {
         Console console(options);
@@ -159,12 +170,48 @@ int main(int argc, char *argv[]) {
             for (int i = 0; i < args[4].toInt(); ++i)
                 console.Monitor().FrameDropped(LinkKind::Serial, reply, DropReason::Noise);
         }
+        if (trendRecord)
+            if (auto *record = w.findChild<QCheckBox *>("ckbTrendRecord"))
+                record->setChecked(true);
+        QTimer report;
+        auto writeReport = [&] {
+            QFile out(reportPath);
+            if (!out.open(QIODevice::Append | QIODevice::Text))
+                return;
+            const LinkCounters &c = console.Monitor().Counters();
+            uint64_t dropped = 0;
+            for (uint64_t d : c.Dropped)
+                dropped += d;
+            out.write(QStringLiteral("%1 decodes=%2 requests=%3 replies=%4 timeouts=%5 superseded=%6 "
+                                     "held_back=%7 crc_errors=%8 dropped=%9 reconnects=%10 port_losses=%11 "
+                                     "takeovers=%12 late_echoes=%13\n")
+                          .arg(QDateTime::currentSecsSinceEpoch())
+                          .arg(console.Controller().DecodeCount())
+                          .arg(c.Requests)
+                          .arg(c.Replies)
+                          .arg(c.Timeouts)
+                          .arg(c.Superseded)
+                          .arg(c.HeldBack)
+                          .arg(c.CrcErrors)
+                          .arg(dropped)
+                          .arg(c.Reconnects)
+                          .arg(c.PortLosses)
+                          .arg(c.Takeovers)
+                          .arg(console.Controller().Writes().LateEchoes())
+                          .toUtf8());
+        };
+        if (!reportPath.isEmpty()) {
+            QObject::connect(&report, &QTimer::timeout, &app, writeReport);
+            report.start(std::max(1, reportEvery.toInt()) * 1000);
+        }
         PaintCensus census;
         if (qEnvironmentVariableIsSet("ZEPHYRA_PAINT_CENSUS"))
             app.installEventFilter(&census);
         const double atConnect = ProcessCpuSeconds();
         QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
         app.exec();
+        if (!reportPath.isEmpty())
+            writeReport();
         const double atEnd = ProcessCpuSeconds();
         const auto decodes = console.Controller().DecodeCount();
         census.Print(decodes);

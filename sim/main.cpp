@@ -37,12 +37,13 @@ Options:
 
 Scenario keys: start_time "YYYY-MM-DD hh:mm:ss", clock_running, steady, registers {name or address:
 value}, device_id "ten digits", identity {mac, ip, mask, gateway}, acl {enabled, added, default},
-logs {alarm|data|event: N generated records or a list of records}, faults {latency_ms, jitter_ms,
+logs {alarm|data|event: N generated records or a list of records}, faults {latency_ms,
+write_latency_ms, jitter_ms,
 drop_every, corrupt_crc_every, chunk {size, gap_ms}, noise_before, exception_registers,
 exception_code, close_tcp_after, refuse_network_write, refuse_initialise, one_at_a_time, seed}.
 drop_every counts the replies of both links, corrupt_crc_every the serial replies only,
 close_tcp_after the requests of one connection; one_at_a_time makes a request wait until the one
-before it is answered.
+before it is answered; write_latency_ms delays the answer to a 0x06 write by that much more.
 )";
 
 int Fail(const std::string &message) {

@@ -320,7 +320,7 @@ Bytes ParseNoise(const json &v, const std::string &where) {
 
 void ApplyFaults(const json &obj, Scenario &s) {
     CheckKeys(obj, "faults",
-              {"latency_ms", "jitter_ms", "drop_every", "corrupt_crc_every", "chunk", "noise_before",
+              {"latency_ms", "write_latency_ms", "jitter_ms", "drop_every", "corrupt_crc_every", "chunk", "noise_before",
                "exception_registers", "exception_code", "close_tcp_after", "refuse_network_write",
                "refuse_initialise", "one_at_a_time", "seed"});
     Faults &f = s.faults;
@@ -329,6 +329,7 @@ void ApplyFaults(const json &obj, Scenario &s) {
             out = static_cast<int>(IntegerIn(obj[key], std::string("faults.") + key, 0, hi));
     };
     count("latency_ms", f.latencyMs, 60000);
+    count("write_latency_ms", f.writeLatencyMs, 60000);
     count("jitter_ms", f.jitterMs, 60000);
     count("drop_every", f.dropEvery, 1000000);
     count("corrupt_crc_every", f.corruptCrcEvery, 1000000);

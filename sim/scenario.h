@@ -26,6 +26,9 @@ inline constexpr std::size_t kEventBodySize = 12;
 
 struct Faults {
     int latencyMs = 0;
+    // Added to the latency of the answer to a single-register write (0x06: its echo or exception), as a
+    // controller that commits a set-point to flash before it answers.
+    int writeLatencyMs = 0;
     // The device takes up a request only after it answered the one before, as a single-threaded
     // controller does: requests sent while it is busy wait, and each costs the full latency.
     bool oneAtATime = false;

@@ -363,6 +363,8 @@ void Server::Answer(Channel channel, ByteView unit, const Bytes &transaction, in
 
     std::size_t ci = channel == Channel::Rtu ? 0 : 1;
     int64_t due = (f.oneAtATime ? std::max(now, lastDue_[ci]) : now) + f.latencyMs;
+    if (unit.size() > 1 && unit[1] == 0x06)
+        due += f.writeLatencyMs;
     if (f.jitterMs > 0)
         due += std::uniform_int_distribution<int>(0, f.jitterMs)(rng_);
     // Replies leave in the order the requests came, as from a controller that answers one at a time.

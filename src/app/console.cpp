@@ -92,7 +92,6 @@ Console::~Console() {
     // The window goes first: nothing may paint it or refresh its health after that.
     link_.Controller().LinkClosed();
     link_.Controller().SetStatusView(nullptr);
-    link_.Controller().SetDecodeObserver(nullptr);
     link_.SetHealthObserver(nullptr);
     link_.Port().SetPainter(nullptr);
 }

@@ -87,7 +87,9 @@ const char *DropReasonLabel(std::size_t reason) {
                                                               "noise",
                                                               "not_awaited",
                                                               "short_block",
-                                                              "request_mismatch"};
+                                                              "request_mismatch",
+                                                              "echo_mismatch",
+                                                              "late_echo"};
     return reason < kDropReasonCount ? kLabels[reason] : "unknown";
 }
 

@@ -232,7 +232,7 @@ public:
         // The poll keeps trying after a failed first connect; nobody waits for it.
         link_.SetConnectInBackground(true);
         link_.SetHealthObserver([this] { CheckHealth(); });
-        link_.Controller().SetDecodeObserver([this](const StatusSnapshot &s, const StatusViewModel &view) {
+        decodeSub_ = link_.Controller().OnDecode([this](const StatusSnapshot &s, const StatusViewModel &view) {
             ++decodes_;
             if (down_) {
                 down_ = false;
@@ -313,6 +313,7 @@ private:
     QuietOperator messages_;
     DeviceLink link_;
     std::function<void(const StatusSnapshot &, const StatusViewModel &)> onDecode_;
+    Subscription decodeSub_;
     std::function<void(const std::string &)> onConnectFailed_;
     uint64_t decodes_ = 0;
     bool logOutages_ = false;

@@ -23,12 +23,10 @@ SettingFormDialog::SettingFormDialog(SettingsContext &ctx, QWidget *parent, Sett
     QFont face("Verdana", 9);
     face.setBold(true);
     setFont(face);
-    ctx_.Poll.SetWriteBusyObserver([this](bool) { RefreshOk(); });
+    busy_ = ctx_.Poll.OnWriteBusy([this](bool) { RefreshOk(); });
 }
 
-SettingFormDialog::~SettingFormDialog() {
-    ctx_.Poll.SetWriteBusyObserver(nullptr);
-}
+SettingFormDialog::~SettingFormDialog() = default;
 
 void SettingFormDialog::done(int result) {
     if (!closed_) {

@@ -51,6 +51,7 @@ protected:
 private:
     const SettingsWindow window_;
     bool closed_ = false;
+    Subscription busy_; // RefreshOk when WriteBusy changes, while the window lives
 };
 
 // A menu command's window: the poll learns it opened, then it is created anew, shown modally and

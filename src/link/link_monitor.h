@@ -34,8 +34,10 @@ enum class DropReason : uint8_t {
     NotAwaited,            // a whole reply the poll was not waiting for (wrong mode, no write under way)
     ShortBlock,            // fewer data bytes than the reply's byte count or kind needs
     RequestMismatch,       // serial: function or byte count differs from the request awaited
+    EchoMismatch,          // a write's echo with another register or value: that write failed
+    LateEcho,              // the echo of a write whose sequence had already ended: nothing more is sent
 };
-inline constexpr std::size_t kDropReasonCount = 10;
+inline constexpr std::size_t kDropReasonCount = 12;
 
 struct TrafficLine {
     int64_t Ms = 0; // monotonic, from the console's clock

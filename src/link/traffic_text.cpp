@@ -169,6 +169,10 @@ std::string DropReasonText(DropReason reason) {
         return T(ZEPHYRA_TEXT("zephyra", "짧은 데이터 블록"));
     case DropReason::RequestMismatch:
         return T(ZEPHYRA_TEXT("zephyra", "요청과 맞지 않는 응답"));
+    case DropReason::EchoMismatch:
+        return T(ZEPHYRA_TEXT("zephyra", "쓴 레지스터나 값과 다른 응답"));
+    case DropReason::LateEcho:
+        return T(ZEPHYRA_TEXT("zephyra", "끝난 쓰기 순서의 늦은 응답"));
     }
     return FormatCoreText(ZEPHYRA_TEXT("zephyra", "사유 %1"), {std::to_string(static_cast<int>(reason))});
 }

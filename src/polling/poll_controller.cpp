@@ -27,7 +27,8 @@ void PollController::RunTick() {
         return;
     if (monitor_)
         monitor_->Tick();
-    // A write whose echo never came stops holding OK back.
+    // A write whose echo never came ends its sequence.
+    ExpireWrites();
     NotifyBusy();
     if (state_.PollDue) {
         state_.PollDue = false;
@@ -134,9 +135,9 @@ int64_t PollController::NextWakeMs() const {
     }
     if (monitor_ && state_.Connected)
         next = std::min(next, monitor_->NextChangeMs(StatusPollPeriod()));
-    // The settings windows' OK comes back when a write's echo stays away too long.
-    if (busyShown_ && state_.WriteSequenceRunning)
-        next = std::min(next, lastWriteSentMs_ + kWriteEchoTimeoutMs);
+    // A write sequence ends at its echo deadline; the settings windows' OK comes back when no echo
+    // is owed any more.
+    next = std::min(next, writes_.Deadline());
     if (historyWatched_)
         next = std::min(next, nextWatchdogMs_);
     return next;
@@ -145,6 +146,8 @@ int64_t PollController::NextWakeMs() const {
 void PollController::Wake() {
     armedMs_ = -1; // the single shot is spent
     Entry entry(*this);
+    // First: its end may show a message, and the tick below then runs at the moment the box closed.
+    ExpireWrites();
     const int64_t now = clock_.NowMs();
     if (historyWatched_ && nextWatchdogMs_ <= now) {
         nextWatchdogMs_ += kHistoryWatchdogMs;
@@ -186,7 +189,8 @@ void PollController::ResponseDispatcher(int32_t function, Bytes payload) {
         DispatchStatus(payload);
         break;
     case kFnWriteSingle:
-        DispatchWriteEcho();
+    case kFnWriteSingle | kExceptionBit:
+        DispatchWriteAnswer(function, payload);
         break;
     case kFnNetwork:
         DispatchNetwork(payload);
@@ -194,13 +198,6 @@ void PollController::ResponseDispatcher(int32_t function, Bytes payload) {
     case kFnHistory:
         if (history_)
             history_->CollectHistory(payload);
-        break;
-    case kFnWriteSingle | kExceptionBit:
-        // The device refused a queued write: the rest of the sequence must not go out.
-        if (state_.WriteSequenceRunning) {
-            ReportWriteAnswer(payload.empty() || payload[0] == 0 ? -1 : payload[0]);
-            EndWriteSequence(false, RefusalText(payload.empty() ? 0 : payload[0]));
-        }
         break;
     default:
         break; // other exception replies and unknown functions
@@ -234,64 +231,56 @@ void PollController::DispatchStatus(Bytes &payload) {
         monitor_->StatusBlockDecoded();
     if (view_)
         view_->ShowStatus(snapshot_, view_model_);
-    if (decodeObserver_)
-        decodeObserver_(snapshot_, view_model_);
+    decodeObservers_.Notify(snapshot_, view_model_);
 }
 
-void PollController::DispatchWriteEcho() {
-    int32_t &count = state_.PendingWriteCount;
-    if (state_.WriteSequenceRunning)
-        ReportWriteAnswer(0);
-    if (count > 0) {
-        SendQueuedWrite();
-    } else if (count == 0 && state_.WriteSequenceRunning) {
-        EndWriteSequence(true);
+void PollController::DispatchWriteAnswer(int32_t function, const Bytes &payload) {
+    // A deadline passed before this answer came ends the sequence first: the answer is then late.
+    ExpireWrites();
+    AnswerVerdict verdict;
+    if (function == kFnWriteSingle) {
+        verdict = writes_.Echo(payload);
     } else {
-        DropReply(kFnWriteSingle, {}, DropReason::NotAwaited);
+        // The device refused a queued write: the rest of the sequence must not go out.
+        const int code = payload.empty() || payload[0] == 0 ? -1 : payload[0];
+        verdict = writes_.Exception(code);
     }
+    switch (verdict) {
+    case AnswerVerdict::Confirmed:
+    case AnswerVerdict::Refused:
+        break;
+    case AnswerVerdict::Failed:
+        DropReply(function, payload, DropReason::EchoMismatch);
+        break;
+    case AnswerVerdict::Late:
+        DropReply(function, payload, DropReason::LateEcho);
+        break;
+    case AnswerVerdict::NotAwaited:
+        DropReply(function, payload, DropReason::NotAwaited);
+        break;
+    }
+    // A late echo frees OK: nothing is owed any more.
+    NotifyBusy();
 }
 
-void PollController::SendQueuedWrite() {
-    int32_t &count = state_.PendingWriteCount;
-    // The cursor only ever points at a filled slot; anything else is a sequence that has ended.
-    if (count < 1 || count > kPendingWriteSlots)
-        return;
-    const PendingWrite &w = state_.PendingWrites[static_cast<std::size_t>(count)];
-    codec_.BuildWriteRequest(w.Address, w.Value);
-    lastWriteSentMs_ = clock_.NowMs();
-    --count;
+void PollController::ExpireWrites() {
+    writes_.Expire();
 }
 
-void PollController::ReportWriteAnswer(int code) {
-    const int32_t slot = state_.PendingWriteCount + 1;
-    if (writeObserver_ && slot >= 1 && slot <= sequenceSlots_)
-        writeObserver_(state_.PendingWrites[static_cast<std::size_t>(slot)], code);
-}
-
-std::string PollController::RefusalText(int code) const {
-    // Slots go out from sequenceSlots_ down to 1; the cursor sits just below the one refused.
-    const int32_t refused = state_.PendingWriteCount + 1;
-    if (refused < 1 || refused > sequenceSlots_)
-        return kSettingFail;
-    std::vector<PendingWrite> written, notSent;
-    for (int32_t slot = sequenceSlots_; slot > refused; --slot)
-        written.push_back(state_.PendingWrites[static_cast<std::size_t>(slot)]);
-    for (int32_t slot = refused - 1; slot >= 1; --slot)
-        notSent.push_back(state_.PendingWrites[static_cast<std::size_t>(slot)]);
-    return RefusedSequenceText(written, state_.PendingWrites[static_cast<std::size_t>(refused)], code,
-                               notSent);
-}
-
-void PollController::EndWriteSequence(bool ok, const std::string &failText) {
-    state_.WriteSequenceRunning = false;
-    if (!ok)
-        state_.PendingWriteCount = -1; // later echoes send nothing more
+void PollController::WriteSequenceEnded(const WriteSequenceReport &report) {
     NotifyBusy();
     Rearm(); // the box runs a nested loop: the poll keeps its deadlines there
-    if (ok)
+    switch (report.End) {
+    case SequenceEnd::Running:
+    case SequenceEnd::Cancelled:
+        break; // the link is closing: the caller hears it, no box
+    case SequenceEnd::Confirmed:
         operator_.ShowInformation(kSettingSuccess);
-    else
-        operator_.ShowError(failText);
+        break;
+    default:
+        operator_.ShowError(WriteSequenceEndText(report));
+        break;
+    }
     // The mode is still 20 while the box is open, so no poll goes out until it is closed.
     if (state_.AlarmTestActive == 1)
         state_.RequestMode = mode::kPoll;
@@ -333,9 +322,7 @@ void PollController::DispatchNetwork(Bytes &payload) {
 // --- Write sequence ---
 
 bool PollController::WriteBusy() const {
-    if (connecting_)
-        return true;
-    return state_.WriteSequenceRunning && clock_.NowMs() - lastWriteSentMs_ < kWriteEchoTimeoutMs;
+    return connecting_ || writes_.Running() || writes_.Owed();
 }
 
 void PollController::NotifyBusy() {
@@ -343,8 +330,7 @@ void PollController::NotifyBusy() {
     if (busy == busyShown_)
         return;
     busyShown_ = busy;
-    if (busyObserver_)
-        busyObserver_(busy);
+    busyObservers_.Notify(busy);
 }
 
 bool PollController::EnsureTcpConnected() {
@@ -366,34 +352,33 @@ bool PollController::EnsureTcpConnected() {
     return true;
 }
 
-bool PollController::StartWriteSequence(const std::vector<PendingWrite> &writes) {
+bool PollController::StartWriteSequence(const std::vector<PendingWrite> &writes,
+                                        WriteSequence::EndCallback onEnd) {
     Entry entry(*this);
-    // Nothing to write leaves the queue alone: a late echo must not resend a stale slot.
+    ExpireWrites();
     if (writes.empty() || WriteBusy())
         return false;
     if (state_.Link == LinkKind::Tcp) {
         state_.RequestMode = mode::kPaused;
         // Nothing is queued before the client is up: an echo arriving meanwhile finds nothing to send.
-        state_.PendingWriteCount = 0;
-        state_.WriteSequenceRunning = false;
         if (!EnsureTcpConnected())
             return false;
     }
-    state_.PendingWriteCount = 1;
-    for (const PendingWrite &w : writes) {
-        if (state_.PendingWriteCount > kPendingWriteSlots)
-            break;
-        state_.PendingWrites[static_cast<std::size_t>(state_.PendingWriteCount)] = w;
-        ++state_.PendingWriteCount;
-    }
-    state_.WriteSequenceRunning = true;
-    --state_.PendingWriteCount;
-    sequenceSlots_ = state_.PendingWriteCount;
-    SendQueuedWrite();
+    // Queued in push order, sent last-first.
+    std::vector<PendingWrite> sendOrder(writes.rbegin(), writes.rend());
+    if (sendOrder.size() > WriteSequence::kMaxWrites)
+        sendOrder.erase(sendOrder.begin(), sendOrder.end() - static_cast<std::ptrdiff_t>(WriteSequence::kMaxWrites));
+    if (writes_.Start(std::move(sendOrder), std::move(onEnd)) != WriteSequence::StartResult::Started)
+        return false;
     state_.PollCountdown = 3;
     state_.PollDue = true;
     NotifyBusy();
     return true;
+}
+
+bool PollController::CancelWriteSequence(const std::string &cause) {
+    Entry entry(*this);
+    return writes_.Cancel(cause);
 }
 
 bool PollController::StartAlarmTest(const std::vector<PendingWrite> &writes) {
@@ -448,6 +433,9 @@ void PollController::LoggedIn() {
 
 void PollController::ConnectionWindowOpened() {
     Entry entry(*this);
+    writes_.Cancel("link closed");
+    writes_.ForgetOwed();
+    NotifyBusy();
     state_.Connected = false;
     StopTicks();
     if (monitor_)
@@ -488,6 +476,9 @@ void PollController::ConfirmationCancelled() {
 
 void PollController::LinkClosed() {
     Entry entry(*this);
+    writes_.Cancel("link closed");
+    writes_.ForgetOwed();
+    NotifyBusy();
     StopTicks();
     state_.Connected = false;
     if (monitor_)

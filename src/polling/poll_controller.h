@@ -14,7 +14,9 @@
 #include "link/modbus_codec.h"
 #include "link/response_sink.h"
 #include "polling/poll_state.h"
+#include "polling/observer_list.h"
 #include "polling/status_decoder.h"
+#include "polling/write_sequence.h"
 
 namespace zephyra {
 
@@ -61,9 +63,9 @@ enum class SettingsWindow : uint8_t {
 
 class PollController : public ResponseSink {
 public:
-    // A write sequence whose echo has not come for this long no longer holds the settings windows'
-    // OK back: the operator may send again (the slowest device seen answers in about 2 s).
-    static constexpr int64_t kWriteEchoTimeoutMs = 3000;
+    // A write whose echo has not come for this long ends its sequence (the slowest device seen answers
+    // in about 2 s); the settings windows' OK comes back once that echo can no longer be owed.
+    static constexpr int64_t kWriteEchoTimeoutMs = WriteSequence::kEchoDeadlineMs;
     // The first poll after a connect goes out one short tick after the button.
     static constexpr int kFirstPollSerialMs = 40;
     static constexpr int kFirstPollTcpMs = 20;
@@ -78,15 +80,18 @@ public:
 
     PollController(PollState &state, ModbusCodec &codec, PollTimer &timer, Operator &op, const Clock &clock,
                    std::ostream &trace)
-        : state_(state), codec_(codec), timer_(timer), operator_(op), clock_(clock), trace_(trace) {}
+        : state_(state), codec_(codec), timer_(timer), operator_(op), clock_(clock), trace_(trace) {
+        writeEnd_ = writes_.OnEnd([this](const WriteSequenceReport &report) { WriteSequenceEnded(report); });
+    }
 
     void SetStatusView(StatusView *view) { view_ = view; }
     void SetHistoryCollector(HistoryCollector *collector) { history_ = collector; }
     // Told when a link opens and closes, and ticked with the poll so replies can time out.
     void SetLinkMonitor(LinkMonitor *monitor) { monitor_ = monitor; }
-    // Told after the view of every decoded status block (the trend and the command line listen here).
-    void SetDecodeObserver(std::function<void(const StatusSnapshot &, const StatusViewModel &)> observer) {
-        decodeObserver_ = std::move(observer);
+    // Told after the view of every decoded status block (the trend, the command line and a profile apply
+    // listen here), each for as long as it keeps the subscription.
+    [[nodiscard]] Subscription OnDecode(std::function<void(const StatusSnapshot &, const StatusViewModel &)> observer) {
+        return decodeObservers_.Add(std::move(observer));
     }
 
     // The status read goes out every third tick; a headless poller may ask for another period than the
@@ -137,9 +142,15 @@ public:
     void SettingsWindowExit(SettingsWindow window);
     void SettingsWindowClosed(SettingsWindow window);
     // Queues the writes (sent last-first, one per echo) and sends the first. On TCP the poll pauses
-    // and the client is connected first if needed. Returns false, sending nothing, for an empty list
-    // or while another sequence or connect is under way.
-    bool StartWriteSequence(const std::vector<PendingWrite> &writes);
+    // and the client is connected first if needed. Returns false, sending nothing and calling nothing,
+    // for an empty list, while another sequence or connect is under way, while an echo of an ended
+    // sequence may still come (WriteBusy), or when the TCP connect fails. Otherwise onEnd is called
+    // exactly once, when the sequence ends (after the operator's message): every write confirmed, one
+    // refused or failed, its echo deadline, or a cancel.
+    bool StartWriteSequence(const std::vector<PendingWrite> &writes, WriteSequence::EndCallback onEnd = {});
+    // Ends a running write sequence now (its caller hears "cancelled" with the cause). False when none ran.
+    bool CancelWriteSequence(const std::string &cause);
+    const WriteSequence &Writes() const { return writes_; }
     // The alarm-test window's OK: the slower alarm-test pace, then the write sequence. False, changing
     // nothing, when the sequence could not start.
     bool StartAlarmTest(const std::vector<PendingWrite> &writes);
@@ -153,18 +164,13 @@ public:
     void SetNetworkWriteObserver(std::function<void(bool accepted)> observer) {
         networkObserver_ = std::move(observer);
     }
-    // Told of each queued write the device answered, before the sequence moves on: code 0 for its echo,
-    // else the exception code (-1 when the reply carries none). A caller that must know what took effect
-    // listens here.
-    void SetWriteResultObserver(std::function<void(const PendingWrite &write, int code)> observer) {
-        writeObserver_ = std::move(observer);
-    }
-    // A write sequence or a TCP connect is under way: OK must do nothing.
+    // A write sequence or a TCP connect is under way, or an ended sequence's echo may still come: OK
+    // must do nothing.
     bool WriteBusy() const;
-    // Told when WriteBusy changes, so the open window can disable its OK.
-    void SetWriteBusyObserver(std::function<void(bool busy)> observer) {
-        busyObserver_ = std::move(observer);
+    // Told when WriteBusy changes, so an open window can disable its OK.
+    [[nodiscard]] Subscription OnWriteBusy(std::function<void(bool busy)> observer) {
         busyShown_ = WriteBusy();
+        return busyObservers_.Add(std::move(observer));
     }
 
     // --- History (the collector and the history windows, through HistoryController) ---
@@ -186,14 +192,11 @@ private:
     void DispatchStatus(Bytes &payload);
     // Records why the dispatcher set a reply aside.
     void DropReply(int32_t function, const Bytes &payload, DropReason reason);
-    void DispatchWriteEcho();
+    void DispatchWriteAnswer(int32_t function, const Bytes &payload);
     void DispatchNetwork(Bytes &payload);
-    void EndWriteSequence(bool ok, const std::string &failText = kSettingFail);
-    // The fail message for a refusal of the write under the cursor: what went through and what did not.
-    std::string RefusalText(int code) const;
-    void SendQueuedWrite();
-    // The write in flight is the slot just above the cursor.
-    void ReportWriteAnswer(int code);
+    // Ends the running sequence if its echo is overdue (its end shows the message).
+    void ExpireWrites();
+    void WriteSequenceEnded(const WriteSequenceReport &report);
     // Connects the TCP client if needed, refusing a second OK meanwhile. False when it failed.
     bool EnsureTcpConnected();
     void ResumePoll();
@@ -235,13 +238,11 @@ private:
     StatusViewModel view_model_;
     uint64_t decodeCount_ = 0;
     bool connecting_ = false;
-    int64_t lastWriteSentMs_ = 0;
-    // Slots filled by the running sequence's OK.
-    int32_t sequenceSlots_ = 0;
-    std::function<void(bool)> busyObserver_;
+    WriteSequence writes_{clock_, [this](const PendingWrite &w) { codec_.BuildWriteRequest(w.Address, w.Value); }};
+    Subscription writeEnd_;
+    ObserverList<bool> busyObservers_;
     std::function<void(bool)> networkObserver_;
-    std::function<void(const PendingWrite &, int)> writeObserver_;
-    std::function<void(const StatusSnapshot &, const StatusViewModel &)> decodeObserver_;
+    ObserverList<const StatusSnapshot &, const StatusViewModel &> decodeObservers_;
     bool busyShown_ = false;
     int pollPeriodMs_ = 0;
     bool ticking_ = false;

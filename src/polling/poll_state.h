@@ -50,11 +50,6 @@ struct PollState {
     // A link was confirmed in the connection window and not closed since: only then may the poll run.
     bool Connected = false;
     int32_t AlarmTestActive = 0;
-    // Slots numbered from 1, as the write sequence counts them; slot 0 is unused.
-    std::array<PendingWrite, kPendingWriteSlots + 1> PendingWrites{};
-    int32_t PendingWriteCount = 0;
-    // Set while queued writes are on their way; an exception reply ends the sequence.
-    bool WriteSequenceRunning = false;
     Bytes LastRawRequest;
     HistoryDownload History;
 };

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "polling/poll_state.h"
+#include "polling/write_sequence.h"
 
 namespace zephyra {
 
@@ -20,5 +21,10 @@ std::string ExceptionText(int code);
 // one with the device's reason, and those never sent, each group in the order it went (or would have).
 std::string RefusedSequenceText(std::span<const PendingWrite> written, const PendingWrite &refused, int code,
                                 std::span<const PendingWrite> notSent);
+
+// The message of a write sequence that did not end with every write confirmed: a refusal as above; an
+// echo that did not match its write (" Setting Fail!!" first); a deadline (in words, naming the
+// settings not confirmed and those never sent).
+std::string WriteSequenceEndText(const WriteSequenceReport &report);
 
 } // namespace zephyra

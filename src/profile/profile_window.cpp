@@ -5,8 +5,6 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -15,10 +13,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTimer>
 #include <QUrl>
+#include <memory>
 #include <QVBoxLayout>
 
 #include "core/formatters.h"
@@ -36,10 +35,6 @@ namespace {
 QString Q(const std::string &text) {
     return QString::fromStdString(text);
 }
-
-// A device that stops answering mid-sequence ends it silently; the run gives up after this long without
-// an answer, and as long for the status read that settles what was written.
-constexpr int kAnswerWaitMs = 5000;
 
 const QColor kDiffers(0xFF, 0xE0, 0x8A);
 
@@ -74,19 +69,6 @@ QString RegisterText(ProfileSetting s) {
     auto hex = [](int v) { return QString::fromStdString(HexWord(v)); };
     return info.Registers > 1 ? hex(info.Register) + ".." + hex(info.Register + info.Registers - 1)
                               : hex(info.Register);
-}
-
-// Runs the event loop until done() holds or nothing has moved for kAnswerWaitMs (progress() resets it).
-template <typename Done> void WaitUntil(Done done, QElapsedTimer &sinceProgress) {
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || sinceProgress.elapsed() > kAnswerWaitMs)
-            loop.quit();
-    });
-    check.start(20);
-    if (!done())
-        loop.exec();
 }
 
 void ShowSavedWithFolder(QWidget *parent, const QString &text, const QString &path) {
@@ -178,15 +160,68 @@ QString SaveReport(ProfileContext &ctx, QWidget *, const QString &path) {
     return WriteReportPdf(BuildCommissioningReport(CollectReportInputs(ctx)), path);
 }
 
-std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *parent,
-                                             const SiteProfile &profile) {
+namespace {
+
+// One apply, from its sequence's start until its results are told: kept alive by the sequence's end
+// callback, then by the result window.
+struct ApplyRun {
+    ApplyRun(ProfileContext &c, QWidget *p, ProfileApplyTracker t, ProfileApplyDone d)
+        : ctx(c), parent(p), tracker(std::move(t)), done(std::move(d)) {}
+    ProfileContext &ctx;
+    QPointer<QWidget> parent;
+    ProfileApplyTracker tracker;
+    ProfileApplyDone done;
+    Subscription decodes;
+    QPointer<TfrmProfileResult> window;
+    bool told = false;
+
+    void Tell() {
+        decodes.Reset();
+        if (told)
+            return;
+        told = true;
+        if (done)
+            done(tracker.Results());
+    }
+};
+
+// The sequence has ended: the poll resumes, the result window shows what the device did, and the next
+// status settles what it now holds.
+void SequenceOver(const std::shared_ptr<ApplyRun> &run) {
+    PollController &poll = run->ctx.Poll;
+    ApplyRun *raw = run.get();
+    // Subscribed before the poll resumes: the first status decoded after the writes is the one.
+    raw->decodes = poll.OnDecode([raw](const StatusSnapshot &after, const StatusViewModel &) {
+        raw->decodes.Reset();
+        raw->tracker.Confirm(after);
+        if (raw->window)
+            raw->window->ShowResults(raw->tracker.Results(), true);
+        raw->Tell();
+    });
+    poll.SettingsWindowClosed(SettingsWindow::Operating);
+    auto *window = new TfrmProfileResult(raw->tracker.Results(), false, raw->parent);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    raw->window = window;
+    // The window keeps the run; closing it before any status came tells the results as they stand.
+    QObject::connect(window, &QDialog::finished, window, [run] { run->Tell(); });
+    window->open();
+}
+
+} // namespace
+
+bool ApplyProfile(ProfileContext &ctx, QWidget *parent, const SiteProfile &profile, ProfileApplyDone done) {
+    auto nothing = [&done] {
+        if (done)
+            done({});
+        return false;
+    };
     PollController &poll = ctx.Poll;
     const StatusSnapshot before = poll.Snapshot();
     const bool aclWritable = poll.Link() == LinkKind::Serial && ctx.Session.Enabled("mACLSet");
     const ProfileApplyPlan plan = PlanProfileApply(before, profile, aclWritable);
     if (!plan.Error.empty()) {
         ctx.Messages.ShowError(plan.Error);
-        return {};
+        return nothing();
     }
     QString withheld;
     for (ProfileSetting s : plan.Withheld)
@@ -200,7 +235,7 @@ std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *paren
                                       "ProfileWindow", "장비가 이미 프로필과 같습니다. 보낼 것이 없습니다.") +
                                   withheld)
                                      .toStdString());
-        return {};
+        return nothing();
     }
 
     const SiteProfile held = ProfileFromSnapshot(before);
@@ -213,30 +248,20 @@ std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *paren
                        QCoreApplication::translate("ProfileWindow", "프로필 적용"),
                        QMessageBox::Yes | QMessageBox::No, "ProfileApplyQuestion")
             ->exec() != QMessageBox::Yes)
-        return {};
+        return nothing();
 
-    ProfileApplyTracker tracker(before, profile, plan);
-    QElapsedTimer sinceProgress;
-    sinceProgress.start();
+    auto run = std::make_shared<ApplyRun>(ctx, parent, ProfileApplyTracker(before, profile, plan), std::move(done));
     poll.SettingsWindowOpened(SettingsWindow::Operating);
-    poll.SetWriteResultObserver([&](const PendingWrite &write, int code) {
-        tracker.WriteAnswered(write, code);
-        sinceProgress.restart();
+    const bool started = poll.StartWriteSequence(plan.Writes, [run](const WriteSequenceReport &report) {
+        run->tracker.SequenceEnded(report);
+        SequenceOver(run);
     });
-    if (poll.StartWriteSequence(plan.Writes))
-        WaitUntil([&] { return tracker.SequenceOver(); }, sinceProgress);
-    poll.SetWriteResultObserver(nullptr);
-
-    // Only a status read after the writes tells what the device now holds.
-    const uint64_t decodes = poll.DecodeCount();
-    poll.SettingsWindowClosed(SettingsWindow::Operating);
-    sinceProgress.restart();
-    WaitUntil([&] { return poll.DecodeCount() > decodes; }, sinceProgress);
-    tracker.Confirm(poll.Snapshot());
-
-    TfrmProfileResult result(tracker.Results(), parent);
-    result.exec();
-    return tracker.Results();
+    if (!started) {
+        // Another sequence or its owed echo, or no TCP connection: nothing went out.
+        run->tracker.NothingSent();
+        SequenceOver(run);
+    }
+    return started;
 }
 
 TfrmProfileCompare::TfrmProfileCompare(ProfileContext &ctx, const SiteProfile &profile, const QString &file,
@@ -296,28 +321,42 @@ void TfrmProfileCompare::btnSaveCsvClick() {
     ShowSavedWithFolder(this, tr("저장했습니다: %1").arg(QDir::toNativeSeparators(path)), path);
 }
 
-TfrmProfileResult::TfrmProfileResult(const std::vector<ProfileApplyResult> &results, QWidget *parent)
+TfrmProfileResult::TfrmProfileResult(const std::vector<ProfileApplyResult> &results, bool final,
+                                     QWidget *parent)
     : QDialog(parent) {
     setObjectName("TfrmProfileResult");
     setWindowTitle(tr("프로필 적용 결과"));
-    auto *grid = Table("grdResult", {tr("설정"), tr("레지스터"), tr("프로필 값"), tr("결과")});
+    grid_ = Table("grdResult", {tr("설정"), tr("레지스터"), tr("프로필 값"), tr("결과")});
+    state_ = new QLabel;
+    state_->setObjectName("labResultState");
+    auto *close = new QPushButton(tr("닫기"));
+    close->setObjectName("btnClose");
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(state_, 1);
+    buttons->addWidget(close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(grid_, 1);
+    layout->addLayout(buttons);
+    resize(760, 560);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    ShowResults(results, final);
+    DescribeByObjectName(this);
+}
+
+void TfrmProfileResult::ShowResults(const std::vector<ProfileApplyResult> &results, bool final) {
+    grid_->setRowCount(0);
     for (const ProfileApplyResult &r : results) {
         const bool bad = r.Outcome == ApplyOutcome::Refused || r.Outcome == ApplyOutcome::NotConfirmed ||
-                         r.Outcome == ApplyOutcome::NotSent || r.Outcome == ApplyOutcome::Pending;
-        AddRow(grid,
+                         r.Outcome == ApplyOutcome::NotSent || r.Outcome == ApplyOutcome::Pending ||
+                         r.Outcome == ApplyOutcome::Failed || r.Outcome == ApplyOutcome::Unconfirmed;
+        AddRow(grid_,
                {CoreText(InfoOf(r.Setting).Label), RegisterText(r.Setting),
                 Q(ShownValue(r.Setting, r.Wanted)), Q(OutcomeText(r))},
                bad);
     }
-    grid->resizeColumnsToContents();
-    auto *close = new QPushButton(tr("닫기"));
-    close->setObjectName("btnClose");
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(grid, 1);
-    layout->addWidget(close, 0, Qt::AlignRight);
-    resize(760, 560);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    DescribeByObjectName(this);
+    grid_->resizeColumnsToContents();
+    state_->setText(final ? tr("쓰기 후 상태 읽기로 확인한 결과입니다.")
+                          : tr("쓰기는 끝났습니다. 장비가 지금 가진 값은 다음 상태 읽기에서 확인합니다…"));
 }
 
 void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {

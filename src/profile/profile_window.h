@@ -15,6 +15,7 @@
 #include "profile/commissioning_report.h"
 #include "profile/site_profile.h"
 
+class QLabel;
 class QTableWidget;
 
 namespace zephyra {
@@ -49,10 +50,15 @@ QString LoadProfile(const QString &path, SiteProfile &profile);
 ReportInputs CollectReportInputs(ProfileContext &ctx);
 QString SaveReport(ProfileContext &ctx, QWidget *parent, const QString &path);
 
-// Asks first (Yes/No), writes what differs and waits for the next status; returns what happened to each
-// setting (empty when nothing was sent).
-std::vector<ProfileApplyResult> ApplyProfile(ProfileContext &ctx, QWidget *parent,
-                                             const SiteProfile &profile);
+// Told once what happened to each setting of an apply (empty when nothing was asked or sent).
+using ProfileApplyDone = std::function<void(const std::vector<ProfileApplyResult> &)>;
+
+// Asks first (Yes/No), then starts the controller's write sequence with what differs and returns at once:
+// true when the writes started. Nothing here waits: when the sequence ends (its callback) the result
+// window opens with what the device did to each write, and the next status decoded settles what the
+// device now holds; done is called then, or when the result window is closed before any status came.
+// When nothing is written, done is called before this returns.
+bool ApplyProfile(ProfileContext &ctx, QWidget *parent, const SiteProfile &profile, ProfileApplyDone done = {});
 
 class TfrmProfileCompare : public QDialog {
     Q_OBJECT
@@ -70,7 +76,13 @@ private:
 class TfrmProfileResult : public QDialog {
     Q_OBJECT
 public:
-    TfrmProfileResult(const std::vector<ProfileApplyResult> &results, QWidget *parent = nullptr);
+    // final: the status read after the writes is in (otherwise the window says it is awaited).
+    TfrmProfileResult(const std::vector<ProfileApplyResult> &results, bool final, QWidget *parent = nullptr);
+    void ShowResults(const std::vector<ProfileApplyResult> &results, bool final);
+
+private:
+    QTableWidget *grid_ = nullptr;
+    QLabel *state_ = nullptr;
 };
 
 } // namespace zephyra

@@ -499,15 +499,13 @@ ProfileApplyTracker::ProfileApplyTracker(const StatusSnapshot &device, const Sit
         const auto &v = profile.Value(info.Setting);
         if (!v)
             continue;
-        ProfileApplyResult r{info.Setting, ApplyOutcome::Unchanged, 0, *v,
-                             held.Value(info.Setting).value_or("")};
+        ProfileApplyResult r{info.Setting, ApplyOutcome::Unchanged, 0, *v, held.Value(info.Setting).value_or("")};
         if (std::find(plan.Changed.begin(), plan.Changed.end(), info.Setting) != plan.Changed.end())
             r.Outcome = ApplyOutcome::Pending;
         else if (std::find(plan.Withheld.begin(), plan.Withheld.end(), info.Setting) != plan.Withheld.end())
             r.Outcome = ApplyOutcome::Withheld;
         results_.push_back(std::move(r));
     }
-    echoedPerSetting_.assign(results_.size(), 0);
 }
 
 ProfileApplyResult *ProfileApplyTracker::ResultFor(int32_t address) {
@@ -519,33 +517,99 @@ ProfileApplyResult *ProfileApplyTracker::ResultFor(int32_t address) {
     return nullptr;
 }
 
-void ProfileApplyTracker::WriteAnswered(const PendingWrite &write, int code) {
-    ProfileApplyResult *r = ResultFor(write.Address);
-    if (!r || r->Outcome != ApplyOutcome::Pending || refused_)
-        return;
-    if (code != 0) {
-        r->Outcome = ApplyOutcome::Refused;
-        r->ExceptionCode = code;
-        refused_ = true;
-        return;
+void ProfileApplyTracker::SequenceEnded(const WriteSequenceReport &report) {
+    ended_ = true;
+    struct Tally {
+        std::size_t total = 0, confirmed = 0, unconfirmed = 0, notSent = 0;
+        const WriteResult *refused = nullptr, *failed = nullptr;
+        NotSentWhy why = NotSentWhy::None;
+    };
+    std::vector<Tally> tally(results_.size());
+    for (const WriteResult &w : report.Writes) {
+        ProfileApplyResult *r = ResultFor(w.Write.Address);
+        if (!r)
+            continue;
+        Tally &t = tally[static_cast<std::size_t>(r - results_.data())];
+        ++t.total;
+        switch (w.Outcome) {
+        case WriteOutcome::Confirmed:
+            ++t.confirmed;
+            break;
+        case WriteOutcome::Refused:
+            t.refused = &w;
+            break;
+        case WriteOutcome::Failed:
+            t.failed = &w;
+            break;
+        case WriteOutcome::NotSent:
+            ++t.notSent;
+            t.why = w.Why;
+            break;
+        case WriteOutcome::Awaiting:
+        case WriteOutcome::Unconfirmed:
+            ++t.unconfirmed;
+            break;
+        }
     }
-    ++echoed_;
-    ++echoedPerSetting_[static_cast<std::size_t>(r - results_.data())];
+    for (std::size_t i = 0; i < results_.size(); ++i) {
+        ProfileApplyResult &r = results_[i];
+        const Tally &t = tally[i];
+        if (r.Outcome != ApplyOutcome::Pending)
+            continue;
+        if (t.refused) {
+            r.Outcome = ApplyOutcome::Refused;
+            r.ExceptionCode = t.refused->Code;
+        } else if (t.failed) {
+            r.Outcome = ApplyOutcome::Failed;
+        } else if (t.total > 0 && t.confirmed == t.total) {
+            r.Outcome = ApplyOutcome::Echoed;
+        } else if (t.total > 0 && t.notSent == t.total) {
+            r.Outcome = ApplyOutcome::NotSent;
+            r.Why = t.why;
+        } else if (t.total > 0) {
+            r.Outcome = ApplyOutcome::Unconfirmed;
+            r.Why = t.why;
+        } else {
+            r.Outcome = ApplyOutcome::NotSent;
+        }
+    }
+}
+
+void ProfileApplyTracker::NothingSent() {
+    ended_ = true;
+    for (ProfileApplyResult &r : results_)
+        if (r.Outcome == ApplyOutcome::Pending)
+            r.Outcome = ApplyOutcome::NotSent;
 }
 
 void ProfileApplyTracker::Confirm(const StatusSnapshot &after) {
+    confirmed_ = true;
     const SiteProfile now = ProfileFromSnapshot(after);
-    for (std::size_t i = 0; i < results_.size(); ++i) {
-        ProfileApplyResult &r = results_[i];
+    for (ProfileApplyResult &r : results_) {
         r.Decoded = now.Value(r.Setting).value_or("");
-        if (r.Outcome != ApplyOutcome::Pending)
-            continue;
-        if (echoedPerSetting_[i] == 0)
-            r.Outcome = ApplyOutcome::NotSent;
-        else
+        r.Read = true;
+        if (r.Outcome == ApplyOutcome::Echoed)
             r.Outcome = r.Decoded == r.Wanted ? ApplyOutcome::Confirmed : ApplyOutcome::NotConfirmed;
     }
 }
+
+namespace {
+std::string NotSentText(NotSentWhy why) {
+    switch (why) {
+    case NotSentWhy::AfterRefusal:
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음: 앞의 쓰기가 거부됨"));
+    case NotSentWhy::AfterFailure:
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음: 앞의 쓰기의 응답이 맞지 않음"));
+    case NotSentWhy::Deadline:
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음: 앞의 쓰기가 응답 시간 안에 확인되지 않음"));
+    case NotSentWhy::Cancelled:
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음: 중단됨"));
+    case NotSentWhy::None:
+        break;
+    }
+    return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음"));
+}
+} // namespace
 
 std::string OutcomeText(const ProfileApplyResult &result) {
     switch (result.Outcome) {
@@ -559,9 +623,22 @@ std::string OutcomeText(const ProfileApplyResult &result) {
     case ApplyOutcome::Refused:
         return FormatCoreText(ZEPHYRA_TEXT("zephyra", "거부됨: %1"), {ExceptionText(result.ExceptionCode)});
     case ApplyOutcome::NotSent:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음"));
+        return NotSentText(result.Why);
     case ApplyOutcome::Withheld:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음: ACL은 시리얼 연결에서만 쓸 수 있음"));
+        return TranslateCoreText(
+            ZEPHYRA_TEXT("zephyra", "보내지 않음: ACL은 시리얼 연결에서만 쓸 수 있음"));
+    case ApplyOutcome::Failed:
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "실패: 응답의 레지스터나 값이 보낸 것과 다름"));
+    case ApplyOutcome::Unconfirmed:
+        if (!result.Read)
+            return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보냈으나 응답 없음 — 상태 읽기를 기다리는 중"));
+        if (result.Decoded == result.Wanted)
+            return TranslateCoreText(
+                ZEPHYRA_TEXT("zephyra", "보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨"));
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "보냈으나 응답 없음 — 장비 값: %1"),
+                              {ShownValue(result.Setting, result.Decoded)});
+    case ApplyOutcome::Echoed:
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "기록됨 — 상태 읽기를 기다리는 중"));
     case ApplyOutcome::Pending:
         break;
     }

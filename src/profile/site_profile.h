@@ -14,6 +14,7 @@
 
 #include "polling/poll_state.h"
 #include "polling/status_decoder.h"
+#include "polling/write_sequence.h"
 
 namespace zephyra {
 
@@ -104,28 +105,45 @@ struct ProfileApplyPlan {
 // are exactly what the dialogs send with the differing rows ticked.
 ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile, bool aclWritable);
 
-enum class ApplyOutcome { Unchanged, Confirmed, NotConfirmed, Refused, NotSent, Withheld, Pending };
+// What happened to one setting of an apply. Echoed, Unconfirmed and Pending are settled by the next status
+// read (Confirm): Echoed becomes Confirmed or NotConfirmed; Unconfirmed keeps its outcome and the value read.
+enum class ApplyOutcome {
+    Unchanged,
+    Confirmed,    // echoed, and the next status read shows the value
+    NotConfirmed, // echoed, but the next status read shows another value
+    Refused,      // the device refused a write of it (ExceptionCode)
+    NotSent,      // none of its writes went out (Why)
+    Withheld,
+    Pending,      // the sequence has not ended
+    Failed,       // a write's echo carried another register or value
+    Unconfirmed,  // sent, but the sequence ended (deadline, cancel, a later word not sent) before every
+                  // word was echoed: Decoded says what the device holds
+    Echoed,       // every word echoed; the status read is still to come
+};
 
 struct ProfileApplyResult {
     ProfileSetting Setting;
     ApplyOutcome Outcome = ApplyOutcome::Unchanged;
     int ExceptionCode = 0;
     std::string Wanted, Decoded; // Decoded: what the status read after the writes shows
+    NotSentWhy Why = NotSentWhy::None;
+    bool Read = false; // Decoded comes from a status read after the sequence
 };
 
-// Follows one apply: each write's answer as the controller reports it, then the next status decode.
+// Follows one apply: the write sequence's report at its end, then the next status decode.
 class ProfileApplyTracker {
 public:
     ProfileApplyTracker(const StatusSnapshot &device, const SiteProfile &profile,
                         const ProfileApplyPlan &plan);
-    // code 0: echoed; otherwise the device's exception code.
-    void WriteAnswered(const PendingWrite &write, int code);
-    // Every write echoed, or one refused: nothing more will go out.
-    bool SequenceOver() const { return refused_ || echoed_ == plan_.Writes.size(); }
+    // The sequence's end: each write's outcome, as the controller decided it.
+    void SequenceEnded(const WriteSequenceReport &report);
+    // The sequence could not start: nothing went out.
+    void NothingSent();
+    bool Ended() const { return ended_; }
     // The first status decoded after the sequence settles what was written.
     void Confirm(const StatusSnapshot &after);
+    bool Confirmed() const { return confirmed_; }
     const std::vector<ProfileApplyResult> &Results() const { return results_; }
-    std::size_t Echoed() const { return echoed_; }
 
 private:
     ProfileApplyResult *ResultFor(int32_t address);
@@ -133,9 +151,8 @@ private:
     ProfileApplyPlan plan_;
     SiteProfile profile_;
     std::vector<ProfileApplyResult> results_;
-    std::vector<std::size_t> echoedPerSetting_;
-    std::size_t echoed_ = 0;
-    bool refused_ = false;
+    bool ended_ = false;
+    bool confirmed_ = false;
 };
 
 std::string OutcomeText(const ProfileApplyResult &result);

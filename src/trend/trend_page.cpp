@@ -239,8 +239,8 @@ QString TTrendPage::btnTrendSavePngClick() {
 void InstallTrendPage(TMain_Form &window, PollController &poll, TrendContext ctx) {
     auto *page = new TTrendPage(std::move(ctx));
     window.AddPage(page, TTrendPage::tr("추이"));
-    poll.SetDecodeObserver(
-        [page](const StatusSnapshot &snapshot, const StatusViewModel &) { page->AddStatus(snapshot); });
+    page->KeepDecodeSubscription(poll.OnDecode(
+        [page](const StatusSnapshot &snapshot, const StatusViewModel &) { page->AddStatus(snapshot); }));
 }
 
 } // namespace zephyra

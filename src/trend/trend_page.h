@@ -53,12 +53,15 @@ public:
     const TrendChart &Chart() const { return *chart_; }
     bool Recording() const;
     QString Message() const;
+    // The page's own place among the poll's decode observers, for as long as it lives.
+    void KeepDecodeSubscription(Subscription s) { decodes_ = std::move(s); }
 
 private:
     void ShowView();
     const TrendStore &Shown() const { return loaded_ ? *loaded_ : live_; }
 
     TrendContext ctx_;
+    Subscription decodes_;
     TrendStore live_;
     std::unique_ptr<TrendStore> loaded_; // an opened recording, read-only
     TrendRecorder recorder_;

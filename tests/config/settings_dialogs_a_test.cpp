@@ -275,7 +275,7 @@ TEST_F(SettingsDialogsA, ClearedClockPartAndAMouseClickOnOkWritesNothingAndNames
         QTest::mouseRelease(ok, Qt::LeftButton);
         EXPECT_TRUE(test::WaitFor([&] { return !shown.isEmpty(); }));
         EXPECT_EQ(shown, QString::fromUtf8(label) + ": '' is not a valid integer value");
-        EXPECT_FALSE(console->State().WriteSequenceRunning) << name;
+        EXPECT_FALSE(console->Controller().Writes().Running()) << name;
         d.close();
     }
 }

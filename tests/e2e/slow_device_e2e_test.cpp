@@ -49,7 +49,7 @@ TEST_P(SlowDevice, AtMostFourAwaitedEveryReplyDecodedAndStaleOnlyWhenRepliesStop
     clock.start();
     int64_t lastDecodeMs = -1, staleMs = -1;
     bool staleWhileAnswered = false, saidSlow = false;
-    link.Controller().SetDecodeObserver(
+    const Subscription decodes = link.Controller().OnDecode(
         [&](const StatusSnapshot &, const StatusViewModel &) { lastDecodeMs = clock.elapsed(); });
     link.SetHealthObserver([&] {
         const LinkHealth health = link.Controller().Health();

@@ -44,7 +44,18 @@ struct PollRig {
         }
         rx.OnTcpRead(WithMbap(static_cast<uint16_t>(codec.TransactionCounter()), unit));
     }
-    void Echo() { Reply(Hex("01 06 00 30 00 E6")); }
+    // The device's echo of the last write sent (0x0030 := 230 when none was).
+    void Echo() {
+        for (auto it = port.writes.rbegin(); it != port.writes.rend(); ++it) {
+            const Bytes &f = it->Frame;
+            const std::size_t at = it->Tcp ? 6 : 0;
+            if (f.size() >= at + 6 && f[at + 1] == 0x06) {
+                Reply(Bytes(f.begin() + static_cast<std::ptrdiff_t>(at), f.begin() + static_cast<std::ptrdiff_t>(at + 6)));
+                return;
+            }
+        }
+        Reply(Hex("01 06 00 30 00 E6"));
+    }
 
     void Ticks(int n) {
         for (int i = 0; i < n; ++i)

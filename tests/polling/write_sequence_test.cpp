@@ -1,6 +1,7 @@
 // Queued register writes: one per echo, last slot first, one message at the end.
 #include <gtest/gtest.h>
 
+#include "link/link_monitor.h"
 #include "polling/poll_rig.h"
 #include "support/status_block.h"
 
@@ -258,7 +259,7 @@ TEST(WriteSequence, OkDuringASlowTcpConnectSendsNothingMore) {
         PollRig rig(LinkKind::Tcp);
         rig.port.connected = false;
         std::vector<bool> busy;
-        rig.ctl.SetWriteBusyObserver([&](bool b) { busy.push_back(b); });
+        const Subscription watching = rig.ctl.OnWriteBusy([&](bool b) { busy.push_back(b); });
         const Bytes identity = Hex("01 47 00 02 02 01");
         auto ok = [&] {
             return network ? rig.ctl.StartNetworkWrite(identity) : rig.ctl.StartWriteSequence(kThree);
@@ -279,24 +280,191 @@ TEST(WriteSequence, OkDuringASlowTcpConnectSendsNothingMore) {
             rig.Echo();
         EXPECT_EQ(rig.Sent(), (std::vector<Bytes>{Write(0x27, 575), Write(0x25, 264), Write(0x21, 30)}));
         EXPECT_EQ(rig.op.messages, std::vector<FakeOperator::Message>{kSuccess});
-        EXPECT_EQ(rig.state.PendingWriteCount, 0);
+        EXPECT_FALSE(rig.ctl.Writes().Running());
         EXPECT_EQ(busy, (std::vector<bool>{true, false, true, false}))
             << "connect, its end, the sequence, its last echo";
     }
 }
 
-// OK stays refused while writes are on their way, and comes back when an echo is overdue.
-TEST(WriteSequence, AnUnansweredWriteHoldsOkBackOnlyUntilItsEchoIsOverdue) {
+// A rig with the traffic monitor, so the reasons of dropped replies can be read.
+struct MonitoredRig : PollRig {
+    explicit MonitoredRig(LinkKind link = LinkKind::Serial) : PollRig(link) {
+        codec.SetMonitor(&monitor);
+        rx.SetMonitor(&monitor);
+        ctl.SetLinkMonitor(&monitor);
+        monitor.LinkOpened(link);
+    }
+    uint64_t Dropped(DropReason reason) const {
+        return monitor.Counters().Dropped[static_cast<std::size_t>(reason)];
+    }
+    LinkMonitor monitor{clock};
+};
+
+// The sequence ends at its echo deadline and says so; the echo still owed holds OK back until it comes
+// (then it is dropped as late, counted, and nothing more goes out) and no new sequence can start meanwhile.
+TEST(WriteSequence, TheEchoDeadlineEndsTheSequenceAndALateEchoSendsNothing) {
+    for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
+        SCOPED_TRACE(testrig::LinkName(link));
+        MonitoredRig rig(link);
+        rig.state.RequestMode = mode::kPaused;
+        std::vector<bool> busy;
+        const Subscription watching = rig.ctl.OnWriteBusy([&](bool b) { busy.push_back(b); });
+        std::vector<WriteSequenceReport> ends;
+        ASSERT_TRUE(rig.ctl.StartWriteSequence(kThree, [&](const WriteSequenceReport &r) { ends.push_back(r); }));
+        rig.Echo(); // 0x27 confirmed, 0x25 goes out
+        EXPECT_FALSE(rig.ctl.StartWriteSequence({{0x30, 1}}));
+        rig.clock.Advance(PollController::kWriteEchoTimeoutMs - 1);
+        rig.ctl.Wake();
+        EXPECT_TRUE(ends.empty());
+        rig.clock.Advance(1);
+        EXPECT_EQ(rig.timer.armedAt, rig.clock.now) << "the controller wakes for the deadline";
+        rig.ctl.Wake();
+        ASSERT_EQ(ends.size(), 1u);
+        const WriteSequenceReport &r = ends[0];
+        EXPECT_EQ(r.End, SequenceEnd::Deadline);
+        ASSERT_EQ(r.Writes.size(), 3u);
+        EXPECT_EQ(r.Writes[0].Outcome, WriteOutcome::Confirmed);
+        EXPECT_EQ(r.Writes[1].Outcome, WriteOutcome::Unconfirmed);
+        EXPECT_EQ(r.Writes[2].Outcome, WriteOutcome::NotSent);
+        EXPECT_EQ(r.Writes[2].Why, NotSentWhy::Deadline);
+        ASSERT_EQ(rig.op.messages.size(), 1u);
+        EXPECT_EQ(rig.op.messages[0].text,
+                  "설정 응답 시간 초과: 장비가 3초 안에 응답하지 않았습니다\n기록됨: DC 고전압\n"
+                  "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음): AC 고전압\n보내지 않음: 충전전류 제한");
+
+        // The echo of 0x25 may still come: OK stays refused, and a new sequence cannot start.
+        EXPECT_TRUE(rig.ctl.WriteBusy());
+        EXPECT_FALSE(rig.ctl.StartWriteSequence({{0x25, 264}}));
+        rig.clock.Advance(3000);
+        rig.Echo();
+        EXPECT_EQ(rig.Dropped(DropReason::LateEcho), 1u);
+        EXPECT_EQ(rig.ctl.Writes().LateEchoes(), 1u);
+        EXPECT_EQ(rig.Sent(), (std::vector<Bytes>{Write(0x27, 575), Write(0x25, 264)}));
+        EXPECT_FALSE(rig.ctl.WriteBusy());
+        EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+        EXPECT_EQ(ends.size(), 1u) << "told once";
+        EXPECT_EQ(rig.op.messages.size(), 1u);
+
+        // Another echo now is not awaited by anything: dropped (on TCP already by its transaction id),
+        // nothing sent.
+        rig.Echo();
+        EXPECT_EQ(rig.Dropped(DropReason::NotAwaited) + rig.Dropped(DropReason::StaleTransaction), 1u);
+        EXPECT_EQ(rig.port.writes.size(), 2u);
+    }
+}
+
+// An owed echo that never comes stops holding OK back once the longest reply time has passed.
+TEST(WriteSequence, AnOwedEchoThatNeverComesIsForgottenAfterTheLongestReplyTime) {
     PollRig rig;
+    rig.state.RequestMode = mode::kPaused;
     std::vector<bool> busy;
-    rig.ctl.SetWriteBusyObserver([&](bool b) { busy.push_back(b); });
+    const Subscription watching = rig.ctl.OnWriteBusy([&](bool b) { busy.push_back(b); });
     ASSERT_TRUE(rig.ctl.StartWriteSequence(kThree));
-    EXPECT_FALSE(rig.ctl.StartWriteSequence({{0x30, 1}}));
     rig.clock.Advance(PollController::kWriteEchoTimeoutMs);
-    rig.Ticks(1);
+    rig.ctl.Wake();
+    EXPECT_TRUE(rig.ctl.WriteBusy());
+    EXPECT_EQ(rig.timer.armedAt, 1000 + zephyra::WriteSequence::kEchoOwedMs);
+    rig.clock.now = 1000 + zephyra::WriteSequence::kEchoOwedMs;
+    rig.ctl.Wake();
+    EXPECT_FALSE(rig.ctl.WriteBusy());
     EXPECT_EQ(busy, (std::vector<bool>{true, false}));
     EXPECT_TRUE(rig.ctl.StartWriteSequence({{0x30, 1}}));
     EXPECT_EQ(rig.Sent().back(), Write(0x30, 1));
+}
+
+// An answer that comes after the deadline but before the wake-up is late all the same.
+TEST(WriteSequence, AnEchoPastTheDeadlineIsLateEvenBeforeTheWakeUp) {
+    MonitoredRig rig(LinkKind::Tcp);
+    rig.state.RequestMode = mode::kPaused;
+    ASSERT_TRUE(rig.ctl.StartWriteSequence(kThree));
+    rig.clock.Advance(PollController::kWriteEchoTimeoutMs);
+    rig.Echo();
+    EXPECT_EQ(rig.Dropped(DropReason::LateEcho), 1u);
+    EXPECT_EQ(rig.port.writes.size(), 1u);
+    EXPECT_FALSE(rig.ctl.Writes().Running());
+}
+
+// As libmodbus's check_confirmation: an echo with another register or value fails that write, the
+// sequence ends there, and the traffic monitor says why.
+TEST(WriteSequence, AnEchoWithAnotherRegisterOrValueFailsThatWrite) {
+    const struct {
+        const char *echo;
+        PendingWrite seen;
+    } cases[] = {{"01 06 00 26 02 3F", {0x26, 575}}, {"01 06 00 27 02 40", {0x27, 576}}};
+    for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(testrig::LinkName(link)) + " " + c.echo);
+            MonitoredRig rig(link);
+            rig.state.RequestMode = mode::kPaused;
+            std::vector<WriteSequenceReport> ends;
+            ASSERT_TRUE(rig.ctl.StartWriteSequence(kThree, [&](const WriteSequenceReport &r) { ends.push_back(r); }));
+            rig.Reply(Hex(c.echo)); // 0x0027 := 575 was sent
+            ASSERT_EQ(ends.size(), 1u);
+            EXPECT_EQ(ends[0].End, SequenceEnd::Failed);
+            EXPECT_EQ(ends[0].Writes[0].Outcome, WriteOutcome::Failed);
+            EXPECT_EQ(ends[0].Writes[0].Echo.Address, c.seen.Address);
+            EXPECT_EQ(ends[0].Writes[0].Echo.Value, c.seen.Value);
+            EXPECT_EQ(ends[0].Writes[1].Why, NotSentWhy::AfterFailure);
+            EXPECT_EQ(rig.Dropped(DropReason::EchoMismatch), 1u);
+            ASSERT_FALSE(rig.monitor.Lines().empty());
+            EXPECT_EQ(rig.monitor.Lines().back().Reason, DropReason::EchoMismatch);
+            EXPECT_EQ(rig.port.writes.size(), 1u) << "nothing more goes out";
+            ASSERT_EQ(rig.op.messages.size(), 1u);
+            EXPECT_EQ(rig.op.messages[0].kind, FakeOperator::Kind::Error);
+            EXPECT_TRUE(rig.op.messages[0].text.starts_with(" Setting Fail!!\n응답 불일치: DC 고전압"))
+                << rig.op.messages[0].text;
+            EXPECT_FALSE(rig.ctl.WriteBusy()) << "the answer came: nothing is owed";
+        }
+    }
+}
+
+// Every write ends once: confirmed, refused or not sent, and the caller hears the end once.
+TEST(WriteSequence, TheCallerHearsEachWritesOutcomeOnceAtTheEnd) {
+    PollRig rig;
+    rig.state.RequestMode = mode::kPaused;
+    std::vector<WriteSequenceReport> ends;
+    ASSERT_TRUE(rig.ctl.StartWriteSequence(kThree, [&](const WriteSequenceReport &r) { ends.push_back(r); }));
+    rig.Echo();
+    EXPECT_TRUE(ends.empty());
+    rig.Reply(Hex("01 86 03"));
+    rig.Reply(Hex("01 86 03"));
+    rig.Echo();
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(ends[0].End, SequenceEnd::Refused);
+    EXPECT_EQ(ends[0].Writes[0].Outcome, WriteOutcome::Confirmed);
+    EXPECT_EQ(ends[0].Writes[1].Outcome, WriteOutcome::Refused);
+    EXPECT_EQ(ends[0].Writes[1].Code, 3);
+    EXPECT_EQ(ends[0].Writes[2].Outcome, WriteOutcome::NotSent);
+    EXPECT_EQ(ends[0].Writes[2].Why, NotSentWhy::AfterRefusal);
+}
+
+// Closing the link cancels a running sequence explicitly; its caller hears it, without a box.
+TEST(WriteSequence, ClosingTheLinkCancelsTheSequence) {
+    PollRig rig;
+    rig.state.RequestMode = mode::kPaused;
+    std::vector<WriteSequenceReport> ends;
+    ASSERT_TRUE(rig.ctl.StartWriteSequence(kThree, [&](const WriteSequenceReport &r) { ends.push_back(r); }));
+    rig.ctl.LinkClosed();
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(ends[0].End, SequenceEnd::Cancelled);
+    EXPECT_EQ(ends[0].Writes[0].Outcome, WriteOutcome::Unconfirmed);
+    EXPECT_EQ(ends[0].Writes[1].Why, NotSentWhy::Cancelled);
+    EXPECT_TRUE(rig.op.messages.empty());
+    EXPECT_FALSE(rig.ctl.WriteBusy());
+}
+
+// Two windows may both watch WriteBusy: the second does not silently replace the first.
+TEST(WriteSequence, EveryBusyObserverIsToldUntilItLetsGo) {
+    PollRig rig;
+    rig.state.RequestMode = mode::kPaused;
+    std::vector<bool> first, second;
+    Subscription a = rig.ctl.OnWriteBusy([&](bool b) { first.push_back(b); });
+    Subscription b = rig.ctl.OnWriteBusy([&](bool b) { second.push_back(b); });
+    ASSERT_TRUE(rig.ctl.StartWriteSequence({{0x30, 230}}));
+    a.Reset();
+    rig.Echo();
+    EXPECT_EQ(first, std::vector<bool>{true});
+    EXPECT_EQ(second, (std::vector<bool>{true, false}));
 }
 
 TEST(WriteSequence, StatusAfterAnExceptionIsDecodedNormally) {

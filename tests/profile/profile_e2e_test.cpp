@@ -85,6 +85,9 @@ protected:
             if (modal->objectName() == "ProfileApplyQuestion") {
                 qobject_cast<QMessageBox *>(modal)->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
             } else if (auto *grid = modal->findChild<QTableWidget *>("grdResult")) {
+                // The window opens when the writes end; its rows are final once the apply told its results.
+                if (!told)
+                    return;
                 for (int r = 0; r < grid->rowCount(); ++r)
                     resultRows << grid->item(r, 0)->text() + " | " + grid->item(r, 3)->text();
                 CloseBox(modal);
@@ -111,6 +114,17 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return done && !QApplication::activeModalWidget(); }, 120000)) << action;
     }
 
+    // Applies the profile and waits, without blocking the console, until it told its results and the
+    // result window (if any) was read and closed.
+    std::vector<ProfileApplyResult> Apply() {
+        std::vector<ProfileApplyResult> got;
+        told = false;
+        ApplyProfile(console->Profiles(), &console->MainWindow(), profile,
+                     [&](const std::vector<ProfileApplyResult> &r) { got = r, told = true; });
+        EXPECT_TRUE(WaitFor([&] { return told && !QApplication::activeModalWidget(); }, 60000));
+        return got;
+    }
+
     std::map<S, ApplyOutcome> Outcomes(const std::vector<ProfileApplyResult> &results) {
         std::map<S, ApplyOutcome> out;
         for (const ProfileApplyResult &r : results)
@@ -127,6 +141,7 @@ protected:
     std::string profilePath;
     SiteProfile profile;
     QStringList boxes, resultRows;
+    bool told = false;
 };
 
 TEST_F(ProfileWithSim, ApplyWritesExactlyTheDifferencesInTheDialogsOrderAndConfirmsEach) {
@@ -149,7 +164,7 @@ TEST_F(ProfileWithSim, ApplyWritesExactlyTheDifferencesInTheDialogsOrderAndConfi
     DownloadLog("mEventLog");
 
     AnswerApply(true);
-    const auto results = ApplyProfile(console->Profiles(), &console->MainWindow(), profile);
+    const auto results = Apply();
     EXPECT_EQ(JournalWrites(*sim), kAllDifferences);
     const auto outcomes = Outcomes(results);
     for (S s : {S::DCUV, S::ACOV, S::EthSpeed, S::AclEnable, S::AclRange1})
@@ -191,7 +206,7 @@ TEST_F(ProfileWithSim, ApplyWritesExactlyTheDifferencesInTheDialogsOrderAndConfi
 TEST_F(ProfileWithSim, ARefusedWriteStopsTheRestAndIsReportedBySetting) {
     SaveFromAThenConnectTo(kDeviceBRefusing);
     AnswerApply(true);
-    const auto outcomes = Outcomes(ApplyProfile(console->Profiles(), &console->MainWindow(), profile));
+    const auto outcomes = Outcomes(Apply());
     EXPECT_EQ(JournalWrites(*sim), (std::vector<Write>{{0x28, 450}, {0x25, 260}}));
     EXPECT_EQ(outcomes.at(S::DCUV), ApplyOutcome::Confirmed);
     EXPECT_EQ(outcomes.at(S::ACOV), ApplyOutcome::Refused);
@@ -208,7 +223,7 @@ TEST_F(ProfileWithSim, ARefusedWriteStopsTheRestAndIsReportedBySetting) {
 TEST_F(ProfileWithSim, OverTcpTheSetPointsAreWrittenAndTheAccessListIsWithheld) {
     SaveFromAThenConnectTo(kDeviceB, LinkKind::Tcp);
     AnswerApply(true);
-    const auto outcomes = Outcomes(ApplyProfile(console->Profiles(), &console->MainWindow(), profile));
+    const auto outcomes = Outcomes(Apply());
     EXPECT_EQ(JournalWrites(*sim, "TCP"), (std::vector<Write>{{0x28, 450}, {0x25, 260}}));
     EXPECT_TRUE(JournalWrites(*sim, "RTU").empty());
     for (S s : {S::DCUV, S::ACOV})
@@ -223,7 +238,7 @@ TEST_F(ProfileWithSim, OverTcpTheSetPointsAreWrittenAndTheAccessListIsWithheld) 
 TEST_F(ProfileWithSim, NoAtTheQuestionSendsNothing) {
     SaveFromAThenConnectTo(kDeviceB);
     AnswerApply(false);
-    EXPECT_TRUE(ApplyProfile(console->Profiles(), &console->MainWindow(), profile).empty());
+    EXPECT_TRUE(Apply().empty());
     // The poll goes on as before: the next status arrives and still nothing was written.
     const uint64_t decodes = console->Controller().DecodeCount();
     ASSERT_TRUE(WaitFor([&] { return console->Controller().DecodeCount() > decodes; }));
