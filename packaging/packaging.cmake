@@ -27,7 +27,7 @@ foreach(program zephyra-console zephyra-cli zephyra-sim)
 endforeach()
 if(TARGET zephyra-report)
     # zephyra-cli hands `report` to it; it needs Qt Gui, so it comes with the console.
-    install(TARGETS zephyra-report RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/zephyra COMPONENT console)
+    install(TARGETS zephyra-report RUNTIME DESTINATION ${ZEPHYRA_REPORT_HELPER_DIR} COMPONENT console)
 endif()
 set(ZEPHYRA_CHANGELOG ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian.gz)
 add_custom_command(OUTPUT ${ZEPHYRA_CHANGELOG}

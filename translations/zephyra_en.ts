@@ -92,6 +92,30 @@ Continue?</translation>
         <source>PDF를 쓰지 못했습니다</source>
         <translation>The PDF could not be written</translation>
     </message>
+    <message>
+        <source>시운전 보고서</source>
+        <translation>Commissioning report</translation>
+    </message>
+    <message>
+        <source>(확인하지 않음)</source>
+        <translation>(none: not checked)</translation>
+    </message>
+    <message>
+        <source>찾기...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>현장 이름</source>
+        <translation>Site</translation>
+    </message>
+    <message>
+        <source>기술자</source>
+        <translation>Technician</translation>
+    </message>
+    <message>
+        <source>확인할 사이트 프로필</source>
+        <translation>Site profile to check against</translation>
+    </message>
 </context>
 <context>
     <name>zephyra</name>
@@ -382,10 +406,6 @@ Continue?</translation>
         <translation>Alarm</translation>
     </message>
     <message>
-        <source>정상</source>
-        <translation>Normal</translation>
-    </message>
-    <message>
         <source>통신 상태 (이번 세션)</source>
         <translation>Communication (this session)</translation>
     </message>
@@ -456,10 +476,6 @@ Continue?</translation>
     <message>
         <source>이번 세션에서 내려받은 이력이 없습니다.</source>
         <translation>No history was downloaded in this session.</translation>
-    </message>
-    <message>
-        <source>기술자 이름: ______________________</source>
-        <translation>Technician: ______________________</translation>
     </message>
     <message>
         <source>서명: ______________________</source>
@@ -1121,6 +1137,90 @@ Continue?</translation>
     <message>
         <source>%1째 응답 없음</source>
         <translation>No reply for %1</translation>
+    </message>
+    <message>
+        <source>장비에 연결되어 있지 않습니다. 연결한 뒤 다시 하십시오.</source>
+        <translation>Not connected to a device. Connect, then try again.</translation>
+    </message>
+    <message>
+        <source>이 연결에서 장비가 아직 응답하지 않았습니다. 첫 응답을 기다린 뒤 다시 하십시오.</source>
+        <translation>The device has not answered on this link yet. Wait for its first reply, then try again.</translation>
+    </message>
+    <message>
+        <source>값이 %1부터 갱신되지 않았습니다 (%2초 전). 장비가 다시 응답하면 하십시오.</source>
+        <translation>The values are stale since %1 (%2 s ago). Try again when the device answers.</translation>
+    </message>
+    <message>
+        <source>항목</source>
+        <translation>Item</translation>
+    </message>
+    <message>
+        <source>값</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>현장</source>
+        <translation>Site</translation>
+    </message>
+    <message>
+        <source>현장 이름</source>
+        <translation>Site</translation>
+    </message>
+    <message>
+        <source>기술자</source>
+        <translation>Technician</translation>
+    </message>
+    <message>
+        <source>값을 읽은 시각</source>
+        <translation>Values read at</translation>
+    </message>
+    <message>
+        <source>보고서 작성 때 값의 나이</source>
+        <translation>Age of the values when written</translation>
+    </message>
+    <message>
+        <source>사이트 프로필 확인</source>
+        <translation>Site profile check</translation>
+    </message>
+    <message>
+        <source>설정</source>
+        <translation>Setting</translation>
+    </message>
+    <message>
+        <source>장비 값</source>
+        <translation>Device value</translation>
+    </message>
+    <message>
+        <source>프로필 값</source>
+        <translation>Profile value</translation>
+    </message>
+    <message>
+        <source>프로필 %1과(와) 대조: 일치합니다</source>
+        <translation>checked against %1: matches</translation>
+    </message>
+    <message>
+        <source>프로필 %1과(와) 대조: %2개 설정이 다릅니다</source>
+        <translation>checked against %1: %2 settings differ</translation>
+    </message>
+    <message>
+        <source>활성 경보</source>
+        <translation>Active alarms</translation>
+    </message>
+    <message>
+        <source>비고</source>
+        <translation>Remark</translation>
+    </message>
+    <message>
+        <source>램프</source>
+        <translation>Lamp</translation>
+    </message>
+    <message>
+        <source>활성 경보가 없습니다.</source>
+        <translation>No alarm is active.</translation>
+    </message>
+    <message>
+        <source>기술자 이름: %1</source>
+        <translation>Technician: %1</translation>
     </message>
 </context>
 <context>

@@ -50,7 +50,10 @@ bool FolderWritable(const QString &dir) {
 }
 
 QString ChooseFilesDir(const QString &programDir, bool programDirWritable, const QString &userDir) {
-    return programDirWritable || userDir.isEmpty() ? programDir : userDir;
+    // A packaged program's folder is the system's, writable for root all the same.
+    const QString clean = QDir::cleanPath(programDir);
+    const bool system = clean == "/usr" || clean.startsWith("/usr/");
+    return (programDirWritable && !system) || userDir.isEmpty() ? programDir : userDir;
 }
 
 Console::Console(const ConsoleOptions &options)

@@ -47,8 +47,8 @@ QString UserFilesDir();
 // Whether a file can be created in dir. Asks the file system itself: permission bits say nothing for
 // root, ACLs or a read-only mount.
 bool FolderWritable(const QString &dir);
-// Where workbooks and status logs go: the program's folder, unless it cannot be written (an installed
-// program) and the user has a folder of their own.
+// Where workbooks, status logs, profiles and reports go: the program's folder, unless it cannot be written
+// or lies under /usr (an installed program) and the user has a folder of their own.
 QString ChooseFilesDir(const QString &programDir, bool programDirWritable, const QString &userDir);
 
 class Console {

@@ -83,8 +83,11 @@ Commands:
                          as a site profile (JSON); an existing FILE is never replaced
   profile diff FILE      compares the device with a site profile and prints each difference;
                          exit status 0 when the device matches, 3 when it differs
-  report FILE.pdf        writes the commissioning report (identity, set-points, access list,
-                         measurements, lamps, link figures); an existing FILE is never replaced
+  report FILE.pdf [--site NAME] [--technician NAME] [--profile FILE]
+                         writes the commissioning report (site, identity, set-points, access list,
+                         measurements, active alarms, lamps, link figures); with --profile, whether
+                         the device matches that site profile or what differs; an existing FILE is
+                         never replaced
   --version              the program's version
 
 Exit status: 0 done, 1 the device did not answer or a file could not be written, 2 bad usage,
@@ -138,6 +141,7 @@ struct Args {
     std::optional<double> intervalS;
     long count = 0;
     std::string out, listen, config;
+    ReportOptions report;
     double Timeout() const { return timeoutS.value_or(5); }
 };
 
@@ -191,6 +195,11 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             }
             if (a.count <= 0)
                 return "--count needs a number of lines";
+        } else if (w == "--site" || w == "--technician" || w == "--profile") {
+            auto v = value(i);
+            if (!v || v->empty())
+                return w + " needs a value";
+            (w == "--site" ? a.report.Site : w == "--technician" ? a.report.Technician : a.report.Profile) = *v;
         } else if (w == "--out" || w == "--listen" || w == "--config") {
             auto v = value(i);
             if (!v || v->empty())
@@ -219,6 +228,8 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
     // A word a script did not mean must not pass as success.
     if ((a.command == "status" || a.command == "watch") && !a.words.empty())
         return a.command + " takes no words, not '" + a.words.front() + "'";
+    if (a.command != "report" && (!a.report.Site.empty() || !a.report.Technician.empty() || !a.report.Profile.empty()))
+        return "--site, --technician and --profile belong to report";
     return {};
 }
 
@@ -838,7 +849,10 @@ int main(int argc, char *argv[]) {
             std::cout << "zephyra-cli " ZEPHYRA_VERSION "\n";
             return 0;
         }
-    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, words);
+    // Only the command word makes this the report's program: a file or profile named "report" does not.
+    Args early;
+    ParseArgs(words, early);
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, early.command == "report");
     QCoreApplication::setApplicationName("zephyra-cli");
     // The command line speaks English: the core's texts (causes, last errors, profile checks) too.
     if (!zephyra::InstallEnglish())
@@ -872,7 +886,7 @@ int main(int argc, char *argv[]) {
         if (const int usage = ProfileUsage(a.words, profile); usage != 0)
             return usage;
     if (a.command == "report")
-        if (const int usage = ReportUsage(a.words); usage != 0)
+        if (const int usage = ReportUsage(a.words, a.report, profile); usage != 0)
             return usage;
     Device dev(*a.device);
     std::string error;
@@ -890,7 +904,7 @@ int main(int argc, char *argv[]) {
         });
     if (a.command == "report")
         return FirstStatus(dev, a, [&](const zephyra::StatusSnapshot &, const zephyra::StatusViewModel &) {
-            return ReportCommand(a.words, dev.Name(), dev.Link());
+            return ReportCommand(a.words, a.report, profile, dev.Name(), dev.Link());
         });
     return History(dev, a, reservation);
 }

@@ -9,11 +9,14 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <iostream>
 #include <unistd.h>
 
 #include "device/device_link_endpoint.h"
 #include "device/language_endpoint.h"
+#include "history/history_export.h"
 #include "profile/commissioning_report.h"
 #if ZEPHYRA_CLI_REPORT
 #include "profile/report_pdf_endpoint.h"
@@ -28,32 +31,40 @@ void Fail(const std::string &text) {
     std::cerr << "zephyra-cli: " << text << std::endl;
 }
 
-bool WriteNew(const std::string &path, const std::string &content) {
+// Whole or not at all, and never over a file that is there.
+bool WriteNew(const std::string &path, std::string_view content) {
+    const ExportResult written = WriteWholeFile(path, content, false);
+    if (!written.Ok)
+        Fail("cannot write " + path + ": " + written.Error);
+    return written.Ok;
+}
+
+// A site profile from its file, or the reason it cannot be used.
+std::string ReadProfile(const std::string &path, SiteProfile &profile) {
     QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        Fail("cannot write " + path + ": " + file.errorString().toStdString());
-        return false;
-    }
-    if (file.write(content.data(), static_cast<qint64>(content.size())) !=
-        static_cast<qint64>(content.size())) {
-        Fail("cannot write " + path + ": " + file.errorString().toStdString());
-        file.remove();
-        return false;
-    }
-    return true;
+    // A profile is a few kilobytes; anything far larger is not one.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 1 << 20)
+        return "cannot read " + path;
+    const QByteArray bytes = file.readAll();
+    const std::string error =
+        ProfileFromJson(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), profile);
+    return error.empty() ? error : path + ": " + error;
 }
 
 #if !ZEPHYRA_CLI_REPORT
-// The report's own build of this program, beside this one (a build tree) or where the console installs it.
+// The report's own build of this program: beside this one in a build tree, else where the console package
+// installs it relative to this program's folder.
 [[noreturn]] void HandReportOver(char **argv) {
-    const std::string self = argv[0];
-    const std::size_t slash = self.rfind('/');
-    if (slash != std::string::npos) {
-        const std::string beside = self.substr(0, slash + 1) + "zephyra-report";
-        execv(beside.c_str(), argv);
-    }
-    execv(ZEPHYRA_REPORT_HELPER, argv);
-    Fail(std::string("report needs the zephyra-console package (") + ZEPHYRA_REPORT_HELPER + ": " +
+    std::error_code ec;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        self = std::filesystem::absolute(argv[0], ec);
+    const std::filesystem::path folder = self.parent_path();
+    const std::string beside = (folder / "zephyra-report").string();
+    execv(beside.c_str(), argv);
+    const std::string installed = (folder / ZEPHYRA_REPORT_HELPER).lexically_normal().string();
+    execv(installed.c_str(), argv);
+    Fail("report needs the zephyra-console package, which installs " + installed + " (" +
          std::strerror(errno) + ")");
     std::exit(2);
 }
@@ -61,18 +72,16 @@ bool WriteNew(const std::string &path, const std::string &content) {
 
 } // namespace
 
-std::unique_ptr<QCoreApplication> MakeApplication(int &argc, char **argv,
-                                                  const std::vector<std::string> &words) {
-    for (const std::string &w : words)
-        if (w == "report") {
+std::unique_ptr<QCoreApplication> MakeApplication(int &argc, char **argv, bool report) {
+    if (report) {
 #if ZEPHYRA_CLI_REPORT
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            return std::make_unique<QGuiApplication>(argc, argv);
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
 #else
-            HandReportOver(argv);
+        HandReportOver(argv);
 #endif
-        }
+    }
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 
@@ -89,17 +98,8 @@ int ProfileUsage(const std::vector<std::string> &words, SiteProfile &profile) {
         }
         return 0;
     }
-    QFile file(QString::fromStdString(path));
-    // A profile is a few kilobytes; anything far larger is not one.
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 1 << 20) {
-        Fail("cannot read " + path);
-        return 1;
-    }
-    const QByteArray bytes = file.readAll();
-    const std::string error =
-        ProfileFromJson(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), profile);
-    if (!error.empty()) {
-        Fail(path + ": " + error);
+    if (const std::string error = ReadProfile(path, profile); !error.empty()) {
+        Fail(error);
         return 1;
     }
     return 0;
@@ -122,31 +122,37 @@ int ProfileCommand(const std::vector<std::string> &words, const SiteProfile &pro
     return differ == 0 ? 0 : 3;
 }
 
-int ReportUsage(const std::vector<std::string> &words) {
+int ReportUsage(const std::vector<std::string> &words, const ReportOptions &options, SiteProfile &profile) {
     if (words.size() != 1) {
-        Fail("usage: report FILE.pdf");
+        Fail("usage: report FILE.pdf [--site NAME] [--technician NAME] [--profile FILE]");
         return 2;
     }
     if (QFileInfo::exists(QString::fromStdString(words[0]))) {
         Fail(words[0] + " exists; it is not replaced");
         return 1;
     }
+    if (!options.Profile.empty())
+        if (const std::string error = ReadProfile(options.Profile, profile); !error.empty()) {
+            Fail(error);
+            return 1;
+        }
     return 0;
 }
 
-int ReportCommand(const std::vector<std::string> &words, const std::string &device, DeviceLink &link) {
+int ReportCommand(const std::vector<std::string> &words, const ReportOptions &options, const SiteProfile &profile,
+                  const std::string &device, DeviceLink &link) {
     // The report is a document for the site, in the console's default language like the console's own
     // report; only the command's messages are English.
     RemoveEnglish();
-    ReportInputs in;
-    in.Snapshot = link.Controller().Snapshot();
-    in.View = link.Controller().LastView();
-    in.LinkName = device;
-    in.Counters = link.Monitor().Counters();
-    in.HealthText = link.Controller().Health().Text;
-    in.Created = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+    ReportInputs in = GatherReportInputs(link.Controller(), link.Monitor(), device, std::time(nullptr));
+    in.Site = options.Site;
+    in.Technician = options.Technician;
+    if (!options.Profile.empty()) {
+        in.ProfileName = QFileInfo(QString::fromStdString(options.Profile)).fileName().toStdString();
+        in.ProfileCheck = CompareProfile(in.Snapshot, profile);
+    }
 #if ZEPHYRA_CLI_REPORT
-    const QString error = WriteReportPdf(BuildCommissioningReport(in), QString::fromStdString(words[0]));
+    const QString error = WriteReportPdf(BuildCommissioningReport(in), QString::fromStdString(words[0]), false);
 #else
     const QString error = QStringLiteral("this build writes no reports");
 #endif

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -215,6 +216,29 @@ ExportResult WriteNewFile(const std::string &path,
         }
         fs::remove(temporary, why);
         return {};
+    });
+    result.Ok = result.Error.empty();
+    return result;
+}
+
+ExportResult WriteWholeFile(const std::string &path, std::string_view content, bool replace) {
+    const auto write = [content](const std::string &temporary) -> std::string {
+        std::FILE *f = std::fopen(temporary.c_str(), "wb");
+        const bool written = f && std::fwrite(content.data(), 1, content.size(), f) == content.size() &&
+                             std::fflush(f) == 0;
+        // A full disk may only show when the last block goes out.
+        const bool closed = f && std::fclose(f) == 0;
+        return written && closed ? std::string() : T(ZEPHYRA_TEXT("zephyra", "파일에 쓸 수 없습니다"));
+    };
+    if (!replace)
+        return WriteNewFile(path, write);
+    ExportResult result;
+    result.Path = path;
+    const fs::path target(path);
+    result.Error = WriteThroughTemporary(target, write, [&target](const fs::path &temporary) {
+        std::error_code why;
+        fs::rename(temporary, target, why);
+        return why ? NotRenamed(why) : std::string();
     });
     result.Ok = result.Error.empty();
     return result;

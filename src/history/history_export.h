@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "history/history_record.h"
@@ -43,5 +44,8 @@ ExportResult SpreadsheetExportAs(HistoryKind kind, const std::vector<HistoryRow>
 // fills a temporary name beside it and returns an error text, empty on success.
 ExportResult WriteNewFile(const std::string &path,
                           const std::function<std::string(const std::string &)> &write);
+// Every other user file: `content` appears at `path` whole or not at all; a file there already is replaced
+// (the operator chose so) only when `replace`, and is left as it was when the write fails.
+ExportResult WriteWholeFile(const std::string &path, std::string_view content, bool replace);
 
 } // namespace zephyra

@@ -28,6 +28,7 @@
 #include "history/history_initial_dialog.h"
 #include "history/history_list_window.h"
 #include "status/accessible_names_widget.h"
+#include "status/elided_label.h"
 #include "status/main_window.h"
 #include "status/message_box.h"
 
@@ -229,13 +230,14 @@ HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const
     QPalette sp = labStall_->palette();
     sp.setColor(QPalette::WindowText, kStallRed);
     labStall_->setPalette(sp);
-    labSaved_ = new QLabel;
+    labSaved_ = new ElidedPanel;
     labSaved_->setObjectName("labSaved");
     labSavedCount_ = new QLabel;
     labSavedCount_->setObjectName("labSavedCount");
     labSaved_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // A long path must not widen the window: it is clipped, and the tooltip holds it whole.
+    // A long path must not widen the window: it takes the room left and keeps its file name in view.
     labSaved_->setMinimumWidth(40);
+    labSaved_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     bbtOpenFolder_ = new QPushButton(style()->standardIcon(QStyle::SP_DirOpenIcon), CoreText(kOpenFolder));
     bbtOpenFolder_->setObjectName("bbtOpenFolder");
     bbtOpenFolder_->setAutoDefault(false);
@@ -249,9 +251,8 @@ HistoryWindowBase::HistoryWindowBase(HistoryContext ctx, HistoryKind kind, const
     status->setContentsMargins(6, 0, 4, 2);
     status->setSpacing(6);
     status->addWidget(labStall_);
-    status->addStretch(1);
     status->addWidget(labSavedCount_, 0);
-    status->addWidget(labSaved_, 0);
+    status->addWidget(labSaved_, 1);
     status->addWidget(bbtOpenFolder_);
 
     const int columns = HistoryColumnCount(kind);
@@ -416,10 +417,7 @@ void HistoryWindowBase::bbtFileSaveClick() {
                                             TimeOfDay{now.hour(), now.minute(), now.second()});
     const QString path = QDir::toNativeSeparators(Text(result.Path));
     if (result.Ok) {
-        labSaved_->setText(path);
-        labSaved_->setToolTip(path);
-        // A screen reader reads where the file went, as the eye does.
-        labSaved_->setAccessibleName(path);
+        labSaved_->SetFullText(path);
         labSavedCount_->setText(
             QString::fromStdString(SavedCountText(ctx_.History.ReceivedCount(), ctx_.History.TotalCount())));
         savedFolder_ = QFileInfo(Text(result.Path)).absolutePath();

@@ -33,6 +33,7 @@ struct HistoryContext {
 };
 
 class TfrmHistList;
+class ElidedPanel;
 
 inline constexpr const char *kHistoryCaption = ZEPHYRA_TEXT("zephyra", "이력 데이터 ");
 inline constexpr int kHistoryGridRows = 2001; // header row and 2000 record rows until the count is known
@@ -119,7 +120,7 @@ private:
     QLabel *labAlarm_;
     QLabel *labStall_;
     QLabel *labSavedCount_;
-    QLabel *labSaved_;
+    ElidedPanel *labSaved_;
     QPushButton *bbtOpenFolder_;
     QString savedFolder_;
     QHBoxLayout *bar_;

@@ -454,6 +454,9 @@ void PollController::LinkConfirmed(LinkKind link, const std::string &connectErro
         return;
     state_.Link = link;
     state_.Connected = true;
+    // A new link starts with no decode: the last one's values may be another device's.
+    snapshot_ = {};
+    view_model_ = {};
     if (monitor_) {
         monitor_->LinkOpened(link);
         if (!connectError.empty())

@@ -128,7 +128,8 @@ public:
     void ConnectionWindowOpened();
     void LinkChosen(LinkKind link);
     // The connect button: the first poll goes out one short tick later, and the poll runs from now on
-    // (also after a failed TCP connect, given as connectError: the poll keeps trying).
+    // (also after a failed TCP connect, given as connectError: the poll keeps trying). The last decode is
+    // forgotten.
     void LinkConfirmed(LinkKind link, const std::string &connectError = {});
     // The disconnect/logout question is open: nothing goes out until it is answered.
     void ConfirmationOpened();

@@ -4,13 +4,16 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -19,6 +22,9 @@
 #include <QUrl>
 #include <memory>
 #include <QVBoxLayout>
+#include <ctime>
+
+#include "history/history_export.h"
 
 #include "core/formatters.h"
 #include "polling/register_names.h"
@@ -108,26 +114,76 @@ QString DefaultChooseFile(QWidget *parent, const QString &suggested, bool save) 
                                                QFileInfo(suggested).absolutePath(), filter);
 }
 
+// Says why the values may not be used now; true when it did.
+bool Refused(ProfileContext &ctx) {
+    const QString refusal = LiveValuesRefusal(ctx);
+    if (!refusal.isEmpty())
+        ctx.Messages.ShowError(refusal.toStdString());
+    return !refusal.isEmpty();
+}
+
+// The report's site and technician, and optionally the site profile the device should match.
+bool AskReportEntries(ProfileContext &ctx, QWidget *parent, ReportEntries &entries) {
+    QDialog dialog(parent);
+    dialog.setObjectName("TfrmReportEntries");
+    dialog.setWindowTitle(QCoreApplication::translate("ProfileWindow", "시운전 보고서"));
+    auto *site = new QLineEdit(entries.Site);
+    site->setObjectName("edtSite");
+    auto *technician = new QLineEdit(entries.Technician);
+    technician->setObjectName("edtTechnician");
+    auto *profile = new QLineEdit(entries.Profile);
+    profile->setObjectName("edtProfile");
+    profile->setPlaceholderText(QCoreApplication::translate("ProfileWindow", "(확인하지 않음)"));
+    auto *browse = new QPushButton(QCoreApplication::translate("ProfileWindow", "찾기..."));
+    browse->setObjectName("btnBrowseProfile");
+    QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
+        const QString path = Choose(ctx, &dialog, QString(), false);
+        if (!path.isEmpty())
+            profile->setText(path);
+    });
+    auto *profileRow = new QHBoxLayout;
+    profileRow->addWidget(profile, 1);
+    profileRow->addWidget(browse);
+    auto *form = new QFormLayout;
+    form->addRow(QCoreApplication::translate("ProfileWindow", "현장 이름"), site);
+    form->addRow(QCoreApplication::translate("ProfileWindow", "기술자"), technician);
+    form->addRow(QCoreApplication::translate("ProfileWindow", "확인할 사이트 프로필"), profileRow);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->setObjectName("bbxReportEntries");
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    DescribeByObjectName(&dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    entries = {site->text().trimmed(), technician->text().trimmed(), profile->text().trimmed()};
+    return true;
+}
+
 } // namespace
 
 bool ProfileReadAllowed(const ProfileContext &ctx) {
-    return ctx.Session.LoggedIn() && ctx.Poll.Snapshot().Decoded;
+    // Enabled without live values too: the refusal then says why, which a greyed item cannot.
+    return ctx.Session.LoggedIn();
 }
 
 bool ProfileApplyAllowed(const ProfileContext &ctx) {
     return ProfileReadAllowed(ctx) && ctx.Session.Connected() && ctx.Session.Enabled("mSystemOperation");
 }
 
+QString LiveValuesRefusal(const ProfileContext &ctx) {
+    return Q(LiveValuesRefusal(ctx.Poll, ctx.Monitor, std::time(nullptr)));
+}
+
 QString SaveProfile(ProfileContext &ctx, const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QCoreApplication::translate("ProfileWindow", "프로필을 저장하지 못했습니다: ") +
-               file.errorString();
+    if (const QString refusal = LiveValuesRefusal(ctx); !refusal.isEmpty())
+        return refusal;
     const std::string json = ProfileToJson(ProfileFromSnapshot(ctx.Poll.Snapshot()));
-    if (file.write(json.data(), static_cast<qint64>(json.size())) != static_cast<qint64>(json.size()) ||
-        !file.flush())
-        return QCoreApplication::translate("ProfileWindow", "프로필을 저장하지 못했습니다: ") +
-               file.errorString();
+    const ExportResult written = WriteWholeFile(path.toStdString(), json, true);
+    if (!written.Ok)
+        return QCoreApplication::translate("ProfileWindow", "프로필을 저장하지 못했습니다: ") + Q(written.Error);
     return {};
 }
 
@@ -142,13 +198,9 @@ QString LoadProfile(const QString &path, SiteProfile &profile) {
 }
 
 ReportInputs CollectReportInputs(ProfileContext &ctx) {
-    ReportInputs in;
-    in.Snapshot = ctx.Poll.Snapshot();
-    in.View = ctx.Poll.LastView();
-    in.LinkName = ctx.Session.Panel(1);
-    in.Counters = ctx.Monitor.Counters();
-    in.HealthText = ctx.Poll.Health().Text;
-    in.Created = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss").toStdString();
+    ReportInputs in = GatherReportInputs(ctx.Poll, ctx.Monitor, ctx.Session.Panel(1), std::time(nullptr));
+    in.Site = ctx.Entries.Site.toStdString();
+    in.Technician = ctx.Entries.Technician.toStdString();
     in.Logs = ctx.KeptLogs;
     const HistoryKind kind = ctx.Poll.State().History.Kind;
     if (kind != HistoryKind::None && ctx.History.Rows().size() > 1)
@@ -157,7 +209,18 @@ ReportInputs CollectReportInputs(ProfileContext &ctx) {
 }
 
 QString SaveReport(ProfileContext &ctx, QWidget *, const QString &path) {
-    return WriteReportPdf(BuildCommissioningReport(CollectReportInputs(ctx)), path);
+    if (const QString refusal = LiveValuesRefusal(ctx); !refusal.isEmpty())
+        return refusal;
+    ReportInputs in = CollectReportInputs(ctx);
+    if (!ctx.Entries.Profile.isEmpty()) {
+        SiteProfile profile;
+        if (const QString error = LoadProfile(ctx.Entries.Profile, profile); !error.isEmpty())
+            return error;
+        in.ProfileName = QFileInfo(ctx.Entries.Profile).fileName().toStdString();
+        in.ProfileCheck = CompareProfile(in.Snapshot, profile);
+    }
+    const QString error = WriteReportPdf(BuildCommissioningReport(in), path, true);
+    return error.isEmpty() ? error : QCoreApplication::translate("ProfileWindow", "보고서를 저장하지 못했습니다: ") + error;
 }
 
 namespace {
@@ -310,14 +373,11 @@ void TfrmProfileCompare::btnSaveCsvClick() {
         Choose(ctx_, this, QStringLiteral("%1_profile_compare_%2.csv").arg(kModelName, Stamp()), true);
     if (path.isEmpty())
         return;
-    QFile file(path);
-    const std::string csv = CompareCsv(rows_);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(csv.data(), static_cast<qint64>(csv.size())) != static_cast<qint64>(csv.size())) {
-        ctx_.Messages.ShowError((tr("CSV를 저장하지 못했습니다: ") + file.errorString()).toStdString());
+    const ExportResult written = WriteWholeFile(path.toStdString(), CompareCsv(rows_), true);
+    if (!written.Ok) {
+        ctx_.Messages.ShowError((tr("CSV를 저장하지 못했습니다: ") + Q(written.Error)).toStdString());
         return;
     }
-    file.close();
     ShowSavedWithFolder(this, tr("저장했습니다: %1").arg(QDir::toNativeSeparators(path)), path);
 }
 
@@ -362,6 +422,10 @@ void TfrmProfileResult::ShowResults(const std::vector<ProfileApplyResult> &resul
 void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
     if (!ctx.ChooseFile)
         ctx.ChooseFile = DefaultChooseFile;
+    if (!ctx.AskReportEntries)
+        ctx.AskReportEntries = [&ctx](QWidget *parent, ReportEntries &entries) {
+            return AskReportEntries(ctx, parent, entries);
+        };
     QAction *anchor = window.Action("mSystemOperation");
     QMenu *menu = nullptr;
     for (QAction *top : window.menuBar()->actions())
@@ -403,7 +467,7 @@ void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
     QObject::connect(
         save, &QAction::triggered, w,
         [w, &ctx] {
-            if (!ProfileReadAllowed(ctx))
+            if (!ProfileReadAllowed(ctx) || Refused(ctx))
                 return;
             const QString path =
                 Choose(ctx, w, QStringLiteral("%1_profile_%2.json").arg(kModelName, Stamp()), true);
@@ -422,7 +486,7 @@ void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
     QObject::connect(
         compare, &QAction::triggered, w,
         [w, &ctx] {
-            if (!ProfileReadAllowed(ctx))
+            if (!ProfileReadAllowed(ctx) || Refused(ctx))
                 return;
             SiteProfile profile;
             const QString path = ChooseAndLoad(ctx, w, profile);
@@ -435,7 +499,7 @@ void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
     QObject::connect(
         apply, &QAction::triggered, w,
         [w, &ctx] {
-            if (!ProfileApplyAllowed(ctx))
+            if (!ProfileApplyAllowed(ctx) || Refused(ctx))
                 return;
             SiteProfile profile;
             if (ChooseAndLoad(ctx, w, profile).isEmpty())
@@ -446,7 +510,7 @@ void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
     QObject::connect(
         report, &QAction::triggered, w,
         [w, &ctx] {
-            if (!ProfileReadAllowed(ctx))
+            if (!ProfileReadAllowed(ctx) || Refused(ctx) || !ctx.AskReportEntries(w, ctx.Entries))
                 return;
             const QString path =
                 Choose(ctx, w, QStringLiteral("%1_report_%2.pdf").arg(kModelName, Stamp()), true);
@@ -454,9 +518,7 @@ void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx) {
                 return;
             const QString error = SaveReport(ctx, w, path);
             if (!error.isEmpty())
-                ctx.Messages.ShowError(
-                    (QCoreApplication::translate("ProfileWindow", "보고서를 저장하지 못했습니다: ") + error)
-                        .toStdString());
+                ctx.Messages.ShowError(error.toStdString());
             else
                 ShowSavedWithFolder(w,
                                     QCoreApplication::translate("ProfileWindow", "보고서를 저장했습니다: %1")

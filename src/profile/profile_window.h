@@ -22,6 +22,12 @@ namespace zephyra {
 
 class TMain_Form;
 
+// What the technician types for the report, kept for the session's next report.
+struct ReportEntries {
+    QString Site, Technician;
+    QString Profile; // a site profile to check the device against; empty: none
+};
+
 struct ProfileContext {
     PollController &Poll;
     const SessionModel &Session;
@@ -32,19 +38,25 @@ struct ProfileContext {
     const QString &FilesDir;
     // Asks for a file name (save or open); empty when the operator cancels. Tests answer without a dialog.
     std::function<QString(QWidget *parent, const QString &suggested, bool save)> ChooseFile;
+    // Asks for the report's site, technician and profile, prefilled; false when the operator cancels.
+    std::function<bool(QWidget *parent, ReportEntries &entries)> AskReportEntries = {};
     // Logs downloaded earlier in the session, kept for the report: a new download clears the last one's rows.
     std::map<HistoryKind, std::vector<HistoryRow>> KeptLogs = {};
+    ReportEntries Entries = {};
 };
 
 // Adds Save profile, Compare with profile, Apply profile and the report to the settings menu.
 void InstallProfileCommands(TMain_Form &window, ProfileContext &ctx);
 
-// The menu states: reading needs a decoded status; applying needs the operating dialog to be open to
-// this level on this link.
+// The menu states: reading needs a login; applying needs the operating dialog to be open to this level on
+// this link.
 bool ProfileReadAllowed(const ProfileContext &ctx);
 bool ProfileApplyAllowed(const ProfileContext &ctx);
+// Why the values on show may not be saved, compared, applied against or reported now; empty when they may.
+QString LiveValuesRefusal(const ProfileContext &ctx);
 
-// Each returns the error shown, empty on success.
+// Each returns the error shown, empty on success. A file the operator chose to replace is replaced only
+// by a complete one.
 QString SaveProfile(ProfileContext &ctx, const QString &path);
 QString LoadProfile(const QString &path, SiteProfile &profile);
 ReportInputs CollectReportInputs(ProfileContext &ctx);

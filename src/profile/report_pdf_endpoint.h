@@ -7,8 +7,8 @@
 
 namespace zephyra {
 
-// Empty on success, else why the file could not be written. Needs a QGuiApplication (any platform,
-// offscreen included).
-QString WriteReportPdf(const CommissioningReport &report, const QString &path);
+// Writes the file whole or not at all, replacing one that is there only when `replace`. Empty on success,
+// else why the file could not be written. Needs a QGuiApplication (any platform, offscreen included).
+QString WriteReportPdf(const CommissioningReport &report, const QString &path, bool replace);
 
 } // namespace zephyra

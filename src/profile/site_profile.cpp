@@ -390,7 +390,9 @@ std::string CompareCsv(const std::vector<ProfileCompareRow> &rows) {
 
 std::string DiffLine(const ProfileCompareRow &row) {
     const ProfileSettingInfo &info = InfoOf(row.Setting);
-    return std::string(info.Key) + " (" + info.Label + "): device " + row.Device + ", profile " + row.Profile;
+    const auto withUnit = [&info](const std::string &v) { return *info.Unit && !v.empty() ? v + " " + info.Unit : v; };
+    return std::string(info.Key) + " (" + info.Label + "): device " + withUnit(row.Device) + ", profile " +
+           withUnit(row.Profile);
 }
 
 ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile,

@@ -27,6 +27,7 @@
 #include "device/connection_window.h"
 #include "status/accessible_names_widget.h"
 #include "status/core_text_window.h"
+#include "status/elided_label.h"
 #include "status/lamp_widget.h"
 
 namespace zephyra {
@@ -66,40 +67,6 @@ struct MenuItem {
 };
 
 } // namespace
-
-// A status-bar panel that takes what room the bar leaves and shows a long text (a by-id port path)
-// shortened in the middle, where paths differ least; the tooltip holds it whole.
-class ElidedPanel : public QLabel {
-public:
-    void SetFullText(const QString &text) {
-        if (text == full_)
-            return;
-        full_ = text;
-        setToolTip(text);
-        // A screen reader reads the whole path, not the shortened one.
-        setAccessibleName(text);
-        Elide();
-    }
-    const QString &FullText() const { return full_; }
-
-protected:
-    void resizeEvent(QResizeEvent *event) override {
-        QLabel::resizeEvent(event);
-        Elide();
-    }
-
-private:
-    void Elide() {
-        const QFontMetrics fm(font());
-        // A framed label indents its text by half an "x".
-        const int room = contentsRect().width() - (frameWidth() > 0 ? fm.horizontalAdvance('x') / 2 : 0);
-        const QString shown = fm.elidedText(full_, Qt::ElideMiddle, std::max(room, 0));
-        if (shown != text())
-            setText(shown);
-    }
-
-    QString full_;
-};
 
 TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(parent), ctx_(std::move(ctx)) {
     setObjectName("TMain_Form");

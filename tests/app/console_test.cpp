@@ -443,6 +443,8 @@ TEST(FilesFolder, TheProgramsWhenWritableElseTheUsersOwn) {
         {"read-only program folder", readOnly, user, user},
         {"read-only, no user folder known", readOnly, {}, readOnly},
     };
+    // An installed program's folder, writable for root, is still no place for the user's files.
+    EXPECT_EQ(ChooseFilesDir("/usr/bin", true, user), user);
     std::ostringstream trace;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

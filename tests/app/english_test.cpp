@@ -387,15 +387,24 @@ TEST_F(English, ProfileCompareAndReport) {
     file.close();
     QString chosen = file.fileName();
     console->Profiles().ChooseFile = [&](QWidget *, const QString &, bool) { return chosen; };
-    EXPECT_EQ(CheckCommand("mProfileCompare", "profile_compare_en.png"), "TfrmProfileCompare");
-    // The question before applying it (answered No), as on a connected link.
+    // Without a link the values may not be used, and the refusal says why.
+    EXPECT_EQ(CheckCommand("mProfileCompare"), "MessageBox");
+    // On a connected link that answered: the compare list, the question before applying (answered No).
     console->Controller().LinkConfirmed(LinkKind::Serial);
     console->Controller().ResponseDispatcher(0x04, test::SiteBlock().Payload());
+    EXPECT_EQ(CheckCommand("mProfileCompare", "profile_compare_en.png"), "TfrmProfileCompare");
     EXPECT_EQ(CheckCommand("mProfileApply"), "ProfileApplyQuestion");
     chosen = dir.filePath("saved.json");
     EXPECT_EQ(CheckCommand("mProfileSave"), "ProfileSavedBox");
+    // The report asks for the site first (closed here), then says where it saved.
     chosen = dir.filePath("report.pdf");
+    EXPECT_EQ(CheckCommand("mReport"), "TfrmReportEntries");
+    console->Profiles().AskReportEntries = [](QWidget *, ReportEntries &entries) {
+        entries.Site = "Harbour Rack 7";
+        return true;
+    };
     EXPECT_EQ(CheckCommand("mReport"), "ProfileSavedBox");
+    EXPECT_TRUE(QFile::exists(chosen));
 
     ReportInputs in = CollectReportInputs(console->Profiles());
     const HistoryRow reset{"1", "2026-05-01",          "10:00:00", "Set", "OPERATE SET",

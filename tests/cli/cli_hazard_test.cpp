@@ -137,6 +137,24 @@ TEST_F(CliHazard, HistoryRefusesAnUnwritableFolderBeforeTheFirstRequest) {
     EXPECT_TRUE(Received().empty()) << "the device was asked before the folder was checked";
 }
 
+// A headless host: zephyra-cli without the report's program. Only the command word asks for it.
+TEST_F(CliHazard, OnlyTheCommandWordReportNeedsTheConsolePackage) {
+    const fs::path alone = fs::path(sim_->Dir()) / "bin" / "zephyra-cli";
+    fs::create_directories(alone.parent_path());
+    fs::copy_file(ZEPHYRA_CLI_PATH, alone);
+    const std::string profile = sim_->Dir() + "/report";
+    const std::string tcp = "127.0.0.1:" + std::to_string(sim_->TcpPort());
+    SimRun run = RunToEnd({alone.string(), "--tcp", tcp, "profile", "save", profile});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(fs::exists(profile));
+    run = RunToEnd({alone.string(), "--tcp", tcp, "report", sim_->Dir() + "/r.pdf"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("report needs the zephyra-console package, which installs " +
+                           (alone.parent_path().parent_path() / "libexec/zephyra/zephyra-report").string()),
+              std::string::npos)
+        << run.err;
+}
+
 // Nothing listening, or a name that cannot resolve (.invalid is reserved never to): waiting changes nothing.
 TEST_F(CliHazard, ARefusedConnectionOrAnUnknownHostEndsAtOnce) {
     const struct {

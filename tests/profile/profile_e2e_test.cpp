@@ -3,7 +3,9 @@
 // zephyra-cli, and the commissioning report read back from its PDF.
 #include <QMessageBox>
 #include <QTableWidget>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 #include "e2e/console_fixture.h"
 
@@ -60,7 +62,7 @@ protected:
         StartSim(deviceB);
         StartConsole(UserLevel::Admin);
         // Nothing to save, compare or apply before a status has been read.
-        EXPECT_FALSE(ProfileReadAllowed(console->Profiles()));
+        EXPECT_NE(LiveValuesRefusal(console->Profiles()), "");
         EXPECT_FALSE(ProfileApplyAllowed(console->Profiles()));
         Connect(LinkKind::Serial);
         ASSERT_TRUE(WaitForDecode());
@@ -152,7 +154,7 @@ TEST_F(ProfileWithSim, ApplyWritesExactlyTheDifferencesInTheDialogsOrderAndConfi
         "profile",        "diff",  profilePath};
     SimRun before = RunToEnd(diff);
     EXPECT_EQ(before.exitCode, 3) << before.err;
-    EXPECT_NE(before.out.find("ac_high_voltage (AC 고전압): device 270, profile 260"), std::string::npos)
+    EXPECT_NE(before.out.find("ac_high_voltage (AC 고전압): device 270 V, profile 260 V"), std::string::npos)
         << before.out;
     EXPECT_NE(
         before.out.find("acl_range_1 (ACL #1): device 0.0.0.0 ~ 0.0.0.0, profile 10.0.0.1 ~ 10.0.0.254"),
@@ -269,6 +271,128 @@ TEST_F(ProfileWithSim, CompareWindowMarksTheDifferencesAndSavesThemAsCsv) {
     const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
     EXPECT_EQ(lines.size(), 1 + static_cast<int>(kProfileSettings));
     EXPECT_TRUE(lines.contains("AC 고전압,0x0025,270,260,다름")) << lines.join("\n").toStdString();
+}
+
+
+QByteArray FileBytes(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// pdftotext's pages, each cut into its non-blank lines.
+std::vector<QStringList> PdfPages(const std::string &pdf) {
+    const SimRun text = RunToEnd({"/usr/bin/pdftotext", "-layout", pdf, "-"});
+    EXPECT_EQ(text.exitCode, 0) << text.err;
+    std::vector<QStringList> pages;
+    for (const QString &page : QString::fromStdString(text.out).split('\f', Qt::SkipEmptyParts)) {
+        QStringList lines;
+        for (const QString &line : page.split('\n'))
+            if (!line.trimmed().isEmpty())
+                lines << line.simplified();
+        pages.push_back(lines);
+    }
+    return pages;
+}
+
+// Device A on serial, then device B on TCP: B answers its first status 3 s late and holds other values.
+TEST_F(ProfileWithSim, ValuesBelongToTheLinkTheyCameFrom) {
+    StartSim(R"({"steady": true, "device_id": "1111100001", "registers": {"ACHigh": 260}})");
+    SimOptions slow;
+    slow.scenarioJson = R"({"steady": true, "device_id": "2222200002", "registers": {"ACHigh": 250},
+        "faults": {"latency_ms": 3000}})";
+    slow.pty = slow.link = false;
+    std::string error;
+    std::unique_ptr<SimProcess> b = SimProcess::Start(slow, &error);
+    ASSERT_TRUE(b) << error;
+    ConsoleOptions options;
+    options.ExtraSerialPaths << QString::fromStdString(sim->LinkPath());
+    options.TcpPort = static_cast<quint16>(b->TcpPort());
+    options.DefaultHost = "127.0.0.1";
+    options.ProgramDir = QString::fromStdString(sim->Dir());
+    StartConsole(options, UserLevel::Admin);
+    ProfileContext &ctx = console->Profiles();
+    const QString dir = QString::fromStdString(sim->Dir());
+    const QString json = dir + "/site.json", pdf = dir + "/report.pdf";
+
+    Connect(LinkKind::Serial);
+    ASSERT_TRUE(WaitForDecode());
+    EXPECT_EQ(SaveProfile(ctx, json), "");
+
+    Connect(LinkKind::Tcp);
+    const QString noReply = LiveValuesRefusal(ctx);
+    EXPECT_TRUE(noReply.startsWith("이 연결에서 장비가 아직 응답하지 않았습니다")) << noReply.toStdString();
+    EXPECT_EQ(SaveReport(ctx, nullptr, pdf), noReply);
+    EXPECT_EQ(SaveProfile(ctx, dir + "/b.json"), noReply);
+    EXPECT_FALSE(QFile::exists(pdf) || QFile::exists(dir + "/b.json"));
+
+    ASSERT_TRUE(WaitForDecode(15000));
+    EXPECT_EQ(SaveReport(ctx, nullptr, pdf), "");
+    QString text;
+    for (const QStringList &page : PdfPages(pdf.toStdString()))
+        text += page.join('\n');
+    for (const char *expected : {"2222200002", "250 V", "127.0.0.1"})
+        EXPECT_TRUE(text.contains(expected)) << expected;
+    EXPECT_FALSE(text.contains("1111100001") || text.contains("260 V"));
+
+    // A full disk (a write that fails past 8 KiB): the old files stay as they were, no part is left,
+    // and the failure says why.
+    const QByteArray oldPdf(6000, 'p'), oldJson(500, 'j');
+    for (const auto &[path, bytes] : {std::pair{pdf, oldPdf}, std::pair{json, oldJson}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    struct rlimit before {};
+    getrlimit(RLIMIT_FSIZE, &before);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = before;
+    small.rlim_cur = 1024;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const QString reportError = SaveReport(ctx, nullptr, pdf);
+    const QString profileError = SaveProfile(ctx, json);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldSignal);
+    EXPECT_TRUE(reportError.startsWith("보고서를 저장하지 못했습니다: 파일에 쓸 수 없습니다 (")) << reportError.toStdString();
+    EXPECT_TRUE(profileError.startsWith("프로필을 저장하지 못했습니다: 파일에 쓸 수 없습니다 (")) << profileError.toStdString();
+    EXPECT_EQ(FileBytes(pdf), oldPdf);
+    EXPECT_EQ(FileBytes(json), oldJson);
+    EXPECT_TRUE(QDir(dir).entryList({"*.part"}).isEmpty());
+
+    // Silent, then gone.
+    b->Stop();
+    ASSERT_TRUE(WaitFor([&] { return console->Controller().Health().Stale; }, 15000));
+    EXPECT_TRUE(LiveValuesRefusal(ctx).startsWith("값이 ")) << LiveValuesRefusal(ctx).toStdString();
+    console->Link().Disconnect();
+    EXPECT_EQ(LiveValuesRefusal(ctx), "장비에 연결되어 있지 않습니다. 연결한 뒤 다시 하십시오.");
+}
+
+// What the customer reads: the site, the profile check, the active alarms with room for a remark, units,
+// and no table cut so that its heading or a lone row closes a page.
+TEST_F(ProfileWithSim, CommandLineReportForTheCustomer) {
+    StartSim(R"({"steady": true, "registers": {"AlarmBits": "0x41"}})");
+    const std::string tcp = "127.0.0.1:" + std::to_string(sim->TcpPort());
+    const std::string json = sim->Dir() + "/site.json", pdf = sim->Dir() + "/site.pdf";
+    ASSERT_EQ(RunToEnd({ZEPHYRA_CLI_PATH, "--tcp", tcp, "profile", "save", json}).exitCode, 0);
+    const SimRun run = RunToEnd({ZEPHYRA_CLI_PATH, "--tcp", tcp, "report", pdf, "--site", "Harbour Rack 7",
+                                 "--technician", "J. Park", "--profile", json});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<QStringList> pages = PdfPages(pdf);
+    QStringList lines;
+    for (const QStringList &page : pages)
+        lines << page;
+    for (const char *expected :
+         {"현장 이름 Harbour Rack 7", "기술자 J. Park", "프로필 site.json과(와) 대조: 일치합니다", "경보 상태 비고",
+          "AC입력 전원이상 ON", "축전지 차단 ON", "AC 입력 전압 221 V", "DC 출력 전압 53.5 V", "부하 전류 12.3 A",
+          "AC 고전압 270 V", "충전전류 제한 3 A"})
+        EXPECT_TRUE(lines.contains(expected)) << expected << "\n" << lines.join('\n').toStdString();
+    // The tables' own headers: a page that ends in one, or in its first row, cut the table badly.
+    const QStringList headers{"항목 값", "경보 상태 비고", "램프 상태"};
+    for (std::size_t p = 0; p + 1 < pages.size(); ++p) {
+        const QStringList &page = pages[p];
+        for (int back = 1; back <= 2 && back <= page.size(); ++back)
+            EXPECT_FALSE(headers.contains(page[page.size() - back])) << "page " << p + 1 << " ends:\n"
+                                                                    << page.mid(page.size() - 3).join('\n').toStdString();
+    }
 }
 
 } // namespace
