@@ -70,9 +70,12 @@ void Head(std::string &out, const Family &f) {
 
 void Sample(std::string &out, const char *name, const std::string &labels, const std::string &value) {
     out += name;
-    out += '{';
-    out += labels;
-    out += "} ";
+    if (!labels.empty()) {
+        out += '{';
+        out += labels;
+        out += '}';
+    }
+    out += ' ';
     out += value;
     out += '\n';
 }
@@ -209,14 +212,21 @@ std::optional<std::vector<DeviceSpec>> ParseDeviceList(std::string_view text, st
     return devices;
 }
 
-std::string DuplicateDevice(const std::vector<DeviceSpec> &devices) {
+std::string DuplicateDevice(const std::vector<DeviceSpec> &devices,
+                            const std::vector<std::vector<std::string>> &resolved) {
+    const auto addresses = [&](std::size_t i) {
+        return i < resolved.size() && !resolved[i].empty() ? resolved[i]
+                                                           : std::vector<std::string>{devices[i].Address()};
+    };
     for (std::size_t i = 0; i < devices.size(); ++i)
         for (std::size_t j = 0; j < i; ++j) {
             if (devices[i].Name() == devices[j].Name())
                 return "device " + devices[i].Name() + " is listed twice";
-            if (devices[i].Address() == devices[j].Address())
-                return "devices " + devices[j].Name() + " and " + devices[i].Name() + " are both " +
-                       devices[i].Address() + ": one poller per device";
+            for (const std::string &a : addresses(i))
+                for (const std::string &b : addresses(j))
+                    if (a == b)
+                        return "devices " + devices[j].Name() + " and " + devices[i].Name() + " are both " +
+                               a + ": one poller per device";
         }
     return {};
 }
@@ -482,48 +492,94 @@ std::string MetricsText(const std::vector<DeviceMetrics> &devices) {
     return out;
 }
 
+std::string ExporterMetricsText(std::string_view version, const ProcessStats &process) {
+    std::string out;
+    Head(out, {"zephyra_exporter_build_info", "gauge", "Always 1: the version of zephyra-cli serving this."});
+    Sample(out, "zephyra_exporter_build_info", "version=\"" + EscapeLabelValue(version) + "\"", "1");
+    const struct {
+        Family F;
+        double Value;
+    } figures[] = {
+        {{"process_cpu_seconds_total", "counter", "Total user and system CPU time spent in seconds."},
+         process.CpuSeconds},
+        {{"process_resident_memory_bytes", "gauge", "Resident memory size in bytes."}, process.ResidentBytes},
+        {{"process_open_fds", "gauge", "Number of open file descriptors."}, process.OpenFds},
+        {{"process_start_time_seconds", "gauge", "Start time of the process since unix epoch in seconds."},
+         process.StartTimeS},
+    };
+    for (const auto &f : figures)
+        if (f.Value >= 0) {
+            Head(out, f.F);
+            Sample(out, f.F.Name, {}, Value(f.Value));
+        }
+    return out;
+}
+
 bool HttpHeadComplete(std::string_view received) {
     return received.find("\r\n\r\n") != std::string_view::npos ||
            received.find("\n\n") != std::string_view::npos;
 }
 
-int HttpCheckRequest(std::string_view head, bool *headOnly) {
+HttpRequest HttpCheckRequest(std::string_view head) {
+    HttpRequest request;
     const auto lineEnd = head.find_first_of("\r\n");
     const std::string_view line = head.substr(0, lineEnd);
     const auto sp1 = line.find(' ');
     const auto sp2 = sp1 == std::string_view::npos ? sp1 : line.find(' ', sp1 + 1);
     if (sp2 == std::string_view::npos || line.find(' ', sp2 + 1) != std::string_view::npos)
-        return 400;
+        return request;
     const std::string_view method = line.substr(0, sp1);
     std::string_view target = line.substr(sp1 + 1, sp2 - sp1 - 1);
     const std::string_view version = line.substr(sp2 + 1);
     if (version != "HTTP/1.0" && version != "HTTP/1.1")
-        return 400;
+        return request;
     if (target.empty() || target.front() != '/')
-        return 400;
-    if (method != "GET" && method != "HEAD")
-        return 405;
+        return request;
+    if (method != "GET" && method != "HEAD") {
+        request.Code = 405;
+        return request;
+    }
     target = target.substr(0, target.find('?'));
-    if (target != "/metrics")
-        return 404;
-    *headOnly = method == "HEAD";
-    return 0;
+    request.Code = target == "/metrics" || target == "/" ? 0 : 404;
+    request.Landing = target == "/";
+    request.HeadOnly = method == "HEAD";
+    return request;
 }
 
 std::string HttpStatus(int code, std::string_view contentType, std::string_view body, bool withBody) {
     const char *reason = code == 200   ? "OK"
+                         : code == 401 ? "Unauthorized"
                          : code == 404 ? "Not Found"
                          : code == 405 ? "Method Not Allowed"
+                         : code == 408 ? "Request Timeout"
                                        : "Bad Request";
     std::string out = "HTTP/1.1 " + std::to_string(code) + " " + reason + "\r\n";
     out += "Content-Type: " + std::string(contentType) + "\r\n";
     out += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    if (code == 401)
+        out += "WWW-Authenticate: Basic realm=\"zephyra-cli\", charset=\"UTF-8\"\r\n";
     if (code == 405)
         out += "Allow: GET, HEAD\r\n";
     out += "Connection: close\r\n\r\n";
     if (withBody)
         out += body;
     return out;
+}
+
+std::string HttpError(int code) {
+    return HttpStatus(code, "text/plain; charset=utf-8",
+                      code == 401   ? "unauthorized\n"
+                      : code == 404 ? "not found: the page is /metrics\n"
+                      : code == 405 ? "method not allowed\n"
+                      : code == 408 ? "request timed out\n"
+                                    : "bad request\n");
+}
+
+std::string LandingPage(std::string_view version) {
+    return "<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\"><title>ZEPHYRA-M10 "
+           "exporter</title></head>\n"
+           "<body>\n<h1>ZEPHYRA-M10 exporter</h1>\n<p>zephyra-cli " +
+           std::string(version) + "</p>\n<p><a href=\"/metrics\">Metrics</a></p>\n</body>\n</html>\n";
 }
 
 } // namespace zephyra::cli

@@ -39,8 +39,11 @@ std::optional<DeviceSpec> ParseTcpTarget(std::string_view text, std::string *err
 // line number) on the first line that is not one of these.
 std::optional<std::vector<DeviceSpec>> ParseDeviceList(std::string_view text, std::string *error);
 // "device X is listed twice" when two devices share a name or an address (their series would clash
-// and their pollers take the link from each other); empty when all differ.
-std::string DuplicateDevice(const std::vector<DeviceSpec> &devices);
+// and their pollers take the link from each other); empty when all differ. `resolved` holds, for each
+// device, the addresses it resolves to (a host name may have several; a serial port its real path) in
+// the form of Address(); without them the addresses as given are compared.
+std::string DuplicateDevice(const std::vector<DeviceSpec> &devices,
+                            const std::vector<std::vector<std::string>> &resolved = {});
 
 // The shortest poll period a link carries: a 254-byte status reply alone takes 23 ms at 115200 baud,
 // and the device needs its turn-around besides.
@@ -87,24 +90,28 @@ std::string MetricsText(const std::vector<DeviceMetrics> &devices);
 // A label value with \, " and line feeds escaped.
 std::string EscapeLabelValue(std::string_view value);
 
+// What the exporter says of itself, besides the devices: its version and, where the system tells them,
+// the process figures every exporter serves. Negative: not known here.
+struct ProcessStats {
+    double CpuSeconds = -1, ResidentBytes = -1, OpenFds = -1, StartTimeS = -1;
+};
+std::string ExporterMetricsText(std::string_view version, const ProcessStats &process);
+
 // Whether a request head is complete (its blank line arrived).
 bool HttpHeadComplete(std::string_view received);
-// The whole response to a request head: 200 with the page for GET /metrics, 404, 405 or 400 otherwise.
-// The page is built only when it is asked for.
-template <typename Page> std::string HttpResponse(std::string_view head, Page &&page);
+struct HttpRequest {
+    int Code = 400;        // 0: a page is asked for; else the status to answer
+    bool HeadOnly = false; // HEAD: the answer without its body
+    bool Landing = false;  // "/", the page that links to /metrics
+};
+// GET or HEAD of /metrics or /; 404, 405 or 400 otherwise.
+HttpRequest HttpCheckRequest(std::string_view head);
+// The whole response; a 401 asks for basic authentication, a 405 names the methods allowed.
 std::string HttpStatus(int code, std::string_view contentType, std::string_view body, bool withBody = true);
-// 0 when the head asks for the metrics page (GET or HEAD /metrics), else the status code to answer.
-int HttpCheckRequest(std::string_view head, bool *headOnly);
-
-template <typename Page> std::string HttpResponse(std::string_view head, Page &&page) {
-    bool headOnly = false;
-    const int code = HttpCheckRequest(head, &headOnly);
-    if (code != 0)
-        return HttpStatus(code, "text/plain; charset=utf-8",
-                          code == 404   ? "not found: the page is /metrics\n"
-                          : code == 405 ? "method not allowed\n"
-                                        : "bad request\n");
-    return HttpStatus(200, "text/plain; version=0.0.4; charset=utf-8", page(), !headOnly);
-}
+// A short plain-text answer for an error status (400, 401, 404, 405, 408).
+std::string HttpError(int code);
+inline constexpr const char *kMetricsContentType = "text/plain; version=0.0.4; charset=utf-8";
+// The page at "/": what this is and a link to the metrics.
+std::string LandingPage(std::string_view version);
 
 } // namespace zephyra::cli

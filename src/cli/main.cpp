@@ -1,6 +1,7 @@
 // zephyra-cli: the console's engine without a window. It reads one device's status, watches it, downloads
 // its logs, or serves the status of several devices as Prometheus metrics. It never writes to a device.
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -67,7 +68,8 @@ Commands:
                          does, and writes it as the console's workbook (.xls) or as CSV. An
                          existing FILE is never replaced: the command refuses and writes nothing.
                          Progress goes to standard error.
-  metrics [--listen HOST:PORT] [--interval S] [--config FILE] [--read-on-scrape] [DEVICE...]
+  metrics [--listen HOST:PORT] [--interval S] [--config FILE] [--read-on-scrape]
+          [--web-config FILE] [DEVICE...]
                          polls every DEVICE at once and serves their status at
                          http://HOST:PORT/metrics in the Prometheus text format (default
                          127.0.0.1:9464, loopback only; another address only when given; port 0:
@@ -79,6 +81,11 @@ Commands:
                          logged on standard error with the cause. --read-on-scrape: no poll;
                          each scrape connects, reads one status block (within --timeout S,
                          default 5) and lets go, so the device is free between scrapes.
+                         --web-config FILE: HTTPS and basic authentication, set as for other
+                         Prometheus exporters (tls_server_config: cert_file, key_file;
+                         basic_auth_users: NAME: BCRYPT-HASH); a file it cannot use: status 2.
+                         Devices named twice, also under two spellings of one address
+                         (localhost, 127.0.0.1) or a serial port and a link to it, are refused.
   profile save FILE      writes the device's operating set-points, access list and Ethernet speed
                          as a site profile (JSON); an existing FILE is never replaced
   profile diff FILE      compares the device with a site profile and prints each difference;
@@ -88,6 +95,7 @@ Commands:
                          measurements, active alarms, lamps, link figures); with --profile, whether
                          the device matches that site profile or what differs; an existing FILE is
                          never replaced
+  help, --help           this text
   --version              the program's version
 
 Exit status: 0 done, 1 the device did not answer or a file could not be written, 2 bad usage,
@@ -140,18 +148,21 @@ struct Args {
     bool json = false, jsonl = false, onScrape = false;
     std::optional<double> intervalS;
     long count = 0;
-    std::string out, listen, config;
+    std::string out, listen, config, webConfig;
     ReportOptions report;
     double Timeout() const { return timeoutS.value_or(5); }
 };
 
-bool ParseSeconds(const std::string &text, double &value) {
+constexpr double kMaxSeconds = 86400;
+
+// A number of seconds, or NaN.
+double ParseSeconds(const std::string &text) {
     try {
         std::size_t used = 0;
-        value = std::stod(text, &used);
-        return used == text.size() && std::isfinite(value) && value > 0 && value <= 86400;
+        const double value = std::stod(text, &used);
+        return used == text.size() ? value : std::nan("");
     } catch (...) {
-        return false;
+        return std::nan("");
     }
 }
 
@@ -178,14 +189,16 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             }
         } else if (w == "--timeout" || w == "--interval") {
             auto v = value(i);
-            double s = 0;
-            if (!v || !ParseSeconds(*v, s))
-                return w + " needs a number of seconds";
-            (w == "--timeout" ? a.timeoutS : a.intervalS).emplace(s);
-            if (w == "--interval" && s * 1000 < kMinPollIntervalMs)
-                return "--interval " + *v + " is shorter than the link can carry: at least " +
-                       Seconds(kMinPollIntervalMs / 1000.0) +
-                       " s (a status reply alone takes 23 ms at 115200 baud)";
+            const double s = v ? ParseSeconds(*v) : std::nan("");
+            const bool interval = w == "--interval";
+            // NaN fails both comparisons, so it is out of range too.
+            if (!(s > 0 && s <= kMaxSeconds) || (interval && !(s * 1000 >= kMinPollIntervalMs)))
+                return w + " takes a number of seconds " +
+                       (interval ? "from " + Seconds(kMinPollIntervalMs / 1000.0) + " to "
+                                 : "above 0 up to ") +
+                       Seconds(kMaxSeconds) + (v ? ", not '" + *v + "'" : "") +
+                       (interval ? " (a status reply alone takes 23 ms at 115200 baud)" : "");
+            (interval ? a.intervalS : a.timeoutS).emplace(s);
         } else if (w == "--count") {
             auto v = value(i);
             try {
@@ -200,11 +213,14 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             if (!v || v->empty())
                 return w + " needs a value";
             (w == "--site" ? a.report.Site : w == "--technician" ? a.report.Technician : a.report.Profile) = *v;
-        } else if (w == "--out" || w == "--listen" || w == "--config") {
+        } else if (w == "--out" || w == "--listen" || w == "--config" || w == "--web-config") {
             auto v = value(i);
             if (!v || v->empty())
                 return w + " needs a value";
-            (w == "--out" ? a.out : w == "--listen" ? a.listen : a.config) = *v;
+            (w == "--out"      ? a.out
+             : w == "--listen" ? a.listen
+             : w == "--config" ? a.config
+                               : a.webConfig) = *v;
         } else if (w == "--json") {
             a.json = true;
         } else if (w == "--jsonl") {
@@ -223,7 +239,10 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
     }
     if (a.command.empty())
         return "no command given";
-    if (a.command != "metrics" && !a.device)
+    if (a.command == "metrics" && a.device)
+        return "metrics takes its devices as words (tcp:HOST[:PORT] serial:PATH) or from --config, "
+               "not from --serial or --tcp";
+    if (a.command != "metrics" && a.command != "help" && !a.device)
         return a.command + " needs a link: --serial PATH or --tcp HOST[:PORT]";
     // A word a script did not mean must not pass as success.
     if ((a.command == "status" || a.command == "watch") && !a.words.empty())
@@ -232,6 +251,27 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
         return "--site, --technician and --profile belong to report";
     return {};
 }
+
+// Says on standard error when a device goes down, with the cause, and when it is back.
+class OutageLog {
+public:
+    void Down(const std::string &device, const std::string &cause) {
+        if (std::exchange(down_, true))
+            return;
+        sinceMs_ = MonotonicMs();
+        std::cerr << "zephyra-cli: " << device << ": down: " << cause << std::endl;
+    }
+    void Up(const std::string &device) {
+        if (std::exchange(down_, false))
+            std::cerr << "zephyra-cli: " << device << ": up again after "
+                      << Seconds(static_cast<double>(MonotonicMs() - sinceMs_) / 1000.0) << " s" << std::endl;
+    }
+    bool IsDown() const { return down_; }
+
+private:
+    bool down_ = false;
+    int64_t sinceMs_ = 0;
+};
 
 // One device's engine, started on its link. It says on standard error when the device goes down
 // and when it comes back, with the cause.
@@ -245,12 +285,7 @@ public:
         link_.SetHealthObserver([this] { CheckHealth(); });
         decodeSub_ = link_.Controller().OnDecode([this](const StatusSnapshot &s, const StatusViewModel &view) {
             ++decodes_;
-            if (down_) {
-                down_ = false;
-                std::cerr << "zephyra-cli: " << Name() << ": up again after "
-                          << Seconds(static_cast<double>(MonotonicMs() - downSinceMs_) / 1000.0) << " s"
-                          << std::endl;
-            }
+            outages_.Up(Name());
             if (onDecode_)
                 onDecode_(s, view);
         });
@@ -307,17 +342,14 @@ public:
 
 private:
     void CheckHealth() {
-        if (down_ || !logOutages_)
+        if (outages_.IsDown() || !logOutages_)
             return;
         const LinkHealth health = link_.Controller().Health();
         const LinkCounters &c = link_.Monitor().Counters();
         // Before the first reply only a failure with a cause counts; the wait itself is no outage.
         if (!health.Stale || (decodes_ == 0 && c.LastError.empty() && c.Timeouts == 0))
             return;
-        down_ = true;
-        downSinceMs_ = MonotonicMs();
-        std::cerr << "zephyra-cli: " << Name()
-                  << ": down: " << (c.LastError.empty() ? health.Text : c.LastError) << std::endl;
+        outages_.Down(Name(), c.LastError.empty() ? health.Text : c.LastError);
     }
 
     DeviceSpec spec_;
@@ -328,8 +360,7 @@ private:
     std::function<void(const std::string &)> onConnectFailed_;
     uint64_t decodes_ = 0;
     bool logOutages_ = false;
-    bool down_ = false;
-    int64_t downSinceMs_ = 0;
+    OutageLog outages_;
 };
 
 // "no status reply from X within 5 s (connect failed: Connection refused)"
@@ -624,6 +655,41 @@ int History(Device &dev, const Args &a, Reservation &reservation) {
 constexpr int kRetryOpenMs = 5000;
 constexpr const char *kDefaultListen = "127.0.0.1:9464";
 
+constexpr int kResolveTimeoutMs = 5000;
+
+// Each device's addresses as the system resolves them, so one controller listed under two spellings is
+// found: a host name's addresses (looked up together, within a bound; one not found in time is compared
+// as given) and a serial port's real path.
+std::vector<std::vector<std::string>> ResolvedAddresses(const std::vector<DeviceSpec> &specs) {
+    std::vector<std::vector<std::string>> resolved(specs.size());
+    QEventLoop loop;
+    std::size_t pending = 0;
+    for (std::size_t i = 0; i < specs.size(); ++i) {
+        const DeviceSpec &spec = specs[i];
+        if (spec.Link == LinkKind::Serial) {
+            const QString real = QFileInfo(QString::fromStdString(spec.Path)).canonicalFilePath();
+            if (!real.isEmpty())
+                resolved[i].push_back("serial:" + real.toStdString());
+            continue;
+        }
+        ++pending;
+        QHostInfo::lookupHost(QString::fromStdString(spec.Host), &loop, [&, i](const QHostInfo &info) {
+            for (const QHostAddress &address : info.addresses()) {
+                DeviceSpec one = specs[i];
+                one.Host = address.toString().toStdString();
+                resolved[i].push_back(one.Address());
+            }
+            if (--pending == 0)
+                loop.quit();
+        });
+    }
+    if (pending > 0) {
+        QTimer::singleShot(kResolveTimeoutMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return resolved;
+}
+
 // The devices of the command line and of --config, or an error text.
 std::string MetricsDevices(const Args &a, std::vector<DeviceSpec> &specs) {
     std::string error;
@@ -646,16 +712,16 @@ std::string MetricsDevices(const Args &a, std::vector<DeviceSpec> &specs) {
     }
     if (specs.empty())
         return "usage: metrics [--listen HOST:PORT] [--config FILE] [DEVICE...]: no device given";
-    return DuplicateDevice(specs);
+    return DuplicateDevice(specs, ResolvedAddresses(specs));
 }
 
 // "serving http://127.0.0.1:9464/metrics for 3 devices": the port actually bound (0 lets the system
 // choose).
-void SayServing(const QHostAddress &address, quint16 port, std::size_t devices) {
+void SayServing(const QHostAddress &address, quint16 port, std::size_t devices, bool tls) {
     const std::string bound = address.toString().toStdString();
     const bool v6 = bound.find(':') != std::string::npos;
-    std::cerr << "serving http://" << (v6 ? "[" + bound + "]" : bound) << ":" << port << "/metrics for "
-              << devices << " device" << (devices == 1 ? "" : "s") << std::endl;
+    std::cerr << "serving " << (tls ? "https" : "http") << "://" << (v6 ? "[" + bound + "]" : bound) << ":"
+              << port << "/metrics for " << devices << " device" << (devices == 1 ? "" : "s") << std::endl;
 }
 
 // Read-on-scrape: each scrape connects to every device, reads one status block and lets go, so the
@@ -663,7 +729,7 @@ void SayServing(const QHostAddress &address, quint16 port, std::size_t devices) 
 class ScrapeReader {
 public:
     ScrapeReader(std::vector<DeviceSpec> specs, int timeoutMs)
-        : specs_(std::move(specs)), totals_(specs_.size()), timeoutMs_(timeoutMs) {
+        : specs_(std::move(specs)), totals_(specs_.size()), outages_(specs_.size()), timeoutMs_(timeoutMs) {
         deadline_.setSingleShot(true);
         QObject::connect(&deadline_, &QTimer::timeout, [this] { Finish(); });
     }
@@ -705,6 +771,14 @@ private:
         std::vector<DeviceMetrics> all;
         for (std::size_t i = 0; i < devices_.size(); ++i) {
             DeviceMetrics m = devices_[i]->Metrics();
+            // Each read stands alone; whether the device was down is remembered here, between reads.
+            if (m.Up)
+                outages_[i].Up(m.Device);
+            else
+                outages_[i].Down(m.Device,
+                                 m.Counters.LastError.empty()
+                                     ? "no status reply within " + Seconds(timeoutMs_ / 1000.0) + " s"
+                                     : m.Counters.LastError);
             AddCounters(totals_[i], m.Counters);
             m.Counters = totals_[i];
             all.push_back(std::move(m));
@@ -718,6 +792,7 @@ private:
 
     std::vector<DeviceSpec> specs_;
     std::vector<LinkCounters> totals_;
+    std::vector<OutageLog> outages_;
     int timeoutMs_;
     QTimer deadline_;
     std::vector<std::unique_ptr<Device>> devices_;
@@ -727,15 +802,17 @@ private:
     std::vector<MetricsServer::Deliver> waiting_;
 };
 
-int ServeOnScrape(const Args &a, const std::vector<DeviceSpec> &specs, const QHostAddress &address,
-                  quint16 port) {
+int ServeOnScrape(const Args &a, const std::vector<DeviceSpec> &specs, WebSecurity security,
+                  const QHostAddress &address, quint16 port) {
+    const bool tls = security.Tls.has_value();
     ScrapeReader reader(specs, static_cast<int>(a.Timeout() * 1000));
-    MetricsServer server([&reader](MetricsServer::Deliver deliver) { reader.Read(std::move(deliver)); });
+    MetricsServer server([&reader](MetricsServer::Deliver deliver) { reader.Read(std::move(deliver)); },
+                         std::move(security));
     if (!server.Listen(address, port)) {
         Fail("cannot listen: " + server.ErrorText().toStdString());
         return 1;
     }
-    SayServing(address, server.Port(), specs.size());
+    SayServing(address, server.Port(), specs.size(), tls);
     QCoreApplication::exec();
     return 0;
 }
@@ -764,8 +841,18 @@ int Metrics(const Args &a) {
         Fail(error);
         return 2;
     }
+    // TLS and its users are settled before any device is opened.
+    WebSecurity security;
+    if (!a.webConfig.empty()) {
+        auto loaded = LoadWebSecurity(a.webConfig, &error);
+        if (!loaded) {
+            Fail(error);
+            return 2;
+        }
+        security = std::move(*loaded);
+    }
     if (a.onScrape)
-        return ServeOnScrape(a, specs, address, listen->Port);
+        return ServeOnScrape(a, specs, std::move(security), address, listen->Port);
     std::vector<std::unique_ptr<Device>> devices;
     for (const DeviceSpec &spec : specs)
         devices.push_back(std::make_unique<Device>(spec));
@@ -787,18 +874,21 @@ int Metrics(const Args &a) {
         std::erase_if(waiting, [&ignored](Device *d) { return d->Start(&ignored); });
     });
     retry.start(kRetryOpenMs);
-    MetricsServer server([&devices] {
-        std::vector<DeviceMetrics> all;
-        all.reserve(devices.size());
-        for (auto &d : devices)
-            all.push_back(d->Metrics());
-        return MetricsText(all);
-    });
+    const bool tls = security.Tls.has_value();
+    MetricsServer server(
+        [&devices](MetricsServer::Deliver deliver) {
+            std::vector<DeviceMetrics> all;
+            all.reserve(devices.size());
+            for (auto &d : devices)
+                all.push_back(d->Metrics());
+            deliver(MetricsText(all));
+        },
+        std::move(security));
     if (!server.Listen(address, listen->Port)) {
         Fail("cannot listen on " + listenText + ": " + server.ErrorText().toStdString());
         return 1;
     }
-    SayServing(address, server.Port(), devices.size());
+    SayServing(address, server.Port(), devices.size(), tls);
     QCoreApplication::exec();
     return 0;
 }
@@ -863,9 +953,13 @@ int main(int argc, char *argv[]) {
         return 2;
     }
     if (a.command != "status" && a.command != "watch" && a.command != "history" && a.command != "metrics" &&
-        a.command != "profile" && a.command != "report") {
+        a.command != "profile" && a.command != "report" && a.command != "help") {
         Fail("unknown command " + a.command + " (see zephyra-cli --help)");
         return 2;
+    }
+    if (a.command == "help") {
+        std::cout << kUsage;
+        return 0;
     }
     QuitOnSignals();
     if (a.command == "metrics")

@@ -58,7 +58,7 @@ protected:
         std::string err;
         const bool serving = server->WaitForOutput([&](const std::string &, const std::string &e) {
             err = e;
-            return std::regex_search(err, m, std::regex(R"(serving http://[^ ]*:(\d+)/metrics)"));
+            return std::regex_search(err, m, std::regex(R"(serving https?://[^ ]*:(\d+)/metrics)"));
         });
         EXPECT_TRUE(serving) << err;
         *port = serving ? std::stoi(m[1]) : 0;
@@ -174,13 +174,24 @@ TEST_F(CliHazard, ARefusedConnectionOrAnUnknownHostEndsAtOnce) {
 }
 
 TEST_F(CliHazard, LooseArgumentsAreRefusedAndHostNamesAccepted) {
+    // One serial port under its own name and a link's.
+    const std::string port = sim_->Dir() + "/ttyA", link = sim_->Dir() + "/ttyB";
+    std::ofstream{port};
+    fs::create_symlink(port, link);
+    const std::string local = "tcp:localhost:" + std::to_string(sim_->TcpPort());
     const struct {
         std::vector<std::string> args;
-        const char *message;
+        std::string message;
     } refused[] = {
         {Tcp({"status", "extra", "words"}), "status takes no words, not 'extra'"},
-        {Tcp({"watch", "--interval", "0.003"}), "at least 0.1 s"},
+        {Tcp({"watch", "--interval", "0.003"}),
+         "--interval takes a number of seconds from 0.1 to 86400, not '0.003'"},
+        {Tcp({"watch", "--interval", "90000"}), "from 0.1 to 86400, not '90000'"},
         {{"metrics", Device(), Device()}, "is listed twice"},
+        {{"metrics", local, Device()}, "devices " + local + " and " + Device() + " are both " + Device()},
+        {{"metrics", "serial:" + link, "serial:" + port},
+         "devices serial:" + link + " and serial:" + port + " are both serial:"},
+        {Tcp({"metrics", Device()}), "metrics takes its devices as words"},
     };
     for (const auto &c : refused) {
         const SimRun run = Cli(c.args, 20000);
@@ -188,10 +199,13 @@ TEST_F(CliHazard, LooseArgumentsAreRefusedAndHostNamesAccepted) {
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
     EXPECT_TRUE(Received().empty());
+    const SimRun help = Cli({"help"});
+    EXPECT_EQ(help.exitCode, 0) << help.err;
+    EXPECT_EQ(help.out.rfind("Usage: zephyra-cli", 0), 0u) << help.out;
 
-    int port = 0;
-    auto server = Serve({"--listen", "localhost:0", Device()}, &port);
-    EXPECT_NE(port, 0);
+    int listening = 0;
+    auto server = Serve({"--listen", "localhost:0", Device()}, &listening);
+    EXPECT_NE(listening, 0);
     server->Signal(SIGTERM);
     EXPECT_EQ(server->Wait(), 0) << server->Err();
 }
@@ -211,6 +225,13 @@ TEST_F(CliHazard, AScrapeIsAnsweredWhileIdleClientsHoldConnections) {
     EXPECT_LT(MsSince(start), 1000);
     EXPECT_EQ(page.substr(0, 12), "HTTP/1.1 200") << page;
     EXPECT_NE(page.find("zephyra_up{device=\"" + Device() + "\"}"), std::string::npos);
+    // The half request is told why it ends when its read deadline passes.
+    timeval wait{10, 0};
+    setsockopt(idle.back(), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    char answer[64];
+    const ssize_t n = read(idle.back(), answer, sizeof answer);
+    EXPECT_EQ(std::string(answer, static_cast<std::size_t>(std::max<ssize_t>(n, 0))).substr(0, 13),
+              "HTTP/1.1 408 ");
     for (int s : idle)
         if (s >= 0)
             close(s);
@@ -251,7 +272,7 @@ TEST_F(CliHazard, ADeviceListNamesDevicesAndATakeoverIsCounted) {
 // Read-on-scrape: each scrape holds the device's one connection only while it reads.
 TEST_F(CliHazard, ReadOnScrapeLetsTheDeviceGoBetweenScrapes) {
     int port = 0;
-    auto server = Serve({"--read-on-scrape", Device()}, &port);
+    auto server = Serve({"--read-on-scrape", "--timeout", "1", Device()}, &port);
     ASSERT_NE(port, 0);
     auto notes = [this](const std::string &text) {
         int n = 0;
@@ -271,8 +292,104 @@ TEST_F(CliHazard, ReadOnScrapeLetsTheDeviceGoBetweenScrapes) {
         }));
     }
     EXPECT_EQ(notes("connection opened"), 2);
+    // A scrape that finds the device silent says so once; the next that reads it says it is back.
+    Freeze();
+    for (int scrape = 0; scrape < 2; ++scrape)
+        EXPECT_NE(Body(Http(port, "GET /metrics HTTP/1.0\r\n\r\n"))
+                      .find("zephyra_up{device=\"" + Device() + "\"} 0"),
+                  std::string::npos);
+    kill(sim_->Pid(), SIGCONT);
+    EXPECT_NE(
+        Body(Http(port, "GET /metrics HTTP/1.0\r\n\r\n")).find("zephyra_up{device=\"" + Device() + "\"} 1"),
+        std::string::npos);
+    const std::string log = server->Err();
+    EXPECT_NE(log.find(Device() + ": down: no status reply within 1 s\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find(": down: "), log.rfind(": down: ")) << log;
+    EXPECT_NE(log.find(Device() + ": up again after "), std::string::npos) << log;
     server->Signal(SIGTERM);
     EXPECT_EQ(server->Wait(), 0);
+}
+
+// The endpoint as a site secures it: a throwaway CA signs the server's certificate, a bcrypt hash guards
+// the user, and Prometheus scrapes with its own TLS and basic-auth settings.
+TEST_F(CliHazard, AWebConfigServesHttpsToTheRightUserAndPrometheusScrapesIt) {
+    const std::string dir = sim_->Dir();
+    const SimRun made = RunToEnd(
+        {"/bin/sh", "-ec",
+         "cd \"$0\"; o='openssl req -nodes -newkey rsa:2048 -subj'\n"
+         "$o /CN=zephyra-test-ca -x509 -days 1 -keyout ca.key -out ca.pem 2>/dev/null\n"
+         "$o /CN=localhost -keyout server.key -out server.csr 2>/dev/null\n"
+         "echo subjectAltName=IP:127.0.0.1,DNS:localhost >san\n"
+         "openssl x509 -req -days 1 -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -extfile san "
+         "-out server.pem 2>/dev/null\n"
+         "/usr/bin/python3 -c 'import bcrypt; print(bcrypt.hashpw(b\"s3cret\", bcrypt.gensalt(4)).decode())'",
+         dir});
+    ASSERT_EQ(made.exitCode, 0) << made.err << "(needs the Debian packages openssl and python3-bcrypt)";
+    const std::string hash = Lines(made.out).at(0);
+    const std::string web = dir + "/web.yml";
+    // Files named in the configuration are found beside it.
+    std::ofstream(web) << "tls_server_config:\n  cert_file: server.pem\n  key_file: " << dir
+                       << "/server.key\nbasic_auth_users:\n  prom: " << hash << "\n";
+
+    // A file it cannot use stops the service before any device is asked.
+    const struct {
+        std::string text, message;
+    } bad[] = {
+        {"tls_server_config:\n  cert_file: server.pem\n  key_file: missing.key\n",
+         "missing.key: cannot be read"},
+        {"tls_server_config:\n  cert_file: server.pem\n  key_file: ca.pem\n",
+         "not an unencrypted PEM private key"},
+        {"tls_server_config:\n  cert_file: server.pem\n  key_file: ca.key\n",
+         "is the key the certificate's?"},
+        {"basic_auth_users:\n  prom: " + hash + "\nrate_limit:\n  burst: 5\n",
+         "rate_limit is not understood"},
+    };
+    for (const auto &c : bad) {
+        std::ofstream(dir + "/bad.yml") << c.text;
+        const SimRun run =
+            Cli({"metrics", "--listen", "127.0.0.1:0", "--web-config", dir + "/bad.yml", Device()});
+        EXPECT_EQ(run.exitCode, 2) << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("PRIVATE KEY"), std::string::npos) << "the key must never be shown";
+    }
+    EXPECT_TRUE(Received().empty());
+
+    int port = 0;
+    auto server = Serve({"--web-config", web, Device()}, &port);
+    ASSERT_NE(port, 0);
+    const std::string url = "https://127.0.0.1:" + std::to_string(port) + "/metrics";
+    auto curl = [&](const std::string &user) {
+        return RunToEnd({"/usr/bin/curl", "-sS", "-i", "--cacert", dir + "/ca.pem", "-u", user, url}).out;
+    };
+    const std::string good = curl("prom:s3cret");
+    EXPECT_EQ(good.substr(0, 12), "HTTP/1.1 200") << good;
+    EXPECT_NE(good.find("zephyra_up{device=\"" + Device() + "\"}"), std::string::npos) << good;
+    const std::string wrong = curl("prom:guess");
+    EXPECT_EQ(wrong.substr(0, 12), "HTTP/1.1 401") << wrong;
+    EXPECT_NE(wrong.find("WWW-Authenticate: Basic realm="), std::string::npos) << wrong;
+    EXPECT_EQ(curl("nobody:s3cret").substr(0, 12), "HTTP/1.1 401");
+    // Plain HTTP on the TLS port gets no answer: the handshake fails and the connection is closed.
+    EXPECT_EQ(Http(port, "GET /metrics HTTP/1.1\r\nHost: x\r\n\r\n"), "");
+
+    const int promPort = FreePort();
+    std::ofstream(dir + "/prometheus.yml")
+        << "global:\n  scrape_interval: 1s\nscrape_configs:\n  - job_name: zephyra\n    scheme: https\n"
+        << "    tls_config:\n      ca_file: " << dir << "/ca.pem\n    basic_auth:\n      username: prom\n"
+        << "      password: s3cret\n    static_configs:\n      - targets: ['127.0.0.1:" << port << "']\n";
+    auto prometheus = ChildProcess::Start({"/usr/bin/prometheus", "--config.file=" + dir + "/prometheus.yml",
+                                           "--storage.tsdb.path=" + dir + "/tsdb",
+                                           "--web.listen-address=127.0.0.1:" + std::to_string(promPort)});
+    std::string answer;
+    const bool up = prometheus->WaitForOutput(
+        [&](const std::string &, const std::string &) {
+            answer =
+                Body(Http(promPort, "GET /api/v1/query?query=up%7Bjob%3D%22zephyra%22%7D HTTP/1.0\r\n\r\n"));
+            return answer.find("\"1\"]}") != std::string::npos;
+        },
+        30000);
+    EXPECT_TRUE(up) << answer << prometheus->Err();
+    server->Signal(SIGTERM);
+    EXPECT_EQ(server->Wait(), 0) << server->Err();
 }
 
 // Durations are timed on the monotonic clock: a wall clock running 200 times too fast (as after a step)

@@ -263,6 +263,12 @@ TEST(CliMetrics, ThreeDevicesServedPromtoolAcceptsAndASilentOneGoesDown) {
               std::string::npos);
     EXPECT_NE(page.find("zephyra_requests_total{device=\"" + cli::EscapeLabelValue(devices[2]) + "\"} "),
               std::string::npos);
+    // The exporter's own figures, as every exporter serves them (promtool checks their form below).
+    for (const char *family :
+         {"\nzephyra_exporter_build_info{version=\"", "\nprocess_cpu_seconds_total ",
+          "\nprocess_resident_memory_bytes ", "\nprocess_open_fds ", "\nprocess_start_time_seconds "})
+        EXPECT_NE(page.find(family), std::string::npos) << family;
+    EXPECT_NE(Http(port, "GET / HTTP/1.0\r\n\r\n").find("<a href=\"/metrics\">"), std::string::npos);
     const std::string file = sims[0]->Dir() + "/metrics.txt";
     std::ofstream(file) << page;
     if (fs::exists("/usr/bin/promtool")) {

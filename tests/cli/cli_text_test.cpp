@@ -34,6 +34,13 @@ TEST(CliText, DeviceListsNameDevicesAndSayWhichLineIsWrong) {
               "devices a and b are both tcp:h:502: one poller per device");
     EXPECT_EQ(DuplicateDevice(*ParseDeviceList("a = tcp:h\na = tcp:g\n", &error)),
               "device a is listed twice");
+    // Told apart by what they resolve to: a host name may have several addresses, of which one is shared.
+    const std::vector<DeviceSpec> spelled =
+        *ParseDeviceList("tcp:localhost\ntcp:127.0.0.1:502\ntcp:127.0.0.1:503\n", &error);
+    EXPECT_EQ(
+        DuplicateDevice(spelled, {{"tcp:[::1]:502", "tcp:127.0.0.1:502"}, {}, {}}),
+        "devices tcp:localhost:502 and tcp:127.0.0.1:502 are both tcp:127.0.0.1:502: one poller per device");
+    EXPECT_EQ(DuplicateDevice(spelled, {{"tcp:[::1]:502"}, {}, {}}), "");
 }
 
 TEST(CliText, DeviceNamesParseOrSayWhyNot) {
@@ -71,35 +78,55 @@ TEST(CliText, DeviceNamesParseOrSayWhyNot) {
     EXPECT_EQ(ParseTcpTarget("127.0.0.1:0", &error, true)->Port, 0);
 }
 
-TEST(CliText, HttpRequestsGetTheMetricsOrAnError) {
+TEST(CliText, HttpRequestsGetAPageOrAnError) {
     struct Case {
         const char *head;
-        int status;
+        int code; // 0: a page
+        bool landing, headOnly;
     };
     const Case cases[] = {
-        {"GET /metrics HTTP/1.1\r\nHost: x\r\n\r\n", 200},
-        {"GET /metrics?x=1 HTTP/1.0\r\n\r\n", 200},
-        {"HEAD /metrics HTTP/1.1\r\n\r\n", 200},
-        {"GET / HTTP/1.1\r\n\r\n", 404},
-        {"POST /metrics HTTP/1.1\r\n\r\n", 405},
-        {"GET /metrics\r\n\r\n", 400},
-        {"GET /metrics HTTP/2.0\r\n\r\n", 400},
-        {"GET  /metrics HTTP/1.1\r\n\r\n", 400},
-        {"\x16\x03\x01 garbage\r\n\r\n", 400},
-        {"\r\n\r\n", 400},
+        {"GET /metrics HTTP/1.1\r\nHost: x\r\n\r\n", 0, false, false},
+        {"GET /metrics?x=1 HTTP/1.0\r\n\r\n", 0, false, false},
+        {"HEAD /metrics HTTP/1.1\r\n\r\n", 0, false, true},
+        {"GET / HTTP/1.1\r\n\r\n", 0, true, false},
+        {"GET /other HTTP/1.1\r\n\r\n", 404, false, false},
+        {"POST /metrics HTTP/1.1\r\n\r\n", 405, false, false},
+        {"GET /metrics\r\n\r\n", 400, false, false},
+        {"GET /metrics HTTP/2.0\r\n\r\n", 400, false, false},
+        {"GET  /metrics HTTP/1.1\r\n\r\n", 400, false, false},
+        {"\x16\x03\x01 garbage\r\n\r\n", 400, false, false},
+        {"\r\n\r\n", 400, false, false},
     };
     for (const Case &c : cases) {
-        int built = 0;
-        const std::string response = HttpResponse(c.head, [&] {
-            ++built;
-            return std::string("page\n");
-        });
-        EXPECT_EQ(response.substr(0, 12), "HTTP/1.1 " + std::to_string(c.status)) << c.head;
-        EXPECT_EQ(built, c.status == 200 ? 1 : 0) << c.head;
-        const bool hasBody = response.size() >= 5 && response.compare(response.size() - 5, 5, "page\n") == 0;
-        EXPECT_EQ(hasBody, c.status == 200 && std::string(c.head).rfind("HEAD", 0) != 0) << c.head;
+        const HttpRequest r = HttpCheckRequest(c.head);
+        EXPECT_EQ(r.Code, c.code) << c.head;
+        if (r.Code == 0) {
+            EXPECT_EQ(r.Landing, c.landing) << c.head;
+            EXPECT_EQ(r.HeadOnly, c.headOnly) << c.head;
+        }
     }
     EXPECT_FALSE(HttpHeadComplete("GET /metrics HTTP/1.1\r\nHost: x\r\n"));
+    // Each error names its status in the status line; 401 asks for credentials, HEAD leaves the body out.
+    for (int code : {400, 401, 404, 405, 408}) {
+        const std::string response = HttpError(code);
+        EXPECT_EQ(response.substr(0, 13), "HTTP/1.1 " + std::to_string(code) + " ") << response;
+        EXPECT_EQ(response.find("\r\nWWW-Authenticate: Basic ") != std::string::npos, code == 401)
+            << response;
+    }
+    const std::string headOnly = HttpStatus(200, "text/plain", "page", false);
+    EXPECT_EQ(headOnly.substr(headOnly.size() - 4), "\r\n\r\n") << headOnly;
+    EXPECT_NE(LandingPage("1.2").find("<a href=\"/metrics\">"), std::string::npos);
+}
+
+// What an exporter says of itself, in the exposition format; figures the system did not give are left out.
+TEST(CliText, TheExportersOwnFiguresLeaveOutWhatIsUnknown) {
+    ProcessStats p;
+    p.OpenFds = 7;
+    const std::string text = ExporterMetricsText("1.2\"3", p);
+    EXPECT_NE(text.find("\nzephyra_exporter_build_info{version=\"1.2\\\"3\"} 1\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("# TYPE process_open_fds gauge\nprocess_open_fds 7\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("process_cpu_seconds_total"), std::string::npos) << text;
 }
 
 TEST(CliText, LabelValuesAndLossAreEscapedAndCounted) {
