@@ -160,10 +160,14 @@ int main(int argc, char *argv[]) {
             }
         }
         if (trendShown) {
-            auto *pages = w.findChild<QTabWidget *>();
-            for (int i = 0; pages && i < pages->count(); ++i)
-                if (pages->tabText(i) == "Trend")
-                    pages->setCurrentIndex(i);
+            // By the page itself: its tab's caption is in the console's language.
+            auto *pages = w.findChild<QTabWidget *>("PageControl1");
+            auto *trend = w.findChild<TTrendPage *>("TrendPage");
+            if (!pages || !trend || pages->indexOf(trend) < 0) {
+                std::fprintf(stderr, "no Trend page to show\n");
+                return 1;
+            }
+            pages->setCurrentWidget(trend);
         }
         if (args.size() >= 5) {
             Bytes reply(259, 0x5A);

@@ -242,13 +242,17 @@ void TrendChart::Refresh() {
         p.fillRect(QRect(0, 0, width(), bandTop), palette().window());
         p.fillRect(QRect(0, area.bottom() + 1, width(), height() - area.bottom() - 1), palette().window());
     }
-    // Drawn again: from the last column that held a value (its line runs on into the new one), and under
-    // the titles, which are drawn afresh rather than over themselves.
+    // Drawn again: from the last column that held a value (its line runs on into the new one) to the newest,
+    // the strip a scroll uncovered, and under the titles, which are drawn afresh rather than over themselves.
+    // The empty columns right of the newest value are blank already: redrawing them to the edge sent the
+    // rest of the plots to the X server on every poll until the view began to scroll.
     const int from = std::max(0, frame_.LastData - k);
+    const int to = k > 0 ? l.Columns - 1 : std::max(l.LastData, frame_.LastData);
     const int titleEnd = TitleRect(area).right() - area.left() + 1;
-    QRect changed(area.left() + from, 0, area.width() - from, height());
+    // The titles are translucent over the plots' left end: drawn again only where what lies under them was.
+    const bool titles = k > 0 || from <= titleEnd;
     QRegion redrawn;
-    for (auto [x0, x1] : {std::pair{from, l.Columns - 1}, std::pair{0, titleEnd}}) {
+    for (auto [x0, x1] : {std::pair{from, to}, std::pair{0, titles ? titleEnd : -1}}) {
         x1 = std::min(x1, l.Columns - 1);
         if (x0 > x1)
             continue;
@@ -258,13 +262,11 @@ void TrendChart::Refresh() {
         redrawn += columns;
         for (int s = 0; s < kTrendSeriesCount; ++s)
             PaintColumns(l, s, x0, x1);
-        if (x0 == from)
-            changed = columns.united(QRect(area.left() + from, 0, 1, 1));
     }
     const QRect whole(0, 0, width(), height());
     PaintMarkers(p, l, k > 0 ? QRegion(whole) : redrawn);
-    for (int s = 0; s < kTrendSeriesCount; ++s)
-        PaintFrameAndTitle(p, PlotRect(l, s), s);
+    for (int s = 0; titles && s < kTrendSeriesCount; ++s)
+        PaintTitle(p, PlotRect(l, s), s);
     if (k > 0)
         PaintTimeAxis(p, l);
     p.end();
@@ -277,10 +279,9 @@ void TrendChart::Refresh() {
         scroll(-k, 0, area);
         update(QRect(0, 0, width(), area.top()));
         update(QRect(0, area.bottom() + 1, width(), height() - area.bottom() - 1));
-        update(QRect(area.left(), area.top(), titleEnd + 1, area.height()));
-        update(changed);
+        update(redrawn);
     } else {
-        update(k > 0 ? whole : changed);
+        update(k > 0 ? QRegion(whole) : redrawn);
     }
 }
 
@@ -304,6 +305,14 @@ void TrendChart::PaintColumns(const Layout &l, int s, int x0, int x1) {
         if (y >= plot.top() && y <= plot.bottom())
             std::fill(bits + y * stride + plot.left() + x0, bits + y * stride + plot.left() + x1 + 1, grid);
     }
+    // The frame with the columns: a QPainter rectangle round every plot cost more than the plots' new columns.
+    const QRgb frame = qRgb(0x99, 0x99, 0x99);
+    for (int y : {plot.top(), plot.bottom()})
+        std::fill(bits + y * stride + plot.left() + x0, bits + y * stride + plot.left() + x1 + 1, frame);
+    for (int x : {0, plot.width() - 1})
+        if (x >= x0 && x <= x1)
+            for (int y = plot.top(); y <= plot.bottom(); ++y)
+                bits[y * stride + plot.left() + x] = frame;
     const QRgb rgb = kSeries[s].Color.rgb();
     auto rowOf = [&](float v) { return static_cast<int>(std::lround(yOf(v))); };
     auto run = [&](int x, int y0, int y1) {
@@ -357,9 +366,7 @@ QRect TrendChart::TitleRect(const QRect &plot) const {
     return QRect(plot.left() + 4, plot.top() + 2, titleWidth_ + 6, titleHeight_);
 }
 
-void TrendChart::PaintFrameAndTitle(QPainter &p, const QRect &plot, int s) {
-    p.setPen(QColor(0x99, 0x99, 0x99));
-    p.drawRect(plot.adjusted(0, 0, -1, -1));
+void TrendChart::PaintTitle(QPainter &p, const QRect &plot, int s) {
     p.setFont(titleFont_);
     const QStaticText &text = titles_[static_cast<std::size_t>(s)];
     const QRect box(plot.left() + 4, plot.top() + 2, titleWidths_[static_cast<std::size_t>(s)] + 6,
@@ -485,7 +492,7 @@ void TrendChart::RenderFrame() {
     PaintTimeAxis(p, l);
     PaintMarkers(p, l, QRegion(rect()));
     for (int s = 0; s < kTrendSeriesCount; ++s)
-        PaintFrameAndTitle(p, PlotRect(l, s), s);
+        PaintTitle(p, PlotRect(l, s), s);
     if (l.Empty) {
         p.setFont(SmallFont());
         p.setPen(Qt::darkGray);

@@ -76,7 +76,7 @@ private:
     void Refresh();
     void RenderFrame();
     void PaintColumns(const Layout &l, int series, int x0, int x1);
-    void PaintFrameAndTitle(QPainter &p, const QRect &plot, int series);
+    void PaintTitle(QPainter &p, const QRect &plot, int series);
     void PaintTimeAxis(QPainter &p, const Layout &l);
     void PaintMarkers(QPainter &p, const Layout &l, const QRegion &clip);
 

@@ -109,10 +109,16 @@ const std::vector<TrendBucket> &TrendDecimator::Decimate(const TrendStore &store
     columns_.resize(static_cast<std::size_t>(columns));
     // A column the ring has begun to overwrite is worked out again, as is one that may still get samples.
     const int64_t oldest = store.Empty() ? 0 : store.At(0).TimeMs;
+    const int64_t newest = store.Empty() ? std::numeric_limits<int64_t>::min() : store.Newest().TimeMs;
+    // Columns after the newest sample hold nothing until one arrives: one empty bucket stands for them all.
+    const int64_t after = store.Empty() ? 0 : newest + 1;
+    const TrendBucket ahead = Compute(store, after, after);
     for (int i = 0; i < columns; ++i) {
         const int64_t k = firstColumn + i;
         const int64_t old = k - firstColumn_;
-        if (reusable && old >= 0 && old < static_cast<int64_t>(previous_.size()) &&
+        if (k * columnMs > newest)
+            columns_[static_cast<std::size_t>(i)] = ahead;
+        else if (reusable && old >= 0 && old < static_cast<int64_t>(previous_.size()) &&
             previous_[static_cast<std::size_t>(old)].Final && k * columnMs >= oldest)
             columns_[static_cast<std::size_t>(i)] = previous_[static_cast<std::size_t>(old)];
         else

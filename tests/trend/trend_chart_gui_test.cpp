@@ -22,9 +22,12 @@ QImage OnScreen(TrendChart &chart) {
 
 TEST(TrendChartGui, DrawnSampleBySampleItShowsWhatAWholeDrawingShows) {
     // One pixel column is less than, about, and far more than a poll: the view moves by several
-    // columns, by one, or not at all with each sample.
-    for (int64_t span : {60'000LL, 600'000LL, 3'600'000LL}) {
+    // columns, by one, or not at all with each sample. Or the view stays put while the samples fill it
+    // from the left, as the page shows a span not yet full.
+    for (auto [span, following] : {std::pair{60'000LL, true}, std::pair{600'000LL, true},
+                                   std::pair{3'600'000LL, true}, std::pair{600'000LL, false}}) {
         SCOPED_TRACE(span);
+        SCOPED_TRACE(following);
         TrendStore store;
         const QStringList lamps{"AC입력 전원이상", "DC출력 고전압"};
         TrendChart live;
@@ -48,7 +51,8 @@ TEST(TrendChartGui, DrawnSampleBySampleItShowsWhatAWholeDrawingShows) {
             if (i >= 120 && i < 130)
                 continue;
             store.Push(s);
-            live.SetView(s.Time.UnixMs, span);
+            const int64_t end = following ? s.Time.UnixMs : start + span;
+            live.SetView(end, span);
             QApplication::processEvents();
             if (i % 3 != 0 && i != 60 && i != 90 && i != 100 && i != 130)
                 continue;
@@ -56,7 +60,7 @@ TEST(TrendChartGui, DrawnSampleBySampleItShowsWhatAWholeDrawingShows) {
             whole.resize(live.size());
             whole.SetAlarmNames(lamps);
             whole.SetStore(&store);
-            whole.SetView(s.Time.UnixMs, span);
+            whole.SetView(end, span);
             const QImage expected = Picture(whole);
             ASSERT_EQ(OnScreen(live), expected) << "after sample " << i;
             ASSERT_EQ(Picture(live), expected) << "after sample " << i;
