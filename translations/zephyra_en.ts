@@ -1231,8 +1231,8 @@ Continue?</translation>
         <translation>late reply to a finished write sequence</translation>
     </message>
     <message>
-        <source>응답 불일치: %1 (보낸 값 %2, 응답 레지스터 0x%3 값 %4)</source>
-        <translation>Reply mismatch: %1 (sent value %2, reply register 0x%3 value %4)</translation>
+        <source>응답 불일치: %1 (보낸 값 %2, 응답 레지스터 %3 값 %4)</source>
+        <translation>Reply mismatch: %1 (sent value %2, reply register %3 value %4)</translation>
     </message>
     <message>
         <source>설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다</source>

@@ -162,20 +162,21 @@ std::string WriteSequenceEndText(const WriteSequenceReport &report) {
         AppendGroup(out, written, confirmed);
         if (ended) {
             const std::string shown = TranslateCoreText(WriteName(ended->Write).c_str());
-            out += "\n" + FormatCoreText(ZEPHYRA_TEXT("zephyra",
-                                                           "응답 불일치: %1 (보낸 값 %2, 응답 레지스터 0x%3 값 %4)"),
-                                         {shown, std::to_string(ended->Write.Value),
-                                          HexDigits(ended->Echo.Address & 0xFFFF, 4),
-                                          std::to_string(ended->Echo.Value)});
+            out += "\n" + FormatCoreText(
+                              ZEPHYRA_TEXT("zephyra", "응답 불일치: %1 (보낸 값 %2, 응답 레지스터 %3 값 %4)"),
+                              {shown, std::to_string(ended->Write.Value), HexWord(ended->Echo.Address),
+                               std::to_string(ended->Echo.Value)});
         }
         AppendGroup(out, unsent, notSent);
         return out;
     case SequenceEnd::Deadline:
-        out = FormatCoreText(ZEPHYRA_TEXT("zephyra", "설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다"),
-                             {std::to_string(WriteSequence::kEchoDeadlineMs / 1000)});
+        out = FormatCoreText(
+            ZEPHYRA_TEXT("zephyra", "설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다"),
+            {std::to_string(WriteSequence::kEchoDeadlineMs / 1000)});
         AppendGroup(out, written, confirmed);
         AppendGroup(out,
-                    TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
+                    TranslateCoreText(
+                        ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
                     report.With(WriteOutcome::Unconfirmed));
         AppendGroup(out, unsent, notSent);
         return out;
@@ -183,7 +184,8 @@ std::string WriteSequenceEndText(const WriteSequenceReport &report) {
         out = FormatCoreText(ZEPHYRA_TEXT("zephyra", "설정 중단: %1"), {report.Cause});
         AppendGroup(out, written, confirmed);
         AppendGroup(out,
-                    TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
+                    TranslateCoreText(
+                        ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
                     report.With(WriteOutcome::Unconfirmed));
         AppendGroup(out, unsent, notSent);
         return out;
