@@ -16,9 +16,9 @@
 #include <cstdio>
 
 #include "link/modbus_codec.h"
-#include "polling/cached_panel_widget_style.h"
-#include "polling/lamp_widget.h"
 #include "process_cpu.h"
+#include "status/cached_panel_widget_style.h"
+#include "status/lamp_widget.h"
 
 using namespace zephyra;
 

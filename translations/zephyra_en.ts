@@ -939,8 +939,8 @@ Continue?</translation>
         <translation>status read 127 regs</translation>
     </message>
     <message>
-        <source>0x%2부터 %1개 레지스터 읽기</source>
-        <translation>read %1 regs from 0x%2</translation>
+        <source>%2부터 %1개 레지스터 읽기</source>
+        <translation>read %1 regs from %2</translation>
     </message>
     <message>
         <source>상태 응답 %1바이트</source>
@@ -1079,8 +1079,8 @@ Continue?</translation>
         <translation>#%1 end</translation>
     </message>
     <message>
-        <source>레지스터 0x%1</source>
-        <translation>register 0x%1</translation>
+        <source>레지스터 %1</source>
+        <translation>register %1</translation>
     </message>
     <message>
         <source>기록 파일 %1에 쓸 수 없습니다</source>
@@ -1290,6 +1290,66 @@ Continue?</translation>
     <message>
         <source>기술자 이름: %1</source>
         <translation>Technician: %1</translation>
+    </message>
+    <message>
+        <source>쓴 레지스터나 값과 다른 응답</source>
+        <translation>reply with another register or value than written</translation>
+    </message>
+    <message>
+        <source>끝난 쓰기 순서의 늦은 응답</source>
+        <translation>late reply to a finished write sequence</translation>
+    </message>
+    <message>
+        <source>응답 불일치: %1 (보낸 값 %2, 응답 레지스터 %3 값 %4)</source>
+        <translation>Reply mismatch: %1 (sent value %2, reply register %3 value %4)</translation>
+    </message>
+    <message>
+        <source>설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다</source>
+        <translation>Setting timed out: the device did not answer within %1 s</translation>
+    </message>
+    <message>
+        <source>보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):</source>
+        <translation>Sent but not confirmed (whether the device took it is unknown):</translation>
+    </message>
+    <message>
+        <source>설정 중단: %1</source>
+        <translation>Setting stopped: %1</translation>
+    </message>
+    <message>
+        <source>보내지 않음: 앞의 쓰기가 거부됨</source>
+        <translation>Not sent: an earlier write was refused</translation>
+    </message>
+    <message>
+        <source>보내지 않음: 앞의 쓰기의 응답이 맞지 않음</source>
+        <translation>Not sent: the reply to an earlier write did not match</translation>
+    </message>
+    <message>
+        <source>보내지 않음: 앞의 쓰기가 응답 시간 안에 확인되지 않음</source>
+        <translation>Not sent: an earlier write was not confirmed in time</translation>
+    </message>
+    <message>
+        <source>보내지 않음: 중단됨</source>
+        <translation>Not sent: stopped</translation>
+    </message>
+    <message>
+        <source>실패: 응답의 레지스터나 값이 보낸 것과 다름</source>
+        <translation>Failed: the reply's register or value differs from what was sent</translation>
+    </message>
+    <message>
+        <source>보냈으나 응답 없음 — 상태 읽기를 기다리는 중</source>
+        <translation>Sent, no reply — waiting for the status read</translation>
+    </message>
+    <message>
+        <source>보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨</source>
+        <translation>Sent, no reply — the next status read confirmed the device took it</translation>
+    </message>
+    <message>
+        <source>보냈으나 응답 없음 — 장비 값: %1</source>
+        <translation>Sent, no reply — device value: %1</translation>
+    </message>
+    <message>
+        <source>기록됨 — 상태 읽기를 기다리는 중</source>
+        <translation>Written — waiting for the status read</translation>
     </message>
 </context>
 <context>

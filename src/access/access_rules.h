@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/link_types.h"
+#include "core/link_kind.h"
 
 namespace zephyra {
 

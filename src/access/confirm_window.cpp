@@ -3,21 +3,21 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "status/message_box.h"
+
 namespace zephyra {
 
 bool AskYesNo(QWidget *parent, const QString &title, const QString &question) {
-    QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setObjectName("MessageBox");
-    box.setDefaultButton(QMessageBox::No);
+    auto box =
+        MakeMessageBox(parent, QMessageBox::Question, question, title, QMessageBox::Yes | QMessageBox::No);
     // The same words as the console's own confirmation, not the toolkit's.
-    box.button(QMessageBox::Yes)->setText(TOutMessage::tr("예 "));
-    box.button(QMessageBox::No)->setText(TOutMessage::tr("아니오"));
-    return box.exec() == QMessageBox::Yes;
+    box->button(QMessageBox::Yes)->setText(TOutMessage::tr("예 "));
+    box->button(QMessageBox::No)->setText(TOutMessage::tr("아니오"));
+    return box->exec() == QMessageBox::Yes;
 }
 
 TOutMessage::TOutMessage(uint8_t confirmMode, std::function<void()> onCancel, std::function<void()> onConfirm,

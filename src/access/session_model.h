@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "access/access_rules.h"
-#include "link/link_types.h"
+#include "core/link_kind.h"
 
 namespace zephyra {
 

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QStyleFactory>
 #include <QTemporaryFile>
@@ -13,16 +12,14 @@
 #include "device/traffic_window.h"
 #include "history/history_commands.h"
 #include "history/status_log_commands.h"
-#include "polling/cached_panel_widget_style.h"
+#include "status/cached_panel_widget_style.h"
+#include "status/message_box.h"
 
 namespace zephyra {
 
 namespace {
 void Box(QMessageBox::Icon icon, const std::string &text) {
-    QMessageBox box(icon, QString::fromLatin1(kModelName), QString::fromStdString(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setObjectName("MessageBox");
-    box.exec();
+    ShowMessageBox(QApplication::activeWindow(), icon, QString::fromStdString(text));
 }
 } // namespace
 

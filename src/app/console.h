@@ -12,8 +12,8 @@
 #include "history/history_controller.h"
 #include "history/history_window.h"
 #include "history/status_log_page.h"
-#include "polling/main_window.h"
 #include "profile/profile_window.h"
+#include "status/main_window.h"
 #include "trend/trend_page.h"
 
 namespace zephyra {

@@ -5,12 +5,12 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QSettings>
 #include <tuple>
 
 #include "device/language_endpoint.h"
-#include "polling/main_window.h"
+#include "status/main_window.h"
+#include "status/message_box.h"
 
 namespace zephyra {
 
@@ -69,15 +69,12 @@ void InstallLanguageMenu(TMain_Form &window, const QString &settingsFile) {
                     return;
                 // The windows are built once in one language; switching them live is not worth the risk of
                 // half-translated dialogs. Said in both languages: the one who chose may read only the other.
-                QMessageBox box(QMessageBox::Information, window.windowTitle(),
-                                chosen == "en"
-                                    ? QString::fromUtf8("다음 시작부터 영어로 표시합니다.\n"
-                                                        "English will be used from the next start.")
-                                    : QString::fromUtf8("다음 시작부터 한국어로 표시합니다.\n"
-                                                        "Korean will be used from the next start."),
-                                QMessageBox::Ok, &window);
-                box.setObjectName("MessageBox");
-                box.exec();
+                ShowMessageBox(&window, QMessageBox::Information,
+                               chosen == "en" ? QString::fromUtf8("다음 시작부터 영어로 표시합니다.\n"
+                                                                  "English will be used from the next start.")
+                                              : QString::fromUtf8("다음 시작부터 한국어로 표시합니다.\n"
+                                                                  "Korean will be used from the next start."),
+                               window.windowTitle());
             },
             Qt::QueuedConnection);
     }

@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "polling/formatters.h"
+#include "core/csv_text.h"
+#include "core/formatters.h"
 #include "polling/readable_names.h"
 
 namespace zephyra::cli {
@@ -25,12 +26,6 @@ json Number(double v) {
     if (v == std::floor(v) && std::fabs(v) < 1e15)
         return static_cast<int64_t>(v);
     return v;
-}
-
-std::string Hex4(uint16_t v) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%04X", v);
-    return text;
 }
 
 std::string Value(double v) {
@@ -271,8 +266,8 @@ json SampleJson(const TrendSample &t) {
     json j{{"time", FormatIsoLocal(t.Time)}, {"device_time", t.DeviceTime}};
     for (const SampleColumn &c : kSampleColumns)
         j[ReadableKey(c.Widget)] = Number(t.*c.Field);
-    j["alarm_bits"] = Hex4(t.AlarmBits);
-    j["relay_bits"] = Hex4(t.RelayBits);
+    j["alarm_bits"] = HexWord(t.AlarmBits);
+    j["relay_bits"] = HexWord(t.RelayBits);
     return j;
 }
 } // namespace
@@ -335,25 +330,8 @@ std::string PollSummary(const std::string &device, const LinkCounters &c, std::s
 
 std::string HistoryCsv(const std::vector<HistoryRow> &rows) {
     std::string out;
-    for (const HistoryRow &row : rows) {
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            if (c > 0)
-                out += ',';
-            const std::string &cell = row[c];
-            if (cell.find_first_of(",\"\r\n") == std::string::npos) {
-                out += cell;
-                continue;
-            }
-            out += '"';
-            for (char ch : cell) {
-                if (ch == '"')
-                    out += '"';
-                out += ch;
-            }
-            out += '"';
-        }
-        out += "\r\n";
-    }
+    for (const HistoryRow &row : rows)
+        out += CsvLine(row);
     return out;
 }
 

@@ -212,9 +212,7 @@ std::string ParseArgs(const std::vector<std::string> &argv, Args &a) {
             auto v = value(i);
             if (!v || v->empty())
                 return w + " needs a value";
-            (w == "--site"         ? a.report.Site
-             : w == "--technician" ? a.report.Technician
-                                   : a.report.Profile) = *v;
+            (w == "--site" ? a.report.Site : w == "--technician" ? a.report.Technician : a.report.Profile) = *v;
         } else if (w == "--out" || w == "--listen" || w == "--config" || w == "--web-config") {
             auto v = value(i);
             if (!v || v->empty())

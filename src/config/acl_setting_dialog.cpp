@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/octet_fields.h"
+
 namespace zephyra {
 
 namespace {
@@ -20,35 +22,6 @@ QCheckBox *TickBox(const QString &text, const QString &name, QWidget *parent) {
     auto *box = new QCheckBox(text, parent);
     box->setObjectName(name);
     return box;
-}
-
-// Four octet fields joined by dots: edt<prefix>1 .. edt<prefix>4.
-QHBoxLayout *AddressRow(const QString &prefix, std::array<QLineEdit *, 4> &fields, QWidget *parent) {
-    auto *row = new QHBoxLayout;
-    row->setSpacing(2);
-    for (std::size_t i = 0; i < 4; ++i) {
-        if (i)
-            row->addWidget(new QLabel(".", parent));
-        auto *edit = new QLineEdit(parent);
-        edit->setObjectName(QStringLiteral("%1%2").arg(prefix).arg(i + 1));
-        edit->setAlignment(Qt::AlignCenter);
-        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
-        fields[i] = edit;
-        row->addWidget(edit);
-    }
-    return row;
-}
-
-std::array<std::string, 4> Texts(const std::array<QLineEdit *, 4> &fields) {
-    std::array<std::string, 4> out;
-    for (std::size_t i = 0; i < 4; ++i)
-        out[i] = fields[i]->text().toStdString();
-    return out;
-}
-
-void SetTexts(const std::array<QLineEdit *, 4> &fields, const std::array<std::string, 4> &texts) {
-    for (std::size_t i = 0; i < 4; ++i)
-        fields[i]->setText(QString::fromStdString(texts[i]));
 }
 
 } // namespace
@@ -94,9 +67,9 @@ TfrmACLSetting::TfrmACLSetting(SettingsContext &ctx, QWidget *parent)
         box = TickBox(QStringLiteral("#%1").arg(n), QStringLiteral("cbACL%1_SET_EN").arg(n), group);
         RangeFields &fields = ranges_[static_cast<std::size_t>(k)];
         auto *row = new QHBoxLayout;
-        row->addLayout(AddressRow(QStringLiteral("edtACL%1_Start_IP").arg(n), fields.Start, group));
+        row->addLayout(OctetRow(QStringLiteral("edtACL%1_Start_IP").arg(n), 3, fields.Start, group));
         row->addWidget(new QLabel("~", group));
-        row->addLayout(AddressRow(QStringLiteral("edtACL%1_End_IP").arg(n), fields.End, group));
+        row->addLayout(OctetRow(QStringLiteral("edtACL%1_End_IP").arg(n), 3, fields.End, group));
         row->addStretch();
         grid->addWidget(box, 3 + k, 0);
         grid->addLayout(row, 3 + k, 1);
@@ -119,8 +92,8 @@ TfrmACLSetting::TfrmACLSetting(SettingsContext &ctx, QWidget *parent)
     cbbEthSpeed_->setCurrentIndex(in.EthSpeedIndex);
     cbbACL_->setCurrentIndex(in.AclIndex);
     for (std::size_t k = 0; k < kAclRanges; ++k) {
-        SetTexts(ranges_[k].Start, in.Ranges[k].Start);
-        SetTexts(ranges_[k].End, in.Ranges[k].End);
+        SetOctetTexts(ranges_[k].Start, in.Ranges[k].Start);
+        SetOctetTexts(ranges_[k].End, in.Ranges[k].End);
     }
 
     connect(bbtnOK_, &QPushButton::clicked, this, &TfrmACLSetting::bbtnOKClick);
@@ -135,8 +108,8 @@ AclInputs TfrmACLSetting::Inputs() const {
     in.DeviceId = edtDeviceID_->text().toStdString();
     in.AclIndex = cbbACL_->currentIndex();
     for (std::size_t k = 0; k < kAclRanges; ++k) {
-        in.Ranges[k].Start = Texts(ranges_[k].Start);
-        in.Ranges[k].End = Texts(ranges_[k].End);
+        in.Ranges[k].Start = OctetTexts(ranges_[k].Start);
+        in.Ranges[k].End = OctetTexts(ranges_[k].End);
     }
     return in;
 }

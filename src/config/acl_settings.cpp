@@ -44,8 +44,7 @@ std::string ReadDeviceId(std::string_view text, std::array<int32_t, 3> &words) {
     for (char c : text)
         digits = digits && c >= '0' && c <= '9';
     if (!digits)
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "장비 ID: '%1' 값은 열 자리 숫자가 아닙니다"),
-                              {text});
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "장비 ID: '%1' 값은 열 자리 숫자가 아닙니다"), {text});
     auto d = [&](std::size_t i) { return static_cast<int32_t>(text[i - 1] - '0'); };
     words[0] = d(1) * 16 + d(2);
     words[1] = d(3) * 4096 + d(4) * 256 + d(5) * 16 + d(6);

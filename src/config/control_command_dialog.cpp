@@ -1,13 +1,12 @@
 #include "config/control_command_dialog.h"
 #include "access/confirm_window.h"
-#include "polling/core_text_window.h"
+#include "status/core_text_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>

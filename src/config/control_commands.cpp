@@ -15,9 +15,8 @@ std::vector<PendingWrite> ControllerResetWrites() {
 
 std::vector<std::string> FactoryInitialEntries(int32_t userLevel) {
     if (userLevel == kAdminLevel || userLevel == kSuperLevel)
-        return {QT_TRANSLATE_NOOP("zephyra", "구성정보 초기화"),
-                QT_TRANSLATE_NOOP("zephyra", "환경정보 초기화")};
-    return {QT_TRANSLATE_NOOP("zephyra", "구성정보 초기화")};
+        return {ZEPHYRA_TEXT("zephyra", "구성정보 초기화"), ZEPHYRA_TEXT("zephyra", "환경정보 초기화")};
+    return {ZEPHYRA_TEXT("zephyra", "구성정보 초기화")};
 }
 
 std::vector<PendingWrite> FactoryInitialWrites(int32_t userLevel, int entryIndex) {
@@ -33,10 +32,10 @@ std::string FactoryInitialQuestion(int32_t userLevel, int entryIndex) {
         return {};
     // Whole sentences, so each is translated as one.
     return entryIndex == 0
-               ? QT_TRANSLATE_NOOP(
+               ? ZEPHYRA_TEXT(
                      "zephyra",
                      "구성정보 초기화: 제어기의 구성정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?")
-               : QT_TRANSLATE_NOOP(
+               : ZEPHYRA_TEXT(
                      "zephyra",
                      "환경정보 초기화: 제어기의 환경정보가 공장 출하값으로 되돌아갑니다. 계속하시겠습니까?");
 }
@@ -53,7 +52,7 @@ SettingWrites AlarmTestWrites(const AlarmTestInputs &in) {
     SettingWrites out;
     if (in.SwitchTicked) {
         if (in.SwitchIndex < 0 || in.SwitchIndex > 1) {
-            out.Error = NothingSelectedError(QT_TRANSLATE_NOOP("zephyra", "경보시험"));
+            out.Error = NothingSelectedError(ZEPHYRA_TEXT("zephyra", "경보시험"));
             return out;
         }
         out.Writes.push_back({reg::kAlarmTestOn, in.SwitchIndex});

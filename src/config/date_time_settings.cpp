@@ -92,24 +92,24 @@ std::string LeaveMinuteOrSecond(std::string_view text) {
 SettingWrites DateTimeWrites(const DateTimeInputs &in) {
     SettingWrites out;
     int32_t year = 0, month = 0, hour = 0, minute = 0, second = 0;
-    std::string error = ReadInteger(QT_TRANSLATE_NOOP("zephyra", "년"), in.Year, kYearMin, kYearMax, year);
+    std::string error = ReadInteger(ZEPHYRA_TEXT("zephyra", "년"), in.Year, kYearMin, kYearMax, year);
     if (error.empty())
-        error = ReadInteger(QT_TRANSLATE_NOOP("zephyra", "월"), in.Month, 1, 12, month);
+        error = ReadInteger(ZEPHYRA_TEXT("zephyra", "월"), in.Month, 1, 12, month);
     const int day = in.Calendar.Day;
     if (error.empty()) {
         if (day == 0) {
-            error = NothingSelectedError(QT_TRANSLATE_NOOP("zephyra", "일"));
+            error = NothingSelectedError(ZEPHYRA_TEXT("zephyra", "일"));
         } else if (day < 0 || day > DaysInMonth(year, month)) {
-            error = RangeError(QT_TRANSLATE_NOOP("zephyra", "일"), std::to_string(day), "1",
+            error = RangeError(ZEPHYRA_TEXT("zephyra", "일"), std::to_string(day), "1",
                                std::to_string(DaysInMonth(year, month)));
         }
     }
     if (error.empty())
-        error = ReadInteger(QT_TRANSLATE_NOOP("zephyra", "시"), in.Hour, 0, 23, hour);
+        error = ReadInteger(ZEPHYRA_TEXT("zephyra", "시"), in.Hour, 0, 23, hour);
     if (error.empty())
-        error = ReadInteger(QT_TRANSLATE_NOOP("zephyra", "분"), in.Minute, 0, 59, minute);
+        error = ReadInteger(ZEPHYRA_TEXT("zephyra", "분"), in.Minute, 0, 59, minute);
     if (error.empty())
-        error = ReadInteger(QT_TRANSLATE_NOOP("zephyra", "초"), in.Second, 0, 59, second);
+        error = ReadInteger(ZEPHYRA_TEXT("zephyra", "초"), in.Second, 0, 59, second);
     if (!error.empty()) {
         out.Error = error;
         return out;

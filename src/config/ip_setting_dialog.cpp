@@ -9,47 +9,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/octet_fields.h"
+
 namespace zephyra {
-
-namespace {
-
-QLineEdit *OctetField(const QString &name, int digits, QWidget *parent) {
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setAlignment(Qt::AlignCenter);
-    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QString(digits + 1, QChar('0'))) + 12);
-    return edit;
-}
-
-// One row of octet fields joined by dots.
-template <std::size_t N>
-QHBoxLayout *OctetRow(const char *prefix, int digits, std::array<QLineEdit *, N> &fields, QWidget *parent) {
-    auto *row = new QHBoxLayout;
-    row->setSpacing(2);
-    for (std::size_t i = 0; i < N; ++i) {
-        if (i)
-            row->addWidget(new QLabel(".", parent));
-        fields[i] = OctetField(QStringLiteral("%1%2").arg(prefix).arg(i + 1), digits, parent);
-        row->addWidget(fields[i]);
-    }
-    row->addStretch();
-    return row;
-}
-
-template <std::size_t N> std::array<std::string, N> Texts(const std::array<QLineEdit *, N> &fields) {
-    std::array<std::string, N> out;
-    for (std::size_t i = 0; i < N; ++i)
-        out[i] = fields[i]->text().toStdString();
-    return out;
-}
-
-template <std::size_t N>
-void SetTexts(const std::array<QLineEdit *, N> &fields, const std::array<std::string, N> &texts) {
-    for (std::size_t i = 0; i < N; ++i)
-        fields[i]->setText(QString::fromStdString(texts[i]));
-}
-
-} // namespace
 
 TfrmIPSetting::TfrmIPSetting(SettingsContext &ctx, QWidget *parent)
     : SettingFormDialog(ctx, parent, kWindow, "TfrmIPSetting", tr("IP 설정 ")) {
@@ -68,14 +30,19 @@ TfrmIPSetting::TfrmIPSetting(SettingsContext &ctx, QWidget *parent)
     buttonMac_ = Button("Button_Mac", tr("Mac 주소변환"));
 
     auto *grid = new QGridLayout(group);
+    auto row = [group](const char *prefix, int digits, auto &fields) {
+        QHBoxLayout *octets = OctetRow(prefix, digits, fields, group);
+        octets->addStretch();
+        return octets;
+    };
     grid->addWidget(cbIP_SET_EN_, 0, 0);
-    grid->addLayout(OctetRow("edtIP", 3, edtIP_, group), 0, 1);
+    grid->addLayout(row("edtIP", 3, edtIP_), 0, 1);
     grid->addWidget(cbGW_SET_EN_, 1, 0);
-    grid->addLayout(OctetRow("edtGW", 3, edtGW_, group), 1, 1);
+    grid->addLayout(row("edtGW", 3, edtGW_), 1, 1);
     grid->addWidget(cbSM_SET_EN_, 2, 0);
-    grid->addLayout(OctetRow("edtSM", 3, edtSM_, group), 2, 1);
+    grid->addLayout(row("edtSM", 3, edtSM_), 2, 1);
     grid->addWidget(cbMAC_SET_EN_, 3, 0);
-    grid->addLayout(OctetRow("edtMAC", 2, edtMAC_, group), 3, 1);
+    grid->addLayout(row("edtMAC", 2, edtMAC_), 3, 1);
     auto *barcodeLabel = new QLabel(tr("Mac 주소 바코드"), group);
     barcodeLabel->setObjectName("lblBCode");
     barcodeLabel->setBuddy(edtBCode_);
@@ -131,10 +98,10 @@ NetworkInputs TfrmIPSetting::Inputs() const {
     in.GwTicked = cbGW_SET_EN_->isChecked();
     in.SmTicked = cbSM_SET_EN_->isChecked();
     in.MacTicked = cbMAC_SET_EN_->isChecked();
-    in.Fields.Ip = Texts(edtIP_);
-    in.Fields.Gw = Texts(edtGW_);
-    in.Fields.Sm = Texts(edtSM_);
-    in.Fields.Mac = Texts(edtMAC_);
+    in.Fields.Ip = OctetTexts(edtIP_);
+    in.Fields.Gw = OctetTexts(edtGW_);
+    in.Fields.Sm = OctetTexts(edtSM_);
+    in.Fields.Mac = OctetTexts(edtMAC_);
     in.Barcode = edtBCode_->text().toStdString();
     return in;
 }
@@ -144,10 +111,10 @@ void TfrmIPSetting::Show(const NetworkInputs &in) {
     cbGW_SET_EN_->setChecked(in.GwTicked);
     cbSM_SET_EN_->setChecked(in.SmTicked);
     cbMAC_SET_EN_->setChecked(in.MacTicked);
-    SetTexts(edtIP_, in.Fields.Ip);
-    SetTexts(edtGW_, in.Fields.Gw);
-    SetTexts(edtSM_, in.Fields.Sm);
-    SetTexts(edtMAC_, in.Fields.Mac);
+    SetOctetTexts(edtIP_, in.Fields.Ip);
+    SetOctetTexts(edtGW_, in.Fields.Gw);
+    SetOctetTexts(edtSM_, in.Fields.Sm);
+    SetOctetTexts(edtMAC_, in.Fields.Mac);
 }
 
 void TfrmIPSetting::bbtnOKClick() {

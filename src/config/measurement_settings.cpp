@@ -12,9 +12,9 @@ constexpr int kRegisters[kMeasurementRows] = {reg::kCalibrationFirst, reg::kCali
                                               reg::kCalibrationLast};
 // The rows' captions, as the window shows them.
 constexpr const char *kLabels[kMeasurementRows] = {
-    QT_TRANSLATE_NOOP("zephyra", "AC 전압"), QT_TRANSLATE_NOOP("zephyra", "DC 전압"),
-    QT_TRANSLATE_NOOP("zephyra", "부하 전류"), QT_TRANSLATE_NOOP("zephyra", "축전지 전류 (+)"),
-    QT_TRANSLATE_NOOP("zephyra", "축전지 전류 (-)")};
+    ZEPHYRA_TEXT("zephyra", "AC 전압"), ZEPHYRA_TEXT("zephyra", "DC 전압"),
+    ZEPHYRA_TEXT("zephyra", "부하 전류"), ZEPHYRA_TEXT("zephyra", "축전지 전류 (+)"),
+    ZEPHYRA_TEXT("zephyra", "축전지 전류 (-)")};
 
 } // namespace
 

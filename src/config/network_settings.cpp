@@ -82,7 +82,7 @@ std::string ConvertBarcode(NetworkInputs &in) {
     }
     if (!ok)
         return FormatCoreText(
-            QT_TRANSLATE_NOOP("zephyra", "바코드: '%1' 값은 MAC 주소(두 자리 16진수 여섯 묶음)가 아닙니다"),
+            ZEPHYRA_TEXT("zephyra", "바코드: '%1' 값은 MAC 주소(두 자리 16진수 여섯 묶음)가 아닙니다"),
             {in.Barcode});
     in.Fields.Mac = mac;
     in.MacTicked = true;

@@ -1,7 +1,7 @@
 #include "config/operating_settings.h"
 #include "core/text_key.h"
 
-#include "polling/formatters.h"
+#include "core/formatters.h"
 
 namespace zephyra {
 
@@ -69,36 +69,36 @@ SettingWrites OperatingWrites(const OperatingInputs &in) {
     }
     if (ticked(kRowBModel)) {
         if (ListIndex(in.BModelIndex, 2) < 0)
-            return fail(NothingSelectedError(QT_TRANSLATE_NOOP("zephyra", "축전지 종류")));
+            return fail(NothingSelectedError(ZEPHYRA_TEXT("zephyra", "축전지 종류")));
         push(reg::kBModel, in.BModelIndex);
     }
     if (ticked(kRowBCho)) {
         if (ListIndex(in.BChoIndex, 3) < 0)
-            return fail(NothingSelectedError(QT_TRANSLATE_NOOP("zephyra", "축전지 수량")));
+            return fail(NothingSelectedError(ZEPHYRA_TEXT("zephyra", "축전지 수량")));
         push(reg::kBCho, in.BChoIndex);
     }
     int32_t v = 0;
     std::string error;
     if (ticked(kRowACOV)) {
-        if (!(error = ReadInteger(QT_TRANSLATE_NOOP("zephyra", "AC 고전압"), in.ACOV, kACOVMin, kACOVMax, v))
+        if (!(error = ReadInteger(ZEPHYRA_TEXT("zephyra", "AC 고전압"), in.ACOV, kACOVMin, kACOVMax, v))
                  .empty())
             return fail(error);
         push(reg::kACHigh, v);
     }
     if (ticked(kRowACUV)) {
-        if (!(error = ReadInteger(QT_TRANSLATE_NOOP("zephyra", "AC 저전압"), in.ACUV, kACUVMin, kACUVMax, v))
+        if (!(error = ReadInteger(ZEPHYRA_TEXT("zephyra", "AC 저전압"), in.ACUV, kACUVMin, kACUVMax, v))
                  .empty())
             return fail(error);
         push(reg::kACLow, v);
     }
     if (ticked(kRowDCOV)) {
-        if (!(error = ReadTenths(QT_TRANSLATE_NOOP("zephyra", "DC 고전압"), in.DCOV, kDCOVMin, kDCOVMax, v))
+        if (!(error = ReadTenths(ZEPHYRA_TEXT("zephyra", "DC 고전압"), in.DCOV, kDCOVMin, kDCOVMax, v))
                  .empty())
             return fail(error);
         push(reg::kDCHigh, v);
     }
     if (ticked(kRowDCUV)) {
-        if (!(error = ReadTenths(QT_TRANSLATE_NOOP("zephyra", "DC 저전압"), in.DCUV, kDCUVMin, kDCUVMax, v))
+        if (!(error = ReadTenths(ZEPHYRA_TEXT("zephyra", "DC 저전압"), in.DCUV, kDCUVMin, kDCUVMax, v))
                  .empty())
             return fail(error);
         push(reg::kDCLow, v);

@@ -1,6 +1,6 @@
 #include "config/setting_form_dialog.h"
 
-#include "polling/accessible_names_widget.h"
+#include "status/accessible_names_widget.h"
 
 #include <QPushButton>
 

@@ -2,9 +2,9 @@
 
 #include <limits>
 
+#include "core/formatters.h"
 #include "core/text_key.h"
 #include "link/bytes.h"
-#include "polling/formatters.h"
 
 namespace zephyra {
 
@@ -38,12 +38,12 @@ std::string FieldError(std::string_view label, std::string_view error) {
 
 std::string RangeError(std::string_view label, std::string_view text, std::string_view lo,
                        std::string_view hi) {
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: '%2' 값이 범위(%3..%4)를 벗어났습니다"),
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: '%2' 값이 범위(%3..%4)를 벗어났습니다"),
                           {FieldCaption(label), text, lo, hi});
 }
 
 std::string NothingSelectedError(std::string_view label) {
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: 선택된 항목이 없습니다"), {FieldCaption(label)});
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: 선택된 항목이 없습니다"), {FieldCaption(label)});
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -139,9 +139,8 @@ std::string ReadDecimalOctet(std::string_view label, std::string_view text, uint
     if (!ParseInteger(text, v))
         return FieldError(label, IntegerError(text));
     if (v < 0 || v > 255)
-        return FormatCoreText(
-            QT_TRANSLATE_NOOP("zephyra", "%1: '%2' 값은 주소 자리(0..255)로 쓸 수 없습니다"),
-            {FieldCaption(label), text});
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: '%2' 값은 주소 자리(0..255)로 쓸 수 없습니다"),
+                              {FieldCaption(label), text});
     out = static_cast<uint8_t>(v);
     return {};
 }
@@ -162,9 +161,8 @@ std::string ReadHexOctet(std::string_view label, std::string_view text, uint8_t 
     if (!allHex)
         return FieldError(label, IntegerError("$" + std::string(text)));
     if (digits.size() > 2)
-        return FormatCoreText(
-            QT_TRANSLATE_NOOP("zephyra", "%1: '%2' 값은 주소 자리(00..FF)로 쓸 수 없습니다"),
-            {FieldCaption(label), text});
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: '%2' 값은 주소 자리(00..FF)로 쓸 수 없습니다"),
+                              {FieldCaption(label), text});
     out = static_cast<uint8_t>(value);
     return {};
 }

@@ -7,7 +7,7 @@
 #include "config/measurement_setting_dialog.h"
 #include "config/network_dialogs.h"
 #include "config/operating_setting_dialog.h"
-#include "polling/main_window.h"
+#include "status/main_window.h"
 
 namespace zephyra {
 

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 
 #include "config/setting_parse.h"
-#include "polling/formatters.h"
+#include "core/formatters.h"
 
 namespace zephyra {
 

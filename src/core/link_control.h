@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "link/link_types.h"
+#include "core/link_kind.h"
 
 namespace zephyra {
 

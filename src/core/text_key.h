@@ -1,31 +1,49 @@
 // Texts of the core's tables are Korean source texts; the windows translate them when English is chosen.
-// The marker only lets the translation tools find them: the core stays free of the toolkit.
+// The marks only let the translation tools find them (scripts/update-translations tells lupdate that
+// ZEPHYRA_TEXT reads as QT_TRANSLATE_NOOP and ZEPHYRA_TEXT3 as QT_TRANSLATE_NOOP3): the core stays free of
+// the toolkit and never borrows the toolkit's macro names.
 #pragma once
 
 #include <initializer_list>
 #include <string>
 #include <string_view>
 
-#ifndef QT_TRANSLATE_NOOP
-#define QT_TRANSLATE_NOOP(scope, x) x
-#endif
-#ifndef QT_TRANSLATE_NOOP3
-#define QT_TRANSLATE_NOOP3(scope, x, comment) x
-#endif
+namespace zephyra {
+// The one context under which the core's texts are translated.
+inline constexpr const char *kCoreTextContext = "zephyra";
+
+// A marked text as it travels to the place that translates it: the Korean source, its context and, where
+// one Korean word reads two ways in English, the comment that tells which ("미사용" is "Not used" in a
+// list of values and "Off" for the access-list switch).
+struct TextKey {
+    const char *Source = "";
+    const char *Comment = nullptr;
+    const char *Context = kCoreTextContext;
+
+    constexpr TextKey() = default;
+    // A plain marked text: no comment.
+    constexpr TextKey(const char *source, const char *comment = nullptr,
+                      const char *context = kCoreTextContext)
+        : Source(source), Comment(comment), Context(context) {}
+};
+
+} // namespace zephyra
+
+// A core text: stays the plain source text, so tables of texts stay constant arrays of strings.
+#define ZEPHYRA_TEXT(context, source) source
+// A core text whose comment tells apart two meanings of the same Korean word.
+#define ZEPHYRA_TEXT3(context, source, comment) ::zephyra::TextKey(source, comment, context)
 
 namespace zephyra {
-// The one context under which the core's texts are translated: QT_TRANSLATE_NOOP("zephyra", ...).
-inline constexpr const char *kCoreTextContext = "zephyra";
 
 // How a marked text reads in the chosen language. Unset, the Korean source text is used; the windows set
 // it once English is chosen, so sentences the core builds follow the windows' language.
-// The comment tells apart the same Korean word in two meanings (QT_TRANSLATE_NOOP3).
-using CoreTextTranslator = std::string (*)(const char *text, const char *comment);
+using CoreTextTranslator = std::string (*)(const TextKey &key);
 inline CoreTextTranslator coreTextTranslator = nullptr;
 
 // A marked text in the chosen language.
-inline std::string TranslateCoreText(const char *text, const char *comment = nullptr) {
-    return coreTextTranslator ? coreTextTranslator(text, comment) : std::string(text);
+inline std::string TranslateCoreText(const TextKey &key) {
+    return coreTextTranslator ? coreTextTranslator(key) : std::string(key.Source);
 }
 
 // Only Korean texts have a translation; numbers, addresses and English words are kept as they are.
@@ -43,7 +61,7 @@ inline std::string TranslateCoreValue(const std::string &text) {
 
 // A marked text in the chosen language with %1..%9 replaced by the arguments, in one pass so an
 // argument that itself holds "%2" stays as it is.
-inline std::string FormatCoreText(const char *text, std::initializer_list<std::string_view> args) {
+inline std::string FormatCoreText(const TextKey &text, std::initializer_list<std::string_view> args) {
     const std::string pattern = TranslateCoreText(text);
     std::string out;
     for (std::size_t i = 0; i < pattern.size(); ++i) {

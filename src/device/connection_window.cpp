@@ -10,7 +10,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "polling/accessible_names_widget.h"
+#include "status/accessible_names_widget.h"
 
 namespace zephyra {
 

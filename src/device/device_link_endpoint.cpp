@@ -54,7 +54,7 @@ DeviceLink::DeviceLink(Operator &messages, std::ostream &trace)
     QObject::connect(&tcp_, &TcpEndpoint::Disconnected, &context_, [this] {
         qCDebug(lcLink) << "TCP connection closed";
         port_.PaintConnect(false);
-        monitor_.ConnectionClosed(TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "연결이 끊어졌습니다")));
+        monitor_.ConnectionClosed(TranslateCoreText(ZEPHYRA_TEXT("zephyra", "연결이 끊어졌습니다")));
         HealthChanged();
     });
     QObject::connect(&tcp_, &TcpEndpoint::PeerClosed, &context_, [this] { monitor_.PeerClosed(); });

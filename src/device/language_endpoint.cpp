@@ -25,8 +25,8 @@ bool InstallEnglish() {
     }
     english = translator;
     // Sentences the core builds (causes, traffic lines, refusals) follow into English.
-    coreTextTranslator = [](const char *text, const char *comment) {
-        return QCoreApplication::translate(kCoreTextContext, text, comment).toStdString();
+    coreTextTranslator = [](const TextKey &key) {
+        return QCoreApplication::translate(key.Context, key.Source, key.Comment).toStdString();
     };
     return true;
 }

@@ -5,7 +5,6 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
@@ -13,8 +12,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "polling/accessible_names_widget.h"
-#include "polling/main_window.h"
+#include "status/accessible_names_widget.h"
+#include "status/main_window.h"
+#include "status/message_box.h"
 
 namespace zephyra {
 
@@ -200,7 +200,7 @@ void TfrmTraffic::btnSaveClick() {
     if (path.isEmpty())
         return;
     if (!SaveTo(path))
-        QMessageBox::warning(this, windowTitle(), tr("%1 파일에 쓸 수 없습니다.").arg(path));
+        ShowMessageBox(this, QMessageBox::Warning, tr("%1 파일에 쓸 수 없습니다.").arg(path), windowTitle());
 }
 
 void TfrmTraffic::showEvent(QShowEvent *event) {

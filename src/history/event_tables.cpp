@@ -139,11 +139,11 @@ constexpr Key k31_9[] = {{31, 9}};
 constexpr Item kLvdItems[] = {{1, "LLVD OFF "}, {2, "BLVD OFF"}};
 constexpr Key k31_11[] = {{31, 11}};
 constexpr Item kFactoryItems[] = {{1, "Control Reset"},
-                                  {3, QT_TRANSLATE_NOOP("zephyra", "구성정보 초기화")},
-                                  {4, QT_TRANSLATE_NOOP("zephyra", "환경정보 초기화")},
-                                  {5, QT_TRANSLATE_NOOP("zephyra", "계측정보 초기화")},
-                                  {6, QT_TRANSLATE_NOOP("zephyra", "경보설정 초기화")},
-                                  {7, QT_TRANSLATE_NOOP("zephyra", "공장 초기화")}};
+                                  {3, ZEPHYRA_TEXT("zephyra", "구성정보 초기화")},
+                                  {4, ZEPHYRA_TEXT("zephyra", "환경정보 초기화")},
+                                  {5, ZEPHYRA_TEXT("zephyra", "계측정보 초기화")},
+                                  {6, ZEPHYRA_TEXT("zephyra", "경보설정 초기화")},
+                                  {7, ZEPHYRA_TEXT("zephyra", "공장 초기화")}};
 constexpr Key k31_12[] = {{31, 12}};
 constexpr Item kSoundItems[] = {{1, "ON/OFF"}};
 constexpr Key k31_15[] = {{31, 15}};

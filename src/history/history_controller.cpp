@@ -7,7 +7,7 @@
 namespace zephyra {
 
 std::string HistoryCompletionText(int32_t total) {
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1개 데이터\r저장됨!!"), {std::to_string(total)});
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1개 데이터\r저장됨!!"), {std::to_string(total)});
 }
 
 std::string StoppedCountText(int32_t received, int32_t total) {
@@ -22,9 +22,9 @@ std::string SavedCountText(int32_t saved, int32_t total) {
 std::string InitialiseQuestion(HistoryKind kind) {
     switch (kind) {
     case HistoryKind::Alarm:
-        return QT_TRANSLATE_NOOP("zephyra", "알람이력: 장치의 알람 이력이 지워집니다. 계속하시겠습니까?");
+        return ZEPHYRA_TEXT("zephyra", "알람이력: 장치의 알람 이력이 지워집니다. 계속하시겠습니까?");
     case HistoryKind::Event:
-        return QT_TRANSLATE_NOOP("zephyra", "이벤트이력: 장치의 이벤트 이력이 지워집니다. 계속하시겠습니까?");
+        return ZEPHYRA_TEXT("zephyra", "이벤트이력: 장치의 이벤트 이력이 지워집니다. 계속하시겠습니까?");
     default:
         return {};
     }
@@ -36,9 +36,8 @@ std::string StallText(int64_t silentMs, const HistoryDownload &h) {
     const std::string seconds = std::to_string(silentMs / 1000);
     if (h.Total <= 0)
         return FormatCoreText(
-            QT_TRANSLATE_NOOP("zephyra", "장비가 %1초째 응답하지 않습니다 — 기록 개수를 기다리는 중"),
-            {seconds});
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "장비가 %1초째 응답하지 않습니다 — %3건 중 %2건 받음"),
+            ZEPHYRA_TEXT("zephyra", "장비가 %1초째 응답하지 않습니다 — 기록 개수를 기다리는 중"), {seconds});
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "장비가 %1초째 응답하지 않습니다 — %3건 중 %2건 받음"),
                           {seconds, std::to_string(std::max(h.Current - 1, 0)), std::to_string(h.Total)});
 }
 

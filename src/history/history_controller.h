@@ -36,7 +36,7 @@ public:
 };
 
 inline constexpr const char *kNoHistoryData = "No History data";
-inline constexpr const char *kHistoryCountPrefix = QT_TRANSLATE_NOOP("zephyra", "전체 : ");
+inline constexpr const char *kHistoryCountPrefix = ZEPHYRA_TEXT("zephyra", "전체 : ");
 
 // Text of the completion box: the count, "개 데이터", a carriage return, "저장됨!!".
 std::string HistoryCompletionText(int32_t total);

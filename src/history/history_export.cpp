@@ -7,9 +7,9 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/formatters.h"
 #include "core/text_key.h"
 #include "history/workbook_writer.h"
-#include "polling/formatters.h"
 
 namespace zephyra {
 
@@ -46,11 +46,11 @@ std::string T(const char *marked) {
 }
 
 std::string FileExists() {
-    return T(QT_TRANSLATE_NOOP("zephyra", "파일이 이미 있습니다"));
+    return T(ZEPHYRA_TEXT("zephyra", "파일이 이미 있습니다"));
 }
 
 std::string NotRenamed(const std::error_code &why) {
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "완성된 파일의 이름을 바꿀 수 없습니다 (%1)"),
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "완성된 파일의 이름을 바꿀 수 없습니다 (%1)"),
                           {why.message()});
 }
 
@@ -77,9 +77,8 @@ bool BuildWorkbook(HistoryKind kind, const std::vector<HistoryRow> &rows, Workbo
     const int columns = HistoryColumnCount(kind);
     // Record k lands in sheet row k + 2 (0-based k + 1); the sheet has 65536 rows.
     if (rows.size() + 1 > static_cast<std::size_t>(kWorkbookMaxRows)) {
-        error =
-            FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "한 시트에 넣기에는 행이 너무 많습니다 (최대 %1행)"),
-                           {std::to_string(kWorkbookMaxRows - 2)});
+        error = FormatCoreText(ZEPHYRA_TEXT("zephyra", "한 시트에 넣기에는 행이 너무 많습니다 (최대 %1행)"),
+                               {std::to_string(kWorkbookMaxRows - 2)});
         return false;
     }
     std::vector<int> widths(static_cast<std::size_t>(columns), 0);
@@ -124,14 +123,14 @@ std::string WriteThroughTemporary(const fs::path &target,
         const bool refused = why == std::errc::permission_denied ||
                              why == std::errc::operation_not_permitted ||
                              why == std::errc::read_only_file_system;
-        return Because(refused ? QT_TRANSLATE_NOOP("zephyra", "폴더에 쓸 수 없습니다")
-                               : QT_TRANSLATE_NOOP("zephyra", "파일을 만들 수 없습니다"),
+        return Because(refused ? ZEPHYRA_TEXT("zephyra", "폴더에 쓸 수 없습니다")
+                               : ZEPHYRA_TEXT("zephyra", "파일을 만들 수 없습니다"),
                        errno);
     }
     errno = 0;
     std::string error = write(temporary.string());
     if (!error.empty() && errno != 0)
-        error = Because(QT_TRANSLATE_NOOP("zephyra", "파일에 쓸 수 없습니다"), errno);
+        error = Because(ZEPHYRA_TEXT("zephyra", "파일에 쓸 수 없습니다"), errno);
     if (error.empty())
         error = commit(temporary);
     std::error_code ec;
@@ -159,12 +158,12 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
     const fs::file_status folder = fs::status(dir, ec);
     if (!fs::is_directory(folder)) {
         if (fs::exists(folder))
-            result.Error = T(QT_TRANSLATE_NOOP("zephyra", "폴더 경로가 폴더가 아닌 파일을 가리킵니다"));
+            result.Error = T(ZEPHYRA_TEXT("zephyra", "폴더 경로가 폴더가 아닌 파일을 가리킵니다"));
         else if (folder.type() == fs::file_type::not_found)
-            result.Error = T(QT_TRANSLATE_NOOP("zephyra", "폴더가 없습니다"));
+            result.Error = T(ZEPHYRA_TEXT("zephyra", "폴더가 없습니다"));
         else
-            result.Error = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "폴더에 접근할 수 없습니다 (%1)"),
-                                          {ec.message()});
+            result.Error =
+                FormatCoreText(ZEPHYRA_TEXT("zephyra", "폴더에 접근할 수 없습니다 (%1)"), {ec.message()});
         return result;
     }
     fs::path target;
@@ -176,9 +175,8 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
         }
     }
     if (target.empty()) {
-        result.Error =
-            FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "남은 파일 이름이 없습니다 (%1개 모두 있음)"),
-                           {std::to_string(kMaxNameAttempts)});
+        result.Error = FormatCoreText(ZEPHYRA_TEXT("zephyra", "남은 파일 이름이 없습니다 (%1개 모두 있음)"),
+                                      {std::to_string(kMaxNameAttempts)});
         return result;
     }
     result.Path = target.string();
@@ -230,7 +228,7 @@ ExportResult WriteWholeFile(const std::string &path, std::string_view content, b
             f && std::fwrite(content.data(), 1, content.size(), f) == content.size() && std::fflush(f) == 0;
         // A full disk may only show when the last block goes out.
         const bool closed = f && std::fclose(f) == 0;
-        return written && closed ? std::string() : T(QT_TRANSLATE_NOOP("zephyra", "파일에 쓸 수 없습니다"));
+        return written && closed ? std::string() : T(ZEPHYRA_TEXT("zephyra", "파일에 쓸 수 없습니다"));
     };
     if (!replace)
         return WriteNewFile(path, write);

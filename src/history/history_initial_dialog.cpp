@@ -1,18 +1,17 @@
 #include "history/history_initial_dialog.h"
 #include "access/confirm_window.h"
-#include "polling/core_text_window.h"
+#include "status/core_text_window.h"
 
 #include <QButtonGroup>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "history/history_controller.h"
-#include "polling/accessible_names_widget.h"
+#include "status/accessible_names_widget.h"
 
 namespace zephyra {
 

@@ -13,7 +13,7 @@ class QPushButton;
 
 namespace zephyra {
 
-inline constexpr const char *kInitialCaption = QT_TRANSLATE_NOOP("zephyra", "이력 초기화 ");
+inline constexpr const char *kInitialCaption = ZEPHYRA_TEXT("zephyra", "이력 초기화 ");
 
 class TfrmInitial : public QDialog {
     Q_OBJECT

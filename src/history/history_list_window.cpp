@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "polling/accessible_names_widget.h"
+#include "status/accessible_names_widget.h"
 
 namespace zephyra {
 

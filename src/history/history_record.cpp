@@ -1,7 +1,7 @@
 #include "history/history_record.h"
 
+#include "core/formatters.h"
 #include "history/event_tables.h"
-#include "polling/formatters.h"
 
 namespace zephyra {
 

@@ -1,5 +1,5 @@
 #include "history/history_window.h"
-#include "polling/core_text_window.h"
+#include "status/core_text_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -12,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -28,9 +27,10 @@
 #include "history/history_export.h"
 #include "history/history_initial_dialog.h"
 #include "history/history_list_window.h"
-#include "polling/accessible_names_widget.h"
-#include "polling/elided_label.h"
-#include "polling/main_window.h"
+#include "status/accessible_names_widget.h"
+#include "status/elided_label.h"
+#include "status/main_window.h"
+#include "status/message_box.h"
 
 namespace zephyra {
 
@@ -431,9 +431,7 @@ void HistoryWindowBase::bbtFileSaveClick() {
         text += "\n" + path;
     if (!result.Error.empty())
         text += "\n" + Text(result.Error);
-    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kModelName), text, QMessageBox::Ok, this);
-    box.setObjectName("MessageBox");
-    box.exec();
+    ShowMessageBox(this, QMessageBox::Warning, text);
 }
 
 void HistoryWindowBase::bbtOpenFolderClick() {

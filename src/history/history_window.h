@@ -35,12 +35,12 @@ struct HistoryContext {
 class TfrmHistList;
 class ElidedPanel;
 
-inline constexpr const char *kHistoryCaption = QT_TRANSLATE_NOOP("zephyra", "이력 데이터 ");
+inline constexpr const char *kHistoryCaption = ZEPHYRA_TEXT("zephyra", "이력 데이터 ");
 inline constexpr int kHistoryGridRows = 2001; // header row and 2000 record rows until the count is known
 inline constexpr int kHistoryRowHeight = 20;
 inline constexpr int kHistoryBarHeight = 30;
 inline constexpr int kHistoryStatusHeight = 28; // the line under the bar: stall, saved file
-inline constexpr const char *kOpenFolder = QT_TRANSLATE_NOOP("zephyra", "폴더 열기");
+inline constexpr const char *kOpenFolder = ZEPHYRA_TEXT("zephyra", "폴더 열기");
 
 // The grid's rows: grid row 0 (the header) is the horizontal header, grid row r >= 1 is model row r - 1.
 // Writing a row touches that row only, so the last of 2000 rows costs what the first did.

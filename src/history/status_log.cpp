@@ -1,6 +1,6 @@
 #include "history/status_log.h"
 
-#include "polling/formatters.h"
+#include "core/formatters.h"
 
 namespace zephyra {
 

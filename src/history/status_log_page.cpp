@@ -13,8 +13,8 @@
 
 #include "core/local_clock.h"
 #include "history/status_log_commands.h"
-#include "polling/accessible_names_widget.h"
-#include "polling/main_window.h"
+#include "status/accessible_names_widget.h"
+#include "status/main_window.h"
 
 namespace zephyra {
 

@@ -19,46 +19,43 @@ std::string HealthSeconds(int64_t ms) {
 namespace {
 // Korean is the source; the command line and the English console install the English translation.
 std::string HealthText(const LinkHealth &h) {
-    const std::string seconds = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1초"), {HealthSeconds(h.Ms)});
+    const std::string seconds = FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1초"), {HealthSeconds(h.Ms)});
     const auto text = [](const char *source) { return TranslateCoreText(source); };
     switch (h.State) {
     case HealthState::Closed:
         return {};
     case HealthState::PortLost:
-        return text(QT_TRANSLATE_NOOP("zephyra", "시리얼 포트 끊김 — 재시도 중"));
+        return text(ZEPHYRA_TEXT("zephyra", "시리얼 포트 끊김 — 재시도 중"));
     case HealthState::TakenOver:
-        return text(QT_TRANSLATE_NOOP(
+        return text(ZEPHYRA_TEXT(
             "zephyra", "장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다 — 재접속 중"));
     case HealthState::NotConnected:
-        return text(QT_TRANSLATE_NOOP("zephyra", "연결 안 됨 — 재시도 중"));
+        return text(ZEPHYRA_TEXT("zephyra", "연결 안 됨 — 재시도 중"));
     case HealthState::Ok:
-        return h.Ms > 0
-                   ? FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "정상 · %1"), {seconds})
-                   : TranslateCoreText(QT_TRANSLATE_NOOP3("zephyra", "정상", "link health"), "link health");
+        return h.Ms > 0 ? FormatCoreText(ZEPHYRA_TEXT("zephyra", "정상 · %1"), {seconds})
+                        : TranslateCoreText(ZEPHYRA_TEXT3("zephyra", "정상", "link health"));
     case HealthState::Slow:
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "응답 느림 · %1"), {seconds});
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "응답 느림 · %1"), {seconds});
     case HealthState::Paused:
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "폴링 멈춤 · %1 전 값"), {seconds});
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "폴링 멈춤 · %1 전 값"), {seconds});
     case HealthState::WaitingFirstReply:
-        return text(QT_TRANSLATE_NOOP("zephyra", "첫 응답을 기다리는 중"));
+        return text(ZEPHYRA_TEXT("zephyra", "첫 응답을 기다리는 중"));
     case HealthState::NoReply:
         // Time-outs when some came; else the requests still awaited, so a slow start never reads "0 timed
         // out". English says "request" for one; Korean counts the same way for any number.
         if (h.Timeouts > 0)
             return h.Timeouts == 1
-                       ? FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1째 응답 없음 — 요청 1건 시간 초과"),
+                       ? FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 1건 시간 초과"),
                                         {seconds})
-                       : FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1째 응답 없음 — 요청 %2건 시간 초과"),
+                       : FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 %2건 시간 초과"),
                                         {seconds, std::to_string(h.Timeouts)});
         if (h.Awaited > 0)
             return h.Awaited == 1
-                       ? FormatCoreText(
-                             QT_TRANSLATE_NOOP("zephyra", "%1째 응답 없음 — 요청 1건 응답 대기 중"),
-                             {seconds})
-                       : FormatCoreText(
-                             QT_TRANSLATE_NOOP("zephyra", "%1째 응답 없음 — 요청 %2건 응답 대기 중"),
-                             {seconds, std::to_string(h.Awaited)});
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1째 응답 없음"), {seconds});
+                       ? FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 1건 응답 대기 중"),
+                                        {seconds})
+                       : FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 %2건 응답 대기 중"),
+                                        {seconds, std::to_string(h.Awaited)});
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음"), {seconds});
     }
     return {};
 }
@@ -128,7 +125,7 @@ uint64_t LinkMonitor::RequestSent(LinkKind link, ByteView wire, uint16_t tid, in
         if (link == LinkKind::Serial) {
             ++counters_.Timeouts;
             ++timeoutsSinceGood_;
-            NoteError(FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1초 안에 응답 없음"),
+            NoteError(FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1초 안에 응답 없음"),
                                      {HealthSeconds(clock_.NowMs() - outstanding_.front().SentMs)}));
         } else {
             ++counters_.Superseded;
@@ -268,8 +265,8 @@ void LinkMonitor::PortLost(const std::string &cause) {
         ++counters_.PortLosses;
     portLost_ = true;
     CancelAwaited();
-    NoteError(cause.empty() ? TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "시리얼 포트 끊김"))
-                            : FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "시리얼 포트 끊김: %1"), {cause}));
+    NoteError(cause.empty() ? TranslateCoreText(ZEPHYRA_TEXT("zephyra", "시리얼 포트 끊김"))
+                            : FormatCoreText(ZEPHYRA_TEXT("zephyra", "시리얼 포트 끊김: %1"), {cause}));
 }
 
 void LinkMonitor::ConnectFailed(const std::string &cause) {
@@ -280,8 +277,8 @@ void LinkMonitor::ConnectFailed(const std::string &cause) {
     // Refused or timed out: the device is gone or restarting, whatever closed the last connection.
     peerClosedPending_ = false;
     takenOver_ = false;
-    NoteError(cause.empty() ? TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패"))
-                            : FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패: %1"), {cause}));
+    NoteError(cause.empty() ? TranslateCoreText(ZEPHYRA_TEXT("zephyra", "연결 실패"))
+                            : FormatCoreText(ZEPHYRA_TEXT("zephyra", "연결 실패: %1"), {cause}));
 }
 
 void LinkMonitor::ConnectionClosed(const std::string &cause) {
@@ -291,7 +288,7 @@ void LinkMonitor::ConnectionClosed(const std::string &cause) {
     connectFailed_ = true;
     if (takenOver_)
         return; // the takeover says more than the close that follows it
-    NoteError(cause.empty() ? TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "연결 실패")) : cause);
+    NoteError(cause.empty() ? TranslateCoreText(ZEPHYRA_TEXT("zephyra", "연결 실패")) : cause);
 }
 
 void LinkMonitor::PeerClosed() {
@@ -330,7 +327,7 @@ void LinkMonitor::Tick() {
         ++timeoutsSinceGood_;
         if (it->Link == LinkKind::Serial)
             serialSilent_ = true;
-        NoteError(FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1초 안에 응답 없음"),
+        NoteError(FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1초 안에 응답 없음"),
                                  {HealthSeconds(it->DeadlineMs - it->SentMs)}));
         Ended(*it);
         it = outstanding_.erase(it);

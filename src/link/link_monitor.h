@@ -257,7 +257,7 @@ std::vector<LinkHealth> WidestHealths();
 std::string HealthSeconds(int64_t ms);
 // The last error when the device dropped a working connection (a marked text: TranslateCoreText).
 inline constexpr const char *kTakeoverText =
-    QT_TRANSLATE_NOOP("zephyra", "장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다");
+    ZEPHYRA_TEXT("zephyra", "장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다");
 // One traffic line as the window and the saved file show it: time, link, direction, hex, meaning.
 std::string FormatTrafficLine(const TrafficLine &line);
 

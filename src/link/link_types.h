@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-namespace zephyra {
+#include "core/link_kind.h"
 
-enum class LinkKind : uint8_t { Serial = 0, Tcp = 1, Unselected = 2 };
+namespace zephyra {
 
 inline constexpr uint8_t kUnitAddress = 0x01;
 inline constexpr uint8_t kFnReadInput = 0x04;

@@ -75,14 +75,14 @@ QString SerialEndpoint::DescribeOpenError() const {
     };
     switch (port_.error()) {
     case QSerialPort::DeviceNotFoundError:
-        return text(QT_TRANSLATE_NOOP("zephyra", "%1 포트가 없습니다 (어댑터가 꽂혀 있습니까?)"));
+        return text(ZEPHYRA_TEXT("zephyra", "%1 포트가 없습니다 (어댑터가 꽂혀 있습니까?)"));
     case QSerialPort::PermissionError:
         // Qt reports a port locked by another program the same way as a missing permission.
         if (file.exists() && (!file.isReadable() || !file.isWritable()))
-            return text(QT_TRANSLATE_NOOP(
-                "zephyra", "%1 포트를 쓸 권한이 없습니다: 포트를 가진 그룹에 사용자를 추가하고 "
-                           "(보통: sudo usermod -aG dialout $USER) 다시 로그인하십시오"));
-        return text(QT_TRANSLATE_NOOP("zephyra", "%1 포트를 다른 프로그램이 쓰고 있습니다"));
+            return text(ZEPHYRA_TEXT("zephyra",
+                                     "%1 포트를 쓸 권한이 없습니다: 포트를 가진 그룹에 사용자를 추가하고 "
+                                     "(보통: sudo usermod -aG dialout $USER) 다시 로그인하십시오"));
+        return text(ZEPHYRA_TEXT("zephyra", "%1 포트를 다른 프로그램이 쓰고 있습니다"));
     default:
         return QStringLiteral("%1: %2").arg(path, port_.errorString());
     }

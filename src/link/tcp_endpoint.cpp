@@ -12,7 +12,7 @@ QString Text(const char *marked) {
 }
 
 QString TimedOutText() {
-    return Text(QT_TRANSLATE_NOOP("zephyra", "연결 시간이 초과되었습니다"));
+    return Text(ZEPHYRA_TEXT("zephyra", "연결 시간이 초과되었습니다"));
 }
 
 // Our own words for the failures a technician meets every day, in the console's language; Qt's
@@ -20,15 +20,15 @@ QString TimedOutText() {
 QString ConnectErrorText(QAbstractSocket::SocketError error, const QString &qtText) {
     switch (error) {
     case QAbstractSocket::ConnectionRefusedError:
-        return Text(QT_TRANSLATE_NOOP("zephyra", "연결이 거부되었습니다"));
+        return Text(ZEPHYRA_TEXT("zephyra", "연결이 거부되었습니다"));
     case QAbstractSocket::HostNotFoundError:
-        return Text(QT_TRANSLATE_NOOP("zephyra", "호스트를 찾을 수 없습니다"));
+        return Text(ZEPHYRA_TEXT("zephyra", "호스트를 찾을 수 없습니다"));
     case QAbstractSocket::SocketTimeoutError:
         return TimedOutText();
     case QAbstractSocket::RemoteHostClosedError:
-        return Text(QT_TRANSLATE_NOOP("zephyra", "장비가 연결을 닫았습니다"));
+        return Text(ZEPHYRA_TEXT("zephyra", "장비가 연결을 닫았습니다"));
     default:
-        return qtText.isEmpty() ? Text(QT_TRANSLATE_NOOP("zephyra", "연결하지 못했습니다")) : qtText;
+        return qtText.isEmpty() ? Text(ZEPHYRA_TEXT("zephyra", "연결하지 못했습니다")) : qtText;
     }
 }
 } // namespace

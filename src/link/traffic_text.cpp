@@ -1,6 +1,7 @@
 // What the traffic window and its saved file say about each frame.
 #include <cstdio>
 
+#include "core/formatters.h"
 #include "core/text_key.h"
 #include "core/utf8_text.h"
 #include "link/link_monitor.h"
@@ -14,11 +15,6 @@ std::string Hex2(uint8_t b) {
     return BytesToHex(ByteView(&b, 1));
 }
 
-std::string Hex4(int32_t v) {
-    const uint8_t two[] = {static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
-    return BytesToHex(two);
-}
-
 ByteView UnitOf(const TrafficLine &line) {
     return FrameUnit(line.Link, line.Frame);
 }
@@ -30,33 +26,33 @@ std::string T(const char *text) {
 std::string LogName(uint8_t kind) {
     switch (kind) {
     case 1:
-        return T(QT_TRANSLATE_NOOP("zephyra", "알람이력"));
+        return T(ZEPHYRA_TEXT("zephyra", "알람이력"));
     case 2:
-        return T(QT_TRANSLATE_NOOP("zephyra", "데이터이력"));
+        return T(ZEPHYRA_TEXT("zephyra", "데이터이력"));
     case 3:
-        return T(QT_TRANSLATE_NOOP("zephyra", "이벤트이력"));
+        return T(ZEPHYRA_TEXT("zephyra", "이벤트이력"));
     default:
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "이력 %1"), {std::to_string(kind)});
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "이력 %1"), {std::to_string(kind)});
     }
 }
 
 std::string Outcome(uint8_t result) {
     if (result == 1)
-        return T(QT_TRANSLATE_NOOP("zephyra", "완료"));
+        return T(ZEPHYRA_TEXT("zephyra", "완료"));
     if (result == 2)
-        return T(QT_TRANSLATE_NOOP("zephyra", "거부"));
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "결과 %1"), {std::to_string(result)});
+        return T(ZEPHYRA_TEXT("zephyra", "거부"));
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "결과 %1"), {std::to_string(result)});
 }
 
 std::string ShortFrame() {
-    return T(QT_TRANSLATE_NOOP("zephyra", "짧은 프레임"));
+    return T(ZEPHYRA_TEXT("zephyra", "짧은 프레임"));
 }
 
 // A length or byte count that disagrees with the bytes present is worth seeing next to the meaning.
 std::string LengthNote(int32_t says, std::size_t has) {
     if (says == static_cast<int32_t>(has))
         return {};
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", " (길이 표시 %1, 실제 %2)"),
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", " (길이 표시 %1, 실제 %2)"),
                           {std::to_string(says), std::to_string(has)});
 }
 
@@ -67,15 +63,15 @@ std::string ReadText(ByteView unit, bool request) {
         int32_t start = ParseBE16(unit.subspan(2));
         int32_t count = ParseBE16(unit.subspan(4));
         if (start == 0x0001 && count == 0x007F)
-            return T(QT_TRANSLATE_NOOP("zephyra", "상태 읽기 127개 레지스터"));
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "0x%2부터 %1개 레지스터 읽기"),
-                              {std::to_string(count), Hex4(start)});
+            return T(ZEPHYRA_TEXT("zephyra", "상태 읽기 127개 레지스터"));
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%2부터 %1개 레지스터 읽기"),
+                              {std::to_string(count), HexWord(start)});
     }
     if (unit.size() < 3)
         return ShortFrame();
     const int32_t bytes = unit[2];
-    return FormatCoreText(bytes == 254 ? QT_TRANSLATE_NOOP("zephyra", "상태 응답 %1바이트")
-                                       : QT_TRANSLATE_NOOP("zephyra", "읽기 응답 %1바이트"),
+    return FormatCoreText(bytes == 254 ? ZEPHYRA_TEXT("zephyra", "상태 응답 %1바이트")
+                                       : ZEPHYRA_TEXT("zephyra", "읽기 응답 %1바이트"),
                           {std::to_string(bytes)}) +
            LengthNote(bytes, unit.size() - 3);
 }
@@ -83,10 +79,10 @@ std::string ReadText(ByteView unit, bool request) {
 std::string WriteText(ByteView unit, bool request) {
     if (unit.size() < 6)
         return ShortFrame();
-    const std::string where = "0x" + Hex4(ParseBE16(unit.subspan(2)));
+    const std::string where = HexWord(ParseBE16(unit.subspan(2)));
     const std::string value = std::to_string(ParseBE16(unit.subspan(4)));
-    return FormatCoreText(request ? QT_TRANSLATE_NOOP("zephyra", "쓰기 %1 := %2")
-                                  : QT_TRANSLATE_NOOP("zephyra", "에코 %1 = %2"),
+    return FormatCoreText(request ? ZEPHYRA_TEXT("zephyra", "쓰기 %1 := %2")
+                                  : ZEPHYRA_TEXT("zephyra", "에코 %1 = %2"),
                           {where, value});
 }
 
@@ -100,32 +96,32 @@ std::string HistoryText(ByteView unit, bool request) {
     switch (command) {
     case 1:
         if (request)
-            text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 개수 요청"), {log});
+            text = FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 개수 요청"), {log});
         else if (rest.size() >= 2)
-            text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%2 개수 %1"),
-                                  {std::to_string(ParseBE16(rest)), log});
+            text =
+                FormatCoreText(ZEPHYRA_TEXT("zephyra", "%2 개수 %1"), {std::to_string(ParseBE16(rest)), log});
         else
             return ShortFrame();
         break;
     case 2:
         if (!request)
-            text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 기록"), {log});
+            text = FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 기록"), {log});
         else if (rest.size() >= 2)
-            text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%2 기록 %1 요청"),
+            text = FormatCoreText(ZEPHYRA_TEXT("zephyra", "%2 기록 %1 요청"),
                                   {std::to_string(ParseBE16(rest)), log});
         else
             return ShortFrame();
         break;
     case 3:
         if (request)
-            text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 초기화"), {log});
+            text = FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 초기화"), {log});
         else if (!rest.empty())
-            text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 초기화: %2"), {log, Outcome(rest[0])});
+            text = FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 초기화: %2"), {log, Outcome(rest[0])});
         else
             return ShortFrame();
         break;
     default:
-        text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%2 명령 %1"), {std::to_string(command), log});
+        text = FormatCoreText(ZEPHYRA_TEXT("zephyra", "%2 명령 %1"), {std::to_string(command), log});
     }
     return text + LengthNote(ParseBE16(unit.subspan(2)), unit.size() - 4);
 }
@@ -136,16 +132,16 @@ std::string NetworkText(ByteView unit, bool request) {
     const uint8_t sub = unit[4];
     std::string text;
     if (sub == 1)
-        text = request ? T(QT_TRANSLATE_NOOP("zephyra", "네트워크 정보 읽기"))
-                       : T(QT_TRANSLATE_NOOP("zephyra", "네트워크 정보"));
+        text = request ? T(ZEPHYRA_TEXT("zephyra", "네트워크 정보 읽기"))
+                       : T(ZEPHYRA_TEXT("zephyra", "네트워크 정보"));
     else if (sub == 2 && request)
-        text = T(QT_TRANSLATE_NOOP("zephyra", "네트워크 정보 쓰기"));
+        text = T(ZEPHYRA_TEXT("zephyra", "네트워크 정보 쓰기"));
     else if (sub == 2 && unit.size() >= 6)
-        text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "네트워크 정보 쓰기: %1"), {Outcome(unit[5])});
+        text = FormatCoreText(ZEPHYRA_TEXT("zephyra", "네트워크 정보 쓰기: %1"), {Outcome(unit[5])});
     else if (sub == 2)
         return ShortFrame();
     else
-        text = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "네트워크 정보 부명령 %1"), {std::to_string(sub)});
+        text = FormatCoreText(ZEPHYRA_TEXT("zephyra", "네트워크 정보 부명령 %1"), {std::to_string(sub)});
     return text + LengthNote(ParseBE16(unit.subspan(2)), unit.size() - 4);
 }
 
@@ -154,45 +150,43 @@ std::string NetworkText(ByteView unit, bool request) {
 std::string DropReasonText(DropReason reason) {
     switch (reason) {
     case DropReason::None:
-        return T(QT_TRANSLATE_NOOP("zephyra", "없음"));
+        return T(ZEPHYRA_TEXT("zephyra", "없음"));
     case DropReason::BadCrc:
-        return T(QT_TRANSLATE_NOOP("zephyra", "CRC 불일치"));
+        return T(ZEPHYRA_TEXT("zephyra", "CRC 불일치"));
     case DropReason::UnknownUnitOrFunction:
-        return T(QT_TRANSLATE_NOOP("zephyra", "알 수 없는 국번 또는 기능"));
+        return T(ZEPHYRA_TEXT("zephyra", "알 수 없는 국번 또는 기능"));
     case DropReason::StaleTransaction:
-        return T(QT_TRANSLATE_NOOP("zephyra", "대기 중이 아닌 트랜잭션 ID"));
+        return T(ZEPHYRA_TEXT("zephyra", "대기 중이 아닌 트랜잭션 ID"));
     case DropReason::LengthMismatch:
-        return T(QT_TRANSLATE_NOOP("zephyra", "길이 불일치"));
+        return T(ZEPHYRA_TEXT("zephyra", "길이 불일치"));
     case DropReason::HalfFrameAfterSilence:
-        return T(QT_TRANSLATE_NOOP("zephyra", "무응답 후 반쪽 프레임"));
+        return T(ZEPHYRA_TEXT("zephyra", "무응답 후 반쪽 프레임"));
     case DropReason::Noise:
-        return T(QT_TRANSLATE_NOOP("zephyra", "잡음"));
+        return T(ZEPHYRA_TEXT("zephyra", "잡음"));
     case DropReason::NotAwaited:
-        return T(QT_TRANSLATE_NOOP("zephyra", "기다리지 않던 응답"));
+        return T(ZEPHYRA_TEXT("zephyra", "기다리지 않던 응답"));
     case DropReason::ShortBlock:
-        return T(QT_TRANSLATE_NOOP("zephyra", "짧은 데이터 블록"));
+        return T(ZEPHYRA_TEXT("zephyra", "짧은 데이터 블록"));
     case DropReason::RequestMismatch:
-        return T(QT_TRANSLATE_NOOP("zephyra", "요청과 맞지 않는 응답"));
+        return T(ZEPHYRA_TEXT("zephyra", "요청과 맞지 않는 응답"));
     case DropReason::EchoMismatch:
-        return T(QT_TRANSLATE_NOOP("zephyra", "쓴 레지스터나 값과 다른 응답"));
+        return T(ZEPHYRA_TEXT("zephyra", "쓴 레지스터나 값과 다른 응답"));
     case DropReason::LateEcho:
-        return T(QT_TRANSLATE_NOOP("zephyra", "끝난 쓰기 순서의 늦은 응답"));
+        return T(ZEPHYRA_TEXT("zephyra", "끝난 쓰기 순서의 늦은 응답"));
     case DropReason::LateReply:
-        return T(QT_TRANSLATE_NOOP("zephyra", "이미 끝난 요청의 응답"));
+        return T(ZEPHYRA_TEXT("zephyra", "이미 끝난 요청의 응답"));
     case DropReason::AlreadyStored:
-        return T(QT_TRANSLATE_NOOP("zephyra", "이미 저장된 기록의 응답"));
+        return T(ZEPHYRA_TEXT("zephyra", "이미 저장된 기록의 응답"));
     }
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "사유 %1"),
-                          {std::to_string(static_cast<int>(reason))});
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "사유 %1"), {std::to_string(static_cast<int>(reason))});
 }
 
 std::string DroppedText(DropReason reason) {
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "버림: %1"), {DropReasonText(reason)});
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "버림: %1"), {DropReasonText(reason)});
 }
 
 std::string ExceptionReplyText(uint8_t code, uint8_t function) {
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "예외 응답 %1 (기능 0x%2)"),
-                          {Hex2(code), Hex2(function)});
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "예외 응답 %1 (기능 0x%2)"), {Hex2(code), Hex2(function)});
 }
 
 std::string DescribeFrame(const TrafficLine &line) {
@@ -218,7 +212,7 @@ std::string DescribeFrame(const TrafficLine &line) {
     case kFnNetwork:
         return NetworkText(unit, request);
     default:
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "기능 0x%1"), {Hex2(function)});
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "기능 0x%1"), {Hex2(function)});
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "polling/formatters.h"
+#include "core/formatters.h"
 #include "polling/register_names.h"
 
 namespace zephyra {

@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/link_kind.h"
 #include "link/bytes.h"
-#include "link/link_types.h"
 
 namespace zephyra {
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "polling/formatters.h"
+#include "core/formatters.h"
 #include "polling/poll_controller.h"
 #include "polling/status_decoder.h"
 
@@ -18,30 +18,30 @@ struct NamedRegister {
 
 // Captions as the windows show them, without their ranges and trailing blanks.
 constexpr NamedRegister kNames[] = {
-    {reg::kYear, QT_TRANSLATE_NOOP("zephyra", "년")},
-    {reg::kMonth, QT_TRANSLATE_NOOP("zephyra", "월")},
-    {reg::kDay, QT_TRANSLATE_NOOP("zephyra", "일")},
-    {reg::kHour, QT_TRANSLATE_NOOP("zephyra", "시")},
-    {reg::kMinute, QT_TRANSLATE_NOOP("zephyra", "분")},
-    {reg::kSecond, QT_TRANSLATE_NOOP("zephyra", "초")},
-    {reg::kChLimit, QT_TRANSLATE_NOOP("zephyra", "충전전류 제한")},
-    {reg::kCommand, QT_TRANSLATE_NOOP("zephyra", "제어 명령")},
-    {reg::kBModel, QT_TRANSLATE_NOOP("zephyra", "축전지 종류")},
-    {reg::kBCho, QT_TRANSLATE_NOOP("zephyra", "축전지 수량")},
-    {reg::kACHigh, QT_TRANSLATE_NOOP("zephyra", "AC 고전압")},
-    {reg::kACLow, QT_TRANSLATE_NOOP("zephyra", "AC 저전압")},
-    {reg::kDCHigh, QT_TRANSLATE_NOOP("zephyra", "DC 고전압")},
-    {reg::kDCLow, QT_TRANSLATE_NOOP("zephyra", "DC 저전압")},
-    {reg::kAlarmTestOn, QT_TRANSLATE_NOOP("zephyra", "경보시험")},
-    {reg::kAlarmTestBits, QT_TRANSLATE_NOOP("zephyra", "경보시험 항목")},
-    {reg::kCalibrationFirst, QT_TRANSLATE_NOOP("zephyra", "AC 전압")},
-    {reg::kCalibrationFirst + 1, QT_TRANSLATE_NOOP("zephyra", "DC 전압")},
-    {reg::kCalibrationFirst + 2, QT_TRANSLATE_NOOP("zephyra", "부하 전류")},
-    {reg::kCalibrationLast, QT_TRANSLATE_NOOP("zephyra", "축전지 전류")},
+    {reg::kYear, ZEPHYRA_TEXT("zephyra", "년")},
+    {reg::kMonth, ZEPHYRA_TEXT("zephyra", "월")},
+    {reg::kDay, ZEPHYRA_TEXT("zephyra", "일")},
+    {reg::kHour, ZEPHYRA_TEXT("zephyra", "시")},
+    {reg::kMinute, ZEPHYRA_TEXT("zephyra", "분")},
+    {reg::kSecond, ZEPHYRA_TEXT("zephyra", "초")},
+    {reg::kChLimit, ZEPHYRA_TEXT("zephyra", "충전전류 제한")},
+    {reg::kCommand, ZEPHYRA_TEXT("zephyra", "제어 명령")},
+    {reg::kBModel, ZEPHYRA_TEXT("zephyra", "축전지 종류")},
+    {reg::kBCho, ZEPHYRA_TEXT("zephyra", "축전지 수량")},
+    {reg::kACHigh, ZEPHYRA_TEXT("zephyra", "AC 고전압")},
+    {reg::kACLow, ZEPHYRA_TEXT("zephyra", "AC 저전압")},
+    {reg::kDCHigh, ZEPHYRA_TEXT("zephyra", "DC 고전압")},
+    {reg::kDCLow, ZEPHYRA_TEXT("zephyra", "DC 저전압")},
+    {reg::kAlarmTestOn, ZEPHYRA_TEXT("zephyra", "경보시험")},
+    {reg::kAlarmTestBits, ZEPHYRA_TEXT("zephyra", "경보시험 항목")},
+    {reg::kCalibrationFirst, ZEPHYRA_TEXT("zephyra", "AC 전압")},
+    {reg::kCalibrationFirst + 1, ZEPHYRA_TEXT("zephyra", "DC 전압")},
+    {reg::kCalibrationFirst + 2, ZEPHYRA_TEXT("zephyra", "부하 전류")},
+    {reg::kCalibrationLast, ZEPHYRA_TEXT("zephyra", "축전지 전류")},
     {reg::kEthSpeed, "Ethernet Speed"},
-    {reg::kDeviceId1, QT_TRANSLATE_NOOP("zephyra", "장비 ID")},
-    {reg::kDeviceId2, QT_TRANSLATE_NOOP("zephyra", "장비 ID")},
-    {reg::kDeviceId3, QT_TRANSLATE_NOOP("zephyra", "장비 ID")},
+    {reg::kDeviceId1, ZEPHYRA_TEXT("zephyra", "장비 ID")},
+    {reg::kDeviceId2, ZEPHYRA_TEXT("zephyra", "장비 ID")},
+    {reg::kDeviceId3, ZEPHYRA_TEXT("zephyra", "장비 ID")},
     {reg::kACLEn, "ACL"},
 };
 
@@ -75,21 +75,21 @@ std::string RegisterName(int32_t address) {
     const int32_t offset = address - reg::kAclAdded;
     // Built in the chosen language: no table holds them to translate later.
     if (offset >= 0 && offset < 4 * kAclRanges)
-        return FormatCoreText(offset % 4 < 2 ? QT_TRANSLATE_NOOP("zephyra", "#%1 시작 주소")
-                                             : QT_TRANSLATE_NOOP("zephyra", "#%1 끝 주소"),
+        return FormatCoreText(offset % 4 < 2 ? ZEPHYRA_TEXT("zephyra", "#%1 시작 주소")
+                                             : ZEPHYRA_TEXT("zephyra", "#%1 끝 주소"),
                               {std::to_string(offset / 4 + 1)});
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "레지스터 0x%1"), {HexDigits(address & 0xFFFF, 4)});
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "레지스터 %1"), {HexWord(address)});
 }
 
 std::string WriteName(const PendingWrite &write) {
     if (write.Address == reg::kCommand) {
         switch (write.Value) {
         case 1:
-            return QT_TRANSLATE_NOOP("zephyra", "제어보드 리셋");
+            return ZEPHYRA_TEXT("zephyra", "제어보드 리셋");
         case 4:
-            return QT_TRANSLATE_NOOP("zephyra", "구성정보 초기화");
+            return ZEPHYRA_TEXT("zephyra", "구성정보 초기화");
         case 8:
-            return QT_TRANSLATE_NOOP("zephyra", "환경정보 초기화");
+            return ZEPHYRA_TEXT("zephyra", "환경정보 초기화");
         default:
             break;
         }
@@ -100,19 +100,19 @@ std::string WriteName(const PendingWrite &write) {
 std::string ExceptionText(int code) {
     switch (code) {
     case 1:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "잘못된 기능 코드"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "잘못된 기능 코드"));
     case 2:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "잘못된 데이터 주소"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "잘못된 데이터 주소"));
     case 3:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "잘못된 데이터 값"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "잘못된 데이터 값"));
     case 4:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "장비 내부 오류"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "장비 내부 오류"));
     case 5:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "접수됨, 처리 중"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "접수됨, 처리 중"));
     case 6:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "장비 사용 중"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "장비 사용 중"));
     default:
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "예외 %1"), {HexDigits(code & 0xFF, 2)});
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "예외 %1"), {HexDigits(code & 0xFF, 2)});
     }
 }
 
@@ -130,20 +130,18 @@ std::string RefusedSequenceText(std::span<const PendingWrite> written, const Pen
     };
     const std::vector<PendingWrite> writtenOthers = others(written);
     std::string out = kSettingFail;
-    AppendGroup(out, TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "기록됨:")), writtenOthers);
+    AppendGroup(out, TranslateCoreText(ZEPHYRA_TEXT("zephyra", "기록됨:")), writtenOthers);
     const std::string shown = TranslateCoreText(name.c_str());
-    out +=
-        "\n" + FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "거부됨: %1 (%2)"), {shown, ExceptionText(code)});
+    out += "\n" + FormatCoreText(ZEPHYRA_TEXT("zephyra", "거부됨: %1 (%2)"), {shown, ExceptionText(code)});
     if (writtenOthers.size() != written.size()) {
         const bool deviceId = refused.Address >= reg::kDeviceId1 && refused.Address <= reg::kDeviceId3;
         const char *mixed =
-            deviceId ? QT_TRANSLATE_NOOP("zephyra",
-                                         "%1: 일부만 기록됨 — 장비의 ID가 옛 값과 새 값이 섞인 상태입니다")
-                     : QT_TRANSLATE_NOOP("zephyra",
-                                         "%1: 일부만 기록됨 — 장비의 값이 옛 값과 새 값이 섞인 상태입니다");
+            deviceId
+                ? ZEPHYRA_TEXT("zephyra", "%1: 일부만 기록됨 — 장비의 ID가 옛 값과 새 값이 섞인 상태입니다")
+                : ZEPHYRA_TEXT("zephyra", "%1: 일부만 기록됨 — 장비의 값이 옛 값과 새 값이 섞인 상태입니다");
         out += "\n" + FormatCoreText(mixed, {shown});
     }
-    AppendGroup(out, TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보내지 않음:")), others(notSent));
+    AppendGroup(out, TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음:")), others(notSent));
     return out;
 }
 
@@ -151,8 +149,8 @@ std::string WriteSequenceEndText(const WriteSequenceReport &report) {
     const std::vector<PendingWrite> confirmed = report.With(WriteOutcome::Confirmed);
     const std::vector<PendingWrite> notSent = report.With(WriteOutcome::NotSent);
     const WriteResult *ended = report.Ended();
-    const std::string written = TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "기록됨:"));
-    const std::string unsent = TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보내지 않음:"));
+    const std::string written = TranslateCoreText(ZEPHYRA_TEXT("zephyra", "기록됨:"));
+    const std::string unsent = TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음:"));
     std::string out;
     switch (report.End) {
     case SequenceEnd::Refused:
@@ -164,28 +162,30 @@ std::string WriteSequenceEndText(const WriteSequenceReport &report) {
         AppendGroup(out, written, confirmed);
         if (ended) {
             const std::string shown = TranslateCoreText(WriteName(ended->Write).c_str());
-            out += "\n" + FormatCoreText(QT_TRANSLATE_NOOP("zephyra",
-                                                           "응답 불일치: %1 (보낸 값 %2, 응답 레지스터 0x%3 값 %4)"),
-                                         {shown, std::to_string(ended->Write.Value),
-                                          HexDigits(ended->Echo.Address & 0xFFFF, 4),
-                                          std::to_string(ended->Echo.Value)});
+            out += "\n" + FormatCoreText(
+                              ZEPHYRA_TEXT("zephyra", "응답 불일치: %1 (보낸 값 %2, 응답 레지스터 %3 값 %4)"),
+                              {shown, std::to_string(ended->Write.Value), HexWord(ended->Echo.Address),
+                               std::to_string(ended->Echo.Value)});
         }
         AppendGroup(out, unsent, notSent);
         return out;
     case SequenceEnd::Deadline:
-        out = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다"),
-                             {std::to_string(WriteSequence::kEchoDeadlineMs / 1000)});
+        out = FormatCoreText(
+            ZEPHYRA_TEXT("zephyra", "설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다"),
+            {std::to_string(WriteSequence::kEchoDeadlineMs / 1000)});
         AppendGroup(out, written, confirmed);
         AppendGroup(out,
-                    TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
+                    TranslateCoreText(
+                        ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
                     report.With(WriteOutcome::Unconfirmed));
         AppendGroup(out, unsent, notSent);
         return out;
     case SequenceEnd::Cancelled:
-        out = FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "설정 중단: %1"), {report.Cause});
+        out = FormatCoreText(ZEPHYRA_TEXT("zephyra", "설정 중단: %1"), {report.Cause});
         AppendGroup(out, written, confirmed);
         AppendGroup(out,
-                    TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
+                    TranslateCoreText(
+                        ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
                     report.With(WriteOutcome::Unconfirmed));
         AppendGroup(out, unsent, notSent);
         return out;

@@ -1,14 +1,14 @@
 #include "polling/status_decoder.h"
 #include "core/text_key.h"
 
-#include "polling/formatters.h"
+#include "core/formatters.h"
 
 namespace zephyra {
 
 namespace {
 
 constexpr const char *kOffOn[] = {"OFF", "ON"};
-constexpr const char *kNoSensor = QT_TRANSLATE_NOOP("zephyra", "미사용");
+constexpr const char *kNoSensor = ZEPHYRA_TEXT("zephyra", "미사용");
 
 const char *OffOn(int32_t v) {
     return kOffOn[v != 0];
@@ -44,9 +44,9 @@ constexpr const char *kAclDefaultNames[10] = {"edtACL_DIP11", "edtACL_DIP12", "e
 const char *BatteryModelText(int32_t code) {
     switch (code) {
     case 0:
-        return QT_TRANSLATE_NOOP("zephyra", "아트라스");
+        return ZEPHYRA_TEXT("zephyra", "아트라스");
     case 1:
-        return QT_TRANSLATE_NOOP("zephyra", "세방전지");
+        return ZEPHYRA_TEXT("zephyra", "세방전지");
     default:
         return nullptr;
     }
@@ -154,7 +154,7 @@ void DecodeStatus(ByteView data, StatusSnapshot &s, StatusViewModel &view) {
     if (const char *model = BatteryModelText(s.Reg(reg::kBModel)))
         s.BModelText = model;
     show("edtB_Model", s.BModelText);
-    show("edtB_Cho", std::to_string(s.Reg(reg::kBCho) + 1) + QT_TRANSLATE_NOOP("zephyra", " 조"));
+    show("edtB_Cho", std::to_string(s.Reg(reg::kBCho) + 1) + ZEPHYRA_TEXT("zephyra", " 조"));
     show("edtACH", std::to_string(s.Reg(reg::kACHigh)) + " V");
     show("edtACL", std::to_string(s.Reg(reg::kACLow)) + " V");
     show("edtDCH", FormatTenthsUnit(s.Reg(reg::kDCHigh), 'V'));
@@ -177,8 +177,9 @@ void DecodeStatus(ByteView data, StatusSnapshot &s, StatusViewModel &view) {
     s.MACText = show("edtMAC", DottedHex(mac));
 
     s.ACLEn = s.Reg(reg::kACLEn);
-    show("edtACLEn", s.ACLEn == 0 ? QT_TRANSLATE_NOOP3("zephyra", "미사용", "ACL switch")
-                                  : QT_TRANSLATE_NOOP3("zephyra", "사용", "ACL switch"));
+    const TextKey aclSwitch = s.ACLEn == 0 ? ZEPHYRA_TEXT3("zephyra", "미사용", "ACL switch")
+                                           : ZEPHYRA_TEXT3("zephyra", "사용", "ACL switch");
+    f.push_back({"edtACLEn", aclSwitch.Source, aclSwitch.Comment});
 
     for (int i = 0; i < 10; ++i)
         s.AclAddedTexts[static_cast<std::size_t>(i)] =

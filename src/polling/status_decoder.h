@@ -54,6 +54,8 @@ struct StatusSnapshot {
 struct FieldText {
     const char *Name; // object name of the main-window field
     std::string Text;
+    // Where Text is a marked word that reads two ways in English, the comment that tells which.
+    const char *Comment = nullptr;
 };
 
 struct LampState {

@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
@@ -27,11 +26,13 @@
 
 #include "history/history_export.h"
 
-#include "polling/accessible_names_widget.h"
-#include "polling/core_text_window.h"
-#include "polling/main_window.h"
+#include "core/formatters.h"
 #include "polling/register_names.h"
 #include "profile/report_pdf_endpoint.h"
+#include "status/accessible_names_widget.h"
+#include "status/core_text_window.h"
+#include "status/main_window.h"
+#include "status/message_box.h"
 
 namespace zephyra {
 
@@ -71,21 +72,18 @@ void AddRow(QTableWidget *t, const QStringList &cells, bool highlight = false) {
 
 QString RegisterText(ProfileSetting s) {
     const ProfileSettingInfo &info = InfoOf(s);
-    auto hex = [](int v) {
-        return "0x" + QString::number(v, 16).toUpper().rightJustified(4, QLatin1Char('0'));
-    };
+    auto hex = [](int v) { return QString::fromStdString(HexWord(v)); };
     return info.Registers > 1 ? hex(info.Register) + ".." + hex(info.Register + info.Registers - 1)
                               : hex(info.Register);
 }
 
 void ShowSavedWithFolder(QWidget *parent, const QString &text, const QString &path) {
-    QMessageBox box(QMessageBox::Information, QString::fromLatin1(kModelName), text, QMessageBox::Ok, parent);
-    box.setObjectName("ProfileSavedBox");
+    auto box = MakeMessageBox(parent, QMessageBox::Information, text, {}, QMessageBox::Ok, "ProfileSavedBox");
     QPushButton *open =
-        box.addButton(QCoreApplication::translate("ProfileWindow", "폴더 열기"), QMessageBox::ActionRole);
+        box->addButton(QCoreApplication::translate("ProfileWindow", "폴더 열기"), QMessageBox::ActionRole);
     open->setObjectName("btnOpenFolder");
-    box.exec();
-    if (box.clickedButton() == open)
+    box->exec();
+    if (box->clickedButton() == open)
         QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
 }
 
@@ -312,11 +310,10 @@ bool ApplyProfile(ProfileContext &ctx, QWidget *parent, const SiteProfile &profi
         question += "\n  " + CoreText(InfoOf(s).Label) + ": " + Q(ShownValue(s, held.Value(s).value_or(""))) +
                     "  →  " + Q(ShownValue(s, profile.Value(s).value_or("")));
     question += withheld + QCoreApplication::translate("ProfileWindow", "\n\n계속할까요?");
-    QMessageBox ask(QMessageBox::Question, QCoreApplication::translate("ProfileWindow", "프로필 적용"),
-                    question, QMessageBox::Yes | QMessageBox::No, parent);
-    ask.setObjectName("ProfileApplyQuestion");
-    ask.setDefaultButton(QMessageBox::No);
-    if (ask.exec() != QMessageBox::Yes)
+    if (MakeMessageBox(parent, QMessageBox::Question, question,
+                       QCoreApplication::translate("ProfileWindow", "프로필 적용"),
+                       QMessageBox::Yes | QMessageBox::No, "ProfileApplyQuestion")
+            ->exec() != QMessageBox::Yes)
         return nothing();
 
     auto run = std::make_shared<ApplyRun>(ctx, parent, ProfileApplyTracker(before, profile, plan), std::move(done));

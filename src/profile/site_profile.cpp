@@ -5,8 +5,9 @@
 
 #include "config/acl_settings.h"
 #include "config/operating_settings.h"
+#include "core/csv_text.h"
+#include "core/formatters.h"
 #include "core/text_key.h"
-#include "polling/formatters.h"
 #include "polling/register_names.h"
 
 namespace zephyra {
@@ -17,22 +18,21 @@ using json = nlohmann::ordered_json;
 using S = ProfileSetting;
 
 constexpr ProfileSettingInfo kInfos[] = {
-    {S::CHLimit, "charge_current_limit", QT_TRANSLATE_NOOP("zephyra", "충전전류 제한"), "", reg::kChLimit, 1,
+    {S::CHLimit, "charge_current_limit", ZEPHYRA_TEXT("zephyra", "충전전류 제한"), "", reg::kChLimit, 1,
      false},
-    {S::BModel, "battery_model", QT_TRANSLATE_NOOP("zephyra", "축전지 종류"), "", reg::kBModel, 1, false},
-    {S::BCho, "battery_strings", QT_TRANSLATE_NOOP("zephyra", "축전지 수량"), "", reg::kBCho, 1, false},
-    {S::ACOV, "ac_high_voltage", QT_TRANSLATE_NOOP("zephyra", "AC 고전압"), "V", reg::kACHigh, 1, false},
-    {S::ACUV, "ac_low_voltage", QT_TRANSLATE_NOOP("zephyra", "AC 저전압"), "V", reg::kACLow, 1, false},
-    {S::DCOV, "dc_high_voltage", QT_TRANSLATE_NOOP("zephyra", "DC 고전압"), "V", reg::kDCHigh, 1, false},
-    {S::DCUV, "dc_low_voltage", QT_TRANSLATE_NOOP("zephyra", "DC 저전압"), "V", reg::kDCLow, 1, false},
-    {S::EthSpeed, "ethernet_speed", QT_TRANSLATE_NOOP("zephyra", "Ethernet Speed"), "", reg::kEthSpeed, 1,
-     true},
-    {S::AclEnable, "acl_enabled", QT_TRANSLATE_NOOP("zephyra", "ACL 사용"), "", reg::kACLEn, 1, true},
-    {S::AclRange1, "acl_range_1", QT_TRANSLATE_NOOP("zephyra", "ACL #1"), "", reg::kAclAdded, 4, true},
-    {S::AclRange2, "acl_range_2", QT_TRANSLATE_NOOP("zephyra", "ACL #2"), "", reg::kAclAdded + 4, 4, true},
-    {S::AclRange3, "acl_range_3", QT_TRANSLATE_NOOP("zephyra", "ACL #3"), "", reg::kAclAdded + 8, 4, true},
-    {S::AclRange4, "acl_range_4", QT_TRANSLATE_NOOP("zephyra", "ACL #4"), "", reg::kAclAdded + 12, 4, true},
-    {S::AclRange5, "acl_range_5", QT_TRANSLATE_NOOP("zephyra", "ACL #5"), "", reg::kAclAdded + 16, 4, true},
+    {S::BModel, "battery_model", ZEPHYRA_TEXT("zephyra", "축전지 종류"), "", reg::kBModel, 1, false},
+    {S::BCho, "battery_strings", ZEPHYRA_TEXT("zephyra", "축전지 수량"), "", reg::kBCho, 1, false},
+    {S::ACOV, "ac_high_voltage", ZEPHYRA_TEXT("zephyra", "AC 고전압"), "V", reg::kACHigh, 1, false},
+    {S::ACUV, "ac_low_voltage", ZEPHYRA_TEXT("zephyra", "AC 저전압"), "V", reg::kACLow, 1, false},
+    {S::DCOV, "dc_high_voltage", ZEPHYRA_TEXT("zephyra", "DC 고전압"), "V", reg::kDCHigh, 1, false},
+    {S::DCUV, "dc_low_voltage", ZEPHYRA_TEXT("zephyra", "DC 저전압"), "V", reg::kDCLow, 1, false},
+    {S::EthSpeed, "ethernet_speed", ZEPHYRA_TEXT("zephyra", "Ethernet Speed"), "", reg::kEthSpeed, 1, true},
+    {S::AclEnable, "acl_enabled", ZEPHYRA_TEXT("zephyra", "ACL 사용"), "", reg::kACLEn, 1, true},
+    {S::AclRange1, "acl_range_1", ZEPHYRA_TEXT("zephyra", "ACL #1"), "", reg::kAclAdded, 4, true},
+    {S::AclRange2, "acl_range_2", ZEPHYRA_TEXT("zephyra", "ACL #2"), "", reg::kAclAdded + 4, 4, true},
+    {S::AclRange3, "acl_range_3", ZEPHYRA_TEXT("zephyra", "ACL #3"), "", reg::kAclAdded + 8, 4, true},
+    {S::AclRange4, "acl_range_4", ZEPHYRA_TEXT("zephyra", "ACL #4"), "", reg::kAclAdded + 12, 4, true},
+    {S::AclRange5, "acl_range_5", ZEPHYRA_TEXT("zephyra", "ACL #5"), "", reg::kAclAdded + 16, 4, true},
 };
 static_assert(std::size(kInfos) == kProfileSettings);
 // InfoOf indexes by setting, and the operating settings tick the dialog's row of the same number.
@@ -60,16 +60,15 @@ constexpr PerUnit kPerUnit[] = {
 };
 
 // The dialogs' pick lists, entry i being list index i.
-constexpr const char *kCHLimitList[] = {"OFF", "3 A", "4 A", "5 A"};
-constexpr const char *kBModelList[] = {QT_TRANSLATE_NOOP("zephyra", "아트라스"),
-                                       QT_TRANSLATE_NOOP("zephyra", "세방전지")};
-constexpr const char *kBChoList[] = {QT_TRANSLATE_NOOP("zephyra", "1조"), QT_TRANSLATE_NOOP("zephyra", "2조"),
-                                     QT_TRANSLATE_NOOP("zephyra", "3조")};
-constexpr const char *kEthSpeedList[] = {"Auto", "10M", "100M", "1G"};
-constexpr const char *kAclList[] = {QT_TRANSLATE_NOOP3("zephyra", "미사용", "ACL switch"),
-                                    QT_TRANSLATE_NOOP3("zephyra", "사용", "ACL switch")};
+constexpr TextKey kCHLimitList[] = {"OFF", "3 A", "4 A", "5 A"};
+constexpr TextKey kBModelList[] = {ZEPHYRA_TEXT("zephyra", "아트라스"), ZEPHYRA_TEXT("zephyra", "세방전지")};
+constexpr TextKey kBChoList[] = {ZEPHYRA_TEXT("zephyra", "1조"), ZEPHYRA_TEXT("zephyra", "2조"),
+                                 ZEPHYRA_TEXT("zephyra", "3조")};
+constexpr TextKey kEthSpeedList[] = {"Auto", "10M", "100M", "1G"};
+constexpr TextKey kAclList[] = {ZEPHYRA_TEXT3("zephyra", "미사용", "ACL switch"),
+                                ZEPHYRA_TEXT3("zephyra", "사용", "ACL switch")};
 
-std::span<const char *const> ListOf(S s) {
+std::span<const TextKey> ListOf(S s) {
     switch (s) {
     case S::CHLimit:
         return kCHLimitList;
@@ -102,14 +101,9 @@ int RangeNumber(S s) {
 int ListIndexOf(S s, const std::string &text) {
     auto list = ListOf(s);
     for (std::size_t i = 0; i < list.size(); ++i)
-        if (text == list[i])
+        if (text == list[i].Source)
             return static_cast<int>(i);
     return -1;
-}
-
-// The main window's words for the switch, not the plain "not used".
-const char *ListComment(S s) {
-    return s == S::AclEnable ? "ACL switch" : nullptr;
 }
 
 // A setting's caption in the chosen language.
@@ -119,21 +113,13 @@ std::string Label(S s) {
 
 std::string ListError(S s, const std::string &text) {
     std::string entries;
-    for (const char *e : ListOf(s)) {
+    for (const TextKey &key : ListOf(s)) {
         // The file keeps the dialogs' Korean words; in English each is followed by what it means.
-        const std::string shown = ShownValue(s, e);
-        entries += std::string(entries.empty() ? "" : ", ") + e + (shown != e ? " = " + shown : "");
+        const std::string e = key.Source, shown = TranslateCoreText(key);
+        entries += (entries.empty() ? "" : ", ") + e + (shown != e ? " = " + shown : "");
     }
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: '%2'은(는) 목록에 없는 값입니다 (%3)"),
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: '%2'은(는) 목록에 없는 값입니다 (%3)"),
                           {Label(s), text, entries});
-}
-
-std::string Hex4(int32_t v) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out = "0x";
-    for (int shift = 12; shift >= 0; shift -= 4)
-        out += digits[(v >> shift) & 0xF];
-    return out;
 }
 
 std::string JoinAddress(const std::array<std::string, 4> &parts) {
@@ -167,21 +153,9 @@ template <typename Writes> std::string DeviceListText(S s, int index, int32_t ra
     if (index >= 0 && static_cast<std::size_t>(index) < list.size()) {
         const SettingWrites w = writesFor(index);
         if (w.Ok() && w.Writes.size() == 1 && w.Writes[0].Value == raw)
-            return list[static_cast<std::size_t>(index)];
+            return list[static_cast<std::size_t>(index)].Source;
     }
     return std::to_string(raw);
-}
-
-std::string CsvField(const std::string &text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + "\"";
 }
 
 } // namespace
@@ -228,7 +202,7 @@ SiteProfile ProfileFromSnapshot(const StatusSnapshot &snapshot) {
             in.EthSpeedIndex = index;
             return AclWrites(in);
         }));
-    set(S::AclEnable, kAclList[acl.AclIndex == 1 ? 1 : 0]);
+    set(S::AclEnable, kAclList[acl.AclIndex == 1 ? 1 : 0].Source);
     for (int k = 0; k < kAclRanges; ++k)
         set(static_cast<S>(static_cast<int>(S::AclRange1) + k),
             RangeText(acl.Ranges[static_cast<std::size_t>(k)]));
@@ -252,7 +226,7 @@ std::string ProfileToJson(const SiteProfile &profile) {
             entry["value"] = *value;
         if (*info.Unit)
             entry["unit"] = info.Unit;
-        entry["register"] = Hex4(info.Register);
+        entry["register"] = HexWord(info.Register);
         settings.push_back(entry);
     }
     json per = json::array();
@@ -272,46 +246,44 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
     try {
         root = json::parse(text);
     } catch (const json::exception &e) {
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필 파일을 읽을 수 없습니다 (JSON 아님): %1"),
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "프로필 파일을 읽을 수 없습니다 (JSON 아님): %1"),
                               {e.what()});
     }
     if (!root.is_object() || root.value("format", json()) != kProfileFormat)
         return FormatCoreText(
-            QT_TRANSLATE_NOOP("zephyra", "프로필 파일이 아닙니다: \"format\"이 \"%1\"이어야 합니다"),
+            ZEPHYRA_TEXT("zephyra", "프로필 파일이 아닙니다: \"format\"이 \"%1\"이어야 합니다"),
             {kProfileFormat});
     const json version = root.value("format_version", json());
     if (!version.is_number_integer() || version.get<int64_t>() < 1)
-        return TranslateCoreText(
-            QT_TRANSLATE_NOOP("zephyra", "프로필의 \"format_version\"이 올바르지 않습니다"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "프로필의 \"format_version\"이 올바르지 않습니다"));
     if (version.get<int64_t>() > kProfileFormatVersion)
         return FormatCoreText(
-            QT_TRANSLATE_NOOP(
+            ZEPHYRA_TEXT(
                 "zephyra",
                 "프로필 형식 버전 %1은(는) 이 프로그램보다 새롭습니다 (버전 %2까지 읽을 수 있습니다)"),
             {std::to_string(version.get<int64_t>()), std::to_string(kProfileFormatVersion)});
     for (const auto &[key, _] : root.items())
         if (key != "format" && key != "format_version" && key != "model" && key != "never_in_a_profile" &&
             key != "settings")
-            return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필에 알 수 없는 항목이 있습니다: %1"),
-                                  {key});
+            return FormatCoreText(ZEPHYRA_TEXT("zephyra", "프로필에 알 수 없는 항목이 있습니다: %1"), {key});
     const json model = root.value("model", json());
     if (!model.is_string() || model.get<std::string>() != kModelName)
         return FormatCoreText(
-            QT_TRANSLATE_NOOP("zephyra", "다른 장비의 프로필입니다: 모델이 %1이어야 합니다 (파일: %2)"),
+            ZEPHYRA_TEXT("zephyra", "다른 장비의 프로필입니다: 모델이 %1이어야 합니다 (파일: %2)"),
             {kModelName, model.is_string() ? model.get<std::string>() : model.dump()});
     const json settings = root.value("settings", json());
     if (!settings.is_array())
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필의 \"settings\"가 목록이 아닙니다"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "프로필의 \"settings\"가 목록이 아닙니다"));
 
     SiteProfile out;
     std::vector<std::string> perUnit, unknown;
     for (const json &entry : settings) {
         if (!entry.is_object() || !entry.contains("key") || !entry["key"].is_string())
-            return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필의 설정 항목에 \"key\"가 없습니다"));
+            return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "프로필의 설정 항목에 \"key\"가 없습니다"));
         const std::string key = entry["key"].get<std::string>();
         for (const auto &[field, _] : entry.items())
             if (field != "key" && field != "value" && field != "unit" && field != "register")
-                return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: 알 수 없는 항목 %2"), {key, field});
+                return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: 알 수 없는 항목 %2"), {key, field});
         int32_t address = -1;
         if (entry.contains("register")) {
             const json &r = entry["register"];
@@ -321,7 +293,7 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
                 address = static_cast<int32_t>(std::stol(t.substr(2), nullptr, 16));
             else
                 return FormatCoreText(
-                    QT_TRANSLATE_NOOP("zephyra", "%1: \"register\"는 0x0021처럼 16진수로 씁니다"), {key});
+                    ZEPHYRA_TEXT("zephyra", "%1: \"register\"는 0x0021처럼 16진수로 씁니다"), {key});
         }
         auto info = std::find_if(std::begin(kInfos), std::end(kInfos),
                                  [&](const ProfileSettingInfo &i) { return key == i.Key; });
@@ -340,33 +312,31 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
         }
         const S s = info->Setting;
         if (address >= 0 && address != info->Register)
-            return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: 레지스터가 %2이어야 합니다 (파일: %3)"),
-                                  {key, Hex4(info->Register), Hex4(address)});
+            return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: 레지스터가 %2이어야 합니다 (파일: %3)"),
+                                  {key, HexWord(info->Register), HexWord(address)});
         if (out.Value(s))
-            return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1: 두 번 들어 있습니다"), {key});
+            return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: 두 번 들어 있습니다"), {key});
         if (!entry.contains("value"))
-            return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 (%2): 값이 없습니다"), {Label(s), key});
+            return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 (%2): 값이 없습니다"), {Label(s), key});
         const json &v = entry["value"];
         std::string value;
         if (s == S::ACOV || s == S::ACUV || IsTenths(s)) {
             if (!v.is_number())
-                return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 (%2): 숫자여야 합니다"),
-                                      {Label(s), key});
+                return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 (%2): 숫자여야 합니다"), {Label(s), key});
             value = v.is_number_integer() ? std::to_string(v.get<int64_t>()) : v.dump();
             int32_t tenths = 0;
             if (IsTenths(s) && ParseTenths(value, tenths))
                 value = FormatTenths(tenths);
         } else {
             if (!v.is_string())
-                return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%1 (%2): 문자열이어야 합니다"),
+                return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 (%2): 문자열이어야 합니다"),
                                       {Label(s), key});
             value = v.get<std::string>();
             if (IsRange(s)) {
                 AclRange range;
                 if (!SplitRange(value, range))
-                    return FormatCoreText(
-                        QT_TRANSLATE_NOOP("zephyra", "%1 (%2): '시작 주소 ~ 끝 주소'로 씁니다"),
-                        {Label(s), key});
+                    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 (%2): '시작 주소 ~ 끝 주소'로 씁니다"),
+                                          {Label(s), key});
                 value = RangeText(range);
             }
         }
@@ -379,11 +349,10 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
         return t;
     };
     if (!perUnit.empty())
-        return FormatCoreText(
-            QT_TRANSLATE_NOOP("zephyra", "장비마다 고유한 설정은 프로필에 넣을 수 없습니다: %1"),
-            {joined(perUnit)});
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "장비마다 고유한 설정은 프로필에 넣을 수 없습니다: %1"),
+                              {joined(perUnit)});
     if (!unknown.empty())
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "프로필에 알 수 없는 설정이 있습니다: %1"),
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "프로필에 알 수 없는 설정이 있습니다: %1"),
                               {joined(unknown)});
     profile = std::move(out);
     return {};
@@ -405,18 +374,16 @@ std::vector<ProfileCompareRow> CompareProfile(const StatusSnapshot &device, cons
 
 std::string ShownValue(S s, const std::string &value) {
     const int i = ListIndexOf(s, value);
-    return i < 0 ? value : TranslateCoreText(ListOf(s)[static_cast<std::size_t>(i)], ListComment(s));
+    return i < 0 ? value : TranslateCoreText(ListOf(s)[static_cast<std::size_t>(i)]);
 }
 
 std::string CompareCsv(const std::vector<ProfileCompareRow> &rows) {
-    std::string out =
-        TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "설정,레지스터,장비,프로필,차이")) + "\r\n";
-    const std::string differs = TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "다름"));
+    std::string out = TranslateCoreText(ZEPHYRA_TEXT("zephyra", "설정,레지스터,장비,프로필,차이")) + "\r\n";
+    const std::string differs = TranslateCoreText(ZEPHYRA_TEXT("zephyra", "다름"));
     for (const ProfileCompareRow &r : rows) {
         const ProfileSettingInfo &info = InfoOf(r.Setting);
-        out += CsvField(Label(r.Setting)) + "," + Hex4(info.Register) + "," +
-               CsvField(ShownValue(r.Setting, r.Device)) + "," + CsvField(ShownValue(r.Setting, r.Profile)) +
-               "," + (r.Differs ? differs : "") + "\r\n";
+        out += CsvLine({Label(r.Setting), HexWord(info.Register), ShownValue(r.Setting, r.Device),
+                        ShownValue(r.Setting, r.Profile), r.Differs ? differs : ""});
     }
     return out;
 }
@@ -634,53 +601,52 @@ namespace {
 std::string NotSentText(NotSentWhy why) {
     switch (why) {
     case NotSentWhy::AfterRefusal:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보내지 않음: 앞의 쓰기가 거부됨"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음: 앞의 쓰기가 거부됨"));
     case NotSentWhy::AfterFailure:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보내지 않음: 앞의 쓰기의 응답이 맞지 않음"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음: 앞의 쓰기의 응답이 맞지 않음"));
     case NotSentWhy::Deadline:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보내지 않음: 앞의 쓰기가 응답 시간 안에 확인되지 않음"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음: 앞의 쓰기가 응답 시간 안에 확인되지 않음"));
     case NotSentWhy::Cancelled:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보내지 않음: 중단됨"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음: 중단됨"));
     case NotSentWhy::None:
         break;
     }
-    return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보내지 않음"));
+    return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음"));
 }
 } // namespace
 
 std::string OutcomeText(const ProfileApplyResult &result) {
     switch (result.Outcome) {
     case ApplyOutcome::Unchanged:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "같음, 보내지 않음"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "같음, 보내지 않음"));
     case ApplyOutcome::Confirmed:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "기록, 다음 상태 읽기에서 확인됨"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "기록, 다음 상태 읽기에서 확인됨"));
     case ApplyOutcome::NotConfirmed:
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "기록했으나 확인되지 않음 (읽은 값: %1)"),
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "기록했으나 확인되지 않음 (읽은 값: %1)"),
                               {ShownValue(result.Setting, result.Decoded)});
     case ApplyOutcome::Refused:
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "거부됨: %1"),
-                              {ExceptionText(result.ExceptionCode)});
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "거부됨: %1"), {ExceptionText(result.ExceptionCode)});
     case ApplyOutcome::NotSent:
         return NotSentText(result.Why);
     case ApplyOutcome::Withheld:
         return TranslateCoreText(
-            QT_TRANSLATE_NOOP("zephyra", "보내지 않음: ACL은 시리얼 연결에서만 쓸 수 있음"));
+            ZEPHYRA_TEXT("zephyra", "보내지 않음: ACL은 시리얼 연결에서만 쓸 수 있음"));
     case ApplyOutcome::Failed:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "실패: 응답의 레지스터나 값이 보낸 것과 다름"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "실패: 응답의 레지스터나 값이 보낸 것과 다름"));
     case ApplyOutcome::Unconfirmed:
         if (!result.Read)
-            return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "보냈으나 응답 없음 — 상태 읽기를 기다리는 중"));
+            return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보냈으나 응답 없음 — 상태 읽기를 기다리는 중"));
         if (result.Decoded == result.Wanted)
             return TranslateCoreText(
-                QT_TRANSLATE_NOOP("zephyra", "보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨"));
-        return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "보냈으나 응답 없음 — 장비 값: %1"),
+                ZEPHYRA_TEXT("zephyra", "보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨"));
+        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "보냈으나 응답 없음 — 장비 값: %1"),
                               {ShownValue(result.Setting, result.Decoded)});
     case ApplyOutcome::Echoed:
-        return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "기록됨 — 상태 읽기를 기다리는 중"));
+        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "기록됨 — 상태 읽기를 기다리는 중"));
     case ApplyOutcome::Pending:
         break;
     }
-    return TranslateCoreText(QT_TRANSLATE_NOOP("zephyra", "응답 없음"));
+    return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "응답 없음"));
 }
 
 } // namespace zephyra

@@ -17,8 +17,8 @@
 #include <fstream>
 
 #include "history/history_export.h"
-#include "polling/accessible_names_widget.h"
-#include "polling/main_window.h"
+#include "status/accessible_names_widget.h"
+#include "status/main_window.h"
 
 namespace zephyra {
 

@@ -19,7 +19,7 @@ std::string DayFileName(const std::string &day, int n) {
 
 std::string WriteError(const std::filesystem::path &path) {
     const int e = errno;
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "기록 파일 %1에 쓸 수 없습니다"), {path.string()}) +
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "기록 파일 %1에 쓸 수 없습니다"), {path.string()}) +
            (e ? std::string(": ") + std::strerror(e) : "");
 }
 
@@ -126,7 +126,7 @@ std::string TrendRecorder::Open(const std::string &day) {
         day_ = day;
         return {};
     }
-    return FormatCoreText(QT_TRANSLATE_NOOP("zephyra", "%2 폴더에 %1 기록을 둘 빈 파일 이름이 없습니다"),
+    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%2 폴더에 %1 기록을 둘 빈 파일 이름이 없습니다"),
                           {day, dir_.string()});
 }
 

@@ -5,8 +5,8 @@
 #include <ctime>
 #include <limits>
 
+#include "core/formatters.h"
 #include "core/local_clock.h"
-#include "polling/formatters.h"
 
 namespace zephyra {
 
@@ -92,7 +92,7 @@ std::string TrendCsvHeader() {
 std::string TrendCsvLine(const TrendSample &t) {
     return FormatIsoLocal(t.Time) + "," + t.DeviceTime + "," + std::to_string(static_cast<int64_t>(t.AcV)) +
            "," + Tenths(t.DcV) + "," + Tenths(t.LoadA) + "," + Tenths(t.BatteryA) + "," + Tenths(t.RackC) +
-           ",0x" + HexDigits(t.AlarmBits, 4) + ",0x" + HexDigits(t.RelayBits, 4);
+           "," + HexWord(t.AlarmBits) + "," + HexWord(t.RelayBits);
 }
 
 } // namespace zephyra

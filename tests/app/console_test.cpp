@@ -20,8 +20,8 @@
 
 #include "access/confirm_window.h"
 #include "app/console.h"
-#include "polling/cached_panel_widget_style.h"
-#include "polling/lamp_widget.h"
+#include "status/cached_panel_widget_style.h"
+#include "status/lamp_widget.h"
 #include "support/fakes.h"
 #include "support/gui_helpers.h"
 #include "support/status_block.h"

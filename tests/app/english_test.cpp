@@ -439,7 +439,7 @@ TEST_F(English, CoreSentencesWithValues) {
     const std::pair<std::string, std::string> cases[] = {
         {OperatingWrites(operating).Error, "DC high voltage: '59.1'"},
         {DateTimeWrites(time).Error, "Day: "},
-        {NothingSelectedError(QT_TRANSLATE_NOOP("zephyra", "경보시험")), "Alarm test: "},
+        {NothingSelectedError(ZEPHYRA_TEXT("zephyra", "경보시험")), "Alarm test: "},
         {ReadDeviceId("12%2x", words), "12%2x"},
         {HistoryCompletionText(2000), "2000"},
         {OutcomeText(refused), "57.0"},

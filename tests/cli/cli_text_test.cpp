@@ -139,5 +139,12 @@ TEST(CliText, LabelValuesAndLossAreEscapedAndCounted) {
     EXPECT_FALSE(LossPercent(LinkCounters{}, 0));
 }
 
+TEST(CliText, HistoryCsvQuotesOnlyCellsThatNeedIt) {
+    const std::vector<HistoryRow> rows = {{"2024-01-02 03:04", "AC 입력 이상"},
+                                          {"a,b", "say \"hi\"", "two\nlines", ""}};
+    EXPECT_EQ(HistoryCsv(rows),
+              "2024-01-02 03:04,AC 입력 이상\r\n\"a,b\",\"say \"\"hi\"\"\",\"two\nlines\",\r\n");
+}
+
 } // namespace
 } // namespace zephyra::cli

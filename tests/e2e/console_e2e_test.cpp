@@ -15,7 +15,7 @@
 #include "device/traffic_window.h"
 #include "e2e/console_fixture.h"
 #include "link/modbus_codec.h"
-#include "polling/lamp_widget.h"
+#include "status/lamp_widget.h"
 
 namespace zephyra::test {
 namespace {

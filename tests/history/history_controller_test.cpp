@@ -7,9 +7,9 @@
 #include <map>
 #include <sstream>
 
+#include "core/formatters.h"
 #include "history/history_controller.h"
 #include "link/response_receiver.h"
-#include "polling/formatters.h"
 #include "support/fakes.h"
 
 namespace zephyra {

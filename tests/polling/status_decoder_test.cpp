@@ -6,7 +6,7 @@
 #include <tuple>
 #include <utility>
 
-#include "polling/formatters.h"
+#include "core/formatters.h"
 #include "polling/status_decoder.h"
 #include "support/status_block.h"
 
@@ -342,6 +342,8 @@ TEST(Formatters, DigitsAndDottedForms) {
     EXPECT_EQ(HexDigits(0xFF, 2), "FF");
     EXPECT_EQ(HexDigits(0x1F, 4), "001F");
     EXPECT_EQ(HexDigits(0, 2), "00");
+    EXPECT_EQ(HexWord(0xA00F), "0xA00F");
+    EXPECT_EQ(HexWord(0x2A), "0x002A");
     EXPECT_EQ(DecDigits(5, 2), "05");
     EXPECT_EQ(DecDigits(192, 2), "192");
     EXPECT_EQ(DecDigits(0, 2), "00");

@@ -1,4 +1,4 @@
-#include "polling/formatters.h"
+#include "core/formatters.h"
 
 namespace zephyra {
 
@@ -51,6 +51,10 @@ std::string HexDigits(int64_t v, int n) {
         u >>= 4;
     }
     return s;
+}
+
+std::string HexWord(int64_t v) {
+    return "0x" + HexDigits(v & 0xFFFF, 4);
 }
 
 std::string DecDigits(int64_t v, int n) {

@@ -1,4 +1,4 @@
-#include "polling/cached_panel_widget_style.h"
+#include "status/cached_panel_widget_style.h"
 
 #include <QPainter>
 #include <QPixmapCache>

@@ -109,7 +109,7 @@ private:
     QLabel *Caption(const char *text, const char *name = nullptr);
     // At least as wide as the widest of texts, so none is cut off.
     // A decoded field's text as shown: the core's Korean words in the chosen language.
-    static QString ShownText(const char *field, const std::string &text);
+    static QString ShownText(const FieldText &field);
     static void FitPanel(QLabel *panel, const std::vector<std::string> &texts);
 
     MainWindowContext ctx_;

@@ -1,4 +1,4 @@
-#include "polling/main_window.h"
+#include "status/main_window.h"
 
 #include <QAccessible>
 #include <QCloseEvent>
@@ -25,10 +25,10 @@
 #include "access/confirm_window.h"
 #include "access/login_window.h"
 #include "device/connection_window.h"
-#include "polling/accessible_names_widget.h"
-#include "polling/core_text_window.h"
-#include "polling/elided_label.h"
-#include "polling/lamp_widget.h"
+#include "status/accessible_names_widget.h"
+#include "status/core_text_window.h"
+#include "status/elided_label.h"
+#include "status/lamp_widget.h"
 
 namespace zephyra {
 
@@ -550,7 +550,7 @@ void TMain_Form::RenderSession() {
 void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view) {
     for (const FieldText &f : view.Fields)
         if (QLineEdit *edit = fields_.value(QLatin1String(f.Name))) {
-            QString text = ShownText(f.Name, f.Text);
+            QString text = ShownText(f);
             if (edit->text() != text)
                 edit->setText(text);
         }
@@ -565,9 +565,10 @@ void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view)
         panels_[2]->setText(linkText);
 }
 
-QString TMain_Form::ShownText(const char *field, const std::string &text) {
-    if (std::string_view(field) == "edtACLEn")
-        return CoreText(text, "ACL switch");
+QString TMain_Form::ShownText(const FieldText &field) {
+    const std::string &text = field.Text;
+    if (field.Comment)
+        return CoreText(text, field.Comment);
     // A count of battery strings is the one field whose Korean comes after a number.
     static const std::string strings = " 조";
     if (text.size() > strings.size() && text.ends_with(strings))

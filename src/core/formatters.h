@@ -15,6 +15,8 @@ std::string FormatTenths(int32_t v);
 std::string FormatTenthsFixed(int32_t v);
 // Exactly n uppercase hex digits (for 0 <= v < 16^n).
 std::string HexDigits(int64_t v, int n);
+// A register address or 16-bit word as the device's documents write it: "0x" and four uppercase digits.
+std::string HexWord(int64_t v);
 // Decimal, zero-padded to at least n digits.
 std::string DecDigits(int64_t v, int n);
 // Four bytes as DecDigits(b, 2) joined by "."; six bytes as HexDigits(b, 2) joined by ".".

@@ -1,4 +1,4 @@
-#include "polling/lamp_widget.h"
+#include "status/lamp_widget.h"
 
 #include <QEvent>
 #include <QPainter>
