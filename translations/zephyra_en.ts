@@ -1156,10 +1156,6 @@ Continue?</translation>
         <translation>Late echo of a write sequence that had ended</translation>
     </message>
     <message>
-        <source>응답 불일치: %1 (보낸 값 %2, 응답 레지스터 0x%3 값 %4)</source>
-        <translation>Echo mismatch: %1 (sent value %2, echo register 0x%3 value %4)</translation>
-    </message>
-    <message>
         <source>설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다</source>
         <translation>Setting timed out: the device did not answer within %1 s</translation>
     </message>
