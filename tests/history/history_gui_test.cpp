@@ -79,8 +79,14 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return ran && !QApplication::activeModalWidget(); }, 20000));
     }
 
+    // As the receiver hands a reply on: the link monitor settles the awaited request first, so the next
+    // record may be asked on the one-request serial line.
     void Reply(HistoryKind kind, uint8_t command, const Bytes &body) {
-        console->Controller().ResponseDispatcher(kFnHistory, HistoryReply(kind, command, body));
+        const Bytes payload = HistoryReply(kind, command, body);
+        Bytes wire{0x01, kFnHistory};
+        wire.insert(wire.end(), payload.begin(), payload.end());
+        console->Monitor().FrameReceived(LinkKind::Serial, wire, 0);
+        console->Controller().ResponseDispatcher(kFnHistory, payload);
     }
 
     QTemporaryDir dir;
@@ -171,7 +177,8 @@ TEST_F(HistoryGuiTest, BothWindowsHaveTheirLayoutAndNoWayOutButClose) {
                                      ? Bytes{0x00, 0x01, 25, 3, 7, 14, 5, 9, 2, 31, 31, 2, 0xC0, 0xA8}
                                      : Bytes{0x00, 0x01, 25,   3,   7,    14,   5,    9,   0x00, 221,
                                              0x03, 0xE8, 0x00, 123, 0xFF, 0xF1, 0x00, 253, 7,    0};
-            console->Controller().Timer1Timer(); // a due tick sends the request the reply answers
+            // The record is asked at the collector's moment, just after the count was stored.
+            ASSERT_TRUE(WaitFor([&] { return console->Monitor().OutstandingCount() == 1; }));
             Reply(win->Kind(), 2, record);
             EXPECT_FALSE(win->Grid().Cell(1, 1).isEmpty());
             for (int col = 0; col < grid->model()->columnCount(); ++col)
@@ -208,7 +215,7 @@ TEST_F(HistoryGuiTest, StopRequestEndsADownloadWhoseRepliesStoppedAndItsRowsCanB
         ASSERT_TRUE(win);
         Reply(HistoryKind::Alarm, 1, {0x00, 0x05});
         EXPECT_EQ(win->Grid().GridRows(), 6);
-        console->Controller().Timer1Timer();
+        ASSERT_TRUE(WaitFor([&] { return console->Monitor().OutstandingCount() == 1; }));
         Reply(HistoryKind::Alarm, 2,
               Bytes{0x00, 0x04, 25, 3, 7, 14, 5, 9, 0, 221, 0x02, 0x1C, 0, 123, 0, 15, 0, 253, 2, 1});
         EXPECT_EQ(win->Grid().Cell(1, 8), "DC HIGH VOLT");
