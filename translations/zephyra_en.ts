@@ -1288,64 +1288,8 @@ Continue?</translation>
         <translation>Technician: %1</translation>
     </message>
     <message>
-        <source>쓴 레지스터나 값과 다른 응답</source>
-        <translation>reply with another register or value than written</translation>
-    </message>
-    <message>
-        <source>끝난 쓰기 순서의 늦은 응답</source>
-        <translation>late reply to a finished write sequence</translation>
-    </message>
-    <message>
         <source>응답 불일치: %1 (보낸 값 %2, 응답 레지스터 %3 값 %4)</source>
         <translation>Reply mismatch: %1 (sent value %2, reply register %3 value %4)</translation>
-    </message>
-    <message>
-        <source>설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다</source>
-        <translation>Setting timed out: the device did not answer within %1 s</translation>
-    </message>
-    <message>
-        <source>보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):</source>
-        <translation>Sent but not confirmed (whether the device took it is unknown):</translation>
-    </message>
-    <message>
-        <source>설정 중단: %1</source>
-        <translation>Setting stopped: %1</translation>
-    </message>
-    <message>
-        <source>보내지 않음: 앞의 쓰기가 거부됨</source>
-        <translation>Not sent: an earlier write was refused</translation>
-    </message>
-    <message>
-        <source>보내지 않음: 앞의 쓰기의 응답이 맞지 않음</source>
-        <translation>Not sent: the reply to an earlier write did not match</translation>
-    </message>
-    <message>
-        <source>보내지 않음: 앞의 쓰기가 응답 시간 안에 확인되지 않음</source>
-        <translation>Not sent: an earlier write was not confirmed in time</translation>
-    </message>
-    <message>
-        <source>보내지 않음: 중단됨</source>
-        <translation>Not sent: stopped</translation>
-    </message>
-    <message>
-        <source>실패: 응답의 레지스터나 값이 보낸 것과 다름</source>
-        <translation>Failed: the reply's register or value differs from what was sent</translation>
-    </message>
-    <message>
-        <source>보냈으나 응답 없음 — 상태 읽기를 기다리는 중</source>
-        <translation>Sent, no reply — waiting for the status read</translation>
-    </message>
-    <message>
-        <source>보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨</source>
-        <translation>Sent, no reply — the next status read confirmed the device took it</translation>
-    </message>
-    <message>
-        <source>보냈으나 응답 없음 — 장비 값: %1</source>
-        <translation>Sent, no reply — device value: %1</translation>
-    </message>
-    <message>
-        <source>기록됨 — 상태 읽기를 기다리는 중</source>
-        <translation>Written — waiting for the status read</translation>
     </message>
 </context>
 <context>
