@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "status/message_box.h"
+#include "status/message_box_dialog.h"
 
 namespace zephyra {
 

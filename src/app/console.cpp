@@ -13,7 +13,7 @@
 #include "history/history_commands.h"
 #include "history/status_log_commands.h"
 #include "status/cached_panel_widget_style.h"
-#include "status/message_box.h"
+#include "status/message_box_dialog.h"
 
 namespace zephyra {
 

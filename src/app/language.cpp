@@ -10,7 +10,7 @@
 
 #include "device/language_endpoint.h"
 #include "status/main_window.h"
-#include "status/message_box.h"
+#include "status/message_box_dialog.h"
 
 namespace zephyra {
 

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "config/octet_fields.h"
+#include "config/octet_fields_widget.h"
 
 namespace zephyra {
 

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "config/octet_fields.h"
+#include "config/octet_fields_widget.h"
 
 namespace zephyra {
 

@@ -14,7 +14,7 @@
 
 #include "status/accessible_names_widget.h"
 #include "status/main_window.h"
-#include "status/message_box.h"
+#include "status/message_box_dialog.h"
 
 namespace zephyra {
 

@@ -28,9 +28,9 @@
 #include "history/history_initial_dialog.h"
 #include "history/history_list_window.h"
 #include "status/accessible_names_widget.h"
-#include "status/elided_label.h"
+#include "status/elided_label_widget.h"
 #include "status/main_window.h"
-#include "status/message_box.h"
+#include "status/message_box_dialog.h"
 
 namespace zephyra {
 

@@ -32,7 +32,7 @@
 #include "status/accessible_names_widget.h"
 #include "status/core_text_window.h"
 #include "status/main_window.h"
-#include "status/message_box.h"
+#include "status/message_box_dialog.h"
 
 namespace zephyra {
 

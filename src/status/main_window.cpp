@@ -27,7 +27,7 @@
 #include "device/connection_window.h"
 #include "status/accessible_names_widget.h"
 #include "status/core_text_window.h"
-#include "status/elided_label.h"
+#include "status/elided_label_widget.h"
 #include "status/lamp_widget.h"
 
 namespace zephyra {

@@ -1,4 +1,4 @@
-#include "status/message_box.h"
+#include "status/message_box_dialog.h"
 
 #include "polling/poll_state.h"
 #include "status/accessible_names_widget.h"
