@@ -1,4 +1,5 @@
 #include "config/measurement_setting_dialog.h"
+#include "device/language_endpoint.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -75,7 +76,7 @@ MeasurementInputs TfrmSetting::Inputs() const {
 }
 
 void TfrmSetting::bbtnOKClick() {
-    SettingWrites result = MeasurementWrites(Inputs());
+    SettingWrites result = MeasurementWrites(Inputs(), QtTextTranslator());
     if (!result.Ok()) {
         ctx_.Messages.ShowError(result.Error);
         return;

@@ -1,4 +1,5 @@
 #include "history/history_window.h"
+#include "device/language_endpoint.h"
 #include "status/core_text_window.h"
 
 #include <QAction>
@@ -414,7 +415,7 @@ void HistoryWindowBase::bbtFileSaveClick() {
         for (std::string &cell : rows.front())
             cell = Text(cell).toStdString();
     ExportResult result = SpreadsheetExport(kind_, rows, QDir(dir).absolutePath().toStdString(),
-                                            TimeOfDay{now.hour(), now.minute(), now.second()});
+                                            TimeOfDay{now.hour(), now.minute(), now.second()}, QtTextTranslator());
     const QString path = QDir::toNativeSeparators(Text(result.Path));
     if (result.Ok) {
         labSaved_->SetFullText(path);
