@@ -56,8 +56,9 @@ constexpr uint8_t kModes[] = {mode::kPoll,
 constexpr uint8_t kFunctions[] = {kFnReadInput, kFnWriteSingle, kFnHistory, kFnNetwork};
 
 struct Console {
-    Console() : codec(state.Link, port), ctl(state, codec, timer, op, clock, trace, TextTranslator()),
-                rx(codec, ctl, clock) {
+    Console()
+        : codec(state.Link, port), ctl(state, codec, timer, op, clock, trace, TextTranslator()),
+          rx(codec, ctl, clock) {
         state.Connected = true;
         codec.AttachReceiver(&rx);
         codec.SetMonitor(&monitor);

@@ -640,18 +640,16 @@ int History(Device &dev, const Args &a, Reservation &reservation) {
     if (rows.size() <= 1)
         std::cerr << "the device's " << a.words[0] << " log is empty\n";
     reservation.Release();
+    const auto writeCsv = [&rows](const std::string &path) {
+        std::FILE *f = std::fopen(path.c_str(), "wb");
+        const std::string text = HistoryCsv(rows);
+        const bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+        const bool closed = f && std::fclose(f) == 0;
+        return ok && closed ? std::string() : std::string("the file cannot be written");
+    };
+    const TextTranslator tr = QtTextTranslator();
     const ExportResult result =
-        xls ? SpreadsheetExportAs(kind, rows, a.out, QtTextTranslator())
-            : WriteNewFile(
-                  a.out,
-                  [&rows](const std::string &path) {
-            std::FILE *f = std::fopen(path.c_str(), "wb");
-            const std::string text = HistoryCsv(rows);
-            const bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-            const bool closed = f && std::fclose(f) == 0;
-            return ok && closed ? std::string() : std::string("the file cannot be written");
-        },
-                  QtTextTranslator());
+        xls ? SpreadsheetExportAs(kind, rows, a.out, tr) : WriteNewFile(a.out, writeCsv, tr);
     if (!result.Ok) {
         Fail(result.Path + ": " + result.Error);
         return 1;

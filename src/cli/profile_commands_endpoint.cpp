@@ -145,7 +145,8 @@ int ReportCommand(const std::vector<std::string> &words, const ReportOptions &op
     // The report is a document for the site, in the console's default language like the console's own
     // report; only the command's messages are English.
     const TextTranslator korean;
-    ReportInputs in = GatherReportInputs(link.Controller(), link.Monitor(), device, std::time(nullptr), korean);
+    ReportInputs in =
+        GatherReportInputs(link.Controller(), link.Monitor(), device, std::time(nullptr), korean);
     in.Site = options.Site;
     in.Technician = options.Technician;
     if (!options.Profile.empty()) {

@@ -1,5 +1,4 @@
 #include "config/measurement_setting_dialog.h"
-#include "device/language_endpoint.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -9,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "device/language_endpoint.h"
 
 namespace zephyra {
 

@@ -30,7 +30,8 @@ template <std::size_t N> std::array<std::string, N> Split(const std::string &tex
     return out;
 }
 
-std::string AppendDecimal(const char *label, const std::array<std::string, 4> &parts, Bytes &block, const TextTranslator &tr) {
+std::string AppendDecimal(const char *label, const std::array<std::string, 4> &parts, Bytes &block,
+                          const TextTranslator &tr) {
     for (const std::string &part : parts) {
         uint8_t octet = 0;
         std::string error = ReadDecimalOctet(label, part, octet, tr);
@@ -89,7 +90,8 @@ std::string ConvertBarcode(NetworkInputs &in, const TextTranslator &tr) {
     return {};
 }
 
-NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &kept, const TextTranslator &tr) {
+NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &kept,
+                                 const TextTranslator &tr) {
     NetworkWrite out;
     const NetworkParts &mac = in.MacTicked ? in.Fields : kept;
     const NetworkParts &ip = in.IpTicked ? in.Fields : kept;

@@ -39,7 +39,7 @@ std::string FieldError(std::string_view label, std::string_view error, const Tex
 std::string RangeError(std::string_view label, std::string_view text, std::string_view lo,
                        std::string_view hi, const TextTranslator &tr) {
     return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: '%2' 값이 범위(%3..%4)를 벗어났습니다"),
-                          {FieldCaption(label, tr), text, lo, hi});
+                     {FieldCaption(label, tr), text, lo, hi});
 }
 
 std::string NothingSelectedError(std::string_view label, const TextTranslator &tr) {
@@ -113,7 +113,8 @@ bool ParseTenths(std::string_view text, int32_t &tenths) {
     return true;
 }
 
-std::string ReadInteger(std::string_view label, std::string_view text, int32_t lo, int32_t hi, int32_t &out, const TextTranslator &tr) {
+std::string ReadInteger(std::string_view label, std::string_view text, int32_t lo, int32_t hi, int32_t &out,
+                        const TextTranslator &tr) {
     int32_t v = 0;
     if (!ParseInteger(text, v))
         return FieldError(label, IntegerError(text), tr);
@@ -134,18 +135,20 @@ std::string ReadTenths(std::string_view label, std::string_view text, int32_t lo
     return {};
 }
 
-std::string ReadDecimalOctet(std::string_view label, std::string_view text, uint8_t &out, const TextTranslator &tr) {
+std::string ReadDecimalOctet(std::string_view label, std::string_view text, uint8_t &out,
+                             const TextTranslator &tr) {
     int32_t v = 0;
     if (!ParseInteger(text, v))
         return FieldError(label, IntegerError(text), tr);
     if (v < 0 || v > 255)
         return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: '%2' 값은 주소 자리(0..255)로 쓸 수 없습니다"),
-                              {FieldCaption(label, tr), text});
+                         {FieldCaption(label, tr), text});
     out = static_cast<uint8_t>(v);
     return {};
 }
 
-std::string ReadHexOctet(std::string_view label, std::string_view text, uint8_t &out, const TextTranslator &tr) {
+std::string ReadHexOctet(std::string_view label, std::string_view text, uint8_t &out,
+                         const TextTranslator &tr) {
     std::string_view digits = TrimBlanks(text);
     bool allHex = !digits.empty();
     int value = 0;
@@ -162,7 +165,7 @@ std::string ReadHexOctet(std::string_view label, std::string_view text, uint8_t 
         return FieldError(label, IntegerError("$" + std::string(text)), tr);
     if (digits.size() > 2)
         return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: '%2' 값은 주소 자리(00..FF)로 쓸 수 없습니다"),
-                              {FieldCaption(label, tr), text});
+                         {FieldCaption(label, tr), text});
     out = static_cast<uint8_t>(value);
     return {};
 }

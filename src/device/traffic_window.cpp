@@ -152,8 +152,9 @@ QString TfrmTraffic::CountersText() const {
     QStringList dropped;
     for (std::size_t r = 0; r < c.Dropped.size(); ++r)
         if (c.Dropped[r])
-            dropped << QString::fromStdString(DropReasonText(static_cast<DropReason>(r), QtTextTranslator())) + " " +
-                           QString::number(c.Dropped[r]);
+            dropped << QString::fromStdString(
+                           DropReasonText(static_cast<DropReason>(r), QtTextTranslator())) +
+                           " " + QString::number(c.Dropped[r]);
     text += "\n" + tr("버려진 프레임: %1").arg(dropped.isEmpty() ? none : dropped.join(", "));
     if (c.LastError.empty())
         text += "\n" + tr("마지막 오류: %1").arg(none);

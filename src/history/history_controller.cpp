@@ -35,10 +35,10 @@ namespace {
 std::string StallText(int64_t silentMs, const HistoryDownload &h, const TextTranslator &tr) {
     const std::string seconds = std::to_string(silentMs / 1000);
     if (h.Total <= 0)
-        return tr.Format(
-            ZEPHYRA_TEXT("zephyra", "장비가 %1초째 응답하지 않습니다 — 기록 개수를 기다리는 중"), {seconds});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "장비가 %1초째 응답하지 않습니다 — 기록 개수를 기다리는 중"),
+                         {seconds});
     return tr.Format(ZEPHYRA_TEXT("zephyra", "장비가 %1초째 응답하지 않습니다 — %3건 중 %2건 받음"),
-                          {seconds, std::to_string(std::max(h.Current - 1, 0)), std::to_string(h.Total)});
+                     {seconds, std::to_string(std::max(h.Current - 1, 0)), std::to_string(h.Total)});
 }
 
 } // namespace

@@ -46,8 +46,7 @@ std::string FileExists(const TextTranslator &tr) {
 }
 
 std::string NotRenamed(const std::error_code &why, const TextTranslator &tr) {
-    return tr.Format(ZEPHYRA_TEXT("zephyra", "완성된 파일의 이름을 바꿀 수 없습니다 (%1)"),
-                          {why.message()});
+    return tr.Format(ZEPHYRA_TEXT("zephyra", "완성된 파일의 이름을 바꿀 수 없습니다 (%1)"), {why.message()});
 }
 
 } // namespace
@@ -68,13 +67,13 @@ std::string ExportFileName(HistoryKind kind, TimeOfDay now, int attempt) {
 namespace {
 
 // The grid as a workbook; false when it does not fit on one sheet.
-bool BuildWorkbook(HistoryKind kind, const std::vector<HistoryRow> &rows, Workbook &book,
-                   std::string &error, const TextTranslator &tr) {
+bool BuildWorkbook(HistoryKind kind, const std::vector<HistoryRow> &rows, Workbook &book, std::string &error,
+                   const TextTranslator &tr) {
     const int columns = HistoryColumnCount(kind);
     // Record k lands in sheet row k + 2 (0-based k + 1); the sheet has 65536 rows.
     if (rows.size() + 1 > static_cast<std::size_t>(kWorkbookMaxRows)) {
         error = tr.Format(ZEPHYRA_TEXT("zephyra", "한 시트에 넣기에는 행이 너무 많습니다 (최대 %1행)"),
-                               {std::to_string(kWorkbookMaxRows - 2)});
+                          {std::to_string(kWorkbookMaxRows - 2)});
         return false;
     }
     std::vector<int> widths(static_cast<std::size_t>(columns), 0);
@@ -173,7 +172,7 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
     }
     if (target.empty()) {
         result.Error = tr.Format(ZEPHYRA_TEXT("zephyra", "남은 파일 이름이 없습니다 (%1개 모두 있음)"),
-                                      {std::to_string(kMaxNameAttempts)});
+                                 {std::to_string(kMaxNameAttempts)});
         return result;
     }
     result.Path = target.string();
@@ -203,21 +202,21 @@ ExportResult WriteNewFile(const std::string &path,
     result.Error = WriteThroughTemporary(
         target, write,
         [&target, &tr](const fs::path &temporary) -> std::string {
-        // A hard link never replaces a file that appeared meanwhile; file systems without links (a FAT
-        // memory stick) get a rename after one more look.
-        std::error_code why;
-        fs::create_hard_link(temporary, target, why);
-        if (why == std::errc::file_exists)
-            return FileExists(tr);
-        if (why) {
-            if (fs::exists(fs::symlink_status(target, why)))
+            // A hard link never replaces a file that appeared meanwhile; file systems without links (a FAT
+            // memory stick) get a rename after one more look.
+            std::error_code why;
+            fs::create_hard_link(temporary, target, why);
+            if (why == std::errc::file_exists)
                 return FileExists(tr);
-            fs::rename(temporary, target, why);
-            return why ? NotRenamed(why, tr) : std::string();
-        }
-        fs::remove(temporary, why);
-        return {};
-    },
+            if (why) {
+                if (fs::exists(fs::symlink_status(target, why)))
+                    return FileExists(tr);
+                fs::rename(temporary, target, why);
+                return why ? NotRenamed(why, tr) : std::string();
+            }
+            fs::remove(temporary, why);
+            return {};
+        },
         tr);
     result.Ok = result.Error.empty();
     return result;

@@ -1,5 +1,4 @@
 #include "history/history_window.h"
-#include "device/language_endpoint.h"
 #include "status/core_text_window.h"
 
 #include <QAction>
@@ -24,6 +23,7 @@
 #include <QVBoxLayout>
 #include <iostream>
 
+#include "device/language_endpoint.h"
 #include "history/history_commands.h"
 #include "history/history_export.h"
 #include "history/history_initial_dialog.h"
@@ -414,8 +414,9 @@ void HistoryWindowBase::bbtFileSaveClick() {
     if (!rows.empty())
         for (std::string &cell : rows.front())
             cell = Text(cell).toStdString();
-    ExportResult result = SpreadsheetExport(kind_, rows, QDir(dir).absolutePath().toStdString(),
-                                            TimeOfDay{now.hour(), now.minute(), now.second()}, QtTextTranslator());
+    ExportResult result =
+        SpreadsheetExport(kind_, rows, QDir(dir).absolutePath().toStdString(),
+                          TimeOfDay{now.hour(), now.minute(), now.second()}, QtTextTranslator());
     const QString path = QDir::toNativeSeparators(Text(result.Path));
     if (result.Ok) {
         labSaved_->SetFullText(path);

@@ -55,7 +55,8 @@ LogFileResult WriteLogFile(const std::filesystem::path &directory, const std::tm
 class StatusLog {
 public:
     // tr: the language of the write errors.
-    StatusLog(std::filesystem::path directory, TextTranslator tr) : directory_(std::move(directory)), tr_(tr) {}
+    StatusLog(std::filesystem::path directory, TextTranslator tr)
+        : directory_(std::move(directory)), tr_(tr) {}
 
     const std::vector<std::string> &Lines() const { return lines_; }
     // The operator edited the memo.

@@ -32,7 +32,7 @@ std::string NameWithCounter(const std::string &name, int counter) {
 
 std::string ErrorText(const std::filesystem::path &path, int error, const TextTranslator &tr) {
     return tr.Format(ZEPHYRA_TEXT("zephyra", "로그 파일 %1에 쓸 수 없습니다: %2"),
-                          {path.string(), std::strerror(error)});
+                     {path.string(), std::strerror(error)});
 }
 
 } // namespace

@@ -35,7 +35,8 @@ QString JoinLines(const std::vector<std::string> &lines, std::size_t first) {
 } // namespace
 
 TStatusLogPage::TStatusLogPage(StatusLogContext ctx, QWidget *parent)
-    : QWidget(parent), ctx_(ctx), log_(std::filesystem::path(ctx.FilesDir.toStdU16String()), QtTextTranslator()), timer5_(this) {
+    : QWidget(parent), ctx_(ctx),
+      log_(std::filesystem::path(ctx.FilesDir.toStdU16String()), QtTextTranslator()), timer5_(this) {
     setObjectName("LocalStatusLog");
     timer5_.setObjectName("Timer5");
     timer5_.setInterval(LogPeriodMs(0));

@@ -437,7 +437,7 @@ std::string Workbook::Save(const std::string &path) const {
     const GsfApi &gsf = Gsf();
     if (!gsf.Loaded)
         return tr_.Format(ZEPHYRA_TEXT("zephyra", "통합 문서 라이브러리 %1을(를) 불러올 수 없습니다"),
-                              {kGsfLibrary});
+                          {kGsfLibrary});
     Bytes stream = BuildStream();
 
     // Plain casts: GLib's checked casts would tie the program to the library at link time.

@@ -43,16 +43,15 @@ std::string HealthText(const LinkHealth &h, const TextTranslator &tr) {
         // out". English says "request" for one; Korean counts the same way for any number.
         if (h.Timeouts > 0)
             return h.Timeouts == 1
-                       ? tr.Format(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 1건 시간 초과"),
-                                        {seconds})
+                       ? tr.Format(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 1건 시간 초과"), {seconds})
                        : tr.Format(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 %2건 시간 초과"),
-                                        {seconds, std::to_string(h.Timeouts)});
+                                   {seconds, std::to_string(h.Timeouts)});
         if (h.Awaited > 0)
             return h.Awaited == 1
                        ? tr.Format(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 1건 응답 대기 중"),
-                                        {seconds})
+                                   {seconds})
                        : tr.Format(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 %2건 응답 대기 중"),
-                                        {seconds, std::to_string(h.Awaited)});
+                                   {seconds, std::to_string(h.Awaited)});
         return tr.Format(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음"), {seconds});
     }
     return {};
@@ -123,7 +122,7 @@ uint64_t LinkMonitor::RequestSent(LinkKind link, ByteView wire, uint16_t tid, in
             ++counters_.Timeouts;
             ++timeoutsSinceGood_;
             NoteError(tr_.Format(ZEPHYRA_TEXT("zephyra", "%1초 안에 응답 없음"),
-                                     {HealthSeconds(clock_.NowMs() - outstanding_.front().SentMs)}));
+                                 {HealthSeconds(clock_.NowMs() - outstanding_.front().SentMs)}));
         } else {
             ++counters_.Superseded;
         }
@@ -325,7 +324,7 @@ void LinkMonitor::Tick() {
         if (it->Link == LinkKind::Serial)
             serialSilent_ = true;
         NoteError(tr_.Format(ZEPHYRA_TEXT("zephyra", "%1초 안에 응답 없음"),
-                                 {HealthSeconds(it->DeadlineMs - it->SentMs)}));
+                             {HealthSeconds(it->DeadlineMs - it->SentMs)}));
         Ended(*it);
         it = outstanding_.erase(it);
     }

@@ -244,7 +244,7 @@ ByteView FrameUnit(LinkKind link, ByteView wire);
 
 // A few words on what a frame is: "status read 127 regs", "write 0x0028 := 435", "echo",
 // "exception 04 on 0x06", "history record request 1999 of alarm log", "dropped: bad CRC".
-// In the chosen language, as every text of the traffic window.
+// In the language tr gives, as every text of the traffic window.
 std::string DescribeFrame(const TrafficLine &line, const TextTranslator &tr);
 std::string DropReasonText(DropReason reason, const TextTranslator &tr);
 // "dropped: bad CRC" and "exception 04 on 0x06", as the traffic lines and the last error say them.

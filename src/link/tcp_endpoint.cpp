@@ -17,7 +17,8 @@ QString TimedOutText(const TextTranslator &tr) {
 
 // Our own words for the failures a technician meets every day, in the console's language; Qt's
 // (English) text for the rest.
-QString ConnectErrorText(QAbstractSocket::SocketError error, const QString &qtText, const TextTranslator &tr) {
+QString ConnectErrorText(QAbstractSocket::SocketError error, const QString &qtText,
+                         const TextTranslator &tr) {
     switch (error) {
     case QAbstractSocket::ConnectionRefusedError:
         return Text(ZEPHYRA_TEXT("zephyra", "연결이 거부되었습니다"), tr);

@@ -49,7 +49,7 @@ std::string LengthNote(int32_t says, std::size_t has, const TextTranslator &tr) 
     if (says == static_cast<int32_t>(has))
         return {};
     return tr.Format(ZEPHYRA_TEXT("zephyra", " (길이 표시 %1, 실제 %2)"),
-                          {std::to_string(says), std::to_string(has)});
+                     {std::to_string(says), std::to_string(has)});
 }
 
 std::string ReadText(ByteView unit, bool request, const TextTranslator &tr) {
@@ -61,14 +61,14 @@ std::string ReadText(ByteView unit, bool request, const TextTranslator &tr) {
         if (start == 0x0001 && count == 0x007F)
             return tr.Text(ZEPHYRA_TEXT("zephyra", "상태 읽기 127개 레지스터"));
         return tr.Format(ZEPHYRA_TEXT("zephyra", "%2부터 %1개 레지스터 읽기"),
-                              {std::to_string(count), HexWord(start)});
+                         {std::to_string(count), HexWord(start)});
     }
     if (unit.size() < 3)
         return ShortFrame(tr);
     const int32_t bytes = unit[2];
     return tr.Format(bytes == 254 ? ZEPHYRA_TEXT("zephyra", "상태 응답 %1바이트")
-                                       : ZEPHYRA_TEXT("zephyra", "읽기 응답 %1바이트"),
-                          {std::to_string(bytes)}) +
+                                  : ZEPHYRA_TEXT("zephyra", "읽기 응답 %1바이트"),
+                     {std::to_string(bytes)}) +
            LengthNote(bytes, unit.size() - 3, tr);
 }
 
@@ -78,8 +78,8 @@ std::string WriteText(ByteView unit, bool request, const TextTranslator &tr) {
     const std::string where = HexWord(ParseBE16(unit.subspan(2)));
     const std::string value = std::to_string(ParseBE16(unit.subspan(4)));
     return tr.Format(request ? ZEPHYRA_TEXT("zephyra", "쓰기 %1 := %2")
-                                  : ZEPHYRA_TEXT("zephyra", "에코 %1 = %2"),
-                          {where, value});
+                             : ZEPHYRA_TEXT("zephyra", "에코 %1 = %2"),
+                     {where, value});
 }
 
 std::string HistoryText(ByteView unit, bool request, const TextTranslator &tr) {
@@ -94,8 +94,7 @@ std::string HistoryText(ByteView unit, bool request, const TextTranslator &tr) {
         if (request)
             text = tr.Format(ZEPHYRA_TEXT("zephyra", "%1 개수 요청"), {log});
         else if (rest.size() >= 2)
-            text =
-                tr.Format(ZEPHYRA_TEXT("zephyra", "%2 개수 %1"), {std::to_string(ParseBE16(rest)), log});
+            text = tr.Format(ZEPHYRA_TEXT("zephyra", "%2 개수 %1"), {std::to_string(ParseBE16(rest)), log});
         else
             return ShortFrame(tr);
         break;
@@ -103,8 +102,8 @@ std::string HistoryText(ByteView unit, bool request, const TextTranslator &tr) {
         if (!request)
             text = tr.Format(ZEPHYRA_TEXT("zephyra", "%1 기록"), {log});
         else if (rest.size() >= 2)
-            text = tr.Format(ZEPHYRA_TEXT("zephyra", "%2 기록 %1 요청"),
-                                  {std::to_string(ParseBE16(rest)), log});
+            text =
+                tr.Format(ZEPHYRA_TEXT("zephyra", "%2 기록 %1 요청"), {std::to_string(ParseBE16(rest)), log});
         else
             return ShortFrame(tr);
         break;

@@ -74,11 +74,11 @@ std::string RegisterName(int32_t address, const TextTranslator &tr) {
         if (n.Address == address)
             return n.Name;
     const int32_t offset = address - reg::kAclAdded;
-    // Built in the chosen language: no table holds them to translate later.
+    // Built in the language tr gives: no table holds them to translate later.
     if (offset >= 0 && offset < 4 * kAclRanges)
         return tr.Format(offset % 4 < 2 ? ZEPHYRA_TEXT("zephyra", "#%1 시작 주소")
-                                             : ZEPHYRA_TEXT("zephyra", "#%1 끝 주소"),
-                              {std::to_string(offset / 4 + 1)});
+                                        : ZEPHYRA_TEXT("zephyra", "#%1 끝 주소"),
+                         {std::to_string(offset / 4 + 1)});
     return tr.Format(ZEPHYRA_TEXT("zephyra", "레지스터 %1"), {HexWord(address)});
 }
 
@@ -156,38 +156,36 @@ std::string WriteSequenceEndText(const WriteSequenceReport &report, const TextTr
     switch (report.End) {
     case SequenceEnd::Refused:
         if (ended)
-            return RefusedSequenceText(confirmed, ended->Write, ended->Code < 0 ? 0 : ended->Code, notSent, tr);
+            return RefusedSequenceText(confirmed, ended->Write, ended->Code < 0 ? 0 : ended->Code, notSent,
+                                       tr);
         return kSettingFail;
     case SequenceEnd::Failed:
         out = kSettingFail;
         AppendGroup(out, written, confirmed, tr);
         if (ended) {
             const std::string shown = tr.Text(WriteName(ended->Write, tr).c_str());
-            out += "\n" + tr.Format(
-                              ZEPHYRA_TEXT("zephyra", "응답 불일치: %1 (보낸 값 %2, 응답 레지스터 %3 값 %4)"),
-                              {shown, std::to_string(ended->Write.Value), HexWord(ended->Echo.Address),
-                               std::to_string(ended->Echo.Value)});
+            out += "\n" +
+                   tr.Format(ZEPHYRA_TEXT("zephyra", "응답 불일치: %1 (보낸 값 %2, 응답 레지스터 %3 값 %4)"),
+                             {shown, std::to_string(ended->Write.Value), HexWord(ended->Echo.Address),
+                              std::to_string(ended->Echo.Value)});
         }
         AppendGroup(out, unsent, notSent, tr);
         return out;
     case SequenceEnd::Deadline:
-        out = tr.Format(
-            ZEPHYRA_TEXT("zephyra", "설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다"),
-            {std::to_string(WriteSequence::kEchoDeadlineMs / 1000)});
+        out = tr.Format(ZEPHYRA_TEXT("zephyra", "설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다"),
+                        {std::to_string(WriteSequence::kEchoDeadlineMs / 1000)});
         AppendGroup(out, written, confirmed, tr);
-        AppendGroup(out,
-                    tr.Text(
-                        ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
-                    report.With(WriteOutcome::Unconfirmed), tr);
+        AppendGroup(
+            out, tr.Text(ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
+            report.With(WriteOutcome::Unconfirmed), tr);
         AppendGroup(out, unsent, notSent, tr);
         return out;
     case SequenceEnd::Cancelled:
         out = tr.Format(ZEPHYRA_TEXT("zephyra", "설정 중단: %1"), {report.Cause});
         AppendGroup(out, written, confirmed, tr);
-        AppendGroup(out,
-                    tr.Text(
-                        ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
-                    report.With(WriteOutcome::Unconfirmed), tr);
+        AppendGroup(
+            out, tr.Text(ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
+            report.With(WriteOutcome::Unconfirmed), tr);
         AppendGroup(out, unsent, notSent, tr);
         return out;
     case SequenceEnd::Confirmed:

@@ -42,7 +42,8 @@ std::string LocalText(std::time_t t) {
 }
 
 // A set-point as the profile spells it, with its unit when the spelling has none.
-std::string ValueWithUnit(const ProfileSettingInfo &info, const std::string &value, const TextTranslator &tr) {
+std::string ValueWithUnit(const ProfileSettingInfo &info, const std::string &value,
+                          const TextTranslator &tr) {
     const std::string shown = ShownValue(info.Setting, value, tr);
     return *info.Unit && !shown.empty() ? shown + " " + info.Unit : shown;
 }
@@ -66,7 +67,7 @@ std::string LiveValuesRefusal(const PollController &poll, const LinkMonitor &mon
     if (poll.Health().Stale)
         return tr.Format(
             ZEPHYRA_TEXT("zephyra",
-                              "값이 %1부터 갱신되지 않았습니다 (%2초 전). 장비가 다시 응답하면 하십시오."),
+                         "값이 %1부터 갱신되지 않았습니다 (%2초 전). 장비가 다시 응답하면 하십시오."),
             {LocalText(now - static_cast<std::time_t>(ageMs / 1000)), HealthSeconds(ageMs)});
     return {};
 }
@@ -128,15 +129,14 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in, const TextT
         for (const ProfileCompareRow &row : in.ProfileCheck)
             if (row.Differs) {
                 const ProfileSettingInfo &info = InfoOf(row.Setting);
-                check.Rows.push_back(
-                    {T(info.Label), ValueWithUnit(info, row.Device, tr), ValueWithUnit(info, row.Profile, tr)});
+                check.Rows.push_back({T(info.Label), ValueWithUnit(info, row.Device, tr),
+                                      ValueWithUnit(info, row.Profile, tr)});
             }
         check.Note =
             check.Rows.empty()
-                ? tr.Format(ZEPHYRA_TEXT("zephyra", "프로필 %1과(와) 대조: 일치합니다"),
-                                 {in.ProfileName})
+                ? tr.Format(ZEPHYRA_TEXT("zephyra", "프로필 %1과(와) 대조: 일치합니다"), {in.ProfileName})
                 : tr.Format(ZEPHYRA_TEXT("zephyra", "프로필 %1과(와) 대조: %2개 설정이 다릅니다"),
-                                 {in.ProfileName, std::to_string(check.Rows.size())});
+                            {in.ProfileName, std::to_string(check.Rows.size())});
         r.Tables.push_back(std::move(check));
     }
 
@@ -221,7 +221,7 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in, const TextT
                             LogRows(rows.begin(), rows.begin() + 1, tr).front(),
                             LogRows(rows.begin() + static_cast<std::ptrdiff_t>(first), rows.end(), tr),
                             tr.Format(ZEPHYRA_TEXT("zephyra", "기록 %1건 중 마지막 %2건"),
-                                           {std::to_string(records), std::to_string(rows.size() - first)}),
+                                      {std::to_string(records), std::to_string(rows.size() - first)}),
                             true});
     }
     if (!anyLog)
@@ -230,10 +230,9 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in, const TextT
                             {},
                             T(ZEPHYRA_TEXT("zephyra", "이번 세션에서 내려받은 이력이 없습니다."))});
 
-    r.SignatureLines = {
-        tr.Format(ZEPHYRA_TEXT("zephyra", "기술자 이름: %1"), {OrBlank(in.Technician)}),
-        T(ZEPHYRA_TEXT("zephyra", "서명: ______________________")),
-        T(ZEPHYRA_TEXT("zephyra", "날짜: ______________________"))};
+    r.SignatureLines = {tr.Format(ZEPHYRA_TEXT("zephyra", "기술자 이름: %1"), {OrBlank(in.Technician)}),
+                        T(ZEPHYRA_TEXT("zephyra", "서명: ______________________")),
+                        T(ZEPHYRA_TEXT("zephyra", "날짜: ______________________"))};
     return r;
 }
 

@@ -24,10 +24,10 @@
 #include <QVBoxLayout>
 #include <ctime>
 
-#include "device/language_endpoint.h"
 #include "history/history_export.h"
 
 #include "core/formatters.h"
+#include "device/language_endpoint.h"
 #include "polling/register_names.h"
 #include "profile/report_pdf_endpoint.h"
 #include "status/accessible_names_widget.h"
@@ -201,7 +201,7 @@ QString LoadProfile(const QString &path, SiteProfile &profile) {
 
 ReportInputs CollectReportInputs(ProfileContext &ctx) {
     ReportInputs in = GatherReportInputs(ctx.Poll, ctx.Monitor, ctx.Session.Panel(1), std::time(nullptr),
-                                        QtTextTranslator());
+                                         QtTextTranslator());
     in.Site = ctx.Entries.Site.toStdString();
     in.Technician = ctx.Entries.Technician.toStdString();
     in.Logs = ctx.KeptLogs;
@@ -222,7 +222,8 @@ QString SaveReport(ProfileContext &ctx, QWidget *, const QString &path) {
         in.ProfileName = QFileInfo(ctx.Entries.Profile).fileName().toStdString();
         in.ProfileCheck = CompareProfile(in.Snapshot, profile);
     }
-    const QString error = WriteReportPdf(BuildCommissioningReport(in, QtTextTranslator()), path, true, QtTextTranslator());
+    const QString error =
+        WriteReportPdf(BuildCommissioningReport(in, QtTextTranslator()), path, true, QtTextTranslator());
     return error.isEmpty()
                ? error
                : QCoreApplication::translate("ProfileWindow", "보고서를 저장하지 못했습니다: ") + error;
@@ -309,8 +310,9 @@ bool ApplyProfile(ProfileContext &ctx, QWidget *parent, const SiteProfile &profi
     const SiteProfile held = ProfileFromSnapshot(before);
     QString question = QCoreApplication::translate("ProfileWindow", "다음 설정을 장비에 씁니다:\n");
     for (ProfileSetting s : plan.Changed)
-        question += "\n  " + CoreText(InfoOf(s).Label) + ": " + Q(ShownValue(s, held.Value(s).value_or(""), QtTextTranslator())) +
-                    "  →  " + Q(ShownValue(s, profile.Value(s).value_or(""), QtTextTranslator()));
+        question += "\n  " + CoreText(InfoOf(s).Label) + ": " +
+                    Q(ShownValue(s, held.Value(s).value_or(""), QtTextTranslator())) + "  →  " +
+                    Q(ShownValue(s, profile.Value(s).value_or(""), QtTextTranslator()));
     question += withheld + QCoreApplication::translate("ProfileWindow", "\n\n계속할까요?");
     if (MakeMessageBox(parent, QMessageBox::Question, question,
                        QCoreApplication::translate("ProfileWindow", "프로필 적용"),
@@ -378,7 +380,8 @@ void TfrmProfileCompare::btnSaveCsvClick() {
         Choose(ctx_, this, QStringLiteral("%1_profile_compare_%2.csv").arg(kModelName, Stamp()), true);
     if (path.isEmpty())
         return;
-    const ExportResult written = WriteWholeFile(path.toStdString(), CompareCsv(rows_, QtTextTranslator()), true, QtTextTranslator());
+    const ExportResult written =
+        WriteWholeFile(path.toStdString(), CompareCsv(rows_, QtTextTranslator()), true, QtTextTranslator());
     if (!written.Ok) {
         ctx_.Messages.ShowError((tr("CSV를 저장하지 못했습니다: ") + Q(written.Error)).toStdString());
         return;
@@ -416,7 +419,8 @@ void TfrmProfileResult::ShowResults(const std::vector<ProfileApplyResult> &resul
                          r.Outcome == ApplyOutcome::Failed || r.Outcome == ApplyOutcome::Unconfirmed;
         AddRow(grid_,
                {CoreText(InfoOf(r.Setting).Label), RegisterText(r.Setting),
-                Q(ShownValue(r.Setting, r.Wanted, QtTextTranslator())), Q(OutcomeText(r, QtTextTranslator()))},
+                Q(ShownValue(r.Setting, r.Wanted, QtTextTranslator())),
+                Q(OutcomeText(r, QtTextTranslator()))},
                bad);
     }
     grid_->resizeColumnsToContents();

@@ -106,7 +106,7 @@ int ListIndexOf(S s, const std::string &text) {
     return -1;
 }
 
-// A setting's caption in the chosen language.
+// A setting's caption in the language tr gives.
 std::string Label(S s, const TextTranslator &tr) {
     return tr.Text(InfoOf(s).Label);
 }
@@ -119,7 +119,7 @@ std::string ListError(S s, const std::string &text, const TextTranslator &tr) {
         entries += (entries.empty() ? "" : ", ") + e + (shown != e ? " = " + shown : "");
     }
     return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: '%2'은(는) 목록에 없는 값입니다 (%3)"),
-                          {Label(s, tr), text, entries});
+                     {Label(s, tr), text, entries});
 }
 
 std::string JoinAddress(const std::array<std::string, 4> &parts) {
@@ -250,12 +250,11 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile, const T
         root = json::parse(text);
     } catch (const json::exception &e) {
         return tr.Format(ZEPHYRA_TEXT("zephyra", "프로필 파일을 읽을 수 없습니다 (JSON 아님): %1"),
-                              {e.what()});
+                         {e.what()});
     }
     if (!root.is_object() || root.value("format", json()) != kProfileFormat)
-        return tr.Format(
-            ZEPHYRA_TEXT("zephyra", "프로필 파일이 아닙니다: \"format\"이 \"%1\"이어야 합니다"),
-            {kProfileFormat});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "프로필 파일이 아닙니다: \"format\"이 \"%1\"이어야 합니다"),
+                         {kProfileFormat});
     const json version = root.value("format_version", json());
     if (!version.is_number_integer() || version.get<int64_t>() < 1)
         return tr.Text(ZEPHYRA_TEXT("zephyra", "프로필의 \"format_version\"이 올바르지 않습니다"));
@@ -295,8 +294,8 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile, const T
                 t.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos)
                 address = static_cast<int32_t>(std::stol(t.substr(2), nullptr, 16));
             else
-                return tr.Format(
-                    ZEPHYRA_TEXT("zephyra", "%1: \"register\"는 0x0021처럼 16진수로 씁니다"), {key});
+                return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: \"register\"는 0x0021처럼 16진수로 씁니다"),
+                                 {key});
         }
         auto info = std::find_if(std::begin(kInfos), std::end(kInfos),
                                  [&](const ProfileSettingInfo &i) { return key == i.Key; });
@@ -316,7 +315,7 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile, const T
         const S s = info->Setting;
         if (address >= 0 && address != info->Register)
             return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: 레지스터가 %2이어야 합니다 (파일: %3)"),
-                                  {key, HexWord(info->Register), HexWord(address)});
+                             {key, HexWord(info->Register), HexWord(address)});
         if (out.Value(s))
             return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: 두 번 들어 있습니다"), {key});
         if (!entry.contains("value"))
@@ -333,13 +332,13 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile, const T
         } else {
             if (!v.is_string())
                 return tr.Format(ZEPHYRA_TEXT("zephyra", "%1 (%2): 문자열이어야 합니다"),
-                                      {Label(s, tr), key});
+                                 {Label(s, tr), key});
             value = v.get<std::string>();
             if (IsRange(s)) {
                 AclRange range;
                 if (!SplitRange(value, range))
                     return tr.Format(ZEPHYRA_TEXT("zephyra", "%1 (%2): '시작 주소 ~ 끝 주소'로 씁니다"),
-                                          {Label(s, tr), key});
+                                     {Label(s, tr), key});
                 value = RangeText(range);
             }
         }
@@ -353,10 +352,10 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile, const T
     };
     if (!perUnit.empty())
         return tr.Format(ZEPHYRA_TEXT("zephyra", "장비마다 고유한 설정은 프로필에 넣을 수 없습니다: %1"),
-                              {joined(perUnit)});
+                         {joined(perUnit)});
     if (!unknown.empty())
         return tr.Format(ZEPHYRA_TEXT("zephyra", "프로필에 알 수 없는 설정이 있습니다: %1"),
-                              {joined(unknown)});
+                         {joined(unknown)});
     profile = std::move(out);
     return {};
 }
@@ -400,8 +399,8 @@ std::string DiffLine(const ProfileCompareRow &row) {
            withUnit(row.Profile);
 }
 
-ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile,
-                                  bool aclWritable, const TextTranslator &tr) {
+ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile, bool aclWritable,
+                                  const TextTranslator &tr) {
     ProfileApplyPlan plan;
     const SiteProfile held = ProfileFromSnapshot(device);
     OperatingInputs op = PrefillOperating(device);
@@ -626,14 +625,13 @@ std::string OutcomeText(const ProfileApplyResult &result, const TextTranslator &
         return tr.Text(ZEPHYRA_TEXT("zephyra", "기록, 다음 상태 읽기에서 확인됨"));
     case ApplyOutcome::NotConfirmed:
         return tr.Format(ZEPHYRA_TEXT("zephyra", "기록했으나 확인되지 않음 (읽은 값: %1)"),
-                              {ShownValue(result.Setting, result.Decoded, tr)});
+                         {ShownValue(result.Setting, result.Decoded, tr)});
     case ApplyOutcome::Refused:
         return tr.Format(ZEPHYRA_TEXT("zephyra", "거부됨: %1"), {ExceptionText(result.ExceptionCode, tr)});
     case ApplyOutcome::NotSent:
         return NotSentText(result.Why, tr);
     case ApplyOutcome::Withheld:
-        return tr.Text(
-            ZEPHYRA_TEXT("zephyra", "보내지 않음: ACL은 시리얼 연결에서만 쓸 수 있음"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "보내지 않음: ACL은 시리얼 연결에서만 쓸 수 있음"));
     case ApplyOutcome::Failed:
         return tr.Text(ZEPHYRA_TEXT("zephyra", "실패: 응답의 레지스터나 값이 보낸 것과 다름"));
     case ApplyOutcome::Unconfirmed:
@@ -643,7 +641,7 @@ std::string OutcomeText(const ProfileApplyResult &result, const TextTranslator &
             return tr.Text(
                 ZEPHYRA_TEXT("zephyra", "보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨"));
         return tr.Format(ZEPHYRA_TEXT("zephyra", "보냈으나 응답 없음 — 장비 값: %1"),
-                              {ShownValue(result.Setting, result.Decoded, tr)});
+                         {ShownValue(result.Setting, result.Decoded, tr)});
     case ApplyOutcome::Echoed:
         return tr.Text(ZEPHYRA_TEXT("zephyra", "기록됨 — 상태 읽기를 기다리는 중"));
     case ApplyOutcome::Pending:

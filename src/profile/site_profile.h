@@ -66,7 +66,7 @@ struct SiteProfile {
 };
 
 // A setting's value as the windows show it: the Korean pick-list entries the profile file spells in
-// Korean read in the chosen language; numbers and addresses stay as they are.
+// Korean read in the language tr gives; numbers and addresses stay as they are.
 std::string ShownValue(ProfileSetting s, const std::string &value, const TextTranslator &tr);
 
 // What the device holds, from a decoded status block, in the same spelling.
@@ -104,7 +104,8 @@ struct ProfileApplyPlan {
 };
 // Every value the profile holds is checked by its dialog's rule, whether it differs or not; the writes
 // are exactly what the dialogs send with the differing rows ticked.
-ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile, bool aclWritable, const TextTranslator &tr);
+ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile, bool aclWritable,
+                                  const TextTranslator &tr);
 
 // What happened to one setting of an apply. Echoed, Unconfirmed and Pending are settled by the next status
 // read (Confirm): Echoed becomes Confirmed or NotConfirmed; Unconfirmed keeps its outcome and the value read.

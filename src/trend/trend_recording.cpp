@@ -127,7 +127,7 @@ std::string TrendRecorder::Open(const std::string &day) {
         return {};
     }
     return tr_.Format(ZEPHYRA_TEXT("zephyra", "%2 폴더에 %1 기록을 둘 빈 파일 이름이 없습니다"),
-                          {day, dir_.string()});
+                      {day, dir_.string()});
 }
 
 TrendRecordResult TrendRecorder::Record(const TrendSample &sample) {

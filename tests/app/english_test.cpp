@@ -26,12 +26,12 @@
 #include <sstream>
 
 #include "app/console.h"
-#include "device/language_endpoint.h"
 #include "app/language.h"
 #include "config/acl_settings.h"
 #include "config/date_time_settings.h"
 #include "config/operating_settings.h"
 #include "config/setting_parse.h"
+#include "device/language_endpoint.h"
 #include "history/event_tables.h"
 #include "history/history_controller.h"
 #include "history/history_list_window.h"
@@ -447,12 +447,14 @@ TEST_F(English, CoreSentencesWithValues) {
         {ProfileFromJson(R"({"format": "other"})", profile, QtTextTranslator()), ""},
         // The compare list saved as CSV, as the window shows it (the device's battery model is a Korean
         // word).
-        {CompareCsv(CompareProfile(console->Controller().Snapshot(), profile), QtTextTranslator()), "Battery type,0x0023,Atlas,"},
+        {CompareCsv(CompareProfile(console->Controller().Snapshot(), profile), QtTextTranslator()),
+         "Battery type,0x0023,Atlas,"},
     };
     // A pick-list word the profile file must spell in Korean is named so, with its English meaning.
     SiteProfile english = ProfileFromSnapshot(console->Controller().Snapshot());
     english.Values[static_cast<std::size_t>(ProfileSetting::BModel)] = "Atlas";
-    const std::string refusal = PlanProfileApply(console->Controller().Snapshot(), english, true, QtTextTranslator()).Error;
+    const std::string refusal =
+        PlanProfileApply(console->Controller().Snapshot(), english, true, QtTextTranslator()).Error;
     EXPECT_NE(refusal.find("'Atlas'"), std::string::npos) << refusal;
     EXPECT_NE(refusal.find("아트라스 = Atlas, 세방전지 = Sebang"), std::string::npos) << refusal;
     for (const auto &[text, value] : cases) {

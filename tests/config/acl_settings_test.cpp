@@ -46,7 +46,8 @@ TEST(AclSettings, SpeedAndSwitchWriteTheirListIndex) {
     AclInputs in = Ticking({kRowEthSpeed, kRowAclEnable});
     in.EthSpeedIndex = 2;
     in.AclIndex = 1;
-    EXPECT_EQ(WireOrder(AclWrites(in, TextTranslator()).Writes), (std::vector<WireWrite>{{0x49, 1}, {0x3C, 2}}));
+    EXPECT_EQ(WireOrder(AclWrites(in, TextTranslator()).Writes),
+              (std::vector<WireWrite>{{0x49, 1}, {0x3C, 2}}));
 }
 
 TEST(AclSettings, EveryRowTickedQueuesTwentyFiveWritesSpeedLast) {

@@ -27,7 +27,8 @@ TEST(ControlCommands, FactoryListDependsOnTheUserLevel) {
 TEST(ControlCommands, AlarmTestWithoutSwitchWritesOnlyTheSelection) {
     AlarmTestInputs in;
     in.Bits = 0x04 | 0x10;
-    EXPECT_EQ(WireOrder(AlarmTestWrites(in, TextTranslator()).Writes), (std::vector<WireWrite>{{0x2F, 0x14}}));
+    EXPECT_EQ(WireOrder(AlarmTestWrites(in, TextTranslator()).Writes),
+              (std::vector<WireWrite>{{0x2F, 0x14}}));
 }
 
 TEST(ControlCommands, AlarmTestSwitchGoesOutAfterTheSelection) {
@@ -47,7 +48,8 @@ TEST(ControlCommands, AlarmTestPrefillKeepsTheHiddenBitButNeverTheUnusedOne) {
     EXPECT_EQ(in.SwitchIndex, 1);
     EXPECT_FALSE(in.SwitchTicked);
     EXPECT_EQ(in.Bits, 0x81);
-    EXPECT_EQ(WireOrder(AlarmTestWrites(in, TextTranslator()).Writes), (std::vector<WireWrite>{{0x2F, 0x81}}));
+    EXPECT_EQ(WireOrder(AlarmTestWrites(in, TextTranslator()).Writes),
+              (std::vector<WireWrite>{{0x2F, 0x81}}));
 
     s.Raw[reg::kAlarmTestOn - 1] = 5;
     in = PrefillAlarmTest(s);

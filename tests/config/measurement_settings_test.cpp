@@ -38,7 +38,8 @@ TEST(MeasurementSettings, BothBatteryRowsWrite0x33MinusRowFirstOnTheWire) {
     in.Ticked[kRowBCAP] = in.Ticked[kRowBCAN] = true;
     in.Texts[kRowBCAP] = "01.00";
     in.Texts[kRowBCAN] = "02.00";
-    EXPECT_EQ(WireOrder(MeasurementWrites(in, TextTranslator()).Writes), (std::vector<WireWrite>{{0x33, 200}, {0x33, 100}}));
+    EXPECT_EQ(WireOrder(MeasurementWrites(in, TextTranslator()).Writes),
+              (std::vector<WireWrite>{{0x33, 200}, {0x33, 100}}));
 }
 
 TEST(MeasurementSettings, AllRowsGoOutBatteryMinusFirstAndAcLast) {

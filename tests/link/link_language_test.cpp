@@ -77,7 +77,8 @@ TEST(LinkLanguage, CausesAreKoreanByDefaultAndEnglishOnceChosen) {
         {"HistoryLine",
          [] {
              return DescribeFrame({.Dir = Direction::Tx,
-                                   .Frame = WithCrc(VendorRequestUnit(kFnHistory, Bytes{1, 2, 0x07, 0xCF}))}, QtTextTranslator());
+                                   .Frame = WithCrc(VendorRequestUnit(kFnHistory, Bytes{1, 2, 0x07, 0xCF}))},
+                                  QtTextTranslator());
          },
          "history record request 1999 of alarm log"},
         {"ExportFolder",
@@ -88,13 +89,19 @@ TEST(LinkLanguage, CausesAreKoreanByDefaultAndEnglishOnceChosen) {
          },
          "the folder does not exist"},
     };
+    // Handed the Qt translator once, before English: it asks at each text, so it follows the switch.
+    fakes::FakeClock clock;
+    LinkMonitor early(clock, QtTextTranslator());
+    early.LinkOpened(LinkKind::Serial);
     for (const TextCase &c : cases)
         EXPECT_TRUE(HasHangul(c.make())) << c.name << ": " << c.make();
     ASSERT_TRUE(InstallEnglish());
     for (const TextCase &c : cases)
         EXPECT_EQ(c.make(), c.english) << c.name;
+    EXPECT_EQ(early.Health(600, true).Text, "Waiting for the first reply");
     RemoveEnglish();
     EXPECT_TRUE(HasHangul(cases[0].make())) << "back to Korean";
+    EXPECT_EQ(early.Health(600, true).Text, "첫 응답을 기다리는 중");
 }
 
 } // namespace

@@ -183,8 +183,8 @@ TEST(SiteProfile, OutOfRangeValuesAreRefusedBeforeAnyWriteNamingTheSetting) {
     };
     for (const auto &c : cases) {
         // The bad value is refused even beside a valid change and even on a link that leaves ACL alone.
-        const ProfileApplyPlan plan =
-            PlanProfileApply(device, With(same, {{S::ACUV, "200"}, {c.Setting, c.Value}}), false, TextTranslator());
+        const ProfileApplyPlan plan = PlanProfileApply(
+            device, With(same, {{S::ACUV, "200"}, {c.Setting, c.Value}}), false, TextTranslator());
         EXPECT_NE(plan.Error.find(c.Named), std::string::npos) << c.Value << " -> " << plan.Error;
         EXPECT_TRUE(plan.Writes.empty()) << c.Value;
     }
@@ -227,7 +227,8 @@ TEST(SiteProfile, TrackerSettlesEachSettingFromTheSequencesReportAndTheNextStatu
     late.Confirm(Device({{reg::kACLow, 200}}));
     for (const ProfileApplyResult &r : late.Results())
         if (r.Setting == S::ACUV)
-            EXPECT_EQ(OutcomeText(r, TextTranslator()), "보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨");
+            EXPECT_EQ(OutcomeText(r, TextTranslator()),
+                      "보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨");
 }
 
 } // namespace
