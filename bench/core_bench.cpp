@@ -82,7 +82,7 @@ struct Console {
     SilentOperator op;
     std::ostream trace{nullptr};
     FixedClock clock;
-    PollController ctl{state, codec, timer, op, clock, trace};
+    PollController ctl{state, codec, timer, op, clock, trace, TextTranslator()};
     ResponseReceiver rx{codec, ctl, clock};
     CountingView view;
 };

@@ -36,7 +36,8 @@ void BM_ExportAlarmWorkbook(benchmark::State &state) {
     std::string tmpl = (fs::temp_directory_path() / "history-bench-XXXXXX").string();
     const fs::path dir = mkdtemp(tmpl.data());
     for (auto _ : state) {
-        ExportResult result = SpreadsheetExport(HistoryKind::Alarm, rows, dir.string(), {12, 0, 0});
+        ExportResult result =
+            SpreadsheetExport(HistoryKind::Alarm, rows, dir.string(), {12, 0, 0}, TextTranslator());
         if (!result.Ok) {
             state.SkipWithError(result.Error.c_str());
             break;

@@ -56,7 +56,9 @@ constexpr uint8_t kModes[] = {mode::kPoll,
 constexpr uint8_t kFunctions[] = {kFnReadInput, kFnWriteSingle, kFnHistory, kFnNetwork};
 
 struct Console {
-    Console() : codec(state.Link, port), ctl(state, codec, timer, op, clock, trace), rx(codec, ctl, clock) {
+    Console()
+        : codec(state.Link, port), ctl(state, codec, timer, op, clock, trace, TextTranslator()),
+          rx(codec, ctl, clock) {
         state.Connected = true;
         codec.AttachReceiver(&rx);
         codec.SetMonitor(&monitor);
@@ -88,7 +90,7 @@ struct Console {
     fakes::FakeOperator op;
     std::ostream trace{nullptr}; // the trace line goes nowhere
     fakes::FakeClock clock;
-    LinkMonitor monitor{clock};
+    LinkMonitor monitor{clock, TextTranslator()};
     PollController ctl;
     ResponseReceiver rx;
     fakes::FakeStatusView view;
@@ -192,7 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     // The traffic window describes whatever the device sent.
     static volatile std::size_t chars = 0;
     for (const TrafficLine &line : c.monitor.Lines())
-        chars = chars + FormatTrafficLine(line).size();
+        chars = chars + FormatTrafficLine(line, TextTranslator()).size();
     chars = chars + c.ctl.Health().Text.size();
     return 0;
 }

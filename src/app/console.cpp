@@ -9,6 +9,7 @@
 
 #include "app/language.h"
 #include "config/settings_commands.h"
+#include "device/language_endpoint.h"
 #include "device/traffic_window.h"
 #include "history/history_commands.h"
 #include "history/status_log_commands.h"
@@ -57,7 +58,7 @@ QString ChooseFilesDir(const QString &programDir, bool programDirWritable, const
 }
 
 Console::Console(const ConsoleOptions &options)
-    : link_(operator_, *options.Trace),
+    : link_(operator_, *options.Trace, QtTextTranslator()),
       session_(link_.State().Link, link_.State().Connected), settings_{link_.Controller(), operator_,
                                                                        session_},
       filesDir_(ChooseFilesDir(options.ProgramDir, FolderWritable(options.ProgramDir), options.UserDir)),

@@ -281,7 +281,7 @@ private:
 // and when it comes back, with the cause.
 class Device {
 public:
-    explicit Device(const DeviceSpec &spec) : spec_(spec), link_(messages_, NullTrace()) {
+    explicit Device(const DeviceSpec &spec) : spec_(spec), link_(messages_, NullTrace(), QtTextTranslator()) {
         // Nobody looks at the traffic lines here; a long-running poller must not collect them.
         link_.Monitor().SetLineCapacity(0);
         // The poll keeps trying after a failed first connect; nobody waits for it.
@@ -640,14 +640,16 @@ int History(Device &dev, const Args &a, Reservation &reservation) {
     if (rows.size() <= 1)
         std::cerr << "the device's " << a.words[0] << " log is empty\n";
     reservation.Release();
+    const auto writeCsv = [&rows](const std::string &path) {
+        std::FILE *f = std::fopen(path.c_str(), "wb");
+        const std::string text = HistoryCsv(rows);
+        const bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+        const bool closed = f && std::fclose(f) == 0;
+        return ok && closed ? std::string() : std::string("the file cannot be written");
+    };
+    const TextTranslator tr = QtTextTranslator();
     const ExportResult result =
-        xls ? SpreadsheetExportAs(kind, rows, a.out) : WriteNewFile(a.out, [&rows](const std::string &path) {
-            std::FILE *f = std::fopen(path.c_str(), "wb");
-            const std::string text = HistoryCsv(rows);
-            const bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-            const bool closed = f && std::fclose(f) == 0;
-            return ok && closed ? std::string() : std::string("the file cannot be written");
-        });
+        xls ? SpreadsheetExportAs(kind, rows, a.out, tr) : WriteNewFile(a.out, writeCsv, tr);
     if (!result.Ok) {
         Fail(result.Path + ": " + result.Error);
         return 1;

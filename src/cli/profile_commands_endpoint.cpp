@@ -33,7 +33,7 @@ void Fail(const std::string &text) {
 
 // Whole or not at all, and never over a file that is there.
 bool WriteNew(const std::string &path, std::string_view content) {
-    const ExportResult written = WriteWholeFile(path, content, false);
+    const ExportResult written = WriteWholeFile(path, content, false, QtTextTranslator());
     if (!written.Ok)
         Fail("cannot write " + path + ": " + written.Error);
     return written.Ok;
@@ -47,7 +47,8 @@ std::string ReadProfile(const std::string &path, SiteProfile &profile) {
         return "cannot read " + path;
     const QByteArray bytes = file.readAll();
     const std::string error =
-        ProfileFromJson(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), profile);
+        ProfileFromJson(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), profile,
+                        QtTextTranslator());
     return error.empty() ? error : path + ": " + error;
 }
 
@@ -143,8 +144,9 @@ int ReportCommand(const std::vector<std::string> &words, const ReportOptions &op
                   const SiteProfile &profile, const std::string &device, DeviceLink &link) {
     // The report is a document for the site, in the console's default language like the console's own
     // report; only the command's messages are English.
-    RemoveEnglish();
-    ReportInputs in = GatherReportInputs(link.Controller(), link.Monitor(), device, std::time(nullptr));
+    const TextTranslator korean;
+    ReportInputs in =
+        GatherReportInputs(link.Controller(), link.Monitor(), device, std::time(nullptr), korean);
     in.Site = options.Site;
     in.Technician = options.Technician;
     if (!options.Profile.empty()) {
@@ -152,10 +154,9 @@ int ReportCommand(const std::vector<std::string> &words, const ReportOptions &op
         in.ProfileCheck = CompareProfile(in.Snapshot, profile);
     }
 #if ZEPHYRA_CLI_REPORT
-    const CommissioningReport report = BuildCommissioningReport(in);
-    // Why a file could not be written is the command's own message: English again.
-    InstallEnglish();
-    const QString error = WriteReportPdf(report, QString::fromStdString(words[0]), false);
+    const CommissioningReport report = BuildCommissioningReport(in, korean);
+    // Why a file could not be written is the command's own message: English.
+    const QString error = WriteReportPdf(report, QString::fromStdString(words[0]), false, QtTextTranslator());
 #else
     const QString error = QStringLiteral("this build writes no reports");
 #endif

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "config/octet_fields_widget.h"
+#include "device/language_endpoint.h"
 
 namespace zephyra {
 
@@ -115,7 +116,7 @@ AclInputs TfrmACLSetting::Inputs() const {
 }
 
 void TfrmACLSetting::bbtnOKClick() {
-    SettingWrites writes = AclWrites(Inputs());
+    SettingWrites writes = AclWrites(Inputs(), QtTextTranslator());
     if (!writes.Ok()) {
         // The boxes stay ticked so the operator can correct the field and try again.
         ctx_.Messages.ShowError(writes.Error);

@@ -9,9 +9,9 @@ namespace {
 constexpr int kAclRangeBase = reg::kAclAdded;
 
 std::string ReadAddress(const std::string &label, const std::array<std::string, 4> &parts,
-                        std::array<uint8_t, 4> &octets) {
+                        std::array<uint8_t, 4> &octets, const TextTranslator &tr) {
     for (std::size_t i = 0; i < 4; ++i) {
-        std::string error = ReadDecimalOctet(label, parts[i], octets[i]);
+        std::string error = ReadDecimalOctet(label, parts[i], octets[i], tr);
         if (!error.empty())
             return error;
     }
@@ -39,12 +39,12 @@ AclInputs PrefillAcl(const StatusSnapshot &snapshot) {
     return in;
 }
 
-std::string ReadDeviceId(std::string_view text, std::array<int32_t, 3> &words) {
+std::string ReadDeviceId(std::string_view text, std::array<int32_t, 3> &words, const TextTranslator &tr) {
     bool digits = text.size() == 10;
     for (char c : text)
         digits = digits && c >= '0' && c <= '9';
     if (!digits)
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "장비 ID: '%1' 값은 열 자리 숫자가 아닙니다"), {text});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "장비 ID: '%1' 값은 열 자리 숫자가 아닙니다"), {text});
     auto d = [&](std::size_t i) { return static_cast<int32_t>(text[i - 1] - '0'); };
     words[0] = d(1) * 16 + d(2);
     words[1] = d(3) * 4096 + d(4) * 256 + d(5) * 16 + d(6);
@@ -52,7 +52,7 @@ std::string ReadDeviceId(std::string_view text, std::array<int32_t, 3> &words) {
     return {};
 }
 
-SettingWrites AclWrites(const AclInputs &in) {
+SettingWrites AclWrites(const AclInputs &in, const TextTranslator &tr) {
     SettingWrites out;
     auto ticked = [&](int row) { return in.Ticked[static_cast<std::size_t>(row)]; };
     auto fail = [&](std::string error) {
@@ -63,12 +63,12 @@ SettingWrites AclWrites(const AclInputs &in) {
 
     if (ticked(kRowEthSpeed)) {
         if (in.EthSpeedIndex < 0 || in.EthSpeedIndex > 3)
-            return fail(NothingSelectedError("Ethernet Speed"));
+            return fail(NothingSelectedError("Ethernet Speed", tr));
         out.Writes.push_back({reg::kEthSpeed, in.EthSpeedIndex});
     }
     if (ticked(kRowDeviceId)) {
         std::array<int32_t, 3> words{};
-        std::string error = ReadDeviceId(in.DeviceId, words);
+        std::string error = ReadDeviceId(in.DeviceId, words, tr);
         if (!error.empty())
             return fail(error);
         for (int i = 0; i < 3; ++i)
@@ -76,7 +76,7 @@ SettingWrites AclWrites(const AclInputs &in) {
     }
     if (ticked(kRowAclEnable)) {
         if (in.AclIndex < 0 || in.AclIndex > 1)
-            return fail(NothingSelectedError("ACL"));
+            return fail(NothingSelectedError("ACL", tr));
         out.Writes.push_back({reg::kACLEn, in.AclIndex});
     }
     for (int k = 0; k < kAclRanges; ++k) {
@@ -85,9 +85,9 @@ SettingWrites AclWrites(const AclInputs &in) {
         const AclRange &range = in.Ranges[static_cast<std::size_t>(k)];
         const std::string name = "#" + std::to_string(k + 1);
         std::array<uint8_t, 4> s{}, e{};
-        std::string error = ReadAddress(name + " start", range.Start, s);
+        std::string error = ReadAddress(name + " start", range.Start, s, tr);
         if (error.empty())
-            error = ReadAddress(name + " end", range.End, e);
+            error = ReadAddress(name + " end", range.End, e, tr);
         if (!error.empty())
             return fail(error);
         const int base = kAclRangeBase + 4 * k;

@@ -29,8 +29,8 @@ struct AclInputs {
 AclInputs PrefillAcl(const StatusSnapshot &snapshot);
 
 // Ten digits packed one per 4 bits: 0x003D (d1 d2), 0x003E (d3..d6), 0x003F (d7..d10).
-std::string ReadDeviceId(std::string_view text, std::array<int32_t, 3> &words);
+std::string ReadDeviceId(std::string_view text, std::array<int32_t, 3> &words, const TextTranslator &tr);
 
-SettingWrites AclWrites(const AclInputs &in);
+SettingWrites AclWrites(const AclInputs &in, const TextTranslator &tr);
 
 } // namespace zephyra

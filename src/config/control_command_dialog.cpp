@@ -1,5 +1,6 @@
 #include "config/control_command_dialog.h"
 #include "access/confirm_window.h"
+#include "device/language_endpoint.h"
 #include "status/core_text_window.h"
 
 #include <QCheckBox>
@@ -199,7 +200,7 @@ AlarmTestInputs TfrmAlarmTest::Inputs() const {
 }
 
 void TfrmAlarmTest::bbtnOKClick() {
-    SettingWrites result = AlarmTestWrites(Inputs());
+    SettingWrites result = AlarmTestWrites(Inputs(), QtTextTranslator());
     if (!result.Ok()) {
         // Nothing goes out, so neither the poll nor its pace changes.
         ctx_.Messages.ShowError(result.Error);

@@ -48,11 +48,11 @@ AlarmTestInputs PrefillAlarmTest(const StatusSnapshot &snapshot) {
     return in;
 }
 
-SettingWrites AlarmTestWrites(const AlarmTestInputs &in) {
+SettingWrites AlarmTestWrites(const AlarmTestInputs &in, const TextTranslator &tr) {
     SettingWrites out;
     if (in.SwitchTicked) {
         if (in.SwitchIndex < 0 || in.SwitchIndex > 1) {
-            out.Error = NothingSelectedError(ZEPHYRA_TEXT("zephyra", "경보시험"));
+            out.Error = NothingSelectedError(ZEPHYRA_TEXT("zephyra", "경보시험"), tr);
             return out;
         }
         out.Writes.push_back({reg::kAlarmTestOn, in.SwitchIndex});

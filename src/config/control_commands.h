@@ -32,6 +32,6 @@ struct AlarmTestInputs {
 
 AlarmTestInputs PrefillAlarmTest(const StatusSnapshot &snapshot);
 // Pushes the switch (0x002E) when ticked, then the selection (0x002F), so the selection goes out first.
-SettingWrites AlarmTestWrites(const AlarmTestInputs &in);
+SettingWrites AlarmTestWrites(const AlarmTestInputs &in, const TextTranslator &tr);
 
 } // namespace zephyra

@@ -14,6 +14,7 @@
 #include "config/month_calendar_widget.h"
 #include "config/spin_field_widget.h"
 #include "core/local_clock.h"
+#include "device/language_endpoint.h"
 
 namespace zephyra {
 
@@ -140,7 +141,7 @@ void TfrmSetTime::spinedtYearChange() {
 }
 
 void TfrmSetTime::bbtnOKClick() {
-    Submit(DateTimeWrites(Inputs()));
+    Submit(DateTimeWrites(Inputs(), QtTextTranslator()));
 }
 
 void TfrmSetTime::bbtnNowClick() {

@@ -89,27 +89,27 @@ std::string LeaveMinuteOrSecond(std::string_view text) {
     return LeaveIntegerSpin(text, 0, 59, "");
 }
 
-SettingWrites DateTimeWrites(const DateTimeInputs &in) {
+SettingWrites DateTimeWrites(const DateTimeInputs &in, const TextTranslator &tr) {
     SettingWrites out;
     int32_t year = 0, month = 0, hour = 0, minute = 0, second = 0;
-    std::string error = ReadInteger(ZEPHYRA_TEXT("zephyra", "년"), in.Year, kYearMin, kYearMax, year);
+    std::string error = ReadInteger(ZEPHYRA_TEXT("zephyra", "년"), in.Year, kYearMin, kYearMax, year, tr);
     if (error.empty())
-        error = ReadInteger(ZEPHYRA_TEXT("zephyra", "월"), in.Month, 1, 12, month);
+        error = ReadInteger(ZEPHYRA_TEXT("zephyra", "월"), in.Month, 1, 12, month, tr);
     const int day = in.Calendar.Day;
     if (error.empty()) {
         if (day == 0) {
-            error = NothingSelectedError(ZEPHYRA_TEXT("zephyra", "일"));
+            error = NothingSelectedError(ZEPHYRA_TEXT("zephyra", "일"), tr);
         } else if (day < 0 || day > DaysInMonth(year, month)) {
             error = RangeError(ZEPHYRA_TEXT("zephyra", "일"), std::to_string(day), "1",
-                               std::to_string(DaysInMonth(year, month)));
+                               std::to_string(DaysInMonth(year, month)), tr);
         }
     }
     if (error.empty())
-        error = ReadInteger(ZEPHYRA_TEXT("zephyra", "시"), in.Hour, 0, 23, hour);
+        error = ReadInteger(ZEPHYRA_TEXT("zephyra", "시"), in.Hour, 0, 23, hour, tr);
     if (error.empty())
-        error = ReadInteger(ZEPHYRA_TEXT("zephyra", "분"), in.Minute, 0, 59, minute);
+        error = ReadInteger(ZEPHYRA_TEXT("zephyra", "분"), in.Minute, 0, 59, minute, tr);
     if (error.empty())
-        error = ReadInteger(ZEPHYRA_TEXT("zephyra", "초"), in.Second, 0, 59, second);
+        error = ReadInteger(ZEPHYRA_TEXT("zephyra", "초"), in.Second, 0, 59, second, tr);
     if (!error.empty()) {
         out.Error = error;
         return out;

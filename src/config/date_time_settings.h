@@ -44,6 +44,6 @@ std::string LeaveMinuteOrSecond(std::string_view text);
 
 // Pushes second, year, month, day, hour, minute, so the clock goes out minute, hour, day, month, year,
 // second. Empty, unparsable or out-of-range parts (and no day picked) stop with a message.
-SettingWrites DateTimeWrites(const DateTimeInputs &in);
+SettingWrites DateTimeWrites(const DateTimeInputs &in, const TextTranslator &tr);
 
 } // namespace zephyra

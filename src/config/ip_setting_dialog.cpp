@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "config/octet_fields_widget.h"
+#include "device/language_endpoint.h"
 
 namespace zephyra {
 
@@ -118,7 +119,7 @@ void TfrmIPSetting::Show(const NetworkInputs &in) {
 }
 
 void TfrmIPSetting::bbtnOKClick() {
-    NetworkWrite write = NetworkWriteRequest(Inputs(), kept_);
+    NetworkWrite write = NetworkWriteRequest(Inputs(), kept_, QtTextTranslator());
     if (!write.Ok()) {
         // The boxes stay ticked so the operator can correct the field and try again.
         ctx_.Messages.ShowError(write.Error);
@@ -139,7 +140,7 @@ void TfrmIPSetting::bbtnDefaultClick() {
 
 void TfrmIPSetting::Button_MacClick() {
     NetworkInputs in = Inputs();
-    std::string error = ConvertBarcode(in);
+    std::string error = ConvertBarcode(in, QtTextTranslator());
     if (!error.empty()) {
         ctx_.Messages.ShowError(error);
         return;

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "device/language_endpoint.h"
+
 namespace zephyra {
 
 TfrmSetting::TfrmSetting(SettingsContext &ctx, QWidget *parent)
@@ -75,7 +77,7 @@ MeasurementInputs TfrmSetting::Inputs() const {
 }
 
 void TfrmSetting::bbtnOKClick() {
-    SettingWrites result = MeasurementWrites(Inputs());
+    SettingWrites result = MeasurementWrites(Inputs(), QtTextTranslator());
     if (!result.Ok()) {
         ctx_.Messages.ShowError(result.Error);
         return;

@@ -36,14 +36,14 @@ bool ReadMaskedValue(std::string_view text, int32_t &value) {
     return ParseInteger(digits, value);
 }
 
-SettingWrites MeasurementWrites(const MeasurementInputs &in) {
+SettingWrites MeasurementWrites(const MeasurementInputs &in, const TextTranslator &tr) {
     SettingWrites out;
     for (int row = 0; row < kMeasurementRows; ++row) {
         const std::string &text = in.Texts[static_cast<std::size_t>(row)];
         int32_t value = 0;
         if (!ReadMaskedValue(text, value)) {
             out.Writes.clear();
-            out.Error = FieldError(kLabels[row], FloatError(text));
+            out.Error = FieldError(kLabels[row], FloatError(text), tr);
             return out;
         }
         if (in.Ticked[static_cast<std::size_t>(row)] && value != 0)

@@ -22,6 +22,6 @@ struct MeasurementInputs {
 bool ReadMaskedValue(std::string_view text, int32_t &value);
 
 // Every field is read, ticked or not, as the dialog always did; a ticked row reading zero is skipped.
-SettingWrites MeasurementWrites(const MeasurementInputs &in);
+SettingWrites MeasurementWrites(const MeasurementInputs &in, const TextTranslator &tr);
 
 } // namespace zephyra

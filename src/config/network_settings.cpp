@@ -30,10 +30,11 @@ template <std::size_t N> std::array<std::string, N> Split(const std::string &tex
     return out;
 }
 
-std::string AppendDecimal(const char *label, const std::array<std::string, 4> &parts, Bytes &block) {
+std::string AppendDecimal(const char *label, const std::array<std::string, 4> &parts, Bytes &block,
+                          const TextTranslator &tr) {
     for (const std::string &part : parts) {
         uint8_t octet = 0;
-        std::string error = ReadDecimalOctet(label, part, octet);
+        std::string error = ReadDecimalOctet(label, part, octet, tr);
         if (!error.empty())
             return error;
         block.push_back(octet);
@@ -66,7 +67,7 @@ void ApplyNetworkDefaults(NetworkInputs &in) {
     in.IpTicked = in.GwTicked = in.SmTicked = true;
 }
 
-std::string ConvertBarcode(NetworkInputs &in) {
+std::string ConvertBarcode(NetworkInputs &in, const TextTranslator &tr) {
     const std::string_view text = TrimBlanks(in.Barcode);
     // Twelve digits in a row, or six pairs with one separator between each two.
     const std::size_t step = text.size() == 12 ? 2 : text.size() == 17 ? 3 : 0;
@@ -81,7 +82,7 @@ std::string ConvertBarcode(NetworkInputs &in) {
             mac[group] += static_cast<char>(text[k] >= 'a' ? text[k] - 'a' + 'A' : text[k]);
     }
     if (!ok)
-        return FormatCoreText(
+        return tr.Format(
             ZEPHYRA_TEXT("zephyra", "바코드: '%1' 값은 MAC 주소(두 자리 16진수 여섯 묶음)가 아닙니다"),
             {in.Barcode});
     in.Fields.Mac = mac;
@@ -89,7 +90,8 @@ std::string ConvertBarcode(NetworkInputs &in) {
     return {};
 }
 
-NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &kept) {
+NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &kept,
+                                 const TextTranslator &tr) {
     NetworkWrite out;
     const NetworkParts &mac = in.MacTicked ? in.Fields : kept;
     const NetworkParts &ip = in.IpTicked ? in.Fields : kept;
@@ -99,16 +101,16 @@ NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &ke
     Bytes data{kSubWrite};
     for (const std::string &part : mac.Mac) {
         uint8_t octet = 0;
-        out.Error = ReadHexOctet("MAC", part, octet);
+        out.Error = ReadHexOctet("MAC", part, octet, tr);
         if (!out.Ok())
             return out;
         data.push_back(octet);
     }
-    if (!(out.Error = AppendDecimal("IP", ip.Ip, data)).empty())
+    if (!(out.Error = AppendDecimal("IP", ip.Ip, data, tr)).empty())
         return out;
-    if (!(out.Error = AppendDecimal("Subnet mask", sm.Sm, data)).empty())
+    if (!(out.Error = AppendDecimal("Subnet mask", sm.Sm, data, tr)).empty())
         return out;
-    if (!(out.Error = AppendDecimal("Gateway", gw.Gw, data)).empty())
+    if (!(out.Error = AppendDecimal("Gateway", gw.Gw, data, tr)).empty())
         return out;
 
     if (in.IpTicked || in.GwTicked || in.SmTicked || in.MacTicked)

@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "core/text_key.h"
 #include "link/bytes.h"
 #include "polling/poll_controller.h"
 #include "polling/status_decoder.h"
@@ -32,7 +33,7 @@ void ApplyNetworkDefaults(NetworkInputs &in);
 // A scanned MAC label: six two-digit hexadecimal parts, joined by one separator used throughout ("-",
 // ":", "." or a blank) or by none. It fills the MAC fields and ticks the MAC box; anything else is refused
 // with the returned message and changes nothing, so a misread label never reaches the device.
-std::string ConvertBarcode(NetworkInputs &in);
+std::string ConvertBarcode(NetworkInputs &in, const TextTranslator &tr);
 
 struct NetworkWrite {
     Bytes Request; // 01 47 00 13 02 + 18-byte block; empty when nothing was ticked or on error
@@ -42,7 +43,7 @@ struct NetworkWrite {
 
 // Ticked sections come from the fields, the others from the kept parts (edits there are ignored).
 // A refusal names the section at fault.
-NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &kept);
+NetworkWrite NetworkWriteRequest(const NetworkInputs &in, const NetworkParts &kept, const TextTranslator &tr);
 
 // The identity a write frame carries, as parts: once the device accepts it, this is what it holds and
 // what the next OK keeps for its unticked sections.

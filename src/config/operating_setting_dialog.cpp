@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "config/spin_field_widget.h"
+#include "device/language_endpoint.h"
 
 namespace zephyra {
 
@@ -108,7 +109,7 @@ void TfrmPoint_Setting::Fill(const OperatingInputs &in) {
 
 void TfrmPoint_Setting::bbtnOKClick() {
     OperatingInputs in = Inputs();
-    SettingWrites result = OperatingWrites(in);
+    SettingWrites result = OperatingWrites(in, QtTextTranslator());
     if (!result.Ok()) {
         ctx_.Messages.ShowError(result.Error);
         return;

@@ -53,7 +53,7 @@ void SelectAllOperating(OperatingInputs &in) {
         in.Ticked[static_cast<std::size_t>(row)] = true;
 }
 
-SettingWrites OperatingWrites(const OperatingInputs &in) {
+SettingWrites OperatingWrites(const OperatingInputs &in, const TextTranslator &tr) {
     SettingWrites out;
     auto ticked = [&](OperatingRow row) { return in.Ticked[static_cast<std::size_t>(row)]; };
     auto push = [&](int address, int32_t value) { out.Writes.push_back({address, value}); };
@@ -69,36 +69,36 @@ SettingWrites OperatingWrites(const OperatingInputs &in) {
     }
     if (ticked(kRowBModel)) {
         if (ListIndex(in.BModelIndex, 2) < 0)
-            return fail(NothingSelectedError(ZEPHYRA_TEXT("zephyra", "축전지 종류")));
+            return fail(NothingSelectedError(ZEPHYRA_TEXT("zephyra", "축전지 종류"), tr));
         push(reg::kBModel, in.BModelIndex);
     }
     if (ticked(kRowBCho)) {
         if (ListIndex(in.BChoIndex, 3) < 0)
-            return fail(NothingSelectedError(ZEPHYRA_TEXT("zephyra", "축전지 수량")));
+            return fail(NothingSelectedError(ZEPHYRA_TEXT("zephyra", "축전지 수량"), tr));
         push(reg::kBCho, in.BChoIndex);
     }
     int32_t v = 0;
     std::string error;
     if (ticked(kRowACOV)) {
-        if (!(error = ReadInteger(ZEPHYRA_TEXT("zephyra", "AC 고전압"), in.ACOV, kACOVMin, kACOVMax, v))
+        if (!(error = ReadInteger(ZEPHYRA_TEXT("zephyra", "AC 고전압"), in.ACOV, kACOVMin, kACOVMax, v, tr))
                  .empty())
             return fail(error);
         push(reg::kACHigh, v);
     }
     if (ticked(kRowACUV)) {
-        if (!(error = ReadInteger(ZEPHYRA_TEXT("zephyra", "AC 저전압"), in.ACUV, kACUVMin, kACUVMax, v))
+        if (!(error = ReadInteger(ZEPHYRA_TEXT("zephyra", "AC 저전압"), in.ACUV, kACUVMin, kACUVMax, v, tr))
                  .empty())
             return fail(error);
         push(reg::kACLow, v);
     }
     if (ticked(kRowDCOV)) {
-        if (!(error = ReadTenths(ZEPHYRA_TEXT("zephyra", "DC 고전압"), in.DCOV, kDCOVMin, kDCOVMax, v))
+        if (!(error = ReadTenths(ZEPHYRA_TEXT("zephyra", "DC 고전압"), in.DCOV, kDCOVMin, kDCOVMax, v, tr))
                  .empty())
             return fail(error);
         push(reg::kDCHigh, v);
     }
     if (ticked(kRowDCUV)) {
-        if (!(error = ReadTenths(ZEPHYRA_TEXT("zephyra", "DC 저전압"), in.DCUV, kDCUVMin, kDCUVMax, v))
+        if (!(error = ReadTenths(ZEPHYRA_TEXT("zephyra", "DC 저전압"), in.DCUV, kDCUVMin, kDCUVMax, v, tr))
                  .empty())
             return fail(error);
         push(reg::kDCLow, v);

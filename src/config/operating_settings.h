@@ -41,7 +41,7 @@ void ApplyOperatingDefaults(OperatingInputs &in);
 // Every row but the charge limit.
 void SelectAllOperating(OperatingInputs &in);
 
-SettingWrites OperatingWrites(const OperatingInputs &in);
+SettingWrites OperatingWrites(const OperatingInputs &in, const TextTranslator &tr);
 
 // Leaving a spin field pulls an out-of-range value to the nearer limit (AC high 300 -> 270).
 std::string LeaveACOV(std::string_view text);

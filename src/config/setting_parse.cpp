@@ -28,22 +28,22 @@ std::string FloatError(std::string_view text) {
     return Quoted(text) + " is not a valid floating point value";
 }
 
-std::string FieldCaption(std::string_view label) {
-    return TranslateCoreText(std::string(label).c_str());
+std::string FieldCaption(std::string_view label, const TextTranslator &tr) {
+    return tr.Text(std::string(label).c_str());
 }
 
-std::string FieldError(std::string_view label, std::string_view error) {
-    return FieldCaption(label) + ": " + std::string(error);
+std::string FieldError(std::string_view label, std::string_view error, const TextTranslator &tr) {
+    return FieldCaption(label, tr) + ": " + std::string(error);
 }
 
 std::string RangeError(std::string_view label, std::string_view text, std::string_view lo,
-                       std::string_view hi) {
-    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: '%2' 값이 범위(%3..%4)를 벗어났습니다"),
-                          {FieldCaption(label), text, lo, hi});
+                       std::string_view hi, const TextTranslator &tr) {
+    return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: '%2' 값이 범위(%3..%4)를 벗어났습니다"),
+                     {FieldCaption(label, tr), text, lo, hi});
 }
 
-std::string NothingSelectedError(std::string_view label) {
-    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: 선택된 항목이 없습니다"), {FieldCaption(label)});
+std::string NothingSelectedError(std::string_view label, const TextTranslator &tr) {
+    return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: 선택된 항목이 없습니다"), {FieldCaption(label, tr)});
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -113,39 +113,42 @@ bool ParseTenths(std::string_view text, int32_t &tenths) {
     return true;
 }
 
-std::string ReadInteger(std::string_view label, std::string_view text, int32_t lo, int32_t hi, int32_t &out) {
+std::string ReadInteger(std::string_view label, std::string_view text, int32_t lo, int32_t hi, int32_t &out,
+                        const TextTranslator &tr) {
     int32_t v = 0;
     if (!ParseInteger(text, v))
-        return FieldError(label, IntegerError(text));
+        return FieldError(label, IntegerError(text), tr);
     if (v < lo || v > hi)
-        return RangeError(label, text, std::to_string(lo), std::to_string(hi));
+        return RangeError(label, text, std::to_string(lo), std::to_string(hi), tr);
     out = v;
     return {};
 }
 
 std::string ReadTenths(std::string_view label, std::string_view text, int32_t loTenths, int32_t hiTenths,
-                       int32_t &out) {
+                       int32_t &out, const TextTranslator &tr) {
     int32_t v = 0;
     if (!ParseTenths(text, v))
-        return FieldError(label, FloatError(text));
+        return FieldError(label, FloatError(text), tr);
     if (v < loTenths || v > hiTenths)
-        return RangeError(label, text, FormatTenths(loTenths), FormatTenths(hiTenths));
+        return RangeError(label, text, FormatTenths(loTenths), FormatTenths(hiTenths), tr);
     out = v;
     return {};
 }
 
-std::string ReadDecimalOctet(std::string_view label, std::string_view text, uint8_t &out) {
+std::string ReadDecimalOctet(std::string_view label, std::string_view text, uint8_t &out,
+                             const TextTranslator &tr) {
     int32_t v = 0;
     if (!ParseInteger(text, v))
-        return FieldError(label, IntegerError(text));
+        return FieldError(label, IntegerError(text), tr);
     if (v < 0 || v > 255)
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: '%2' 값은 주소 자리(0..255)로 쓸 수 없습니다"),
-                              {FieldCaption(label), text});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: '%2' 값은 주소 자리(0..255)로 쓸 수 없습니다"),
+                         {FieldCaption(label, tr), text});
     out = static_cast<uint8_t>(v);
     return {};
 }
 
-std::string ReadHexOctet(std::string_view label, std::string_view text, uint8_t &out) {
+std::string ReadHexOctet(std::string_view label, std::string_view text, uint8_t &out,
+                         const TextTranslator &tr) {
     std::string_view digits = TrimBlanks(text);
     bool allHex = !digits.empty();
     int value = 0;
@@ -159,10 +162,10 @@ std::string ReadHexOctet(std::string_view label, std::string_view text, uint8_t 
     }
     // The hexadecimal marker in front shows the radix the text was read in.
     if (!allHex)
-        return FieldError(label, IntegerError("$" + std::string(text)));
+        return FieldError(label, IntegerError("$" + std::string(text)), tr);
     if (digits.size() > 2)
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: '%2' 값은 주소 자리(00..FF)로 쓸 수 없습니다"),
-                              {FieldCaption(label), text});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: '%2' 값은 주소 자리(00..FF)로 쓸 수 없습니다"),
+                         {FieldCaption(label, tr), text});
     out = static_cast<uint8_t>(value);
     return {};
 }

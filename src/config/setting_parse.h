@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text_key.h"
 #include "polling/poll_state.h"
 
 namespace zephyra {
@@ -23,15 +24,15 @@ struct SettingWrites {
 // The toolkit's conversion-error texts.
 std::string IntegerError(std::string_view text);
 std::string FloatError(std::string_view text);
-// A field's caption in the chosen language. Captions are marked Korean texts (English ones stay as
+// A field's caption in the language tr gives. Captions are marked Korean texts (English ones stay as
 // they are), so a refusal names the field as the window shows it.
-std::string FieldCaption(std::string_view label);
+std::string FieldCaption(std::string_view label, const TextTranslator &tr);
 // "<label>: <error>": a window has many fields, so every message names the one at fault.
-std::string FieldError(std::string_view label, std::string_view error);
+std::string FieldError(std::string_view label, std::string_view error, const TextTranslator &tr);
 // "<label>: '<text>' is out of range (<lo>..<hi>)".
 std::string RangeError(std::string_view label, std::string_view text, std::string_view lo,
-                       std::string_view hi);
-std::string NothingSelectedError(std::string_view label);
+                       std::string_view hi, const TextTranslator &tr);
+std::string NothingSelectedError(std::string_view label, const TextTranslator &tr);
 
 // Blanks around a number are tolerated; everything else must be the number.
 std::string_view TrimBlanks(std::string_view text);
@@ -44,15 +45,18 @@ bool ParseTenths(std::string_view text, int32_t &tenths);
 
 // Integer field: error text (empty when fine, else naming the field by label) and the value, checked
 // against [lo, hi].
-std::string ReadInteger(std::string_view label, std::string_view text, int32_t lo, int32_t hi, int32_t &out);
+std::string ReadInteger(std::string_view label, std::string_view text, int32_t lo, int32_t hi, int32_t &out,
+                        const TextTranslator &tr);
 // Tenths field checked against [loTenths, hiTenths].
 std::string ReadTenths(std::string_view label, std::string_view text, int32_t loTenths, int32_t hiTenths,
-                       int32_t &out);
+                       int32_t &out, const TextTranslator &tr);
 // Decimal address octet 0..255; a larger value is refused rather than folded into another address.
 // Both octet readers name the field in every refusal.
-std::string ReadDecimalOctet(std::string_view label, std::string_view text, uint8_t &out);
+std::string ReadDecimalOctet(std::string_view label, std::string_view text, uint8_t &out,
+                             const TextTranslator &tr);
 // MAC part: one or two hexadecimal digits.
-std::string ReadHexOctet(std::string_view label, std::string_view text, uint8_t &out);
+std::string ReadHexOctet(std::string_view label, std::string_view text, uint8_t &out,
+                         const TextTranslator &tr);
 
 // Splits at sep into exactly n parts: up to the first sep, up to the next, ...; the last part is the
 // rest. Missing parts are empty (an empty text gives n empty parts).

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "config/acl_settings.h"
+#include "device/language_endpoint.h"
 
 namespace zephyra {
 
@@ -45,7 +46,7 @@ void TfrmTCP_Set::BitBtnOKClick() {
     AclInputs in;
     in.Ticked[kRowAclEnable] = cbACL_SET_EN_->isChecked();
     in.AclIndex = cbbACL_->currentIndex();
-    SettingWrites writes = AclWrites(in);
+    SettingWrites writes = AclWrites(in, QtTextTranslator());
     if (!writes.Ok()) {
         ctx_.Messages.ShowError(writes.Error);
         return;

@@ -1,7 +1,8 @@
-// Texts of the core's tables are Korean source texts; the windows translate them when English is chosen.
-// The marks only let the translation tools find them (scripts/update-translations tells lupdate that
-// ZEPHYRA_TEXT reads as QT_TRANSLATE_NOOP and ZEPHYRA_TEXT3 as QT_TRANSLATE_NOOP3): the core stays free of
-// the toolkit and never borrows the toolkit's macro names.
+// Texts of the core's tables are Korean source texts; the windows translate them when English is chosen,
+// and whatever builds sentences from them is handed a TextTranslator: no global says which language.
+// The marks only let the translation tools find them (scripts/lupdate-sources tells lupdate to read
+// ZEPHYRA_TEXT and ZEPHYRA_TEXT3 as its own no-op marks): the core stays free of the toolkit and never
+// borrows the toolkit's macro names.
 #pragma once
 
 #include <initializer_list>
@@ -36,16 +37,6 @@ struct TextKey {
 
 namespace zephyra {
 
-// How a marked text reads in the chosen language. Unset, the Korean source text is used; the windows set
-// it once English is chosen, so sentences the core builds follow the windows' language.
-using CoreTextTranslator = std::string (*)(const TextKey &key);
-inline CoreTextTranslator coreTextTranslator = nullptr;
-
-// A marked text in the chosen language.
-inline std::string TranslateCoreText(const TextKey &key) {
-    return coreTextTranslator ? coreTextTranslator(key) : std::string(key.Source);
-}
-
 // Only Korean texts have a translation; numbers, addresses and English words are kept as they are.
 inline bool MayHaveTranslation(std::string_view text) {
     for (unsigned char c : text)
@@ -54,28 +45,45 @@ inline bool MayHaveTranslation(std::string_view text) {
     return false;
 }
 
-// A text that may be a marked one (a table's cell, a device value) in the chosen language.
-inline std::string TranslateCoreValue(const std::string &text) {
-    return MayHaveTranslation(text) ? TranslateCoreText(text.c_str()) : text;
-}
+// How marked texts read in one language, handed to whatever builds sentences from them (causes, traffic
+// lines, refusals). Default-constructed it gives the Korean source texts; the windows and zephyra-cli hand
+// one that asks Qt's translation at each call, so a language installed later still shows.
+class TextTranslator {
+public:
+    using Function = std::string (*)(const TextKey &key);
 
-// A marked text in the chosen language with %1..%9 replaced by the arguments, in one pass so an
-// argument that itself holds "%2" stays as it is.
-inline std::string FormatCoreText(const TextKey &text, std::initializer_list<std::string_view> args) {
-    const std::string pattern = TranslateCoreText(text);
-    std::string out;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9') {
-            const std::size_t n = static_cast<std::size_t>(pattern[i + 1] - '1');
-            if (n < args.size()) {
-                out += *(args.begin() + n);
-                ++i;
-                continue;
-            }
-        }
-        out += c;
+    constexpr TextTranslator() = default;
+    constexpr explicit TextTranslator(Function translate) : translate_(translate) {}
+
+    // A marked text.
+    std::string Text(const TextKey &key) const {
+        return translate_ ? translate_(key) : std::string(key.Source);
     }
-    return out;
-}
+    // A text that may be a marked one (a table's cell, a device value).
+    std::string Value(const std::string &text) const {
+        return MayHaveTranslation(text) ? Text(text.c_str()) : text;
+    }
+    // A marked text with %1..%9 replaced by the arguments, in one pass so an argument that itself holds
+    // "%2" stays as it is.
+    std::string Format(const TextKey &text, std::initializer_list<std::string_view> args) const {
+        const std::string pattern = Text(text);
+        std::string out;
+        for (std::size_t i = 0; i < pattern.size(); ++i) {
+            const char c = pattern[i];
+            if (c == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9') {
+                const std::size_t n = static_cast<std::size_t>(pattern[i + 1] - '1');
+                if (n < args.size()) {
+                    out += *(args.begin() + n);
+                    ++i;
+                    continue;
+                }
+            }
+            out += c;
+        }
+        return out;
+    }
+
+private:
+    Function translate_ = nullptr;
+};
 } // namespace zephyra

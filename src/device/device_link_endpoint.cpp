@@ -11,10 +11,10 @@ Q_LOGGING_CATEGORY(lcPoll, "zephyra.poll", QtInfoMsg)
 
 namespace zephyra {
 
-DeviceLink::DeviceLink(Operator &messages, std::ostream &trace)
-    : port_(serial_, tcp_), codec_(state_.Link, port_), pollTimer_(wakeTimer_, clock_),
-      controller_(state_, codec_, pollTimer_, messages, clock_, trace),
-      receiver_(codec_, controller_, clock_), history_(controller_, clock_) {
+DeviceLink::DeviceLink(Operator &messages, std::ostream &trace, TextTranslator tr)
+    : tr_(tr), serial_(tr), tcp_(tr), port_(serial_, tcp_), codec_(state_.Link, port_), monitor_(clock_, tr),
+      pollTimer_(wakeTimer_, clock_), controller_(state_, codec_, pollTimer_, messages, clock_, trace, tr),
+      receiver_(codec_, controller_, clock_), history_(controller_, clock_, tr) {
     codec_.AttachReceiver(&receiver_);
     codec_.SetMonitor(&monitor_);
     receiver_.SetMonitor(&monitor_);
@@ -39,9 +39,9 @@ DeviceLink::DeviceLink(Operator &messages, std::ostream &trace)
         HealthChanged();
     });
     // Every request, reply and dropped frame, with its reason.
-    monitor_.SetLineObserver([](const TrafficLine &line) {
+    monitor_.SetLineObserver([this](const TrafficLine &line) {
         if (lcLink().isDebugEnabled())
-            qCDebug(lcLink).noquote() << QString::fromStdString(FormatTrafficLine(line));
+            qCDebug(lcLink).noquote() << QString::fromStdString(FormatTrafficLine(line, tr_));
     });
     // A frame cut off by the old connection must not swallow the new one's replies.
     QObject::connect(&tcp_, &TcpEndpoint::Connected, &context_, [this] {
@@ -54,7 +54,7 @@ DeviceLink::DeviceLink(Operator &messages, std::ostream &trace)
     QObject::connect(&tcp_, &TcpEndpoint::Disconnected, &context_, [this] {
         qCDebug(lcLink) << "TCP connection closed";
         port_.PaintConnect(false);
-        monitor_.ConnectionClosed(TranslateCoreText(ZEPHYRA_TEXT("zephyra", "연결이 끊어졌습니다")));
+        monitor_.ConnectionClosed(tr_.Text(ZEPHYRA_TEXT("zephyra", "연결이 끊어졌습니다")));
         HealthChanged();
     });
     QObject::connect(&tcp_, &TcpEndpoint::PeerClosed, &context_, [this] { monitor_.PeerClosed(); });

@@ -43,7 +43,8 @@ private:
 
 class DeviceLink : public LinkControl {
 public:
-    DeviceLink(Operator &messages, std::ostream &trace);
+    // tr: the language of every sentence its link, poll and history download build.
+    DeviceLink(Operator &messages, std::ostream &trace, TextTranslator tr);
     ~DeviceLink() override;
     DeviceLink(const DeviceLink &) = delete;
     DeviceLink &operator=(const DeviceLink &) = delete;
@@ -76,13 +77,14 @@ public:
 private:
     void HealthChanged();
 
+    TextTranslator tr_;
     PollState state_;
     SerialEndpoint serial_;
     TcpEndpoint tcp_;
     LinkPortEndpoint port_;
     ModbusCodec codec_;
     SteadyClock clock_;
-    LinkMonitor monitor_{clock_};
+    LinkMonitor monitor_;
     QTimer wakeTimer_;
     QtPollTimer pollTimer_;
     PollController controller_;

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "device/language_endpoint.h"
 #include "status/accessible_names_widget.h"
 #include "status/main_window.h"
 #include "status/message_box_dialog.h"
@@ -116,11 +117,12 @@ void TfrmTraffic::AppendNewLines() {
         from = 0;
     }
     // One append for the whole batch: the document lays out and trims once, not per line.
+    const TextTranslator tr = QtTextTranslator();
     QString text;
     for (std::size_t i = from; i < lines.size(); ++i) {
         if (!text.isEmpty())
             text += QLatin1Char('\n');
-        text += QString::fromStdString(FormatTrafficLine(lines[i]));
+        text += QString::fromStdString(FormatTrafficLine(lines[i], tr));
     }
     lstTraffic_->appendPlainText(text);
 }
@@ -150,8 +152,9 @@ QString TfrmTraffic::CountersText() const {
     QStringList dropped;
     for (std::size_t r = 0; r < c.Dropped.size(); ++r)
         if (c.Dropped[r])
-            dropped << QString::fromStdString(DropReasonText(static_cast<DropReason>(r))) + " " +
-                           QString::number(c.Dropped[r]);
+            dropped << QString::fromStdString(
+                           DropReasonText(static_cast<DropReason>(r), QtTextTranslator())) +
+                           " " + QString::number(c.Dropped[r]);
     text += "\n" + tr("버려진 프레임: %1").arg(dropped.isEmpty() ? none : dropped.join(", "));
     if (c.LastError.empty())
         text += "\n" + tr("마지막 오류: %1").arg(none);
@@ -167,8 +170,9 @@ bool TfrmTraffic::SaveTo(const QString &path) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    const TextTranslator tr = QtTextTranslator();
     for (const TrafficLine &line : monitor_.Lines()) {
-        std::string text = FormatTrafficLine(line);
+        std::string text = FormatTrafficLine(line, tr);
         text += '\n';
         file.write(text.data(), static_cast<qint64>(text.size()));
     }

@@ -6,8 +6,8 @@
 
 namespace zephyra {
 
-std::string HistoryCompletionText(int32_t total) {
-    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1개 데이터\r저장됨!!"), {std::to_string(total)});
+std::string HistoryCompletionText(int32_t total, const TextTranslator &tr) {
+    return tr.Format(ZEPHYRA_TEXT("zephyra", "%1개 데이터\r저장됨!!"), {std::to_string(total)});
 }
 
 std::string StoppedCountText(int32_t received, int32_t total) {
@@ -32,13 +32,13 @@ std::string InitialiseQuestion(HistoryKind kind) {
 
 namespace {
 
-std::string StallText(int64_t silentMs, const HistoryDownload &h) {
+std::string StallText(int64_t silentMs, const HistoryDownload &h, const TextTranslator &tr) {
     const std::string seconds = std::to_string(silentMs / 1000);
     if (h.Total <= 0)
-        return FormatCoreText(
-            ZEPHYRA_TEXT("zephyra", "장비가 %1초째 응답하지 않습니다 — 기록 개수를 기다리는 중"), {seconds});
-    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "장비가 %1초째 응답하지 않습니다 — %3건 중 %2건 받음"),
-                          {seconds, std::to_string(std::max(h.Current - 1, 0)), std::to_string(h.Total)});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "장비가 %1초째 응답하지 않습니다 — 기록 개수를 기다리는 중"),
+                         {seconds});
+    return tr.Format(ZEPHYRA_TEXT("zephyra", "장비가 %1초째 응답하지 않습니다 — %3건 중 %2건 받음"),
+                     {seconds, std::to_string(std::max(h.Current - 1, 0)), std::to_string(h.Total)});
 }
 
 } // namespace
@@ -105,7 +105,7 @@ void HistoryController::WatchdogTick() {
     if (h.Active && !stopped_) {
         const int64_t silent = clock_.NowMs() - lastReplyMs_;
         if (silent >= kStallAfterMs)
-            text = StallText(silent, h);
+            text = StallText(silent, h, tr_);
     }
     ShowStall(text);
 }
@@ -369,7 +369,7 @@ void HistoryController::Complete(int32_t total) {
     // receiver running.
     if (view_)
         view_->EnableStop(false);
-    operator_.ShowInformation(HistoryCompletionText(total));
+    operator_.ShowInformation(HistoryCompletionText(total, tr_));
     if (view_) {
         view_->EnableClose(true);
         view_->EnableSave(true);

@@ -39,7 +39,7 @@ inline constexpr const char *kNoHistoryData = "No History data";
 inline constexpr const char *kHistoryCountPrefix = ZEPHYRA_TEXT("zephyra", "전체 : ");
 
 // Text of the completion box: the count, "개 데이터", a carriage return, "저장됨!!".
-std::string HistoryCompletionText(int32_t total);
+std::string HistoryCompletionText(int32_t total, const TextTranslator &tr);
 // The count label of a download the operator stopped: what arrived of how many.
 std::string StoppedCountText(int32_t received, int32_t total);
 // What a saved workbook holds, said under its path: records saved of records in the log.
@@ -58,8 +58,9 @@ public:
     // that will not move.
     static constexpr int64_t kStallAfterMs = 3000;
 
-    HistoryController(PollController &poll, const Clock &clock)
-        : poll_(poll), operator_(poll.Messages()), clock_(clock) {}
+    // tr: the language of the messages it builds (completion, stall).
+    HistoryController(PollController &poll, const Clock &clock, TextTranslator tr)
+        : poll_(poll), operator_(poll.Messages()), clock_(clock), tr_(tr) {}
 
     // The alarm-log and event-log commands: the view stays attached until CloseWindow.
     void StartDownload(HistoryKind kind, HistoryView *view);
@@ -125,6 +126,7 @@ private:
     PollController &poll_;
     Operator &operator_;
     const Clock &clock_;
+    TextTranslator tr_;
     HistoryView *view_ = nullptr;
     std::vector<HistoryRow> rows_;
     Asked record_; // the awaited record

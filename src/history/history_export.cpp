@@ -34,24 +34,19 @@ bool ParseGridDate(const std::string &text, int &year, int &month, int &day) {
 }
 
 // "what (the system's reason)", or just what when the system gave none; what is a marked text.
-std::string Because(const char *what, int err) {
-    std::string text = TranslateCoreText(what);
+std::string Because(const char *what, int err, const TextTranslator &tr) {
+    std::string text = tr.Text(what);
     if (err != 0)
         text += " (" + std::generic_category().message(err) + ")";
     return text;
 }
 
-std::string T(const char *marked) {
-    return TranslateCoreText(marked);
+std::string FileExists(const TextTranslator &tr) {
+    return tr.Text(ZEPHYRA_TEXT("zephyra", "파일이 이미 있습니다"));
 }
 
-std::string FileExists() {
-    return T(ZEPHYRA_TEXT("zephyra", "파일이 이미 있습니다"));
-}
-
-std::string NotRenamed(const std::error_code &why) {
-    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "완성된 파일의 이름을 바꿀 수 없습니다 (%1)"),
-                          {why.message()});
+std::string NotRenamed(const std::error_code &why, const TextTranslator &tr) {
+    return tr.Format(ZEPHYRA_TEXT("zephyra", "완성된 파일의 이름을 바꿀 수 없습니다 (%1)"), {why.message()});
 }
 
 } // namespace
@@ -72,13 +67,13 @@ std::string ExportFileName(HistoryKind kind, TimeOfDay now, int attempt) {
 namespace {
 
 // The grid as a workbook; false when it does not fit on one sheet.
-bool BuildWorkbook(HistoryKind kind, const std::vector<HistoryRow> &rows, Workbook &book,
-                   std::string &error) {
+bool BuildWorkbook(HistoryKind kind, const std::vector<HistoryRow> &rows, Workbook &book, std::string &error,
+                   const TextTranslator &tr) {
     const int columns = HistoryColumnCount(kind);
     // Record k lands in sheet row k + 2 (0-based k + 1); the sheet has 65536 rows.
     if (rows.size() + 1 > static_cast<std::size_t>(kWorkbookMaxRows)) {
-        error = FormatCoreText(ZEPHYRA_TEXT("zephyra", "한 시트에 넣기에는 행이 너무 많습니다 (최대 %1행)"),
-                               {std::to_string(kWorkbookMaxRows - 2)});
+        error = tr.Format(ZEPHYRA_TEXT("zephyra", "한 시트에 넣기에는 행이 너무 많습니다 (최대 %1행)"),
+                          {std::to_string(kWorkbookMaxRows - 2)});
         return false;
     }
     std::vector<int> widths(static_cast<std::size_t>(columns), 0);
@@ -112,7 +107,8 @@ bool BuildWorkbook(HistoryKind kind, const std::vector<HistoryRow> &rows, Workbo
 // The commit step decides whether an existing target is replaced.
 std::string WriteThroughTemporary(const fs::path &target,
                                   const std::function<std::string(const std::string &)> &write,
-                                  const std::function<std::string(const fs::path &)> &commit) {
+                                  const std::function<std::string(const fs::path &)> &commit,
+                                  const TextTranslator &tr) {
     fs::path temporary = target;
     temporary += ".part";
     // The writers say only that they failed; creating the file here first keeps the system's reason,
@@ -125,12 +121,12 @@ std::string WriteThroughTemporary(const fs::path &target,
                              why == std::errc::read_only_file_system;
         return Because(refused ? ZEPHYRA_TEXT("zephyra", "폴더에 쓸 수 없습니다")
                                : ZEPHYRA_TEXT("zephyra", "파일을 만들 수 없습니다"),
-                       errno);
+                       errno, tr);
     }
     errno = 0;
     std::string error = write(temporary.string());
     if (!error.empty() && errno != 0)
-        error = Because(ZEPHYRA_TEXT("zephyra", "파일에 쓸 수 없습니다"), errno);
+        error = Because(ZEPHYRA_TEXT("zephyra", "파일에 쓸 수 없습니다"), errno, tr);
     if (error.empty())
         error = commit(temporary);
     std::error_code ec;
@@ -146,24 +142,24 @@ std::string SaveBook(const Workbook &book, const std::string &path) {
 } // namespace
 
 ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &rows,
-                               const std::string &directory, TimeOfDay now) {
+                               const std::string &directory, TimeOfDay now, const TextTranslator &tr) {
     ExportResult result;
     const fs::path dir = fs::path(directory);
     result.Path = (dir / ExportFileName(kind, now)).string();
-    Workbook book;
-    if (!BuildWorkbook(kind, rows, book, result.Error))
+    Workbook book(tr);
+    if (!BuildWorkbook(kind, rows, book, result.Error, tr))
         return result;
 
     std::error_code ec;
     const fs::file_status folder = fs::status(dir, ec);
     if (!fs::is_directory(folder)) {
         if (fs::exists(folder))
-            result.Error = T(ZEPHYRA_TEXT("zephyra", "폴더 경로가 폴더가 아닌 파일을 가리킵니다"));
+            result.Error = tr.Text(ZEPHYRA_TEXT("zephyra", "폴더 경로가 폴더가 아닌 파일을 가리킵니다"));
         else if (folder.type() == fs::file_type::not_found)
-            result.Error = T(ZEPHYRA_TEXT("zephyra", "폴더가 없습니다"));
+            result.Error = tr.Text(ZEPHYRA_TEXT("zephyra", "폴더가 없습니다"));
         else
             result.Error =
-                FormatCoreText(ZEPHYRA_TEXT("zephyra", "폴더에 접근할 수 없습니다 (%1)"), {ec.message()});
+                tr.Format(ZEPHYRA_TEXT("zephyra", "폴더에 접근할 수 없습니다 (%1)"), {ec.message()});
         return result;
     }
     fs::path target;
@@ -175,83 +171,93 @@ ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &
         }
     }
     if (target.empty()) {
-        result.Error = FormatCoreText(ZEPHYRA_TEXT("zephyra", "남은 파일 이름이 없습니다 (%1개 모두 있음)"),
-                                      {std::to_string(kMaxNameAttempts)});
+        result.Error = tr.Format(ZEPHYRA_TEXT("zephyra", "남은 파일 이름이 없습니다 (%1개 모두 있음)"),
+                                 {std::to_string(kMaxNameAttempts)});
         return result;
     }
     result.Path = target.string();
     result.Error = WriteThroughTemporary(
         target, [&book](const std::string &path) { return SaveBook(book, path); },
-        [&target](const fs::path &temporary) {
+        [&target, &tr](const fs::path &temporary) {
             std::error_code why;
             fs::rename(temporary, target, why);
-            return why ? NotRenamed(why) : std::string();
-        });
+            return why ? NotRenamed(why, tr) : std::string();
+        },
+        tr);
     result.Ok = result.Error.empty();
     return result;
 }
 
 ExportResult WriteNewFile(const std::string &path,
-                          const std::function<std::string(const std::string &)> &write) {
+                          const std::function<std::string(const std::string &)> &write,
+                          const TextTranslator &tr) {
     ExportResult result;
     result.Path = path;
     const fs::path target(path);
     std::error_code ec;
     if (fs::exists(fs::symlink_status(target, ec))) {
-        result.Error = FileExists();
+        result.Error = FileExists(tr);
         return result;
     }
-    result.Error = WriteThroughTemporary(target, write, [&target](const fs::path &temporary) -> std::string {
-        // A hard link never replaces a file that appeared meanwhile; file systems without links (a FAT
-        // memory stick) get a rename after one more look.
-        std::error_code why;
-        fs::create_hard_link(temporary, target, why);
-        if (why == std::errc::file_exists)
-            return FileExists();
-        if (why) {
-            if (fs::exists(fs::symlink_status(target, why)))
-                return FileExists();
-            fs::rename(temporary, target, why);
-            return why ? NotRenamed(why) : std::string();
-        }
-        fs::remove(temporary, why);
-        return {};
-    });
+    result.Error = WriteThroughTemporary(
+        target, write,
+        [&target, &tr](const fs::path &temporary) -> std::string {
+            // A hard link never replaces a file that appeared meanwhile; file systems without links (a FAT
+            // memory stick) get a rename after one more look.
+            std::error_code why;
+            fs::create_hard_link(temporary, target, why);
+            if (why == std::errc::file_exists)
+                return FileExists(tr);
+            if (why) {
+                if (fs::exists(fs::symlink_status(target, why)))
+                    return FileExists(tr);
+                fs::rename(temporary, target, why);
+                return why ? NotRenamed(why, tr) : std::string();
+            }
+            fs::remove(temporary, why);
+            return {};
+        },
+        tr);
     result.Ok = result.Error.empty();
     return result;
 }
 
-ExportResult WriteWholeFile(const std::string &path, std::string_view content, bool replace) {
-    const auto write = [content](const std::string &temporary) -> std::string {
+ExportResult WriteWholeFile(const std::string &path, std::string_view content, bool replace,
+                            const TextTranslator &tr) {
+    const auto write = [content, &tr](const std::string &temporary) -> std::string {
         std::FILE *f = std::fopen(temporary.c_str(), "wb");
         const bool written =
             f && std::fwrite(content.data(), 1, content.size(), f) == content.size() && std::fflush(f) == 0;
         // A full disk may only show when the last block goes out.
         const bool closed = f && std::fclose(f) == 0;
-        return written && closed ? std::string() : T(ZEPHYRA_TEXT("zephyra", "파일에 쓸 수 없습니다"));
+        return written && closed ? std::string() : tr.Text(ZEPHYRA_TEXT("zephyra", "파일에 쓸 수 없습니다"));
     };
     if (!replace)
-        return WriteNewFile(path, write);
+        return WriteNewFile(path, write, tr);
     ExportResult result;
     result.Path = path;
     const fs::path target(path);
-    result.Error = WriteThroughTemporary(target, write, [&target](const fs::path &temporary) {
-        std::error_code why;
-        fs::rename(temporary, target, why);
-        return why ? NotRenamed(why) : std::string();
-    });
+    result.Error = WriteThroughTemporary(
+        target, write,
+        [&target, &tr](const fs::path &temporary) {
+            std::error_code why;
+            fs::rename(temporary, target, why);
+            return why ? NotRenamed(why, tr) : std::string();
+        },
+        tr);
     result.Ok = result.Error.empty();
     return result;
 }
 
 ExportResult SpreadsheetExportAs(HistoryKind kind, const std::vector<HistoryRow> &rows,
-                                 const std::string &path) {
-    Workbook book;
+                                 const std::string &path, const TextTranslator &tr) {
+    Workbook book(tr);
     ExportResult result;
     result.Path = path;
-    if (!BuildWorkbook(kind, rows, book, result.Error))
+    if (!BuildWorkbook(kind, rows, book, result.Error, tr))
         return result;
-    return WriteNewFile(path, [&book](const std::string &temporary) { return SaveBook(book, temporary); });
+    return WriteNewFile(
+        path, [&book](const std::string &temporary) { return SaveBook(book, temporary); }, tr);
 }
 
 } // namespace zephyra

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text_key.h"
 #include "history/history_record.h"
 #include "polling/poll_state.h"
 
@@ -36,16 +37,18 @@ std::string ExportFileName(HistoryKind kind, TimeOfDay now, int attempt = 1);
 // k + 2, grid column c to column c + 1 (A..I, events A..H); the DATE column as dates shown yyyy/mm/dd.
 // The workbook appears in `directory` complete or not at all.
 ExportResult SpreadsheetExport(HistoryKind kind, const std::vector<HistoryRow> &rows,
-                               const std::string &directory, TimeOfDay now);
+                               const std::string &directory, TimeOfDay now, const TextTranslator &tr);
 // The same workbook at a path of the caller's choosing; an existing file there is never replaced.
 ExportResult SpreadsheetExportAs(HistoryKind kind, const std::vector<HistoryRow> &rows,
-                                 const std::string &path);
+                                 const std::string &path, const TextTranslator &tr);
 // Creates the file at `path` complete or not at all, refusing when something is there already: `write`
 // fills a temporary name beside it and returns an error text, empty on success.
 ExportResult WriteNewFile(const std::string &path,
-                          const std::function<std::string(const std::string &)> &write);
+                          const std::function<std::string(const std::string &)> &write,
+                          const TextTranslator &tr);
 // Every other user file: `content` appears at `path` whole or not at all; a file there already is replaced
 // (the operator chose so) only when `replace`, and is left as it was when the write fails.
-ExportResult WriteWholeFile(const std::string &path, std::string_view content, bool replace);
+ExportResult WriteWholeFile(const std::string &path, std::string_view content, bool replace,
+                            const TextTranslator &tr);
 
 } // namespace zephyra

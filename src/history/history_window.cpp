@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 #include <iostream>
 
+#include "device/language_endpoint.h"
 #include "history/history_commands.h"
 #include "history/history_export.h"
 #include "history/history_initial_dialog.h"
@@ -413,8 +414,9 @@ void HistoryWindowBase::bbtFileSaveClick() {
     if (!rows.empty())
         for (std::string &cell : rows.front())
             cell = Text(cell).toStdString();
-    ExportResult result = SpreadsheetExport(kind_, rows, QDir(dir).absolutePath().toStdString(),
-                                            TimeOfDay{now.hour(), now.minute(), now.second()});
+    ExportResult result =
+        SpreadsheetExport(kind_, rows, QDir(dir).absolutePath().toStdString(),
+                          TimeOfDay{now.hour(), now.minute(), now.second()}, QtTextTranslator());
     const QString path = QDir::toNativeSeparators(Text(result.Path));
     if (result.Ok) {
         labSaved_->SetFullText(path);

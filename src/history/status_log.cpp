@@ -53,7 +53,7 @@ StatusLog::StepResult StatusLog::AddLine(const StatusSnapshot &snapshot, const s
     unsaved_ = true;
     if (lines_.size() <= kLogAutoWriteLines)
         return result;
-    result.File = WriteLogFile(directory_, now, lines_);
+    result.File = WriteLogFile(directory_, now, lines_, tr_);
     if (!result.File.Ok())
         return result;
     result.Wrote = true;
@@ -64,7 +64,7 @@ StatusLog::StepResult StatusLog::AddLine(const StatusSnapshot &snapshot, const s
 }
 
 LogFileResult StatusLog::Save(const std::tm &now) {
-    LogFileResult result = WriteLogFile(directory_, now, lines_);
+    LogFileResult result = WriteLogFile(directory_, now, lines_, tr_);
     if (result.Ok())
         unsaved_ = false;
     return result;
@@ -81,7 +81,7 @@ LogFileResult StatusLog::SaveUnsaved(const std::tm &now, const std::filesystem::
     LogFileResult result = Save(now);
     if (result.Ok() || fallback.empty() || fallback == directory_)
         return result;
-    LogFileResult moved = WriteLogFile(fallback, now, lines_);
+    LogFileResult moved = WriteLogFile(fallback, now, lines_, tr_);
     if (moved.Ok()) {
         unsaved_ = false;
         moved.FallbackReason = result.Error;

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text_key.h"
 #include "polling/poll_state.h"
 #include "polling/status_decoder.h"
 
@@ -47,13 +48,15 @@ struct LogFileResult {
 // An existing file is never replaced: a second write in the same second gets "_2" (then "_3", ...)
 // before ".txt".
 LogFileResult WriteLogFile(const std::filesystem::path &directory, const std::tm &localTime,
-                           const std::vector<std::string> &lines);
+                           const std::vector<std::string> &lines, const TextTranslator &tr);
 
 // The memo's lines and what happens to them. Lines are kept until a file holds them or the operator
 // deletes them, so a failed write loses nothing.
 class StatusLog {
 public:
-    explicit StatusLog(std::filesystem::path directory) : directory_(std::move(directory)) {}
+    // tr: the language of the write errors.
+    StatusLog(std::filesystem::path directory, TextTranslator tr)
+        : directory_(std::move(directory)), tr_(tr) {}
 
     const std::vector<std::string> &Lines() const { return lines_; }
     // The operator edited the memo.
@@ -84,6 +87,7 @@ public:
 
 private:
     std::filesystem::path directory_;
+    TextTranslator tr_;
     std::vector<std::string> lines_;
     bool unsaved_ = false;
 };

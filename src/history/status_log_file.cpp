@@ -30,9 +30,9 @@ std::string NameWithCounter(const std::string &name, int counter) {
     return stem + "_" + std::to_string(counter) + ".txt";
 }
 
-std::string ErrorText(const std::filesystem::path &path, int error) {
-    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "로그 파일 %1에 쓸 수 없습니다: %2"),
-                          {path.string(), std::strerror(error)});
+std::string ErrorText(const std::filesystem::path &path, int error, const TextTranslator &tr) {
+    return tr.Format(ZEPHYRA_TEXT("zephyra", "로그 파일 %1에 쓸 수 없습니다: %2"),
+                     {path.string(), std::strerror(error)});
 }
 
 } // namespace
@@ -64,7 +64,7 @@ std::string ToCp949(std::string_view utf8) {
 }
 
 LogFileResult WriteLogFile(const std::filesystem::path &directory, const std::tm &localTime,
-                           const std::vector<std::string> &lines) {
+                           const std::vector<std::string> &lines, const TextTranslator &tr) {
     std::string text;
     for (const std::string &line : lines)
         text += line + "\r\n";
@@ -82,7 +82,7 @@ LogFileResult WriteLogFile(const std::filesystem::path &directory, const std::tm
         if (!f) {
             if (errno == EEXIST)
                 continue;
-            result.Error = ErrorText(result.Path, errno);
+            result.Error = ErrorText(result.Path, errno, tr);
             return result;
         }
         bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -93,11 +93,11 @@ LogFileResult WriteLogFile(const std::filesystem::path &directory, const std::tm
         }
         if (!ok) {
             std::filesystem::remove(result.Path, ignored);
-            result.Error = ErrorText(result.Path, error);
+            result.Error = ErrorText(result.Path, error, tr);
         }
         return result;
     }
-    result.Error = ErrorText(directory / name, EEXIST);
+    result.Error = ErrorText(directory / name, EEXIST, tr);
     return result;
 }
 

@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "core/local_clock.h"
+#include "device/language_endpoint.h"
 #include "history/status_log_commands.h"
 #include "status/accessible_names_widget.h"
 #include "status/main_window.h"
@@ -34,7 +35,8 @@ QString JoinLines(const std::vector<std::string> &lines, std::size_t first) {
 } // namespace
 
 TStatusLogPage::TStatusLogPage(StatusLogContext ctx, QWidget *parent)
-    : QWidget(parent), ctx_(ctx), log_(std::filesystem::path(ctx.FilesDir.toStdU16String())), timer5_(this) {
+    : QWidget(parent), ctx_(ctx),
+      log_(std::filesystem::path(ctx.FilesDir.toStdU16String()), QtTextTranslator()), timer5_(this) {
     setObjectName("LocalStatusLog");
     timer5_.setObjectName("Timer5");
     timer5_.setInterval(LogPeriodMs(0));

@@ -436,8 +436,8 @@ Bytes Workbook::BuildStream() const {
 std::string Workbook::Save(const std::string &path) const {
     const GsfApi &gsf = Gsf();
     if (!gsf.Loaded)
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "통합 문서 라이브러리 %1을(를) 불러올 수 없습니다"),
-                              {kGsfLibrary});
+        return tr_.Format(ZEPHYRA_TEXT("zephyra", "통합 문서 라이브러리 %1을(를) 불러올 수 없습니다"),
+                          {kGsfLibrary});
     Bytes stream = BuildStream();
 
     // Plain casts: GLib's checked casts would tie the program to the library at link time.
@@ -453,18 +453,18 @@ std::string Workbook::Save(const std::string &path) const {
         ok = gsf.Close(reinterpret_cast<GsfOutput *>(ole)) && ok;
     std::string error;
     if (!ok) {
-        error = TranslateCoreText(ZEPHYRA_TEXT("zephyra", "복합 문서 파일을 만들 수 없습니다"));
+        error = tr_.Text(ZEPHYRA_TEXT("zephyra", "복합 문서 파일을 만들 수 없습니다"));
     } else {
         const guint8 *bytes = gsf.Bytes(reinterpret_cast<GsfOutputMemory *>(memory));
         auto size = static_cast<std::size_t>(gsf.Size(memory));
         std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
         if (!file) {
-            error = FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 파일을 만들 수 없습니다"), {path});
+            error = tr_.Format(ZEPHYRA_TEXT("zephyra", "%1 파일을 만들 수 없습니다"), {path});
         } else {
             file.write(reinterpret_cast<const char *>(bytes), static_cast<std::streamsize>(size));
             file.close();
             if (!file)
-                error = FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 파일에 쓸 수 없습니다"), {path});
+                error = tr_.Format(ZEPHYRA_TEXT("zephyra", "%1 파일에 쓸 수 없습니다"), {path});
         }
     }
     if (child)

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/text_key.h"
 #include "core/utf8_text.h"
 #include "link/bytes.h"
 
@@ -25,7 +26,9 @@ bool ExcelSerialDate(int year, int month, int day, double &serial);
 
 class Workbook {
 public:
-    explicit Workbook(std::string sheetName = "Sheet1") : sheetName_(std::move(sheetName)) {}
+    // tr: the language of Save's errors.
+    explicit Workbook(TextTranslator tr, std::string sheetName = "Sheet1")
+        : tr_(tr), sheetName_(std::move(sheetName)) {}
 
     // Rows and columns count from 0 (A1 is 0, 0). Out-of-range cells are refused.
     bool SetText(int row, int column, std::string_view utf8);
@@ -49,6 +52,7 @@ private:
         double Serial;        // date cells
     };
 
+    TextTranslator tr_;
     std::string sheetName_;
     std::vector<Cell> cells_;
     std::vector<std::u16string> strings_; // unique, in first-use order

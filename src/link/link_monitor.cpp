@@ -16,11 +16,9 @@ std::string HealthSeconds(int64_t ms) {
     return text;
 }
 
-namespace {
-// Korean is the source; the command line and the English console install the English translation.
-std::string HealthText(const LinkHealth &h) {
-    const std::string seconds = FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1초"), {HealthSeconds(h.Ms)});
-    const auto text = [](const char *source) { return TranslateCoreText(source); };
+std::string HealthText(const LinkHealth &h, const TextTranslator &tr) {
+    const std::string seconds = tr.Format(ZEPHYRA_TEXT("zephyra", "%1초"), {HealthSeconds(h.Ms)});
+    const auto text = [&tr](const char *source) { return tr.Text(source); };
     switch (h.State) {
     case HealthState::Closed:
         return {};
@@ -32,12 +30,12 @@ std::string HealthText(const LinkHealth &h) {
     case HealthState::NotConnected:
         return text(ZEPHYRA_TEXT("zephyra", "연결 안 됨 — 재시도 중"));
     case HealthState::Ok:
-        return h.Ms > 0 ? FormatCoreText(ZEPHYRA_TEXT("zephyra", "정상 · %1"), {seconds})
-                        : TranslateCoreText(ZEPHYRA_TEXT3("zephyra", "정상", "link health"));
+        return h.Ms > 0 ? tr.Format(ZEPHYRA_TEXT("zephyra", "정상 · %1"), {seconds})
+                        : tr.Text(ZEPHYRA_TEXT3("zephyra", "정상", "link health"));
     case HealthState::Slow:
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "응답 느림 · %1"), {seconds});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "응답 느림 · %1"), {seconds});
     case HealthState::Paused:
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "폴링 멈춤 · %1 전 값"), {seconds});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "폴링 멈춤 · %1 전 값"), {seconds});
     case HealthState::WaitingFirstReply:
         return text(ZEPHYRA_TEXT("zephyra", "첫 응답을 기다리는 중"));
     case HealthState::NoReply:
@@ -45,21 +43,19 @@ std::string HealthText(const LinkHealth &h) {
         // out". English says "request" for one; Korean counts the same way for any number.
         if (h.Timeouts > 0)
             return h.Timeouts == 1
-                       ? FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 1건 시간 초과"),
-                                        {seconds})
-                       : FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 %2건 시간 초과"),
-                                        {seconds, std::to_string(h.Timeouts)});
+                       ? tr.Format(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 1건 시간 초과"), {seconds})
+                       : tr.Format(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 %2건 시간 초과"),
+                                   {seconds, std::to_string(h.Timeouts)});
         if (h.Awaited > 0)
             return h.Awaited == 1
-                       ? FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 1건 응답 대기 중"),
-                                        {seconds})
-                       : FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 %2건 응답 대기 중"),
-                                        {seconds, std::to_string(h.Awaited)});
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음"), {seconds});
+                       ? tr.Format(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 1건 응답 대기 중"),
+                                   {seconds})
+                       : tr.Format(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음 — 요청 %2건 응답 대기 중"),
+                                   {seconds, std::to_string(h.Awaited)});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "%1째 응답 없음"), {seconds});
     }
     return {};
 }
-} // namespace
 
 ByteView FrameUnit(LinkKind link, ByteView wire) {
     if (link == LinkKind::Tcp)
@@ -125,8 +121,8 @@ uint64_t LinkMonitor::RequestSent(LinkKind link, ByteView wire, uint16_t tid, in
         if (link == LinkKind::Serial) {
             ++counters_.Timeouts;
             ++timeoutsSinceGood_;
-            NoteError(FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1초 안에 응답 없음"),
-                                     {HealthSeconds(clock_.NowMs() - outstanding_.front().SentMs)}));
+            NoteError(tr_.Format(ZEPHYRA_TEXT("zephyra", "%1초 안에 응답 없음"),
+                                 {HealthSeconds(clock_.NowMs() - outstanding_.front().SentMs)}));
         } else {
             ++counters_.Superseded;
         }
@@ -188,7 +184,7 @@ void LinkMonitor::FrameReceived(LinkKind link, ByteView wire, uint16_t tid) {
     ByteView unit = FrameUnit(link, wire);
     if (unit.size() >= 3 && (unit[1] & kExceptionBit)) {
         ++counters_.Exceptions[unit[2]];
-        NoteError(ExceptionReplyText(unit[2], static_cast<uint8_t>(unit[1] & 0x7F)));
+        NoteError(ExceptionReplyText(unit[2], static_cast<uint8_t>(unit[1] & 0x7F), tr_));
     }
 }
 
@@ -199,7 +195,7 @@ void LinkMonitor::FrameDropped(LinkKind link, ByteView wire, DropReason reason) 
     if (reason == DropReason::BadCrc)
         ++counters_.CrcErrors;
     Add(link, Direction::Dropped, reason, wire);
-    NoteError(DroppedText(reason));
+    NoteError(DroppedText(reason, tr_));
 }
 
 void LinkMonitor::ReplyDropped(LinkKind link, ByteView unit, DropReason reason) {
@@ -214,7 +210,7 @@ void LinkMonitor::ReplyDropped(LinkKind link, ByteView unit, DropReason reason) 
     if (link != LinkKind::Tcp)
         wire.insert(wire.end(), 2, 0);
     Add(link, Direction::Dropped, reason, wire);
-    NoteError(DroppedText(reason));
+    NoteError(DroppedText(reason, tr_));
 }
 
 bool LinkMonitor::Saturated(LinkKind link) const {
@@ -265,8 +261,8 @@ void LinkMonitor::PortLost(const std::string &cause) {
         ++counters_.PortLosses;
     portLost_ = true;
     CancelAwaited();
-    NoteError(cause.empty() ? TranslateCoreText(ZEPHYRA_TEXT("zephyra", "시리얼 포트 끊김"))
-                            : FormatCoreText(ZEPHYRA_TEXT("zephyra", "시리얼 포트 끊김: %1"), {cause}));
+    NoteError(cause.empty() ? tr_.Text(ZEPHYRA_TEXT("zephyra", "시리얼 포트 끊김"))
+                            : tr_.Format(ZEPHYRA_TEXT("zephyra", "시리얼 포트 끊김: %1"), {cause}));
 }
 
 void LinkMonitor::ConnectFailed(const std::string &cause) {
@@ -277,8 +273,8 @@ void LinkMonitor::ConnectFailed(const std::string &cause) {
     // Refused or timed out: the device is gone or restarting, whatever closed the last connection.
     peerClosedPending_ = false;
     takenOver_ = false;
-    NoteError(cause.empty() ? TranslateCoreText(ZEPHYRA_TEXT("zephyra", "연결 실패"))
-                            : FormatCoreText(ZEPHYRA_TEXT("zephyra", "연결 실패: %1"), {cause}));
+    NoteError(cause.empty() ? tr_.Text(ZEPHYRA_TEXT("zephyra", "연결 실패"))
+                            : tr_.Format(ZEPHYRA_TEXT("zephyra", "연결 실패: %1"), {cause}));
 }
 
 void LinkMonitor::ConnectionClosed(const std::string &cause) {
@@ -288,7 +284,7 @@ void LinkMonitor::ConnectionClosed(const std::string &cause) {
     connectFailed_ = true;
     if (takenOver_)
         return; // the takeover says more than the close that follows it
-    NoteError(cause.empty() ? TranslateCoreText(ZEPHYRA_TEXT("zephyra", "연결 실패")) : cause);
+    NoteError(cause.empty() ? tr_.Text(ZEPHYRA_TEXT("zephyra", "연결 실패")) : cause);
 }
 
 void LinkMonitor::PeerClosed() {
@@ -311,7 +307,7 @@ void LinkMonitor::Reconnected() {
         peerClosedPending_ = false;
         ++counters_.Takeovers;
         takenOver_ = true;
-        NoteError(TranslateCoreText(kTakeoverText));
+        NoteError(tr_.Text(kTakeoverText));
     }
 }
 
@@ -327,8 +323,8 @@ void LinkMonitor::Tick() {
         ++timeoutsSinceGood_;
         if (it->Link == LinkKind::Serial)
             serialSilent_ = true;
-        NoteError(FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1초 안에 응답 없음"),
-                                 {HealthSeconds(it->DeadlineMs - it->SentMs)}));
+        NoteError(tr_.Format(ZEPHYRA_TEXT("zephyra", "%1초 안에 응답 없음"),
+                             {HealthSeconds(it->DeadlineMs - it->SentMs)}));
         Ended(*it);
         it = outstanding_.erase(it);
     }
@@ -405,7 +401,7 @@ LinkHealth LinkMonitor::Health(int pollPeriodMs, bool statusPolled) const {
     }
     h.HeldBack = counters_.HeldBack;
     h.InFlightLimit = link_ == LinkKind::Tcp ? kMaxOutstanding : 1;
-    h.Text = HealthText(h);
+    h.Text = HealthText(h, tr_);
     return h;
 }
 
@@ -418,17 +414,17 @@ std::optional<double> LossPercent(const LinkCounters &c, std::size_t outstanding
                : 100.0 * static_cast<double>(settled - c.Replies) / static_cast<double>(settled);
 }
 
-std::vector<LinkHealth> WidestHealths() {
+std::vector<LinkHealth> WidestHealths(const TextTranslator &tr) {
     // Two-digit figures: a minute and a half of silence, as many requests timed out or awaited. Beside
     // the port and link panels the fixed window has no more room; longer, the tooltip holds the text.
     const int64_t silenceMs = 99 * 1000LL;
-    const auto health = [](HealthState state, int64_t ms, uint64_t timeouts, uint64_t awaited = 0) {
+    const auto health = [&tr](HealthState state, int64_t ms, uint64_t timeouts, uint64_t awaited = 0) {
         LinkHealth h;
         h.State = state;
         h.Ms = ms;
         h.Timeouts = timeouts;
         h.Awaited = awaited;
-        h.Text = HealthText(h);
+        h.Text = HealthText(h, tr);
         return h;
     };
     return {health(HealthState::PortLost, 0, 0),

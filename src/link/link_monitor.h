@@ -120,7 +120,8 @@ public:
     // Bounded so memory stays flat over days of polling.
     static constexpr std::size_t kLineCapacity = 10000;
 
-    explicit LinkMonitor(const Clock &clock) : clock_(clock) {}
+    // tr: the language of the causes it notes (LastError) and of Health's text.
+    LinkMonitor(const Clock &clock, TextTranslator tr) : clock_(clock), tr_(tr) {}
     // A headless poller that never shows the traffic keeps only the last few lines (0: none).
     void SetLineCapacity(std::size_t lines) { lineCapacity_ = lines; }
     // Told every line as it is added, kept or not (the developer log listens here).
@@ -208,6 +209,7 @@ private:
     void Ended(const Outstanding &o);
 
     const Clock &clock_;
+    TextTranslator tr_;
     LinkCounters counters_;
     std::deque<TrafficLine> lines_;
     std::size_t lineCapacity_ = kLineCapacity;
@@ -242,23 +244,25 @@ ByteView FrameUnit(LinkKind link, ByteView wire);
 
 // A few words on what a frame is: "status read 127 regs", "write 0x0028 := 435", "echo",
 // "exception 04 on 0x06", "history record request 1999 of alarm log", "dropped: bad CRC".
-// In the chosen language, as every text of the traffic window.
-std::string DescribeFrame(const TrafficLine &line);
-std::string DropReasonText(DropReason reason);
+// In the language tr gives, as every text of the traffic window.
+std::string DescribeFrame(const TrafficLine &line, const TextTranslator &tr);
+std::string DropReasonText(DropReason reason, const TextTranslator &tr);
 // "dropped: bad CRC" and "exception 04 on 0x06", as the traffic lines and the last error say them.
-std::string DroppedText(DropReason reason);
-std::string ExceptionReplyText(uint8_t code, uint8_t function);
+std::string DroppedText(DropReason reason, const TextTranslator &tr);
+std::string ExceptionReplyText(uint8_t code, uint8_t function, const TextTranslator &tr);
 // Requests that never got a reply, in per cent of those settled: the ones still awaited count neither
 // way. None settled yet: nothing measured.
 std::optional<double> LossPercent(const LinkCounters &counters, std::size_t outstanding);
 // The longest states Health gives, with their texts, for the panel that shows them to be wide enough.
-std::vector<LinkHealth> WidestHealths();
+std::vector<LinkHealth> WidestHealths(const TextTranslator &tr);
 // Seconds as the health texts write them: "0.6" below ten seconds, whole seconds from there.
 std::string HealthSeconds(int64_t ms);
-// The last error when the device dropped a working connection (a marked text: TranslateCoreText).
+// What the health panel says of a health: Health's Text, in the language tr gives.
+std::string HealthText(const LinkHealth &health, const TextTranslator &tr);
+// The last error when the device dropped a working connection (a marked text).
 inline constexpr const char *kTakeoverText =
     ZEPHYRA_TEXT("zephyra", "장비가 이 연결을 끊었습니다. 다른 클라이언트가 사용 중일 수 있습니다");
 // One traffic line as the window and the saved file show it: time, link, direction, hex, meaning.
-std::string FormatTrafficLine(const TrafficLine &line);
+std::string FormatTrafficLine(const TrafficLine &line, const TextTranslator &tr);
 
 } // namespace zephyra

@@ -11,7 +11,7 @@ namespace {
 constexpr int kLightMs = 100;
 }
 
-SerialEndpoint::SerialEndpoint(QObject *parent) : QObject(parent) {
+SerialEndpoint::SerialEndpoint(TextTranslator tr, QObject *parent) : QObject(parent), tr_(tr) {
     // Both lights go off together, 100 ms after the last byte either way: one wake-up per poll.
     lightsOff_.setSingleShot(true);
     lightsOff_.setInterval(kLightMs);
@@ -70,8 +70,8 @@ bool SerialEndpoint::Open() {
 QString SerialEndpoint::DescribeOpenError() const {
     const QString path = port_.portName().startsWith('/') ? port_.portName() : "/dev/" + port_.portName();
     const QFileInfo file(path);
-    const auto text = [&path](const char *marked) {
-        return QString::fromStdString(FormatCoreText(marked, {path.toStdString()}));
+    const auto text = [this, &path](const char *marked) {
+        return QString::fromStdString(tr_.Format(marked, {path.toStdString()}));
     };
     switch (port_.error()) {
     case QSerialPort::DeviceNotFoundError:

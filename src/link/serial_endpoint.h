@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/text_key.h"
 #include "link/bytes.h"
 
 namespace zephyra {
@@ -20,7 +21,8 @@ struct SerialPortCandidate {
 class SerialEndpoint : public QObject {
     Q_OBJECT
 public:
-    explicit SerialEndpoint(QObject *parent = nullptr);
+    // tr: the language of the open error's cause.
+    explicit SerialEndpoint(TextTranslator tr, QObject *parent = nullptr);
 
     void SetReceiver(std::function<void(ByteView)> receiver) { receiver_ = std::move(receiver); }
     // Device paths searched besides the system's ports (pseudo-terminals are never listed by Qt).
@@ -56,6 +58,7 @@ private:
     void LightsOff();
     QString DescribeOpenError() const;
 
+    TextTranslator tr_;
     QSerialPort port_;
     QString deviceName_ = QStringLiteral("COM1");
     QStringList extraPaths_;

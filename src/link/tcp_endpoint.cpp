@@ -7,33 +7,34 @@
 namespace zephyra {
 
 namespace {
-QString Text(const char *marked) {
-    return QString::fromStdString(TranslateCoreText(marked));
+QString Text(const char *marked, const TextTranslator &tr) {
+    return QString::fromStdString(tr.Text(marked));
 }
 
-QString TimedOutText() {
-    return Text(ZEPHYRA_TEXT("zephyra", "연결 시간이 초과되었습니다"));
+QString TimedOutText(const TextTranslator &tr) {
+    return Text(ZEPHYRA_TEXT("zephyra", "연결 시간이 초과되었습니다"), tr);
 }
 
 // Our own words for the failures a technician meets every day, in the console's language; Qt's
 // (English) text for the rest.
-QString ConnectErrorText(QAbstractSocket::SocketError error, const QString &qtText) {
+QString ConnectErrorText(QAbstractSocket::SocketError error, const QString &qtText,
+                         const TextTranslator &tr) {
     switch (error) {
     case QAbstractSocket::ConnectionRefusedError:
-        return Text(ZEPHYRA_TEXT("zephyra", "연결이 거부되었습니다"));
+        return Text(ZEPHYRA_TEXT("zephyra", "연결이 거부되었습니다"), tr);
     case QAbstractSocket::HostNotFoundError:
-        return Text(ZEPHYRA_TEXT("zephyra", "호스트를 찾을 수 없습니다"));
+        return Text(ZEPHYRA_TEXT("zephyra", "호스트를 찾을 수 없습니다"), tr);
     case QAbstractSocket::SocketTimeoutError:
-        return TimedOutText();
+        return TimedOutText(tr);
     case QAbstractSocket::RemoteHostClosedError:
-        return Text(ZEPHYRA_TEXT("zephyra", "장비가 연결을 닫았습니다"));
+        return Text(ZEPHYRA_TEXT("zephyra", "장비가 연결을 닫았습니다"), tr);
     default:
-        return qtText.isEmpty() ? Text(ZEPHYRA_TEXT("zephyra", "연결하지 못했습니다")) : qtText;
+        return qtText.isEmpty() ? Text(ZEPHYRA_TEXT("zephyra", "연결하지 못했습니다"), tr) : qtText;
     }
 }
 } // namespace
 
-TcpEndpoint::TcpEndpoint(QObject *parent) : QObject(parent) {
+TcpEndpoint::TcpEndpoint(TextTranslator tr, QObject *parent) : QObject(parent), tr_(tr) {
     // Bytes are taken as they arrive: a timed receive poll woke the console ten times a second for
     // nothing. The receiver keeps a header cut between two reads until its rest comes.
     connect(&socket_, &QTcpSocket::readyRead, this, &TcpEndpoint::ReadArrived);
@@ -43,7 +44,7 @@ TcpEndpoint::TcpEndpoint(QObject *parent) : QObject(parent) {
             return;
         attempting_ = false;
         socket_.abort();
-        emit ConnectAttemptFailed(TimedOutText());
+        emit ConnectAttemptFailed(TimedOutText(tr_));
     });
     connect(&socket_, &QTcpSocket::connected, this, [this] {
         connectTimeout_.stop();
@@ -57,7 +58,7 @@ TcpEndpoint::TcpEndpoint(QObject *parent) : QObject(parent) {
             return;
         attempting_ = false;
         connectTimeout_.stop();
-        emit ConnectAttemptFailed(ConnectErrorText(error, socket_.errorString()));
+        emit ConnectAttemptFailed(ConnectErrorText(error, socket_.errorString(), tr_));
     });
     connect(&socket_, &QTcpSocket::disconnected, this, &TcpEndpoint::Disconnected);
 }
@@ -93,7 +94,7 @@ QString TcpEndpoint::ConnectAndWait(int timeoutMs) {
     if (IsConnected())
         return {};
     const QString error =
-        timedOut ? TimedOutText() : ConnectErrorText(socket_.error(), socket_.errorString());
+        timedOut ? TimedOutText(tr_) : ConnectErrorText(socket_.error(), socket_.errorString(), tr_);
     socket_.abort();
     return error;
 }

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "core/text_key.h"
 #include "link/bytes.h"
 
 namespace zephyra {
@@ -17,7 +18,8 @@ public:
     // A host that does not answer fails after this, not after the system's two-minute default.
     static constexpr int kConnectTimeoutMs = 3000;
 
-    explicit TcpEndpoint(QObject *parent = nullptr);
+    // tr: the language of the connect failures' causes.
+    explicit TcpEndpoint(TextTranslator tr, QObject *parent = nullptr);
 
     void SetReceiver(std::function<void(ByteView)> receiver) { receiver_ = std::move(receiver); }
     void SetHost(const QString &host) { host_ = host; }
@@ -46,6 +48,7 @@ signals:
 private:
     void ReadArrived();
 
+    TextTranslator tr_;
     QTcpSocket socket_;
     QTimer connectTimeout_;
     QString host_;

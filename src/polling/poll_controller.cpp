@@ -316,7 +316,7 @@ void PollController::WriteSequenceEnded(const WriteSequenceReport &report) {
         operator_.ShowInformation(kSettingSuccess);
         break;
     default:
-        operator_.ShowError(WriteSequenceEndText(report));
+        operator_.ShowError(WriteSequenceEndText(report, tr_));
         break;
     }
     // The mode is still 20 while the box is open, so no poll goes out until it is closed.

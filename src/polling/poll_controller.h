@@ -90,9 +90,10 @@ public:
     static constexpr int kAlarmTestTickMs = 400;
     static constexpr int kTcpTickMs = 300;
 
+    // tr: the language of the messages it builds (a write sequence that did not end confirmed).
     PollController(PollState &state, ModbusCodec &codec, PollTimer &timer, Operator &op, const Clock &clock,
-                   std::ostream &trace)
-        : state_(state), codec_(codec), timer_(timer), operator_(op), clock_(clock), trace_(trace) {
+                   std::ostream &trace, TextTranslator tr)
+        : state_(state), codec_(codec), timer_(timer), operator_(op), clock_(clock), trace_(trace), tr_(tr) {
         writeEnd_ = writes_.OnEnd([this](const WriteSequenceReport &report) { WriteSequenceEnded(report); });
     }
 
@@ -266,6 +267,7 @@ private:
     Operator &operator_;
     const Clock &clock_;
     std::ostream &trace_;
+    TextTranslator tr_;
     StatusView *view_ = nullptr;
     HistoryCollector *history_ = nullptr;
     LinkMonitor *monitor_ = nullptr;

@@ -47,7 +47,8 @@ constexpr NamedRegister kNames[] = {
 
 constexpr int kAclRanges = 5;
 
-void AppendGroup(std::string &out, const std::string &heading, std::span<const PendingWrite> writes) {
+void AppendGroup(std::string &out, const std::string &heading, std::span<const PendingWrite> writes,
+                 const TextTranslator &tr) {
     if (writes.empty())
         return;
     out += "\n";
@@ -55,12 +56,12 @@ void AppendGroup(std::string &out, const std::string &heading, std::span<const P
     std::string last;
     bool first = true;
     for (const PendingWrite &w : writes) {
-        std::string name = WriteName(w);
+        std::string name = WriteName(w, tr);
         // Several words of one field (device ID, an address) read as that field once.
         if (!first && name == last)
             continue;
         out += first ? " " : ", ";
-        out += TranslateCoreText(name.c_str());
+        out += tr.Text(name.c_str());
         last = std::move(name);
         first = false;
     }
@@ -68,20 +69,20 @@ void AppendGroup(std::string &out, const std::string &heading, std::span<const P
 
 } // namespace
 
-std::string RegisterName(int32_t address) {
+std::string RegisterName(int32_t address, const TextTranslator &tr) {
     for (const NamedRegister &n : kNames)
         if (n.Address == address)
             return n.Name;
     const int32_t offset = address - reg::kAclAdded;
-    // Built in the chosen language: no table holds them to translate later.
+    // Built in the language tr gives: no table holds them to translate later.
     if (offset >= 0 && offset < 4 * kAclRanges)
-        return FormatCoreText(offset % 4 < 2 ? ZEPHYRA_TEXT("zephyra", "#%1 시작 주소")
-                                             : ZEPHYRA_TEXT("zephyra", "#%1 끝 주소"),
-                              {std::to_string(offset / 4 + 1)});
-    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "레지스터 %1"), {HexWord(address)});
+        return tr.Format(offset % 4 < 2 ? ZEPHYRA_TEXT("zephyra", "#%1 시작 주소")
+                                        : ZEPHYRA_TEXT("zephyra", "#%1 끝 주소"),
+                         {std::to_string(offset / 4 + 1)});
+    return tr.Format(ZEPHYRA_TEXT("zephyra", "레지스터 %1"), {HexWord(address)});
 }
 
-std::string WriteName(const PendingWrite &write) {
+std::string WriteName(const PendingWrite &write, const TextTranslator &tr) {
     if (write.Address == reg::kCommand) {
         switch (write.Value) {
         case 1:
@@ -94,100 +95,98 @@ std::string WriteName(const PendingWrite &write) {
             break;
         }
     }
-    return RegisterName(write.Address);
+    return RegisterName(write.Address, tr);
 }
 
-std::string ExceptionText(int code) {
+std::string ExceptionText(int code, const TextTranslator &tr) {
     switch (code) {
     case 1:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "잘못된 기능 코드"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "잘못된 기능 코드"));
     case 2:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "잘못된 데이터 주소"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "잘못된 데이터 주소"));
     case 3:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "잘못된 데이터 값"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "잘못된 데이터 값"));
     case 4:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "장비 내부 오류"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "장비 내부 오류"));
     case 5:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "접수됨, 처리 중"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "접수됨, 처리 중"));
     case 6:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "장비 사용 중"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "장비 사용 중"));
     default:
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "예외 %1"), {HexDigits(code & 0xFF, 2)});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "예외 %1"), {HexDigits(code & 0xFF, 2)});
     }
 }
 
 std::string RefusedSequenceText(std::span<const PendingWrite> written, const PendingWrite &refused, int code,
-                                std::span<const PendingWrite> notSent) {
+                                std::span<const PendingWrite> notSent, const TextTranslator &tr) {
     // A setting of several registers (device ID, an address) is one setting here: named once, as
     // refused, and, when some of its words went in first, as the mixed value the device now holds.
-    const std::string name = WriteName(refused);
+    const std::string name = WriteName(refused, tr);
     auto others = [&](std::span<const PendingWrite> writes) {
         std::vector<PendingWrite> out;
         for (const PendingWrite &w : writes)
-            if (WriteName(w) != name)
+            if (WriteName(w, tr) != name)
                 out.push_back(w);
         return out;
     };
     const std::vector<PendingWrite> writtenOthers = others(written);
     std::string out = kSettingFail;
-    AppendGroup(out, TranslateCoreText(ZEPHYRA_TEXT("zephyra", "기록됨:")), writtenOthers);
-    const std::string shown = TranslateCoreText(name.c_str());
-    out += "\n" + FormatCoreText(ZEPHYRA_TEXT("zephyra", "거부됨: %1 (%2)"), {shown, ExceptionText(code)});
+    AppendGroup(out, tr.Text(ZEPHYRA_TEXT("zephyra", "기록됨:")), writtenOthers, tr);
+    const std::string shown = tr.Text(name.c_str());
+    out += "\n" + tr.Format(ZEPHYRA_TEXT("zephyra", "거부됨: %1 (%2)"), {shown, ExceptionText(code, tr)});
     if (writtenOthers.size() != written.size()) {
         const bool deviceId = refused.Address >= reg::kDeviceId1 && refused.Address <= reg::kDeviceId3;
         const char *mixed =
             deviceId
                 ? ZEPHYRA_TEXT("zephyra", "%1: 일부만 기록됨 — 장비의 ID가 옛 값과 새 값이 섞인 상태입니다")
                 : ZEPHYRA_TEXT("zephyra", "%1: 일부만 기록됨 — 장비의 값이 옛 값과 새 값이 섞인 상태입니다");
-        out += "\n" + FormatCoreText(mixed, {shown});
+        out += "\n" + tr.Format(mixed, {shown});
     }
-    AppendGroup(out, TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음:")), others(notSent));
+    AppendGroup(out, tr.Text(ZEPHYRA_TEXT("zephyra", "보내지 않음:")), others(notSent), tr);
     return out;
 }
 
-std::string WriteSequenceEndText(const WriteSequenceReport &report) {
+std::string WriteSequenceEndText(const WriteSequenceReport &report, const TextTranslator &tr) {
     const std::vector<PendingWrite> confirmed = report.With(WriteOutcome::Confirmed);
     const std::vector<PendingWrite> notSent = report.With(WriteOutcome::NotSent);
     const WriteResult *ended = report.Ended();
-    const std::string written = TranslateCoreText(ZEPHYRA_TEXT("zephyra", "기록됨:"));
-    const std::string unsent = TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음:"));
+    const std::string written = tr.Text(ZEPHYRA_TEXT("zephyra", "기록됨:"));
+    const std::string unsent = tr.Text(ZEPHYRA_TEXT("zephyra", "보내지 않음:"));
     std::string out;
     switch (report.End) {
     case SequenceEnd::Refused:
         if (ended)
-            return RefusedSequenceText(confirmed, ended->Write, ended->Code < 0 ? 0 : ended->Code, notSent);
+            return RefusedSequenceText(confirmed, ended->Write, ended->Code < 0 ? 0 : ended->Code, notSent,
+                                       tr);
         return kSettingFail;
     case SequenceEnd::Failed:
         out = kSettingFail;
-        AppendGroup(out, written, confirmed);
+        AppendGroup(out, written, confirmed, tr);
         if (ended) {
-            const std::string shown = TranslateCoreText(WriteName(ended->Write).c_str());
-            out += "\n" + FormatCoreText(
-                              ZEPHYRA_TEXT("zephyra", "응답 불일치: %1 (보낸 값 %2, 응답 레지스터 %3 값 %4)"),
-                              {shown, std::to_string(ended->Write.Value), HexWord(ended->Echo.Address),
-                               std::to_string(ended->Echo.Value)});
+            const std::string shown = tr.Text(WriteName(ended->Write, tr).c_str());
+            out += "\n" +
+                   tr.Format(ZEPHYRA_TEXT("zephyra", "응답 불일치: %1 (보낸 값 %2, 응답 레지스터 %3 값 %4)"),
+                             {shown, std::to_string(ended->Write.Value), HexWord(ended->Echo.Address),
+                              std::to_string(ended->Echo.Value)});
         }
-        AppendGroup(out, unsent, notSent);
+        AppendGroup(out, unsent, notSent, tr);
         return out;
     case SequenceEnd::Deadline:
-        out = FormatCoreText(
-            ZEPHYRA_TEXT("zephyra", "설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다"),
-            {std::to_string(WriteSequence::kEchoDeadlineMs / 1000)});
-        AppendGroup(out, written, confirmed);
-        AppendGroup(out,
-                    TranslateCoreText(
-                        ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
-                    report.With(WriteOutcome::Unconfirmed));
-        AppendGroup(out, unsent, notSent);
+        out = tr.Format(ZEPHYRA_TEXT("zephyra", "설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다"),
+                        {std::to_string(WriteSequence::kEchoDeadlineMs / 1000)});
+        AppendGroup(out, written, confirmed, tr);
+        AppendGroup(
+            out, tr.Text(ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
+            report.With(WriteOutcome::Unconfirmed), tr);
+        AppendGroup(out, unsent, notSent, tr);
         return out;
     case SequenceEnd::Cancelled:
-        out = FormatCoreText(ZEPHYRA_TEXT("zephyra", "설정 중단: %1"), {report.Cause});
-        AppendGroup(out, written, confirmed);
-        AppendGroup(out,
-                    TranslateCoreText(
-                        ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
-                    report.With(WriteOutcome::Unconfirmed));
-        AppendGroup(out, unsent, notSent);
+        out = tr.Format(ZEPHYRA_TEXT("zephyra", "설정 중단: %1"), {report.Cause});
+        AppendGroup(out, written, confirmed, tr);
+        AppendGroup(
+            out, tr.Text(ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
+            report.With(WriteOutcome::Unconfirmed), tr);
+        AppendGroup(out, unsent, notSent, tr);
         return out;
     case SequenceEnd::Confirmed:
     case SequenceEnd::Running:

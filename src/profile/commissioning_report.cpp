@@ -19,24 +19,19 @@ std::string FieldOf(const StatusViewModel &view, const char *name) {
     return {};
 }
 
-std::string LampLabel(const char *name) {
+std::string LampLabel(const char *name, const TextTranslator &tr) {
     const ReadableName *readable = FindReadableName(name);
-    return readable ? TranslateCoreValue(readable->Caption) : name;
+    return readable ? tr.Value(readable->Caption) : name;
 }
 
 // A downloaded log's header and cells, as the history window shows them.
 std::vector<HistoryRow> LogRows(std::vector<HistoryRow>::const_iterator first,
-                                std::vector<HistoryRow>::const_iterator last) {
+                                std::vector<HistoryRow>::const_iterator last, const TextTranslator &tr) {
     std::vector<HistoryRow> rows(first, last);
     for (HistoryRow &row : rows)
         for (std::string &cell : row)
-            cell = TranslateCoreValue(cell);
+            cell = tr.Value(cell);
     return rows;
-}
-
-// The report reads in the windows' language.
-std::string T(const char *text) {
-    return TranslateCoreText(text);
 }
 
 std::string LocalText(std::time_t t) {
@@ -47,8 +42,9 @@ std::string LocalText(std::time_t t) {
 }
 
 // A set-point as the profile spells it, with its unit when the spelling has none.
-std::string ValueWithUnit(const ProfileSettingInfo &info, const std::string &value) {
-    const std::string shown = ShownValue(info.Setting, value);
+std::string ValueWithUnit(const ProfileSettingInfo &info, const std::string &value,
+                          const TextTranslator &tr) {
+    const std::string shown = ShownValue(info.Setting, value, tr);
     return *info.Unit && !shown.empty() ? shown + " " + info.Unit : shown;
 }
 
@@ -58,7 +54,9 @@ std::string OrBlank(const std::string &text) {
 
 } // namespace
 
-std::string LiveValuesRefusal(const PollController &poll, const LinkMonitor &monitor, std::time_t now) {
+std::string LiveValuesRefusal(const PollController &poll, const LinkMonitor &monitor, std::time_t now,
+                              const TextTranslator &tr) {
+    const auto T = [&tr](const char *text) { return tr.Text(text); };
     if (!poll.State().Connected)
         return T(ZEPHYRA_TEXT("zephyra", "장비에 연결되어 있지 않습니다. 연결한 뒤 다시 하십시오."));
     const int64_t ageMs = monitor.LastGoodAgeMs();
@@ -67,32 +65,33 @@ std::string LiveValuesRefusal(const PollController &poll, const LinkMonitor &mon
         return T(ZEPHYRA_TEXT(
             "zephyra", "이 연결에서 장비가 아직 응답하지 않았습니다. 첫 응답을 기다린 뒤 다시 하십시오."));
     if (poll.Health().Stale)
-        return FormatCoreText(
+        return tr.Format(
             ZEPHYRA_TEXT("zephyra",
-                              "값이 %1부터 갱신되지 않았습니다 (%2초 전). 장비가 다시 응답하면 하십시오."),
+                         "값이 %1부터 갱신되지 않았습니다 (%2초 전). 장비가 다시 응답하면 하십시오."),
             {LocalText(now - static_cast<std::time_t>(ageMs / 1000)), HealthSeconds(ageMs)});
     return {};
 }
 
 ReportInputs GatherReportInputs(const PollController &poll, const LinkMonitor &monitor,
-                                const std::string &linkName, std::time_t now) {
+                                const std::string &linkName, std::time_t now, const TextTranslator &tr) {
     ReportInputs in;
     in.Snapshot = poll.Snapshot();
     in.View = poll.LastView();
     in.LinkName = linkName;
     in.Counters = monitor.Counters();
-    in.HealthText = poll.Health().Text;
+    in.HealthText = HealthText(poll.Health(), tr);
     in.Created = LocalText(now);
     if (const int64_t ageMs = monitor.LastGoodAgeMs(); ageMs >= 0) {
         in.ReadAt = LocalText(now - static_cast<std::time_t>(ageMs / 1000));
-        in.Age = FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1초"), {HealthSeconds(ageMs)});
+        in.Age = tr.Format(ZEPHYRA_TEXT("zephyra", "%1초"), {HealthSeconds(ageMs)});
     }
     return in;
 }
 
-CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
+CommissioningReport BuildCommissioningReport(const ReportInputs &in, const TextTranslator &tr) {
+    const auto T = [&tr](const char *text) { return tr.Text(text); };
     CommissioningReport r;
-    r.Title = FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 시운전 보고서"), {kModelName});
+    r.Title = tr.Format(ZEPHYRA_TEXT("zephyra", "%1 시운전 보고서"), {kModelName});
     const StatusSnapshot &s = in.Snapshot;
     const StatusViewModel &v = in.View;
 
@@ -130,15 +129,14 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
         for (const ProfileCompareRow &row : in.ProfileCheck)
             if (row.Differs) {
                 const ProfileSettingInfo &info = InfoOf(row.Setting);
-                check.Rows.push_back(
-                    {T(info.Label), ValueWithUnit(info, row.Device), ValueWithUnit(info, row.Profile)});
+                check.Rows.push_back({T(info.Label), ValueWithUnit(info, row.Device, tr),
+                                      ValueWithUnit(info, row.Profile, tr)});
             }
         check.Note =
             check.Rows.empty()
-                ? FormatCoreText(ZEPHYRA_TEXT("zephyra", "프로필 %1과(와) 대조: 일치합니다"),
-                                 {in.ProfileName})
-                : FormatCoreText(ZEPHYRA_TEXT("zephyra", "프로필 %1과(와) 대조: %2개 설정이 다릅니다"),
-                                 {in.ProfileName, std::to_string(check.Rows.size())});
+                ? tr.Format(ZEPHYRA_TEXT("zephyra", "프로필 %1과(와) 대조: 일치합니다"), {in.ProfileName})
+                : tr.Format(ZEPHYRA_TEXT("zephyra", "프로필 %1과(와) 대조: %2개 설정이 다릅니다"),
+                            {in.ProfileName, std::to_string(check.Rows.size())});
         r.Tables.push_back(std::move(check));
     }
 
@@ -148,18 +146,18 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
     ReportTable acl{T(ZEPHYRA_TEXT("zephyra", "접근 제어 목록 (ACL)")), listHeader, {}, {}};
     for (const ProfileSettingInfo &info : ProfileSettingInfos())
         (info.AclDialog && info.Setting != ProfileSetting::EthSpeed ? acl : setpoints)
-            .Rows.push_back({T(info.Label), ValueWithUnit(info, held.Value(info.Setting).value_or(""))});
+            .Rows.push_back({T(info.Label), ValueWithUnit(info, held.Value(info.Setting).value_or(""), tr)});
     r.Tables.push_back(std::move(setpoints));
     r.Tables.push_back(std::move(acl));
 
     r.Tables.push_back({T(ZEPHYRA_TEXT("zephyra", "현재 측정값")),
                         listHeader,
                         // A measurement the device reports as unused is a word, not a number.
-                        {{T(ZEPHYRA_TEXT("zephyra", "AC 입력 전압")), TranslateCoreValue(s.ACVText)},
-                         {T(ZEPHYRA_TEXT("zephyra", "DC 출력 전압")), TranslateCoreValue(s.DCVText)},
-                         {T(ZEPHYRA_TEXT("zephyra", "부하 전류")), TranslateCoreValue(s.LCAText)},
-                         {T(ZEPHYRA_TEXT("zephyra", "축전지 전류")), TranslateCoreValue(s.BCAText)},
-                         {T(ZEPHYRA_TEXT("zephyra", "랙 온도")), TranslateCoreValue(s.RTText)},
+                        {{T(ZEPHYRA_TEXT("zephyra", "AC 입력 전압")), tr.Value(s.ACVText)},
+                         {T(ZEPHYRA_TEXT("zephyra", "DC 출력 전압")), tr.Value(s.DCVText)},
+                         {T(ZEPHYRA_TEXT("zephyra", "부하 전류")), tr.Value(s.LCAText)},
+                         {T(ZEPHYRA_TEXT("zephyra", "축전지 전류")), tr.Value(s.BCAText)},
+                         {T(ZEPHYRA_TEXT("zephyra", "랙 온도")), tr.Value(s.RTText)},
                          {T(ZEPHYRA_TEXT("zephyra", "이더넷 링크")), v.LinkText}},
                         {}});
 
@@ -180,8 +178,8 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
         if (!lamp.Name)
             continue;
         if (lamp.Active && i < static_cast<std::size_t>(kAlarmLampCount))
-            alarms.Rows.push_back({LampLabel(lamp.Name), on, ""});
-        lamps.Rows.push_back({LampLabel(lamp.Name), lamp.Active ? on : off});
+            alarms.Rows.push_back({LampLabel(lamp.Name, tr), on, ""});
+        lamps.Rows.push_back({LampLabel(lamp.Name, tr), lamp.Active ? on : off});
     }
     if (alarms.Rows.empty())
         alarms.Note = T(ZEPHYRA_TEXT("zephyra", "활성 경보가 없습니다."));
@@ -219,11 +217,11 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
                                                              : T(ZEPHYRA_TEXT("zephyra", "알람 이력"));
         const std::size_t records = rows.size() - 1;
         const std::size_t first = records > kReportHistoryRows ? rows.size() - kReportHistoryRows : 1;
-        r.Tables.push_back({FormatCoreText(ZEPHYRA_TEXT("zephyra", "이력: %1"), {name}),
-                            LogRows(rows.begin(), rows.begin() + 1).front(),
-                            LogRows(rows.begin() + static_cast<std::ptrdiff_t>(first), rows.end()),
-                            FormatCoreText(ZEPHYRA_TEXT("zephyra", "기록 %1건 중 마지막 %2건"),
-                                           {std::to_string(records), std::to_string(rows.size() - first)}),
+        r.Tables.push_back({tr.Format(ZEPHYRA_TEXT("zephyra", "이력: %1"), {name}),
+                            LogRows(rows.begin(), rows.begin() + 1, tr).front(),
+                            LogRows(rows.begin() + static_cast<std::ptrdiff_t>(first), rows.end(), tr),
+                            tr.Format(ZEPHYRA_TEXT("zephyra", "기록 %1건 중 마지막 %2건"),
+                                      {std::to_string(records), std::to_string(rows.size() - first)}),
                             true});
     }
     if (!anyLog)
@@ -232,10 +230,9 @@ CommissioningReport BuildCommissioningReport(const ReportInputs &in) {
                             {},
                             T(ZEPHYRA_TEXT("zephyra", "이번 세션에서 내려받은 이력이 없습니다."))});
 
-    r.SignatureLines = {
-        FormatCoreText(ZEPHYRA_TEXT("zephyra", "기술자 이름: %1"), {OrBlank(in.Technician)}),
-        T(ZEPHYRA_TEXT("zephyra", "서명: ______________________")),
-        T(ZEPHYRA_TEXT("zephyra", "날짜: ______________________"))};
+    r.SignatureLines = {tr.Format(ZEPHYRA_TEXT("zephyra", "기술자 이름: %1"), {OrBlank(in.Technician)}),
+                        T(ZEPHYRA_TEXT("zephyra", "서명: ______________________")),
+                        T(ZEPHYRA_TEXT("zephyra", "날짜: ______________________"))};
     return r;
 }
 

@@ -52,13 +52,14 @@ inline constexpr int kReportHistoryRows = 20;
 
 // Why the values this link last read may not be saved, compared or reported (not connected, no reply on
 // this link yet, stale since when), in the operator's language; empty when they may.
-std::string LiveValuesRefusal(const PollController &poll, const LinkMonitor &monitor, std::time_t now);
+std::string LiveValuesRefusal(const PollController &poll, const LinkMonitor &monitor, std::time_t now,
+                              const TextTranslator &tr);
 // Everything the report says about the device as this link read it; the console and zephyra-cli both
 // gather here and add only what the operator typed.
 ReportInputs GatherReportInputs(const PollController &poll, const LinkMonitor &monitor,
-                                const std::string &linkName, std::time_t now);
+                                const std::string &linkName, std::time_t now, const TextTranslator &tr);
 
-CommissioningReport BuildCommissioningReport(const ReportInputs &in);
+CommissioningReport BuildCommissioningReport(const ReportInputs &in, const TextTranslator &tr);
 
 // A download's grid (header, then one row per record, empty until received) without the rows at its end
 // that never arrived: a stopped download reports what it got.

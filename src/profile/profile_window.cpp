@@ -27,6 +27,7 @@
 #include "history/history_export.h"
 
 #include "core/formatters.h"
+#include "device/language_endpoint.h"
 #include "polling/register_names.h"
 #include "profile/report_pdf_endpoint.h"
 #include "status/accessible_names_widget.h"
@@ -174,14 +175,14 @@ bool ProfileApplyAllowed(const ProfileContext &ctx) {
 }
 
 QString LiveValuesRefusal(const ProfileContext &ctx) {
-    return Q(LiveValuesRefusal(ctx.Poll, ctx.Monitor, std::time(nullptr)));
+    return Q(LiveValuesRefusal(ctx.Poll, ctx.Monitor, std::time(nullptr), QtTextTranslator()));
 }
 
 QString SaveProfile(ProfileContext &ctx, const QString &path) {
     if (const QString refusal = LiveValuesRefusal(ctx); !refusal.isEmpty())
         return refusal;
     const std::string json = ProfileToJson(ProfileFromSnapshot(ctx.Poll.Snapshot()));
-    const ExportResult written = WriteWholeFile(path.toStdString(), json, true);
+    const ExportResult written = WriteWholeFile(path.toStdString(), json, true, QtTextTranslator());
     if (!written.Ok)
         return QCoreApplication::translate("ProfileWindow", "프로필을 저장하지 못했습니다: ") +
                Q(written.Error);
@@ -195,11 +196,12 @@ QString LoadProfile(const QString &path, SiteProfile &profile) {
         return QCoreApplication::translate("ProfileWindow", "프로필을 읽지 못했습니다: ") + path;
     const QByteArray bytes = file.readAll();
     return Q(ProfileFromJson(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                             profile));
+                             profile, QtTextTranslator()));
 }
 
 ReportInputs CollectReportInputs(ProfileContext &ctx) {
-    ReportInputs in = GatherReportInputs(ctx.Poll, ctx.Monitor, ctx.Session.Panel(1), std::time(nullptr));
+    ReportInputs in = GatherReportInputs(ctx.Poll, ctx.Monitor, ctx.Session.Panel(1), std::time(nullptr),
+                                         QtTextTranslator());
     in.Site = ctx.Entries.Site.toStdString();
     in.Technician = ctx.Entries.Technician.toStdString();
     in.Logs = ctx.KeptLogs;
@@ -220,7 +222,8 @@ QString SaveReport(ProfileContext &ctx, QWidget *, const QString &path) {
         in.ProfileName = QFileInfo(ctx.Entries.Profile).fileName().toStdString();
         in.ProfileCheck = CompareProfile(in.Snapshot, profile);
     }
-    const QString error = WriteReportPdf(BuildCommissioningReport(in), path, true);
+    const QString error =
+        WriteReportPdf(BuildCommissioningReport(in, QtTextTranslator()), path, true, QtTextTranslator());
     return error.isEmpty()
                ? error
                : QCoreApplication::translate("ProfileWindow", "보고서를 저장하지 못했습니다: ") + error;
@@ -284,7 +287,7 @@ bool ApplyProfile(ProfileContext &ctx, QWidget *parent, const SiteProfile &profi
     PollController &poll = ctx.Poll;
     const StatusSnapshot before = poll.Snapshot();
     const bool aclWritable = poll.Link() == LinkKind::Serial && ctx.Session.Enabled("mACLSet");
-    const ProfileApplyPlan plan = PlanProfileApply(before, profile, aclWritable);
+    const ProfileApplyPlan plan = PlanProfileApply(before, profile, aclWritable, QtTextTranslator());
     if (!plan.Error.empty()) {
         ctx.Messages.ShowError(plan.Error);
         return nothing();
@@ -307,8 +310,9 @@ bool ApplyProfile(ProfileContext &ctx, QWidget *parent, const SiteProfile &profi
     const SiteProfile held = ProfileFromSnapshot(before);
     QString question = QCoreApplication::translate("ProfileWindow", "다음 설정을 장비에 씁니다:\n");
     for (ProfileSetting s : plan.Changed)
-        question += "\n  " + CoreText(InfoOf(s).Label) + ": " + Q(ShownValue(s, held.Value(s).value_or(""))) +
-                    "  →  " + Q(ShownValue(s, profile.Value(s).value_or("")));
+        question += "\n  " + CoreText(InfoOf(s).Label) + ": " +
+                    Q(ShownValue(s, held.Value(s).value_or(""), QtTextTranslator())) + "  →  " +
+                    Q(ShownValue(s, profile.Value(s).value_or(""), QtTextTranslator()));
     question += withheld + QCoreApplication::translate("ProfileWindow", "\n\n계속할까요?");
     if (MakeMessageBox(parent, QMessageBox::Question, question,
                        QCoreApplication::translate("ProfileWindow", "프로필 적용"),
@@ -344,8 +348,8 @@ TfrmProfileCompare::TfrmProfileCompare(ProfileContext &ctx, const SiteProfile &p
         differ += r.Differs ? 1 : 0;
         AddRow(grid,
                {CoreText(InfoOf(r.Setting).Label), RegisterText(r.Setting),
-                Q(ShownValue(r.Setting, r.Device)),
-                r.Profile.empty() ? tr("(없음)") : Q(ShownValue(r.Setting, r.Profile)),
+                Q(ShownValue(r.Setting, r.Device, QtTextTranslator())),
+                r.Profile.empty() ? tr("(없음)") : Q(ShownValue(r.Setting, r.Profile, QtTextTranslator())),
                 r.Differs ? tr("다름") : QString()},
                r.Differs);
     }
@@ -376,7 +380,8 @@ void TfrmProfileCompare::btnSaveCsvClick() {
         Choose(ctx_, this, QStringLiteral("%1_profile_compare_%2.csv").arg(kModelName, Stamp()), true);
     if (path.isEmpty())
         return;
-    const ExportResult written = WriteWholeFile(path.toStdString(), CompareCsv(rows_), true);
+    const ExportResult written =
+        WriteWholeFile(path.toStdString(), CompareCsv(rows_, QtTextTranslator()), true, QtTextTranslator());
     if (!written.Ok) {
         ctx_.Messages.ShowError((tr("CSV를 저장하지 못했습니다: ") + Q(written.Error)).toStdString());
         return;
@@ -414,7 +419,8 @@ void TfrmProfileResult::ShowResults(const std::vector<ProfileApplyResult> &resul
                          r.Outcome == ApplyOutcome::Failed || r.Outcome == ApplyOutcome::Unconfirmed;
         AddRow(grid_,
                {CoreText(InfoOf(r.Setting).Label), RegisterText(r.Setting),
-                Q(ShownValue(r.Setting, r.Wanted)), Q(OutcomeText(r))},
+                Q(ShownValue(r.Setting, r.Wanted, QtTextTranslator())),
+                Q(OutcomeText(r, QtTextTranslator()))},
                bad);
     }
     grid_->resizeColumnsToContents();

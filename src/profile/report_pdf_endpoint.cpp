@@ -123,7 +123,8 @@ void KeepTablesTogether(QTextDocument &doc) {
 
 } // namespace
 
-QString WriteReportPdf(const CommissioningReport &report, const QString &path, bool replace) {
+QString WriteReportPdf(const CommissioningReport &report, const QString &path, bool replace,
+                       const TextTranslator &tr) {
     QByteArray pdf;
     {
         QBuffer buffer(&pdf);
@@ -146,8 +147,9 @@ QString WriteReportPdf(const CommissioningReport &report, const QString &path, b
     }
     if (pdf.isEmpty())
         return QCoreApplication::translate("ProfileWindow", "PDF를 쓰지 못했습니다");
-    const ExportResult written = WriteWholeFile(
-        path.toStdString(), std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())), replace);
+    const ExportResult written =
+        WriteWholeFile(path.toStdString(),
+                       std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())), replace, tr);
     return QString::fromStdString(written.Error);
 }
 

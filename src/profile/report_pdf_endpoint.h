@@ -9,6 +9,7 @@ namespace zephyra {
 
 // Writes the file whole or not at all, replacing one that is there only when `replace`. Empty on success,
 // else why the file could not be written. Needs a QGuiApplication (any platform, offscreen included).
-QString WriteReportPdf(const CommissioningReport &report, const QString &path, bool replace);
+QString WriteReportPdf(const CommissioningReport &report, const QString &path, bool replace,
+                       const TextTranslator &tr);
 
 } // namespace zephyra

@@ -106,20 +106,20 @@ int ListIndexOf(S s, const std::string &text) {
     return -1;
 }
 
-// A setting's caption in the chosen language.
-std::string Label(S s) {
-    return TranslateCoreText(InfoOf(s).Label);
+// A setting's caption in the language tr gives.
+std::string Label(S s, const TextTranslator &tr) {
+    return tr.Text(InfoOf(s).Label);
 }
 
-std::string ListError(S s, const std::string &text) {
+std::string ListError(S s, const std::string &text, const TextTranslator &tr) {
     std::string entries;
     for (const TextKey &key : ListOf(s)) {
         // The file keeps the dialogs' Korean words; in English each is followed by what it means.
-        const std::string e = key.Source, shown = TranslateCoreText(key);
+        const std::string e = key.Source, shown = tr.Text(key);
         entries += (entries.empty() ? "" : ", ") + e + (shown != e ? " = " + shown : "");
     }
-    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: '%2'은(는) 목록에 없는 값입니다 (%3)"),
-                          {Label(s), text, entries});
+    return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: '%2'은(는) 목록에 없는 값입니다 (%3)"),
+                     {Label(s, tr), text, entries});
 }
 
 std::string JoinAddress(const std::array<std::string, 4> &parts) {
@@ -145,6 +145,9 @@ bool SplitRange(const std::string &text, AclRange &range) {
     }
     return true;
 }
+
+// Only the writes are looked at here, never the error: no sentence of it is shown.
+constexpr TextTranslator kWritesOnly;
 
 // The list entry the dialog would show for a register, when writing that entry gives the register back;
 // otherwise the raw number, which no entry matches.
@@ -176,7 +179,7 @@ SiteProfile ProfileFromSnapshot(const StatusSnapshot &snapshot) {
             OperatingInputs in = op;
             in.Ticked[static_cast<std::size_t>(row)] = true;
             set(in, index);
-            return OperatingWrites(in);
+            return OperatingWrites(in, kWritesOnly);
         };
     };
     SiteProfile p;
@@ -200,7 +203,7 @@ SiteProfile ProfileFromSnapshot(const StatusSnapshot &snapshot) {
             in.Ticked = {};
             in.Ticked[kRowEthSpeed] = true;
             in.EthSpeedIndex = index;
-            return AclWrites(in);
+            return AclWrites(in, kWritesOnly);
         }));
     set(S::AclEnable, kAclList[acl.AclIndex == 1 ? 1 : 0].Source);
     for (int k = 0; k < kAclRanges; ++k)
@@ -241,23 +244,22 @@ std::string ProfileToJson(const SiteProfile &profile) {
     return root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
-std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
+std::string ProfileFromJson(std::string_view text, SiteProfile &profile, const TextTranslator &tr) {
     json root;
     try {
         root = json::parse(text);
     } catch (const json::exception &e) {
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "프로필 파일을 읽을 수 없습니다 (JSON 아님): %1"),
-                              {e.what()});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "프로필 파일을 읽을 수 없습니다 (JSON 아님): %1"),
+                         {e.what()});
     }
     if (!root.is_object() || root.value("format", json()) != kProfileFormat)
-        return FormatCoreText(
-            ZEPHYRA_TEXT("zephyra", "프로필 파일이 아닙니다: \"format\"이 \"%1\"이어야 합니다"),
-            {kProfileFormat});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "프로필 파일이 아닙니다: \"format\"이 \"%1\"이어야 합니다"),
+                         {kProfileFormat});
     const json version = root.value("format_version", json());
     if (!version.is_number_integer() || version.get<int64_t>() < 1)
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "프로필의 \"format_version\"이 올바르지 않습니다"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "프로필의 \"format_version\"이 올바르지 않습니다"));
     if (version.get<int64_t>() > kProfileFormatVersion)
-        return FormatCoreText(
+        return tr.Format(
             ZEPHYRA_TEXT(
                 "zephyra",
                 "프로필 형식 버전 %1은(는) 이 프로그램보다 새롭습니다 (버전 %2까지 읽을 수 있습니다)"),
@@ -265,25 +267,25 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
     for (const auto &[key, _] : root.items())
         if (key != "format" && key != "format_version" && key != "model" && key != "never_in_a_profile" &&
             key != "settings")
-            return FormatCoreText(ZEPHYRA_TEXT("zephyra", "프로필에 알 수 없는 항목이 있습니다: %1"), {key});
+            return tr.Format(ZEPHYRA_TEXT("zephyra", "프로필에 알 수 없는 항목이 있습니다: %1"), {key});
     const json model = root.value("model", json());
     if (!model.is_string() || model.get<std::string>() != kModelName)
-        return FormatCoreText(
+        return tr.Format(
             ZEPHYRA_TEXT("zephyra", "다른 장비의 프로필입니다: 모델이 %1이어야 합니다 (파일: %2)"),
             {kModelName, model.is_string() ? model.get<std::string>() : model.dump()});
     const json settings = root.value("settings", json());
     if (!settings.is_array())
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "프로필의 \"settings\"가 목록이 아닙니다"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "프로필의 \"settings\"가 목록이 아닙니다"));
 
     SiteProfile out;
     std::vector<std::string> perUnit, unknown;
     for (const json &entry : settings) {
         if (!entry.is_object() || !entry.contains("key") || !entry["key"].is_string())
-            return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "프로필의 설정 항목에 \"key\"가 없습니다"));
+            return tr.Text(ZEPHYRA_TEXT("zephyra", "프로필의 설정 항목에 \"key\"가 없습니다"));
         const std::string key = entry["key"].get<std::string>();
         for (const auto &[field, _] : entry.items())
             if (field != "key" && field != "value" && field != "unit" && field != "register")
-                return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: 알 수 없는 항목 %2"), {key, field});
+                return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: 알 수 없는 항목 %2"), {key, field});
         int32_t address = -1;
         if (entry.contains("register")) {
             const json &r = entry["register"];
@@ -292,8 +294,8 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
                 t.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos)
                 address = static_cast<int32_t>(std::stol(t.substr(2), nullptr, 16));
             else
-                return FormatCoreText(
-                    ZEPHYRA_TEXT("zephyra", "%1: \"register\"는 0x0021처럼 16진수로 씁니다"), {key});
+                return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: \"register\"는 0x0021처럼 16진수로 씁니다"),
+                                 {key});
         }
         auto info = std::find_if(std::begin(kInfos), std::end(kInfos),
                                  [&](const ProfileSettingInfo &i) { return key == i.Key; });
@@ -312,31 +314,31 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
         }
         const S s = info->Setting;
         if (address >= 0 && address != info->Register)
-            return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: 레지스터가 %2이어야 합니다 (파일: %3)"),
-                                  {key, HexWord(info->Register), HexWord(address)});
+            return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: 레지스터가 %2이어야 합니다 (파일: %3)"),
+                             {key, HexWord(info->Register), HexWord(address)});
         if (out.Value(s))
-            return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1: 두 번 들어 있습니다"), {key});
+            return tr.Format(ZEPHYRA_TEXT("zephyra", "%1: 두 번 들어 있습니다"), {key});
         if (!entry.contains("value"))
-            return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 (%2): 값이 없습니다"), {Label(s), key});
+            return tr.Format(ZEPHYRA_TEXT("zephyra", "%1 (%2): 값이 없습니다"), {Label(s, tr), key});
         const json &v = entry["value"];
         std::string value;
         if (s == S::ACOV || s == S::ACUV || IsTenths(s)) {
             if (!v.is_number())
-                return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 (%2): 숫자여야 합니다"), {Label(s), key});
+                return tr.Format(ZEPHYRA_TEXT("zephyra", "%1 (%2): 숫자여야 합니다"), {Label(s, tr), key});
             value = v.is_number_integer() ? std::to_string(v.get<int64_t>()) : v.dump();
             int32_t tenths = 0;
             if (IsTenths(s) && ParseTenths(value, tenths))
                 value = FormatTenths(tenths);
         } else {
             if (!v.is_string())
-                return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 (%2): 문자열이어야 합니다"),
-                                      {Label(s), key});
+                return tr.Format(ZEPHYRA_TEXT("zephyra", "%1 (%2): 문자열이어야 합니다"),
+                                 {Label(s, tr), key});
             value = v.get<std::string>();
             if (IsRange(s)) {
                 AclRange range;
                 if (!SplitRange(value, range))
-                    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%1 (%2): '시작 주소 ~ 끝 주소'로 씁니다"),
-                                          {Label(s), key});
+                    return tr.Format(ZEPHYRA_TEXT("zephyra", "%1 (%2): '시작 주소 ~ 끝 주소'로 씁니다"),
+                                     {Label(s, tr), key});
                 value = RangeText(range);
             }
         }
@@ -349,11 +351,11 @@ std::string ProfileFromJson(std::string_view text, SiteProfile &profile) {
         return t;
     };
     if (!perUnit.empty())
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "장비마다 고유한 설정은 프로필에 넣을 수 없습니다: %1"),
-                              {joined(perUnit)});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "장비마다 고유한 설정은 프로필에 넣을 수 없습니다: %1"),
+                         {joined(perUnit)});
     if (!unknown.empty())
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "프로필에 알 수 없는 설정이 있습니다: %1"),
-                              {joined(unknown)});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "프로필에 알 수 없는 설정이 있습니다: %1"),
+                         {joined(unknown)});
     profile = std::move(out);
     return {};
 }
@@ -372,18 +374,18 @@ std::vector<ProfileCompareRow> CompareProfile(const StatusSnapshot &device, cons
     return rows;
 }
 
-std::string ShownValue(S s, const std::string &value) {
+std::string ShownValue(S s, const std::string &value, const TextTranslator &tr) {
     const int i = ListIndexOf(s, value);
-    return i < 0 ? value : TranslateCoreText(ListOf(s)[static_cast<std::size_t>(i)]);
+    return i < 0 ? value : tr.Text(ListOf(s)[static_cast<std::size_t>(i)]);
 }
 
-std::string CompareCsv(const std::vector<ProfileCompareRow> &rows) {
-    std::string out = TranslateCoreText(ZEPHYRA_TEXT("zephyra", "설정,레지스터,장비,프로필,차이")) + "\r\n";
-    const std::string differs = TranslateCoreText(ZEPHYRA_TEXT("zephyra", "다름"));
+std::string CompareCsv(const std::vector<ProfileCompareRow> &rows, const TextTranslator &tr) {
+    std::string out = tr.Text(ZEPHYRA_TEXT("zephyra", "설정,레지스터,장비,프로필,차이")) + "\r\n";
+    const std::string differs = tr.Text(ZEPHYRA_TEXT("zephyra", "다름"));
     for (const ProfileCompareRow &r : rows) {
         const ProfileSettingInfo &info = InfoOf(r.Setting);
-        out += CsvLine({Label(r.Setting), HexWord(info.Register), ShownValue(r.Setting, r.Device),
-                        ShownValue(r.Setting, r.Profile), r.Differs ? differs : ""});
+        out += CsvLine({Label(r.Setting, tr), HexWord(info.Register), ShownValue(r.Setting, r.Device, tr),
+                        ShownValue(r.Setting, r.Profile, tr), r.Differs ? differs : ""});
     }
     return out;
 }
@@ -397,8 +399,8 @@ std::string DiffLine(const ProfileCompareRow &row) {
            withUnit(row.Profile);
 }
 
-ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile,
-                                  bool aclWritable) {
+ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile, bool aclWritable,
+                                  const TextTranslator &tr) {
     ProfileApplyPlan plan;
     const SiteProfile held = ProfileFromSnapshot(device);
     OperatingInputs op = PrefillOperating(device);
@@ -414,7 +416,7 @@ ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfil
         differs[Index(s)] = *v != held.Value(s);
         int list = ListOf(s).empty() ? 0 : ListIndexOf(s, *v);
         if (list < 0) {
-            plan.Error = ListError(s, *v);
+            plan.Error = ListError(s, *v, tr);
             return plan;
         }
         switch (s) {
@@ -471,7 +473,7 @@ ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfil
 
     // Every value the profile holds must pass its dialog's rule, not only those that differ.
     tick(present);
-    for (const SettingWrites &check : {OperatingWrites(op), AclWrites(acl)})
+    for (const SettingWrites &check : {OperatingWrites(op, tr), AclWrites(acl, tr)})
         if (!check.Ok()) {
             plan.Error = check.Error;
             return plan;
@@ -489,8 +491,8 @@ ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfil
         }
     }
     tick(send);
-    plan.Writes = AclWrites(acl).Writes;
-    const std::vector<PendingWrite> operating = OperatingWrites(op).Writes;
+    plan.Writes = AclWrites(acl, tr).Writes;
+    const std::vector<PendingWrite> operating = OperatingWrites(op, tr).Writes;
     plan.Writes.insert(plan.Writes.end(), operating.begin(), operating.end());
     return plan;
 }
@@ -598,55 +600,54 @@ void ProfileApplyTracker::Confirm(const StatusSnapshot &after) {
 }
 
 namespace {
-std::string NotSentText(NotSentWhy why) {
+std::string NotSentText(NotSentWhy why, const TextTranslator &tr) {
     switch (why) {
     case NotSentWhy::AfterRefusal:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음: 앞의 쓰기가 거부됨"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "보내지 않음: 앞의 쓰기가 거부됨"));
     case NotSentWhy::AfterFailure:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음: 앞의 쓰기의 응답이 맞지 않음"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "보내지 않음: 앞의 쓰기의 응답이 맞지 않음"));
     case NotSentWhy::Deadline:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음: 앞의 쓰기가 응답 시간 안에 확인되지 않음"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "보내지 않음: 앞의 쓰기가 응답 시간 안에 확인되지 않음"));
     case NotSentWhy::Cancelled:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음: 중단됨"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "보내지 않음: 중단됨"));
     case NotSentWhy::None:
         break;
     }
-    return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보내지 않음"));
+    return tr.Text(ZEPHYRA_TEXT("zephyra", "보내지 않음"));
 }
 } // namespace
 
-std::string OutcomeText(const ProfileApplyResult &result) {
+std::string OutcomeText(const ProfileApplyResult &result, const TextTranslator &tr) {
     switch (result.Outcome) {
     case ApplyOutcome::Unchanged:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "같음, 보내지 않음"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "같음, 보내지 않음"));
     case ApplyOutcome::Confirmed:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "기록, 다음 상태 읽기에서 확인됨"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "기록, 다음 상태 읽기에서 확인됨"));
     case ApplyOutcome::NotConfirmed:
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "기록했으나 확인되지 않음 (읽은 값: %1)"),
-                              {ShownValue(result.Setting, result.Decoded)});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "기록했으나 확인되지 않음 (읽은 값: %1)"),
+                         {ShownValue(result.Setting, result.Decoded, tr)});
     case ApplyOutcome::Refused:
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "거부됨: %1"), {ExceptionText(result.ExceptionCode)});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "거부됨: %1"), {ExceptionText(result.ExceptionCode, tr)});
     case ApplyOutcome::NotSent:
-        return NotSentText(result.Why);
+        return NotSentText(result.Why, tr);
     case ApplyOutcome::Withheld:
-        return TranslateCoreText(
-            ZEPHYRA_TEXT("zephyra", "보내지 않음: ACL은 시리얼 연결에서만 쓸 수 있음"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "보내지 않음: ACL은 시리얼 연결에서만 쓸 수 있음"));
     case ApplyOutcome::Failed:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "실패: 응답의 레지스터나 값이 보낸 것과 다름"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "실패: 응답의 레지스터나 값이 보낸 것과 다름"));
     case ApplyOutcome::Unconfirmed:
         if (!result.Read)
-            return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "보냈으나 응답 없음 — 상태 읽기를 기다리는 중"));
+            return tr.Text(ZEPHYRA_TEXT("zephyra", "보냈으나 응답 없음 — 상태 읽기를 기다리는 중"));
         if (result.Decoded == result.Wanted)
-            return TranslateCoreText(
+            return tr.Text(
                 ZEPHYRA_TEXT("zephyra", "보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨"));
-        return FormatCoreText(ZEPHYRA_TEXT("zephyra", "보냈으나 응답 없음 — 장비 값: %1"),
-                              {ShownValue(result.Setting, result.Decoded)});
+        return tr.Format(ZEPHYRA_TEXT("zephyra", "보냈으나 응답 없음 — 장비 값: %1"),
+                         {ShownValue(result.Setting, result.Decoded, tr)});
     case ApplyOutcome::Echoed:
-        return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "기록됨 — 상태 읽기를 기다리는 중"));
+        return tr.Text(ZEPHYRA_TEXT("zephyra", "기록됨 — 상태 읽기를 기다리는 중"));
     case ApplyOutcome::Pending:
         break;
     }
-    return TranslateCoreText(ZEPHYRA_TEXT("zephyra", "응답 없음"));
+    return tr.Text(ZEPHYRA_TEXT("zephyra", "응답 없음"));
 }
 
 } // namespace zephyra

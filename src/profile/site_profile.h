@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text_key.h"
 #include "polling/poll_state.h"
 #include "polling/status_decoder.h"
 #include "polling/write_sequence.h"
@@ -65,8 +66,8 @@ struct SiteProfile {
 };
 
 // A setting's value as the windows show it: the Korean pick-list entries the profile file spells in
-// Korean read in the chosen language; numbers and addresses stay as they are.
-std::string ShownValue(ProfileSetting s, const std::string &value);
+// Korean read in the language tr gives; numbers and addresses stay as they are.
+std::string ShownValue(ProfileSetting s, const std::string &value, const TextTranslator &tr);
 
 // What the device holds, from a decoded status block, in the same spelling.
 SiteProfile ProfileFromSnapshot(const StatusSnapshot &snapshot);
@@ -75,7 +76,7 @@ std::string ProfileToJson(const SiteProfile &profile);
 // Refuses (error text, profile untouched) anything it does not understand: not JSON, another format or
 // model, a newer version, unknown keys, per-unit settings (named), a value of the wrong kind, a register
 // that is not the setting's.
-std::string ProfileFromJson(std::string_view text, SiteProfile &profile);
+std::string ProfileFromJson(std::string_view text, SiteProfile &profile, const TextTranslator &tr);
 
 struct ProfileCompareRow {
     ProfileSetting Setting;
@@ -85,7 +86,7 @@ struct ProfileCompareRow {
 std::vector<ProfileCompareRow> CompareProfile(const StatusSnapshot &device, const SiteProfile &profile);
 // Setting, register, device, profile, differs: one line each, RFC 4180 quoting, CRLF; in the chosen
 // language like the compare window it is saved from.
-std::string CompareCsv(const std::vector<ProfileCompareRow> &rows);
+std::string CompareCsv(const std::vector<ProfileCompareRow> &rows, const TextTranslator &tr);
 
 // "ac_high_voltage (AC 고전압): device 270, profile 260" for a shell reading a difference.
 std::string DiffLine(const ProfileCompareRow &row);
@@ -103,7 +104,8 @@ struct ProfileApplyPlan {
 };
 // Every value the profile holds is checked by its dialog's rule, whether it differs or not; the writes
 // are exactly what the dialogs send with the differing rows ticked.
-ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile, bool aclWritable);
+ProfileApplyPlan PlanProfileApply(const StatusSnapshot &device, const SiteProfile &profile, bool aclWritable,
+                                  const TextTranslator &tr);
 
 // What happened to one setting of an apply. Echoed, Unconfirmed and Pending are settled by the next status
 // read (Confirm): Echoed becomes Confirmed or NotConfirmed; Unconfirmed keeps its outcome and the value read.
@@ -155,6 +157,6 @@ private:
     bool confirmed_ = false;
 };
 
-std::string OutcomeText(const ProfileApplyResult &result);
+std::string OutcomeText(const ProfileApplyResult &result, const TextTranslator &tr);
 
 } // namespace zephyra

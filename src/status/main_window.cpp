@@ -25,6 +25,7 @@
 #include "access/confirm_window.h"
 #include "access/login_window.h"
 #include "device/connection_window.h"
+#include "device/language_endpoint.h"
 #include "status/accessible_names_widget.h"
 #include "status/core_text_window.h"
 #include "status/elided_label_widget.h"
@@ -135,7 +136,7 @@ TMain_Form::TMain_Form(MainWindowContext ctx, QWidget *parent) : QMainWindow(par
     FitPanel(panels_[0], levels);
     FitPanel(panels_[2], links);
     std::vector<std::string> healths;
-    for (const LinkHealth &h : WidestHealths())
+    for (const LinkHealth &h : WidestHealths(QtTextTranslator()))
         healths.push_back(HealthText(h).toStdString());
     FitPanel(pnlLinkHealth_, healths);
     RenderSession();

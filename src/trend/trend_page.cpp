@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "device/language_endpoint.h"
 #include "history/history_export.h"
 #include "status/accessible_names_widget.h"
 #include "status/main_window.h"
@@ -37,7 +38,7 @@ QString PathText(const std::filesystem::path &path) {
 } // namespace
 
 TTrendPage::TTrendPage(TrendContext ctx, QWidget *parent)
-    : QWidget(parent), ctx_(std::move(ctx)), recorder_(FsPath(ctx_.FilesDir)) {
+    : QWidget(parent), ctx_(std::move(ctx)), recorder_(FsPath(ctx_.FilesDir), QtTextTranslator()) {
     setObjectName("TrendPage");
 
     chart_ = new TrendChart;
@@ -244,7 +245,8 @@ QString TTrendPage::btnTrendSavePngClick() {
     const bool drawn = chart_->grab().save(&buffer, "PNG");
     const ExportResult written =
         drawn ? WriteWholeFile(path.toStdString(),
-                               std::string_view(png.constData(), static_cast<std::size_t>(png.size())), false)
+                               std::string_view(png.constData(), static_cast<std::size_t>(png.size())), false,
+                               QtTextTranslator())
               : ExportResult{};
     if (!written.Ok) {
         labTrendMessage_->setText(

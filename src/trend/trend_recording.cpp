@@ -17,9 +17,9 @@ std::string DayFileName(const std::string &day, int n) {
     return "trend-" + day + (n > 1 ? "-" + std::to_string(n) : "") + ".csv";
 }
 
-std::string WriteError(const std::filesystem::path &path) {
+std::string WriteError(const std::filesystem::path &path, const TextTranslator &tr) {
     const int e = errno;
-    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "기록 파일 %1에 쓸 수 없습니다"), {path.string()}) +
+    return tr.Format(ZEPHYRA_TEXT("zephyra", "기록 파일 %1에 쓸 수 없습니다"), {path.string()}) +
            (e ? std::string(": ") + std::strerror(e) : "");
 }
 
@@ -113,7 +113,7 @@ std::string TrendRecorder::Open(const std::string &day) {
         out_.open(path, std::ios::binary | std::ios::app);
         path_ = path;
         if (!out_)
-            return WriteError(path);
+            return WriteError(path, tr_);
         if (std::filesystem::file_size(path, ec) == 0)
             out_ << header << '\n';
         else if (!endsInLine)
@@ -121,13 +121,13 @@ std::string TrendRecorder::Open(const std::string &day) {
         out_.flush();
         if (!out_) {
             out_.close();
-            return WriteError(path);
+            return WriteError(path, tr_);
         }
         day_ = day;
         return {};
     }
-    return FormatCoreText(ZEPHYRA_TEXT("zephyra", "%2 폴더에 %1 기록을 둘 빈 파일 이름이 없습니다"),
-                          {day, dir_.string()});
+    return tr_.Format(ZEPHYRA_TEXT("zephyra", "%2 폴더에 %1 기록을 둘 빈 파일 이름이 없습니다"),
+                      {day, dir_.string()});
 }
 
 TrendRecordResult TrendRecorder::Record(const TrendSample &sample) {
@@ -143,7 +143,7 @@ TrendRecordResult TrendRecorder::Record(const TrendSample &sample) {
     out_ << line << '\n';
     out_.flush();
     if (!out_) {
-        TrendRecordResult failed{false, path_, WriteError(path_)};
+        TrendRecordResult failed{false, path_, WriteError(path_, tr_)};
         Close();
         return failed;
     }

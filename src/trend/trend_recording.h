@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/text_key.h"
 #include "trend/trend_sample.h"
 #include "trend/trend_store.h"
 
@@ -21,7 +22,8 @@ struct TrendRecordResult {
 
 class TrendRecorder {
 public:
-    explicit TrendRecorder(std::filesystem::path dir) : dir_(std::move(dir)) {}
+    // tr: the language of the write errors.
+    TrendRecorder(std::filesystem::path dir, TextTranslator tr) : dir_(std::move(dir)), tr_(tr) {}
 
     // Appends the sample's line to its day's file, trend-YYYY-MM-DD.csv, and flushes it, so a killed
     // program loses at most the line being written. A file of that day with the same header is continued;
@@ -35,6 +37,7 @@ private:
     std::string Open(const std::string &day);
 
     std::filesystem::path dir_, path_;
+    TextTranslator tr_;
     std::string day_;
     std::ofstream out_;
 };

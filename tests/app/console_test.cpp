@@ -20,6 +20,7 @@
 
 #include "access/confirm_window.h"
 #include "app/console.h"
+#include "device/language_endpoint.h"
 #include "status/cached_panel_widget_style.h"
 #include "status/lamp_widget.h"
 #include "support/fakes.h"
@@ -251,7 +252,7 @@ TEST_F(ConsoleTest, EveryFieldHoldsTheWidestTextADecodeCanGiveIt) {
     Decode(StatusBlock().Set({{reg::kEthLinkBits, linkBits}, {reg::kTcpRxTx, 0xFFFF}}));
     auto *port = Child<QLabel>(&window(), "ComSettingPanel2");
     auto *health = Child<QLabel>(&window(), "pnlLinkHealth");
-    for (const LinkHealth &h : WidestHealths()) {
+    for (const LinkHealth &h : WidestHealths(QtTextTranslator())) {
         const QString text = TMain_Form::HealthText(h);
         health->setText(text);
         QApplication::processEvents();

@@ -31,6 +31,7 @@
 #include "config/date_time_settings.h"
 #include "config/operating_settings.h"
 #include "config/setting_parse.h"
+#include "device/language_endpoint.h"
 #include "history/event_tables.h"
 #include "history/history_controller.h"
 #include "history/history_list_window.h"
@@ -289,7 +290,7 @@ TEST_F(English, MainWindowItsPagesAndMenus) {
     Shot(&window(), "main_window_en.png");
     // Each of the widest health texts whole in its panel, and every panel inside the fixed-width bar.
     auto *health = Child<QLabel>(&window(), "pnlLinkHealth");
-    for (const LinkHealth &h : WidestHealths()) {
+    for (const LinkHealth &h : WidestHealths(QtTextTranslator())) {
         health->setText(TMain_Form::HealthText(h));
         QApplication::processEvents();
         ExpectEnglishAndWhole(window().statusBar());
@@ -411,7 +412,7 @@ TEST_F(English, ProfileCompareAndReport) {
                            "",  Event3Text(31, 11, 3), ""};
     ASSERT_TRUE(HasHangul(QString::fromStdString(reset[6])));
     in.Logs[HistoryKind::Event] = {HistoryHeader(HistoryKind::Event), reset};
-    const CommissioningReport report = BuildCommissioningReport(in);
+    const CommissioningReport report = BuildCommissioningReport(in, QtTextTranslator());
     std::vector<std::string> texts{report.Title};
     texts.insert(texts.end(), report.SignatureLines.begin(), report.SignatureLines.end());
     for (const ReportTable &t : report.Tables) {
@@ -437,21 +438,23 @@ TEST_F(English, CoreSentencesWithValues) {
     operating.DCOV = "59.1";
     DateTimeInputs time{"2026", "5", {2026, 5, 0}, "1", "2", "3"};
     const std::pair<std::string, std::string> cases[] = {
-        {OperatingWrites(operating).Error, "DC high voltage: '59.1'"},
-        {DateTimeWrites(time).Error, "Day: "},
-        {NothingSelectedError(ZEPHYRA_TEXT("zephyra", "경보시험")), "Alarm test: "},
-        {ReadDeviceId("12%2x", words), "12%2x"},
-        {HistoryCompletionText(2000), "2000"},
-        {OutcomeText(refused), "57.0"},
-        {ProfileFromJson(R"({"format": "other"})", profile), ""},
+        {OperatingWrites(operating, QtTextTranslator()).Error, "DC high voltage: '59.1'"},
+        {DateTimeWrites(time, QtTextTranslator()).Error, "Day: "},
+        {NothingSelectedError(ZEPHYRA_TEXT("zephyra", "경보시험"), QtTextTranslator()), "Alarm test: "},
+        {ReadDeviceId("12%2x", words, QtTextTranslator()), "12%2x"},
+        {HistoryCompletionText(2000, QtTextTranslator()), "2000"},
+        {OutcomeText(refused, QtTextTranslator()), "57.0"},
+        {ProfileFromJson(R"({"format": "other"})", profile, QtTextTranslator()), ""},
         // The compare list saved as CSV, as the window shows it (the device's battery model is a Korean
         // word).
-        {CompareCsv(CompareProfile(console->Controller().Snapshot(), profile)), "Battery type,0x0023,Atlas,"},
+        {CompareCsv(CompareProfile(console->Controller().Snapshot(), profile), QtTextTranslator()),
+         "Battery type,0x0023,Atlas,"},
     };
     // A pick-list word the profile file must spell in Korean is named so, with its English meaning.
     SiteProfile english = ProfileFromSnapshot(console->Controller().Snapshot());
     english.Values[static_cast<std::size_t>(ProfileSetting::BModel)] = "Atlas";
-    const std::string refusal = PlanProfileApply(console->Controller().Snapshot(), english, true).Error;
+    const std::string refusal =
+        PlanProfileApply(console->Controller().Snapshot(), english, true, QtTextTranslator()).Error;
     EXPECT_NE(refusal.find("'Atlas'"), std::string::npos) << refusal;
     EXPECT_NE(refusal.find("아트라스 = Atlas, 세방전지 = Sebang"), std::string::npos) << refusal;
     for (const auto &[text, value] : cases) {

@@ -227,7 +227,8 @@ TEST_P(CliSim, HistoryWritesTheConsolesWorkbookAndNeverReplacesAFile) {
     const std::vector<HistoryRow> alarmRows = sent(HistoryKind::Alarm);
     ASSERT_EQ(alarmRows.size(), 24u);
     // The console's Save File of the same rows, read back by an independent reader.
-    const ExportResult console = SpreadsheetExport(HistoryKind::Alarm, alarmRows, sim_->Dir(), {14, 5, 9});
+    const ExportResult console =
+        SpreadsheetExport(HistoryKind::Alarm, alarmRows, sim_->Dir(), {14, 5, 9}, TextTranslator());
     ASSERT_TRUE(console.Ok) << console.Error;
     auto read = [](const std::string &path) {
         return RunToEnd({"/usr/bin/python3", ZEPHYRA_XLS_READER, path});

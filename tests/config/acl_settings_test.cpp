@@ -23,7 +23,7 @@ void SetRange(AclInputs &in, int k, std::array<std::string, 4> start, std::array
 TEST(AclSettings, Range1From10_0_0_1To10_0_0_254) {
     AclInputs in = Ticking({kRowRange1});
     SetRange(in, 0, {"10", "0", "0", "1"}, {"10", "0", "0", "254"});
-    SettingWrites w = AclWrites(in);
+    SettingWrites w = AclWrites(in, TextTranslator());
     ASSERT_TRUE(w.Ok()) << w.Error;
     EXPECT_EQ(WireOrder(w.Writes),
               (std::vector<WireWrite>{{0x4D, 0x00FE}, {0x4C, 0x0A00}, {0x4B, 0x0001}, {0x4A, 0x0A00}}));
@@ -32,13 +32,13 @@ TEST(AclSettings, Range1From10_0_0_1To10_0_0_254) {
 TEST(AclSettings, DeviceId3141592653IsPackedOneDigitPerFourBits) {
     AclInputs in = Ticking({kRowDeviceId});
     in.DeviceId = "3141592653";
-    EXPECT_EQ(WireOrder(AclWrites(in).Writes),
+    EXPECT_EQ(WireOrder(AclWrites(in, TextTranslator()).Writes),
               (std::vector<WireWrite>{{0x3F, 0x2653}, {0x3E, 0x4159}, {0x3D, 0x0031}}));
 }
 
 TEST(AclSettings, DeviceIdPackingMatchesWhatTheStatusPageShows) {
     std::array<int32_t, 3> words{};
-    ASSERT_EQ(ReadDeviceId("9081726354", words), "");
+    ASSERT_EQ(ReadDeviceId("9081726354", words, TextTranslator()), "");
     EXPECT_EQ(DeviceIdText(words[0], words[1], words[2]), "9081726354");
 }
 
@@ -46,7 +46,8 @@ TEST(AclSettings, SpeedAndSwitchWriteTheirListIndex) {
     AclInputs in = Ticking({kRowEthSpeed, kRowAclEnable});
     in.EthSpeedIndex = 2;
     in.AclIndex = 1;
-    EXPECT_EQ(WireOrder(AclWrites(in).Writes), (std::vector<WireWrite>{{0x49, 1}, {0x3C, 2}}));
+    EXPECT_EQ(WireOrder(AclWrites(in, TextTranslator()).Writes),
+              (std::vector<WireWrite>{{0x49, 1}, {0x3C, 2}}));
 }
 
 TEST(AclSettings, EveryRowTickedQueuesTwentyFiveWritesSpeedLast) {
@@ -55,7 +56,7 @@ TEST(AclSettings, EveryRowTickedQueuesTwentyFiveWritesSpeedLast) {
     in.DeviceId = "0000000001";
     for (int k = 0; k < kAclRanges; ++k)
         SetRange(in, k, {"192", "168", std::to_string(k), "1"}, {"192", "168", std::to_string(k), "200"});
-    std::vector<WireWrite> wire = WireOrder(AclWrites(in).Writes);
+    std::vector<WireWrite> wire = WireOrder(AclWrites(in, TextTranslator()).Writes);
     ASSERT_EQ(wire.size(), 25u);
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(wire[static_cast<std::size_t>(i)].Address, 0x5D - i);
@@ -89,7 +90,7 @@ TEST(AclSettings, BadDeviceIdOrOctetStopsOkAndNothingIsQueued) {
         for (int k = 0; k < kAclRanges; ++k)
             SetRange(in, k, {"10", "0", "0", "1"}, {"10", "0", "0", "2"});
         in.Ranges[2].End[1] = c.octet;
-        SettingWrites w = AclWrites(in);
+        SettingWrites w = AclWrites(in, TextTranslator());
         EXPECT_EQ(w.Error, c.error);
         EXPECT_TRUE(w.Writes.empty());
     }
@@ -118,7 +119,7 @@ TEST(AclSettings, PrefillSplitsTheKeptRangeTextsAndSelectsTheLists) {
     in = PrefillAcl(s);
     EXPECT_EQ(in.EthSpeedIndex, -1);
     in.Ticked[kRowEthSpeed] = true;
-    EXPECT_EQ(AclWrites(in).Error, "Ethernet Speed: 선택된 항목이 없습니다");
+    EXPECT_EQ(AclWrites(in, TextTranslator()).Error, "Ethernet Speed: 선택된 항목이 없습니다");
 }
 
 } // namespace

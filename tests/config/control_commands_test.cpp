@@ -27,14 +27,15 @@ TEST(ControlCommands, FactoryListDependsOnTheUserLevel) {
 TEST(ControlCommands, AlarmTestWithoutSwitchWritesOnlyTheSelection) {
     AlarmTestInputs in;
     in.Bits = 0x04 | 0x10;
-    EXPECT_EQ(WireOrder(AlarmTestWrites(in).Writes), (std::vector<WireWrite>{{0x2F, 0x14}}));
+    EXPECT_EQ(WireOrder(AlarmTestWrites(in, TextTranslator()).Writes),
+              (std::vector<WireWrite>{{0x2F, 0x14}}));
 }
 
 TEST(ControlCommands, AlarmTestSwitchGoesOutAfterTheSelection) {
     AlarmTestInputs in;
     in.SwitchTicked = true;
     in.SwitchIndex = 1;
-    test::WireRun run = test::SendOverWire(AlarmTestWrites(in).Writes);
+    test::WireRun run = test::SendOverWire(AlarmTestWrites(in, TextTranslator()).Writes);
     EXPECT_EQ(run.Writes, (std::vector<WireWrite>{{0x2F, 0x00}, {0x2E, 0x01}}));
     EXPECT_EQ(run.Messages, (std::vector<std::string>{" Setting Sucess!!"}));
 }
@@ -47,12 +48,13 @@ TEST(ControlCommands, AlarmTestPrefillKeepsTheHiddenBitButNeverTheUnusedOne) {
     EXPECT_EQ(in.SwitchIndex, 1);
     EXPECT_FALSE(in.SwitchTicked);
     EXPECT_EQ(in.Bits, 0x81);
-    EXPECT_EQ(WireOrder(AlarmTestWrites(in).Writes), (std::vector<WireWrite>{{0x2F, 0x81}}));
+    EXPECT_EQ(WireOrder(AlarmTestWrites(in, TextTranslator()).Writes),
+              (std::vector<WireWrite>{{0x2F, 0x81}}));
 
     s.Raw[reg::kAlarmTestOn - 1] = 5;
     in = PrefillAlarmTest(s);
     in.SwitchTicked = true;
-    SettingWrites w = AlarmTestWrites(in);
+    SettingWrites w = AlarmTestWrites(in, TextTranslator());
     EXPECT_EQ(w.Error, "경보시험: 선택된 항목이 없습니다");
     EXPECT_TRUE(w.Writes.empty());
 }

@@ -20,7 +20,7 @@ TEST(DateTimeSettings, ClockFillThenOkWritesMinuteHourDayMonthYearSecond) {
     EXPECT_EQ(in.Minute, "5");
     EXPECT_EQ(in.Second, "3");
     EXPECT_EQ(in.Calendar.Day, 7);
-    SettingWrites w = DateTimeWrites(in);
+    SettingWrites w = DateTimeWrites(in, TextTranslator());
     ASSERT_TRUE(w.Ok()) << w.Error;
     EXPECT_EQ(WireOrder(w.Writes),
               (std::vector<WireWrite>{{0x05, 5}, {0x04, 9}, {0x03, 7}, {0x02, 8}, {0x01, 2025}, {0x06, 3}}));
@@ -129,7 +129,7 @@ TEST(DateTimeSettings, UnusablePartsStopOkWithAMessageAndQueueNothing) {
     for (const Case &c : cases) {
         DateTimeInputs in = FillFromClock(At(2025, 8, 7, 9, 5, 3));
         in.*c.field = c.text;
-        SettingWrites w = DateTimeWrites(in);
+        SettingWrites w = DateTimeWrites(in, TextTranslator());
         EXPECT_EQ(w.Error, c.error);
         EXPECT_TRUE(w.Writes.empty()) << c.text;
     }
@@ -138,11 +138,11 @@ TEST(DateTimeSettings, UnusablePartsStopOkWithAMessageAndQueueNothing) {
 TEST(DateTimeSettings, DayMustExistInTheChosenMonth) {
     DateTimeInputs in = FillFromClock(At(2025, 8, 31, 9, 5, 3));
     in.Month = "4";
-    EXPECT_EQ(DateTimeWrites(in).Error, "일: '31' 값이 범위(1..30)를 벗어났습니다");
+    EXPECT_EQ(DateTimeWrites(in, TextTranslator()).Error, "일: '31' 값이 범위(1..30)를 벗어났습니다");
     in.Calendar.Day = 0;
-    EXPECT_EQ(DateTimeWrites(in).Error, "일: 선택된 항목이 없습니다");
+    EXPECT_EQ(DateTimeWrites(in, TextTranslator()).Error, "일: 선택된 항목이 없습니다");
     in.Calendar.Day = 30;
-    EXPECT_TRUE(DateTimeWrites(in).Ok());
+    EXPECT_TRUE(DateTimeWrites(in, TextTranslator()).Ok());
 }
 
 } // namespace

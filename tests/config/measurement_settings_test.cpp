@@ -38,19 +38,20 @@ TEST(MeasurementSettings, BothBatteryRowsWrite0x33MinusRowFirstOnTheWire) {
     in.Ticked[kRowBCAP] = in.Ticked[kRowBCAN] = true;
     in.Texts[kRowBCAP] = "01.00";
     in.Texts[kRowBCAN] = "02.00";
-    EXPECT_EQ(WireOrder(MeasurementWrites(in).Writes), (std::vector<WireWrite>{{0x33, 200}, {0x33, 100}}));
+    EXPECT_EQ(WireOrder(MeasurementWrites(in, TextTranslator()).Writes),
+              (std::vector<WireWrite>{{0x33, 200}, {0x33, 100}}));
 }
 
 TEST(MeasurementSettings, AllRowsGoOutBatteryMinusFirstAndAcLast) {
     MeasurementInputs in;
     in.Ticked.fill(true);
     in.Texts = {"230.5", "54.20", "10.00", "01.50", "00.50"};
-    EXPECT_EQ(WireOrder(MeasurementWrites(in).Writes),
+    EXPECT_EQ(WireOrder(MeasurementWrites(in, TextTranslator()).Writes),
               (std::vector<WireWrite>{{0x33, 50}, {0x33, 150}, {0x32, 1000}, {0x31, 5420}, {0x30, 2305}}));
 }
 
 TEST(MeasurementSettings, TickedRowReadingZeroIsSkippedSilently) {
-    SettingWrites w = MeasurementWrites(With(kRowLCA, "00.00"));
+    SettingWrites w = MeasurementWrites(With(kRowLCA, "00.00"), TextTranslator());
     EXPECT_TRUE(w.Ok());
     EXPECT_TRUE(w.Writes.empty());
 }
@@ -58,7 +59,7 @@ TEST(MeasurementSettings, TickedRowReadingZeroIsSkippedSilently) {
 TEST(MeasurementSettings, UnreadableFieldStopsOkEvenWhenItsRowIsUnticked) {
     MeasurementInputs in = With(kRowACVR, "220.0");
     in.Texts[kRowDCV] = "__.__";
-    SettingWrites w = MeasurementWrites(in);
+    SettingWrites w = MeasurementWrites(in, TextTranslator());
     EXPECT_EQ(w.Error, "DC 전압: '__.__' is not a valid floating point value");
     EXPECT_TRUE(w.Writes.empty());
 }

@@ -31,7 +31,7 @@ TEST(NetworkSettings, DefaultsThenOkSendsTheDefaultAddressesWithTheKeptMac) {
     ApplyNetworkDefaults(in);
     EXPECT_TRUE(in.IpTicked && in.GwTicked && in.SmTicked);
     EXPECT_FALSE(in.MacTicked);
-    NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(s));
+    NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(s), TextTranslator());
     ASSERT_TRUE(w.Ok()) << w.Error;
     EXPECT_EQ(w.Request, Frame({0x00, 0x11, 0x22, 0x33, 0x44, 0xAB, 0xC0, 0xA8, 0x1E, 0x46, 0xFF, 0xFF, 0xFF,
                                 0x00, 0xC0, 0xA8, 0x1E, 0x01}));
@@ -43,7 +43,7 @@ TEST(NetworkSettings, OnlyTickedSectionsTakeTheFieldsOthersTheKeptParts) {
     in.Fields.Mac = {"0A", "5E", "21", "FE", "FF", "10"};
     in.Fields.Ip = {"1", "1", "1", "1"}; // edited but not ticked
     in.MacTicked = true;
-    NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(s));
+    NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(s), TextTranslator());
     EXPECT_EQ(w.Request,
               Frame({0x0A, 0x5E, 0x21, 0xFE, 0xFF, 0x10, 10, 1, 2, 3, 255, 255, 0, 0, 10, 1, 2, 254}));
 }
@@ -55,13 +55,13 @@ TEST(NetworkSettings, ZeroPaddedKeptPartsReadAsDecimal) {
     EXPECT_EQ(s.IPText, "10.00.00.09");
     NetworkInputs in = PrefillNetwork(s);
     in.GwTicked = true;
-    EXPECT_EQ(NetworkWriteRequest(in, KeptNetworkParts(s)).Request,
+    EXPECT_EQ(NetworkWriteRequest(in, KeptNetworkParts(s), TextTranslator()).Request,
               Frame({1, 2, 3, 4, 5, 6, 10, 0, 0, 9, 255, 255, 255, 0, 10, 0, 0, 1}));
 }
 
 TEST(NetworkSettings, NothingTickedSendsNothing) {
     StatusSnapshot s = LastStatus();
-    NetworkWrite w = NetworkWriteRequest(PrefillNetwork(s), KeptNetworkParts(s));
+    NetworkWrite w = NetworkWriteRequest(PrefillNetwork(s), KeptNetworkParts(s), TextTranslator());
     EXPECT_TRUE(w.Ok());
     EXPECT_TRUE(w.Request.empty());
 }
@@ -90,7 +90,7 @@ TEST(NetworkSettings, BadOctetsStopOkNamingTheSection) {
         in.IpTicked = in.GwTicked = in.SmTicked = in.MacTicked = true;
         std::string *field[] = {&in.Fields.Ip[0], &in.Fields.Gw[3], &in.Fields.Sm[1], &in.Fields.Mac[5]};
         *field[c.section] = c.text;
-        NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(s));
+        NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(s), TextTranslator());
         EXPECT_EQ(w.Error, c.error);
         EXPECT_TRUE(w.Request.empty());
     }
@@ -102,7 +102,7 @@ TEST(NetworkSettings, EmptyKeptPartsOfAnUntickedSectionStopOk) {
     EXPECT_EQ(in.Fields.Ip, (std::array<std::string, 4>{}));
     in.Fields.Ip = {"10", "0", "0", "2"};
     in.IpTicked = true;
-    NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(none));
+    NetworkWrite w = NetworkWriteRequest(in, KeptNetworkParts(none), TextTranslator());
     EXPECT_EQ(w.Error, "MAC: '$' is not a valid integer value");
     EXPECT_TRUE(w.Request.empty());
 }
@@ -137,7 +137,7 @@ TEST(NetworkSettings, BarcodeFillsTheMacOnlyWhenItIsSixHexPairs) {
         NetworkInputs in;
         in.Fields.Mac = before;
         in.Barcode = c.barcode;
-        std::string error = ConvertBarcode(in);
+        std::string error = ConvertBarcode(in, TextTranslator());
         const bool good = !c.mac[0].empty();
         EXPECT_EQ(error.empty(), good) << c.barcode << ": " << error;
         EXPECT_EQ(in.Fields.Mac, good ? c.mac : before) << c.barcode;
@@ -154,7 +154,7 @@ TEST(NetworkSettings, AnAcceptedWriteIsWhatTheNextOkKeeps) {
     NetworkInputs macOnly = PrefillNetwork(LastStatus());
     macOnly.Fields.Mac = {"0a", "5E", "21", "FE", "FF", "1"};
     macOnly.MacTicked = true;
-    NetworkWrite first = NetworkWriteRequest(macOnly, kept);
+    NetworkWrite first = NetworkWriteRequest(macOnly, kept, TextTranslator());
     ASSERT_TRUE(first.Ok()) << first.Error;
 
     kept = WrittenNetworkParts(first.Request);
@@ -162,7 +162,7 @@ TEST(NetworkSettings, AnAcceptedWriteIsWhatTheNextOkKeeps) {
     NetworkInputs ipOnly = PrefillNetwork(LastStatus());
     ipOnly.Fields.Ip = {"10", "1", "2", "9"};
     ipOnly.IpTicked = true;
-    EXPECT_EQ(NetworkWriteRequest(ipOnly, kept).Request,
+    EXPECT_EQ(NetworkWriteRequest(ipOnly, kept, TextTranslator()).Request,
               Frame({0x0A, 0x5E, 0x21, 0xFE, 0xFF, 0x01, 10, 1, 2, 9, 255, 255, 0, 0, 10, 1, 2, 254}));
     EXPECT_EQ(WrittenNetworkParts(Bytes{0x01, 0x47}).Mac, (std::array<std::string, 6>{}))
         << "a frame without a block gives no parts";

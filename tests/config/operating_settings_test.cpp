@@ -18,7 +18,7 @@ OperatingInputs Ticking(std::initializer_list<OperatingRow> rows) {
 }
 
 TEST(OperatingSettings, NothingTickedQueuesNothing) {
-    SettingWrites w = OperatingWrites(OperatingInputs{});
+    SettingWrites w = OperatingWrites(OperatingInputs{}, TextTranslator());
     EXPECT_TRUE(w.Ok());
     EXPECT_TRUE(w.Writes.empty());
 }
@@ -26,7 +26,7 @@ TEST(OperatingSettings, NothingTickedQueuesNothing) {
 TEST(OperatingSettings, DcLow43Point5WritesRegister0x28Value435) {
     OperatingInputs in = Ticking({kRowDCUV});
     in.DCUV = "43.5";
-    SettingWrites w = OperatingWrites(in);
+    SettingWrites w = OperatingWrites(in, TextTranslator());
     ASSERT_TRUE(w.Ok()) << w.Error;
     ASSERT_EQ(w.Writes.size(), 1u);
     EXPECT_EQ(WriteRequestUnit(w.Writes[0].Address, w.Writes[0].Value),
@@ -39,7 +39,7 @@ TEST(OperatingSettings, DcLow43Point5WritesRegister0x28Value435) {
 TEST(OperatingSettings, SelectAllThenOkWritesSixRegistersDownFrom0x28AndNotTheChargeLimit) {
     OperatingInputs in;
     SelectAllOperating(in);
-    SettingWrites w = OperatingWrites(in);
+    SettingWrites w = OperatingWrites(in, TextTranslator());
     ASSERT_TRUE(w.Ok()) << w.Error;
     EXPECT_EQ(
         WireOrder(w.Writes),
@@ -56,7 +56,7 @@ TEST(OperatingSettings, AllSevenRowsGoOutFrom0x28DownTo0x21) {
     in.ACUV = "180";
     in.DCOV = "57.9";
     in.DCUV = "47.35";
-    EXPECT_EQ(WireOrder(OperatingWrites(in).Writes),
+    EXPECT_EQ(WireOrder(OperatingWrites(in, TextTranslator()).Writes),
               (std::vector<WireWrite>{
                   {0x28, 473}, {0x27, 579}, {0x26, 180}, {0x25, 255}, {0x24, 2}, {0x23, 1}, {0x21, 4}}));
 }
@@ -66,7 +66,7 @@ TEST(OperatingSettings, ChargeLimitListIndexMapsToAmperes) {
     for (int index = 0; index < 5; ++index) {
         OperatingInputs in = Ticking({kRowCHLimit});
         in.CHLimitIndex = index;
-        SettingWrites w = OperatingWrites(in);
+        SettingWrites w = OperatingWrites(in, TextTranslator());
         ASSERT_EQ(w.Writes.size(), 1u);
         EXPECT_EQ(w.Writes[0].Address, 0x21);
         EXPECT_EQ(w.Writes[0].Value, expected[index]) << index;
@@ -98,7 +98,7 @@ TEST(OperatingSettings, UnusableFieldsStopOkWithTheirMessageAndQueueNothing) {
          : c.row == kRowACUV ? in.ACUV
          : c.row == kRowDCOV ? in.DCOV
                              : in.DCUV) = c.text;
-        SettingWrites w = OperatingWrites(in);
+        SettingWrites w = OperatingWrites(in, TextTranslator());
         EXPECT_EQ(w.Error, c.error);
         EXPECT_TRUE(w.Writes.empty()) << c.text;
     }
@@ -107,10 +107,10 @@ TEST(OperatingSettings, UnusableFieldsStopOkWithTheirMessageAndQueueNothing) {
 TEST(OperatingSettings, ListWithoutSelectionIsAnErrorWhenTicked) {
     OperatingInputs in = Ticking({kRowBModel});
     in.BModelIndex = -1;
-    EXPECT_EQ(OperatingWrites(in).Error, "축전지 종류: 선택된 항목이 없습니다");
+    EXPECT_EQ(OperatingWrites(in, TextTranslator()).Error, "축전지 종류: 선택된 항목이 없습니다");
     in = Ticking({kRowBCho});
     in.BChoIndex = 3;
-    EXPECT_FALSE(OperatingWrites(in).Ok());
+    EXPECT_FALSE(OperatingWrites(in, TextTranslator()).Ok());
 }
 
 TEST(OperatingSettings, PrefillTakesTheSetPointsOfTheLastStatus) {

@@ -36,7 +36,7 @@ inline WireRun SendOverWire(const std::vector<PendingWrite> &queued) {
     fakes::FakeOperator op;
     fakes::FakeClock clock;
     std::ostringstream trace;
-    PollController controller(state, codec, timer, op, clock, trace);
+    PollController controller(state, codec, timer, op, clock, trace, TextTranslator());
 
     controller.StartWriteSequence(queued);
     const std::vector<Bytes> frames = [&] {

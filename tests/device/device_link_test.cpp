@@ -58,7 +58,7 @@ private:
 struct Rig {
     fakes::FakeOperator op;
     std::ostringstream trace;
-    DeviceLink link{op, trace};
+    DeviceLink link{op, trace, TextTranslator()};
     uint64_t Decodes() { return link.Controller().DecodeCount(); }
     bool DecodesBeyond(uint64_t n) {
         return WaitFor([&] { return Decodes() > n; }, kWaitMs);

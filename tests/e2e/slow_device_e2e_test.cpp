@@ -44,7 +44,7 @@ TEST_P(SlowDevice, AtMostFourAwaitedEveryReplyDecodedAndStaleOnlyWhenRepliesStop
 
     fakes::FakeOperator op;
     std::ostringstream trace;
-    DeviceLink link(op, trace);
+    DeviceLink link(op, trace, TextTranslator());
     QElapsedTimer clock;
     clock.start();
     int64_t lastDecodeMs = -1, staleMs = -1;
@@ -99,7 +99,7 @@ TEST(GoneDevice, ClosedThenRefusedIsNotConnectedAndARestartIsNoTakeover) {
 
     fakes::FakeOperator op;
     std::ostringstream trace;
-    DeviceLink link(op, trace);
+    DeviceLink link(op, trace, TextTranslator());
     link.SetConnectInBackground(true);
     link.SetTcpPort(static_cast<quint16>(port));
     link.Connect(LinkKind::Tcp, "127.0.0.1");

@@ -134,10 +134,10 @@ struct Rig {
     PollState state;
     ModbusCodec codec{state.Link, port};
     std::ostringstream trace;
-    LinkMonitor monitor{clock};
-    PollController poll{state, codec, timer, op, clock, trace};
+    LinkMonitor monitor{clock, TextTranslator()};
+    PollController poll{state, codec, timer, op, clock, trace, TextTranslator()};
     ResponseReceiver receiver{codec, poll, clock};
-    HistoryController history{poll, clock};
+    HistoryController history{poll, clock, TextTranslator()};
     FakeHistoryView view;
     FakeDevice device;
 

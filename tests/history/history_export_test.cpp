@@ -112,7 +112,8 @@ TEST(HistoryExport, AlarmWorkbookReadsBackCellForCell) {
                  AlarmRecord(25, 3, 7, 221, 0xFFF1, 2, 1), AlarmRecord(24, 2, 29, 0, 0x8000, 8, 0),
                  AlarmRecord(99, 12, 31, 1234, 0, 6, 0), AlarmRecord(25, 2, 30, 5, 7, 1, 1), // no such day
              });
-    ExportResult result = SpreadsheetExport(HistoryKind::Alarm, rows, dir.Path().string(), {14, 30, 5});
+    ExportResult result =
+        SpreadsheetExport(HistoryKind::Alarm, rows, dir.Path().string(), {14, 30, 5}, TextTranslator());
     ASSERT_TRUE(result.Ok) << result.Error;
     EXPECT_EQ(fs::path(result.Path).filename(), "ZEPHYRA-M10 Alarm Log(143005).xls");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"ZEPHYRA-M10 Alarm Log(143005).xls"});
@@ -146,7 +147,8 @@ TEST(HistoryExport, EventWorkbookKeepsKoreanTexts) {
                                                                 EventRecord(60, 0, 0, 0xFFFF),
                                                             });
     ASSERT_EQ(rows[1][6], "구성정보 초기화");
-    ExportResult result = SpreadsheetExport(HistoryKind::Event, rows, dir.Path().string(), {9, 0, 0});
+    ExportResult result =
+        SpreadsheetExport(HistoryKind::Event, rows, dir.Path().string(), {9, 0, 0}, TextTranslator());
     ASSERT_TRUE(result.Ok) << result.Error;
     EXPECT_EQ(fs::path(result.Path).filename(), "ZEPHYRA-M10 Event Log(090000).xls");
     json sheet = ReadBack(result.Path);
@@ -164,7 +166,8 @@ TEST(HistoryExport, TwoThousandRowsAcrossManyContinueRecords) {
                                       static_cast<uint8_t>(1 + i % 28), i % 1000, (i * 37) & 0xFFFF,
                                       static_cast<uint8_t>(i % 9), static_cast<uint8_t>(i % 2)));
     std::vector<HistoryRow> rows = Grid(HistoryKind::Alarm, records);
-    ExportResult result = SpreadsheetExport(HistoryKind::Alarm, rows, dir.Path().string(), {23, 59, 59});
+    ExportResult result =
+        SpreadsheetExport(HistoryKind::Alarm, rows, dir.Path().string(), {23, 59, 59}, TextTranslator());
     ASSERT_TRUE(result.Ok) << result.Error;
     json sheet = ReadBack(result.Path);
     ASSERT_TRUE(sheet.is_object());
@@ -192,7 +195,7 @@ int SharedStringContinuations(const Bytes &stream) {
 
 TEST(Workbook, StringsSplitAcrossContinuationsReadBackWhole) {
     TempDir dir;
-    Workbook book;
+    Workbook book{TextTranslator()};
     std::vector<std::string> texts;
     // Each string is longer than a record, so every one is split, some more than once.
     for (int i = 0; i < 12; ++i) {
@@ -215,7 +218,7 @@ TEST(Workbook, StringsSplitAcrossContinuationsReadBackWhole) {
 }
 
 TEST(Workbook, TableOfTwoThousandRowsNeedsContinuations) {
-    Workbook book;
+    Workbook book{TextTranslator()};
     for (int r = 0; r < 2000; ++r)
         for (int c = 0; c < 9; ++c)
             book.SetText(r, c, "cell " + std::to_string(r) + "/" + std::to_string(c));
@@ -226,9 +229,12 @@ TEST(HistoryExport, NeverReplacesAnEarlierWorkbook) {
     TempDir dir;
     std::vector<HistoryRow> first = Grid(HistoryKind::Alarm, {AlarmRecord(25, 3, 7, 221, 0, 2, 1)});
     std::vector<HistoryRow> second = Grid(HistoryKind::Alarm, {AlarmRecord(25, 3, 8, 222, 0, 3, 1)});
-    ExportResult a = SpreadsheetExport(HistoryKind::Alarm, first, dir.Path().string(), {10, 0, 1});
-    ExportResult b = SpreadsheetExport(HistoryKind::Alarm, second, dir.Path().string(), {10, 0, 1});
-    ExportResult c = SpreadsheetExport(HistoryKind::Alarm, second, dir.Path().string(), {10, 0, 1});
+    ExportResult a =
+        SpreadsheetExport(HistoryKind::Alarm, first, dir.Path().string(), {10, 0, 1}, TextTranslator());
+    ExportResult b =
+        SpreadsheetExport(HistoryKind::Alarm, second, dir.Path().string(), {10, 0, 1}, TextTranslator());
+    ExportResult c =
+        SpreadsheetExport(HistoryKind::Alarm, second, dir.Path().string(), {10, 0, 1}, TextTranslator());
     ASSERT_TRUE(a.Ok && b.Ok && c.Ok);
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"ZEPHYRA-M10 Alarm Log(100001) (2).xls",
                                                      "ZEPHYRA-M10 Alarm Log(100001) (3).xls",
@@ -252,7 +258,8 @@ TEST(HistoryExport, FailureReportsThePathAndTheCauseAndLeavesNoFile) {
         {taken, "파일을 만들 수 없습니다 (Is a directory)"},
     };
     for (const auto &[target, cause] : cases) {
-        ExportResult result = SpreadsheetExport(HistoryKind::Alarm, rows, target.string(), {1, 2, 3});
+        ExportResult result =
+            SpreadsheetExport(HistoryKind::Alarm, rows, target.string(), {1, 2, 3}, TextTranslator());
         EXPECT_FALSE(result.Ok) << target;
         EXPECT_EQ(result.Path, (target / "ZEPHYRA-M10 Alarm Log(010203).xls").string());
         EXPECT_EQ(result.Error, cause) << target;
@@ -264,11 +271,13 @@ TEST(HistoryExport, FailureReportsThePathAndTheCauseAndLeavesNoFile) {
 TEST(HistoryExport, MoreRowsThanASheetHoldsIsAFailure) {
     TempDir dir;
     std::vector<HistoryRow> rows(65536, HistoryRow(9, "x"));
-    ExportResult result = SpreadsheetExport(HistoryKind::Alarm, rows, dir.Path().string(), {1, 2, 3});
+    ExportResult result =
+        SpreadsheetExport(HistoryKind::Alarm, rows, dir.Path().string(), {1, 2, 3}, TextTranslator());
     EXPECT_FALSE(result.Ok);
     EXPECT_TRUE(dir.Names().empty());
     rows.pop_back(); // header and 65534 records: the last in sheet row 65536
-    EXPECT_TRUE(SpreadsheetExport(HistoryKind::Alarm, rows, dir.Path().string(), {1, 2, 3}).Ok);
+    EXPECT_TRUE(
+        SpreadsheetExport(HistoryKind::Alarm, rows, dir.Path().string(), {1, 2, 3}, TextTranslator()).Ok);
 }
 
 TEST(Workbook, TextHelpers) {

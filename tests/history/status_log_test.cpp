@@ -110,7 +110,7 @@ TEST(StatusLogFormat, KoreanGoesOutInCodePage949AndUnmappableTextAsQuestionMarks
 TEST_F(StatusLogFiles, FileHoldsTheLinesEndedByCrLfInCodePage949) {
     StatusSnapshot s = Decoded({{reg::kYear, 2025}, {reg::kMonth, 8}, {reg::kDay, 7}, {reg::kRT, 9999}});
     ASSERT_EQ(s.RTText, "미사용");
-    StatusLog log(dir_);
+    StatusLog log(dir_, TextTranslator());
     log.AppendHeader();
     log.AddLine(s, At(2025, 8, 7, 9, 5, 3));
     LogFileResult saved = log.Save(At(2025, 8, 7, 9, 5, 3));
@@ -126,7 +126,7 @@ TEST_F(StatusLogFiles, FileHoldsTheLinesEndedByCrLfInCodePage949) {
 }
 
 TEST_F(StatusLogFiles, SaveWithAnEmptyMemoWritesAnEmptyFile) {
-    StatusLog log(dir_);
+    StatusLog log(dir_, TextTranslator());
     LogFileResult saved = log.Save(At(2025, 1, 1, 0, 0, 0));
     ASSERT_TRUE(saved.Ok()) << saved.Error;
     EXPECT_TRUE(fs::exists(saved.Path));
@@ -134,7 +134,7 @@ TEST_F(StatusLogFiles, SaveWithAnEmptyMemoWritesAnEmptyFile) {
 }
 
 TEST_F(StatusLogFiles, TheThousandAndFirstLineWritesTheMemoAndLeavesAFreshHeader) {
-    StatusLog log(dir_);
+    StatusLog log(dir_, TextTranslator());
     log.AppendHeader();
     const StatusSnapshot s = ExampleStatus();
     const std::tm now = At(2025, 3, 7, 14, 5, 9);
@@ -159,7 +159,7 @@ TEST_F(StatusLogFiles, TheThousandAndFirstLineWritesTheMemoAndLeavesAFreshHeader
 }
 
 TEST_F(StatusLogFiles, TwoWritesInOneSecondKeepBothFiles) {
-    StatusLog log(dir_);
+    StatusLog log(dir_, TextTranslator());
     const std::tm now = At(2025, 8, 7, 9, 5, 3);
     log.ReplaceLines({"first"});
     LogFileResult one = log.Save(now);
@@ -180,7 +180,7 @@ TEST_F(StatusLogFiles, UnwritableDirectoryReportsTheFileAndLosesNoLine) {
     std::ofstream(dir_ / "plain-file") << "x";
     // Root may write anywhere: a path below a plain file is one nobody can create.
     for (const fs::path &bad : {dir_ / "plain-file" / "logs"}) {
-        StatusLog log(bad);
+        StatusLog log(bad, TextTranslator());
         log.AppendHeader();
         const StatusSnapshot s = ExampleStatus();
         const std::tm now = At(2025, 3, 7, 14, 5, 9);
@@ -205,7 +205,7 @@ TEST_F(StatusLogFiles, UnwritableDirectoryReportsTheFileAndLosesNoLine) {
 }
 
 TEST_F(StatusLogFiles, UnsavedLinesAreWrittenAtExitAndNothingOtherwise) {
-    StatusLog log(dir_);
+    StatusLog log(dir_, TextTranslator());
     log.AppendHeader();
     EXPECT_FALSE(log.HasUnsavedLines());
     EXPECT_TRUE(log.SaveUnsaved(At(2025, 1, 1, 0, 0, 0)).Path.empty());
@@ -241,7 +241,7 @@ TEST_F(StatusLogFiles, AtExitLinesGoToTheFallbackWhenTheLogsFolderCannotBeWritte
     const std::tm now = At(2025, 3, 7, 14, 5, 9);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        StatusLog log(c.folder);
+        StatusLog log(c.folder, TextTranslator());
         log.AppendHeader();
         log.AddLine(ExampleStatus(), now);
         const LogFileResult result = log.SaveUnsaved(now, c.fallback);
@@ -264,7 +264,7 @@ TEST_F(StatusLogFiles, AtExitLinesGoToTheFallbackWhenTheLogsFolderCannotBeWritte
 }
 
 TEST(StatusLogMemo, OnlyAnEditThatLeavesNewTextCountsAsUnsaved) {
-    StatusLog log("");
+    StatusLog log("", TextTranslator());
     log.AppendHeader();
     log.ReplaceLines(LogHeader()); // typed and taken back again
     EXPECT_FALSE(log.HasUnsavedLines());

@@ -23,7 +23,7 @@ bool HasHangul(const std::string &text) {
 
 std::string LastErrorAfter(const std::function<void(LinkMonitor &, fakes::FakeClock &)> &events) {
     fakes::FakeClock clock;
-    LinkMonitor monitor(clock);
+    LinkMonitor monitor(clock, QtTextTranslator());
     monitor.LinkOpened(LinkKind::Serial);
     events(monitor, clock);
     return monitor.Counters().LastError;
@@ -34,7 +34,7 @@ std::string RefusedPortText() {
     server.listen(QHostAddress::LocalHost);
     const quint16 port = server.serverPort();
     server.close(); // nothing listens there now: the connect is refused
-    TcpEndpoint tcp;
+    TcpEndpoint tcp{QtTextTranslator()};
     tcp.SetHost("127.0.0.1");
     tcp.SetPort(port);
     return tcp.ConnectAndWait().toStdString();
@@ -68,7 +68,7 @@ TEST(LinkLanguage, CausesAreKoreanByDefaultAndEnglishOnceChosen) {
         {"Refused", RefusedPortText, "Connection refused"},
         {"PortMissing",
          [] {
-             SerialEndpoint serial;
+             SerialEndpoint serial{QtTextTranslator()};
              serial.SetDeviceName("/dev/zephyra-no-such-port");
              serial.Open();
              return serial.OpenErrorText().toStdString();
@@ -77,24 +77,31 @@ TEST(LinkLanguage, CausesAreKoreanByDefaultAndEnglishOnceChosen) {
         {"HistoryLine",
          [] {
              return DescribeFrame({.Dir = Direction::Tx,
-                                   .Frame = WithCrc(VendorRequestUnit(kFnHistory, Bytes{1, 2, 0x07, 0xCF}))});
+                                   .Frame = WithCrc(VendorRequestUnit(kFnHistory, Bytes{1, 2, 0x07, 0xCF}))},
+                                  QtTextTranslator());
          },
          "history record request 1999 of alarm log"},
         {"ExportFolder",
          [&dir] {
              return SpreadsheetExport(HistoryKind::Alarm, {}, (dir.path() + "/missing").toStdString(),
-                                      {1, 2, 3})
+                                      {1, 2, 3}, QtTextTranslator())
                  .Error;
          },
          "the folder does not exist"},
     };
+    // Handed the Qt translator once, before English: it asks at each text, so it follows the switch.
+    fakes::FakeClock clock;
+    LinkMonitor early(clock, QtTextTranslator());
+    early.LinkOpened(LinkKind::Serial);
     for (const TextCase &c : cases)
         EXPECT_TRUE(HasHangul(c.make())) << c.name << ": " << c.make();
     ASSERT_TRUE(InstallEnglish());
     for (const TextCase &c : cases)
         EXPECT_EQ(c.make(), c.english) << c.name;
+    EXPECT_EQ(early.Health(600, true).Text, "Waiting for the first reply");
     RemoveEnglish();
     EXPECT_TRUE(HasHangul(cases[0].make())) << "back to Korean";
+    EXPECT_EQ(early.Health(600, true).Text, "첫 응답을 기다리는 중");
 }
 
 } // namespace

@@ -21,7 +21,7 @@ Bytes StatusReplyUnit() {
 
 struct MonitorRig {
     FakeClock clock;
-    LinkMonitor monitor{clock};
+    LinkMonitor monitor{clock, TextTranslator()};
     fakes::RecordingSink sink;
     PollState state; // only its link kind: the codec reads it
     fakes::FakeLinkPort port;
@@ -97,6 +97,28 @@ TEST(LinkMonitor, SilenceTurnsStaleWithTimeOutsAndTheNextReplyIsHealthyAgain) {
 // A one-client device drops our working connection and takes our reconnect at once: another client
 // holds it. A device that closes and then refuses is gone (or restarting): no takeover, and the requests
 // of the closed connection end as cancelled.
+// A translator that knows one cause and brackets every other text it is asked for.
+std::string FakeEnglish(const TextKey &key) {
+    if (std::string_view(key.Source) == "%1초 안에 응답 없음")
+        return "no reply within %1 s";
+    return "[" + std::string(key.Source) + "]";
+}
+
+TEST(LinkMonitor, CausesAndHealthSpeakTheLanguageItWasHanded) {
+    FakeClock clock;
+    LinkMonitor monitor{clock, TextTranslator(FakeEnglish)};
+    monitor.LinkOpened(LinkKind::Serial);
+    EXPECT_EQ(monitor.Health(600, true).Text, "[첫 응답을 기다리는 중]");
+    monitor.RequestSent(LinkKind::Serial, WithCrc(kStatusRead), 0);
+    clock.Advance(LinkMonitor::kSerialReplyTimeoutMs);
+    monitor.Tick();
+    // Translated first, then filled in: the figure lands in the English sentence.
+    EXPECT_EQ(monitor.Counters().LastError, "no reply within 1.0 s");
+    // The reason inside a cause comes from the same translator.
+    monitor.FrameDropped(LinkKind::Serial, Bytes{1, 4, 0}, DropReason::BadCrc);
+    EXPECT_EQ(monitor.Counters().LastError, "[버림: [CRC 불일치]]");
+}
+
 TEST(LinkMonitor, ATakeoverIsACloseFollowedByAnAcceptedReconnectNotARefusal) {
     MonitorRig r(LinkKind::Tcp);
     r.monitor.PeerClosed(); // never answered on: an ordinary connect failure

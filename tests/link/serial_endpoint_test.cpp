@@ -11,7 +11,7 @@ namespace zephyra {
 namespace {
 
 TEST(SerialEndpoint, OpenFailureSaysWhetherThePortIsMissingOrInUse) {
-    SerialEndpoint missing;
+    SerialEndpoint missing{TextTranslator()};
     missing.SetDeviceName("/dev/zephyra-no-such-port");
     EXPECT_FALSE(missing.Open());
     EXPECT_EQ(missing.OpenErrorText(), "/dev/zephyra-no-such-port 포트가 없습니다 (어댑터가 꽂혀 있습니까?)");
@@ -24,7 +24,7 @@ TEST(SerialEndpoint, OpenFailureSaysWhetherThePortIsMissingOrInUse) {
     QSerialPort holder;
     holder.setPortName(path);
     ASSERT_TRUE(holder.open(QIODevice::ReadWrite)) << "another program has the port";
-    SerialEndpoint busy;
+    SerialEndpoint busy{TextTranslator()};
     busy.SetDeviceName(path);
     EXPECT_FALSE(busy.Open());
     EXPECT_EQ(busy.OpenErrorText(), path + " 포트를 다른 프로그램이 쓰고 있습니다");

@@ -50,7 +50,7 @@ TEST_P(Describe, SaysWhatTheFrameIs) {
     TrafficLine line{.Ms = 0, .Link = c.link, .Dir = c.dir, .Reason = c.reason, .Frame = c.unit};
     if (c.framed)
         line.Frame = c.link == LinkKind::Tcp ? WithMbap(0x1234, c.unit) : WithCrc(c.unit);
-    EXPECT_EQ(DescribeFrame(line), c.meaning);
+    EXPECT_EQ(DescribeFrame(line, TextTranslator()), c.meaning);
 }
 
 constexpr LinkKind kRtu = LinkKind::Serial;
@@ -94,10 +94,12 @@ INSTANTIATE_TEST_SUITE_P(
 // Padded in character cells: a Korean letter takes two, so the hex starts in one column on every line.
 TEST(TrafficText, LineHasAlignedTimeLinkDirectionMeaningAndHex) {
     TrafficLine tx{.Ms = 12345, .Link = kRtu, .Dir = kTx, .Frame = WithCrc(ReadRequestUnit(1, 127))};
-    EXPECT_EQ(FormatTrafficLine(tx), "    12.345 RTU TX   상태 읽기 127개 레지스터" + std::string(16, ' ') +
-                                         " | 01 04 00 01 00 7F E0 2A");
+    EXPECT_EQ(FormatTrafficLine(tx, TextTranslator()), "    12.345 RTU TX   상태 읽기 127개 레지스터" +
+                                                           std::string(16, ' ') +
+                                                           " | 01 04 00 01 00 7F E0 2A");
     TrafficLine drop{.Ms = 7, .Link = kTcp, .Dir = kDrop, .Reason = DropReason::Noise, .Frame = Hex("00 FF")};
-    EXPECT_EQ(FormatTrafficLine(drop), "     0.007 TCP DROP 버림: 잡음" + std::string(30, ' ') + " | 00 FF");
+    EXPECT_EQ(FormatTrafficLine(drop, TextTranslator()),
+              "     0.007 TCP DROP 버림: 잡음" + std::string(30, ' ') + " | 00 FF");
 }
 
 } // namespace

@@ -26,12 +26,12 @@ protected:
     }
     QStringList Shown() const { return view->toPlainText().split('\n', Qt::SkipEmptyParts); }
     QString Line(std::size_t i) const {
-        return QString::fromStdString(FormatTrafficLine(monitor.Lines()[i]));
+        return QString::fromStdString(FormatTrafficLine(monitor.Lines()[i], TextTranslator()));
     }
     void Click(const char *name) { QTest::mouseClick(Child<QPushButton>(&window, name), Qt::LeftButton); }
 
     fakes::FakeClock clock;
-    LinkMonitor monitor{clock};
+    LinkMonitor monitor{clock, TextTranslator()};
     TfrmTraffic window{monitor};
     QPlainTextEdit *view = Child<QPlainTextEdit>(&window, "lstTraffic");
     int sent = 0;

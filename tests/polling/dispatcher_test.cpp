@@ -136,7 +136,7 @@ TEST(Dispatch, RepliesSetAsideAreCountedWithTheirReasonAndAreNoSignOfLife) {
     for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
         SCOPED_TRACE(testrig::LinkName(link));
         PollRig rig(link);
-        LinkMonitor monitor(rig.clock);
+        LinkMonitor monitor(rig.clock, TextTranslator());
         rig.codec.SetMonitor(&monitor);
         rig.rx.SetMonitor(&monitor);
         rig.ctl.SetLinkMonitor(&monitor);
@@ -182,7 +182,7 @@ TEST(Dispatch, RequestsWaitAtTheInFlightLimitAndLateRepliesAreNotBookedToNewerOn
     for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
         SCOPED_TRACE(testrig::LinkName(link));
         PollRig rig(link);
-        LinkMonitor monitor(rig.clock);
+        LinkMonitor monitor(rig.clock, TextTranslator());
         rig.codec.SetMonitor(&monitor);
         rig.rx.SetMonitor(&monitor);
         rig.ctl.SetLinkMonitor(&monitor);
@@ -209,7 +209,7 @@ TEST(Dispatch, RequestsWaitAtTheInFlightLimitAndLateRepliesAreNotBookedToNewerOn
     }
     // Serial: the device answers after the request's window closed, while nothing newer is out.
     PollRig rig;
-    LinkMonitor monitor(rig.clock);
+    LinkMonitor monitor(rig.clock, TextTranslator());
     rig.codec.SetMonitor(&monitor);
     rig.rx.SetMonitor(&monitor);
     rig.ctl.SetLinkMonitor(&monitor);

@@ -89,7 +89,7 @@ struct PollRig {
     fakes::FakeOperator op;
     std::ostringstream trace;
     fakes::FakeClock clock;
-    PollController ctl{state, codec, timer, op, clock, trace};
+    PollController ctl{state, codec, timer, op, clock, trace, TextTranslator()};
     ResponseReceiver rx{codec, ctl, clock};
     fakes::FakeStatusView view;
     RecordingHistory history;

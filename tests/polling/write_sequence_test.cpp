@@ -297,7 +297,7 @@ struct MonitoredRig : PollRig {
     uint64_t Dropped(DropReason reason) const {
         return monitor.Counters().Dropped[static_cast<std::size_t>(reason)];
     }
-    LinkMonitor monitor{clock};
+    LinkMonitor monitor{clock, TextTranslator()};
 };
 
 // The sequence ends at its echo deadline and says so; the echo still owed holds OK back until it comes

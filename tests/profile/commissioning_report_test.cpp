@@ -30,7 +30,7 @@ TEST(CommissioningReport, HistoryShowsItsCountAndOnlyTheLastRows) {
             for (int i = 1; i <= c.Records; ++i)
                 in.Logs[c.Kind].push_back({std::to_string(i), "record"});
         }
-        const CommissioningReport r = BuildCommissioningReport(in);
+        const CommissioningReport r = BuildCommissioningReport(in, TextTranslator());
         const ReportTable *history = Table(r, "이력");
         ASSERT_NE(history, nullptr);
         EXPECT_EQ(history->Heading, c.Heading);

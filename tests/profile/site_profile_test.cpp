@@ -51,7 +51,7 @@ TEST(SiteProfile, RoundTripsThroughItsFile) {
     EXPECT_EQ(saved.Value(S::AclRange1), "10.0.0.1 ~ 10.0.0.254");
     const std::string json = ProfileToJson(saved);
     SiteProfile loaded;
-    ASSERT_EQ(ProfileFromJson(json, loaded), "");
+    ASSERT_EQ(ProfileFromJson(json, loaded, TextTranslator()), "");
     EXPECT_EQ(loaded.Values, saved.Values);
     EXPECT_EQ(ProfileToJson(loaded), json);
     // The file says what never goes in it.
@@ -82,7 +82,7 @@ TEST(SiteProfile, RefusesWhatItDoesNotUnderstandNamingIt) {
     };
     for (const auto &c : cases) {
         SiteProfile p = With({}, {{S::ACOV, "250"}});
-        const std::string error = ProfileFromJson(c.Text, p);
+        const std::string error = ProfileFromJson(c.Text, p, TextTranslator());
         EXPECT_NE(error.find(c.Expected), std::string::npos) << c.Text << " -> " << error;
         EXPECT_EQ(p.Value(S::ACOV), "250") << "a refused file must leave the profile alone";
     }
@@ -105,8 +105,8 @@ std::vector<PendingWrite> DialogWrites(const StatusSnapshot &device, const Dialo
         set(acl);
         acl.Ticked[static_cast<std::size_t>(row)] = true;
     }
-    std::vector<PendingWrite> w = AclWrites(acl).Writes;
-    for (const PendingWrite &x : OperatingWrites(op).Writes)
+    std::vector<PendingWrite> w = AclWrites(acl, TextTranslator()).Writes;
+    for (const PendingWrite &x : OperatingWrites(op, TextTranslator()).Writes)
         w.push_back(x);
     return w;
 }
@@ -155,7 +155,7 @@ TEST(SiteProfile, ApplyPlanIsWhatTheDialogsSendForTheSameChanges) {
          {S::AclEnable}},
     };
     for (const auto &c : cases) {
-        const ProfileApplyPlan plan = PlanProfileApply(device, c.Profile, c.AclWritable);
+        const ProfileApplyPlan plan = PlanProfileApply(device, c.Profile, c.AclWritable, TextTranslator());
         ASSERT_EQ(plan.Error, "") << c.Name;
         EXPECT_EQ(WireOrder(plan.Writes), WireOrder(DialogWrites(device, c.Dialogs))) << c.Name;
         EXPECT_EQ(plan.Withheld, c.Withheld) << c.Name;
@@ -164,7 +164,7 @@ TEST(SiteProfile, ApplyPlanIsWhatTheDialogsSendForTheSameChanges) {
     const ProfileApplyPlan both = PlanProfileApply(
         device,
         With(same, {{S::ACOV, "230"}, {S::DCOV, "55.0"}, {S::EthSpeed, "1G"}, {S::AclEnable, "미사용"}}),
-        true);
+        true, TextTranslator());
     EXPECT_EQ(WireOrder(both.Writes),
               (std::vector<WireWrite>{{0x27, 550}, {0x25, 230}, {0x49, 0}, {0x3C, 3}}));
 }
@@ -183,8 +183,8 @@ TEST(SiteProfile, OutOfRangeValuesAreRefusedBeforeAnyWriteNamingTheSetting) {
     };
     for (const auto &c : cases) {
         // The bad value is refused even beside a valid change and even on a link that leaves ACL alone.
-        const ProfileApplyPlan plan =
-            PlanProfileApply(device, With(same, {{S::ACUV, "200"}, {c.Setting, c.Value}}), false);
+        const ProfileApplyPlan plan = PlanProfileApply(
+            device, With(same, {{S::ACUV, "200"}, {c.Setting, c.Value}}), false, TextTranslator());
         EXPECT_NE(plan.Error.find(c.Named), std::string::npos) << c.Value << " -> " << plan.Error;
         EXPECT_TRUE(plan.Writes.empty()) << c.Value;
     }
@@ -194,7 +194,7 @@ TEST(SiteProfile, TrackerSettlesEachSettingFromTheSequencesReportAndTheNextStatu
     const StatusSnapshot device = Device();
     const SiteProfile profile = With(ProfileFromSnapshot(device), {{S::ACOV, "240"}, {S::ACUV, "200"},
                                                                    {S::DCOV, "56.0"}, {S::DCUV, "44.0"}});
-    const ProfileApplyPlan plan = PlanProfileApply(device, profile, true);
+    const ProfileApplyPlan plan = PlanProfileApply(device, profile, true, TextTranslator());
     ASSERT_EQ(plan.Writes.size(), 4u);
     ProfileApplyTracker tracker(device, profile, plan);
     // Wire order: DC low, DC high, AC low, AC high. DC low lands; DC high is echoed but the device
@@ -212,7 +212,7 @@ TEST(SiteProfile, TrackerSettlesEachSettingFromTheSequencesReportAndTheNextStatu
     tracker.Confirm(Device({{reg::kDCLow, 440}}));
     std::map<S, std::string> got;
     for (const ProfileApplyResult &r : tracker.Results())
-        got[r.Setting] = OutcomeText(r);
+        got[r.Setting] = OutcomeText(r, TextTranslator());
     EXPECT_EQ(got[S::DCUV], "기록, 다음 상태 읽기에서 확인됨");
     EXPECT_TRUE(got[S::DCOV].starts_with("기록했으나 확인되지 않음 (읽은 값: ")) << got[S::DCOV];
     EXPECT_EQ(got[S::ACUV], "실패: 응답의 레지스터나 값이 보낸 것과 다름");
@@ -227,7 +227,8 @@ TEST(SiteProfile, TrackerSettlesEachSettingFromTheSequencesReportAndTheNextStatu
     late.Confirm(Device({{reg::kACLow, 200}}));
     for (const ProfileApplyResult &r : late.Results())
         if (r.Setting == S::ACUV)
-            EXPECT_EQ(OutcomeText(r), "보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨");
+            EXPECT_EQ(OutcomeText(r, TextTranslator()),
+                      "보냈으나 응답 없음 — 다음 상태 읽기에서 장비에 들어간 것이 확인됨");
 }
 
 } // namespace

@@ -55,7 +55,7 @@ TEST_F(TrendRecording, OneFlushedLinePerDecodeContinuedAcrossRunsNeverOverwritte
     { std::ofstream(dir / "trend-2026-12-07.csv") << "someone else's notes\n"; }
     std::string expected = header;
     {
-        TrendRecorder recorder(dir);
+        TrendRecorder recorder(dir, TextTranslator());
         for (int i = 0; i < 3; ++i) {
             const TrendRecordResult r = recorder.Record(Sample(kMorning + i * 600, i));
             ASSERT_TRUE(r.Wrote) << r.Error;
@@ -66,7 +66,7 @@ TEST_F(TrendRecording, OneFlushedLinePerDecodeContinuedAcrossRunsNeverOverwritte
     }
     // A run killed in the middle of a line, then a new run on the same day.
     { std::ofstream(dir / "trend-2026-12-07-2.csv", std::ios::app) << "2026-12-07T18:0"; }
-    TrendRecorder recorder(dir);
+    TrendRecorder recorder(dir, TextTranslator());
     ASSERT_TRUE(recorder.Record(Sample(kMorning + 5000, 4)).Wrote);
     expected += "2026-12-07T18:0\n" + TrendCsvLine(Sample(kMorning + 5000, 4)) + "\n";
     EXPECT_EQ(Slurp(dir / "trend-2026-12-07-2.csv"), expected);
@@ -81,7 +81,7 @@ TEST_F(TrendRecording, OneFlushedLinePerDecodeContinuedAcrossRunsNeverOverwritte
 TEST_F(TrendRecording, AFolderThatCannotBeWrittenIsReportedAndTriedAgain) {
     fs::create_directories(dir.parent_path());
     { std::ofstream(dir) << "a file where the folder should be"; }
-    TrendRecorder recorder(dir / "sub");
+    TrendRecorder recorder(dir / "sub", TextTranslator());
     const TrendRecordResult r = recorder.Record(Sample(kMorning, 0));
     EXPECT_FALSE(r.Wrote);
     EXPECT_NE(r.Error.find("trend-2026-12-07.csv"), std::string::npos) << r.Error;
