@@ -73,7 +73,12 @@ QString SerialEndpoint::DescribeOpenError() const {
     const auto text = [this, &path](const char *marked) {
         return QString::fromStdString(tr_.Format(marked, {path.toStdString()}));
     };
-    switch (port_.error()) {
+    // Qt takes the port's lock file before it opens the device, so a missing port whose name another
+    // program is trying at the same moment reads as locked: a port that does not exist is missing.
+    const QSerialPort::SerialPortError error =
+        port_.error() == QSerialPort::PermissionError && !file.exists() ? QSerialPort::DeviceNotFoundError
+                                                                        : port_.error();
+    switch (error) {
     case QSerialPort::DeviceNotFoundError:
         return text(ZEPHYRA_TEXT("zephyra", "%1 포트가 없습니다 (어댑터가 꽂혀 있습니까?)"));
     case QSerialPort::PermissionError:
