@@ -393,7 +393,8 @@ TEST(HistoryDownload, NextRecordGoesOutRightAfterTheReply) {
         ASSERT_EQ(rig.device.requestedAt.size(), 40u);
         const int64_t silence = link == LinkKind::Serial ? PollController::kInterFrameMs : 0;
         for (std::size_t i = 1; i < 40; ++i)
-            EXPECT_EQ(rig.device.requestedAt[i] - rig.device.requestedAt[i - 1], 7 + silence) << "record " << i;
+            EXPECT_EQ(rig.device.requestedAt[i] - rig.device.requestedAt[i - 1], 7 + silence)
+                << "record " << i;
     }
 }
 
