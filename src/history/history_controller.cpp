@@ -179,7 +179,8 @@ bool HistoryController::RecordPhaseOpen() const {
 }
 
 bool HistoryController::RecordRequestDue() {
-    return RecordPhaseOpen() && RepeatDue(record_);
+    // A poll tick asks too: it must not cut the silence after the last reply short.
+    return clock_.NowMs() >= RecordRequestAtMs();
 }
 
 int64_t HistoryController::RecordRequestAtMs() const {
@@ -188,7 +189,7 @@ int64_t HistoryController::RecordRequestAtMs() const {
     // The next record right after the last one came, with the silence between frames kept; a repeat
     // when its request's deadline has passed.
     if (record_.sends == 0)
-        return storedMs_ + PollController::kInterFrameMs;
+        return storedMs_ + (poll_.Link() == LinkKind::Serial ? PollController::kInterFrameMs : 0);
     return record_.lastMs + record_.repeatAfterMs;
 }
 

@@ -82,9 +82,10 @@ public:
     static constexpr int kHistoryRecordIntervalMs = 30;
     // The history windows' watchdog, woken for only while one is open.
     static constexpr int kHistoryWatchdogMs = 100;
-    // The silence a Modbus RTU master keeps after a reply before its next request (1.75 ms above
-    // 19200 baud, rounded up to the clock's millisecond).
-    static constexpr int kInterFrameMs = 2;
+    // The silence a Modbus RTU master keeps after a reply before its next request: 1.75 ms above 19200
+    // baud. The clock counts whole milliseconds, so a reply stamped N may have come at N.99: waiting
+    // until N + 3 keeps at least 2 ms.
+    static constexpr int kInterFrameMs = 3;
     // Status poll ticks; a request goes out every third one.
     static constexpr int kSerialTickMs = 200;
     static constexpr int kAlarmTestTickMs = 400;

@@ -380,18 +380,22 @@ TEST(HistoryDownload, OneRecordRequestAtATime) {
     EXPECT_EQ(rig.device.requested, Descending(5));
 }
 
-// The device's pace, not the tick's: the next record is asked as soon as the last one is in, after
-// the silence Modbus keeps between frames.
+// The device's pace, not the tick's: the next record is asked as soon as the last one is in, on serial
+// after the silence Modbus keeps between frames even where a 30 ms tick falls inside that silence.
 TEST(HistoryDownload, NextRecordGoesOutRightAfterTheReply) {
-    Rig rig;
-    rig.device.count = 4;
-    rig.device.delayMs = 7;
-    rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
-    rig.RunToEnd();
-    ASSERT_EQ(rig.device.requestedAt.size(), 4u);
-    for (std::size_t i = 1; i < 4; ++i)
-        EXPECT_EQ(rig.device.requestedAt[i] - rig.device.requestedAt[i - 1],
-                  7 + PollController::kInterFrameMs);
+    for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
+        SCOPED_TRACE(link == LinkKind::Tcp ? "TCP" : "serial");
+        Rig rig(link);
+        rig.device.count = 40;
+        rig.device.delayMs = 7;
+        rig.history.StartDownload(HistoryKind::Alarm, &rig.view);
+        rig.RunToEnd();
+        ASSERT_EQ(rig.device.requestedAt.size(), 40u);
+        const int64_t silence = link == LinkKind::Serial ? PollController::kInterFrameMs : 0;
+        for (std::size_t i = 1; i < 40; ++i)
+            EXPECT_EQ(rig.device.requestedAt[i] - rig.device.requestedAt[i - 1], 7 + silence)
+                << "record " << i;
+    }
 }
 
 TEST(HistoryDownload, CloseDuringTheCountPhaseStopsRequests) {

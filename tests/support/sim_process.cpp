@@ -23,7 +23,12 @@ int64_t NowMs() {
 
 std::string SimBinary() {
     const char *env = std::getenv("ZEPHYRA_SIM");
-    return env ? env : "";
+    if (!env || !*env)
+        return "";
+    // The simulator starts in its own directory: a relative path is taken from ours.
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(env, ignored);
+    return absolute.empty() ? env : absolute.string();
 }
 
 std::string MakeTempDir() {
