@@ -319,7 +319,9 @@ TEST_F(English, EveryWindowTheMenusOpen) {
         };
         console->Controller().LinkConfirmed(LinkKind::Serial); // records are asked for on a confirmed link
         reply(1, {0x00, 0x01});
-        console->Controller().Timer1Timer(); // a due tick sends the request the reply answers
+        // A due tick sends the request the reply answers, once the silence after the count's reply is kept.
+        QTest::qWait(PollController::kInterFrameMs + 1);
+        console->Controller().Timer1Timer();
         // The last record brings the completion box.
         OnNextModal(
             &window(),
