@@ -172,16 +172,11 @@ std::string WriteSequenceEndText(const WriteSequenceReport &report, const TextTr
         AppendGroup(out, unsent, notSent, tr);
         return out;
     case SequenceEnd::Deadline:
-        out = tr.Format(ZEPHYRA_TEXT("zephyra", "설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다"),
-                        {std::to_string(WriteSequence::kEchoDeadlineMs / 1000)});
-        AppendGroup(out, written, confirmed, tr);
-        AppendGroup(
-            out, tr.Text(ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
-            report.With(WriteOutcome::Unconfirmed), tr);
-        AppendGroup(out, unsent, notSent, tr);
-        return out;
     case SequenceEnd::Cancelled:
-        out = tr.Format(ZEPHYRA_TEXT("zephyra", "설정 중단: %1"), {report.Cause});
+        out = report.End == SequenceEnd::Deadline
+                  ? tr.Format(ZEPHYRA_TEXT("zephyra", "설정 응답 시간 초과: 장비가 %1초 안에 응답하지 않았습니다"),
+                              {std::to_string(WriteSequence::kEchoDeadlineMs / 1000)})
+                  : tr.Format(ZEPHYRA_TEXT("zephyra", "설정 중단: %1"), {report.Cause});
         AppendGroup(out, written, confirmed, tr);
         AppendGroup(
             out, tr.Text(ZEPHYRA_TEXT("zephyra", "보냈으나 확인되지 않음 (장비에 들어갔는지 알 수 없음):")),
