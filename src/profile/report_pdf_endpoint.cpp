@@ -121,6 +121,23 @@ void KeepTablesTogether(QTextDocument &doc) {
     doc.markContentsDirty(0, doc.characterCount());
 }
 
+// The signature lines are signed together: when they would run onto a second page, they all start it.
+void KeepSignatureTogether(QTextDocument &doc, std::size_t lines) {
+    if (lines == 0)
+        return;
+    QTextBlock first = doc.lastBlock();
+    for (std::size_t i = 1; i < lines && first.previous().isValid(); ++i)
+        first = first.previous();
+    // A line that does not fit at a page's end is printed on the next one: the last line counts by its end.
+    const QRectF end = doc.documentLayout()->blockBoundingRect(doc.lastBlock());
+    if (PageOf(doc, first) == static_cast<int>((end.bottom() - 1) / doc.pageSize().height()))
+        return;
+    QTextBlockFormat format = first.blockFormat();
+    format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    QTextCursor(first).setBlockFormat(format);
+    doc.markContentsDirty(0, doc.characterCount());
+}
+
 } // namespace
 
 QString WriteReportPdf(const CommissioningReport &report, const QString &path, bool replace,
@@ -143,6 +160,7 @@ QString WriteReportPdf(const CommissioningReport &report, const QString &path, b
         doc.setPageSize(writer.pageLayout().paintRectPixels(writer.resolution()).size());
         doc.setHtml(ReportHtml(report));
         KeepTablesTogether(doc);
+        KeepSignatureTogether(doc, report.SignatureLines.size());
         doc.print(&writer);
     }
     if (pdf.isEmpty())

@@ -4,11 +4,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QTableWidget>
+#include <QTemporaryDir>
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
 
 #include "e2e/console_fixture.h"
+#include "profile/report_pdf_endpoint.h"
 
 namespace zephyra::test {
 namespace {
@@ -439,6 +442,24 @@ TEST_F(ProfileWithSim, CommandLineReportForTheCustomer) {
             EXPECT_FALSE(headers.contains(page[page.size() - back]))
                 << "page " << p + 1 << " ends:\n"
                 << page.mid(page.size() - 3).join('\n').toStdString();
+    }
+}
+
+// The signature lines share a page however long the tables above them run.
+TEST(ReportPdf, SignatureLinesAreNeverSplitAcrossPages) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("report.pdf");
+    for (int rows = 60; rows <= 100; ++rows) {
+        CommissioningReport report{"보고서", {{"표", {"항목", "값"}, {}, "", false}}, {"이름: A", "서명: B", "날짜: C"}};
+        for (int i = 0; i < rows; ++i)
+            report.Tables[0].Rows.push_back({"항목 " + std::to_string(i), "값"});
+        ASSERT_EQ(WriteReportPdf(report, pdf, true, TextTranslator()), "");
+        const std::vector<QStringList> pages = PdfPages(pdf.toStdString());
+        const auto onLast = std::count_if(report.SignatureLines.begin(), report.SignatureLines.end(),
+                                          [&](const std::string &l) {
+                                              return pages.back().contains(QString::fromStdString(l));
+                                          });
+        EXPECT_EQ(onLast, 3) << rows << " rows";
     }
 }
 
