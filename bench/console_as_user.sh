@@ -63,10 +63,9 @@ click() { # DISPLAY window x y, then the pointer leaves the window (a pointer ov
     sleep 0.4
 }
 
-# One link's session: its own Xvfb, simulator and console; writes lines to $run/$link.out.
-session() {
-    local link=$1 dir=$run/$1 display xvfb sim console w d channel
-    mkdir -p "$dir/home"
+# Its own X server and simulator in DIR, for a session or the floor: sets the caller's display, xvfb and sim.
+start_x_and_sim() {
+    local dir=$1
     exec 3>"$dir/displayfd"
     Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
     xvfb=$!
@@ -76,8 +75,18 @@ session() {
     "$build/sim/zephyra-sim" --link "$dir/ttyV0" --tcp-port 0 --journal "$dir/journal" >"$dir/ready" 2>/dev/null &
     sim=$!
     for _ in $(seq 100); do grep -q ready "$dir/ready" 2>/dev/null && break; sleep 0.1; done
+}
+sim_port() { # DIR: the simulator's TCP port
+    sed -n 's/.*tcp=127\.0\.0\.1:\([0-9]*\).*/\1/p' "$1/ready"
+}
+
+# One link's session: its own Xvfb, simulator and console; writes lines to $run/$link.out.
+session() {
+    local link=$1 dir=$run/$1 display xvfb sim console w d channel
+    mkdir -p "$dir/home"
+    start_x_and_sim "$dir"
     local port
-    port=$(sed -n 's/.*tcp=127\.0\.0\.1:\([0-9]*\).*/\1/p' "$dir/ready")
+    port=$(sim_port "$dir")
     # A fresh user: no remembered choices, so Korean and the default window.
     env -u QT_QPA_PLATFORM -u LANGUAGE HOME="$dir/home" DISPLAY="$display" \
         "$console_bin" --host 127.0.0.1 --tcp-port "$port" --serial-path "$dir/ttyV0" >/dev/null 2>&1 &
@@ -147,18 +156,10 @@ session() {
 floor() {
     local link=$1 dir=$run/floor-$1 display xvfb sim prog channel
     mkdir -p "$dir"
-    exec 3>"$dir/displayfd"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
-    xvfb=$!
-    exec 3>&-
-    for _ in $(seq 50); do [ -s "$dir/displayfd" ] && break; sleep 0.1; done
-    display=:$(head -1 "$dir/displayfd")
-    "$build/sim/zephyra-sim" --link "$dir/ttyV0" --tcp-port 0 --journal "$dir/journal" >"$dir/ready" 2>/dev/null &
-    sim=$!
-    for _ in $(seq 100); do grep -q ready "$dir/ready" 2>/dev/null && break; sleep 0.1; done
+    start_x_and_sim "$dir"
     local target=$dir/ttyV0
     channel=RTU
-    [ "$link" = tcp ] && target=tcp:$(sed -n 's/.*tcp=127\.0\.0\.1:\([0-9]*\).*/\1/p' "$dir/ready") channel=TCP
+    [ "$link" = tcp ] && target=tcp:$(sim_port "$dir") channel=TCP
     DISPLAY=$display "$build/bench/bench_qt_floor" $((4 * rounds * seconds + 30)) "$target" >/dev/null 2>&1 &
     prog=$!
     sleep 15
