@@ -136,10 +136,7 @@ TEST(Dispatch, RepliesSetAsideAreCountedWithTheirReasonAndAreNoSignOfLife) {
     for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
         SCOPED_TRACE(testrig::LinkName(link));
         PollRig rig(link);
-        LinkMonitor monitor(rig.clock, TextTranslator());
-        rig.codec.SetMonitor(&monitor);
-        rig.rx.SetMonitor(&monitor);
-        rig.ctl.SetLinkMonitor(&monitor);
+        LinkMonitor &monitor = rig.Monitored();
         monitor.LinkOpened(link);
         const auto dropped = [&](DropReason reason) {
             return monitor.Counters().Dropped[static_cast<std::size_t>(reason)];
@@ -182,10 +179,7 @@ TEST(Dispatch, RequestsWaitAtTheInFlightLimitAndLateRepliesAreNotBookedToNewerOn
     for (LinkKind link : {LinkKind::Serial, LinkKind::Tcp}) {
         SCOPED_TRACE(testrig::LinkName(link));
         PollRig rig(link);
-        LinkMonitor monitor(rig.clock, TextTranslator());
-        rig.codec.SetMonitor(&monitor);
-        rig.rx.SetMonitor(&monitor);
-        rig.ctl.SetLinkMonitor(&monitor);
+        LinkMonitor &monitor = rig.Monitored();
         rig.ctl.LinkConfirmed(link);
         const std::size_t limit = link == LinkKind::Tcp ? LinkMonitor::kMaxOutstanding : 1;
         while (rig.port.writes.size() < limit)
@@ -209,10 +203,7 @@ TEST(Dispatch, RequestsWaitAtTheInFlightLimitAndLateRepliesAreNotBookedToNewerOn
     }
     // Serial: the device answers after the request's window closed, while nothing newer is out.
     PollRig rig;
-    LinkMonitor monitor(rig.clock, TextTranslator());
-    rig.codec.SetMonitor(&monitor);
-    rig.rx.SetMonitor(&monitor);
-    rig.ctl.SetLinkMonitor(&monitor);
+    LinkMonitor &monitor = rig.Monitored();
     rig.ctl.LinkConfirmed(LinkKind::Serial);
     rig.Ticks(1);
     rig.clock.Advance(LinkMonitor::kSerialReplyTimeoutMs);

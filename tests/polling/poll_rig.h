@@ -1,10 +1,12 @@
 // The poll controller wired to the real codec and receiver, with fakes at every edge.
 #pragma once
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "link/link_monitor.h"
 #include "link/modbus_codec.h"
 #include "link/response_receiver.h"
 #include "polling/poll_controller.h"
@@ -74,6 +76,15 @@ struct PollRig {
         return out;
     }
 
+    // A link monitor wired to the codec, the receiver and the controller, as the console wires it.
+    LinkMonitor &Monitored() {
+        monitor.emplace(clock, TextTranslator());
+        codec.SetMonitor(&*monitor);
+        rx.SetMonitor(&*monitor);
+        ctl.SetLinkMonitor(&*monitor);
+        return *monitor;
+    }
+
     std::vector<std::string> TraceLines() const {
         std::vector<std::string> lines;
         std::istringstream in(trace.str());
@@ -93,6 +104,7 @@ struct PollRig {
     ResponseReceiver rx{codec, ctl, clock};
     fakes::FakeStatusView view;
     RecordingHistory history;
+    std::optional<LinkMonitor> monitor;
 };
 
 inline const char *LinkName(LinkKind k) {

@@ -288,16 +288,10 @@ TEST(WriteSequence, OkDuringASlowTcpConnectSendsNothingMore) {
 
 // A rig with the traffic monitor, so the reasons of dropped replies can be read.
 struct MonitoredRig : PollRig {
-    explicit MonitoredRig(LinkKind link = LinkKind::Serial) : PollRig(link) {
-        codec.SetMonitor(&monitor);
-        rx.SetMonitor(&monitor);
-        ctl.SetLinkMonitor(&monitor);
-        monitor.LinkOpened(link);
-    }
+    explicit MonitoredRig(LinkKind link = LinkKind::Serial) : PollRig(link) { Monitored().LinkOpened(link); }
     uint64_t Dropped(DropReason reason) const {
-        return monitor.Counters().Dropped[static_cast<std::size_t>(reason)];
+        return monitor->Counters().Dropped[static_cast<std::size_t>(reason)];
     }
-    LinkMonitor monitor{clock, TextTranslator()};
 };
 
 // The sequence ends at its echo deadline and says so; the echo still owed holds OK back until it comes
@@ -406,8 +400,8 @@ TEST(WriteSequence, AnEchoWithAnotherRegisterOrValueFailsThatWrite) {
             EXPECT_EQ(ends[0].Writes[0].Echo.Value, c.seen.Value);
             EXPECT_EQ(ends[0].Writes[1].Why, NotSentWhy::AfterFailure);
             EXPECT_EQ(rig.Dropped(DropReason::EchoMismatch), 1u);
-            ASSERT_FALSE(rig.monitor.Lines().empty());
-            EXPECT_EQ(rig.monitor.Lines().back().Reason, DropReason::EchoMismatch);
+            ASSERT_FALSE(rig.monitor->Lines().empty());
+            EXPECT_EQ(rig.monitor->Lines().back().Reason, DropReason::EchoMismatch);
             EXPECT_EQ(rig.port.writes.size(), 1u) << "nothing more goes out";
             ASSERT_EQ(rig.op.messages.size(), 1u);
             EXPECT_EQ(rig.op.messages[0].kind, FakeOperator::Kind::Error);
