@@ -34,10 +34,6 @@ void MessageBoxOperator::ShowMessage(const std::string &text) {
     Box(QMessageBox::NoIcon, text);
 }
 
-void PrepareWindowSystem() {
-    qputenv("QT_XCB_NO_MITSHM", "1");
-}
-
 QString UserFilesDir() {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return documents.isEmpty() ? QString() : documents + "/" + kModelName;
