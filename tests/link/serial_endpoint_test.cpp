@@ -59,8 +59,8 @@ TEST(SerialEndpoint, LightsShowTheRequestThenTheReply) {
             ASSERT_EQ(::write(master, "\x01\x03\x02\x00\x00", 5), 5);
         }
         ASSERT_TRUE(test::WaitFor([&] { return shown.contains("TX off"); }));
-        const QStringList expected = answered ? QStringList{"TX on", "RX on", "TX off", "RX off"}
-                                              : QStringList{"TX on", "TX off"};
+        const QStringList expected =
+            answered ? QStringList{"TX on", "RX on", "TX off", "RX off"} : QStringList{"TX on", "TX off"};
         EXPECT_EQ(shown, expected);
     }
     link.Close();
