@@ -77,7 +77,6 @@ private:
 } // namespace
 
 int main(int argc, char *argv[]) {
-    PrepareWindowSystem();
     QApplication app(argc, argv);
     QStringList args = app.arguments();
     std::ostringstream trace; // the trace line is not what is measured

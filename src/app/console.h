@@ -37,11 +37,6 @@ struct ConsoleOptions {
     QString SettingsFile = {};
 };
 
-// Before the QApplication: how the window system is used. The screen updates of the live values go over
-// the X connection instead of shared memory, whose completion event for each update woke the process
-// about four more times per serial poll (6.9 against 3.0 wake-ups) to save 0.15 ms of CPU.
-void PrepareWindowSystem();
-
 // The user's own folder for the console's files: Documents/ZEPHYRA-M10.
 QString UserFilesDir();
 // Whether a file can be created in dir. Asks the file system itself: permission bits say nothing for

@@ -9,13 +9,20 @@ namespace zephyra {
 
 namespace {
 constexpr int kLightMs = 100;
-}
+// One frame of a 60 Hz screen: a TX light drawn this much later looks no different.
+constexpr int kTxShownMs = 16;
+} // namespace
 
 SerialEndpoint::SerialEndpoint(TextTranslator tr, QObject *parent) : QObject(parent), tr_(tr) {
     // Both lights go off together, 100 ms after the last byte either way: one wake-up per poll.
     lightsOff_.setSingleShot(true);
     lightsOff_.setInterval(kLightMs);
     connect(&lightsOff_, &QTimer::timeout, this, [this] { LightsOff(); });
+    // A device that answers within a frame lights RX in the same repaint: a serial poll repaints the window
+    // twice instead of three times.
+    txShown_.setSingleShot(true);
+    txShown_.setInterval(kTxShownMs);
+    connect(&txShown_, &QTimer::timeout, this, [this] { emit TxLight(true); });
     connect(&port_, &QSerialPort::readyRead, this, &SerialEndpoint::ComPort11RxChar);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialEndpoint::OnError);
 }
@@ -98,11 +105,20 @@ void SerialEndpoint::Close() {
     if (port_.isOpen())
         port_.close();
     lightsOff_.stop();
+    txShown_.stop();
     txLit_ = rxLit_ = true; // painted off whatever they showed
     LightsOff();
 }
 
+void SerialEndpoint::ShowTxNow() {
+    if (!txShown_.isActive())
+        return;
+    txShown_.stop();
+    emit TxLight(true);
+}
+
 void SerialEndpoint::LightsOff() {
+    ShowTxNow();
     if (txLit_)
         emit TxLight(false);
     if (rxLit_)
@@ -118,7 +134,7 @@ void SerialEndpoint::Write(const Bytes &frame) {
     if (!port_.isOpen())
         return;
     if (!txLit_)
-        emit TxLight(true);
+        txShown_.start();
     txLit_ = true;
     lightsOff_.start();
     port_.write(reinterpret_cast<const char *>(frame.data()), static_cast<qint64>(frame.size()));
@@ -132,6 +148,7 @@ void SerialEndpoint::ComPort11RxChar() {
     QByteArray data = port_.readAll();
     if (data.isEmpty())
         return;
+    ShowTxNow();
     if (!rxLit_)
         emit RxLight(true);
     rxLit_ = true;

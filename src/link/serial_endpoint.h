@@ -56,6 +56,7 @@ private:
     void OnError(QSerialPort::SerialPortError error);
     static void Configure(QSerialPort &port);
     void LightsOff();
+    void ShowTxNow();
     QString DescribeOpenError() const;
 
     TextTranslator tr_;
@@ -66,6 +67,8 @@ private:
     bool lost_ = false;
     QString openError_;
     QTimer lightsOff_;
+    // TX is shown a frame late unless the reply starts first: then both lights come on in one repaint.
+    QTimer txShown_;
     bool txLit_ = false, rxLit_ = false;
     std::function<void(ByteView)> receiver_;
 };

@@ -549,15 +549,27 @@ void TMain_Form::RenderSession() {
 }
 
 void TMain_Form::ShowStatus(const StatusSnapshot &, const StatusViewModel &view) {
-    for (const FieldText &f : view.Fields)
-        if (QLineEdit *edit = fields_.value(QLatin1String(f.Name))) {
-            QString text = ShownText(f);
-            if (edit->text() != text)
-                edit->setText(text);
-        }
-    for (const LampState &l : view.Lamps)
-        if (LampWidget *lamp = lamps_.value(QLatin1String(l.Name)))
-            lamp->SetActive(l.Active);
+    for (const FieldText &f : view.Fields) {
+        auto [at, first] = shownFields_.try_emplace(f.Name);
+        ShownField &shown = at->second;
+        if (first)
+            shown.Edit = fields_.value(QLatin1String(f.Name));
+        if (!shown.Edit || (shown.Given && shown.Text == f.Text && shown.Comment == f.Comment))
+            continue;
+        shown.Given = true;
+        shown.Text = f.Text;
+        shown.Comment = f.Comment;
+        QString text = ShownText(f);
+        if (shown.Edit->text() != text)
+            shown.Edit->setText(text);
+    }
+    for (const LampState &l : view.Lamps) {
+        auto [at, first] = shownLamps_.try_emplace(l.Name);
+        if (first)
+            at->second = lamps_.value(QLatin1String(l.Name));
+        if (at->second)
+            at->second->SetActive(l.Active);
+    }
     labAlarmTest_->setVisible(view.AlarmTestLabelVisible);
     RefreshHealth();
     ctx_.Session.SetEthernetLinkText(view.LinkText);

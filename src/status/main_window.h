@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <unordered_map>
 
 #include "access/session_model.h"
 #include "core/link_control.h"
@@ -119,6 +120,16 @@ private:
     QHash<QString, QLineEdit *> fields_;
     QHash<QString, LampWidget *> lamps_;
     QHash<QString, QString> lampCaptions_;
+    // By the decoder's name of a field (its own constant): the widget and the text it was last given, so a
+    // poll converts and compares only the values that changed; the windows' language is fixed at start.
+    struct ShownField {
+        QLineEdit *Edit = nullptr;
+        bool Given = false;
+        std::string Text;
+        const char *Comment = nullptr;
+    };
+    std::unordered_map<const char *, ShownField> shownFields_;
+    std::unordered_map<const char *, LampWidget *> shownLamps_;
     QTabWidget *pageControl_ = nullptr;
     QWidget *infoGroup_ = nullptr;
     QWidget *logPage_ = nullptr;
