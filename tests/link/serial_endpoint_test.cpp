@@ -43,7 +43,7 @@ TEST(SerialEndpoint, LightsShowTheRequestThenTheReply) {
     ASSERT_GE(master, 0);
     ASSERT_EQ(::grantpt(master), 0);
     ASSERT_EQ(::unlockpt(master), 0);
-    SerialEndpoint link;
+    SerialEndpoint link{TextTranslator()};
     link.SetDeviceName(QString::fromLatin1(::ptsname(master)));
     ASSERT_TRUE(link.Open());
     link.SetReadEnabled(true);
