@@ -75,6 +75,8 @@ start_x_and_sim() {
     "$build/sim/zephyra-sim" --link "$dir/ttyV0" --tcp-port 0 --journal "$dir/journal" >"$dir/ready" 2>/dev/null &
     sim=$!
     for _ in $(seq 100); do grep -q ready "$dir/ready" 2>/dev/null && break; sleep 0.1; done
+    # A session that fails (no window in time) leaves no X server or simulator behind.
+    trap "kill $xvfb $sim 2>/dev/null || true" EXIT
 }
 sim_port() { # DIR: the simulator's TCP port
     sed -n 's/.*tcp=127\.0\.0\.1:\([0-9]*\).*/\1/p' "$1/ready"
