@@ -82,6 +82,22 @@ sim_port() { # DIR: the simulator's TCP port
     sed -n 's/.*tcp=127\.0\.0\.1:\([0-9]*\).*/\1/p' "$1/ready"
 }
 
+# One window of SECONDS for PID beside the caller's X server ($xvfb), simulator journal and channel:
+# "polls program-cpu-ns x-cpu-ns program-switches x-switches".
+measure() {
+    local p0 p1 c sc x sx
+    p0=$(grep -c " $channel RX " "$dir/journal" || true)
+    snap "$1" >"$dir/c0"
+    snap $xvfb >"$dir/x0"
+    sleep "$seconds"
+    snap "$1" >"$dir/c1"
+    snap $xvfb >"$dir/x1"
+    p1=$(grep -c " $channel RX " "$dir/journal" || true)
+    read -r c sc < <(delta "$dir/c0" "$dir/c1")
+    read -r x sx < <(delta "$dir/x0" "$dir/x1")
+    echo "$((p1 - p0)) $c $x $sc $sx"
+}
+
 # One link's session: its own Xvfb, simulator and console; writes lines to $run/$link.out.
 session() {
     local link=$1 dir=$run/$1 display xvfb sim console w d channel
@@ -118,7 +134,7 @@ session() {
     fi
     click "$display" "$d" 169 77  # 접속
     sleep 5
-    local start page state r p0 p1 c sc x sx
+    local start page state r
     start=$(date +%s)
     for state in ${STATES:-filling scrolling}; do
         if [ $state = scrolling ]; then
@@ -129,16 +145,7 @@ session() {
             for page in info trend; do
                 if [ $page = info ]; then click "$display" "$w" 56 64; else click "$display" "$w" 180 64; fi
                 sleep 2
-                p0=$(grep -c " $channel RX " "$dir/journal" || true)
-                snap $console >"$dir/c0"
-                snap $xvfb >"$dir/x0"
-                sleep "$seconds"
-                snap $console >"$dir/c1"
-                snap $xvfb >"$dir/x1"
-                p1=$(grep -c " $channel RX " "$dir/journal" || true)
-                read -r c sc < <(delta "$dir/c0" "$dir/c1")
-                read -r x sx < <(delta "$dir/x0" "$dir/x1")
-                echo "$link $state $r $page $((p1 - p0)) $c $x $sc $sx"
+                echo "$link $state $r $page $(measure "$console")"
             done
         done
     done >"$run/$link.out"
@@ -165,18 +172,9 @@ floor() {
     DISPLAY=$display "$build/bench/bench_qt_floor" $((4 * rounds * seconds + 30)) "$target" >/dev/null 2>&1 &
     prog=$!
     sleep 15
-    local r p0 p1 c sc x sx
+    local r
     for r in $(seq $((2 * rounds))); do
-        p0=$(grep -c " $channel RX " "$dir/journal" || true)
-        snap $prog >"$dir/c0"
-        snap $xvfb >"$dir/x0"
-        sleep "$seconds"
-        snap $prog >"$dir/c1"
-        snap $xvfb >"$dir/x1"
-        p1=$(grep -c " $channel RX " "$dir/journal" || true)
-        read -r c sc < <(delta "$dir/c0" "$dir/c1")
-        read -r x sx < <(delta "$dir/x0" "$dir/x1")
-        echo "$link floor $r floor $((p1 - p0)) $c $x $sc $sx"
+        echo "$link floor $r floor $(measure "$prog")"
     done >"$run/floor-$link.out"
     echo "$link floor-rss $(awk '/^VmHWM/ {print $2}' /proc/$prog/status)" >>"$run/floor-$link.out"
     kill $prog $sim $xvfb 2>/dev/null || true
